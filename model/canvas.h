@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/struktteile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Colours are packed 0x00BBGGRR values (red in the low byte).
+using TColor = std::uint32_t;
+
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clGray = 0x808080;
+
+enum class TPenStyle : std::uint8_t { Solid, Dotted };
+enum class TBrushStyle : std::uint8_t { Solid, Clear };
+
+// TCanvas: the drawing surface that layout and drawing use. A rectangle (L, T, R, B) is outlined with the
+// pen, filled with the brush, and covers the columns L..R-1 and the rows T..B-1; a line does not paint
+// its end point; text is drawn with its top-left corner at the point given, on the brush colour, in the
+// font colour. Implemented over QPainter in ui/ and by a recording canvas in the tests.
+class TCanvas
+{
+public:
+    virtual ~TCanvas() = default;
+
+    // Width and height of `s` (code page 1252 bytes) in the current font.
+    virtual TSize TextExtent(const std::string& s) = 0;
+
+    virtual TColor PenColor() const = 0;
+    virtual void SetPenColor(TColor c) = 0;
+    virtual int PenWidth() const = 0;
+    virtual void SetPenWidth(int w) = 0;
+    virtual TPenStyle PenStyle() const = 0;
+    virtual void SetPenStyle(TPenStyle s) = 0;
+
+    virtual TColor BrushColor() const = 0;
+    virtual void SetBrushColor(TColor c) = 0;
+    virtual TBrushStyle BrushStyle() const = 0;
+    virtual void SetBrushStyle(TBrushStyle s) = 0;
+
+    virtual TColor FontColor() const = 0;
+    virtual void SetFontColor(TColor c) = 0;
+
+    virtual void Rectangle(int left, int top, int right, int bottom) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2) = 0;
+    // Lines through the points in turn; like Line, the last point is not painted.
+    virtual void Polyline(const std::vector<TPoint>& points) = 0;
+    // A closed figure through the points, outlined with the pen and filled with the brush.
+    virtual void Polygon(const std::vector<TPoint>& points) = 0;
+    // The ellipse inscribed in the rectangle, outlined and filled like Rectangle.
+    virtual void Ellipse(int left, int top, int right, int bottom) = 0;
+    virtual void TextOut(int x, int y, const std::string& s) = 0;
+
+    // The system colour for window backgrounds.
+    virtual TColor WindowColor() const = 0;
+
+    // The area being painted, in the coordinates of the drawing: figures wholly outside it may be
+    // skipped. The default is everything.
+    virtual TRect PaintArea() const { return TRect{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}; }
+};

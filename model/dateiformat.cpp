@@ -1,0 +1,365 @@
+#include "model/dateiformat.h"
+
+#include "model/texts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// ---- byte streams ----
+
+std::size_t TByteReader::Read(char* buffer, std::size_t n)
+{
+    const std::size_t got = std::min(n, m_data.size() - m_pos);
+    std::memcpy(buffer, m_data.data() + m_pos, got);
+    m_pos += got;
+    return got;
+}
+
+std::string TByteReader::ReadText()
+{
+    // Every byte up to the terminator is kept; only 0x00 bytes are left out.
+    const char* begin = m_data.data() + m_pos;
+    const std::size_t left = m_data.size() - m_pos;
+    const void* end = std::memchr(begin, 0x01, left);
+    if (!end) {
+        m_pos = m_data.size();
+        throw DesignError(texts::kStreamReadError);
+    }
+    const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - begin);
+    std::string text;
+    text.reserve(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (begin[i] != '\0')
+            text.push_back(begin[i]);
+    }
+    m_pos += length + 1;
+    return text;
+}
+
+void TByteWriter::WriteHead(char letter, const std::string& text)
+{
+    m_bytes.push_back(letter);
+    m_bytes.push_back(':');
+    for (char c : text) {
+        if (c != '\x01')
+            m_bytes.push_back(c);
+    }
+    m_bytes.push_back('\x01');
+}
+
+// ---- reading ----
+
+namespace {
+
+std::optional<Kind> kindOfTag(char letter)
+{
+    switch (letter) {
+    case 'A': return Kind::Anweisung;
+    case 'B': return Kind::Block;
+    case 'I': return Kind::If;
+    case 'W': return Kind::While;
+    case 'D': return Kind::DoWhile;
+    case 'R': return Kind::Repeat;
+    case 'F': return Kind::For;
+    default: return std::nullopt; // 0x02 and every other value end the sequence
+    }
+}
+
+// Reads records recursively along the nesting and iteratively along sequences. `depth` is the nesting
+// level that a block standing in (or owned by an element of) the sequence being read would have.
+class Loader
+{
+public:
+    explicit Loader(TByteReader& in) : m_in(in) {}
+
+    // A tag: the class it names, or nothing for the end of a sequence. Only the first byte counts; a
+    // short read counts as the end.
+    std::optional<Kind> readTag()
+    {
+        char tag[2];
+        if (m_in.Read(tag, 2) < 2)
+            return std::nullopt;
+        return kindOfTag(tag[0]);
+    }
+
+    void skipTag()
+    {
+        char tag[2];
+        m_in.Read(tag, 2);
+    }
+
+    // An element of class `first` and every successor that follows it.
+    std::unique_ptr<TElement> loadSequence(Kind first, int depth)
+    {
+        std::unique_ptr<TElement> head = loadBody(first, depth);
+        TElement* tail = head.get();
+        while (std::optional<Kind> next = readTag()) {
+            tail->Next = loadBody(*next, depth);
+            tail = tail->Next.get();
+        }
+        return head;
+    }
+
+    // TBlock.Load: a block's body, then its successors.
+    std::unique_ptr<TBlock> loadBlock(int depth)
+    {
+        auto block = loadBlockBody(depth);
+        if (std::optional<Kind> next = readTag())
+            block->Next = loadSequence(*next, depth);
+        return block;
+    }
+
+private:
+    std::unique_ptr<TBlock> loadBlockBody(int depth)
+    {
+        if (depth > kMaxNesting)
+            throw DesignError(texts::kTooDeeplyNested);
+        auto block = std::make_unique<TBlock>(m_in.ReadText());
+        if (std::optional<Kind> first = readTag())
+            block->FirstChild = loadSequence(*first, depth + 1);
+        return block;
+    }
+
+    // A branch block: its tag is ignored, it is always read as a TBlock, and it is no standalone element.
+    std::unique_ptr<TBlock> loadBranch(int depth)
+    {
+        skipTag();
+        auto branch = loadBlock(depth);
+        branch->Standalone = false;
+        return branch;
+    }
+
+    // One element of class `kind` without its successors.
+    std::unique_ptr<TElement> loadBody(Kind kind, int depth)
+    {
+        switch (kind) {
+        case Kind::Anweisung: return std::make_unique<TAnweisung>(m_in.ReadText());
+        case Kind::Block: return loadBlockBody(depth);
+        case Kind::If: {
+            auto decision = std::make_unique<TIf>(m_in.ReadText());
+            decision->BranchCount = 2;
+            decision->Branches[0] = loadBranch(depth);
+            decision->Branches[1] = loadBranch(depth);
+            return decision;
+        }
+        case Kind::While: return loadLoop(std::make_unique<TWhile>(m_in.ReadText()), depth);
+        case Kind::For: return loadLoop(std::make_unique<TFor>(m_in.ReadText()), depth);
+        case Kind::DoWhile: {
+            auto loop = loadLoop(std::make_unique<TDoWhile>(m_in.ReadText()), depth);
+            loop->LoopOnYes = true;
+            return loop;
+        }
+        case Kind::Repeat: {
+            auto loop = loadLoop(std::make_unique<TRepeat>(m_in.ReadText()), depth);
+            loop->Branches[0]->Braced = false;
+            loop->LoopOnYes = false;
+            return loop;
+        }
+        }
+        return nullptr;
+    }
+
+    template <class Loop>
+    std::unique_ptr<Loop> loadLoop(std::unique_ptr<Loop> loop, int depth)
+    {
+        loop->BranchCount = 1;
+        loop->Branches[0] = loadBranch(depth);
+        return loop;
+    }
+
+    TByteReader& m_in;
+};
+
+} // namespace
+
+std::unique_ptr<TBlock> LoadDesign(std::string_view bytes)
+{
+    TByteReader in(bytes);
+    Loader loader(in);
+    loader.skipTag(); // the root's tag: the root is always read as a block
+    std::unique_ptr<TBlock> root = loader.loadBlock(1);
+    root->Standalone = false;
+    root->Braced = false;
+    return root;
+}
+
+// ---- writing ----
+
+void TElement::Save(TByteWriter& out) const
+{
+    for (const TElement* e = this; e; e = e->Next.get())
+        e->saveRecord(out);
+}
+
+void TAnweisung::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('A', Text);
+}
+
+void TBlock::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('B', Text);
+    if (FirstChild)
+        FirstChild->Save(out);
+    out.WriteEnd();
+}
+
+void TIf::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('I', Text);
+    for (int i = 0; i < 2; ++i) {
+        if (Branches[i])
+            Branches[i]->Save(out);
+        out.WriteEnd();
+    }
+}
+
+namespace {
+
+void saveLoopBody(TByteWriter& out, const TBlock* body)
+{
+    if (body)
+        body->Save(out);
+    out.WriteEnd();
+}
+
+} // namespace
+
+void TWhile::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('W', Text);
+    saveLoopBody(out, Branch(1));
+}
+
+void TDoWhile::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('D', Text);
+    saveLoopBody(out, Branch(1));
+}
+
+void TRepeat::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('R', Text);
+    saveLoopBody(out, Branch(1));
+}
+
+void TFor::saveRecord(TByteWriter& out) const
+{
+    out.WriteHead('F', Text);
+    saveLoopBody(out, Branch(1));
+}
+
+std::string SaveDesign(const TBlock& root)
+{
+    TByteWriter out;
+    root.Save(out);
+    return out.take();
+}
+
+// ---- files ----
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw DesignError(texts::kCannotOpenFile, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw DesignError(texts::kCannotOpenFile, path);
+    }
+    std::string bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            throw DesignError(texts::kStreamReadError);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return true;
+}
+
+} // namespace
+
+void WriteFileSafely(const std::string& path, std::string_view bytes)
+{
+    namespace fs = std::filesystem;
+    // Write through a symbolic link to the file it names, so that the link stays a link.
+    fs::path target(path);
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(target, ec)))
+        target = fs::weakly_canonical(target, ec);
+    if (target.empty() || target.filename().empty() || fs::is_directory(target, ec))
+        throw DesignError(texts::kCannotCreateFile, path);
+
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+
+    std::string tempName = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    if (target.parent_path().empty())
+        tempName = "." + target.filename().string() + ".XXXXXX";
+    const int fd = ::mkstemp(tempName.data());
+    if (fd < 0)
+        throw DesignError(texts::kCannotCreateFile, path);
+    // mkstemp creates the file for the owner only; a replaced file keeps its permissions, a new one gets
+    // what a plainly created file would get.
+    mode_t mode = 0;
+    if (exists) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        ::unlink(tempName.c_str());
+        throw DesignError(texts::kStreamWriteError);
+    }
+    if (::rename(tempName.c_str(), target.c_str()) != 0) {
+        ::unlink(tempName.c_str());
+        throw DesignError(texts::kCannotCreateFile, path);
+    }
+}
+
+std::unique_ptr<TBlock> ReadDesignFile(const std::string& path)
+{
+    return LoadDesign(ReadWholeFile(path));
+}
+
+void WriteDesignFile(const std::string& path, const TBlock& root)
+{
+    WriteFileSafely(path, SaveDesign(root));
+}

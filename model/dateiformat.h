@@ -1,0 +1,71 @@
+#pragma once
+
+// The design file (.str): a pre-order serialisation of the element tree with no header. Every record is
+// a tag (class letter and ':'), a text ended by 0x01, and the sequences the element owns, each closed by
+// the end marker 0x02 0x02. Flags are not stored; reading derives them from each element's class and place.
+
+#include "model/struktteile.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// A byte stream over a design file's contents.
+class TByteReader
+{
+public:
+    explicit TByteReader(std::string_view data) : m_data(data) {}
+
+    // Reads up to n bytes into `buffer` and returns how many it got (fewer at the end of the data).
+    std::size_t Read(char* buffer, std::size_t n);
+    // Reads one text up to and including the terminator 0x01; 0x00 bytes are skipped.
+    // Fails with "Stream-Lesefehler" when the data ends first.
+    std::string ReadText();
+
+    bool atEnd() const { return m_pos >= m_data.size(); }
+
+private:
+    std::string_view m_data;
+    std::size_t m_pos = 0;
+};
+
+// The bytes of a design file being written.
+class TByteWriter
+{
+public:
+    void Write(std::string_view bytes) { m_bytes.append(bytes); }
+    void Write(char byte) { m_bytes.push_back(byte); }
+    // A record head: the tag of `letter`, the text without any 0x01 byte (it cannot be stored), 0x01.
+    void WriteHead(char letter, const std::string& text);
+    void WriteEnd() { m_bytes.append("\x02\x02", 2); }
+
+    const std::string& bytes() const { return m_bytes; }
+    std::string take() { return std::move(m_bytes); }
+
+private:
+    std::string m_bytes;
+};
+
+// Reads a whole design from a file's bytes as the load command does: the first two bytes (the root's tag)
+// are ignored, the root is read as a TBlock with everything after it, and the root's Standalone and
+// Braced are set to 0. Throws DesignError: "Stream-Lesefehler" when the data ends inside a text, the
+// nesting message when blocks are nested deeper than kMaxNesting.
+std::unique_ptr<TBlock> LoadDesign(std::string_view bytes);
+
+// The bytes of a design file for `root` and its successors.
+std::string SaveDesign(const TBlock& root);
+
+// Reads the whole file at `path`. Throws DesignError "Datei %s kann nicht geoeffnet werden" (texts.h) when it cannot
+// be opened, "Stream-Lesefehler" when reading fails.
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file at `path` by `bytes` without ever leaving a half-written file in its place: writes a
+// temporary file in the same folder and renames it over the target. Throws DesignError "Datei %s kann
+// nicht erstellt werden" when the file cannot be created, "Stream-Schreibfehler" when writing fails; in
+// both cases a file that was at `path` stays exactly as it was.
+void WriteFileSafely(const std::string& path, std::string_view bytes);
+
+// Load and save of a design file, as the main window's commands do them.
+std::unique_ptr<TBlock> ReadDesignFile(const std::string& path);
+void WriteDesignFile(const std::string& path, const TBlock& root);

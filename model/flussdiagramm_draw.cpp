@@ -1,0 +1,1 @@
+// Flowchart figures: filled in with the drawing work.

@@ -1,0 +1,391 @@
+#include "model/struktteile.h"
+
+#include "model/texts.h"
+
+#include <atomic>
+#include <utility>
+
+namespace {
+
+std::uint64_t nextSerial()
+{
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+std::unique_ptr<TBlock> makeBranchBlock(const char* name)
+{
+    auto block = TBlock::Create(name);
+    block->Standalone = false;
+    return block;
+}
+
+} // namespace
+
+// ---- TElement ----
+
+TElement::TElement(Kind kind, std::string text) : Text(std::move(text)), m_kind(kind), m_serial(nextSerial()) {}
+
+// Releases the chain of successors one by one, so that a long sequence does not recurse.
+TElement::~TElement()
+{
+    std::unique_ptr<TElement> next = std::move(Next);
+    while (next) {
+        std::unique_ptr<TElement> after = std::move(next->Next);
+        next = std::move(after);
+    }
+}
+
+void TElement::copyElementPart(TElement& copy) const
+{
+    copy.Text = Text;
+    copy.Standalone = Standalone;
+}
+
+std::unique_ptr<TElement> TElement::Clone() const
+{
+    std::unique_ptr<TElement> head = cloneElement();
+    TElement* tail = head.get();
+    for (const TElement* source = Next.get(); source; source = source->Next.get()) {
+        tail->Next = source->cloneElement();
+        tail = tail->Next.get();
+    }
+    return head;
+}
+
+void TElement::InsertAfter(std::unique_ptr<TElement> e)
+{
+    e->Next = std::move(Next);
+    Next = std::move(e);
+}
+
+namespace {
+
+// Takes the element that `link` owns out of its sequence; its successors take its place.
+std::unique_ptr<TElement> unlink(std::unique_ptr<TElement>& link)
+{
+    std::unique_ptr<TElement> removed = std::move(link);
+    link = std::move(removed->Next);
+    return removed;
+}
+
+} // namespace
+
+std::unique_ptr<TElement> TElement::DeleteElement(TElement* x)
+{
+    if (!x)
+        return nullptr;
+    if (x == this) {
+        // On itself: the element stays and releases (hands back) its contents.
+        if (TBlock* block = asBlock(this))
+            return block->takeChildren();
+        if (TBedingung* condition = asCondition(this)) {
+            for (int i = 1; i <= condition->BranchCount; ++i) {
+                if (TBlock* branch = condition->Branch(i))
+                    branch->takeChildren();
+            }
+        }
+        return nullptr;
+    }
+    for (TElement* e = this; e; e = e->Next.get()) {
+        if (e->Next.get() == x)
+            return unlink(e->Next);
+        if (std::unique_ptr<TElement> removed = e->deleteInside(x))
+            return removed;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TElement> TElement::DetachElement(TElement* x)
+{
+    if (!x)
+        return nullptr;
+    for (TElement* e = this; e; e = e->Next.get()) {
+        if (e->Next.get() == x)
+            return unlink(e->Next);
+        if (std::unique_ptr<TElement> detached = e->detachInside(x))
+            return detached;
+    }
+    return nullptr;
+}
+
+TElement* TElement::FindReferrer(const TElement* x)
+{
+    // Each element answers for its own links first, then for what lies inside it, then the search goes on
+    // with its successor. A null x matches a null link, as a plain comparison of links does.
+    for (TElement* e = this; e; e = e->Next.get()) {
+        if (e->Next.get() == x || e->refersInside(x))
+            return e;
+        if (TElement* found = e->findReferrerInside(x))
+            return found;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TElement> TElement::deleteInside(TElement*)
+{
+    return nullptr;
+}
+
+std::unique_ptr<TElement> TElement::detachInside(TElement*)
+{
+    return nullptr;
+}
+
+bool TElement::refersInside(const TElement*) const
+{
+    return false;
+}
+
+TElement* TElement::findReferrerInside(const TElement*)
+{
+    return nullptr;
+}
+
+// ---- TAnweisung ----
+
+TAnweisung::TAnweisung(std::string text) : TElement(Kind::Anweisung, std::move(text)) {}
+
+std::unique_ptr<TAnweisung> TAnweisung::Create(std::string text)
+{
+    return std::make_unique<TAnweisung>(std::move(text));
+}
+
+std::unique_ptr<TElement> TAnweisung::cloneElement() const
+{
+    auto copy = std::make_unique<TAnweisung>(std::string());
+    copyElementPart(*copy);
+    return copy;
+}
+
+// ---- TBlock ----
+
+TBlock::TBlock(std::string text) : TElement(Kind::Block, std::move(text)) {}
+
+std::unique_ptr<TBlock> TBlock::Create(std::string text)
+{
+    return std::make_unique<TBlock>(std::move(text));
+}
+
+std::unique_ptr<TElement> TBlock::cloneElement() const
+{
+    auto copy = std::make_unique<TBlock>(std::string());
+    copyElementPart(*copy);
+    copy->Framed = Framed;
+    copy->Braced = Braced;
+    if (FirstChild)
+        copy->FirstChild = FirstChild->Clone();
+    return copy;
+}
+
+std::unique_ptr<TBlock> TBlock::CloneBlock() const
+{
+    std::unique_ptr<TElement> copy = Clone();
+    return std::unique_ptr<TBlock>(static_cast<TBlock*>(copy.release()));
+}
+
+void TBlock::InsertAfter(std::unique_ptr<TElement> e)
+{
+    e->Next = std::move(FirstChild);
+    FirstChild = std::move(e);
+}
+
+void TBlock::appendChain(std::unique_ptr<TElement> chain)
+{
+    if (!chain)
+        return;
+    std::unique_ptr<TElement>* link = &FirstChild;
+    while (*link)
+        link = &(*link)->Next;
+    *link = std::move(chain);
+}
+
+std::unique_ptr<TElement> TBlock::deleteInside(TElement* x)
+{
+    if (!FirstChild)
+        return nullptr;
+    if (FirstChild.get() == x)
+        return unlink(FirstChild);
+    return FirstChild->DeleteElement(x);
+}
+
+std::unique_ptr<TElement> TBlock::detachInside(TElement* x)
+{
+    if (!FirstChild)
+        return nullptr;
+    if (FirstChild.get() == x)
+        return unlink(FirstChild);
+    return FirstChild->DetachElement(x);
+}
+
+bool TBlock::refersInside(const TElement* x) const
+{
+    return FirstChild.get() == x;
+}
+
+TElement* TBlock::findReferrerInside(const TElement* x)
+{
+    return FirstChild ? FirstChild->FindReferrer(x) : nullptr;
+}
+
+// ---- TBedingung ----
+
+TBedingung::TBedingung(Kind kind, std::string text) : TElement(kind, std::move(text)) {}
+
+void TBedingung::copyConditionPart(TBedingung& copy) const
+{
+    copyElementPart(copy);
+    copy.BranchCount = BranchCount;
+    for (int i = 0; i < 2; ++i) {
+        if (Branches[i])
+            copy.Branches[i] = Branches[i]->CloneBlock();
+    }
+}
+
+std::unique_ptr<TElement> TBedingung::deleteInside(TElement* x)
+{
+    // A branch block itself is never removed: asked for it, it releases its children and stays in place.
+    for (int i = 1; i <= BranchCount && i <= 2; ++i) {
+        if (TBlock* branch = Branch(i)) {
+            if (std::unique_ptr<TElement> removed = branch->DeleteElement(x))
+                return removed;
+            if (branch == x)
+                return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TElement> TBedingung::detachInside(TElement* x)
+{
+    for (int i = 1; i <= BranchCount && i <= 2; ++i) {
+        if (TBlock* branch = Branch(i)) {
+            if (std::unique_ptr<TElement> detached = branch->DetachElement(x))
+                return detached;
+        }
+    }
+    return nullptr;
+}
+
+bool TBedingung::refersInside(const TElement* x) const
+{
+    // Both branch links are compared, whatever BranchCount says.
+    return Branches[0].get() == x || Branches[1].get() == x;
+}
+
+TElement* TBedingung::findReferrerInside(const TElement* x)
+{
+    for (int i = 0; i < 2; ++i) {
+        if (Branches[i]) {
+            if (TElement* found = Branches[i]->FindReferrer(x))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// ---- TIf ----
+
+TIf::TIf(std::string text) : TBedingung(Kind::If, std::move(text)) {}
+
+std::unique_ptr<TIf> TIf::Create(std::string text)
+{
+    auto decision = std::make_unique<TIf>(std::move(text));
+    decision->Branches[0] = makeBranchBlock(texts::kJaBlock);
+    decision->Branches[1] = makeBranchBlock(texts::kNeinBlock);
+    decision->BranchCount = 2;
+    return decision;
+}
+
+std::unique_ptr<TElement> TIf::cloneElement() const
+{
+    auto copy = std::make_unique<TIf>(std::string());
+    copyConditionPart(*copy);
+    return copy;
+}
+
+// ---- TWhile ----
+
+TWhile::TWhile(std::string text) : TBedingung(Kind::While, std::move(text)) {}
+TWhile::TWhile(Kind kind, std::string text) : TBedingung(kind, std::move(text)) {}
+
+std::unique_ptr<TWhile> TWhile::Create(std::string text)
+{
+    auto loop = std::make_unique<TWhile>(std::move(text));
+    loop->Branches[0] = makeBranchBlock(texts::kWhileBlock);
+    loop->BranchCount = 1;
+    return loop;
+}
+
+std::unique_ptr<TElement> TWhile::cloneElement() const
+{
+    auto copy = std::make_unique<TWhile>(std::string());
+    copyConditionPart(*copy);
+    return copy;
+}
+
+// ---- TDoWhile ----
+
+TDoWhile::TDoWhile(std::string text) : TWhile(Kind::DoWhile, std::move(text)) {}
+TDoWhile::TDoWhile(Kind kind, std::string text) : TWhile(kind, std::move(text)) {}
+
+std::unique_ptr<TDoWhile> TDoWhile::Create(std::string text)
+{
+    auto loop = std::make_unique<TDoWhile>(std::move(text));
+    loop->Branches[0] = makeBranchBlock(texts::kDoWhileBlock);
+    loop->BranchCount = 1;
+    loop->LoopOnYes = true;
+    return loop;
+}
+
+std::unique_ptr<TElement> TDoWhile::cloneElement() const
+{
+    auto copy = std::make_unique<TDoWhile>(std::string());
+    copyConditionPart(*copy);
+    copy->LoopOnYes = LoopOnYes;
+    return copy;
+}
+
+// ---- TRepeat ----
+
+TRepeat::TRepeat(std::string text) : TDoWhile(Kind::Repeat, std::move(text))
+{
+    LoopOnYes = false;
+}
+
+std::unique_ptr<TRepeat> TRepeat::Create(std::string text)
+{
+    auto loop = std::make_unique<TRepeat>(std::move(text));
+    loop->Branches[0] = makeBranchBlock(texts::kRepeatUntilBlock);
+    loop->Branches[0]->Braced = false;
+    loop->BranchCount = 1;
+    loop->LoopOnYes = false;
+    return loop;
+}
+
+std::unique_ptr<TElement> TRepeat::cloneElement() const
+{
+    auto copy = std::make_unique<TRepeat>(std::string());
+    copyConditionPart(*copy);
+    copy->LoopOnYes = LoopOnYes;
+    return copy;
+}
+
+// ---- TFor ----
+
+TFor::TFor(std::string text) : TWhile(Kind::For, std::move(text)) {}
+
+std::unique_ptr<TFor> TFor::Create(std::string text)
+{
+    auto loop = std::make_unique<TFor>(std::move(text));
+    loop->Branches[0] = makeBranchBlock(texts::kForBlock);
+    loop->BranchCount = 1;
+    return loop;
+}
+
+std::unique_ptr<TElement> TFor::cloneElement() const
+{
+    auto copy = std::make_unique<TFor>(std::string());
+    copyConditionPart(*copy);
+    return copy;
+}

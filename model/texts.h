@@ -1,0 +1,36 @@
+#pragma once
+
+// The system's fixed German texts, as code page 1252 byte strings. Model sources stay ASCII, so letters
+// outside ASCII are written as escapes (\xe4 = a-umlaut, \xf6 = o-umlaut, \xfc = u-umlaut, \xdf = sharp s).
+
+namespace texts {
+
+// Default texts of new elements.
+inline constexpr char kAnweisung[] = "Anweisung";
+inline constexpr char kUnknown[] = "???";
+inline constexpr char kJaBlock[] = "Ja-Block";
+inline constexpr char kNeinBlock[] = "Nein-Block";
+inline constexpr char kWhileBlock[] = "While-Block";
+inline constexpr char kDoWhileBlock[] = "DoWhile-Block";
+inline constexpr char kRepeatUntilBlock[] = "RepeatUntil-Block";
+inline constexpr char kForBlock[] = "For-Block";
+inline constexpr char kGesamtesProgramm[] = "gesamtes Programm";
+
+// Labels of the decision and loop figures.
+inline constexpr char kJa[] = "ja";
+inline constexpr char kNein[] = "nein";
+
+// Platform messages; %s stands for a file name.
+inline constexpr char kStreamReadError[] = "Stream-Lesefehler";
+inline constexpr char kStreamWriteError[] = "Stream-Schreibfehler";
+inline constexpr char kCannotOpenFile[] = "Datei %s kann nicht ge\xf6" "ffnet werden";
+inline constexpr char kCannotCreateFile[] = "Datei %s kann nicht erstellt werden";
+inline constexpr char kClipboardBusy[] = "Zwischenablage kann nicht ge\xf6" "ffnet werden";
+
+// The system's own messages.
+inline constexpr char kTooDeeplyNested[] =
+    "Das Struktogramm ist zu tief verschachtelt (mehr als 1000 Ebenen)";
+inline constexpr char kOnlyStatementsRefine[] =
+    "Nur Anweisungen k\xf6nnen genauer spezifiziert werden";
+
+} // namespace texts
