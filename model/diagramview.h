@@ -1,0 +1,30 @@
+#pragma once
+
+// What a diagram window computes from the block it shows, apart from the window toolkit: the display
+// origin, the scroll ranges, painting and printing. The window (ui/) and the batch renderer both use it.
+
+#include "model/canvas.h"
+#include "model/displayoptions.h"
+
+#include <string>
+
+// The window's background and the base fill of every paint on screen (red, green, blue 245).
+inline constexpr TColor kWindowFill = 0xF5F5F5;
+
+// Document coordinates of the layout origin of `shown`: (15, 15) in structogram mode, (W div 2 + 30, 15)
+// in flowchart mode, W being the measured width. Copies `flowchart` into options.Flowchart first.
+TPoint GetDisplayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
+
+// The scroll ranges: measured width + 50 and height + 50. Copies `flowchart` into options.Flowchart.
+TSize ScrollRanges(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
+
+// Paints `shown` with its layout origin at `origin` (window coordinates): sets options.RootBlock, the
+// base fill colour, the start symbol in flowchart mode, then draws.
+void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options,
+                         bool flowchart);
+
+// Prints one page: `caption` at (10, 10), then `shown` at y = 80 with printer settings (no marking,
+// spacing from the printer font, thick pens). `printer` already has the printer font; `window` is the
+// window's own canvas, on which the origin is worked out. Restores the screen settings afterwards.
+void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& caption, TBlock& shown,
+                       TDisplayOptions& options, bool flowchart);
