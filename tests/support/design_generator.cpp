@@ -1,0 +1,172 @@
+#include "tests/support/design_generator.h"
+
+#include "model/texts.h"
+
+#include <vector>
+
+namespace {
+
+int uniform(std::mt19937& rng, int low, int high)
+{
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+void fillSequence(std::mt19937& rng, const GeneratorOptions& options, TBlock& block, int depth);
+
+std::unique_ptr<TElement> generateElement(std::mt19937& rng, const GeneratorOptions& options, int depth)
+{
+    const bool nest = depth < options.maxDepth;
+    const int kind = nest ? uniform(rng, 0, 6) : 0;
+    std::string text = GenerateText(rng, options.oddTexts);
+    auto fillBranch = [&](TBlock* branch) {
+        if (options.renamedBranches && uniform(rng, 0, 4) == 0)
+            branch->Text = GenerateText(rng, options.oddTexts);
+        if (uniform(rng, 0, 3) != 0)
+            fillSequence(rng, options, *branch, depth + 1);
+    };
+    switch (kind) {
+    case 1: {
+        if (!options.namedBlocks)
+            break;
+        auto block = TBlock::Create(std::move(text));
+        fillSequence(rng, options, *block, depth + 1);
+        return block;
+    }
+    case 2: {
+        auto decision = TIf::Create(std::move(text));
+        fillBranch(decision->Branch(1));
+        fillBranch(decision->Branch(2));
+        return decision;
+    }
+    case 3: {
+        auto loop = TWhile::Create(std::move(text));
+        fillBranch(loop->Branch(1));
+        return loop;
+    }
+    case 4: {
+        auto loop = TDoWhile::Create(std::move(text));
+        fillBranch(loop->Branch(1));
+        return loop;
+    }
+    case 5: {
+        if (!options.repeatLoops)
+            break;
+        auto loop = TRepeat::Create(std::move(text));
+        fillBranch(loop->Branch(1));
+        return loop;
+    }
+    case 6: {
+        auto loop = TFor::Create(uniform(rng, 0, 1) ? std::string("i von 1 bis n") : std::move(text));
+        fillBranch(loop->Branch(1));
+        return loop;
+    }
+    default: break;
+    }
+    return TAnweisung::Create(std::move(text));
+}
+
+void fillSequence(std::mt19937& rng, const GeneratorOptions& options, TBlock& block, int depth)
+{
+    const int count = uniform(rng, 0, options.maxSequence);
+    std::unique_ptr<TElement>* link = &block.FirstChild;
+    while (*link)
+        link = &(*link)->Next;
+    for (int i = 0; i < count; ++i) {
+        *link = generateElement(rng, options, depth);
+        link = &(*link)->Next;
+    }
+}
+
+std::string describe(const TElement& e)
+{
+    return "element \"" + e.Text + "\"";
+}
+
+// Checks the sequence starting at `first`; `inBranch` says whether it is a branch block's own sequence
+// position (a branch block has no successor).
+std::string checkSequence(const TElement& first, int depth)
+{
+    for (const TElement* e = &first; e; e = e->Next.get()) {
+        if (!e->Standalone)
+            return describe(*e) + " in a sequence has Standalone 0";
+        std::string problem;
+        if (const TBlock* block = asBlock(e)) {
+            if (!block->Framed || !block->Braced)
+                return describe(*e) + ": named block not framed or not braced";
+            if (block->FirstChild)
+                problem = checkSequence(*block->FirstChild, depth + 1);
+        } else if (const TBedingung* condition = asCondition(e)) {
+            const int expected = e->kind() == Kind::If ? 2 : 1;
+            if (condition->BranchCount != expected)
+                return describe(*e) + ": wrong BranchCount";
+            if (expected == 1 && condition->Branches[1])
+                return describe(*e) + ": loop with a second branch";
+            for (int i = 1; i <= expected && problem.empty(); ++i) {
+                const TBlock* branch = condition->Branch(i);
+                if (!branch)
+                    return describe(*e) + ": missing branch block";
+                if (branch->Standalone || branch->Next || !branch->Framed)
+                    return describe(*branch) + ": branch block flags or successor wrong";
+                const bool repeatBody = e->kind() == Kind::Repeat;
+                if (branch->Braced == repeatBody)
+                    return describe(*branch) + ": branch block Braced wrong";
+                if (branch->FirstChild)
+                    problem = checkSequence(*branch->FirstChild, depth + 1);
+            }
+            if (e->kind() == Kind::DoWhile && !static_cast<const TDoWhile*>(e)->LoopOnYes)
+                return describe(*e) + ": do-while loop with LoopOnYes 0";
+            if (e->kind() == Kind::Repeat && static_cast<const TDoWhile*>(e)->LoopOnYes)
+                return describe(*e) + ": repeat loop with LoopOnYes 1";
+        }
+        if (!problem.empty())
+            return problem;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string GenerateText(std::mt19937& rng, bool odd)
+{
+    static const std::vector<std::string> plain = {"Anweisung", "x = x + 1", "summe > 100", "i < n",
+                                                   "ausgeben(summe)", "weiter"};
+    static const std::vector<std::string> strange = {"", " ", "Gr\xf6\xdf" "e \x80 \x9f", "\"quoted\" \\ back",
+                                                     "tab\there", std::string(300, 'w'), "a;", "\x7f\xff"};
+    if (odd && uniform(rng, 0, 3) == 0)
+        return strange[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(strange.size()) - 1))];
+    return plain[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(plain.size()) - 1))];
+}
+
+std::unique_ptr<TBlock> GenerateDesign(std::mt19937& rng, const GeneratorOptions& options)
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    root->Standalone = false;
+    root->Braced = false;
+    fillSequence(rng, options, *root, 0);
+    return root;
+}
+
+std::string CheckInvariants(const TBlock& root)
+{
+    if (root.Standalone || root.Braced || root.Next || !root.Framed)
+        return "root flags or successor wrong";
+    return root.FirstChild ? checkSequence(*root.FirstChild, 1) : std::string();
+}
+
+int CountElements(const TElement& first)
+{
+    int count = 0;
+    for (const TElement* e = &first; e; e = e->Next.get()) {
+        ++count;
+        if (const TBlock* block = asBlock(e)) {
+            if (block->FirstChild)
+                count += CountElements(*block->FirstChild);
+        } else if (const TBedingung* condition = asCondition(e)) {
+            for (const auto& branch : condition->Branches) {
+                if (branch)
+                    count += CountElements(*branch);
+            }
+        }
+    }
+    return count;
+}
