@@ -1,0 +1,30 @@
+// Reads arbitrary bytes as a design file. Whatever loads must dump, clone, save and read back to the
+// same tree; whatever does not load must fail with one of the reader's messages.
+
+#include "model/dateiformat.h"
+#include "model/dump.h"
+#include "model/texts.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::unique_ptr<TBlock> root;
+    try {
+        root = LoadDesign(bytes);
+    } catch (const DesignError& error) {
+        if (std::strcmp(error.what(), texts::kStreamReadError) != 0 &&
+            std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+            std::abort();
+        return 0;
+    }
+    const std::string dump = DumpTree(*root);
+    const std::string saved = SaveDesign(*root);
+    auto reloaded = LoadDesign(saved);
+    if (DumpTree(*reloaded) != dump || DumpTree(*root->CloneBlock()) != dump || SaveDesign(*reloaded) != saved)
+        std::abort();
+    return 0;
+}

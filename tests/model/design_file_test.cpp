@@ -1,0 +1,295 @@
+// The design file: exact bytes, round trips, damaged and hostile input, crash-safe writing.
+
+#include "model/dateiformat.h"
+#include "model/dump.h"
+#include "model/struktteile.h"
+#include "model/texts.h"
+#include "tests/support/design_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kWorkedExample = "B:gesamtes Programm\x01"
+                                   "A:Anweisung\x01"
+                                   "I:???\x01"
+                                   "B:Ja-Block\x01"
+                                   "A:Anweisung\x01\x02\x02\x02\x02"
+                                   "B:Nein-Block\x01\x02\x02\x02\x02"
+                                   "\x02\x02"s;
+
+const std::string kWorkedExampleDump = "B s=0 b=0 \"gesamtes Programm\"\n"
+                                       "  A s=1 \"Anweisung\"\n"
+                                       "  I s=1 \"???\"\n"
+                                       "    B s=0 b=1 \"Ja-Block\"\n"
+                                       "      A s=1 \"Anweisung\"\n"
+                                       "    B s=0 b=1 \"Nein-Block\"\n";
+
+std::unique_ptr<TBlock> newDesign()
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    root->Standalone = false;
+    root->Braced = false;
+    return root;
+}
+
+// Loads, or gives the error message.
+std::string dumpOrError(const std::string& bytes)
+{
+    try {
+        return DumpTree(*LoadDesign(bytes));
+    } catch (const DesignError& error) {
+        return std::string("error: ") + error.what();
+    }
+}
+
+TEST(DesignFileTest, WorkedExampleByteForByte)
+{
+    ASSERT_EQ(kWorkedExample.size(), 84u);
+    // Built as the editor builds it: a statement, after it a decision, a statement in the yes branch.
+    auto root = newDesign();
+    auto decision = TIf::Create("???");
+    decision->Branch(1)->InsertAfter(TAnweisung::Create("Anweisung"));
+    root->InsertAfter(std::move(decision));
+    root->InsertAfter(TAnweisung::Create("Anweisung"));
+    EXPECT_EQ(SaveDesign(*root), kWorkedExample);
+    EXPECT_EQ(DumpTree(*LoadDesign(kWorkedExample)), kWorkedExampleDump);
+
+    const std::string empty = "B:gesamtes Programm\x01\x02\x02"s;
+    ASSERT_EQ(empty.size(), 22u);
+    EXPECT_EQ(SaveDesign(*newDesign()), empty);
+    EXPECT_EQ(DumpTree(*LoadDesign(empty)), "B s=0 b=0 \"gesamtes Programm\"\n");
+}
+
+TEST(DesignFileTest, GeneratedDesignsRoundTrip)
+{
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        GeneratorOptions options;
+        options.maxDepth = 1 + round % 6;
+        auto design = GenerateDesign(rng, options);
+        const std::string bytes = SaveDesign(*design);
+        auto loaded = LoadDesign(bytes);
+        ASSERT_EQ(DumpTree(*loaded), DumpTree(*design)) << "round " << round;
+        ASSERT_EQ(CheckInvariants(*loaded), "") << "round " << round;
+        ASSERT_EQ(SaveDesign(*loaded), bytes) << "round " << round;
+    }
+}
+
+TEST(DesignFileTest, TextsAreKeptWholeAndTerminatorsLeftOut)
+{
+    auto root = newDesign();
+    const std::string longText(5000, 'x');
+    root->InsertAfter(TAnweisung::Create("a\x01" "b"));
+    root->InsertAfter(TAnweisung::Create(longText));
+    root->InsertAfter(TAnweisung::Create("\x80\xe4\xff\x7f"));
+    auto loaded = LoadDesign(SaveDesign(*root));
+    ASSERT_NE(loaded->FirstChild, nullptr);
+    EXPECT_EQ(loaded->FirstChild->Text, "\x80\xe4\xff\x7f");
+    EXPECT_EQ(loaded->FirstChild->Next->Text, longText);
+    EXPECT_EQ(loaded->FirstChild->Next->Next->Text, "ab");
+}
+
+TEST(DesignFileTest, ReadingQuirks)
+{
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        std::string dump;
+    };
+    const std::string root = "B s=0 b=0 \"r\"\n";
+    const Case cases[] = {
+        {"zero bytes in texts are skipped", "B:r\x01" "A:a\x00" "b\x00\x01\x02\x02"s, root + "  A s=1 \"ab\"\n"},
+        {"second tag byte is not looked at", "B:r\x01" "Axa\x01\x02?"s, root + "  A s=1 \"a\"\n"},
+        {"root tag may be anything", "zzr\x01\x02\x02"s, root},
+        {"unknown tag ends the sequence", "B:r\x01" "A:a\x01" "X:b\x01\x02\x02"s, root + "  A s=1 \"a\"\n"},
+        {"branch tags may hold anything", "B:r\x01I:c\x01??y\x01\x02\x02\x02\x02!!n\x01\x02\x02\x02\x02\x02\x02"s,
+         root + "  I s=1 \"c\"\n    B s=0 b=1 \"y\"\n    B s=0 b=1 \"n\"\n"},
+        {"file ends right after the root text", "B:r\x01"s, root},
+        {"end marker after the root adds nothing", "B:r\x01\x02\x02\x02\x02"s, root},
+        {"unknown byte after the root adds nothing", "B:r\x01\x02\x02?"s, root},
+        {"record after the root becomes its successor", "B:r\x01\x02\x02" "A:s\x01"s, root + "A s=1 \"s\"\n"},
+        {"repeat loop", "B:r\x01R:f\x01" "B:b\x01\x02\x02\x02\x02\x02\x02"s,
+         root + "  R s=1 y=0 \"f\"\n    B s=0 b=0 \"b\"\n"},
+        {"do-while loop", "B:r\x01" "D:f\x01" "B:b\x01\x02\x02\x02\x02\x02\x02"s,
+         root + "  D s=1 y=1 \"f\"\n    B s=0 b=1 \"b\"\n"},
+        {"record after a branch block becomes its successor",
+         "B:r\x01W:w\x01" "B:b\x01\x02\x02" "A:x\x01\x02\x02\x02\x02"s,
+         root + "  W s=1 \"w\"\n    B s=0 b=1 \"b\"\n    A s=1 \"x\"\n"},
+        {"empty file", "", "error: Stream-Lesefehler"},
+        {"cut in the root text", "B:gesamt", "error: Stream-Lesefehler"},
+        {"cut in a later text", "B:r\x01" "A:Anw"s, "error: Stream-Lesefehler"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dumpOrError(c.bytes), c.dump) << c.name;
+}
+
+TEST(DesignFileTest, EveryTruncationLoadsASmallerDesignOrFailsCleanly)
+{
+    for (std::size_t length = 0; length < kWorkedExample.size(); ++length) {
+        const std::string result = dumpOrError(kWorkedExample.substr(0, length));
+        if (result.rfind("error: ", 0) == 0) {
+            EXPECT_EQ(result, "error: Stream-Lesefehler") << length;
+            continue;
+        }
+        // A design cut at a record boundary is a prefix of the whole one in pre-order.
+        auto loaded = LoadDesign(kWorkedExample.substr(0, length));
+        EXPECT_LE(CountElements(*loaded), 6) << length;
+        EXPECT_EQ(loaded->Text, "gesamtes Programm") << length;
+    }
+    // Cut after the first statement: the rest of the sequence is missing, without a message.
+    EXPECT_EQ(dumpOrError(kWorkedExample.substr(0, 32)),
+              "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"Anweisung\"\n");
+    // Cut inside the no branch's record: its text is incomplete, so the whole load fails.
+    EXPECT_EQ(dumpOrError(kWorkedExample.substr(0, 65)), "error: Stream-Lesefehler");
+}
+
+// Nesting: "B:x" + 0x01 repeated opens one named block level each time.
+std::string nestedBlocks(int levels)
+{
+    std::string bytes = "B:r\x01"s;
+    for (int i = 1; i < levels; ++i)
+        bytes += "B:x\x01"s;
+    return bytes; // the end of the file closes every level
+}
+
+TEST(DesignFileTest, DeepNestingIsRefusedWithAMessage)
+{
+    EXPECT_NO_THROW(LoadDesign(nestedBlocks(kMaxNesting)));
+    EXPECT_EQ(dumpOrError(nestedBlocks(kMaxNesting + 1)), std::string("error: ") + texts::kTooDeeplyNested);
+    EXPECT_EQ(dumpOrError(nestedBlocks(200000)), std::string("error: ") + texts::kTooDeeplyNested);
+
+    // Branch blocks count as levels too.
+    std::string loops = "B:r\x01"s;
+    for (int i = 0; i < 5000; ++i)
+        loops += "W:c\x01" "B:b\x01"s;
+    EXPECT_EQ(dumpOrError(loops), std::string("error: ") + texts::kTooDeeplyNested);
+}
+
+TEST(DesignFileTest, MillionStatementsLoadSaveAndDump)
+{
+    std::string bytes = "B:r\x01"s;
+    for (int i = 0; i < 1000000; ++i)
+        bytes += "A:s\x01"s;
+    bytes += "\x02\x02"s;
+    auto root = LoadDesign(bytes);
+    EXPECT_EQ(CountElements(*root), 1000001);
+    EXPECT_EQ(SaveDesign(*root), bytes);
+    EXPECT_EQ(DumpTree(*root).size(), 14u + 1000000u * 12u);
+}
+
+class DesignFileOnDiskTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("designfile-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override
+    {
+        std::filesystem::permissions(m_dir, std::filesystem::perms::owner_all);
+        std::filesystem::remove_all(m_dir);
+    }
+    std::string path(const char* name) const { return (m_dir / name).string(); }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(DesignFileOnDiskTest, WriteThenReadAndMessagesNameTheFile)
+{
+    auto root = LoadDesign(kWorkedExample);
+    WriteDesignFile(path("a.str"), *root);
+    EXPECT_EQ(ReadWholeFile(path("a.str")), kWorkedExample);
+    EXPECT_EQ(DumpTree(*ReadDesignFile(path("a.str"))), kWorkedExampleDump);
+
+    try {
+        ReadDesignFile(path("missing.str"));
+        FAIL() << "no error";
+    } catch (const DesignError& error) {
+        EXPECT_STREQ(error.what(), texts::kCannotOpenFile);
+        EXPECT_EQ(error.fileName(), path("missing.str"));
+    }
+    EXPECT_THROW(ReadDesignFile(m_dir.string()), DesignError); // a folder is no design file
+    try {
+        WriteDesignFile(path("no/such/folder.str"), *root);
+        FAIL() << "no error";
+    } catch (const DesignError& error) {
+        EXPECT_STREQ(error.what(), texts::kCannotCreateFile);
+    }
+}
+
+TEST_F(DesignFileOnDiskTest, FailedWriteLeavesTheOldFileAlone)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write anywhere; /dev/full covers the write error below";
+    std::ofstream(path("keep.str"), std::ios::binary) << "old contents";
+    std::filesystem::permissions(m_dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_THROW(WriteDesignFile(path("keep.str"), *LoadDesign(kWorkedExample)), DesignError);
+    std::filesystem::permissions(m_dir, std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadWholeFile(path("keep.str")), "old contents");
+}
+
+TEST_F(DesignFileOnDiskTest, ReplacingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile)
+{
+    std::ofstream(path("target.str"), std::ios::binary) << "old";
+    ::chmod(path("target.str").c_str(), 0640);
+    std::filesystem::create_symlink(path("target.str"), path("link.str"));
+    WriteDesignFile(path("link.str"), *LoadDesign(kWorkedExample));
+    EXPECT_TRUE(std::filesystem::is_symlink(path("link.str")));
+    EXPECT_EQ(ReadWholeFile(path("target.str")), kWorkedExample);
+    struct stat info {};
+    ASSERT_EQ(::stat(path("target.str").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir))
+        ++files;
+    EXPECT_EQ(files, 2);
+}
+
+TEST_F(DesignFileOnDiskTest, WriteErrorKeepsTheOldFileAndLeavesNoTemporaryFile)
+{
+    // A file size limit makes the write itself fail (EFBIG), as a full disk would.
+    std::ofstream(path("keep.str"), std::ios::binary) << "old contents";
+    auto root = newDesign();
+    for (int i = 0; i < 1000; ++i)
+        root->InsertAfter(TAnweisung::Create("statement"));
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 1024;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string message;
+    try {
+        WriteDesignFile(path("keep.str"), *root);
+    } catch (const DesignError& error) {
+        message = error.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message, texts::kStreamWriteError);
+    EXPECT_EQ(ReadWholeFile(path("keep.str")), "old contents");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+} // namespace
