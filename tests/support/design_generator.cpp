@@ -82,8 +82,7 @@ std::string describe(const TElement& e)
     return "element \"" + e.Text + "\"";
 }
 
-// Checks the sequence starting at `first`; `inBranch` says whether it is a branch block's own sequence
-// position (a branch block has no successor).
+// Checks the sequence starting at `first` and everything nested in it.
 std::string checkSequence(const TElement& first, int depth)
 {
     for (const TElement* e = &first; e; e = e->Next.get()) {
