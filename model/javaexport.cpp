@@ -1,11 +1,157 @@
-// ExportJava: filled in with the export work.
-#include "model/struktteile.h"
+// ExportJava: the design as a bare sequence of Java statements.
+//
+// Each element appends its own lines and hands the same indentation on to its successor; bodies that are
+// branch or loop blocks indent their children by two more blanks, named blocks do not indent and frame
+// their children with comment lines instead. Nothing is examined, escaped or cut.
+#include "model/javaexport.h"
 
-void TElement::ExportJava(std::string&, const std::string&) const {}
-void TAnweisung::exportJavaElement(std::string&, const std::string&) const {}
-void TBlock::exportJavaElement(std::string&, const std::string&) const {}
-void TIf::exportJavaElement(std::string&, const std::string&) const {}
-void TWhile::exportJavaElement(std::string&, const std::string&) const {}
-void TDoWhile::exportJavaElement(std::string&, const std::string&) const {}
-void TRepeat::exportJavaElement(std::string&, const std::string&) const {}
-void TFor::exportJavaElement(std::string&, const std::string&) const {}
+#include "model/looptext.h"
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kIndentUnit[] = "  ";
+
+// A branch block or loop body, exported with the indentation of its owner; a missing one writes nothing.
+void exportBranch(std::string& out, const TBlock* branch, const std::string& indent)
+{
+    if (branch)
+        branch->ExportJava(out, indent);
+}
+
+} // namespace
+
+std::string ExportJavaText(const TBlock& root, bool clipboardForm)
+{
+    std::string out;
+    root.ExportJava(out, clipboardForm ? kIndentUnit : "");
+    return out;
+}
+
+// Appends the text of this element and of every successor, one after the other.
+void TElement::ExportJava(std::string& out, const std::string& indent) const
+{
+    for (const TElement* e = this; e; e = e->Next.get())
+        e->exportJavaElement(out, indent);
+}
+
+// One line: the statement, with a ";" added unless it already ends in one.
+void TAnweisung::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    out += indent;
+    out += Text;
+    if (Text.empty() || Text.back() != ';')
+        out += ';';
+    out += kLineEnd;
+}
+
+// A named block: an empty line, a comment with its name, its children at the same indentation, a closing
+// comment and an empty line. A body or the root: its children indented, in braces when Braced; the
+// closing brace ends without a line end, since the owner continues that line.
+void TBlock::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    if (Standalone) {
+        out += kLineEnd;
+        out += indent;
+        out += "// ";
+        out += Text;
+        out += kLineEnd;
+        if (FirstChild)
+            FirstChild->ExportJava(out, indent);
+        out += indent;
+        out += "// Ende ";
+        out += Text;
+        out += kLineEnd;
+        out += kLineEnd;
+        return;
+    }
+    if (Braced) {
+        out += '{';
+        out += kLineEnd;
+    }
+    if (FirstChild)
+        FirstChild->ExportJava(out, indent + kIndentUnit);
+    if (Braced) {
+        out += indent;
+        out += '}';
+    }
+}
+
+// "if (c) {...}", and "else{...}" on a line of its own when the no branch holds anything.
+void TIf::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    out += indent;
+    out += "if (";
+    out += Text;
+    out += ") ";
+    exportBranch(out, Branch(1), indent);
+    const TBlock* no = Branch(2);
+    if (no && no->FirstChild) {
+        out += kLineEnd;
+        out += indent;
+        out += "else";
+        exportBranch(out, no, indent);
+    }
+    out += kLineEnd;
+}
+
+// "while (c) {...}".
+void TWhile::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    out += indent;
+    out += "while (";
+    out += Text;
+    out += ") ";
+    exportBranch(out, Branch(1), indent);
+    out += kLineEnd;
+}
+
+// "do {...} while (c);", the condition on the line of the closing brace.
+void TDoWhile::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    out += indent;
+    out += "do ";
+    exportBranch(out, Branch(1), indent);
+    out += " while (";
+    out += Text;
+    out += ");";
+    out += kLineEnd;
+}
+
+// "do" followed directly by the unbraced body, then "while (c);" on a line of its own. The condition is
+// written as it stands, not negated.
+void TRepeat::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    out += indent;
+    out += "do ";
+    exportBranch(out, Branch(1), indent);
+    out += indent;
+    out += "while (";
+    out += Text;
+    out += ");";
+    out += kLineEnd;
+}
+
+// "for (V=S;V<=E;V=V+1) {...}" with the parts split from the loop text as the counting-loop dialog
+// splits them.
+void TFor::exportJavaElement(std::string& out, const std::string& indent) const
+{
+    const LoopParts parts = SplitLoopText(Text);
+    const std::string& v = parts.variable;
+    out += indent;
+    out += "for (";
+    out += v;
+    out += '=';
+    out += parts.start;
+    out += ';';
+    out += v;
+    out += "<=";
+    out += parts.end;
+    out += ';';
+    out += v;
+    out += '=';
+    out += v;
+    out += "+1) ";
+    exportBranch(out, Branch(1), indent);
+    out += kLineEnd;
+}

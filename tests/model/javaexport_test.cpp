@@ -1,0 +1,314 @@
+// The Java export: the worked example byte for byte in both forms, and the rules for every class.
+
+#include "model/javaexport.h"
+
+#include "model/struktteile.h"
+#include "model/texts.h"
+#include "tests/support/design_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<TBlock> newRoot()
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    root->Standalone = false;
+    root->Braced = false;
+    return root;
+}
+
+// Appends `e` at the end of `block`'s sequence and returns it.
+template <class T>
+T* add(TBlock& block, std::unique_ptr<T> e)
+{
+    T* raw = e.get();
+    block.appendChain(std::move(e));
+    return raw;
+}
+
+// Appends `count` statements `text` to `block` in one pass.
+void addMany(TBlock& block, int count, const char* text)
+{
+    std::unique_ptr<TElement>* link = &block.FirstChild;
+    while (*link)
+        link = &(*link)->Next;
+    for (int i = 0; i < count; ++i) {
+        *link = TAnweisung::Create(text);
+        link = &(*link)->Next;
+    }
+}
+
+std::string lines(std::initializer_list<const char*> list)
+{
+    std::string text;
+    for (const char* line : list) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+// The design of the worked example: a statement, a counting loop around a decision, a named block, a
+// do-while loop and a while loop with an empty body.
+std::unique_ptr<TBlock> workedExample()
+{
+    auto root = newRoot();
+    add(*root, TAnweisung::Create("summe = 0"));
+    TFor* loop = add(*root, TFor::Create("i von 1 bis 10"));
+    TIf* decision = add(*loop->Branch(1), TIf::Create("i % 2 == 0"));
+    add(*decision->Branch(1), TAnweisung::Create("summe = summe + i"));
+    add(*decision->Branch(2), TAnweisung::Create("rest = rest + 1;"));
+    TBlock* named = add(*root, TBlock::Create("Ausgabe"));
+    add(*named, TAnweisung::Create("ausgeben(summe)"));
+    TDoWhile* doLoop = add(*root, TDoWhile::Create("summe > 100"));
+    add(*doLoop->Branch(1), TAnweisung::Create("summe = summe - 100"));
+    add(*root, TWhile::Create("weiter"));
+    return root;
+}
+
+const std::string kWorkedExampleFile = lines({
+    "  summe = 0;",
+    "  for (i=1;i<=10;i=i+1) {",
+    "    if (i % 2 == 0) {",
+    "      summe = summe + i;",
+    "    }",
+    "    else{",
+    "      rest = rest + 1;",
+    "    }",
+    "  }",
+    "",
+    "  // Ausgabe",
+    "  ausgeben(summe);",
+    "  // Ende Ausgabe",
+    "",
+    "  do {",
+    "    summe = summe - 100;",
+    "  } while (summe > 100);",
+    "  while (weiter) {",
+    "  }",
+});
+
+const std::string kWorkedExampleClipboard = lines({
+    "    summe = 0;",
+    "    for (i=1;i<=10;i=i+1) {",
+    "      if (i % 2 == 0) {",
+    "        summe = summe + i;",
+    "      }",
+    "      else{",
+    "        rest = rest + 1;",
+    "      }",
+    "    }",
+    "",
+    "    // Ausgabe",
+    "    ausgeben(summe);",
+    "    // Ende Ausgabe",
+    "",
+    "    do {",
+    "      summe = summe - 100;",
+    "    } while (summe > 100);",
+    "    while (weiter) {",
+    "    }",
+});
+
+TEST(JavaExport, WorkedExampleFileForm)
+{
+    EXPECT_EQ(ExportJavaText(*workedExample(), false), kWorkedExampleFile);
+}
+
+TEST(JavaExport, WorkedExampleClipboardForm)
+{
+    EXPECT_EQ(ExportJavaText(*workedExample(), true), kWorkedExampleClipboard);
+}
+
+TEST(JavaExport, EmptyDesignIsEmptyText)
+{
+    EXPECT_EQ(ExportJavaText(*newRoot(), false), "");
+    EXPECT_EQ(ExportJavaText(*newRoot(), true), "");
+}
+
+// One element at the root, exported in the file form.
+struct SingleCase
+{
+    const char* name;
+    std::unique_ptr<TElement> (*make)();
+    std::string expected;
+};
+
+std::string exportSingle(std::unique_ptr<TElement> e)
+{
+    auto root = newRoot();
+    root->appendChain(std::move(e));
+    return ExportJavaText(*root, false);
+}
+
+TEST(JavaExport, ElementRules)
+{
+    const SingleCase cases[] = {
+        {"statement gets a semicolon", []() -> std::unique_ptr<TElement> { return TAnweisung::Create("x = 1"); },
+         "  x = 1;\r\n"},
+        {"statement keeps its own semicolon",
+         []() -> std::unique_ptr<TElement> { return TAnweisung::Create("x = 1;"); }, "  x = 1;\r\n"},
+        {"semicolon inside is no end", []() -> std::unique_ptr<TElement> { return TAnweisung::Create("a; b"); },
+         "  a; b;\r\n"},
+        {"empty statement", []() -> std::unique_ptr<TElement> { return TAnweisung::Create(""); }, "  ;\r\n"},
+        {"text is copied unchanged",
+         []() -> std::unique_ptr<TElement> { return TAnweisung::Create("s = \"a\tb\\\" \x80\xe4"); },
+         "  s = \"a\tb\\\" \x80\xe4;\r\n"},
+        {"decision with empty branches", []() -> std::unique_ptr<TElement> { return TIf::Create("x"); },
+         "  if (x) {\r\n  }\r\n"},
+        {"decision with a no branch only",
+         []() -> std::unique_ptr<TElement> {
+             auto d = TIf::Create("x");
+             d->Branch(2)->appendChain(TAnweisung::Create("n"));
+             return d;
+         },
+         "  if (x) {\r\n  }\r\n  else{\r\n    n;\r\n  }\r\n"},
+        {"while with empty body", []() -> std::unique_ptr<TElement> { return TWhile::Create("w"); },
+         "  while (w) {\r\n  }\r\n"},
+        {"do-while with empty body", []() -> std::unique_ptr<TElement> { return TDoWhile::Create("k"); },
+         "  do {\r\n  } while (k);\r\n"},
+        {"repeat-until without braces",
+         []() -> std::unique_ptr<TElement> {
+             auto r = TRepeat::Create("fertig");
+             r->Branch(1)->appendChain(TAnweisung::Create("x = x + 1"));
+             r->Branch(1)->appendChain(TAnweisung::Create("y = y * 2"));
+             return r;
+         },
+         "  do     x = x + 1;\r\n    y = y * 2;\r\n  while (fertig);\r\n"},
+        {"repeat-until with empty body", []() -> std::unique_ptr<TElement> { return TRepeat::Create("fertig"); },
+         "  do   while (fertig);\r\n"},
+        {"new counting loop", []() -> std::unique_ptr<TElement> { return TFor::Create("???"); },
+         "  for (?=?;?<=?;?=?+1) {\r\n  }\r\n"},
+        {"counting loop end keeps its blanks",
+         []() -> std::unique_ptr<TElement> { return TFor::Create("k von 0 bis n - 1"); },
+         "  for (k=0;k<=n - 1;k=k+1) {\r\n  }\r\n"},
+        {"counting loop split by position, not by words",
+         []() -> std::unique_ptr<TElement> { return TFor::Create("i abcd1 efgh2"); },
+         "  for (i=1;i<=2;i=i+1) {\r\n  }\r\n"},
+        {"counting loop with a short text", []() -> std::unique_ptr<TElement> { return TFor::Create("i"); },
+         "  for (i=;i<=;i=i+1) {\r\n  }\r\n"},
+        {"named block with the empty name", []() -> std::unique_ptr<TElement> { return TBlock::Create(""); },
+         "\r\n  // \r\n  // Ende \r\n\r\n"},
+    };
+    for (const SingleCase& c : cases)
+        EXPECT_EQ(exportSingle(c.make()), c.expected) << c.name;
+}
+
+TEST(JavaExport, NamedBlocksDoNotIndentAndStandFirstInABody)
+{
+    auto root = newRoot();
+    TWhile* loop = add(*root, TWhile::Create("a"));
+    TBlock* outer = add(*loop->Branch(1), TBlock::Create("aussen"));
+    TBlock* inner = add(*outer, TBlock::Create("innen"));
+    add(*inner, TAnweisung::Create("x"));
+    add(*outer, TAnweisung::Create("y"));
+    EXPECT_EQ(ExportJavaText(*root, false), lines({
+                                                "  while (a) {",
+                                                "",
+                                                "    // aussen",
+                                                "",
+                                                "    // innen",
+                                                "    x;",
+                                                "    // Ende innen",
+                                                "",
+                                                "    y;",
+                                                "    // Ende aussen",
+                                                "",
+                                                "  }",
+                                            }));
+}
+
+TEST(JavaExport, ElseIfChainAndRepeatInsideABody)
+{
+    auto root = newRoot();
+    TIf* first = add(*root, TIf::Create("a"));
+    add(*first->Branch(1), TAnweisung::Create("x"));
+    TIf* second = add(*first->Branch(2), TIf::Create("b"));
+    TRepeat* repeat = add(*second->Branch(1), TRepeat::Create("c"));
+    add(*repeat->Branch(1), TAnweisung::Create("y"));
+    add(*second->Branch(2), TAnweisung::Create("z"));
+    add(*root, TAnweisung::Create("ende"));
+    EXPECT_EQ(ExportJavaText(*root, false), lines({
+                                                "  if (a) {",
+                                                "    x;",
+                                                "  }",
+                                                "  else{",
+                                                "    if (b) {",
+                                                "      do         y;",
+                                                "      while (c);",
+                                                "    }",
+                                                "    else{",
+                                                "      z;",
+                                                "    }",
+                                                "  }",
+                                                "  ende;",
+                                            }));
+}
+
+TEST(JavaExport, DisplayStateAndBranchNamesPlayNoPart)
+{
+    auto root = workedExample();
+    // Renamed branch blocks and the root's own name are not written.
+    root->Text = "anders";
+    auto* loop = static_cast<TFor*>(root->FirstChild->Next.get());
+    loop->Branch(1)->Text = "umbenannt";
+    EXPECT_EQ(ExportJavaText(*root, false), kWorkedExampleFile);
+}
+
+// Every non-empty line of the clipboard form is the file form's line with two more leading blanks. (A
+// repeat-until loop is left out: its first body line continues the "do " line, so that line also gets
+// two more blanks in its middle.)
+TEST(JavaExport, ClipboardFormDiffersOnlyByTwoBlanksOnNonEmptyLines)
+{
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        std::mt19937 rng(seed);
+        GeneratorOptions options;
+        options.repeatLoops = false;
+        const auto root = GenerateDesign(rng, options);
+        const std::string file = ExportJavaText(*root, false);
+        const std::string clip = ExportJavaText(*root, true);
+        std::string expected;
+        std::size_t start = 0;
+        while (start < file.size()) {
+            std::size_t end = file.find("\r\n", start);
+            ASSERT_NE(end, std::string::npos) << "seed " << seed;
+            if (end > start)
+                expected += "  ";
+            expected.append(file, start, end + 2 - start);
+            start = end + 2;
+        }
+        ASSERT_EQ(clip, expected) << "seed " << seed;
+    }
+}
+
+TEST(JavaExport, NoLimitOnLongTextsAndLongDesigns)
+{
+    auto root = newRoot();
+    const std::string longText(70000, 'x');
+    add(*root, TAnweisung::Create(longText));
+    addMany(*root, 100000, "a");
+    const std::string text = ExportJavaText(*root, false);
+    EXPECT_EQ(text.size(), 2 + longText.size() + 3 + 100000u * 6);
+    EXPECT_EQ(text.compare(0, 7, "  xxxxx"), 0);
+    EXPECT_EQ(text.substr(text.size() - 6), "  a;\r\n");
+}
+
+TEST(JavaExport, DeepNestingIndentsEveryLevel)
+{
+    auto root = newRoot();
+    TBlock* body = root.get();
+    for (int i = 0; i < 999; ++i)
+        body = add(*body, TWhile::Create("w"))->Branch(1);
+    add(*body, TAnweisung::Create("x"));
+    const std::string text = ExportJavaText(*root, false);
+    const std::string innermost = std::string(2 * 1000, ' ') + "x;\r\n";
+    EXPECT_NE(text.find(innermost), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 5), "  }\r\n");
+}
+
+} // namespace
