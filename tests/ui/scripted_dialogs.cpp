@@ -1,0 +1,232 @@
+#include "tests/ui/scripted_dialogs.h"
+
+#include "ui/foredit.h"
+
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+const char* dialogKindName(DialogKind kind)
+{
+    switch (kind) {
+    case DialogKind::Input:
+        return "input box";
+    case DialogKind::Error:
+        return "error message";
+    case DialogKind::Information:
+        return "information message";
+    case DialogKind::AskSave:
+        return "save-changes question";
+    case DialogKind::Open:
+        return "open dialog";
+    case DialogKind::Save:
+        return "save dialog";
+    case DialogKind::Print:
+        return "print dialog";
+    case DialogKind::CountingLoop:
+        return "counting-loop dialog";
+    }
+    return "?";
+}
+
+ScriptedDialogs::Answer& ScriptedDialogs::push(DialogKind kind, bool accept, const QString& text)
+{
+    Answer answer;
+    answer.kind = kind;
+    answer.accept = accept;
+    answer.text = text;
+    m_answers.push_back(answer);
+    return m_answers.back();
+}
+
+namespace {
+
+DialogCall callOf(DialogKind kind, const QString& text = {})
+{
+    DialogCall call;
+    call.kind = kind;
+    call.text = text;
+    return call;
+}
+
+} // namespace
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    setDialogService(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    setDialogService(nullptr);
+    for (const Answer& answer : m_answers)
+        ADD_FAILURE() << "scripted answer for a " << dialogKindName(answer.kind) << " was never asked for";
+}
+
+void ScriptedDialogs::answerInput(const QString& text)
+{
+    push(DialogKind::Input, true, text);
+}
+
+void ScriptedDialogs::cancelInput()
+{
+    push(DialogKind::Input, false);
+}
+
+void ScriptedDialogs::acknowledgeError()
+{
+    push(DialogKind::Error, true);
+}
+
+void ScriptedDialogs::acknowledgeInformation()
+{
+    push(DialogKind::Information, true);
+}
+
+void ScriptedDialogs::answerSaveChanges(SaveChoice choice)
+{
+    push(DialogKind::AskSave, true).choice = choice;
+}
+
+void ScriptedDialogs::answerOpen(const QString& fileName)
+{
+    push(DialogKind::Open, !fileName.isEmpty(), fileName);
+}
+
+void ScriptedDialogs::answerSave(const QString& fileName)
+{
+    push(DialogKind::Save, !fileName.isEmpty(), fileName);
+}
+
+void ScriptedDialogs::answerPrint(const QString& fileName)
+{
+    push(DialogKind::Print, !fileName.isEmpty(), fileName);
+}
+
+void ScriptedDialogs::answerCountingLoop(LoopButton button, std::optional<std::array<QString, 3>> fields)
+{
+    Answer& answer = push(DialogKind::CountingLoop, true);
+    answer.button = button;
+    answer.fields = std::move(fields);
+}
+
+int ScriptedDialogs::callCount(DialogKind kind) const
+{
+    int count = 0;
+    for (const DialogCall& call : m_calls)
+        count += call.kind == kind ? 1 : 0;
+    return count;
+}
+
+const DialogCall* ScriptedDialogs::lastCall(DialogKind kind) const
+{
+    for (auto it = m_calls.rbegin(); it != m_calls.rend(); ++it) {
+        if (it->kind == kind)
+            return &*it;
+    }
+    return nullptr;
+}
+
+const ScriptedDialogs::Answer* ScriptedDialogs::next(DialogKind kind, const DialogCall& call)
+{
+    m_calls.push_back(call);
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected " << dialogKindName(kind) << ": \"" << call.text.toStdString() << "\"";
+        return nullptr;
+    }
+    if (m_answers.front().kind != kind) {
+        ADD_FAILURE() << "expected a " << dialogKindName(m_answers.front().kind) << ", got a "
+                      << dialogKindName(kind) << ": \"" << call.text.toStdString() << "\"";
+        return nullptr;
+    }
+    m_current = m_answers.front();
+    m_answers.pop_front();
+    return &m_current;
+}
+
+std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& caption, const QString& prompt,
+                                                 const QString& text)
+{
+    DialogCall call = callOf(DialogKind::Input, text);
+    call.caption = caption;
+    call.prompt = prompt;
+    const Answer* answer = next(DialogKind::Input, call);
+    if (!answer || !answer->accept)
+        return std::nullopt;
+    return answer->text;
+}
+
+void ScriptedDialogs::ErrorMessage(QWidget*, const QString& text)
+{
+    next(DialogKind::Error, callOf(DialogKind::Error, text));
+}
+
+void ScriptedDialogs::InformationMessage(QWidget*, const QString& text)
+{
+    next(DialogKind::Information, callOf(DialogKind::Information, text));
+}
+
+SaveChoice ScriptedDialogs::AskSaveChanges(QWidget*)
+{
+    const Answer* answer = next(DialogKind::AskSave, callOf(DialogKind::AskSave));
+    return answer ? answer->choice : SaveChoice::Abbrechen;
+}
+
+QString ScriptedDialogs::OpenFileName(QWidget*, const QString& filter)
+{
+    DialogCall call = callOf(DialogKind::Open);
+    call.filter = filter;
+    const Answer* answer = next(DialogKind::Open, call);
+    return answer && answer->accept ? answer->text : QString();
+}
+
+QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QString& defaultExtension)
+{
+    DialogCall call = callOf(DialogKind::Save);
+    call.filter = filter;
+    call.defaultExtension = defaultExtension;
+    const Answer* answer = next(DialogKind::Save, call);
+    return answer && answer->accept ? answer->text : QString();
+}
+
+bool ScriptedDialogs::PrintDialog(QWidget*, QPrinter& printer)
+{
+    DialogCall call = callOf(DialogKind::Print);
+    call.text = printer.docName();
+    const Answer* answer = next(DialogKind::Print, call);
+    if (!answer || !answer->accept)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(answer->text);
+    return true;
+}
+
+int ScriptedDialogs::CountingLoopDialog(TForm3& form)
+{
+    DialogCall call = callOf(DialogKind::CountingLoop);
+    call.loopFields = {form.Edit1->text(), form.Edit2->text(), form.Edit3->text()};
+    const Answer* answer = next(DialogKind::CountingLoop, call);
+    if (!answer) {
+        form.Button2->click();
+        return form.result();
+    }
+    if (answer->fields) {
+        form.Edit1->setText((*answer->fields)[0]);
+        form.Edit2->setText((*answer->fields)[1]);
+        form.Edit3->setText((*answer->fields)[2]);
+    }
+    switch (answer->button) {
+    case LoopButton::Ok:
+        form.Button1->click();
+        break;
+    case LoopButton::Abbrechen:
+        form.Button2->click();
+        break;
+    case LoopButton::CloseBox:
+        form.reject(); // what the frame's close box ends in
+        break;
+    }
+    return form.result();
+}

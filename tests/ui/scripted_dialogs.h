@@ -1,0 +1,89 @@
+#pragma once
+
+// A dialog service for the tests: answers every modal exchange from a queue of scripted answers, logs
+// what was asked, and fails the test on a dialog that was not expected. It never runs an event loop.
+
+#include "ui/dialogservice.h"
+
+#include <QString>
+
+#include <array>
+#include <deque>
+#include <optional>
+#include <vector>
+
+enum class DialogKind { Input, Error, Information, AskSave, Open, Save, Print, CountingLoop };
+
+const char* dialogKindName(DialogKind kind);
+
+// One dialog as it was asked for.
+struct DialogCall
+{
+    DialogKind kind = DialogKind::Input;
+    QString caption;   // input box
+    QString prompt;    // input box
+    QString text;      // input box preset, message text
+    QString filter;    // file dialogs
+    QString defaultExtension;
+    std::array<QString, 3> loopFields; // the counting-loop dialog's fields as it was opened
+};
+
+// How the counting-loop dialog is left.
+enum class LoopButton { Ok, Abbrechen, CloseBox };
+
+class ScriptedDialogs : public TDialogService
+{
+public:
+    // Installs itself as the dialog service; the destructor goes back to the Qt dialogs and fails the
+    // test if scripted answers were left over.
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    void answerInput(const QString& text);
+    void cancelInput();
+    void acknowledgeError();
+    void acknowledgeInformation();
+    void answerSaveChanges(SaveChoice choice);
+    // An empty name cancels the file dialog.
+    void answerOpen(const QString& fileName);
+    void answerSave(const QString& fileName);
+    // Prints to the PDF file `fileName`; an empty name cancels the print dialog.
+    void answerPrint(const QString& fileName);
+    // Types `fields` (when given) into the counting-loop dialog, then leaves it by `button`.
+    void answerCountingLoop(LoopButton button, std::optional<std::array<QString, 3>> fields = std::nullopt);
+
+    const std::vector<DialogCall>& calls() const { return m_calls; }
+    int callCount(DialogKind kind) const;
+    const DialogCall* lastCall(DialogKind kind) const;
+    int pendingAnswers() const { return static_cast<int>(m_answers.size()); }
+    void clearLog() { m_calls.clear(); }
+
+    std::optional<QString> InputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                                    const QString& text) override;
+    void ErrorMessage(QWidget* parent, const QString& text) override;
+    void InformationMessage(QWidget* parent, const QString& text) override;
+    SaveChoice AskSaveChanges(QWidget* parent) override;
+    QString OpenFileName(QWidget* parent, const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
+    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+    int CountingLoopDialog(TForm3& form) override;
+
+private:
+    struct Answer
+    {
+        DialogKind kind = DialogKind::Input;
+        bool accept = true;
+        QString text;
+        SaveChoice choice = SaveChoice::Abbrechen;
+        LoopButton button = LoopButton::Ok;
+        std::optional<std::array<QString, 3>> fields;
+    };
+
+    Answer& push(DialogKind kind, bool accept, const QString& text = {});
+    // The next answer, which must be of `kind`; null (and a test failure) otherwise.
+    const Answer* next(DialogKind kind, const DialogCall& call);
+
+    std::deque<Answer> m_answers;
+    Answer m_current;
+    std::vector<DialogCall> m_calls;
+};

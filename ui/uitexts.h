@@ -1,0 +1,47 @@
+#pragma once
+
+// The editor's fixed German texts that only the user interface shows: window and menu captions, hints,
+// prompts and questions. Texts that the model also uses (messages, default element texts) are in
+// model/texts.h as code page 1252 bytes.
+
+#include <QString>
+
+namespace uitexts {
+
+// The application's title, and the main window's caption in each drawing mode.
+inline QString appTitle() { return QStringLiteral("Struktogramm-Editor"); }
+inline QString captionStructogramMode() { return QStringLiteral("Struktogramm — Struktogramm-Editor"); }
+inline QString captionFlowchartMode() { return QStringLiteral("Flussdiagramm — Struktogramm-Editor"); }
+
+// The diagram window's default caption, replaced at once by the block's name.
+inline QString diagramWindowDefault() { return QStringLiteral("Komplettes Programm"); }
+
+// Input boxes of the text edit command: captions and prompts.
+inline QString captionStatement() { return QStringLiteral("Anweisung"); }
+inline QString captionDecision() { return QStringLiteral("If-Anweisung"); }
+inline QString captionLoop() { return QStringLiteral("Schleife"); }
+inline QString promptStatement() { return QStringLiteral("Gib eine neue Anweisung ein:"); }
+inline QString promptCondition() { return QStringLiteral("Gib eine neue Bedingung ein:"); }
+
+// The question before work would be thrown away, and its three answers.
+inline QString saveChangesQuestion() { return QStringLiteral("Änderungen speichern?"); }
+inline QString answerJa() { return QStringLiteral("Ja"); }
+inline QString answerNein() { return QStringLiteral("Nein"); }
+inline QString answerAbbrechen() { return QStringLiteral("Abbrechen"); }
+inline QString answerOk() { return QStringLiteral("OK"); }
+
+// File dialog filters, in the form description|pattern|description|pattern.
+inline QString filterDesigns() { return QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"); }
+inline QString filterJava() { return QStringLiteral("Quellcode (*.java)|*.java|Alle Dateien|*.*"); }
+
+// The print job could not be started (no printer, or the output file cannot be written).
+inline QString cannotPrint() { return QStringLiteral("Der Ausdruck konnte nicht gestartet werden"); }
+
+// The counting-loop dialog.
+inline QString countingLoopCaption() { return QStringLiteral("Zählschleife"); }
+inline QString countingLoopVariable() { return QStringLiteral("Zählvariable"); }
+inline QString countingLoopFrom() { return QStringLiteral("von"); }
+inline QString countingLoopTo() { return QStringLiteral("bis"); }
+inline QString buttonOk() { return QStringLiteral("Ok"); }
+
+} // namespace uitexts
