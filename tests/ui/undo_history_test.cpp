@@ -1,0 +1,127 @@
+// The undo history on its own: ten slots, stepping back, changes after undo steps.
+
+#include "ui/undohistory.h"
+
+#include "model/texts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A design whose root holds one statement with the text `state`.
+std::unique_ptr<TBlock> designIn(const std::string& state)
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    root->Standalone = false;
+    root->Braced = false;
+    root->InsertAfter(TAnweisung::Create(state));
+    return root;
+}
+
+std::string stateOf(const TBlock& design)
+{
+    return design.FirstChild ? design.FirstChild->Text : std::string("<empty>");
+}
+
+// Runs changes "1", "2", ... on a design that starts as "0", each after a snapshot, as the editor does.
+struct Session
+{
+    TUndoHistory history;
+    std::unique_ptr<TBlock> design = designIn("0");
+    int changes = 0;
+
+    void change()
+    {
+        history.TakeSnapshot(*design);
+        design->FirstChild->Text = std::to_string(++changes);
+    }
+    // One undo step; false when nothing happened.
+    bool undo()
+    {
+        std::unique_ptr<TBlock> restored = history.Undo();
+        if (!restored)
+            return false;
+        design = std::move(restored);
+        return true;
+    }
+};
+
+TEST(UndoHistoryTest, EmptyHistoryDoesNothing)
+{
+    Session s;
+    EXPECT_FALSE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "0");
+    EXPECT_EQ(s.history.UndoPosition(), 0);
+}
+
+TEST(UndoHistoryTest, ThreeChangesThreeUndosThenNothing)
+{
+    Session s;
+    for (int i = 0; i < 3; ++i)
+        s.change();
+    for (const char* expected : {"2", "1", "0"}) {
+        ASSERT_TRUE(s.undo());
+        EXPECT_EQ(stateOf(*s.design), expected);
+    }
+    EXPECT_FALSE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "0");
+}
+
+TEST(UndoHistoryTest, ElevenChangesKeepTheNewestTen)
+{
+    Session s;
+    for (int i = 0; i < 11; ++i)
+        s.change();
+    EXPECT_EQ(s.history.SnapshotCount(), 10);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "1"); // the state after the first change
+    EXPECT_FALSE(s.undo());
+    EXPECT_EQ(s.history.UndoPosition(), 10);
+}
+
+TEST(UndoHistoryTest, ChangeAfterUndoStepsDiscardsWhatWasSteppedOver)
+{
+    Session s;
+    for (int i = 0; i < 4; ++i)
+        s.change(); // snapshots 3, 2, 1, 0
+    ASSERT_TRUE(s.undo());
+    ASSERT_TRUE(s.undo()); // design is "2"
+    s.change();            // from "2" to "5"
+    EXPECT_EQ(s.history.UndoPosition(), 0);
+    EXPECT_EQ(stateOf(*s.history.Slot(1)), "2");
+    EXPECT_EQ(stateOf(*s.history.Slot(2)), "1");
+    ASSERT_TRUE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "2");
+    ASSERT_TRUE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "1");
+}
+
+TEST(UndoHistoryTest, SnapshotsAreIndependentCopies)
+{
+    Session s;
+    s.change();
+    const TBlock* snapshot = s.history.Slot(1);
+    s.design->FirstChild->Text = "changed later";
+    EXPECT_EQ(stateOf(*snapshot), "0");
+    ASSERT_TRUE(s.undo());
+    s.design->FirstChild->Text = "edited restored copy";
+    EXPECT_EQ(stateOf(*s.history.Slot(1)), "0"); // the slot keeps its own copy
+    EXPECT_FALSE(s.design->Standalone);
+    EXPECT_FALSE(s.design->Braced);
+}
+
+TEST(UndoHistoryTest, DropNewestAndClear)
+{
+    Session s;
+    s.change();
+    s.change();
+    s.history.DropNewestSnapshot();
+    EXPECT_EQ(s.history.SnapshotCount(), 1);
+    EXPECT_EQ(stateOf(*s.history.Slot(1)), "0");
+    s.history.Clear();
+    EXPECT_EQ(s.history.SnapshotCount(), 0);
+    EXPECT_FALSE(s.undo());
+}
+
+} // namespace
