@@ -1,7 +1,61 @@
-// The diagram window's origin, scroll ranges, painting and printing: filled in with the drawing work.
 #include "model/diagramview.h"
 
-TPoint GetDisplayOrigin(TCanvas&, TBlock&, TDisplayOptions&, bool) { return {15, 15}; }
-TSize ScrollRanges(TCanvas&, TBlock&, TDisplayOptions&, bool) { return {50, 50}; }
-void DisplayStruktogramm(TCanvas&, TBlock&, TPoint, TDisplayOptions&, bool) {}
-void PrintStruktogramm(TCanvas&, TCanvas&, const std::string&, TBlock&, TDisplayOptions&, bool) {}
+#include "model/sizetable.h"
+#include "model/texts.h"
+
+TPoint GetDisplayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
+{
+    options.Flowchart = flowchart;
+    if (!flowchart)
+        return {15, 15};
+    return {shown.Measure(canvas, options).cx / 2 + 30, 15};
+}
+
+TSize ScrollRanges(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
+{
+    options.Flowchart = flowchart;
+    const TSize s = shown.Measure(canvas, options);
+    return {s.cx + 50, s.cy + 50};
+}
+
+void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options,
+                         bool flowchart)
+{
+    options.Flowchart = flowchart;
+    options.RootBlock = &shown;
+    // One size table for the measure of the width and the drawing.
+    TSizeTableScope sizes(options);
+    canvas.SetBrushColor(options.OnScreen ? kWindowFill : clWhite);
+    if (flowchart) {
+        // The start symbol above the origin.
+        canvas.Ellipse(origin.x - 2, origin.y - 9, origin.x + 3, origin.y - 4);
+        canvas.Line(origin.x, origin.y - 4, origin.x, origin.y);
+    }
+    const int width = measured(shown, canvas, options).cx;
+    shown.Draw(canvas, origin, width, options);
+}
+
+void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& caption, TBlock& shown,
+                       TDisplayOptions& options, bool flowchart)
+{
+    // The screen settings come back however the drawing ends.
+    struct Restore
+    {
+        TDisplayOptions& options;
+        ~Restore()
+        {
+            options.Spacing = 6;
+            options.Printing = false;
+            options.OnScreen = true;
+        }
+    } restore{options};
+
+    printer.TextOut(10, 10, caption);
+    options.OnScreen = false;
+    options.Spacing = printer.TextExtent(texts::kJa).cy / 2;
+    options.Printing = true;
+    printer.SetPenWidth(3);
+    TPoint origin = GetDisplayOrigin(window, shown, options, flowchart);
+    origin.y = 80;
+    DisplayStruktogramm(printer, shown, origin, options, flowchart);
+}

@@ -40,7 +40,8 @@ void TDisplayOptions::ToggleCollapsed(TBlock* b)
 {
     if (!b)
         return;
-    auto it = std::find_if(CollapsedBlocks.begin(), CollapsedBlocks.end(), [b](const Ref& r) { return r.is(b); });
+    auto it =
+        std::find_if(CollapsedBlocks.begin(), CollapsedBlocks.end(), [b](const Ref& r) { return r.is(b); });
     if (it != CollapsedBlocks.end())
         CollapsedBlocks.erase(it); // the other blocks keep their order
     else

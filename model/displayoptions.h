@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+class TSizeTable;
+
 // TDisplayOptions: the view state of one diagram window: marked elements, collapsed blocks, drop target,
 // where the marked element was last drawn, and the modes that steer measuring, drawing and hit testing.
 // It owns no element. Entries remember each element's serial as well as its address, so an entry for an
@@ -48,4 +50,8 @@ public:
     int Spacing = 6;
     bool Printing = false;
     bool Flowchart = false;
+
+    // While one paint or hit test runs: the sizes measured so far in it (model/sizetable.h), so that
+    // nested blocks are measured once per call instead of once per enclosing level. Null otherwise.
+    TSizeTable* Sizes = nullptr;
 };

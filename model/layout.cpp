@@ -1,17 +1,319 @@
-// Measure, MeasureCondition, BranchOrigin and HitTest: filled in with the layout work.
+// Measure, MeasureCondition, BranchOrigin and HitTest in both modes, and the size table they share with
+// drawing. Sizes are in device pixels of the canvas measured on; an origin is the element's top edge and,
+// in structogram mode, its left edge, in flowchart mode its vertical centre line.
+
 #include "model/canvas.h"
 #include "model/displayoptions.h"
+#include "model/sizetable.h"
+#include "model/texts.h"
 
-TSize TAnweisung::Measure(TCanvas&, TDisplayOptions&) const { return {}; }
-TSize TBlock::Measure(TCanvas&, TDisplayOptions&) const { return {}; }
-TSize TIf::Measure(TCanvas&, TDisplayOptions&) const { return {}; }
-TSize TWhile::Measure(TCanvas&, TDisplayOptions&) const { return {}; }
-TSize TDoWhile::Measure(TCanvas&, TDisplayOptions&) const { return {}; }
-TSize TBedingung::MeasureCondition(TCanvas&, TDisplayOptions&) const { return {}; }
-TPoint TIf::BranchOrigin(TCanvas&, TPoint o, int, TDisplayOptions&) const { return o; }
-TPoint TWhile::BranchOrigin(TCanvas&, TPoint o, int, TDisplayOptions&) const { return o; }
-TPoint TDoWhile::BranchOrigin(TCanvas&, TPoint o, int, TDisplayOptions&) const { return o; }
-TElement* TElement::HitTest(TCanvas&, TPoint, TDisplayOptions&, int, int) { return nullptr; }
-TElement* TElement::hitTestInside(TCanvas&, TPoint, TDisplayOptions&, int, int) { return this; }
-TElement* TBlock::hitTestInside(TCanvas&, TPoint, TDisplayOptions&, int, int) { return this; }
-TElement* TBedingung::hitTestInside(TCanvas&, TPoint, TDisplayOptions&, int, int) { return this; }
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+// ---- size table ----
+
+std::size_t TSizeTable::slotOf(const TElement* e) const
+{
+    auto h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(e));
+    h ^= h >> 29;
+    h *= 0x9E3779B97F4A7C15ull;
+    h ^= h >> 32;
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = static_cast<std::size_t>(h) & mask;
+    while (m_slots[i].element && m_slots[i].element != e)
+        i = (i + 1) & mask;
+    return i;
+}
+
+void TSizeTable::grow()
+{
+    std::vector<Entry> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 256 : old.size() * 2, Entry{});
+    for (const Entry& entry : old) {
+        if (entry.element)
+            m_slots[slotOf(entry.element)] = entry;
+    }
+}
+
+bool TSizeTable::childrenHoldMark(const TElement& e, TCanvas& canvas, TDisplayOptions& options)
+{
+    if (const TBlock* block = asBlock(&e)) {
+        if (options.IsCollapsed(block))
+            return false; // the children of a collapsed block are not drawn
+        for (const TElement* child = block->FirstChild.get(); child; child = child->Next.get()) {
+            if (get(*child, canvas, options).holdsMark)
+                return true;
+        }
+        return false;
+    }
+    if (const TBedingung* condition = asCondition(&e)) {
+        for (int i = 1; i <= condition->BranchCount && i <= 2; ++i) {
+            if (const TBlock* branch = condition->Branch(i);
+                branch && get(*branch, canvas, options).holdsMark)
+                return true;
+        }
+    }
+    return false;
+}
+
+TSizeTable::Entry TSizeTable::get(const TElement& e, TCanvas& canvas, TDisplayOptions& options)
+{
+    if (!m_canvas)
+        m_canvas = &canvas;
+    if (m_canvas != &canvas) {
+        // Measured on another canvas than the one the table holds sizes for: measure directly.
+        return Entry{&e, e.Measure(canvas, options), options.OnScreen && !options.MarkedElements.empty()};
+    }
+    if (!m_slots.empty()) {
+        const Entry& found = m_slots[slotOf(&e)];
+        if (found.element == &e)
+            return found;
+    }
+    Entry entry{&e, e.Measure(canvas, options), false};
+    if (options.OnScreen && !options.MarkedElements.empty())
+        entry.holdsMark = options.IsMarked(&e) || childrenHoldMark(e, canvas, options);
+    if ((m_count + 1) * 2 > m_slots.size())
+        grow();
+    m_slots[slotOf(&e)] = entry;
+    ++m_count;
+    return entry;
+}
+
+TSize measured(const TElement& e, TCanvas& canvas, TDisplayOptions& options)
+{
+    return options.Sizes ? options.Sizes->get(e, canvas, options).size : e.Measure(canvas, options);
+}
+
+TSize measured(const TElement* e, TCanvas& canvas, TDisplayOptions& options)
+{
+    return e ? measured(*e, canvas, options) : TSize{};
+}
+
+// ---- Measure ----
+
+namespace {
+
+int textWidth(TCanvas& canvas, const char* s)
+{
+    return canvas.TextExtent(s).cx;
+}
+
+int textHeight(TCanvas& canvas, const char* s)
+{
+    return canvas.TextExtent(s).cy;
+}
+
+} // namespace
+
+// A statement: its text with a margin; in flowchart mode the arrow below the box belongs to it.
+TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize t = canvas.TextExtent(Text);
+    TSize size{t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
+    if (options.Printing)
+        size.cx += 2 * options.Spacing;
+    return size;
+}
+
+// A block: as wide as its widest child and as high as all children together (collapsed: like a
+// statement with the block's name), with minimum sizes, and in flowchart mode its frame and arrows.
+TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize t = canvas.TextExtent(Text);
+    TSize size;
+    if (options.IsCollapsed(this)) {
+        size = {t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
+    } else {
+        for (const TElement* child = FirstChild.get(); child; child = child->Next.get()) {
+            const TSize c = measured(*child, canvas, options);
+            if (c.cx > size.cx)
+                size.cx = c.cx;
+            size.cy += c.cy;
+        }
+        size.cx = std::max(size.cx, options.Printing ? 100 : 40);
+        size.cy = std::max(size.cy, t.cy + 10);
+        if (options.Flowchart) {
+            size.cx += 6;
+            if (Framed)
+                size.cy += 2 * options.Spacing + 3;
+        }
+    }
+    if (options.Printing && options.Flowchart)
+        size.cx += options.Spacing;
+    return size;
+}
+
+// The condition strip (structogram) or the diamond (flowchart) alone.
+TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize t = canvas.TextExtent(Text);
+    if (!options.Flowchart)
+        return {t.cx + 10, t.cy + 12};
+    const int height = t.cx / 3 + t.cy + 2;
+    return {3 * height + 2, height};
+}
+
+// A decision: the condition above the two branches side by side.
+TSize TIf::Measure(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize c = MeasureCondition(canvas, options);
+    TSize yes = measured(Branch(1), canvas, options);
+    TSize no = measured(Branch(2), canvas, options);
+    const int gap = options.Flowchart ? 10 : 0;
+    const int cw = options.Flowchart ? c.cx : 3 * c.cx;
+    TSize size{0, c.cy + std::max(yes.cy, no.cy) + gap};
+    if (options.Flowchart) {
+        size.cy += 2 * options.Spacing - 5;
+        size.cx = cw + 6;
+    } else {
+        const int minimum = 3 * textWidth(canvas, texts::kNein);
+        yes.cx = std::max(yes.cx, minimum);
+        no.cx = std::max(no.cx, minimum);
+        size.cx = cw;
+    }
+    size.cx = std::max(size.cx, yes.cx + no.cx + gap);
+    return size;
+}
+
+// A loop with the test first (also the counting loop): condition above the body.
+TSize TWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize c = MeasureCondition(canvas, options);
+    const TSize body = measured(Branch(1), canvas, options);
+    if (!options.Flowchart)
+        return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
+    TSize size{2 * textWidth(canvas, texts::kNein) + c.cx - 4,
+               textHeight(canvas, texts::kJa) + 2 * options.Spacing + c.cy + body.cy + 14};
+    if (size.cx < body.cx)
+        size.cx = body.cx + 18;
+    return size;
+}
+
+// A loop with the test last (also repeat-until): body above the condition.
+TSize TDoWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
+{
+    const TSize c = MeasureCondition(canvas, options);
+    const TSize body = measured(Branch(1), canvas, options);
+    if (!options.Flowchart)
+        return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
+    const char* label = LoopOnYes ? texts::kJa : texts::kNein;
+    TSize size{2 * textWidth(canvas, label) + c.cx - 4, textHeight(canvas, texts::kJa) + c.cy + body.cy + 14};
+    if (body.cx > size.cx)
+        size.cx = body.cx + 18;
+    return size;
+}
+
+// ---- BranchOrigin ----
+
+// Yes branch left, no branch right: in structogram mode under the condition strip, the no column taking
+// the larger half of any surplus width; in flowchart mode the pair centred under the diamond.
+TPoint TIf::BranchOrigin(TCanvas& canvas, TPoint origin, int i, TDisplayOptions& options) const
+{
+    const TSize c = MeasureCondition(canvas, options);
+    int yw = measured(Branch(1), canvas, options).cx;
+    int nw = measured(Branch(2), canvas, options).cx;
+    if (options.Flowchart) {
+        const int y = origin.y + c.cy + 4 + options.Spacing;
+        const int d = (yw + nw + 6) / 2;
+        return i == 1 ? TPoint{origin.x - d + yw / 2, y} : TPoint{origin.x + d - nw / 2, y};
+    }
+    const int y = origin.y + c.cy;
+    if (i == 1)
+        return {origin.x, y};
+    const int minimum = 3 * textWidth(canvas, texts::kNein);
+    yw = std::max(yw, minimum);
+    nw = std::max(nw, minimum);
+    const int surplus = std::max(3 * c.cx - yw - nw, 0);
+    const int yc = yw + static_cast<int>(std::floor(surplus / 2.0));
+    return {origin.x + yc, y};
+}
+
+// The body: under the condition strip behind the 20-pixel bar, or under the diamond and its label.
+TPoint TWhile::BranchOrigin(TCanvas& canvas, TPoint origin, int, TDisplayOptions& options) const
+{
+    const TSize c = MeasureCondition(canvas, options);
+    if (!options.Flowchart)
+        return {origin.x + 20, origin.y + c.cy};
+    return {origin.x, origin.y + c.cy + options.Spacing + 1 + textHeight(canvas, texts::kJa)};
+}
+
+// The body: at the top, behind the bar, or below the entry arrow.
+TPoint TDoWhile::BranchOrigin(TCanvas&, TPoint origin, int, TDisplayOptions& options) const
+{
+    if (!options.Flowchart)
+        return {origin.x + 20, origin.y};
+    return {origin.x, origin.y + 12};
+}
+
+// ---- HitTest ----
+
+// The element under (X, Y) in this sequence: each element in turn is tested against its measured
+// rectangle (bounds inclusive; in flowchart mode centred on x); the first one hit answers for what lies
+// inside it. The sequence of the window's root block ends with that block.
+TElement* TElement::HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+{
+    TSizeTableScope sizes(options);
+    const int x = origin.x;
+    int y = origin.y;
+    for (TElement* e = this; e;) {
+        const TSize s = measured(*e, canvas, options);
+        const bool inX = options.Flowchart ? x - s.cx / 2 <= X && X <= x + s.cx / 2 : x <= X && X <= x + s.cx;
+        if (inX && y <= Y && Y <= y + s.cy) {
+            options.DropAfterBlock = false;
+            return e->hitTestInside(canvas, TPoint{x, y}, options, X, Y);
+        }
+        if (!e->Next || e == options.RootBlock)
+            break;
+        y += s.cy;
+        e = e->Next.get();
+    }
+    options.DropAfterBlock = false;
+    return nullptr;
+}
+
+TElement* TElement::hitTestInside(TCanvas&, TPoint, TDisplayOptions&, int, int)
+{
+    return this;
+}
+
+// Inside a block: its children; a point inside a named block on none of its children, below where the
+// children start, means a drop after the block.
+TElement* TBlock::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+{
+    if (!FirstChild || options.IsCollapsed(this))
+        return this;
+    TPoint child = origin;
+    if (options.Flowchart && Framed)
+        child.y += options.Spacing + 1;
+    TElement* r = this;
+    if (TElement* inner = FirstChild->HitTest(canvas, child, options, X, Y))
+        r = inner;
+    if (r == this && Standalone && Y > child.y)
+        options.DropAfterBlock = true;
+    return r;
+}
+
+// Inside a condition element: its branch blocks (all of them are tested, the last hit wins), else the
+// condition figure; in structogram mode the band of the "ja"/"nein" labels selects the branch named.
+TElement* TBedingung::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+{
+    TElement* r = this;
+    for (int i = 1; i <= BranchCount && i <= 2; ++i) {
+        TBlock* branch = Branch(i);
+        if (!branch)
+            continue;
+        if (TElement* inner =
+                branch->HitTest(canvas, BranchOrigin(canvas, origin, i, options), options, X, Y))
+            r = inner;
+    }
+    if (r != this)
+        return r;
+    const TSize c = MeasureCondition(canvas, options);
+    if (Y <= origin.y + c.cy - 8 || Y >= origin.y + c.cy || options.Flowchart)
+        return this;
+    r = Branch(1);
+    if (BranchCount == 2 && BranchOrigin(canvas, origin, 2, options).x < X)
+        r = Branch(2);
+    return r ? r : this;
+}

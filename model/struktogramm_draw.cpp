@@ -1,15 +1,353 @@
-// Draw in both modes: filled in with the drawing work.
+// Draw: the walk along a sequence that both modes share, and the figures of structogram mode. Each
+// element's drawElement hands over to its flowchart figure (flussdiagramm_draw.cpp) in flowchart mode.
+
 #include "model/canvas.h"
 #include "model/displayoptions.h"
+#include "model/drawing.h"
+#include "model/sizetable.h"
+#include "model/texts.h"
 
-void TElement::Draw(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TAnweisung::drawElement(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TAnweisung::drawMarks(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TBlock::drawElement(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TBlock::drawMarks(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TIf::drawElement(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TIf::drawMarks(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TWhile::drawElement(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TWhile::drawMarks(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TDoWhile::drawElement(TCanvas&, TPoint, int, TDisplayOptions&) const {}
-void TDoWhile::drawMarks(TCanvas&, TPoint, int, TDisplayOptions&) const {}
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Block background in structogram mode.
+constexpr TColor kBlockFill = 0xD8E9EC;
+
+// How far outside an element's measured extent its figure may paint: arrow heads, the loops' lines
+// beside their bodies, labels, the drop mark above a block and the selection bars below a box.
+int paintMargin(const TCanvas& canvas, const TDisplayOptions& options)
+{
+    return 16 + 2 * options.Spacing + 2 * canvas.PenWidth();
+}
+
+bool outsideArea(const TRect& area, int left, int top, int right, int bottom)
+{
+    return right < area.Left || left >= area.Right || bottom < area.Top || top >= area.Bottom;
+}
+
+// The canvas state that drawing `e` would have left: every figure ends with the normal colours and puts
+// the fill back; a block (also one inside a condition element) leaves the pen width of the medium and,
+// in flowchart mode, a solid pen.
+void skipFigure(TCanvas& canvas, const TElement& e, const TDisplayOptions& options)
+{
+    SetNormalColours(canvas);
+    bool holdsBlock = e.isBlock();
+    if (const TBedingung* condition = asCondition(&e))
+        holdsBlock = condition->Branch(1) || condition->Branch(2);
+    if (holdsBlock) {
+        canvas.SetPenWidth(options.Printing ? 3 : 1);
+        if (options.Flowchart)
+            canvas.SetPenStyle(TPenStyle::Solid);
+    }
+}
+
+// The marking rule of this mode: a marked element records its rectangle and, unless it is a block,
+// draws in red.
+void markFigure(const TElement& e, TCanvas& canvas, TDisplayOptions& options, const TRect& r, bool red)
+{
+    if (!drawnMarked(e, options))
+        return;
+    options.HighlightRect = r;
+    if (red)
+        SetMarkColours(canvas);
+}
+
+// Selection frame, bottom form (statement, test-first loop; with the strip line: the decision): a red
+// outline, then at the lower edge a red line and a black one three rows apart with two rows of the
+// window colour between them.
+void selectionFrameBottom(TCanvas& canvas, const TRect& r, int stripY = -1)
+{
+    const TColor brush = canvas.BrushColor();
+    const TBrushStyle style = canvas.BrushStyle();
+    SetMarkColours(canvas);
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    if (stripY >= 0)
+        canvas.Line(r.Left, r.Top + stripY, r.Right, r.Top + stripY);
+    const TColor window = canvas.WindowColor();
+    canvas.SetPenColor(window);
+    canvas.SetBrushColor(window);
+    canvas.SetBrushStyle(TBrushStyle::Solid);
+    canvas.Rectangle(r.Left, r.Bottom - 2, r.Right, r.Bottom + 1);
+    SetMarkColours(canvas);
+    canvas.Line(r.Left, r.Bottom - 3, r.Right, r.Bottom - 3);
+    SetNormalColours(canvas);
+    canvas.Line(r.Left, r.Bottom, r.Right, r.Bottom);
+    canvas.SetBrushColor(brush);
+    canvas.SetBrushStyle(style);
+}
+
+// Selection frame, top form (block): the same bars at the upper edge, no outline.
+void selectionFrameTop(TCanvas& canvas, const TRect& r)
+{
+    const TColor brush = canvas.BrushColor();
+    const TBrushStyle style = canvas.BrushStyle();
+    const TColor window = canvas.WindowColor();
+    canvas.SetPenColor(window);
+    canvas.SetBrushColor(window);
+    canvas.SetBrushStyle(TBrushStyle::Solid);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Top + 3);
+    SetMarkColours(canvas);
+    canvas.Line(r.Left, r.Top, r.Right, r.Top);
+    SetNormalColours(canvas);
+    canvas.Line(r.Left, r.Top + 3, r.Right, r.Top + 3);
+    canvas.SetBrushColor(brush);
+    canvas.SetBrushStyle(style);
+}
+
+// The drop mark: one red line across the element's width.
+void dropLine(TCanvas& canvas, int x, int y, int width)
+{
+    SetMarkColours(canvas);
+    canvas.Line(x, y, x + width, y);
+    SetNormalColours(canvas);
+}
+
+TRect figureRect(TPoint o, int width, int height)
+{
+    return TRect{o.x, o.y, o.x + width, o.y + height + 1};
+}
+
+} // namespace
+
+void SetMarkColours(TCanvas& canvas)
+{
+    canvas.SetPenColor(clRed);
+    canvas.SetFontColor(clRed);
+}
+
+void SetNormalColours(TCanvas& canvas)
+{
+    canvas.SetPenColor(clBlack);
+    canvas.SetFontColor(clBlack);
+}
+
+// Draws each element of the sequence in turn, each at the lower edge of the one before, and ends with the
+// window's root block; then the marks of the elements drawn, last element first, as each element draws
+// its marks after its successors. Figures wholly outside the painted area are left out (their canvas
+// state is put as drawing them would leave it), except where a marked element lies inside, which must
+// still record where it stands.
+void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const
+{
+    struct MarkJob
+    {
+        const TElement* element;
+        TPoint origin;
+    };
+    TSizeTableScope sizes(options);
+    const TRect area = canvas.PaintArea();
+    const int margin = paintMargin(canvas, options);
+    std::vector<MarkJob> marks;
+    TPoint at = origin;
+    for (const TElement* e = this; e; e = e->Next.get()) {
+        const TSizeTable::Entry entry = options.Sizes->get(*e, canvas, options);
+        const TSize s = entry.size;
+        const int left = options.Flowchart ? at.x - s.cx / 2 : at.x;
+        const int right = options.Flowchart ? at.x + s.cx / 2 : at.x + width;
+        if (entry.holdsMark ||
+            !outsideArea(area, left - margin, at.y - margin, right + margin, at.y + s.cy + margin)) {
+            e->drawElement(canvas, at, width, options);
+            if (!options.Flowchart && (options.DropTarget == e || drawnMarked(*e, options)))
+                marks.push_back(MarkJob{e, at});
+        } else {
+            skipFigure(canvas, *e, options);
+        }
+        if (e == options.RootBlock)
+            break;
+        at.y += s.cy;
+    }
+    for (auto job = marks.rbegin(); job != marks.rend(); ++job)
+        job->element->drawMarks(canvas, job->origin, width, options);
+}
+
+// ---- statement ----
+
+// A white box as wide as the enclosing block, its text inside at (5, 5).
+void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart) {
+        flowchart::drawAnweisung(*this, canvas, o, width, options);
+        return;
+    }
+    const TSize s = measured(*this, canvas, options);
+    const TColor brush = canvas.BrushColor();
+    canvas.SetBrushColor(clWhite);
+    const TRect r = figureRect(o, width, s.cy);
+    markFigure(*this, canvas, options, r, true);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.TextOut(o.x + 5, o.y + 5, Text);
+    SetNormalColours(canvas);
+    canvas.SetBrushColor(brush);
+}
+
+void TAnweisung::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart)
+        return;
+    const TSize s = measured(*this, canvas, options);
+    if (drawnMarked(*this, options))
+        selectionFrameBottom(canvas, figureRect(o, width, s.cy));
+    if (options.DropTarget == this)
+        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+}
+
+// ---- block ----
+
+// A tinted rectangle with the children over it (collapsed: its name instead); the frame stays red when
+// a marked decision or loop around it drew in red.
+void TBlock::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart) {
+        flowchart::drawBlock(*this, canvas, o, width, options);
+        return;
+    }
+    const TSize s = measured(*this, canvas, options);
+    const TRect r = figureRect(o, width, s.cy);
+    markFigure(*this, canvas, options, r, false);
+    const TColor brush = canvas.BrushColor();
+    canvas.SetBrushColor(kBlockFill);
+    canvas.SetPenWidth(1);
+    if (canvas.PenColor() != clRed)
+        canvas.SetPenColor(clBlack);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    if (options.Printing)
+        canvas.SetPenWidth(3);
+    if (options.IsCollapsed(this)) {
+        canvas.TextOut(o.x + 5, o.y + 5, Text);
+    } else if (FirstChild) {
+        SetNormalColours(canvas);
+        FirstChild->Draw(canvas, o, width, options);
+    }
+    SetNormalColours(canvas);
+    canvas.SetBrushColor(brush);
+}
+
+void TBlock::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart)
+        return;
+    if (drawnMarked(*this, options))
+        selectionFrameTop(canvas, figureRect(o, width, measured(*this, canvas, options).cy));
+    if (options.DropTarget == this)
+        dropLine(canvas, o.x, o.y - 1, width);
+}
+
+// ---- decision ----
+
+// A white figure: the condition strip with its text, the labels and the two diagonals meeting over the
+// dividing line, then the yes column and the no column side by side below it.
+void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart) {
+        flowchart::drawIf(*this, canvas, o, width, options);
+        return;
+    }
+    const TSize c = MeasureCondition(canvas, options);
+    const TSize s = measured(*this, canvas, options);
+    const TSize t = canvas.TextExtent(Text);
+    const TPoint p1 = BranchOrigin(canvas, o, 1, options);
+    const TPoint p2 = BranchOrigin(canvas, o, 2, options);
+    const TRect r = figureRect(o, width, s.cy);
+    markFigure(*this, canvas, options, r, true);
+
+    const TColor brush = canvas.BrushColor();
+    canvas.SetBrushColor(clWhite);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    // The yes column with the dividing line, and the no column.
+    const int a = p2.x - o.x + 1;
+    const int b = o.x + width - p2.x;
+    // The text's centre near the midpoint between the diagonals at five sixths of the strip's height.
+    const long double centre = (a * 0.83333333333333333334L + b * 0.16666666666666666667L + a) / 2.0L;
+    canvas.TextOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2, Text);
+    const TSize ja = canvas.TextExtent(texts::kJa);
+    const TSize nein = canvas.TextExtent(texts::kNein);
+    canvas.TextOut(r.Left + 2, o.y + c.cy - ja.cy - 2, texts::kJa);
+    canvas.TextOut(r.Right - nein.cx - 2, o.y + c.cy - nein.cy - 2, texts::kNein);
+    canvas.Polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
+    canvas.SetBrushColor(brush);
+
+    if (const TBlock* yes = Branch(1))
+        yes->Draw(canvas, p1, a, options);
+    if (const TBlock* no = Branch(2))
+        no->Draw(canvas, p2, b, options);
+    SetNormalColours(canvas);
+}
+
+void TIf::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart)
+        return;
+    const TSize s = measured(*this, canvas, options);
+    if (drawnMarked(*this, options))
+        selectionFrameBottom(canvas, figureRect(o, width, s.cy), MeasureCondition(canvas, options).cy);
+    if (options.DropTarget == this)
+        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+}
+
+// ---- loop with the test first (also the counting loop) ----
+
+// An inverted L: the condition strip across the top, the body behind a 20-pixel bar on the left.
+void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart) {
+        flowchart::drawWhile(*this, canvas, o, width, options);
+        return;
+    }
+    const TSize c = MeasureCondition(canvas, options);
+    const TSize s = measured(*this, canvas, options);
+    const TRect r = figureRect(o, width, s.cy);
+    markFigure(*this, canvas, options, r, true);
+    const TColor brush = canvas.BrushColor();
+    canvas.SetBrushColor(clWhite);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.TextOut(o.x + 5, o.y + 5, Text);
+    canvas.SetBrushColor(brush);
+    if (const TBlock* body = Branch(1))
+        body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, width - 20, options);
+    SetNormalColours(canvas);
+}
+
+void TWhile::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart)
+        return;
+    const TSize s = measured(*this, canvas, options);
+    if (drawnMarked(*this, options))
+        selectionFrameBottom(canvas, figureRect(o, width, s.cy));
+    if (options.DropTarget == this)
+        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+}
+
+// ---- loop with the test last (also repeat-until) ----
+
+// An L: the body behind the bar on the left, the condition strip across the bottom.
+void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart) {
+        flowchart::drawDoWhile(*this, canvas, o, width, options);
+        return;
+    }
+    const TSize c = MeasureCondition(canvas, options);
+    const TSize body = measured(Branch(1), canvas, options);
+    const TRect r = figureRect(o, width, body.cy + c.cy);
+    markFigure(*this, canvas, options, r, true);
+    const TColor brush = canvas.BrushColor();
+    canvas.SetBrushColor(clWhite);
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.TextOut(o.x + 5, o.y + body.cy + 5, Text);
+    canvas.SetBrushColor(brush);
+    if (const TBlock* b = Branch(1))
+        b->Draw(canvas, TPoint{o.x + 20, o.y}, width - 20, options);
+    SetNormalColours(canvas);
+}
+
+// No selection frame: a marked test-last loop shows only its red outline and text.
+void TDoWhile::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
+{
+    if (options.Flowchart)
+        return;
+    if (options.DropTarget == this)
+        dropLine(canvas, o.x, o.y + measured(*this, canvas, options).cy - 1, width);
+}

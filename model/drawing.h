@@ -1,0 +1,41 @@
+#pragma once
+
+// Helpers shared by the drawing of both modes: the colour helpers, the arrow, the marking test and the
+// flowchart figures (each element's drawElement hands over to these in flowchart mode).
+
+#include "model/canvas.h"
+#include "model/displayoptions.h"
+#include "model/struktteile.h"
+
+#include <cstdint>
+
+// Pen and font colour red: the marked element and the drop mark. The brush is not touched.
+void SetMarkColours(TCanvas& canvas);
+// Pen and font colour black. The brush is not touched.
+void SetNormalColours(TCanvas& canvas);
+
+enum class TArrowKind : std::uint8_t { ArrowNone, ArrowDown, ArrowRight };
+
+// A line from (x1, y1) to (x2, y2) with a head at the end point: ArrowDown a triangle pointing down,
+// ArrowRight one pointing right, ArrowNone no head but the end point painted. Heads are 2 pixels on
+// screen, 10 while printing; a highlighted arrow is red on screen. The fill colour is kept.
+void DrawArrow(TCanvas& canvas, TArrowKind kind, int x1, int y1, int x2, int y2, bool highlight,
+               bool printing);
+
+// The element is drawn marked: it is marked and the drawing goes to the screen.
+inline bool drawnMarked(const TElement& e, const TDisplayOptions& options)
+{
+    return options.OnScreen && options.IsMarked(&e);
+}
+
+// The block fill one level deeper in a flowchart: red and green six lower (not below zero).
+TColor flowchartInnerFill(TColor fill);
+
+// The flowchart figures of each class (the element alone and what lies inside it, not its successors).
+namespace flowchart {
+void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+void drawBlock(const TBlock& e, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+void drawIf(const TIf& e, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+void drawWhile(const TWhile& e, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+void drawDoWhile(const TDoWhile& e, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+} // namespace flowchart
