@@ -1,7 +1,648 @@
-// The source text parser: filled in with the parser work.
+// The source text parser: normalisation, tokens and the recursive-descent parse functions.
 #include "parser/interpret.h"
 
-std::unique_ptr<TBlock> ParseText(std::string_view)
+#include "model/texts.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+// ParseStatement calls that may be active at once. Every block level of the result costs at most two,
+// so this only stops texts whose for-loop headers nest inside each other without end.
+constexpr int kMaxFrames = 3 * kMaxNesting;
+
+bool isQuote(char c)
 {
-    return TBlock::Create("");
+    return c == '\'' || c == '"';
+}
+
+bool isWordChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string upperText(std::string text)
+{
+    for (char& c : text)
+        c = upper(c);
+    return text;
+}
+
+// One normalisation pass: replaces `pattern` (one or two characters) by `replacement` wherever it
+// begins outside a quoted string, and examines the same position again after each replacement. Works
+// in place: [0, w) is the finished text, [r, n) the part not yet examined, and a replacement is written
+// back in front of that part. The position examined is w, so the pattern can begin there while
+// n - r >= its length.
+void normalisePass(std::string& s, std::string_view pattern, char replacement)
+{
+    const std::size_t m = pattern.size();
+    const char first = pattern[0];
+    const char second = m > 1 ? pattern[1] : '\0';
+    const std::size_t n = s.size();
+    char* const data = s.data();
+    std::size_t r = 0;
+    std::size_t w = 0;
+    while (r + m <= n) {
+        const char c = data[r];
+        if (isQuote(c)) {
+            const void* partner = std::memchr(data + r + 1, c, n - r - 1);
+            if (!partner)
+                break; // a quote without a partner ends the pass
+            const std::size_t after = static_cast<std::size_t>(static_cast<const char*>(partner) - data) + 1;
+            std::memmove(data + w, data + r, after - r);
+            w += after - r;
+            r = after;
+            continue;
+        }
+        if (c == first && (m == 1 || data[r + 1] == second)) {
+            r += m - 1;
+            data[r] = replacement;
+            continue;
+        }
+        data[w++] = data[r++];
+    }
+    std::memmove(data + w, data + r, n - r);
+    s.resize(w + (n - r));
+}
+
+// The value of a 32-bit signed integer literal (decimal digits, or hexadecimal after "0x"); nothing for
+// any other token or a value that does not fit.
+std::optional<long long> integerLiteral(const std::string& token)
+{
+    long long value = 0;
+    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+        for (std::size_t i = 2; i < token.size(); ++i) {
+            const char c = token[i];
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return std::nullopt;
+            value = value * 16 + digit;
+            if (value > INT_MAX)
+                return std::nullopt;
+        }
+        return value;
+    }
+    if (token.empty())
+        return std::nullopt;
+    for (char c : token) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX)
+            return std::nullopt;
+    }
+    return value;
+}
+
+// The condition of a do-while loop from the text of the statement that ended it: from its eighth
+// character on, trimmed, after its first "(" and up to the ")" that closes that (nesting counted).
+std::string doWhileCondition(const std::string& closing)
+{
+    std::string s = TrimSpace(closing.size() > 7 ? std::string_view(closing).substr(7) : std::string_view());
+    const std::size_t open = s.find('(');
+    if (open != npos)
+        s.erase(0, open + 1);
+    int depth = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '(') {
+            ++depth;
+        } else if (s[i] == ')') {
+            if (depth <= 0) {
+                s.resize(i);
+                break;
+            }
+            --depth;
+        }
+    }
+    return s;
+}
+
+bool beginsWithDoWhile(const std::string& text)
+{
+    return text.size() >= 7 && upperText(text.substr(0, 7)) == "DOWHILE";
+}
+
+// The position of the first entry of `positions` in [from, end), or npos.
+std::size_t firstIn(const std::vector<std::size_t>& positions, std::size_t from, std::size_t end)
+{
+    const auto it = std::lower_bound(positions.begin(), positions.end(), from);
+    return it != positions.end() && *it < end ? *it : npos;
+}
+
+// Links `chain` at `*link` and moves `link` to the last element's Next.
+void linkChain(std::unique_ptr<TElement>*& link, std::unique_ptr<TElement> chain)
+{
+    *link = std::move(chain);
+    while (*link)
+        link = &(*link)->Next;
+}
+
+} // namespace
+
+std::string NormaliseText(std::string_view text)
+{
+    std::string s(text);
+    normalisePass(s, "\r\n", ' ');
+    normalisePass(s, "\t", ' ');
+    normalisePass(s, "  ", ' ');
+    normalisePass(s, " ;", ';');
+    return s;
+}
+
+std::string TrimSpace(std::string_view s)
+{
+    std::size_t end = s.size();
+    while (end > 0 && isSpace(s[end - 1]))
+        --end;
+    std::size_t start = 0;
+    while (start < end && isSpace(s[start]))
+        ++start;
+    return std::string(s.substr(start, end - start));
+}
+
+std::unique_ptr<TBlock> ParseText(std::string_view text)
+{
+    return TInterpreter(NormaliseText(text)).ParseText();
+}
+
+// Counts the ParseStatement calls on the stack and refuses the text when they would exceed kMaxFrames.
+class TInterpreter::TFrameGuard
+{
+public:
+    explicit TFrameGuard(int& frames) : m_frames(frames)
+    {
+        if (++m_frames > kMaxFrames) {
+            --m_frames;
+            throw DesignError(texts::kTooDeeplyNested);
+        }
+    }
+    ~TFrameGuard() { --m_frames; }
+    TFrameGuard(const TFrameGuard&) = delete;
+    TFrameGuard& operator=(const TFrameGuard&) = delete;
+
+private:
+    int& m_frames;
+};
+
+TInterpreter::TInterpreter(std::string normalisedText) : m_text(std::move(normalisedText))
+{
+    // Parentheses and braces are matched as the scans of CutCondition and ParseDoWhile count them: a
+    // closing one belongs to the nearest opening one still open, and is ignored when none is open.
+    std::vector<std::size_t> openParens;
+    std::vector<std::size_t> openBraces;
+    for (std::size_t i = 0; i < m_text.size(); ++i) {
+        switch (m_text[i]) {
+        case '(':
+            openParens.push_back(m_openParens.size());
+            m_openParens.push_back(i);
+            m_parenMatch.push_back(npos);
+            break;
+        case ')':
+            m_closeParens.push_back(i);
+            if (!openParens.empty()) {
+                m_parenMatch[openParens.back()] = i;
+                openParens.pop_back();
+            }
+            break;
+        case '{':
+            openBraces.push_back(m_braces.size());
+            m_braces.push_back(i);
+            m_braceMatch.push_back(npos);
+            break;
+        case '}':
+            if (!openBraces.empty()) {
+                m_braceMatch[openBraces.back()] = i;
+                openBraces.pop_back();
+            }
+            m_braces.push_back(i);
+            m_braceMatch.push_back(npos);
+            break;
+        case 'w': m_lowerW.push_back(i); break;
+        case ';': m_semicolons.push_back(i); break;
+        default: break;
+        }
+    }
+}
+
+std::string TInterpreter::text(std::size_t from, std::size_t to) const
+{
+    if (m_insertions.empty() || from >= to)
+        return m_text.substr(from, to > from ? to - from : 0);
+    std::string out;
+    std::size_t at = from;
+    for (auto it = m_insertions.lower_bound(from); it != m_insertions.end() && it->first < to; ++it) {
+        out.append(m_text, at, it->first - at);
+        for (unsigned i = 0; i < it->second; ++i)
+            out += "do";
+        at = it->first;
+    }
+    out.append(m_text, at, to - at);
+    return out;
+}
+
+TInterpreter::TToken TInterpreter::NextToken(TRemaining& rest)
+{
+    if (rest.empty())
+        return {rest.pos, rest.pos};
+    if (rest.pos == m_cache.from && rest.end == m_cache.end) {
+        rest.pos = m_cache.next;
+        return m_cache.token;
+    }
+    const std::size_t p = rest.pos;
+    const char c = m_text[p];
+    TToken token{p, p + 1};
+    std::size_t next = p + 1;
+    if (isQuote(c)) {
+        const void* partner = std::memchr(m_text.data() + p + 1, c, rest.end - p - 1);
+        next = partner ? static_cast<std::size_t>(static_cast<const char*>(partner) - m_text.data()) + 1 : rest.end;
+        token.end = next;
+    } else if (isWordChar(c)) {
+        while (next < rest.end && isWordChar(m_text[next]))
+            ++next;
+        token.end = next;
+    } else if (c == '\r' || c == '\n' || (c == ' ' && (next >= rest.end || m_text[next] == ' '))) {
+        token = {next, next};
+    }
+    m_cache = {p, rest.end, next, token};
+    rest.pos = next;
+    return token;
+}
+
+void TInterpreter::putBack(TRemaining& rest, TToken token) const
+{
+    if (!token.empty())
+        rest.pos = token.start;
+}
+
+// An "else" that ended a statement goes back as "else", whatever its case was.
+void TInterpreter::putBackElse(TRemaining& rest, TToken token)
+{
+    m_text.replace(token.start, 4, "else");
+    rest.pos = token.start;
+}
+
+bool TInterpreter::isWord(TToken token, std::string_view upperWord) const
+{
+    if (token.end - token.start != upperWord.size())
+        return false;
+    if (!m_insertions.empty()) {
+        const auto it = m_insertions.lower_bound(token.start);
+        if (it != m_insertions.end() && it->first < token.end)
+            return false; // the word holds an inserted "do" besides its own characters, so it is longer
+    }
+    for (std::size_t i = 0; i < upperWord.size(); ++i) {
+        if (upper(m_text[token.start + i]) != upperWord[i])
+            return false;
+    }
+    return true;
+}
+
+bool TInterpreter::isChar(TToken token, char c) const
+{
+    return token.end == token.start + 1 && m_text[token.start] == c;
+}
+
+void TInterpreter::trim(TRemaining& rest) const
+{
+    while (rest.end > rest.pos && isSpace(m_text[rest.end - 1]))
+        --rest.end;
+    while (rest.pos < rest.end && isSpace(m_text[rest.pos]))
+        ++rest.pos;
+}
+
+void TInterpreter::checkLevel(int level)
+{
+    if (level > kMaxNesting)
+        throw DesignError(texts::kTooDeeplyNested);
+}
+
+std::optional<std::size_t> TInterpreter::CutCondition(TRemaining& rest)
+{
+    const auto open = std::lower_bound(m_openParens.begin(), m_openParens.end(), rest.pos);
+    if (open != m_openParens.end() && *open < rest.end) {
+        rest.pos = *open + 1;
+        const std::size_t close = m_parenMatch[static_cast<std::size_t>(open - m_openParens.begin())];
+        if (close == npos || close >= rest.end)
+            return std::nullopt;
+        return close;
+    }
+    const std::size_t close = firstIn(m_closeParens, rest.pos, rest.end);
+    if (close == npos)
+        return std::nullopt;
+    return close;
+}
+
+// Text := { Statement }
+std::unique_ptr<TBlock> TInterpreter::ParseText()
+{
+    auto block = TBlock::Create("");
+    TRemaining rest = whole();
+    std::unique_ptr<TElement>* link = &block->FirstChild;
+    while (!rest.empty())
+        linkChain(link, ParseStatement(rest, TPlace{2, false}).element);
+    return block;
+}
+
+// Statement := "do" DoWhile | "while" While | "for" For | "if" If | "{" Block | "}"
+//            | SimpleStatement
+// SimpleStatement := token { token } [ ";" | <before> "else" ]
+// Keywords are whole tokens in any case; blanks and line ends before the head are skipped.
+TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace place)
+{
+    const TFrameGuard guard(m_frames);
+    TToken head;
+    for (;;) {
+        if (rest.empty())
+            return {};
+        head = NextToken(rest);
+        if (!head.empty() && !isChar(head, ' '))
+            break;
+    }
+    if (isWord(head, "DO"))
+        return ParseDoWhile(rest, place);
+    if (isWord(head, "WHILE"))
+        return ParseWhile(rest, place);
+    if (isWord(head, "FOR"))
+        return ParseFor(rest, place);
+    if (isWord(head, "IF"))
+        return ParseIf(rest, place);
+    if (isChar(head, '{')) {
+        if (place.dissolved)
+            return {ParseBlock(rest, place), false};
+        checkLevel(place.depth);
+        return {ParseBlock(rest, TPlace{place.depth + 1, false}), false};
+    }
+    if (isChar(head, '}')) {
+        const TToken after = NextToken(rest);
+        if (!isChar(after, ';'))
+            putBack(rest, after);
+        return {TAnweisung::Create("}"), true};
+    }
+    std::string statement = text(head);
+    while (!rest.empty()) {
+        const TToken token = NextToken(rest);
+        if (isChar(token, ';'))
+            break;
+        if (isWord(token, "ELSE")) {
+            putBackElse(rest, token);
+            break;
+        }
+        if (m_insertions.empty())
+            statement.append(m_text, token.start, token.end - token.start);
+        else
+            statement += text(token);
+    }
+    return {TAnweisung::Create(std::move(statement)), false};
+}
+
+// Block := { Statement } "}"      (after "{"; a missing "}" ends the block at the end of the text)
+std::unique_ptr<TBlock> TInterpreter::ParseBlock(TRemaining& rest, TPlace children)
+{
+    auto block = TBlock::Create("");
+    std::unique_ptr<TElement>* link = &block->FirstChild;
+    while (!rest.empty()) {
+        TParsed parsed = ParseStatement(rest, children);
+        if (parsed.endMarker)
+            break;
+        linkChain(link, std::move(parsed.element));
+    }
+    return block;
+}
+
+// Body := Statement           (a braced block gives its own sequence to the branch)
+void TInterpreter::parseBody(TRemaining& rest, TBlock& branch, int depth)
+{
+    TParsed parsed = ParseStatement(rest, TPlace{depth, true});
+    if (!parsed.element)
+        return;
+    if (TBlock* block = asBlock(parsed.element.get())) {
+        branch.FirstChild = block->takeChildren();
+        // Elements behind the block (a for loop whose header was a braced block) are kept after it.
+        branch.appendChain(std::move(block->Next));
+        return;
+    }
+    branch.FirstChild = std::move(parsed.element);
+}
+
+// If := "(" condition ")" Body [ "else" Body ]      (after "if")
+TInterpreter::TParsed TInterpreter::ParseIf(TRemaining& rest, TPlace place)
+{
+    const std::optional<std::size_t> close = CutCondition(rest);
+    if (!close)
+        return {};
+    TRemaining condition{rest.pos, *close};
+    trim(condition);
+    rest.pos = *close + 1;
+    checkLevel(place.depth);
+    auto decision = TIf::Create(text(condition.pos, condition.end));
+    parseBody(rest, *decision->Branch(1), place.depth + 1);
+    TToken token;
+    while (!rest.empty()) {
+        token = NextToken(rest);
+        if (!token.empty() && !isChar(token, ' '))
+            break;
+    }
+    if (isWord(token, "ELSE"))
+        parseBody(rest, *decision->Branch(2), place.depth + 1);
+    else
+        putBack(rest, token);
+    return {std::move(decision), false};
+}
+
+// While := "(" condition ")" Body      (after "while")
+TInterpreter::TParsed TInterpreter::ParseWhile(TRemaining& rest, TPlace place)
+{
+    const std::optional<std::size_t> close = CutCondition(rest);
+    if (!close)
+        return {};
+    TRemaining condition{rest.pos, *close};
+    trim(condition);
+    rest.pos = *close + 1;
+    checkLevel(place.depth);
+    auto loop = TWhile::Create(text(condition.pos, condition.end));
+    parseBody(rest, *loop->Branch(1), place.depth + 1);
+    return {std::move(loop), false};
+}
+
+// Finds the end of a do-while body (the first "}" met while at most one brace is open) and puts "do"
+// before the first "w" after it, so that the closing "while" reads as the statement "dowhile (...)".
+void TInterpreter::insertDoBeforeClosingWhile(const TRemaining& rest)
+{
+    const auto brace = std::lower_bound(m_braces.begin(), m_braces.end(), rest.pos);
+    if (brace == m_braces.end() || *brace >= rest.end)
+        return;
+    std::size_t bodyEnd = *brace;
+    if (m_text[bodyEnd] == '{') {
+        bodyEnd = m_braceMatch[static_cast<std::size_t>(brace - m_braces.begin())];
+        if (bodyEnd == npos || bodyEnd >= rest.end)
+            return;
+    }
+    const std::size_t w = firstIn(m_lowerW, bodyEnd, rest.end);
+    if (w != npos)
+        ++m_insertions[w];
+}
+
+// DoWhile := Statement { Statement } "dowhile" ... "(" condition ")"      (after "do")
+// The body must be braced and its closing keyword begin with a lower-case "w" for the end to be found.
+TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
+{
+    insertDoBeforeClosingWhile(rest);
+    checkLevel(place.depth);
+    std::unique_ptr<TElement> collected;
+    std::unique_ptr<TElement>* link = &collected;
+    // The text of the last result; before the first one, that of the placeholder head of the sequence.
+    std::string closingStatement = "Dummy";
+    const std::string* closing = &closingStatement;
+    while (!rest.empty()) {
+        TParsed parsed = ParseStatement(rest, TPlace{place.depth + 1, !collected});
+        if (!parsed.element)
+            continue;
+        if (beginsWithDoWhile(parsed.element->Text)) {
+            closingStatement = std::move(parsed.element->Text);
+            closing = &closingStatement;
+            break;
+        }
+        closing = &parsed.element->Text; // stays valid: the element lives on in the collected chain
+        linkChain(link, std::move(parsed.element));
+    }
+    auto loop = TDoWhile::Create(doWhileCondition(*closing));
+    if (TBlock* block = asBlock(collected.get()))
+        loop->Branch(1)->FirstChild = block->takeChildren(); // what follows the block is dropped
+    else
+        loop->Branch(1)->FirstChild = std::move(collected);
+    return {std::move(loop), false};
+}
+
+// The text of a counting loop when the header parts have the counting form
+//   [int] V = S ; V < number | V <= E ; V = V + 1 | V ++
+// token by token, each part trimmed before each check; nothing otherwise.
+std::optional<std::string> TInterpreter::countingLoopText(TRemaining init, TRemaining test, TRemaining step)
+{
+    std::string v = readText(init);
+    trim(init);
+    if (upperText(v) == "INT")
+        v = readText(init);
+    trim(init);
+    if (readText(init) != "=" || init.empty())
+        return std::nullopt;
+    trim(init);
+    const std::string start = readText(init);
+
+    trim(test);
+    if (readText(test) != v || test.empty())
+        return std::nullopt;
+    trim(test);
+    if (readText(test) != "<" || test.empty())
+        return std::nullopt;
+    std::string end;
+    const std::string relation = readText(test);
+    if (relation == " " && !test.empty()) {
+        trim(test);
+        const std::optional<long long> bound = integerLiteral(readText(test));
+        if (!bound)
+            return std::nullopt;
+        end = std::to_string(*bound - 1);
+    } else if (relation == "=" && !test.empty()) {
+        trim(test);
+        end = readText(test);
+    } else {
+        return std::nullopt;
+    }
+
+    trim(step);
+    if (readText(step) != v || step.empty())
+        return std::nullopt;
+    trim(step);
+    const std::string op = readText(step);
+    if (op == "=") {
+        trim(step);
+        if (readText(step) != v)
+            return std::nullopt;
+        trim(step);
+        if (readText(step) != "+")
+            return std::nullopt;
+        trim(step);
+        if (readText(step) != "1")
+            return std::nullopt;
+    } else if (op != "+" || readText(step) != "+") {
+        return std::nullopt;
+    }
+    return v + " von " + start + " bis " + end;
+}
+
+// For := "(" init ";" test ";" step ")" Body      (after "for")
+// A header in counting form gives a counting loop; any other gives the initial statement followed by a
+// while loop whose body ends with the step.
+TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
+{
+    const std::optional<std::size_t> close = CutCondition(rest);
+    if (!close)
+        return {};
+    TRemaining header{rest.pos, *close};
+    trim(header);
+    rest.pos = *close + 1;
+
+    // A missing ";" leaves the part before it empty and all of the text to the part after it.
+    TRemaining init{header.pos, header.pos};
+    TRemaining afterInit = header;
+    if (const std::size_t semicolon = firstIn(m_semicolons, header.pos, header.end); semicolon != npos) {
+        init.end = semicolon;
+        afterInit.pos = semicolon + 1;
+    }
+    TRemaining test{afterInit.pos, afterInit.pos};
+    TRemaining step = afterInit;
+    if (const std::size_t semicolon = firstIn(m_semicolons, afterInit.pos, afterInit.end); semicolon != npos) {
+        test.end = semicolon;
+        step.pos = semicolon + 1;
+    }
+
+    if (std::optional<std::string> loopText = countingLoopText(init, test, step)) {
+        checkLevel(place.depth);
+        auto loop = TFor::Create(std::move(*loopText));
+        parseBody(rest, *loop->Branch(1), place.depth + 1);
+        return {std::move(loop), false};
+    }
+
+    TParsed initial = ParseStatement(header, place);
+    std::string condition;
+    TRemaining stepText = header;
+    if (const std::size_t semicolon = firstIn(m_semicolons, header.pos, header.end); semicolon != npos) {
+        condition = text(header.pos, semicolon);
+        stepText.pos = semicolon + 1;
+    }
+    checkLevel(place.depth);
+    auto loop = TWhile::Create(std::move(condition));
+    TBlock& body = *loop->Branch(1);
+    parseBody(rest, body, place.depth + 1);
+    body.appendChain(ParseStatement(stepText, TPlace{place.depth + 1, false}).element);
+
+    // An empty header gives no initial statement: the while loop stands alone. An initial chain (a for
+    // loop in the header) keeps all of its elements before the while loop.
+    if (!initial.element)
+        return {std::move(loop), false};
+    std::unique_ptr<TElement>* link = &initial.element->Next;
+    while (*link)
+        link = &(*link)->Next;
+    *link = std::move(loop);
+    return {std::move(initial.element), false};
 }
