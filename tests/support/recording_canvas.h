@@ -1,0 +1,89 @@
+#pragma once
+
+// A canvas for tests: fixed text metrics (every character the same width, every text the same height)
+// and a record of every primitive drawn, with the pen, brush and font state it was drawn with.
+
+#include "model/canvas.h"
+
+#include <string>
+#include <vector>
+
+enum class TPrimitive { Rectangle, Line, Polyline, Polygon, Ellipse, TextOut };
+
+// One primitive as drawn: its points (Rectangle and Ellipse: left-top, right-bottom), its text, and the
+// canvas state at the time.
+struct TRecord
+{
+    TPrimitive kind = TPrimitive::Line;
+    std::vector<TPoint> points;
+    std::string text;
+    TColor pen = clBlack;
+    int penWidth = 1;
+    TPenStyle penStyle = TPenStyle::Solid;
+    TColor brush = clWhite;
+    TBrushStyle brushStyle = TBrushStyle::Solid;
+    TColor font = clBlack;
+
+    TRect rect() const;
+};
+
+// TRecordingCanvas: the fake canvas of the tests.
+class TRecordingCanvas : public TCanvas
+{
+public:
+    explicit TRecordingCanvas(int charWidth = 7, int textHeight = 13);
+
+    TSize TextExtent(const std::string& s) override;
+
+    TColor PenColor() const override { return m_pen; }
+    void SetPenColor(TColor c) override { m_pen = c; }
+    int PenWidth() const override { return m_penWidth; }
+    void SetPenWidth(int w) override { m_penWidth = w; }
+    TPenStyle PenStyle() const override { return m_penStyle; }
+    void SetPenStyle(TPenStyle s) override { m_penStyle = s; }
+    TColor BrushColor() const override { return m_brush; }
+    void SetBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle BrushStyle() const override { return m_brushStyle; }
+    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor FontColor() const override { return m_font; }
+    void SetFontColor(TColor c) override { m_font = c; }
+
+    void Rectangle(int left, int top, int right, int bottom) override;
+    void Line(int x1, int y1, int x2, int y2) override;
+    void Polyline(const std::vector<TPoint>& points) override;
+    void Polygon(const std::vector<TPoint>& points) override;
+    void Ellipse(int left, int top, int right, int bottom) override;
+    void TextOut(int x, int y, const std::string& s) override;
+
+    TColor WindowColor() const override { return m_window; }
+    TRect PaintArea() const override { return m_area; }
+
+    void setWindowColor(TColor c) { m_window = c; }
+    void setPaintArea(TRect area) { m_area = area; }
+
+    const std::vector<TRecord>& records() const { return m_records; }
+    void clear() { m_records.clear(); }
+    // How often TextExtent was asked.
+    int extentCalls() const { return m_extentCalls; }
+
+    // The records of one kind, in drawing order.
+    std::vector<TRecord> ofKind(TPrimitive kind) const;
+    // The TextOut records whose text is `text`.
+    std::vector<TRecord> texts(const std::string& text) const;
+
+private:
+    TRecord record(TPrimitive kind) const;
+
+    int m_charWidth;
+    int m_textHeight;
+    TColor m_pen = clBlack;
+    int m_penWidth = 1;
+    TPenStyle m_penStyle = TPenStyle::Solid;
+    TColor m_brush = clWhite;
+    TBrushStyle m_brushStyle = TBrushStyle::Solid;
+    TColor m_font = clBlack;
+    TColor m_window = 0xFFFFFF;
+    TRect m_area = TCanvas::PaintArea();
+    std::vector<TRecord> m_records;
+    int m_extentCalls = 0;
+};
