@@ -11,9 +11,11 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-// ParseStatement calls that may be active at once. Every block level of the result costs at most two,
-// so this only stops texts whose for-loop headers nest inside each other without end.
-constexpr int kMaxFrames = 3 * kMaxNesting;
+// For-loop headers parsed inside for-loop headers: such a header nests the parse, not the result.
+constexpr int kMaxHeaderNesting = 200;
+// ParseStatement calls that may be active at once: every block level of the result costs at most two,
+// every header one. The nesting checks keep below this; it stands guard over the stack as a whole.
+constexpr int kMaxFrames = 2 * (kMaxNesting + 1) + kMaxHeaderNesting;
 
 bool isQuote(char c)
 {
@@ -185,13 +187,13 @@ std::unique_ptr<TBlock> ParseText(std::string_view text)
     return TInterpreter(NormaliseText(text)).ParseText();
 }
 
-// Counts the ParseStatement calls on the stack and refuses the text when they would exceed kMaxFrames.
+// Counts nested calls and refuses the text when they would exceed `limit`.
 class TInterpreter::TFrameGuard
 {
 public:
-    explicit TFrameGuard(int& frames) : m_frames(frames)
+    TFrameGuard(int& frames, int limit) : m_frames(frames)
     {
-        if (++m_frames > kMaxFrames) {
+        if (++m_frames > limit) {
             --m_frames;
             throw DesignError(texts::kTooDeeplyNested);
         }
@@ -365,11 +367,10 @@ std::unique_ptr<TBlock> TInterpreter::ParseText()
 
 // Statement := "do" DoWhile | "while" While | "for" For | "if" If | "{" Block | "}"
 //            | SimpleStatement
-// SimpleStatement := token { token } [ ";" | <before> "else" ]
 // Keywords are whole tokens in any case; blanks and line ends before the head are skipped.
 TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace place)
 {
-    const TFrameGuard guard(m_frames);
+    const TFrameGuard guard(m_frames, kMaxFrames);
     TToken head;
     for (;;) {
         if (rest.empty())
@@ -392,12 +393,23 @@ TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace plac
         checkLevel(place.depth);
         return {ParseBlock(rest, TPlace{place.depth + 1, false}), false};
     }
-    if (isChar(head, '}')) {
-        const TToken after = NextToken(rest);
-        if (!isChar(after, ';'))
-            putBack(rest, after);
-        return {TAnweisung::Create("}"), true};
-    }
+    if (isChar(head, '}'))
+        return {endMarker(rest), true};
+    return {simpleStatement(rest, head), false};
+}
+
+// The end marker "}": a ";" right after it is consumed with it.
+std::unique_ptr<TElement> TInterpreter::endMarker(TRemaining& rest)
+{
+    const TToken after = NextToken(rest);
+    if (!isChar(after, ';'))
+        putBack(rest, after);
+    return TAnweisung::Create("}");
+}
+
+// SimpleStatement := head { token } [ ";" | <before> "else" ]
+std::unique_ptr<TElement> TInterpreter::simpleStatement(TRemaining& rest, TToken head)
+{
     std::string statement = text(head);
     while (!rest.empty()) {
         const TToken token = NextToken(rest);
@@ -412,7 +424,7 @@ TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace plac
         else
             statement += text(token);
     }
-    return {TAnweisung::Create(std::move(statement)), false};
+    return TAnweisung::Create(std::move(statement));
 }
 
 // Block := { Statement } "}"      (after "{"; a missing "}" ends the block at the end of the text)
@@ -623,7 +635,11 @@ TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
         return {std::move(loop), false};
     }
 
-    TParsed initial = ParseStatement(header, place);
+    TParsed initial;
+    {
+        const TFrameGuard headerGuard(m_headers, kMaxHeaderNesting);
+        initial = ParseStatement(header, place);
+    }
     std::string condition;
     TRemaining stepText = header;
     if (const std::size_t semicolon = firstIn(m_semicolons, header.pos, header.end); semicolon != npos) {

@@ -104,6 +104,8 @@ private:
     TParsed ParseDoWhile(TRemaining& rest, TPlace place);
     TParsed ParseFor(TRemaining& rest, TPlace place);
 
+    std::unique_ptr<TElement> endMarker(TRemaining& rest);
+    std::unique_ptr<TElement> simpleStatement(TRemaining& rest, TToken head);
     void parseBody(TRemaining& rest, TBlock& branch, int depth);
     std::optional<std::string> countingLoopText(TRemaining init, TRemaining test, TRemaining step);
     void insertDoBeforeClosingWhile(const TRemaining& rest);
@@ -129,6 +131,7 @@ private:
     std::vector<std::size_t> m_lowerW;      // positions of "w"
     std::vector<std::size_t> m_semicolons;  // positions of ";"
     int m_frames = 0;                       // ParseStatement calls active on the stack
+    int m_headers = 0;                      // for-loop headers being parsed inside each other
 
     // The last token read, so that reading it again after putting it back costs nothing.
     struct TTokenCache
