@@ -1,5 +1,33 @@
-// --export-java and --import-java: filled in with the export and parser work.
+// --export-java and --import-java: the "Exportieren" command and the paste command without a window.
 #include "app/batch.h"
 
-int batchExportJava(const std::string&, const std::string&) { return 1; }
-int batchImportJava(const std::string&, const std::string&) { return 1; }
+#include "model/dateiformat.h"
+#include "model/javaexport.h"
+#include "parser/interpret.h"
+
+int batchExportJava(const std::string& design, const std::string& out)
+{
+    try {
+        const std::unique_ptr<TBlock> root = ReadDesignFile(design);
+        WriteFileSafely(out, ExportJavaText(*root, false));
+        return 0;
+    } catch (const DesignError& error) {
+        reportError(error);
+        return 1;
+    }
+}
+
+int batchImportJava(const std::string& source, const std::string& out)
+{
+    try {
+        // The file's bytes are the code page 1252 text that paste takes from the clipboard, all of it.
+        const std::unique_ptr<TBlock> root = ParseText(ReadWholeFile(source));
+        root->Standalone = false;
+        root->Braced = false;
+        WriteDesignFile(out, *root);
+        return 0;
+    } catch (const DesignError& error) {
+        reportError(error);
+        return 1;
+    }
+}
