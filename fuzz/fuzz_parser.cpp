@@ -1,0 +1,70 @@
+// Parses arbitrary bytes as pasted source text and exports the result. The only refusal allowed is the
+// nesting message; whatever parses must be a well-formed tree (as paste installs it) that exports in
+// both forms, and the file form is parsed again.
+
+#include "model/javaexport.h"
+#include "model/texts.h"
+#include "parser/interpret.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Branch blocks have no successor and Standalone 0, everything in a sequence has Standalone 1.
+void checkSequence(const TElement& first)
+{
+    for (const TElement* e = &first; e; e = e->Next.get()) {
+        if (!e->Standalone || e->kind() == Kind::Repeat)
+            std::abort();
+        if (const TBlock* block = asBlock(e)) {
+            if (block->FirstChild)
+                checkSequence(*block->FirstChild);
+        } else if (const TBedingung* condition = asCondition(e)) {
+            const int expected = e->kind() == Kind::If ? 2 : 1;
+            if (condition->BranchCount != expected)
+                std::abort();
+            for (int i = 1; i <= expected; ++i) {
+                const TBlock* branch = condition->Branch(i);
+                if (!branch || branch->Standalone || branch->Next || !branch->Braced)
+                    std::abort();
+                if (branch->FirstChild)
+                    checkSequence(*branch->FirstChild);
+            }
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::unique_ptr<TBlock> root;
+    try {
+        root = ParseText(text);
+    } catch (const DesignError& error) {
+        if (std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+            std::abort();
+        return 0;
+    }
+    if (root->Next)
+        std::abort();
+    if (root->FirstChild)
+        checkSequence(*root->FirstChild);
+    root->Standalone = false;
+    root->Braced = false;
+    const std::string file = ExportJavaText(*root, false);
+    const std::string clipboard = ExportJavaText(*root, true);
+    if (clipboard.size() < file.size())
+        std::abort();
+    // Reading the export back exercises the parser on the export's own shapes.
+    try {
+        ParseText(file);
+    } catch (const DesignError& error) {
+        if (std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+            std::abort();
+    }
+    return 0;
+}
