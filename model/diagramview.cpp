@@ -35,7 +35,7 @@ void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplay
     shown.Draw(canvas, origin, width, options);
 }
 
-void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& caption, TBlock& shown,
+void PrintStruktogramm(TCanvas& printer, TCanvas& /*window*/, const std::string& caption, TBlock& shown,
                        TDisplayOptions& options, bool flowchart)
 {
     // The screen settings come back however the drawing ends.
@@ -55,7 +55,9 @@ void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& cap
     options.Spacing = printer.TextExtent(texts::kJa).cy / 2;
     options.Printing = true;
     printer.SetPenWidth(3);
-    TPoint origin = GetDisplayOrigin(window, shown, options, flowchart);
+    // The origin is worked out on the printer canvas, on which the diagram is laid out: the flowchart's
+    // centre line follows the printed width, so no part of the diagram lies left of the page.
+    TPoint origin = GetDisplayOrigin(printer, shown, options, flowchart);
     origin.y = 80;
     DisplayStruktogramm(printer, shown, origin, options, flowchart);
 }

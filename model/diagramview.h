@@ -24,7 +24,9 @@ void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplay
                          bool flowchart);
 
 // Prints one page: `caption` at (10, 10), then `shown` at y = 80 with printer settings (no marking,
-// spacing from the printer font, thick pens). `printer` already has the printer font; `window` is the
-// window's own canvas, on which the origin is worked out. Restores the screen settings afterwards.
+// spacing from the printer font, thick pens). `printer` already has the printer font. The origin is
+// worked out on `printer` too (not on `window`, the window's own canvas, whose smaller font would put a
+// flowchart's centre line too far left and cut off the left part of the printout); `window` is kept for
+// the callers. Restores the screen settings afterwards.
 void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& caption, TBlock& shown,
                        TDisplayOptions& options, bool flowchart);

@@ -27,6 +27,10 @@ inline constexpr char kCannotOpenFile[] = "Datei %s kann nicht ge\xf6" "ffnet we
 inline constexpr char kCannotCreateFile[] = "Datei %s kann nicht erstellt werden";
 inline constexpr char kClipboardBusy[] = "Zwischenablage kann nicht ge\xf6" "ffnet werden";
 
+// Messages of the batch renderer; %s stands for the output file name.
+inline constexpr char kUnknownOutputFormat[] = "Unbekanntes Ausgabeformat f\xfcr %s (png, svg oder pdf)";
+inline constexpr char kImageTooLarge[] = "Das Bild f\xfcr %s ist zu gro\xdf";
+
 // The system's own messages.
 inline constexpr char kTooDeeplyNested[] =
     "Das Struktogramm ist zu tief verschachtelt (mehr als 1000 Ebenen)";

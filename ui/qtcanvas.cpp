@@ -1,0 +1,314 @@
+#include "ui/qtcanvas.h"
+
+#include "ui/cp1252.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPaintDevice>
+#include <QPalette>
+#include <QPolygon>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+constexpr int kScreenTextHeight = 13;
+// Primitives are clipped to the painted area widened by this much, more than any pen reaches.
+constexpr int kClipMargin = 16;
+// The extent caches are emptied when one grows past this many texts.
+constexpr std::size_t kMaxCachedExtents = 1 << 20;
+
+QString firstInstalled(std::initializer_list<const char*> families)
+{
+    const QStringList installed = QFontDatabase::families();
+    for (const char* family : families) {
+        if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive))
+            return QString::fromLatin1(family);
+    }
+    return {};
+}
+
+// The extent cache of one font on devices of one resolution.
+std::unordered_map<std::string, TSize>& extentCache(const QFont& font, const QPaintDevice* device)
+{
+    static std::map<QString, std::unordered_map<std::string, TSize>> caches;
+    const int dpiX = device ? device->logicalDpiX() : 0;
+    const int dpiY = device ? device->logicalDpiY() : 0;
+    return caches[font.key() + QStringLiteral("@%1x%2").arg(dpiX).arg(dpiY)];
+}
+
+} // namespace
+
+QFont screenFont()
+{
+    static const QFont font = [] {
+        QFont f;
+        const QString family = firstInstalled(
+            {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
+        if (family.isEmpty())
+            f.setStyleHint(QFont::SansSerif);
+        else
+            f.setFamily(family);
+        // The largest pixel size whose text height is 13 (or, failing that, the closest below).
+        int best = 0;
+        int bestHeight = 0;
+        for (int pixels = 6; pixels <= 20; ++pixels) {
+            f.setPixelSize(pixels);
+            const int height = QFontMetrics(f).height();
+            if (height <= kScreenTextHeight && height >= bestHeight) {
+                best = pixels;
+                bestHeight = height;
+            }
+        }
+        f.setPixelSize(best > 0 ? best : 11);
+        return f;
+    }();
+    return font;
+}
+
+QFont printerFont()
+{
+    static const QFont font = [] {
+        QFont f;
+        const QString family = firstInstalled({"Times New Roman", "Liberation Serif"});
+        if (family.isEmpty())
+            f.setStyleHint(QFont::Serif);
+        else
+            f.setFamily(family);
+        f.setPointSize(12);
+        return f;
+    }();
+    return font;
+}
+
+QColor toQColor(TColor c)
+{
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+TColor fromQColor(const QColor& c)
+{
+    return static_cast<TColor>(c.red()) | static_cast<TColor>(c.green()) << 8 |
+           static_cast<TColor>(c.blue()) << 16;
+}
+
+TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
+    : m_painter(painter), m_metrics(font, painter.device()), m_extents(&extentCache(font, painter.device()))
+{
+    m_painter.setFont(font);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+
+    const QPaintDevice* device = painter.device();
+    QRectF area = device ? QRectF(0, 0, device->width(), device->height()) : QRectF();
+    area = painter.deviceTransform().inverted().mapRect(area);
+    if (painter.hasClipping())
+        area &= painter.clipBoundingRect();
+    const QRect aligned = area.toAlignedRect();
+    m_area = TRect{aligned.left(), aligned.top(), aligned.left() + aligned.width(),
+                   aligned.top() + aligned.height()};
+}
+
+TSize TQtCanvas::TextExtent(const std::string& s)
+{
+    if (const auto found = m_extents->find(s); found != m_extents->end())
+        return found->second;
+    const TSize extent{m_metrics.horizontalAdvance(fromCp1252(s)), m_metrics.height()};
+    if (m_extents->size() >= kMaxCachedExtents)
+        m_extents->clear();
+    m_extents->emplace(s, extent);
+    return extent;
+}
+
+TColor TQtCanvas::WindowColor() const
+{
+    return fromQColor(QGuiApplication::palette().color(QPalette::Base));
+}
+
+bool TQtCanvas::outside(int left, int top, int right, int bottom) const
+{
+    const int reach = m_penWidth + 2;
+    return right + reach < m_area.Left || left - reach >= m_area.Right || bottom + reach < m_area.Top ||
+           top - reach >= m_area.Bottom;
+}
+
+QPen TQtCanvas::qtPen() const
+{
+    QPen pen(toQColor(m_pen));
+    pen.setStyle(m_penStyle == TPenStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
+    if (m_penWidth <= 1) {
+        // A cosmetic one-pixel pen with flat caps leaves out a line's end point.
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::FlatCap);
+    } else {
+        pen.setWidth(m_penWidth);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    return pen;
+}
+
+void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour)
+{
+    // (left, top) to (right, bottom) exclusive, clipped so that huge figures stay cheap and in range.
+    left = std::max(left, m_area.Left - kClipMargin);
+    top = std::max(top, m_area.Top - kClipMargin);
+    right = std::min(right, m_area.Right + kClipMargin);
+    bottom = std::min(bottom, m_area.Bottom + kClipMargin);
+    if (right <= left || bottom <= top)
+        return;
+    m_painter.fillRect(QRect(left, top, right - left, bottom - top), toQColor(colour));
+}
+
+void TQtCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
+        return;
+    if (m_brushStyle == TBrushStyle::Solid)
+        fillSpan(left, top, right, bottom, m_brush);
+    if (simplePen()) {
+        fillSpan(left, top, right, top + 1, m_pen);
+        fillSpan(left, bottom - 1, right, bottom, m_pen);
+        fillSpan(left, top, left + 1, bottom, m_pen);
+        fillSpan(right - 1, top, right, bottom, m_pen);
+        return;
+    }
+    // Dotted or wide: the outline centred on the border pixels. Clip far-away edges out of sight first.
+    const int l = std::max(left, m_area.Left - kClipMargin);
+    const int t = std::max(top, m_area.Top - kClipMargin);
+    const int r = std::min(right, m_area.Right + kClipMargin);
+    const int b = std::min(bottom, m_area.Bottom + kClipMargin);
+    m_painter.setPen(qtPen());
+    m_painter.setBrush(Qt::NoBrush);
+    if (m_penWidth <= 1)
+        m_painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
+    else
+        m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+}
+
+void TQtCanvas::Line(int x1, int y1, int x2, int y2)
+{
+    if ((x1 == x2 && y1 == y2) ||
+        outside(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)))
+        return;
+    if (simplePen() && (x1 == x2 || y1 == y2)) {
+        // Axis-parallel: the pixels from the start up to, not including, the end point.
+        if (y1 == y2) {
+            if (x2 > x1)
+                fillSpan(x1, y1, x2, y1 + 1, m_pen);
+            else
+                fillSpan(x2 + 1, y1, x1 + 1, y1 + 1, m_pen);
+        } else {
+            if (y2 > y1)
+                fillSpan(x1, y1, x1 + 1, y2, m_pen);
+            else
+                fillSpan(x1, y2 + 1, x1 + 1, y1 + 1, m_pen);
+        }
+        return;
+    }
+    m_painter.setPen(qtPen());
+    if (m_penWidth <= 1)
+        m_painter.drawLine(QPoint(x1, y1), QPoint(x2, y2));
+    else
+        m_painter.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
+}
+
+void TQtCanvas::Polyline(const std::vector<TPoint>& points)
+{
+    if (points.size() < 2)
+        return;
+    if (simplePen() || m_penWidth <= 1) {
+        // Each segment leaves out its end point, which the next one starts with: only the last point
+        // of the whole line stays unpainted.
+        for (std::size_t i = 1; i < points.size(); ++i)
+            Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+        return;
+    }
+    QPolygonF line;
+    for (const TPoint& p : points)
+        line << QPointF(p.x + 0.5, p.y + 0.5);
+    m_painter.setPen(qtPen());
+    m_painter.drawPolyline(line);
+}
+
+void TQtCanvas::Polygon(const std::vector<TPoint>& points)
+{
+    if (points.empty())
+        return;
+    int left = points[0].x, right = points[0].x, top = points[0].y, bottom = points[0].y;
+    for (const TPoint& p : points) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    if (outside(left, top, right, bottom))
+        return;
+    // An axis-parallel rectangle (the flowchart's block frames): filled and outlined through its corners.
+    if (points.size() == 4 && points[0].y == points[1].y && points[1].x == points[2].x &&
+        points[2].y == points[3].y && points[3].x == points[0].x) {
+        if (m_brushStyle == TBrushStyle::Solid)
+            fillSpan(left, top, right + 1, bottom + 1, m_brush);
+        if (simplePen()) {
+            fillSpan(left, top, right + 1, top + 1, m_pen);
+            fillSpan(left, bottom, right + 1, bottom + 1, m_pen);
+            fillSpan(left, top, left + 1, bottom + 1, m_pen);
+            fillSpan(right, top, right + 1, bottom + 1, m_pen);
+            return;
+        }
+        const int l = std::max(left, m_area.Left - kClipMargin);
+        const int t = std::max(top, m_area.Top - kClipMargin);
+        const int r = std::min(right, m_area.Right + kClipMargin);
+        const int b = std::min(bottom, m_area.Bottom + kClipMargin);
+        m_painter.setPen(qtPen());
+        m_painter.setBrush(Qt::NoBrush);
+        if (m_penWidth <= 1)
+            m_painter.drawRect(QRect(l, t, r - l, b - t));
+        else
+            m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l, b - t));
+        return;
+    }
+    QPolygon polygon;
+    for (const TPoint& p : points)
+        polygon << QPoint(p.x, p.y);
+    m_painter.setPen(qtPen());
+    if (m_brushStyle == TBrushStyle::Solid)
+        m_painter.setBrush(toQColor(m_brush));
+    else
+        m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPolygon(polygon);
+}
+
+void TQtCanvas::Ellipse(int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
+        return;
+    m_painter.setPen(qtPen());
+    if (m_brushStyle == TBrushStyle::Solid)
+        m_painter.setBrush(toQColor(m_brush));
+    else
+        m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+}
+
+void TQtCanvas::TextOut(int x, int y, const std::string& s)
+{
+    const TSize extent = TextExtent(s);
+    if (outside(x, y, x + extent.cx, y + extent.cy))
+        return;
+    if (m_brushStyle == TBrushStyle::Solid)
+        fillSpan(x, y, x + extent.cx, y + extent.cy, m_brush);
+    if (s.empty())
+        return;
+    m_painter.setPen(toQColor(m_font));
+    m_painter.drawText(QPoint(x, y + m_metrics.ascent()), fromCp1252(s));
+}
+
+TQtMeasureCanvas::TQtMeasureCanvas() : m_image(8, 8, QImage::Format_RGB32)
+{
+    m_painter.begin(&m_image);
+    m_canvas = std::make_unique<TQtCanvas>(m_painter, screenFont());
+}

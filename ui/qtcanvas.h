@@ -1,0 +1,102 @@
+#pragma once
+
+#include "model/canvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+// The resolution printed pages are laid out at. The layout takes its fixed distances (the caption at
+// (10, 10), the diagram at y = 80, margins, bars, arrow lengths) in printer pixels and only the spacing from
+// the printer font; at 300 dpi the 12-point caption fits above the diagram and the figures keep the
+// proportions of the screen, where at 1200 dpi they would shrink to a quarter beside the text.
+inline constexpr int kPrintResolution = 300;
+
+// The screen font: "MS Sans Serif" with a character height of 13 pixels; where it is not installed, the
+// closest installed sans-serif font at the pixel size that makes the text height of "ja" 13 pixels.
+QFont screenFont();
+// The printer font: "Times New Roman", 12 point, or its metric-compatible substitute Liberation Serif.
+QFont printerFont();
+
+// TQtCanvas: the drawing surface over a QPainter, with the design's conventions. A rectangle (L, T, R, B)
+// covers the columns L..R-1 and the rows T..B-1; a line does not paint its end point; text stands with
+// its top-left corner at the point given, on the brush colour when the brush is solid. Primitives that lie
+// wholly outside the painted area are not handed to the painter. Text extents are kept per font and
+// device resolution for the life of the program: the same font and string always give the same extent.
+class TQtCanvas : public TCanvas
+{
+public:
+    // Draws with `painter` (already begun on its device) in `font`; turns antialiasing off.
+    TQtCanvas(QPainter& painter, const QFont& font);
+
+    TSize TextExtent(const std::string& s) override;
+
+    TColor PenColor() const override { return m_pen; }
+    void SetPenColor(TColor c) override { m_pen = c; }
+    int PenWidth() const override { return m_penWidth; }
+    void SetPenWidth(int w) override { m_penWidth = w; }
+    TPenStyle PenStyle() const override { return m_penStyle; }
+    void SetPenStyle(TPenStyle s) override { m_penStyle = s; }
+    TColor BrushColor() const override { return m_brush; }
+    void SetBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle BrushStyle() const override { return m_brushStyle; }
+    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor FontColor() const override { return m_font; }
+    void SetFontColor(TColor c) override { m_font = c; }
+
+    void Rectangle(int left, int top, int right, int bottom) override;
+    void Line(int x1, int y1, int x2, int y2) override;
+    void Polyline(const std::vector<TPoint>& points) override;
+    void Polygon(const std::vector<TPoint>& points) override;
+    void Ellipse(int left, int top, int right, int bottom) override;
+    void TextOut(int x, int y, const std::string& s) override;
+
+    // The palette's colour for the background of windows' contents.
+    TColor WindowColor() const override;
+    // The device's area, within the painter's clip, in the painter's coordinates.
+    TRect PaintArea() const override { return m_area; }
+
+    QPainter& painter() { return m_painter; }
+
+private:
+    using ExtentCache = std::unordered_map<std::string, TSize>;
+
+    bool simplePen() const { return m_penStyle == TPenStyle::Solid && m_penWidth <= 1; }
+    QPen qtPen() const;
+    // A one-pixel-wide span filled with the pen colour, clipped to the painted area.
+    void fillSpan(int left, int top, int right, int bottom, TColor colour);
+    // True when the box (inclusive bounds) around a primitive lies wholly outside the painted area.
+    bool outside(int left, int top, int right, int bottom) const;
+
+    QPainter& m_painter;
+    QFontMetrics m_metrics;
+    ExtentCache* m_extents;
+    TRect m_area;
+    TColor m_pen = clBlack;
+    int m_penWidth = 1;
+    TPenStyle m_penStyle = TPenStyle::Solid;
+    TColor m_brush = clWhite;
+    TBrushStyle m_brushStyle = TBrushStyle::Solid;
+    TColor m_font = clBlack;
+};
+
+// A canvas with the screen font on a small image, for measuring and hit testing outside a paint.
+class TQtMeasureCanvas
+{
+public:
+    TQtMeasureCanvas();
+    TCanvas& canvas() { return *m_canvas; }
+
+private:
+    QImage m_image;
+    QPainter m_painter;
+    std::unique_ptr<TQtCanvas> m_canvas;
+};
+
+QColor toQColor(TColor c);
+TColor fromQColor(const QColor& c);
