@@ -1,10 +1,27 @@
-// The editor: filled in with the main window work. Until then the program prints its usage.
+// The editor's start-up: the application, its title, the main window with the design named by the first
+// argument, the counting-loop dialog, then the event loop until the main window closes.
 #include "app/batch.h"
 
-#include <cstdio>
+#include "ui/foredit.h"
+#include "ui/hauptfenster.h"
+#include "ui/uitexts.h"
 
-int runEditor(int, char**)
+#include <QApplication>
+
+#include <optional>
+#include <string>
+
+int runEditor(int argc, char** argv)
 {
-    std::fputs("Aufruf: struktogramm --dump DATEI.str\n", stderr);
-    return 2;
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(uitexts::appTitle());
+
+    std::optional<std::string> designFile;
+    if (argc > 1)
+        designFile = argv[1];
+    TForm2 form2(designFile);
+    form2.setForm3(new TForm3(&form2));
+
+    form2.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,568 @@
+// The main window and its design-wide commands: start-up, menus and tool bars, new, load, save, print,
+// export, clipboard, the drawing mode, the block commands and the question before work is thrown away.
+
+#include "tests/ui/editor_fixture.h"
+
+#include "model/diagramview.h"
+#include "model/javaexport.h"
+#include "model/texts.h"
+#include "parser/interpret.h"
+#include "tests/support/design_generator.h"
+#include "ui/cp1252.h"
+#include "ui/qtcanvas.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolBar>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+std::string readFile(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+QString filesMessage(const char* cp1252Message, const std::string& file)
+{
+    return fromCp1252(cp1252Message).replace(QStringLiteral("%s"), QString::fromStdString(file));
+}
+
+struct ItemRow
+{
+    const char* name;
+    const char* caption; // "-" for a separator
+    QKeySequence shortcut;
+    bool visible;
+};
+
+void expectMenu(const QMenu* menu, const char* name, const char* caption, const std::vector<ItemRow>& rows)
+{
+    SCOPED_TRACE(name);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), QLatin1String(name));
+    EXPECT_EQ(menu->title(), QString::fromUtf8(caption));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QAction* a = actions[static_cast<qsizetype>(i)];
+        const ItemRow& row = rows[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(a->objectName(), QLatin1String(row.name));
+        if (std::string(row.caption) == "-") {
+            EXPECT_TRUE(a->isSeparator());
+        } else {
+            EXPECT_EQ(a->text(), QString::fromUtf8(row.caption));
+            EXPECT_EQ(a->shortcut(), row.shortcut);
+        }
+        EXPECT_EQ(a->isVisible(), row.visible);
+    }
+}
+
+QStringList visibleButtons(const QToolBar* bar)
+{
+    QStringList names;
+    for (QAction* a : bar->actions()) {
+        if (a->isVisible())
+            names << a->objectName();
+    }
+    return names;
+}
+
+int pdfPageCount(const std::string& file)
+{
+    const QString pdf = QString::fromLatin1(QByteArray::fromStdString(readFile(file)));
+    return static_cast<int>(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
+}
+
+TEST_F(EditorTest, StartsWithoutArgumentsOnANewDesign)
+{
+    start();
+    ASSERT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->ActiveWindow(), &whole());
+    EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
+    EXPECT_EQ(whole().ShownBlock, form->Design());
+    EXPECT_FALSE(whole().FreeOnClose);
+    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
+    EXPECT_FALSE(form->Flowchart());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Struktogramm — Struktogramm-Editor"));
+    EXPECT_TRUE(form->ToolBar2->isVisible());
+    EXPECT_FALSE(form->ToolBar1->isVisible());
+    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
+    EXPECT_FALSE(form->isModified());
+    EXPECT_EQ(dialogs.calls().size(), 0u);
+}
+
+TEST_F(EditorTest, MenusHoldEveryItemInOrderWithCaptionShortcutAndVisibility)
+{
+    start();
+    const QList<QAction*> menus = form->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    const auto ctrl = [](int key) { return QKeySequence(Qt::CTRL | key); };
+    expectMenu(menus[0]->menu(), "Datei1", "Datei",
+               {{"Neu1", "Neu", ctrl(Qt::Key_N), true},
+                {"N2", "-", {}, true},
+                {"Struktogrammladen1", "Flussdiagramm laden", ctrl(Qt::Key_O), true},
+                {"Struktogrammspeichern1", "Flussdiagramm speichern", ctrl(Qt::Key_S), true},
+                {"N11", "-", {}, true},
+                {"InZwischenablage1", "In Zwischenablage kopieren", ctrl(Qt::Key_C), true},
+                {"AusZwischenablageeinfgen1", "Aus Zwischenablage einfügen", ctrl(Qt::Key_Insert), true},
+                {"N5", "-", {}, true},
+                {"Exportieren1", "Exportieren", {}, true},
+                {"Drucken2", "Drucken", ctrl(Qt::Key_P), true},
+                {"N1", "-", {}, true},
+                {"Programmbeenden1", "Programm beenden", {}, true}});
+    expectMenu(menus[1]->menu(), "Einfgen1", "Bearbeiten",
+               {{"Rckgngig1", "Rückgängig", ctrl(Qt::Key_Z), true},
+                {"N4", "-", {}, true},
+                {"Anweisung", "Anweisung einfügen", {}, true},
+                {"IfAnweisung", "Entscheidung einfügen", {}, true},
+                {"N3", "-", {}, true},
+                {"WhileSchleife", "Schleife (Test vorher)", {}, true},
+                {"RepeatUntilSchleife", "Schleife (Test danach)", {}, false},
+                {"DoWhileSchleife", "Schleife (Test danach)", {}, true},
+                {"ForSchleife", "Zählschleife einfügen", {}, true}});
+    expectMenu(menus[2]->menu(), "Drucken1", "Ansicht",
+               {{"Blockvergrern1", "Block vergrößern/verkleinern", {}, true},
+                {"BlockinneuemFensteranzeigen1", "Block in neuem Fenster anzeigen", {}, true},
+                {"N6", "-", {}, true},
+                {"Struktogramm1", "Struktogramm", {}, true},
+                {"Flussdiagramm1", "Flussdiagramm", {}, true}});
+    EXPECT_TRUE(action("Struktogramm1")->isChecked());
+    EXPECT_FALSE(action("Flussdiagramm1")->isChecked());
+}
+
+TEST_F(EditorTest, ToolBarsHoldFiveInsertButtonsWithHintsAndPictures)
+{
+    start();
+    EXPECT_EQ(visibleButtons(form->ToolBar2),
+              QStringList({"BAnweisung2", "BIfAnweisung2", "BWhileSchleife2", "BForSchleife2", "BDoWhileSchleife2"}));
+    EXPECT_EQ(visibleButtons(form->ToolBar1),
+              QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife", "BForSchleife", "BDoWhileSchleife"}));
+    EXPECT_FALSE(action("BRepeatUntilSchleife")->isVisible());
+    struct Row
+    {
+        const char* name;
+        const char* hint;
+        int width;
+    };
+    const Row rows[] = {{"BAnweisung2", "Anweisung", 81},
+                        {"BIfAnweisung2", "Entscheidung", 75},
+                        {"BWhileSchleife2", "Schleife (Test vorher)", 75},
+                        {"BForSchleife2", "Zählschleife", 75},
+                        {"BDoWhileSchleife2", "Schleife (Test hinterher)", 75},
+                        {"BAnweisung", "Anweisung", 81},
+                        {"BDoWhileSchleife", "Schleife (Test hinterher)", 75},
+                        {"BRepeatUntilSchleife", "Schleife (Test hinterher)", 75}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QAction* a = action(row.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->toolTip(), QString::fromUtf8(row.hint));
+        EXPECT_FALSE(a->icon().isNull());
+        const QImage picture = a->icon().pixmap(QSize(50, 25)).toImage();
+        EXPECT_EQ(picture.size(), QSize(50, 25));
+        QToolBar* bar = QByteArray(row.name).endsWith('2') ? form->ToolBar2 : form->ToolBar1;
+        ASSERT_NE(bar->widgetForAction(a), nullptr);
+        EXPECT_EQ(bar->widgetForAction(a)->width(), row.width);
+    }
+}
+
+TEST_F(EditorTest, StartsWithTheDesignNamedByTheArgument)
+{
+    const std::unique_ptr<TBlock> design = everyKindDesign();
+    const std::string file = writeDesign("start.str", *design);
+    start(file);
+    EXPECT_EQ(dump(), DumpTree(*design));
+    EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
+    EXPECT_EQ(dialogs.calls().size(), 0u);
+}
+
+TEST_F(EditorTest, StartWithAMissingFileSaysSoAndStartsANewDesign)
+{
+    const std::string missing = path("fehlt.str");
+    dialogs.acknowledgeInformation();
+    start(missing);
+    ASSERT_EQ(dialogs.callCount(DialogKind::Information), 1);
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Information)->text, filesMessage(texts::kCannotOpenFile, missing));
+    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
+    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
+}
+
+TEST_F(EditorTest, StartWithAnUnreadableFileShowsTheReadErrorAndStartsANewDesign)
+{
+    const std::string file = path("kaputt.str");
+    std::ofstream(file, std::ios::binary) << "B:gesamtes Programm\x01" "A:abgebrochen";
+    dialogs.acknowledgeError();
+    start(file);
+    ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, fromCp1252(texts::kStreamReadError));
+    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
+}
+
+// New replaces the design whatever state the block windows are in.
+TEST_F(EditorTest, NewClosesBlockWindowsAndShowsTheNewDesign)
+{
+    enum class State { BlockWindowActive, WholeWindowActive, WholeWindowMinimised };
+    for (State state : {State::BlockWindowActive, State::WholeWindowActive, State::WholeWindowMinimised}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        start(writeDesign("every.str", *everyKindDesign()));
+        whole().setCurrent(at(*form->Design(), {3}));
+        trigger("BlockinneuemFensteranzeigen1");
+        ASSERT_EQ(form->DiagramWindows().size(), 2);
+        TForm1* block = form->DiagramWindows()[1];
+        EXPECT_EQ(block->windowTitle(), QStringLiteral("Teil"));
+        EXPECT_EQ(form->ActiveWindow(), block);
+        whole().setCurrent(at(*form->Design(), {1}));
+        whole().Options->ToggleCollapsed(form->Design());
+        if (state == State::WholeWindowActive)
+            form->mdiArea()->setActiveSubWindow(&whole());
+        if (state == State::WholeWindowMinimised)
+            whole().showMinimized();
+
+        trigger("Neu1");
+        settle();
+        ASSERT_EQ(form->DiagramWindows().size(), 1);
+        EXPECT_EQ(whole().ShownBlock, form->Design());
+        EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
+        EXPECT_EQ(whole().Options->MarkedCount(), 0);
+        EXPECT_EQ(whole().Options->CollapsedCount(), 0);
+        EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
+        EXPECT_EQ(form->parkedCount(), 0);
+        finish();
+    }
+}
+
+TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
+{
+    std::mt19937 rng(5);
+    const std::unique_ptr<TBlock> design = GenerateDesign(rng);
+    start(writeDesign("generated.str", *design));
+    const std::string saved = path("kopie.str");
+    dialogs.answerSave(QString::fromStdString(saved));
+    trigger("Struktogrammspeichern1");
+    const DialogCall* call = dialogs.lastCall(DialogKind::Save);
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call->filter, QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
+    EXPECT_EQ(call->defaultExtension, QStringLiteral("str"));
+    EXPECT_EQ(readFile(saved), SaveDesign(*form->Design()));
+
+    trigger("Neu1");
+    whole().setCurrent(form->Design());
+    form->TakeSnapshot();
+    form->setModified(false);
+    form->openBlockWindow(form->Design());
+    dialogs.answerOpen(QString::fromStdString(saved));
+    trigger("Struktogrammladen1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Open)->filter,
+              QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
+    settle();
+    EXPECT_EQ(dump(), DumpTree(*design));
+    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
+    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(whole().ShownBlock, form->Design());
+    EXPECT_FALSE(form->isModified());
+}
+
+TEST_F(EditorTest, FileErrorsAreReportedAndChangeNothing)
+{
+    start();
+    form->Design()->InsertAfter(TAnweisung::Create("bleibt"));
+    const std::string before = dump();
+    const TBlock* design = form->Design();
+
+    const std::string missing = path("fehlt.str");
+    dialogs.answerOpen(QString::fromStdString(missing));
+    dialogs.acknowledgeError();
+    trigger("Struktogrammladen1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(texts::kCannotOpenFile, missing));
+    EXPECT_EQ(form->Design(), design);
+
+    const std::string unwritable = path("kein/ordner.str");
+    dialogs.answerSave(QString::fromStdString(unwritable));
+    dialogs.acknowledgeError();
+    trigger("Struktogrammspeichern1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(texts::kCannotCreateFile, unwritable));
+
+    dialogs.answerOpen(QString());
+    trigger("Struktogrammladen1");
+    dialogs.answerSave(QString());
+    trigger("Struktogrammspeichern1");
+    EXPECT_EQ(form->Design(), design);
+    EXPECT_EQ(dump(), before);
+}
+
+TEST_F(EditorTest, ModeSwitchChangesToolBarsChecksCaptionAndScrollRanges)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    whole().setCurrent(at(*form->Design(), {3}));
+    form->openBlockWindow(static_cast<TBlock*>(at(*form->Design(), {3})));
+    for (bool flowchart : {true, true, false, false, true}) {
+        SCOPED_TRACE(flowchart);
+        trigger(flowchart ? "Flussdiagramm1" : "Struktogramm1");
+        EXPECT_EQ(form->Flowchart(), flowchart);
+        EXPECT_EQ(action("Flussdiagramm1")->isChecked(), flowchart);
+        EXPECT_EQ(action("Struktogramm1")->isChecked(), !flowchart);
+        EXPECT_EQ(form->ToolBar1->isVisible(), flowchart);
+        EXPECT_EQ(form->ToolBar2->isVisible(), !flowchart);
+        EXPECT_EQ(form->windowTitle(), flowchart ? QStringLiteral("Flussdiagramm — Struktogramm-Editor")
+                                                 : QStringLiteral("Struktogramm — Struktogramm-Editor"));
+        for (TForm1* window : form->DiagramWindows()) {
+            TQtMeasureCanvas measure;
+            TDisplayOptions options;
+            const TSize expected = ScrollRanges(measure.canvas(), *window->ShownBlock, options, flowchart);
+            EXPECT_EQ(window->scrollRanges(), QSize(expected.cx, expected.cy));
+            EXPECT_EQ(window->Options->Flowchart, flowchart);
+        }
+    }
+}
+
+TEST_F(EditorTest, PrintWritesOnePageOfTheActiveWindow)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    const std::string pdf = path("druck.pdf");
+    dialogs.answerPrint(QString::fromStdString(pdf));
+    trigger("Drucken2");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Print)->text, QStringLiteral("gesamtes Programm"));
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(pdf)));
+    EXPECT_EQ(readFile(pdf).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+
+    whole().setCurrent(at(*form->Design(), {3}));
+    trigger("BlockinneuemFensteranzeigen1");
+    const std::string blockPdf = path("teil.pdf");
+    dialogs.answerPrint(QString::fromStdString(blockPdf));
+    trigger("Drucken2");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Print)->text, QStringLiteral("Teil"));
+    EXPECT_EQ(pdfPageCount(blockPdf), 1);
+
+    // After printing the windows draw as before.
+    EXPECT_EQ(whole().Options->Spacing, 6);
+    EXPECT_TRUE(whole().Options->OnScreen);
+    EXPECT_FALSE(whole().Options->Printing);
+
+    dialogs.answerPrint(QString());
+    trigger("Drucken2");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("nichts.pdf"))));
+}
+
+TEST_F(EditorTest, ExportWritesTheJavaTextOfTheWholeDesign)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    whole().setCurrent(at(*form->Design(), {3}));
+    trigger("BlockinneuemFensteranzeigen1");
+    const std::string java = path("programm.java");
+    dialogs.answerSave(QString::fromStdString(java));
+    trigger("Exportieren1");
+    const DialogCall* call = dialogs.lastCall(DialogKind::Save);
+    EXPECT_EQ(call->filter, QStringLiteral("Quellcode (*.java)|*.java|Alle Dateien|*.*"));
+    EXPECT_EQ(call->defaultExtension, QStringLiteral("java"));
+    EXPECT_EQ(readFile(java), ExportJavaText(*form->Design(), false));
+    EXPECT_FALSE(readFile(java).empty());
+}
+
+TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
+{
+    auto design = everyKindDesign();
+    design->FirstChild->Text = "preis = \x80 + \xe4\xf6\xfc\xdf";
+    start(writeDesign("every.str", *design));
+    trigger("InZwischenablage1");
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_EQ(copied, fromCp1252(ExportJavaText(*form->Design(), true)));
+    EXPECT_TRUE(copied.contains(QStringLiteral("preis = € + äöüß")));
+
+    // Pasting what was copied rebuilds the same statements; a character outside code page 1252 becomes '?'.
+    QApplication::clipboard()->setText(QStringLiteral("x = \"€→\";\r\nif (a) {\r\n  y;\r\n}\r\n"));
+    whole().setCurrent(form->Design());
+    form->openBlockWindow(form->Design());
+    form->TakeSnapshot();
+    form->setModified(false);
+    trigger("AusZwischenablageeinfgen1");
+    settle();
+    std::unique_ptr<TBlock> expected = ParseText("x = \"\x80?\";\r\nif (a) {\r\n  y;\r\n}\r\n");
+    expected->Standalone = false;
+    expected->Braced = false;
+    EXPECT_EQ(dump(), DumpTree(*expected));
+    ASSERT_NE(form->Design()->FirstChild, nullptr);
+    EXPECT_EQ(form->Design()->FirstChild->Text, "x = \"\x80?\"");
+    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(whole().ShownBlock, form->Design());
+    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
+}
+
+TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
+{
+    start();
+    QString longText;
+    for (int i = 0; i < 3000; ++i)
+        longText += QStringLiteral("anweisung%1;\r\n").arg(i);
+    QApplication::clipboard()->setText(longText);
+    trigger("AusZwischenablageeinfgen1");
+    int count = 0;
+    for (TElement* e = form->Design()->FirstChild.get(); e; e = e->Next.get())
+        ++count;
+    EXPECT_EQ(count, 3000);
+
+    const std::string before = dump();
+    form->setModified(false);
+    QApplication::clipboard()->setText(QString(1001, QLatin1Char('{')) + QStringLiteral("x;") +
+                                       QString(1001, QLatin1Char('}')));
+    dialogs.acknowledgeError();
+    trigger("AusZwischenablageeinfgen1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, fromCp1252(texts::kTooDeeplyNested));
+    EXPECT_EQ(dump(), before);
+
+    QApplication::clipboard()->clear();
+    trigger("AusZwischenablageeinfgen1");
+    EXPECT_EQ(dump(), "B s=0 b=0 \"\"\n");
+}
+
+// New, Load, Paste and closing the program ask before unsaved changes are thrown away.
+TEST_F(EditorTest, UnsavedChangesAreNeverThrownAwaySilently)
+{
+    enum class Answer { JaSaved, JaSaveCancelled, Nein, Abbrechen };
+    const char* commands[] = {"Neu1", "Struktogrammladen1", "AusZwischenablageeinfgen1", "Programmbeenden1"};
+    const std::string other = writeDesign("anderes.str", *designOf(TAnweisung::Create("anderes")));
+    for (const char* command : commands) {
+        for (Answer answer : {Answer::JaSaved, Answer::JaSaveCancelled, Answer::Nein, Answer::Abbrechen}) {
+            SCOPED_TRACE(std::string(command) + " " + std::to_string(static_cast<int>(answer)));
+            start();
+            QApplication::clipboard()->setText(QStringLiteral("eingefuegt;"));
+            form->TakeSnapshot();
+            form->Design()->InsertAfter(TAnweisung::Create("ungesichert"));
+            const std::string changed = dump();
+            ASSERT_TRUE(form->isModified());
+
+            const std::string saved = path("gesichert.str");
+            QFile::remove(QString::fromStdString(saved));
+            switch (answer) {
+            case Answer::JaSaved:
+                dialogs.answerSaveChanges(SaveChoice::Ja);
+                dialogs.answerSave(QString::fromStdString(saved));
+                break;
+            case Answer::JaSaveCancelled:
+                dialogs.answerSaveChanges(SaveChoice::Ja);
+                dialogs.answerSave(QString());
+                break;
+            case Answer::Nein:
+                dialogs.answerSaveChanges(SaveChoice::Nein);
+                break;
+            case Answer::Abbrechen:
+                dialogs.answerSaveChanges(SaveChoice::Abbrechen);
+                break;
+            }
+            const bool proceeds = answer == Answer::JaSaved || answer == Answer::Nein;
+            if (proceeds && std::string(command) == "Struktogrammladen1")
+                dialogs.answerOpen(QString::fromStdString(other));
+            trigger(command);
+            EXPECT_EQ(dialogs.callCount(DialogKind::AskSave), 1);
+            if (answer == Answer::JaSaved)
+                EXPECT_EQ(readFile(saved), SaveDesign(*designOf(TAnweisung::Create("ungesichert"))));
+            else
+                EXPECT_FALSE(QFile::exists(QString::fromStdString(saved)));
+            if (std::string(command) == "Programmbeenden1") {
+                EXPECT_EQ(form->isVisible(), !proceeds);
+            } else if (proceeds) {
+                EXPECT_NE(dump(), changed);
+            } else {
+                EXPECT_EQ(dump(), changed);
+                EXPECT_TRUE(form->isModified());
+            }
+            finish();
+            dialogs.clearLog();
+        }
+    }
+}
+
+TEST_F(EditorTest, NothingAsksWhenNothingChanged)
+{
+    const std::string file = writeDesign("every.str", *everyKindDesign());
+    start(file);
+    trigger("Neu1");
+    dialogs.answerOpen(QString::fromStdString(file));
+    trigger("Struktogrammladen1");
+    trigger("Struktogramm1");
+    trigger("Flussdiagramm1");
+    whole().setCurrent(at(*form->Design(), {3}));
+    trigger("Blockvergrern1");
+    trigger("BlockinneuemFensteranzeigen1");
+    const std::string saved = path("s.str");
+    form->TakeSnapshot();
+    dialogs.answerSave(QString::fromStdString(saved));
+    trigger("Struktogrammspeichern1");
+    trigger("Neu1");
+    trigger("Programmbeenden1");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(dialogs.callCount(DialogKind::AskSave), 0);
+}
+
+TEST_F(EditorTest, ClosingTheWholeDesignWindowMinimisesItClosingABlockWindowDestroysIt)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    whole().setCurrent(at(*form->Design(), {3}));
+    trigger("BlockinneuemFensteranzeigen1");
+    ASSERT_EQ(form->DiagramWindows().size(), 2);
+    QPointer<TForm1> block = form->DiagramWindows()[1];
+    block->close();
+    settle();
+    EXPECT_TRUE(block.isNull());
+    ASSERT_EQ(form->DiagramWindows().size(), 1);
+
+    whole().close();
+    settle();
+    ASSERT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_TRUE(whole().isMinimized());
+    whole().showNormal();
+    EXPECT_EQ(whole().ShownBlock, form->Design());
+    EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
+}
+
+TEST_F(EditorTest, BlockCommandsOfTheViewMenuActOnTheActiveWindow)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    auto* teil = static_cast<TBlock*>(at(*form->Design(), {3}));
+    whole().setCurrent(teil);
+    trigger("BlockinneuemFensteranzeigen1");
+    trigger("BlockinneuemFensteranzeigen1"); // does nothing: the new window has no current element
+    ASSERT_EQ(form->DiagramWindows().size(), 2);
+    TForm1* first = form->DiagramWindows()[1];
+    form->mdiArea()->setActiveSubWindow(&whole());
+    trigger("BlockinneuemFensteranzeigen1");
+    ASSERT_EQ(form->DiagramWindows().size(), 3);
+    TForm1* second = form->DiagramWindows()[2];
+    EXPECT_EQ(first->ShownBlock, teil);
+    EXPECT_EQ(second->ShownBlock, teil);
+    EXPECT_EQ(form->ActiveWindow(), second);
+
+    // Collapsing in one window leaves the other alone.
+    second->setCurrent(teil);
+    trigger("Blockvergrern1");
+    EXPECT_TRUE(second->Options->IsCollapsed(teil));
+    EXPECT_FALSE(first->Options->IsCollapsed(teil));
+    EXPECT_FALSE(whole().Options->IsCollapsed(teil));
+    trigger("Blockvergrern1");
+    EXPECT_FALSE(second->Options->IsCollapsed(teil));
+
+    // A current element that is not a block: nothing happens.
+    second->setCurrent(teil->FirstChild.get());
+    trigger("Blockvergrern1");
+    trigger("BlockinneuemFensteranzeigen1");
+    EXPECT_EQ(second->Options->CollapsedCount(), 0);
+    EXPECT_EQ(form->DiagramWindows().size(), 3);
+}
+
+} // namespace

@@ -1,0 +1,549 @@
+#include "ui/hauptfenster.h"
+
+#include "model/dateiformat.h"
+#include "model/javaexport.h"
+#include "model/texts.h"
+#include "parser/interpret.h"
+#include "ui/cp1252.h"
+#include "ui/dialogservice.h"
+#include "ui/foredit.h"
+#include "ui/qtcanvas.h"
+#include "ui/struktogrammfenster.h"
+#include "ui/toolbuttons.h"
+#include "ui/treewalk.h"
+#include "ui/uitexts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrinter>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+std::string encodeFileName(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+} // namespace
+
+QString errorText(const DesignError& error)
+{
+    QString text = fromCp1252(error.what());
+    text.replace(QStringLiteral("%s"), QFile::decodeName(QByteArray::fromStdString(error.fileName())));
+    return text;
+}
+
+TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setGeometry(448, 260, 860, 470);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    createMenus();
+    createToolBars();
+    setWindowTitle(uitexts::captionStructogramMode());
+
+    // Start-up: the design named on the command line, or a new one.
+    if (designFile) {
+        try {
+            m_design = ReadDesignFile(*designFile);
+        } catch (const DesignError& error) {
+            if (std::strcmp(error.what(), texts::kCannotOpenFile) == 0)
+                dialogService().InformationMessage(this, errorText(error));
+            else
+                showError(error);
+        }
+    }
+    if (!m_design)
+        m_design = TBlock::Create(texts::kGesamtesProgramm);
+    m_design->Braced = false;
+    m_design->Standalone = false;
+    findChild<QAction*>(QStringLiteral("BDoWhileSchleife"))->setVisible(true);
+    findChild<QAction*>(QStringLiteral("DoWhileSchleife"))->setVisible(true);
+}
+
+TForm2::~TForm2()
+{
+    // The windows hold plain pointers into the design: they go first, without calling back.
+    m_destroying = true;
+    for (TForm1* window : DiagramWindows())
+        delete window;
+    m_wholeDesignWindow = nullptr;
+}
+
+QAction* TForm2::addItem(QMenu* menu, const char* name, const QString& caption, void (TForm2::*handler)(),
+                         const QKeySequence& shortcut)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    menu->addAction(action);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+QAction* TForm2::addInsertItem(QMenu* menu, const char* name, const QString& caption)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    menu->addAction(action);
+    connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+    return action;
+}
+
+void TForm2::addSeparator(QMenu* menu, const char* name)
+{
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+
+void TForm2::createMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+
+    Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    addItem(Datei1, "Neu1", QStringLiteral("Neu"), &TForm2::Neu1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
+    addSeparator(Datei1, "N2");
+    addItem(Datei1, "Struktogrammladen1", QStringLiteral("Flussdiagramm laden"), &TForm2::Struktogrammladen1Click,
+            QKeySequence(Qt::CTRL | Qt::Key_O));
+    auto* save = new QAction(QStringLiteral("Flussdiagramm speichern"), this);
+    save->setObjectName(QStringLiteral("Struktogrammspeichern1"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Datei1->addAction(save);
+    connect(save, &QAction::triggered, this, [this] { Struktogrammspeichern1Click(); });
+    addSeparator(Datei1, "N11");
+    addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage kopieren"),
+            &TForm2::InZwischenablage1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
+    addItem(Datei1, "AusZwischenablageeinfgen1", QStringLiteral("Aus Zwischenablage einfügen"),
+            &TForm2::AusZwischenablageeinfgen1Click, QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    addSeparator(Datei1, "N5");
+    addItem(Datei1, "Exportieren1", QStringLiteral("Exportieren"), &TForm2::Exportieren1Click);
+    addItem(Datei1, "Drucken2", QStringLiteral("Drucken"), &TForm2::Drucken2Click, QKeySequence(Qt::CTRL | Qt::Key_P));
+    addSeparator(Datei1, "N1");
+    addItem(Datei1, "Programmbeenden1", QStringLiteral("Programm beenden"), &TForm2::Programmbeenden1Click);
+
+    Einfgen1 = menuBar()->addMenu(QStringLiteral("Bearbeiten"));
+    Einfgen1->setObjectName(QStringLiteral("Einfgen1"));
+    addItem(Einfgen1, "Rckgngig1", QStringLiteral("Rückgängig"), &TForm2::Rckgngig1Click,
+            QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addSeparator(Einfgen1, "N4");
+    addInsertItem(Einfgen1, "Anweisung", QStringLiteral("Anweisung einfügen"));
+    addInsertItem(Einfgen1, "IfAnweisung", QStringLiteral("Entscheidung einfügen"));
+    addSeparator(Einfgen1, "N3");
+    addInsertItem(Einfgen1, "WhileSchleife", QStringLiteral("Schleife (Test vorher)"));
+    addInsertItem(Einfgen1, "RepeatUntilSchleife", QStringLiteral("Schleife (Test danach)"))->setVisible(false);
+    addInsertItem(Einfgen1, "DoWhileSchleife", QStringLiteral("Schleife (Test danach)"))->setVisible(false);
+    addInsertItem(Einfgen1, "ForSchleife", QStringLiteral("Zählschleife einfügen"));
+
+    Drucken1 = menuBar()->addMenu(QStringLiteral("Ansicht"));
+    Drucken1->setObjectName(QStringLiteral("Drucken1"));
+    addItem(Drucken1, "Blockvergrern1", QStringLiteral("Block vergrößern/verkleinern"),
+            &TForm2::Blockvergrern1Click);
+    addItem(Drucken1, "BlockinneuemFensteranzeigen1", QStringLiteral("Block in neuem Fenster anzeigen"),
+            &TForm2::BlockinneuemFensteranzeigen1Click);
+    addSeparator(Drucken1, "N6");
+    m_struktogramm1 = addItem(Drucken1, "Struktogramm1", QStringLiteral("Struktogramm"), &TForm2::Struktogramm1Click);
+    m_struktogramm1->setCheckable(true);
+    m_struktogramm1->setChecked(true);
+    m_flussdiagramm1 =
+        addItem(Drucken1, "Flussdiagramm1", QStringLiteral("Flussdiagramm"), &TForm2::Flussdiagramm1Click);
+    m_flussdiagramm1->setCheckable(true);
+    m_flussdiagramm1->setChecked(false);
+}
+
+void TForm2::createToolBars()
+{
+    struct Button
+    {
+        const char* name;
+        Kind kind;
+        int width;
+        QString hint;
+    };
+    const Button buttons[] = {
+        {"BAnweisung", Kind::Anweisung, 81, QStringLiteral("Anweisung")},
+        {"BIfAnweisung", Kind::If, 75, QStringLiteral("Entscheidung")},
+        {"BWhileSchleife", Kind::While, 75, QStringLiteral("Schleife (Test vorher)")},
+        {"BForSchleife", Kind::For, 75, QStringLiteral("Zählschleife")},
+        {"BDoWhileSchleife", Kind::DoWhile, 75, QStringLiteral("Schleife (Test hinterher)")},
+        {"BRepeatUntilSchleife", Kind::Repeat, 75, QStringLiteral("Schleife (Test hinterher)")},
+    };
+    auto makeBar = [this](const char* name) {
+        auto* bar = new QToolBar(this);
+        bar->setObjectName(QLatin1String(name));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->setIconSize(QSize(50, 25));
+        bar->setFixedHeight(35);
+        bar->setContextMenuPolicy(Qt::PreventContextMenu);
+        bar->toggleViewAction()->setVisible(false);
+        addToolBar(Qt::TopToolBarArea, bar);
+        return bar;
+    };
+    ToolBar1 = makeBar("ToolBar1");
+    ToolBar2 = makeBar("ToolBar2");
+    // ToolBar2 (structogram symbols) has no repeat-until button; ToolBar1 (flowchart symbols) has it hidden.
+    for (int flowchart = 0; flowchart <= 1; ++flowchart) {
+        QToolBar* bar = flowchart ? ToolBar1 : ToolBar2;
+        for (const Button& b : buttons) {
+            if (!flowchart && b.kind == Kind::Repeat)
+                continue;
+            QString name = QLatin1String(b.name);
+            if (!flowchart)
+                name += QLatin1Char('2');
+            auto* action = new QAction(toolButtonPicture(b.kind, flowchart != 0), b.hint, this);
+            action->setObjectName(name);
+            action->setToolTip(b.hint);
+            bar->addAction(action);
+            if (QWidget* button = bar->widgetForAction(action)) {
+                button->setObjectName(name);
+                button->setFixedSize(b.width, 31);
+            }
+            connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+            if (flowchart && (b.kind == Kind::DoWhile || b.kind == Kind::Repeat))
+                action->setVisible(false);
+        }
+    }
+    ToolBar1->setVisible(false);
+}
+
+bool TForm2::Flowchart() const
+{
+    return m_flussdiagramm1->isChecked();
+}
+
+TForm1* TForm2::ActiveWindow() const
+{
+    if (auto* window = dynamic_cast<TForm1*>(m_mdiArea->currentSubWindow()))
+        return window;
+    return m_wholeDesignWindow;
+}
+
+QList<TForm1*> TForm2::DiagramWindows() const
+{
+    QList<TForm1*> windows;
+    for (QMdiSubWindow* child : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* window = dynamic_cast<TForm1*>(child))
+            windows.append(window);
+    }
+    return windows;
+}
+
+TForm3& TForm2::Form3()
+{
+    if (!m_form3)
+        m_form3 = new TForm3(this);
+    return *m_form3;
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_wholeDesignWindow)
+        return;
+    m_wholeDesignWindow = new TForm1(this, m_design.get());
+    m_wholeDesignWindow->FreeOnClose = false;
+    m_mdiArea->addSubWindow(m_wholeDesignWindow);
+    m_wholeDesignWindow->show();
+    m_undo.Clear();
+    RefreshCaptions();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    if (!maySetDesignAside()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// ---- operations for the diagram windows ----
+
+void TForm2::RefreshAllWindows()
+{
+    for (TForm1* window : DiagramWindows()) {
+        window->drawingWidget()->repaint();
+        window->AdjustScrollBars();
+    }
+}
+
+void TForm2::RefreshCaptions()
+{
+    for (TForm1* window : DiagramWindows())
+        window->setWindowTitle(window->GetBlockName());
+}
+
+void TForm2::ToggleCollapsedEverywhere(TBlock* block)
+{
+    for (TForm1* window : DiagramWindows())
+        window->ChangeMinimize(block);
+}
+
+void TForm2::TakeSnapshot()
+{
+    m_undo.TakeSnapshot(*m_design);
+    m_modified = true;
+}
+
+void TForm2::DropNewestSnapshot()
+{
+    m_undo.DropNewestSnapshot();
+}
+
+TForm1* TForm2::openBlockWindow(TBlock* block)
+{
+    auto* window = new TForm1(this, block);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(fromCp1252(block->Text));
+    m_mdiArea->addSubWindow(window);
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+    return window;
+}
+
+void TForm2::discardRemoved(std::unique_ptr<TElement> removed)
+{
+    if (!removed)
+        return;
+    std::set<const TElement*> shown;
+    for (TForm1* window : DiagramWindows())
+        shown.insert(window->ShownBlock);
+    if (visitTree(removed.get(), true, [&shown](TElement* e) { return shown.count(e) != 0; }))
+        m_parked.push_back(std::move(removed));
+}
+
+void TForm2::windowDestroyed(TForm1* window)
+{
+    if (m_destroying)
+        return;
+    if (window == m_wholeDesignWindow)
+        m_wholeDesignWindow = nullptr;
+    releaseUnshownParked(window);
+}
+
+void TForm2::releaseUnshownParked(const TForm1* ignoring)
+{
+    if (m_parked.empty())
+        return;
+    std::set<const TElement*> shown;
+    for (TForm1* window : DiagramWindows()) {
+        if (window != ignoring)
+            shown.insert(window->ShownBlock);
+    }
+    std::erase_if(m_parked, [&shown](const std::unique_ptr<TElement>& part) {
+        return !visitTree(part.get(), true, [&shown](TElement* e) { return shown.count(e) != 0; });
+    });
+}
+
+// ---- replacing the design ----
+
+bool TForm2::maySetDesignAside()
+{
+    if (!m_modified)
+        return true;
+    switch (dialogService().AskSaveChanges(this)) {
+    case SaveChoice::Ja:
+        return Struktogrammspeichern1Click();
+    case SaveChoice::Nein:
+        return true;
+    case SaveChoice::Abbrechen:
+        break;
+    }
+    return false;
+}
+
+void TForm2::replaceDesign(std::unique_ptr<TBlock> root)
+{
+    for (TForm1* window : DiagramWindows()) {
+        if (window != m_wholeDesignWindow)
+            delete window;
+    }
+    root->Standalone = false;
+    root->Braced = false;
+    std::unique_ptr<TBlock> old = std::move(m_design);
+    m_design = std::move(root);
+    if (m_wholeDesignWindow)
+        m_wholeDesignWindow->ShowBlock(m_design.get());
+    old.reset();
+    m_parked.clear();
+}
+
+void TForm2::showError(const DesignError& error)
+{
+    dialogService().ErrorMessage(this, errorText(error));
+}
+
+// ---- commands ----
+
+void TForm2::Neu1Click()
+{
+    if (!maySetDesignAside())
+        return;
+    replaceDesign(TBlock::Create(texts::kGesamtesProgramm));
+    m_undo.Clear();
+    m_modified = false;
+}
+
+void TForm2::Struktogrammladen1Click()
+{
+    if (!maySetDesignAside())
+        return;
+    const QString name = dialogService().OpenFileName(this, uitexts::filterDesigns());
+    if (name.isEmpty())
+        return;
+    std::unique_ptr<TBlock> root;
+    try {
+        root = ReadDesignFile(encodeFileName(name));
+    } catch (const DesignError& error) {
+        showError(error);
+        return;
+    }
+    replaceDesign(std::move(root));
+    m_undo.Clear();
+    m_modified = false;
+}
+
+bool TForm2::Struktogrammspeichern1Click()
+{
+    const QString name = dialogService().SaveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"));
+    if (name.isEmpty())
+        return false;
+    try {
+        WriteDesignFile(encodeFileName(name), *m_design);
+    } catch (const DesignError& error) {
+        showError(error);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+void TForm2::Drucken2Click()
+{
+    TForm1* window = ActiveWindow();
+    if (!window)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(window->windowTitle());
+    if (!dialogService().PrintDialog(this, printer))
+        return;
+    printer.setDocName(window->windowTitle());
+    printer.setResolution(kPrintResolution);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        dialogService().ErrorMessage(this, uitexts::cannotPrint());
+        return;
+    }
+    window->PrintStruktogramm(painter);
+    painter.end();
+}
+
+void TForm2::setDrawingMode(bool flowchart)
+{
+    m_struktogramm1->setChecked(!flowchart);
+    m_flussdiagramm1->setChecked(flowchart);
+    ToolBar1->setVisible(flowchart);
+    ToolBar2->setVisible(!flowchart);
+    setWindowTitle(flowchart ? uitexts::captionFlowchartMode() : uitexts::captionStructogramMode());
+    RefreshAllWindows();
+}
+
+void TForm2::Struktogramm1Click()
+{
+    setDrawingMode(false);
+}
+
+void TForm2::Flussdiagramm1Click()
+{
+    setDrawingMode(true);
+}
+
+void TForm2::Blockvergrern1Click()
+{
+    if (TForm1* window = ActiveWindow())
+        window->ChangeDisplay();
+}
+
+void TForm2::BlockinneuemFensteranzeigen1Click()
+{
+    if (TForm1* window = ActiveWindow())
+        window->InneuemFensteranzeigen();
+}
+
+void TForm2::Programmbeenden1Click()
+{
+    close();
+}
+
+void TForm2::ButtonClick(const QObject* sender)
+{
+    if (TForm1* window = ActiveWindow())
+        window->Einfuegen(sender->objectName());
+}
+
+void TForm2::Rckgngig1Click()
+{
+    std::unique_ptr<TBlock> restored = m_undo.Undo();
+    if (!restored)
+        return;
+    const bool standalone = restored->Standalone;
+    const bool braced = restored->Braced;
+    replaceDesign(std::move(restored));
+    m_design->Standalone = standalone;
+    m_design->Braced = braced;
+    m_modified = true;
+}
+
+void TForm2::Exportieren1Click()
+{
+    const QString name = dialogService().SaveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    if (name.isEmpty())
+        return;
+    try {
+        WriteFileSafely(encodeFileName(name), ExportJavaText(*m_design, false));
+    } catch (const DesignError& error) {
+        showError(error);
+    }
+}
+
+void TForm2::InZwischenablage1Click()
+{
+    QApplication::clipboard()->setText(fromCp1252(ExportJavaText(*m_design, true)));
+}
+
+void TForm2::AusZwischenablageeinfgen1Click()
+{
+    if (!maySetDesignAside())
+        return;
+    const std::string text = toCp1252(QApplication::clipboard()->text());
+    std::unique_ptr<TBlock> root;
+    try {
+        root = ParseText(text);
+    } catch (const DesignError& error) {
+        showError(error);
+        return;
+    }
+    const bool empty = !root->FirstChild;
+    replaceDesign(std::move(root));
+    m_undo.Clear();
+    // A pasted design is in no file yet.
+    m_modified = !empty;
+}
