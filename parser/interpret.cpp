@@ -239,26 +239,47 @@ TInterpreter::TInterpreter(std::string normalisedText) : m_text(std::move(normal
             m_braces.push_back(i);
             m_braceMatch.push_back(npos);
             break;
-        case 'w': m_lowerW.push_back(i); break;
-        case ';': m_semicolons.push_back(i); break;
-        default: break;
+        case 'w':
+            m_lowerW.push_back(i);
+            break;
+        case ';':
+            m_semicolons.push_back(i);
+            break;
+        default:
+            break;
         }
     }
 }
 
-std::string TInterpreter::text(std::size_t from, std::size_t to) const
+std::size_t TInterpreter::firstInsertion(std::size_t from) const
 {
-    if (m_insertions.empty() || from >= to)
-        return m_text.substr(from, to > from ? to - from : 0);
-    std::string out;
+    // Most of the text lies after every insertion made so far: no search there.
+    if (m_insertions.empty() || from > *m_insertions.rbegin())
+        return npos;
+    return *m_insertions.lower_bound(from);
+}
+
+void TInterpreter::appendText(std::string& out, std::size_t from, std::size_t to) const
+{
+    if (from >= to)
+        return;
+    if (firstInsertion(from) >= to) {
+        out.append(m_text, from, to - from);
+        return;
+    }
     std::size_t at = from;
-    for (auto it = m_insertions.lower_bound(from); it != m_insertions.end() && it->first < to; ++it) {
-        out.append(m_text, at, it->first - at);
-        for (unsigned i = 0; i < it->second; ++i)
-            out += "do";
-        at = it->first;
+    for (auto it = m_insertions.lower_bound(from); it != m_insertions.end() && *it < to; ++it) {
+        out.append(m_text, at, *it - at);
+        out += "do";
+        at = *it;
     }
     out.append(m_text, at, to - at);
+}
+
+std::string TInterpreter::text(std::size_t from, std::size_t to) const
+{
+    std::string out;
+    appendText(out, from, to);
     return out;
 }
 
@@ -276,7 +297,8 @@ TInterpreter::TToken TInterpreter::NextToken(TRemaining& rest)
     std::size_t next = p + 1;
     if (isQuote(c)) {
         const void* partner = std::memchr(m_text.data() + p + 1, c, rest.end - p - 1);
-        next = partner ? static_cast<std::size_t>(static_cast<const char*>(partner) - m_text.data()) + 1 : rest.end;
+        next = partner ? static_cast<std::size_t>(static_cast<const char*>(partner) - m_text.data()) + 1
+                       : rest.end;
         token.end = next;
     } else if (isWordChar(c)) {
         while (next < rest.end && isWordChar(m_text[next]))
@@ -307,16 +329,13 @@ bool TInterpreter::isWord(TToken token, std::string_view upperWord) const
 {
     if (token.end - token.start != upperWord.size())
         return false;
-    if (!m_insertions.empty()) {
-        const auto it = m_insertions.lower_bound(token.start);
-        if (it != m_insertions.end() && it->first < token.end)
-            return false; // the word holds an inserted "do" besides its own characters, so it is longer
-    }
     for (std::size_t i = 0; i < upperWord.size(); ++i) {
         if (upper(m_text[token.start + i]) != upperWord[i])
             return false;
     }
-    return true;
+    // A word that holds an inserted "do" besides its own characters is longer than it looks.
+    const std::size_t insertion = firstInsertion(token.start);
+    return insertion == npos || insertion >= token.end;
 }
 
 bool TInterpreter::isChar(TToken token, char c) const
@@ -411,6 +430,9 @@ std::unique_ptr<TElement> TInterpreter::endMarker(TRemaining& rest)
 std::unique_ptr<TElement> TInterpreter::simpleStatement(TRemaining& rest, TToken head)
 {
     std::string statement = text(head);
+    // Nothing is inserted while a statement is read, so the next insertion point is looked up only
+    // when a token reaches it.
+    std::size_t insertion = firstInsertion(rest.pos);
     while (!rest.empty()) {
         const TToken token = NextToken(rest);
         if (isChar(token, ';'))
@@ -419,10 +441,12 @@ std::unique_ptr<TElement> TInterpreter::simpleStatement(TRemaining& rest, TToken
             putBackElse(rest, token);
             break;
         }
-        if (m_insertions.empty())
+        if (insertion == npos || token.end <= insertion) {
             statement.append(m_text, token.start, token.end - token.start);
-        else
-            statement += text(token);
+        } else {
+            appendText(statement, token.start, token.end);
+            insertion = firstInsertion(token.end);
+        }
     }
     return TAnweisung::Create(std::move(statement));
 }
@@ -511,7 +535,7 @@ void TInterpreter::insertDoBeforeClosingWhile(const TRemaining& rest)
     }
     const std::size_t w = firstIn(m_lowerW, bodyEnd, rest.end);
     if (w != npos)
-        ++m_insertions[w];
+        m_insertions.insert(w);
 }
 
 // DoWhile := Statement { Statement } "dowhile" ... "(" condition ")"      (after "do")
@@ -623,7 +647,8 @@ TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
     }
     TRemaining test{afterInit.pos, afterInit.pos};
     TRemaining step = afterInit;
-    if (const std::size_t semicolon = firstIn(m_semicolons, afterInit.pos, afterInit.end); semicolon != npos) {
+    if (const std::size_t semicolon = firstIn(m_semicolons, afterInit.pos, afterInit.end);
+        semicolon != npos) {
         test.end = semicolon;
         step.pos = semicolon + 1;
     }

@@ -7,9 +7,9 @@
 #include "model/struktteile.h"
 
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +70,7 @@ public:
     // The text of a token or of a stretch, insertions included.
     std::string text(TToken token) const { return text(token.start, token.end); }
     std::string text(std::size_t from, std::size_t to) const;
+    void appendText(std::string& out, std::size_t from, std::size_t to) const;
 
     // Removes everything up to and including the first "(" (nothing, if there is none) and returns the
     // position of the ")" that closes it (the first ")" at depth 0), or nothing when there is none in
@@ -110,6 +111,7 @@ private:
     std::optional<std::string> countingLoopText(TRemaining init, TRemaining test, TRemaining step);
     void insertDoBeforeClosingWhile(const TRemaining& rest);
 
+    std::size_t firstInsertion(std::size_t from) const;
     void putBack(TRemaining& rest, TToken token) const;
     void putBackElse(TRemaining& rest, TToken token);
     bool isWord(TToken token, std::string_view upperWord) const;
@@ -121,8 +123,9 @@ private:
     class TFrameGuard;
 
     std::string m_text;
-    // How many times "do" stands before the character at a position.
-    std::map<std::size_t, unsigned> m_insertions;
+    // Positions of the characters that an inserted "do" stands before, ascending; a position appears
+    // once for each "do" before it.
+    std::multiset<std::size_t> m_insertions;
     std::vector<std::size_t> m_openParens;  // positions of "(", ascending
     std::vector<std::size_t> m_parenMatch;  // for each, the ")" that closes it, or npos
     std::vector<std::size_t> m_closeParens; // positions of ")"

@@ -23,8 +23,7 @@ std::unique_ptr<TBlock> newRoot()
 }
 
 // Appends `e` at the end of `block`'s sequence and returns it.
-template <class T>
-T* add(TBlock& block, std::unique_ptr<T> e)
+template <class T> T* add(TBlock& block, std::unique_ptr<T> e)
 {
     T* raw = e.get();
     block.appendChain(std::move(e));
@@ -149,12 +148,12 @@ std::string exportSingle(std::unique_ptr<TElement> e)
 TEST(JavaExport, ElementRules)
 {
     const SingleCase cases[] = {
-        {"statement gets a semicolon", []() -> std::unique_ptr<TElement> { return TAnweisung::Create("x = 1"); },
-         "  x = 1;\r\n"},
+        {"statement gets a semicolon",
+         []() -> std::unique_ptr<TElement> { return TAnweisung::Create("x = 1"); }, "  x = 1;\r\n"},
         {"statement keeps its own semicolon",
          []() -> std::unique_ptr<TElement> { return TAnweisung::Create("x = 1;"); }, "  x = 1;\r\n"},
-        {"semicolon inside is no end", []() -> std::unique_ptr<TElement> { return TAnweisung::Create("a; b"); },
-         "  a; b;\r\n"},
+        {"semicolon inside is no end",
+         []() -> std::unique_ptr<TElement> { return TAnweisung::Create("a; b"); }, "  a; b;\r\n"},
         {"empty statement", []() -> std::unique_ptr<TElement> { return TAnweisung::Create(""); }, "  ;\r\n"},
         {"text is copied unchanged",
          []() -> std::unique_ptr<TElement> { return TAnweisung::Create("s = \"a\tb\\\" \x80\xe4"); },
@@ -180,7 +179,8 @@ TEST(JavaExport, ElementRules)
              return r;
          },
          "  do     x = x + 1;\r\n    y = y * 2;\r\n  while (fertig);\r\n"},
-        {"repeat-until with empty body", []() -> std::unique_ptr<TElement> { return TRepeat::Create("fertig"); },
+        {"repeat-until with empty body",
+         []() -> std::unique_ptr<TElement> { return TRepeat::Create("fertig"); },
          "  do   while (fertig);\r\n"},
         {"new counting loop", []() -> std::unique_ptr<TElement> { return TFor::Create("???"); },
          "  for (?=?;?<=?;?=?+1) {\r\n  }\r\n"},

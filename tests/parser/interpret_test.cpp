@@ -58,12 +58,12 @@ TEST(NormaliseText, PassesOutsideQuotes)
         {"a\tb", "a b"},
         {"a     b", "a b"},
         {"a ;", "a;"},
-        {"a    ;", "a;"},                // runs of blanks collapse before the ";" pass
-        {"a \r\n\t ;", "a;"},            // line end and tab become blanks that then collapse
-        {"\r\r\n\n", "\r \n"},           // only a CR LF pair is replaced; lone ones stay
+        {"a    ;", "a;"},                           // runs of blanks collapse before the ";" pass
+        {"a \r\n\t ;", "a;"},                       // line end and tab become blanks that then collapse
+        {"\r\r\n\n", "\r \n"},                      // only a CR LF pair is replaced; lone ones stay
         {"'a  b' \"c\t;\"  ;", "'a  b' \"c\t;\";"}, // quoted strings are left alone
-        {"\"it's\"  x", "\"it's\" x"},   // an apostrophe inside double quotes is plain text
-        {"a  'b  c", "a 'b  c"},         // a quote without partner ends every pass there
+        {"\"it's\"  x", "\"it's\" x"},              // an apostrophe inside double quotes is plain text
+        {"a  'b  c", "a 'b  c"},                    // a quote without partner ends every pass there
         {"a  \"b\r\n ; 'c  ' ;", "a \"b\r\n ; 'c  ' ;"},
         {"x ; ; ;", "x;;;"},
         {" \t ", " "},
@@ -103,13 +103,15 @@ TEST(NextToken, Kinds)
     using V = std::vector<std::string>;
     EXPECT_EQ(tokensOf("ab_1+x"), (V{"ab_1", "+", "x"}));
     EXPECT_EQ(tokensOf("a b"), (V{"a", " ", "b"}));
-    EXPECT_EQ(tokensOf("a "), (V{"a", ""}));                // a blank at the end is no gap
-    EXPECT_EQ(tokensOf("a  b"), (V{"a", "", " ", "b"}));   // nor is a blank before a blank
+    EXPECT_EQ(tokensOf("a "), (V{"a", ""}));              // a blank at the end is no gap
+    EXPECT_EQ(tokensOf("a  b"), (V{"a", "", " ", "b"}));  // nor is a blank before a blank
     EXPECT_EQ(tokensOf("a\r\nb"), (V{"a", "", "", "b"})); // line ends are dropped
     EXPECT_EQ(tokensOf("'a;b' \"c'd\""), (V{"'a;b'", " ", "\"c'd\""}));
-    EXPECT_EQ(tokensOf("x'abc"), (V{"x", "'abc"}));         // no partner: the whole rest
-    EXPECT_EQ(tokensOf("\xe4\xe4" "a"), (V{"\xe4", "\xe4", "a"})); // letters outside ASCII stand alone
-    EXPECT_EQ(tokensOf(" \r"), (V{" ", ""}));               // a line end is no blank
+    EXPECT_EQ(tokensOf("x'abc"), (V{"x", "'abc"})); // no partner: the whole rest
+    EXPECT_EQ(tokensOf("\xe4\xe4"
+                       "a"),
+              (V{"\xe4", "\xe4", "a"}));      // letters outside ASCII stand alone
+    EXPECT_EQ(tokensOf(" \r"), (V{" ", ""})); // a line end is no blank
 }
 
 // ---- whole texts ----
@@ -157,108 +159,97 @@ TEST(ParseText, MixedProgram)
 TEST(ParseText, ForLoops)
 {
     checkCases({
-        {"counting form",
-         "for (i=1;i<=n;i=i+1) a();",
+        {"counting form", "for (i=1;i<=n;i=i+1) a();",
          tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von 1 bis n")~", R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "a()")~"})},
-        {"strict bound that is no number",
-         "for (i=0; i<n; i++) a();",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i<n")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
-        {"other comparison",
-         "for (i=0; i>=5; i++) a();",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i>=5")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
-        {"strict bound needs the blank after <",
-         "for (i=0;i<10;i++) a();",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 "i<10")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
-        {"int, hexadecimal bound, blanks",
-         "for ( int k = 0 ; k < 0x10 ; k ++ ) { x; }",
+        {"strict bound that is no number", "for (i=0; i<n; i++) a();",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i<n")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
+        {"other comparison", "for (i=0; i>=5; i++) a();",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i>=5")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
+        {"strict bound needs the blank after <", "for (i=0;i<10;i++) a();",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 "i<10")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "a()")~", R"~(      A s=1 "i++")~"})},
+        {"int, hexadecimal bound, blanks", "for ( int k = 0 ; k < 0x10 ; k ++ ) { x; }",
          tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "k von 0 bis 15")~", R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "x")~"})},
         {"bound zero", "for (k = 0; k < 0; k++) x;",
          tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "k von 0 bis -1")~", R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "x")~"})},
-        {"bound beyond 32 bits",
-         "for (i = 0; i < 2147483648; i++) x;",
+        {"bound beyond 32 bits", "for (i = 0; i < 2147483648; i++) x;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i = 0")~", R"~(  W s=1 " i < 2147483648")~",
                R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~", R"~(      A s=1 "i++")~"})},
         {"largest bound", "for (i = 0; i < 2147483647; i++) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von 0 bis 2147483646")~", R"~(    B s=0 b=1 "For-Block")~",
+         tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von 0 bis 2147483646")~",
+               R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "x")~"})},
-        {"start and end are single tokens",
-         "for (i = -1; i <= n - 1; i = i + 1) x;",
+        {"start and end are single tokens", "for (i = -1; i <= n - 1; i = i + 1) x;",
          tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von - bis n")~", R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "x")~"})},
-        {"the variable's case counts",
-         "for (I=0; i<=n; I++) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "I=0")~", R"~(  W s=1 " i<=n")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "x")~", R"~(      A s=1 "I++")~"})},
-        {"step += 1 is no counting step",
-         "for (i=0; i<=n; i+=1) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i<=n")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "x")~", R"~(      A s=1 "i+=1")~"})},
+        {"the variable's case counts", "for (I=0; i<=n; I++) x;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "I=0")~", R"~(  W s=1 " i<=n")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~", R"~(      A s=1 "I++")~"})},
+        {"step += 1 is no counting step", "for (i=0; i<=n; i+=1) x;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i=0")~", R"~(  W s=1 " i<=n")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~", R"~(      A s=1 "i+=1")~"})},
         {"missing semicolons", "for (i = 0) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i = 0")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "x")~"})},
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i = 0")~", R"~(  W s=1 "")~",
+               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~"})},
         {"empty header gives the while loop alone", "for () x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~"})},
-        {"blank header gives the while loop alone", "for (  \t ) { x; }",
-         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~"})},
-        {"for (;;)", "for (;;) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 ";")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
+         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "x")~"})},
-        {"for loop in a for header keeps every element",
-         "for (for (a) b; c; d) e;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
-               R"~(      A s=1 "b")~", R"~(  W s=1 " c")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "e")~",
-               R"~(      A s=1 "d")~"})},
-        {"braced header in a body keeps the while loop",
-         "while (w) for ({a;}; c; d) e;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "w")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "a")~",
-               R"~(      W s=1 " c")~", R"~(        B s=0 b=1 "While-Block")~", R"~(          A s=1 "e")~",
-               R"~(          A s=1 "d")~"})},
+        {"blank header gives the while loop alone", "for (  \t ) { x; }",
+         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "x")~"})},
+        {"for (;;)", "for (;;) x;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 ";")~", R"~(  W s=1 "")~",
+               R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "x")~"})},
+        {"for loop in a for header keeps every element", "for (for (a) b; c; d) e;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a")~", R"~(  W s=1 "")~",
+               R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "b")~", R"~(  W s=1 " c")~", R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "e")~", R"~(      A s=1 "d")~"})},
+        {"braced header in a body keeps the while loop", "while (w) for ({a;}; c; d) e;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "w")~", R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "a")~", R"~(      W s=1 " c")~", R"~(        B s=0 b=1 "While-Block")~",
+               R"~(          A s=1 "e")~", R"~(          A s=1 "d")~"})},
     });
 }
 
 TEST(ParseText, DoWhileLoops)
 {
     checkCases({
-        {"braced body",
-         "do { x = x - 1; } while (x > 0);",
+        {"braced body", "do { x = x - 1; } while (x > 0);",
          tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "x > 0")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
                R"~(      A s=1 "x = x - 1")~"})},
-        {"body not braced",
-         "do x++; while (k);",
-         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~", R"~(      A s=1 "x++")~",
-               R"~(      W s=1 "k")~", R"~(        B s=0 b=1 "While-Block")~", R"~(          A s=1 ";")~"})},
-        {"nested",
-         "do { do { a; } while (b); c; } while (d);",
+        {"body not braced", "do x++; while (k);",
+         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
+               R"~(      A s=1 "x++")~", R"~(      W s=1 "k")~", R"~(        B s=0 b=1 "While-Block")~",
+               R"~(          A s=1 ";")~"})},
+        {"nested", "do { do { a; } while (b); c; } while (d);",
          tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "d")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
-               R"~(      D s=1 y=1 "b")~", R"~(        B s=0 b=1 "DoWhile-Block")~", R"~(          A s=1 "a")~",
-               R"~(      A s=1 "c")~"})},
-        {"condition with parentheses and blanks kept inside",
-         "do {a;} while ( f(x) && (y) ) ; z;",
+               R"~(      D s=1 y=1 "b")~", R"~(        B s=0 b=1 "DoWhile-Block")~",
+               R"~(          A s=1 "a")~", R"~(      A s=1 "c")~"})},
+        {"condition with parentheses and blanks kept inside", "do {a;} while ( f(x) && (y) ) ; z;",
          tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 " f(x) && (y) ")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
                R"~(      A s=1 "a")~", R"~(  A s=1 "z")~"})},
-        {"statements between body and while are dropped",
-         "do {a;} b; while (c); d;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "c")~", R"~(    B s=0 b=1 "DoWhile-Block")~", R"~(      A s=1 "a")~",
-               R"~(  A s=1 "d")~"})},
-        {"upper-case While is not found",
-         "do {a;} While (c);",
-         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~", R"~(      A s=1 "a")~"})},
-        {"do is put before the first w, even inside a word",
-         "do a; } x_w; y;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~", R"~(      A s=1 "a")~",
-               R"~(      A s=1 "}")~", R"~(      A s=1 "x_dow")~", R"~(      A s=1 "y")~"})},
-        {"two do loops put do before the same while",
-         "do do {a;} while (b); while (c);",
+        {"statements between body and while are dropped", "do {a;} b; while (c); d;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "c")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
+               R"~(      A s=1 "a")~", R"~(  A s=1 "d")~"})},
+        {"upper-case While is not found", "do {a;} While (c);",
          tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
-               R"~(      D s=1 y=1 "")~", R"~(        B s=0 b=1 "DoWhile-Block")~", R"~(          A s=1 "a")~"})},
-        {"condition from a long last statement",
-         "do {a;} counter = counter + 1;",
+               R"~(      A s=1 "a")~"})},
+        {"do is put before the first w, even inside a word", "do a; } x_w; y;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
+               R"~(      A s=1 "a")~", R"~(      A s=1 "}")~", R"~(      A s=1 "x_dow")~",
+               R"~(      A s=1 "y")~"})},
+        {"two do loops put do before the same while", "do do {a;} while (b); while (c);",
+         tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
+               R"~(      D s=1 y=1 "")~", R"~(        B s=0 b=1 "DoWhile-Block")~",
+               R"~(          A s=1 "a")~"})},
+        {"condition from a long last statement", "do {a;} counter = counter + 1;",
          tree({R"~(B s=1 b=1 "")~", R"~(  D s=1 y=1 "= counter + 1")~", R"~(    B s=0 b=1 "DoWhile-Block")~",
                R"~(      A s=1 "a")~"})},
         {"nothing after do", "do",
@@ -269,63 +260,50 @@ TEST(ParseText, DoWhileLoops)
 TEST(ParseText, StatementsBlocksAndDecisions)
 {
     checkCases({
-        {"quoted text unchanged, blank before ; removed",
-         "s = 'a ; b' ;",
+        {"quoted text unchanged, blank before ; removed", "s = 'a ; b' ;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "s = 'a ; b'")~"})},
-        {"surplus closing brace",
-         "while (a) { b; } }",
-         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "a")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "b")~",
-               R"~(  A s=1 "}")~"})},
+        {"surplus closing brace", "while (a) { b; } }",
+         tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "a")~", R"~(    B s=0 b=1 "While-Block")~",
+               R"~(      A s=1 "b")~", R"~(  A s=1 "}")~"})},
         {"closing brace swallows a following ;", "};x;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "}")~", R"~(  A s=1 "x")~"})},
-        {"braced block in a sequence is a named block",
-         "{ for (i=0; i<n; i++) a(); b(); }",
+        {"braced block in a sequence is a named block", "{ for (i=0; i<n; i++) a(); b(); }",
          tree({R"~(B s=1 b=1 "")~", R"~(  B s=1 b=1 "")~", R"~(    A s=1 "i=0")~", R"~(    W s=1 " i<n")~",
                R"~(      B s=0 b=1 "While-Block")~", R"~(        A s=1 "a()")~", R"~(        A s=1 "i++")~",
                R"~(    A s=1 "b()")~"})},
-        {"else ends a statement",
-         "if (a) x = 1 else y = 2;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~", R"~(      A s=1 "x = 1 ")~",
-               R"~(    B s=0 b=1 "Nein-Block")~", R"~(      A s=1 "y = 2")~"})},
-        {"else if",
-         "if (a) {x;} else if (b) {y;} else {z;}",
-         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~", R"~(      A s=1 "x")~",
-               R"~(    B s=0 b=1 "Nein-Block")~", R"~(      I s=1 "b")~", R"~(        B s=0 b=1 "Ja-Block")~",
-               R"~(          A s=1 "y")~", R"~(        B s=0 b=1 "Nein-Block")~", R"~(          A s=1 "z")~"})},
-        {"keywords in any case, conditions trimmed",
-         "IF( a ){x;}ELSE{y;} While(b) z; wHiLe",
-         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~", R"~(      A s=1 "x")~",
-               R"~(    B s=0 b=1 "Nein-Block")~", R"~(      A s=1 "y")~", R"~(  W s=1 "b")~",
-               R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "z")~"})},
-        {"keywords are whole tokens",
-         "done; iffy(x); format;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "done")~", R"~(  A s=1 "iffy(x)")~", R"~(  A s=1 "format")~"})},
-        {"an upper-case ELSE goes back in lower case",
-         "x ELSE y;",
+        {"else ends a statement", "if (a) x = 1 else y = 2;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~",
+               R"~(      A s=1 "x = 1 ")~", R"~(    B s=0 b=1 "Nein-Block")~", R"~(      A s=1 "y = 2")~"})},
+        {"else if", "if (a) {x;} else if (b) {y;} else {z;}",
+         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~",
+               R"~(      A s=1 "x")~", R"~(    B s=0 b=1 "Nein-Block")~", R"~(      I s=1 "b")~",
+               R"~(        B s=0 b=1 "Ja-Block")~", R"~(          A s=1 "y")~",
+               R"~(        B s=0 b=1 "Nein-Block")~", R"~(          A s=1 "z")~"})},
+        {"keywords in any case, conditions trimmed", "IF( a ){x;}ELSE{y;} While(b) z; wHiLe",
+         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~",
+               R"~(      A s=1 "x")~", R"~(    B s=0 b=1 "Nein-Block")~", R"~(      A s=1 "y")~",
+               R"~(  W s=1 "b")~", R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "z")~"})},
+        {"keywords are whole tokens", "done; iffy(x); format;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "done")~", R"~(  A s=1 "iffy(x)")~",
+               R"~(  A s=1 "format")~"})},
+        {"an upper-case ELSE goes back in lower case", "x ELSE y;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "x ")~", R"~(  A s=1 "else y")~"})},
-        {"line feed without carriage return",
-         "x = 1\ny = 2;",
+        {"line feed without carriage return", "x = 1\ny = 2;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "x = 1y = 2")~"})},
-        {"a lone ; is no empty statement",
-         "while (k); x = 1;",
+        {"a lone ; is no empty statement", "while (k); x = 1;",
          tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "k")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "; x = 1")~"})},
-        {"comment lines are text",
-         "// Ausgabe\r\nausgeben(summe);",
+        {"comment lines are text", "// Ausgabe\r\nausgeben(summe);",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "// Ausgabe ausgeben(summe)")~"})},
-        {"braces and parentheses inside a statement are plain",
-         "a = {1, 2} (b;",
+        {"braces and parentheses inside a statement are plain", "a = {1, 2} (b;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a = {1, 2} (b")~"})},
-        {"empty braces as a body leave the branch empty",
-         "if (a) {} else {}",
+        {"empty braces as a body leave the branch empty", "if (a) {} else {}",
          tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~",
                R"~(    B s=0 b=1 "Nein-Block")~"})},
-        {"a closing brace as a body",
-         "if (a) } x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~", R"~(      A s=1 "}")~",
-               R"~(    B s=0 b=1 "Nein-Block")~", R"~(  A s=1 "x")~"})},
-        {"the statement keeps a trailing blank before else and line ends",
-         "x = 1\r\n else\r\n y;",
+        {"a closing brace as a body", "if (a) } x;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "a")~", R"~(    B s=0 b=1 "Ja-Block")~",
+               R"~(      A s=1 "}")~", R"~(    B s=0 b=1 "Nein-Block")~", R"~(  A s=1 "x")~"})},
+        {"the statement keeps a trailing blank before else and line ends", "x = 1\r\n else\r\n y;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "x = 1 ")~", R"~(  A s=1 "else y")~"})},
     });
 }
@@ -333,29 +311,22 @@ TEST(ParseText, StatementsBlocksAndDecisions)
 TEST(ParseText, BrokenText)
 {
     checkCases({
-        {"unclosed parenthesis: keyword and ( are consumed",
-         "if (a x = 1;",
+        {"unclosed parenthesis: keyword and ( are consumed", "if (a x = 1;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a x = 1")~"})},
-        {"keyword without ( takes the next parenthesis pair",
-         "while x; f(y); z;",
+        {"keyword without ( takes the next parenthesis pair", "while x; f(y); z;",
          tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "y")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "; z")~"})},
-        {"no ( at all: up to the first )",
-         "if x) y;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "x")~", R"~(    B s=0 b=1 "Ja-Block")~", R"~(      A s=1 "y")~",
-               R"~(    B s=0 b=1 "Nein-Block")~"})},
-        {"missing closing brace runs to the end",
-         "{ a; if (b) { c;",
+        {"no ( at all: up to the first )", "if x) y;",
+         tree({R"~(B s=1 b=1 "")~", R"~(  I s=1 "x")~", R"~(    B s=0 b=1 "Ja-Block")~",
+               R"~(      A s=1 "y")~", R"~(    B s=0 b=1 "Nein-Block")~"})},
+        {"missing closing brace runs to the end", "{ a; if (b) { c;",
          tree({R"~(B s=1 b=1 "")~", R"~(  B s=1 b=1 "")~", R"~(    A s=1 "a")~", R"~(    I s=1 "b")~",
-               R"~(      B s=0 b=1 "Ja-Block")~", R"~(        A s=1 "c")~", R"~(      B s=0 b=1 "Nein-Block")~"})},
-        {"unclosed quote makes the rest one unnormalised token",
-         "a = 'x;  b;\r\n c;",
+               R"~(      B s=0 b=1 "Ja-Block")~", R"~(        A s=1 "c")~",
+               R"~(      B s=0 b=1 "Nein-Block")~"})},
+        {"unclosed quote makes the rest one unnormalised token", "a = 'x;  b;\r\n c;",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a = 'x;  b;\x0d\x0a c;")~"})},
-        {"else without a decision",
-         "else x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "else x")~"})},
-        {"nothing but punctuation",
-         ")(;}{",
+        {"else without a decision", "else x;", tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "else x")~"})},
+        {"nothing but punctuation", ")(;}{",
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 ")(")~", R"~(  A s=1 "}")~", R"~(  B s=1 b=1 "")~"})},
     });
 }
@@ -363,7 +334,8 @@ TEST(ParseText, BrokenText)
 TEST(ParseText, ZeroBytesAndHighBytesAreText)
 {
     const std::string text = "a\0b = '\x80\0';\xff;"s;
-    EXPECT_EQ(dumpOf(text), tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a\x00b = '\x80\x00'")~", R"~(  A s=1 "\xff")~"}));
+    EXPECT_EQ(dumpOf(text),
+              tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a\x00b = '\x80\x00'")~", R"~(  A s=1 "\xff")~"}));
 }
 
 TEST(ParseText, TakesTheWholeText)
@@ -388,11 +360,12 @@ TEST(ParseText, WorkedExampleExportReadsBack)
 {
     // The export's own text. The named block's comment lines merge with the statements after them, so
     // the "do" after the closing comment is no keyword and its loop falls apart.
-    const std::string exported = "  summe = 0;\r\n  for (i=1;i<=10;i=i+1) {\r\n    if (i % 2 == 0) {\r\n"
-                                 "      summe = summe + i;\r\n    }\r\n    else{\r\n      rest = rest + 1;\r\n"
-                                 "    }\r\n  }\r\n\r\n  // Ausgabe\r\n  ausgeben(summe);\r\n  // Ende Ausgabe\r\n"
-                                 "\r\n  do {\r\n    summe = summe - 100;\r\n  } while (summe > 100);\r\n"
-                                 "  while (weiter) {\r\n  }\r\n";
+    const std::string exported =
+        "  summe = 0;\r\n  for (i=1;i<=10;i=i+1) {\r\n    if (i % 2 == 0) {\r\n"
+        "      summe = summe + i;\r\n    }\r\n    else{\r\n      rest = rest + 1;\r\n"
+        "    }\r\n  }\r\n\r\n  // Ausgabe\r\n  ausgeben(summe);\r\n  // Ende Ausgabe\r\n"
+        "\r\n  do {\r\n    summe = summe - 100;\r\n  } while (summe > 100);\r\n"
+        "  while (weiter) {\r\n  }\r\n";
     EXPECT_EQ(dumpOf(exported), tree({
                                     R"~(B s=1 b=1 "")~",
                                     R"~(  A s=1 "summe = 0")~",

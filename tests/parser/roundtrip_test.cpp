@@ -54,8 +54,7 @@ public:
 private:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
 
-    template <class T>
-    const T& oneOf(const std::vector<T>& list)
+    template <class T> const T& oneOf(const std::vector<T>& list)
     {
         return list[static_cast<std::size_t>(pick(0, static_cast<int>(list.size()) - 1))];
     }
@@ -95,7 +94,8 @@ private:
             fill(*loop->Branch(1), depth - 1);
             return loop;
         }
-        default: return TAnweisung::Create(statement());
+        default:
+            return TAnweisung::Create(statement());
         }
     }
 
@@ -103,8 +103,9 @@ private:
     // breaks included. `forCondition`: no parentheses inside, since those are counted even in quotes.
     std::string quoted(bool forCondition)
     {
-        static const std::vector<std::string> inside = {"a;b", " else ", "x  y", "tab\there", "cr\r\nlf",
-                                                        "lf\nonly", "'", "", "\xe4\x80", " ; ", "do while"};
+        static const std::vector<std::string> inside = {"a;b",      " else ",   "x  y",    "tab\there",
+                                                        "cr\r\nlf", "lf\nonly", "'",       "",
+                                                        "\xe4\x80", " ; ",      "do while"};
         static const std::vector<std::string> parens = {"(", ")(", "f(x"};
         std::string body = forCondition || pick(0, 3) ? oneOf(inside) : oneOf(parens);
         if (pick(0, 1))
@@ -118,16 +119,16 @@ private:
 
     std::string word()
     {
-        static const std::vector<std::string> words = {"x", "summe", "i", "n", "elsewhere", "done", "format",
-                                                       "iffy", "While_", "dow", "w", "integer", "int", "0x1F",
-                                                       "42", "_", "\xe4"};
+        static const std::vector<std::string> words = {
+            "x",   "summe", "i",       "n",   "elsewhere", "done", "format", "iffy", "While_",
+            "dow", "w",     "integer", "int", "0x1F",      "42",   "_",      "\xe4"};
         return oneOf(words);
     }
 
     std::string op()
     {
-        static const std::vector<std::string> ops = {"=", "+", "-", "*", "/", "%", "<", ">", "<=", "!", "&&",
-                                                     "||", ".", ",", "[", "]", "++", "//"};
+        static const std::vector<std::string> ops = {
+            "=", "+", "-", "*", "/", "%", "<", ">", "<=", "!", "&&", "||", ".", ",", "[", "]", "++", "//"};
         return oneOf(ops);
     }
 
@@ -156,11 +157,21 @@ private:
         const int count = pick(0, 5);
         for (int i = 0; i < count; ++i) {
             switch (pick(0, 5)) {
-            case 0: pieces.push_back(quoted(false)); break;
-            case 1: pieces.push_back(op()); break;
-            case 2: pieces.push_back(pick(0, 1) ? "(" : ")"); break; // need not balance in a statement
-            case 3: pieces.push_back("else_if"); break;
-            default: pieces.push_back(word()); break;
+            case 0:
+                pieces.push_back(quoted(false));
+                break;
+            case 1:
+                pieces.push_back(op());
+                break;
+            case 2:
+                pieces.push_back(pick(0, 1) ? "(" : ")");
+                break; // need not balance in a statement
+            case 3:
+                pieces.push_back("else_if");
+                break;
+            default:
+                pieces.push_back(word());
+                break;
             }
         }
         std::string text = join(pieces);
@@ -175,8 +186,12 @@ private:
         const int count = pick(0, 4);
         for (int i = 0; i < count; ++i) {
             switch (pick(0, 6)) {
-            case 0: pieces.push_back(quoted(true)); break;
-            case 1: pieces.push_back(op()); break;
+            case 0:
+                pieces.push_back(quoted(true));
+                break;
+            case 1:
+                pieces.push_back(op());
+                break;
             case 2:
                 if (depth < 2)
                     pieces.push_back("(" + condition(doWhile, depth + 1) + ")");
@@ -185,7 +200,9 @@ private:
                 if (!doWhile)
                     pieces.push_back(pick(0, 1) ? ";" : "else");
                 break;
-            default: pieces.push_back(word()); break;
+            default:
+                pieces.push_back(word());
+                break;
             }
         }
         return join(pieces);
@@ -248,7 +265,8 @@ TEST(RoundTrip, StableDesignsComeBackAsTheSameTextAndTree)
         expected->Text.clear();
         if (expected->FirstChild)
             expectedTree(*expected->FirstChild);
-        ASSERT_EQ(DumpTree(*importText(ExportJavaText(*design, false))), DumpTree(*expected)) << "seed " << seed;
+        ASSERT_EQ(DumpTree(*importText(ExportJavaText(*design, false))), DumpTree(*expected))
+            << "seed " << seed;
     }
 }
 
@@ -261,10 +279,18 @@ TEST(RoundTrip, NineHundredNinetyNineNestedLevelsSurvive)
     for (int i = 0; i < kMaxNesting - 1; ++i) {
         std::unique_ptr<TBedingung> e;
         switch (i % 4) {
-        case 0: e = TIf::Create("a"); break;
-        case 1: e = TWhile::Create("b"); break;
-        case 2: e = TDoWhile::Create("c"); break;
-        default: e = TFor::Create("i von 0 bis n"); break;
+        case 0:
+            e = TIf::Create("a");
+            break;
+        case 1:
+            e = TWhile::Create("b");
+            break;
+        case 2:
+            e = TDoWhile::Create("c");
+            break;
+        default:
+            e = TFor::Create("i von 0 bis n");
+            break;
         }
         TBlock* inner = e->Branch(1);
         body->appendChain(TAnweisung::Create("s"));
