@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPalette>
 #include <QPolygon>
 
@@ -43,26 +44,33 @@ std::unordered_map<std::string, TSize>& extentCache(const QFont& font, const QPa
 QFont screenFont()
 {
     static const QFont font = [] {
-        QFont f;
-        const QString family = firstInstalled(
-            {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
-        if (family.isEmpty())
-            f.setStyleHint(QFont::SansSerif);
-        else
-            f.setFamily(family);
-        // The largest pixel size whose text height is 13 (or, failing that, the closest below).
-        int best = 0;
-        int bestHeight = 0;
-        for (int pixels = 6; pixels <= 20; ++pixels) {
-            f.setPixelSize(pixels);
-            const int height = QFontMetrics(f).height();
-            if (height <= kScreenTextHeight && height >= bestHeight) {
-                best = pixels;
-                bestHeight = height;
+        // The first of these families that has a size with the text height 13; failing that, the first
+        // installed one at the size whose height comes closest.
+        const QStringList installed = QFontDatabase::families();
+        QFont closest;
+        int closestMiss = -1;
+        for (const char* name : {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
+                                 "DejaVu Sans", "FreeSans"}) {
+            const QString family = QString::fromLatin1(name);
+            if (!installed.contains(family, Qt::CaseInsensitive))
+                continue;
+            QFont f(family);
+            for (int pixels = 6; pixels <= 24; ++pixels) {
+                f.setPixelSize(pixels);
+                const int miss = std::abs(QFontMetrics(f).height() - kScreenTextHeight);
+                if (miss == 0)
+                    return f;
+                if (closestMiss < 0 || miss < closestMiss) {
+                    closest = f;
+                    closestMiss = miss;
+                }
             }
         }
-        f.setPixelSize(best > 0 ? best : 11);
-        return f;
+        if (closestMiss < 0) {
+            closest.setStyleHint(QFont::SansSerif);
+            closest.setPixelSize(11);
+        }
+        return closest;
     }();
     return font;
 }
@@ -100,6 +108,7 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
     m_painter.setFont(font);
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
 
     const QPaintDevice* device = painter.device();
     QRectF area = device ? QRectF(0, 0, device->width(), device->height()) : QRectF();
@@ -163,30 +172,61 @@ void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour
     m_painter.fillRect(QRect(left, top, right - left, bottom - top), toQColor(colour));
 }
 
+void TQtCanvas::penSpan(int left, int top, int right, int bottom)
+{
+    if (m_penStyle == TPenStyle::Solid) {
+        fillSpan(left, top, right, bottom, m_pen);
+        return;
+    }
+    if (m_raster) {
+        // Every other pixel, by the parity of its coordinates: the dots stay where they are however the
+        // line is clipped or split.
+        left = std::max(left, m_area.Left - kClipMargin);
+        top = std::max(top, m_area.Top - kClipMargin);
+        right = std::min(right, m_area.Right + kClipMargin);
+        bottom = std::min(bottom, m_area.Bottom + kClipMargin);
+        if (right > left && bottom > top)
+            m_painter.fillRect(QRect(left, top, right - left, bottom - top),
+                               QBrush(toQColor(m_pen), Qt::Dense4Pattern));
+        return;
+    }
+    m_painter.setPen(qtPen());
+    if (right - left > 1)
+        m_painter.drawLine(QPointF(left, top + 0.5), QPointF(right, top + 0.5));
+    else
+        m_painter.drawLine(QPointF(left + 0.5, top), QPointF(left + 0.5, bottom));
+}
+
+void TQtCanvas::outline(int left, int top, int right, int bottom)
+{
+    // The border pixels of the columns left..right-1 and rows top..bottom-1.
+    if (m_penWidth <= 1) {
+        penSpan(left, top, right, top + 1);
+        penSpan(left, bottom - 1, right, bottom);
+        penSpan(left, top + 1, left + 1, bottom - 1);
+        penSpan(right - 1, top + 1, right, bottom - 1);
+        return;
+    }
+    // A wide pen is centred on the border pixels. Edges far outside the painted area are moved to just
+    // outside it, where they paint nothing.
+    const int l = std::max(left, m_area.Left - kClipMargin);
+    const int t = std::max(top, m_area.Top - kClipMargin);
+    const int r = std::min(right, m_area.Right + kClipMargin);
+    const int b = std::min(bottom, m_area.Bottom + kClipMargin);
+    QPen pen = qtPen();
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+}
+
 void TQtCanvas::Rectangle(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
     if (m_brushStyle == TBrushStyle::Solid)
         fillSpan(left, top, right, bottom, m_brush);
-    if (simplePen()) {
-        fillSpan(left, top, right, top + 1, m_pen);
-        fillSpan(left, bottom - 1, right, bottom, m_pen);
-        fillSpan(left, top, left + 1, bottom, m_pen);
-        fillSpan(right - 1, top, right, bottom, m_pen);
-        return;
-    }
-    // Dotted or wide: the outline centred on the border pixels. Clip far-away edges out of sight first.
-    const int l = std::max(left, m_area.Left - kClipMargin);
-    const int t = std::max(top, m_area.Top - kClipMargin);
-    const int r = std::min(right, m_area.Right + kClipMargin);
-    const int b = std::min(bottom, m_area.Bottom + kClipMargin);
-    m_painter.setPen(qtPen());
-    m_painter.setBrush(Qt::NoBrush);
-    if (m_penWidth <= 1)
-        m_painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
-    else
-        m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+    outline(left, top, right, bottom);
 }
 
 void TQtCanvas::Line(int x1, int y1, int x2, int y2)
@@ -194,19 +234,48 @@ void TQtCanvas::Line(int x1, int y1, int x2, int y2)
     if ((x1 == x2 && y1 == y2) ||
         outside(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)))
         return;
-    if (simplePen() && (x1 == x2 || y1 == y2)) {
+    if (m_penWidth <= 1 && (x1 == x2 || y1 == y2)) {
         // Axis-parallel: the pixels from the start up to, not including, the end point.
         if (y1 == y2) {
             if (x2 > x1)
-                fillSpan(x1, y1, x2, y1 + 1, m_pen);
+                penSpan(x1, y1, x2, y1 + 1);
             else
-                fillSpan(x2 + 1, y1, x1 + 1, y1 + 1, m_pen);
+                penSpan(x2 + 1, y1, x1 + 1, y1 + 1);
         } else {
             if (y2 > y1)
-                fillSpan(x1, y1, x1 + 1, y2, m_pen);
+                penSpan(x1, y1, x1 + 1, y2);
             else
-                fillSpan(x1, y2 + 1, x1 + 1, y1 + 1, m_pen);
+                penSpan(x1, y2 + 1, x1 + 1, y1 + 1);
         }
+        return;
+    }
+    if (m_penWidth <= 1 && m_penStyle == TPenStyle::Solid) {
+        // Any other direction: the pixels of the line from its start, without its end point.
+        const int dx = std::abs(x2 - x1);
+        const int dy = std::abs(y2 - y1);
+        const int sx = x1 < x2 ? 1 : -1;
+        const int sy = y1 < y2 ? 1 : -1;
+        int error = dx - dy;
+        QList<QPoint> points;
+        points.reserve(std::max(dx, dy));
+        for (int x = x1, y = y1; x != x2 || y != y2;) {
+            if (x >= m_area.Left && x < m_area.Right && y >= m_area.Top && y < m_area.Bottom)
+                points.append(QPoint(x, y));
+            const int twice = 2 * error;
+            if (twice > -dy) {
+                error -= dy;
+                x += sx;
+            }
+            if (twice < dx) {
+                error += dx;
+                y += sy;
+            }
+        }
+        QPen pen(toQColor(m_pen), 0);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::SquareCap);
+        m_painter.setPen(pen);
+        m_painter.drawPoints(points.constData(), static_cast<int>(points.size()));
         return;
     }
     m_painter.setPen(qtPen());
@@ -220,7 +289,7 @@ void TQtCanvas::Polyline(const std::vector<TPoint>& points)
 {
     if (points.size() < 2)
         return;
-    if (simplePen() || m_penWidth <= 1) {
+    if (m_penWidth <= 1) {
         // Each segment leaves out its end point, which the next one starts with: only the last point
         // of the whole line stays unpainted.
         for (std::size_t i = 1; i < points.size(); ++i)
@@ -252,23 +321,7 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points)
         points[2].y == points[3].y && points[3].x == points[0].x) {
         if (m_brushStyle == TBrushStyle::Solid)
             fillSpan(left, top, right + 1, bottom + 1, m_brush);
-        if (simplePen()) {
-            fillSpan(left, top, right + 1, top + 1, m_pen);
-            fillSpan(left, bottom, right + 1, bottom + 1, m_pen);
-            fillSpan(left, top, left + 1, bottom + 1, m_pen);
-            fillSpan(right, top, right + 1, bottom + 1, m_pen);
-            return;
-        }
-        const int l = std::max(left, m_area.Left - kClipMargin);
-        const int t = std::max(top, m_area.Top - kClipMargin);
-        const int r = std::min(right, m_area.Right + kClipMargin);
-        const int b = std::min(bottom, m_area.Bottom + kClipMargin);
-        m_painter.setPen(qtPen());
-        m_painter.setBrush(Qt::NoBrush);
-        if (m_penWidth <= 1)
-            m_painter.drawRect(QRect(l, t, r - l, b - t));
-        else
-            m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l, b - t));
+        outline(left, top, right + 1, bottom + 1);
         return;
     }
     QPolygon polygon;

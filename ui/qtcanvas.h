@@ -66,15 +66,19 @@ public:
 private:
     using ExtentCache = std::unordered_map<std::string, TSize>;
 
-    bool simplePen() const { return m_penStyle == TPenStyle::Solid && m_penWidth <= 1; }
     QPen qtPen() const;
-    // A one-pixel-wide span filled with the pen colour, clipped to the painted area.
+    // The columns left..right-1 and rows top..bottom-1 filled with `colour`, clipped to the painted area.
     void fillSpan(int left, int top, int right, int bottom, TColor colour);
+    // A one-pixel-wide span of a line in the pen colour and style.
+    void penSpan(int left, int top, int right, int bottom);
+    // The outline of a rectangle with the pen.
+    void outline(int left, int top, int right, int bottom);
     // True when the box (inclusive bounds) around a primitive lies wholly outside the painted area.
     bool outside(int left, int top, int right, int bottom) const;
 
     QPainter& m_painter;
     QFontMetrics m_metrics;
+    bool m_raster = true; // painting into pixels (dotted lines by pixel parity), not a vector format
     ExtentCache* m_extents;
     TRect m_area;
     TColor m_pen = clBlack;

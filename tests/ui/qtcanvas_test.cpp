@@ -1,0 +1,334 @@
+// The Qt canvas's conventions, pixel by pixel on a QImage: rectangles cover L..R-1 and T..B-1, lines leave
+// out their end point, text stands at its top-left corner on the brush colour; the fonts; the extent cache;
+// the painted area; and that a paint of part of the window gives the same pixels there as a full paint.
+
+#include "model/diagramview.h"
+#include "model/displayoptions.h"
+#include "model/struktteile.h"
+#include "tests/support/design_generator.h"
+#include "ui/qtcanvas.h"
+
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+namespace {
+
+constexpr QRgb kBackground = qRgb(10, 200, 10);
+
+struct Surface
+{
+    QImage image;
+    QPainter painter;
+    TQtCanvas canvas;
+
+    explicit Surface(int w = 40, int h = 40, QFont font = screenFont())
+        : image(fill(w, h)), painter(&image), canvas(painter, font)
+    {
+    }
+    static QImage fill(int w, int h)
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(kBackground);
+        return image;
+    }
+    QImage done()
+    {
+        painter.end();
+        return image;
+    }
+};
+
+// The set of painted pixels (those that differ from the background).
+std::set<std::pair<int, int>> painted(const QImage& image)
+{
+    std::set<std::pair<int, int>> result;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != kBackground)
+                result.insert({x, y});
+        }
+    }
+    return result;
+}
+
+TEST(QtCanvas, RectangleCoversLeftToRightMinusOne)
+{
+    Surface s;
+    s.canvas.SetPenColor(clBlack);
+    s.canvas.SetBrushColor(clWhite);
+    s.canvas.Rectangle(2, 3, 7, 9);
+    const QImage image = s.done();
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            const bool inside = x >= 2 && x <= 6 && y >= 3 && y <= 8;
+            const bool border = inside && (x == 2 || x == 6 || y == 3 || y == 8);
+            const QRgb expected = border ? qRgb(0, 0, 0) : inside ? qRgb(255, 255, 255) : kBackground;
+            EXPECT_EQ(image.pixel(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(QtCanvas, ClearBrushLeavesTheInside)
+{
+    Surface s;
+    s.canvas.SetPenColor(clRed);
+    s.canvas.SetBrushStyle(TBrushStyle::Clear);
+    s.canvas.Rectangle(2, 2, 8, 8);
+    const QImage image = s.done();
+    EXPECT_EQ(image.pixel(2, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(7, 7), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(4, 4), kBackground);
+    EXPECT_EQ(image.pixel(8, 8), kBackground);
+}
+
+TEST(QtCanvas, LinesLeaveOutTheirEndPoint)
+{
+    struct Case
+    {
+        const char* name;
+        TPoint from;
+        TPoint to;
+    } cases[] = {
+        {"right", {2, 5}, {8, 5}}, {"left", {8, 5}, {2, 5}},          {"down", {5, 2}, {5, 9}},
+        {"up", {5, 9}, {5, 2}},    {"diagonal", {1, 1}, {7, 7}},      {"steep", {3, 1}, {5, 9}},
+        {"flat", {1, 8}, {9, 6}},  {"back diagonal", {8, 1}, {2, 7}},
+    };
+    for (const Case& c : cases) {
+        Surface s(12, 12);
+        s.canvas.SetPenColor(clBlack);
+        s.canvas.Line(c.from.x, c.from.y, c.to.x, c.to.y);
+        const auto pixels = painted(s.done());
+        const int steps = std::max(std::abs(c.to.x - c.from.x), std::abs(c.to.y - c.from.y));
+        EXPECT_EQ(static_cast<int>(pixels.size()), steps) << c.name;
+        EXPECT_TRUE(pixels.count({c.from.x, c.from.y})) << c.name;
+        EXPECT_FALSE(pixels.count({c.to.x, c.to.y})) << c.name;
+    }
+}
+
+TEST(QtCanvas, PolylinePaintsEveryPointButTheLast)
+{
+    Surface s(12, 12);
+    s.canvas.SetPenColor(clBlack);
+    s.canvas.Polyline({{1, 1}, {6, 1}, {6, 6}, {2, 6}});
+    const auto pixels = painted(s.done());
+    EXPECT_EQ(pixels.size(), 5u + 5u + 4u);
+    EXPECT_TRUE(pixels.count({6, 1}));
+    EXPECT_TRUE(pixels.count({6, 6}));
+    EXPECT_FALSE(pixels.count({2, 6}));
+}
+
+TEST(QtCanvas, TextStandsAtItsTopLeftOnTheBrushColour)
+{
+    Surface s(80, 30);
+    s.canvas.SetBrushColor(0x00FFFF); // yellow
+    s.canvas.SetFontColor(clBlack);
+    const TSize extent = s.canvas.TextExtent("ja");
+    s.canvas.TextOut(5, 4, "ja");
+    const QImage image = s.done();
+    int glyph = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            const bool box = x >= 5 && x < 5 + extent.cx && y >= 4 && y < 4 + extent.cy;
+            const QRgb p = image.pixel(x, y);
+            if (!box) {
+                // Only a glyph's overhang (the hook of the j) may reach one column beside the box.
+                const bool beside = (x == 4 || x == 5 + extent.cx) && y >= 4 && y < 4 + extent.cy;
+                if (!beside) {
+                    EXPECT_EQ(p, kBackground) << x << "," << y;
+                }
+                continue;
+            }
+            if (p != qRgb(255, 255, 0))
+                ++glyph;
+            // Black text smoothed onto yellow: shades between the two.
+            EXPECT_EQ(qRed(p), qGreen(p)) << x << "," << y;
+            EXPECT_EQ(qBlue(p), 0) << x << "," << y;
+        }
+    }
+    EXPECT_GT(glyph, 5);
+}
+
+TEST(QtCanvas, TextOnAClearBrushKeepsTheBackground)
+{
+    Surface s(80, 30);
+    s.canvas.SetBrushStyle(TBrushStyle::Clear);
+    s.canvas.SetFontColor(clRed);
+    s.canvas.TextOut(5, 4, "ja");
+    const QImage image = s.done();
+    EXPECT_EQ(image.pixel(5, 4), kBackground);
+    bool red = false;
+    for (const auto& [x, y] : painted(image))
+        red = red || qRed(image.pixel(x, y)) > 200;
+    EXPECT_TRUE(red);
+}
+
+TEST(QtCanvas, DottedPenLeavesGaps)
+{
+    Surface s(40, 10);
+    s.canvas.SetPenStyle(TPenStyle::Dotted);
+    s.canvas.SetPenColor(clGray);
+    s.canvas.Line(2, 5, 32, 5);
+    const auto pixels = painted(s.done());
+    EXPECT_GT(pixels.size(), 5u);
+    EXPECT_LT(pixels.size(), 25u);
+    for (const auto& [x, y] : pixels) {
+        EXPECT_EQ(y, 5);
+        EXPECT_GE(x, 2);
+        EXPECT_LT(x, 32);
+    }
+}
+
+TEST(QtCanvas, WidePenIsThreeRowsThick)
+{
+    Surface s(20, 20);
+    s.canvas.SetPenWidth(3);
+    s.canvas.Line(4, 10, 14, 10);
+    const QImage image = s.done();
+    EXPECT_EQ(image.pixel(9, 9), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(9, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(9, 11), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(9, 13), kBackground);
+}
+
+TEST(QtCanvas, PolygonAndEllipseStayInTheirBounds)
+{
+    Surface s(30, 30);
+    s.canvas.SetBrushColor(clWhite);
+    s.canvas.Polygon({{10, 2}, {18, 10}, {10, 18}, {2, 10}});
+    s.canvas.Ellipse(20, 20, 25, 25);
+    const QImage image = s.done();
+    EXPECT_EQ(image.pixel(10, 10), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(10, 2), qRgb(0, 0, 0));
+    for (const auto& [x, y] : painted(image)) {
+        const bool inDiamond = std::abs(x - 10) + std::abs(y - 10) <= 8;
+        const bool inEllipse = x >= 20 && x <= 24 && y >= 20 && y <= 24;
+        EXPECT_TRUE(inDiamond || inEllipse) << x << "," << y;
+    }
+    EXPECT_NE(image.pixel(22, 20), kBackground);
+}
+
+TEST(QtCanvas, ScreenFontHasTheHeightThirteen)
+{
+    Surface s;
+    EXPECT_EQ(s.canvas.TextExtent("ja").cy, 13);
+    EXPECT_EQ(s.canvas.TextExtent("").cy, 13);
+    EXPECT_EQ(s.canvas.TextExtent("").cx, 0);
+    EXPECT_GT(s.canvas.TextExtent("nein").cx, s.canvas.TextExtent("ja").cx);
+    const QFont font = screenFont();
+    EXPECT_TRUE(QFontInfo(font).family().contains(QLatin1String("Sans"))) << font.family().toStdString();
+}
+
+TEST(QtCanvas, PrinterFontIsTimesTwelvePoint)
+{
+    const QFont font = printerFont();
+    EXPECT_EQ(font.pointSize(), 12);
+    const QString family = QFontInfo(font).family();
+    EXPECT_TRUE(family == QLatin1String("Times New Roman") || family == QLatin1String("Liberation Serif"))
+        << family.toStdString();
+    // At 300 dpi twelve points are 50 pixels: the text is about that high.
+    QImage page(10, 10, QImage::Format_RGB32);
+    page.setDotsPerMeterX(11811);
+    page.setDotsPerMeterY(11811);
+    QPainter painter(&page);
+    TQtCanvas canvas(painter, font);
+    EXPECT_GE(canvas.TextExtent("ja").cy, 50);
+    EXPECT_LE(canvas.TextExtent("ja").cy, 62);
+}
+
+TEST(QtCanvas, ExtentsAreTheSameFromEveryCanvasWithTheFont)
+{
+    const std::string text = "Anweisung \x80\xe4"; // euro sign, a-umlaut
+    TSize first;
+    {
+        Surface s;
+        first = s.canvas.TextExtent(text);
+    }
+    TQtMeasureCanvas measure;
+    EXPECT_EQ(measure.canvas().TextExtent(text), first);
+    EXPECT_EQ(measure.canvas().TextExtent(text), first);
+    EXPECT_NE(measure.canvas().TextExtent(text + "x"), first);
+}
+
+TEST(QtCanvas, WindowColourAndPaintArea)
+{
+    Surface s(50, 30);
+    EXPECT_EQ(s.canvas.WindowColor(), fromQColor(QGuiApplication::palette().color(QPalette::Base)));
+    EXPECT_EQ(s.canvas.PaintArea(), (TRect{0, 0, 50, 30}));
+    QImage image(50, 30, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.translate(-10, -100);
+    painter.setClipRect(QRect(12, 105, 20, 10));
+    TQtCanvas clipped(painter, screenFont());
+    EXPECT_EQ(clipped.PaintArea(), (TRect{12, 105, 32, 115}));
+}
+
+TEST(QtCanvas, ColourConversion)
+{
+    EXPECT_EQ(toQColor(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(toQColor(0xD8E9EC), QColor(236, 233, 216));
+    EXPECT_EQ(fromQColor(QColor(1, 2, 3)), 0x030201u);
+}
+
+// Pixels of a paint of the whole window against a paint of only `region` (the painter clipped to it, as
+// a window's paint event is), inside `region`.
+void expectSamePixels(TBlock& root, bool flowchart, TElement* marked, QRect region)
+{
+    TQtMeasureCanvas measure;
+    TDisplayOptions options;
+    options.AddMarked(marked);
+    const TSize size = ScrollRanges(measure.canvas(), root, options, flowchart);
+    const TPoint origin = GetDisplayOrigin(measure.canvas(), root, options, flowchart);
+    auto paint = [&](const QRect* clip) {
+        QImage image(size.cx, size.cy, QImage::Format_RGB32);
+        image.fill(toQColor(kWindowFill));
+        QPainter painter(&image);
+        if (clip)
+            painter.setClipRect(*clip);
+        TQtCanvas canvas(painter, screenFont());
+        DisplayStruktogramm(canvas, root, origin, options, flowchart);
+        return image;
+    };
+    const QImage full = paint(nullptr);
+    const TRect highlight = options.HighlightRect;
+    options.HighlightRect = TRect{};
+    const QImage part = paint(&region);
+    EXPECT_EQ(options.HighlightRect, highlight);
+    int differing = 0;
+    for (int y = std::max(0, region.top()); y <= std::min(size.cy - 1, region.bottom()); ++y) {
+        for (int x = std::max(0, region.left()); x <= std::min(size.cx - 1, region.right()); ++x)
+            differing += full.pixel(x, y) != part.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST(QtCanvas, PartOfTheWindowPaintsLikeTheWhole)
+{
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::mt19937 rng(seed);
+        GeneratorOptions generator;
+        generator.maxDepth = 4;
+        generator.maxSequence = 5;
+        std::unique_ptr<TBlock> root = GenerateDesign(rng, generator);
+        for (int i = 0; i < 10; ++i)
+            root->appendChain(TAnweisung::Create("Anweisung " + std::to_string(i)));
+        TElement* marked = root->FirstChild.get();
+        for (bool flowchart : {false, true}) {
+            TQtMeasureCanvas measure;
+            TDisplayOptions options;
+            const TSize size = ScrollRanges(measure.canvas(), *root, options, flowchart);
+            SCOPED_TRACE("seed " + std::to_string(seed) + (flowchart ? " flowchart" : " structogram"));
+            expectSamePixels(*root, flowchart, marked, QRect(0, size.cy / 3, size.cx, size.cy / 4));
+            expectSamePixels(*root, flowchart, marked, QRect(size.cx / 2, 0, size.cx / 3, size.cy));
+        }
+    }
+}
+
+} // namespace
