@@ -12,15 +12,19 @@
 
 namespace {
 
-// Branch blocks have no successor and Standalone 0, everything in a sequence has Standalone 1.
-void checkSequence(const TElement& first)
+// Branch blocks have no successor and Standalone 0, everything in a sequence has Standalone 1, and no
+// block lies deeper than kMaxNesting levels. `depth` is the level of a block standing in the sequence
+// or owned by an element of it (the root is level 1).
+void checkSequence(const TElement& first, int depth)
 {
     for (const TElement* e = &first; e; e = e->Next.get()) {
         if (!e->Standalone || e->kind() == Kind::Repeat)
             std::abort();
+        if (e->kind() != Kind::Anweisung && depth > kMaxNesting)
+            std::abort();
         if (const TBlock* block = asBlock(e)) {
             if (block->FirstChild)
-                checkSequence(*block->FirstChild);
+                checkSequence(*block->FirstChild, depth + 1);
         } else if (const TBedingung* condition = asCondition(e)) {
             const int expected = e->kind() == Kind::If ? 2 : 1;
             if (condition->BranchCount != expected)
@@ -30,7 +34,7 @@ void checkSequence(const TElement& first)
                 if (!branch || branch->Standalone || branch->Next || !branch->Braced)
                     std::abort();
                 if (branch->FirstChild)
-                    checkSequence(*branch->FirstChild);
+                    checkSequence(*branch->FirstChild, depth + 1);
             }
         }
     }
@@ -52,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (root->Next)
         std::abort();
     if (root->FirstChild)
-        checkSequence(*root->FirstChild);
+        checkSequence(*root->FirstChild, 2);
     root->Standalone = false;
     root->Braced = false;
     const std::string file = ExportJavaText(*root, false);

@@ -408,7 +408,7 @@ TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace plac
         return ParseIf(rest, place);
     if (isChar(head, '{')) {
         if (place.dissolved)
-            return {ParseBlock(rest, place), false};
+            return {ParseBlock(rest, TPlace{place.depth, false}), false};
         checkLevel(place.depth);
         return {ParseBlock(rest, TPlace{place.depth + 1, false}), false};
     }

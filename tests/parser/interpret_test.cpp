@@ -407,6 +407,11 @@ TEST(ParseNesting, ThousandLevelsAreTheLimit)
     EXPECT_FALSE(refusedAsTooDeep(repeated("if (a) ", 999) + "x;"));
     EXPECT_TRUE(refusedAsTooDeep(repeated("if (a) ", 1000) + "x;"));
     EXPECT_TRUE(refusedAsTooDeep(repeated("do {", 1000) + "x;"));
+    // A braced body is the branch itself; the blocks inside it are named blocks one level deeper each.
+    EXPECT_FALSE(refusedAsTooDeep("while (a) {" + repeated("{", 998) + "x;"));
+    EXPECT_TRUE(refusedAsTooDeep("while (a) {" + repeated("{", 999) + "x;"));
+    EXPECT_FALSE(refusedAsTooDeep("do {" + repeated("{", 998) + "x;"));
+    EXPECT_TRUE(refusedAsTooDeep("do {" + repeated("{", 999) + "x;"));
     EXPECT_TRUE(refusedAsTooDeep(repeated("for (i=0;i<=n;i++) {", 1000)));
 }
 
