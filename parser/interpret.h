@@ -15,8 +15,10 @@
 #include <vector>
 
 // Builds a design from Java-like source text: a new block with the empty name (Standalone, Framed and
-// Braced 1) whose children are the parsed statements. Never fails on odd text; throws DesignError with
-// the nesting message when the result would nest deeper than kMaxNesting block levels.
+// Braced 1; paste sets Standalone and Braced of this root to 0) whose children are the parsed
+// statements. The whole text is read. Never fails on odd text; throws DesignError with the nesting
+// message when the result would nest deeper than kMaxNesting block levels (the root is level 1), or
+// when for-loop headers hold for loops in their headers more than 200 deep.
 std::unique_ptr<TBlock> ParseText(std::string_view text);
 
 // The four passes over the text, each outside quoted strings: CR LF to one blank, tab to one blank, two
