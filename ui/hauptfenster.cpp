@@ -24,13 +24,31 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
 namespace {
+
+// Moves (and if need be shrinks) a window that would stand partly off its screen back onto it.
+void keepOnScreen(QWidget& window)
+{
+    const QScreen* screen = window.screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = window.geometry();
+    frame.setSize(frame.size().boundedTo(available.size()));
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    window.setGeometry(frame);
+}
 
 std::string encodeFileName(const QString& name)
 {
@@ -50,6 +68,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
 {
     setObjectName(QStringLiteral("Form2"));
     setGeometry(448, 260, 860, 470);
+    keepOnScreen(*this);
     setContextMenuPolicy(Qt::NoContextMenu);
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
@@ -260,6 +279,7 @@ void TForm2::showEvent(QShowEvent* event)
         return;
     m_wholeDesignWindow = new TForm1(this, m_design.get());
     m_wholeDesignWindow->FreeOnClose = false;
+    fitIntoFrame(*m_wholeDesignWindow);
     m_mdiArea->addSubWindow(m_wholeDesignWindow);
     m_wholeDesignWindow->show();
     m_undo.Clear();
@@ -313,10 +333,16 @@ TForm1* TForm2::openBlockWindow(TBlock* block)
     auto* window = new TForm1(this, block);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(fromCp1252(block->Text));
+    fitIntoFrame(*window);
     m_mdiArea->addSubWindow(window);
     window->show();
     m_mdiArea->setActiveSubWindow(window);
     return window;
+}
+
+void TForm2::fitIntoFrame(TForm1& window) const
+{
+    window.resize(window.size().boundedTo(m_mdiArea->viewport()->size()));
 }
 
 void TForm2::discardRemoved(std::unique_ptr<TElement> removed)

@@ -101,6 +101,8 @@ private:
     void createMenus();
     void createToolBars();
     void setDrawingMode(bool flowchart);
+    // A new diagram window keeps its size unless the frame is smaller.
+    void fitIntoFrame(TForm1& window) const;
     // Asks "Änderungen speichern?" when the design has changed; false when the command must stop.
     bool maySetDesignAside();
     // Installs `root` as the design: block windows closed, old design released, fresh display state.

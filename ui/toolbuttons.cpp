@@ -18,7 +18,7 @@ std::unique_ptr<TElement> sampleElement(Kind kind)
     std::unique_ptr<TBedingung> condition;
     switch (kind) {
     case Kind::Anweisung:
-        return TAnweisung::Create(std::string());
+        return TAnweisung::Create(std::string(12, ' ')); // a box about twice as wide as high
     case Kind::Block:
         return TBlock::Create(std::string());
     case Kind::If:
