@@ -1,0 +1,159 @@
+// One edit in the editor on a large design: the undo snapshot, the change, and the repaint and scroll
+// ranges of every open window, as a text edit through the Enter key does them. The design has 10,000
+// elements and three windows are open: the whole design and two named blocks.
+
+#include "model/dateiformat.h"
+#include "model/texts.h"
+#include "ui/dialogservice.h"
+#include "ui/hauptfenster.h"
+#include "ui/struktogrammfenster.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMdiArea>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+// Answers every input box at once with a fresh text.
+class ImmediateDialogs : public TQtDialogService
+{
+public:
+    std::optional<QString> InputBox(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return QStringLiteral("summe = summe + %1").arg(++m_count);
+    }
+
+private:
+    int m_count = 0;
+};
+
+// Counts the paint events of the widgets it watches.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+int countElements(const TElement* e)
+{
+    int count = 0;
+    for (; e; e = e->Next.get()) {
+        ++count;
+        if (const TBlock* block = asBlock(e))
+            count += countElements(block->FirstChild.get());
+        else if (const TBedingung* condition = asCondition(e))
+            for (int i = 1; i <= condition->BranchCount; ++i)
+                count += countElements(condition->Branch(i));
+    }
+    return count;
+}
+
+// Named blocks of groups (a statement, a decision with a statement in each branch, a loop with a
+// statement): 10,000 elements with the branch blocks counted.
+std::unique_ptr<TBlock> largeDesign()
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    root->Standalone = false;
+    root->Braced = false;
+    int elements = 1;
+    TElement* lastBlock = nullptr;
+    for (int b = 0; elements < 10000; ++b) {
+        auto block = TBlock::Create("Teil " + std::to_string(b));
+        ++elements;
+        TElement* last = nullptr;
+        auto append = [&](std::unique_ptr<TElement> e) {
+            TElement* raw = e.get();
+            if (last)
+                last->Next = std::move(e);
+            else
+                block->FirstChild = std::move(e);
+            last = raw;
+        };
+        for (int g = 0; g < 100 && elements < 10000; ++g) {
+            append(TAnweisung::Create("x" + std::to_string(g) + " = eingabe()"));
+            auto decision = TIf::Create("x" + std::to_string(g) + " > 0");
+            decision->Branch(1)->FirstChild = TAnweisung::Create("positiv()");
+            decision->Branch(2)->FirstChild = TAnweisung::Create("negativ()");
+            append(std::move(decision));
+            auto loop = TWhile::Create("i < " + std::to_string(g));
+            loop->Branch(1)->FirstChild = TAnweisung::Create("i = i + 1");
+            append(std::move(loop));
+            elements += 9;
+        }
+        TElement* raw = block.get();
+        if (lastBlock)
+            lastBlock->Next = std::move(block);
+        else
+            root->FirstChild = std::move(block);
+        lastBlock = raw;
+    }
+    return root;
+}
+
+void BM_EditWithThreeWindows(benchmark::State& state)
+{
+    ImmediateDialogs dialogs;
+    setDialogService(&dialogs);
+    {
+        // The design comes in through a file, as a user's would.
+        const std::string file = "bench_ui_edit.str";
+        {
+            std::unique_ptr<TBlock> design = largeDesign();
+            state.counters["elements"] = countElements(design.get());
+            WriteDesignFile(file, *design);
+        }
+        TForm2 loaded(file);
+        std::remove(file.c_str());
+        loaded.show();
+        QCoreApplication::processEvents();
+        TForm1* whole = loaded.WholeDesignWindow();
+        TElement* first = loaded.Design()->FirstChild.get();
+        loaded.openBlockWindow(asBlock(first));
+        loaded.openBlockWindow(asBlock(first->Next.get()));
+        loaded.mdiArea()->tileSubWindows();
+        QCoreApplication::processEvents();
+        loaded.mdiArea()->setActiveSubWindow(whole);
+        TElement* statement = asBlock(first)->FirstChild.get();
+        PaintCounter counter;
+        for (TForm1* window : loaded.DiagramWindows())
+            window->drawingWidget()->installEventFilter(&counter);
+        for (auto _ : state) {
+            whole->setCurrent(statement);
+            whole->FormKeyDown(13); // Enter: snapshot, new text, repaint and scroll ranges of every window
+        }
+        state.counters["windows"] = static_cast<double>(loaded.DiagramWindows().size());
+        state.counters["paints_per_edit"] =
+            static_cast<double>(counter.paints) / static_cast<double>(state.iterations());
+        loaded.setModified(false);
+    }
+    setDialogService(nullptr);
+}
+BENCHMARK(BM_EditWithThreeWindows)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
