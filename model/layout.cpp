@@ -8,32 +8,16 @@
 #include "model/texts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 
 // ---- size table ----
 
-std::size_t TSizeTable::slotOf(const TElement* e) const
+TSizeTable::TSizeTable()
 {
-    auto h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(e));
-    h ^= h >> 29;
-    h *= 0x9E3779B97F4A7C15ull;
-    h ^= h >> 32;
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = static_cast<std::size_t>(h) & mask;
-    while (m_slots[i].element && m_slots[i].element != e)
-        i = (i + 1) & mask;
-    return i;
-}
-
-void TSizeTable::grow()
-{
-    std::vector<Entry> old = std::move(m_slots);
-    m_slots.assign(old.empty() ? 256 : old.size() * 2, Entry{});
-    for (const Entry& entry : old) {
-        if (entry.element)
-            m_slots[slotOf(entry.element)] = entry;
-    }
+    static std::atomic<std::uint64_t> stamps{0};
+    m_stamp = ++stamps;
 }
 
 bool TSizeTable::childrenHoldMark(const TElement& e, TCanvas& canvas, TDisplayOptions& options)
@@ -65,17 +49,14 @@ TSizeTable::Entry TSizeTable::get(const TElement& e, TCanvas& canvas, TDisplayOp
         // Measured on another canvas than the one the table holds sizes for: measure directly.
         return Entry{&e, e.Measure(canvas, options), options.OnScreen && !options.MarkedElements.empty()};
     }
-    if (!m_slots.empty()) {
-        const Entry& found = m_slots[slotOf(&e)];
-        if (found.element == &e)
-            return found;
-    }
+    if (e.m_layoutStamp == m_stamp)
+        return Entry{&e, e.m_layoutSize, e.m_layoutHoldsMark};
     Entry entry{&e, e.Measure(canvas, options), false};
     if (options.OnScreen && !options.MarkedElements.empty())
         entry.holdsMark = options.IsMarked(&e) || childrenHoldMark(e, canvas, options);
-    if ((m_count + 1) * 2 > m_slots.size())
-        grow();
-    m_slots[slotOf(&e)] = entry;
+    e.m_layoutStamp = m_stamp;
+    e.m_layoutSize = entry.size;
+    e.m_layoutHoldsMark = entry.holdsMark;
     ++m_count;
     return entry;
 }

@@ -12,10 +12,13 @@
 #include "model/struktteile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
-#include <vector>
 
-// TSizeTable: the measured sizes of the elements met during one paint or hit test.
+// TSizeTable: the measured sizes of the elements met during one paint or hit test. Each table has a
+// stamp that no other table ever has; an element keeps its size together with the stamp of the table
+// that measured it, so a look-up reads the element itself, which the walk touches anyway, and an entry
+// of an earlier call never counts.
 class TSizeTable
 {
 public:
@@ -28,17 +31,20 @@ public:
         bool holdsMark = false;
     };
 
+    TSizeTable();
+    TSizeTable(const TSizeTable&) = delete;
+    TSizeTable& operator=(const TSizeTable&) = delete;
+
     // The size of `e` as its `Measure` gives it, measured on the first request.
     Entry get(const TElement& e, TCanvas& canvas, TDisplayOptions& options);
 
+    // How many elements were measured.
     std::size_t size() const { return m_count; }
 
 private:
-    std::size_t slotOf(const TElement* e) const;
-    void grow();
     bool childrenHoldMark(const TElement& e, TCanvas& canvas, TDisplayOptions& options);
 
-    std::vector<Entry> m_slots;
+    std::uint64_t m_stamp;
     std::size_t m_count = 0;
     const TCanvas* m_canvas = nullptr;
 };

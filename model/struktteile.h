@@ -173,8 +173,15 @@ protected:
     virtual TElement* findReferrerInside(const TElement* x);
 
 private:
+    friend class TSizeTable;
+
     Kind m_kind;
+    // Scratch space of the size table of one paint or hit test (model/sizetable.h): this element's
+    // measured size in the call whose stamp it carries, meaningless in any other.
+    mutable bool m_layoutHoldsMark = false;
     std::uint64_t m_serial;
+    mutable std::uint64_t m_layoutStamp = 0;
+    mutable TSize m_layoutSize;
 };
 
 // Each class's constructor makes a bare element (a condition element without branch blocks); `Create`

@@ -10,6 +10,8 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -31,9 +33,9 @@ QString firstInstalled(std::initializer_list<const char*> families)
 }
 
 // The extent cache of one font on devices of one resolution.
-std::unordered_map<std::string, TSize>& extentCache(const QFont& font, const QPaintDevice* device)
+TExtentCache& extentCache(const QFont& font, const QPaintDevice* device)
 {
-    static std::map<QString, std::unordered_map<std::string, TSize>> caches;
+    static std::map<QString, TExtentCache> caches;
     const int dpiX = device ? device->logicalDpiX() : 0;
     const int dpiY = device ? device->logicalDpiY() : 0;
     return caches[font.key() + QStringLiteral("@%1x%2").arg(dpiX).arg(dpiY)];
@@ -120,14 +122,93 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
                    aligned.top() + aligned.height()};
 }
 
+std::uint32_t TExtentCache::hashOf(std::string_view text)
+{
+    // Eight bytes at a time: the texts are short and measured often.
+    std::uint64_t hash = text.size() * 0x9E3779B97F4A7C15ull;
+    const char* p = text.data();
+    for (std::size_t left = text.size(); left > 0;) {
+        std::uint64_t word = 0;
+        const std::size_t n = std::min<std::size_t>(left, 8);
+        std::memcpy(&word, p, n);
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+        p += n;
+        left -= n;
+    }
+    return static_cast<std::uint32_t>(hash);
+}
+
+TExtentCache::Head TExtentCache::head(std::size_t position) const
+{
+    Head h;
+    std::memcpy(&h, m_records.data() + position, sizeof h);
+    return h;
+}
+
+std::string_view TExtentCache::textAt(std::size_t position) const
+{
+    return std::string_view(m_records).substr(position + sizeof(Head), head(position).length);
+}
+
+std::size_t TExtentCache::slotOf(std::string_view text, std::uint32_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = (hash * 0x9E3779B1u) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.record == 0 || (slot.hash == hash && textAt(slot.record - 1) == text))
+            return i;
+    }
+}
+
+const TSize* TExtentCache::find(std::string_view text) const
+{
+    if (m_slots.empty())
+        return nullptr;
+    const Slot& slot = m_slots[slotOf(text, hashOf(text))];
+    if (slot.record == 0)
+        return nullptr;
+    return reinterpret_cast<const TSize*>(m_records.data() + slot.record - 1 + offsetof(Head, extent));
+}
+
+void TExtentCache::insert(std::string_view text, TSize extent)
+{
+    if (m_count >= kMaxCachedExtents || m_records.size() + sizeof(Head) + text.size() >= 0xFFFFFFFFu)
+        clear();
+    if ((m_count + 1) * 2 > m_slots.size()) {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(std::max<std::size_t>(old.size() * 2, 1024), Slot{});
+        for (const Slot& slot : old) {
+            if (slot.record != 0)
+                m_slots[slotOf(textAt(slot.record - 1), slot.hash)] = slot;
+        }
+    }
+    const std::uint32_t hash = hashOf(text);
+    Slot& slot = m_slots[slotOf(text, hash)];
+    if (slot.record != 0)
+        return;
+    // Records start at multiples of four, so that the extent can be read in place.
+    m_records.resize((m_records.size() + 3) & ~std::size_t{3});
+    slot = Slot{hash, static_cast<std::uint32_t>(m_records.size() + 1)};
+    const Head h{static_cast<std::uint32_t>(text.size()), extent};
+    m_records.append(reinterpret_cast<const char*>(&h), sizeof h);
+    m_records.append(text);
+    ++m_count;
+}
+
+void TExtentCache::clear()
+{
+    m_slots.clear();
+    m_records.clear();
+    m_count = 0;
+}
+
 TSize TQtCanvas::TextExtent(const std::string& s)
 {
-    if (const auto found = m_extents->find(s); found != m_extents->end())
-        return found->second;
+    if (const TSize* found = m_extents->find(s))
+        return *found;
     const TSize extent{m_metrics.horizontalAdvance(fromCp1252(s)), m_metrics.height()};
-    if (m_extents->size() >= kMaxCachedExtents)
-        m_extents->clear();
-    m_extents->emplace(s, extent);
+    m_extents->insert(s, extent);
     return extent;
 }
 
@@ -160,6 +241,14 @@ QPen TQtCanvas::qtPen() const
     return pen;
 }
 
+QPen TQtCanvas::pointPen() const
+{
+    QPen pen(toQColor(m_pen), 0);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::SquareCap);
+    return pen;
+}
+
 void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour)
 {
     // (left, top) to (right, bottom) exclusive, clipped so that huge figures stay cheap and in range.
@@ -185,9 +274,15 @@ void TQtCanvas::penSpan(int left, int top, int right, int bottom)
         top = std::max(top, m_area.Top - kClipMargin);
         right = std::min(right, m_area.Right + kClipMargin);
         bottom = std::min(bottom, m_area.Bottom + kClipMargin);
-        if (right > left && bottom > top)
-            m_painter.fillRect(QRect(left, top, right - left, bottom - top),
-                               QBrush(toQColor(m_pen), Qt::Dense4Pattern));
+        QList<QPoint> dots;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left + ((left + y) & 1); x < right; x += 2)
+                dots.append(QPoint(x, y));
+        }
+        if (!dots.isEmpty()) {
+            m_painter.setPen(pointPen());
+            m_painter.drawPoints(dots.constData(), static_cast<int>(dots.size()));
+        }
         return;
     }
     m_painter.setPen(qtPen());
@@ -271,10 +366,7 @@ void TQtCanvas::Line(int x1, int y1, int x2, int y2)
                 y += sy;
             }
         }
-        QPen pen(toQColor(m_pen), 0);
-        pen.setCosmetic(true);
-        pen.setCapStyle(Qt::SquareCap);
-        m_painter.setPen(pen);
+        m_painter.setPen(pointPen());
         m_painter.drawPoints(points.constData(), static_cast<int>(points.size()));
         return;
     }

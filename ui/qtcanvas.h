@@ -7,9 +7,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <vector>
 
 // The resolution printed pages are laid out at. The layout takes its fixed distances (the caption at
 // (10, 10), the diagram at y = 80, margins, bars, arrow lengths) in printer pixels and only the spacing from
@@ -22,6 +24,42 @@ inline constexpr int kPrintResolution = 300;
 QFont screenFont();
 // The printer font: "Times New Roman", 12 point, or its metric-compatible substitute Liberation Serif.
 QFont printerFont();
+
+// TExtentCache: the text extents of one font on devices of one resolution, by the text's bytes. Open
+// addressing over a small flat table (a hash and a position per slot); the texts with their extents are
+// kept one after another in one buffer, in the order they were first measured, which is the order a
+// paint asks for them again.
+class TExtentCache
+{
+public:
+    // The extent of `text`, or null when it has not been measured yet.
+    const TSize* find(std::string_view text) const;
+    void insert(std::string_view text, TSize extent);
+    std::size_t size() const { return m_count; }
+    void clear();
+
+private:
+    struct Slot
+    {
+        std::uint32_t hash = 0;
+        std::uint32_t record = 0; // 1 + the record's position in m_records; 0: empty
+    };
+    // A record in m_records: this head, then the text's bytes.
+    struct Head
+    {
+        std::uint32_t length;
+        TSize extent;
+    };
+    static std::uint32_t hashOf(std::string_view text);
+    // The slot that holds `text`, or the empty slot where it belongs.
+    std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
+    Head head(std::size_t position) const;
+    std::string_view textAt(std::size_t position) const;
+
+    std::vector<Slot> m_slots;
+    std::string m_records;
+    std::size_t m_count = 0;
+};
 
 // TQtCanvas: the drawing surface over a QPainter, with the design's conventions. A rectangle (L, T, R, B)
 // covers the columns L..R-1 and the rows T..B-1; a line does not paint its end point; text stands with
@@ -64,9 +102,9 @@ public:
     QPainter& painter() { return m_painter; }
 
 private:
-    using ExtentCache = std::unordered_map<std::string, TSize>;
-
     QPen qtPen() const;
+    // A one-pixel pen in the pen colour for single pixels.
+    QPen pointPen() const;
     // The columns left..right-1 and rows top..bottom-1 filled with `colour`, clipped to the painted area.
     void fillSpan(int left, int top, int right, int bottom, TColor colour);
     // A one-pixel-wide span of a line in the pen colour and style.
@@ -79,7 +117,7 @@ private:
     QPainter& m_painter;
     QFontMetrics m_metrics;
     bool m_raster = true; // painting into pixels (dotted lines by pixel parity), not a vector format
-    ExtentCache* m_extents;
+    TExtentCache* m_extents;
     TRect m_area;
     TColor m_pen = clBlack;
     int m_penWidth = 1;
