@@ -7,6 +7,9 @@
 #include "ui/uitexts.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <optional>
 #include <string>
@@ -15,6 +18,11 @@ int runEditor(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(uitexts::appTitle());
+    // The toolkit's own dialogs (files, printing) speak German too, where the translations are installed.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
 
     std::optional<std::string> designFile;
     if (argc > 1)

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, int x)
@@ -33,8 +35,10 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(uitexts::countingLoopCaption());
-    setFixedSize(285, 121);
     setModal(true);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     // Created in tab order: Edit1, Edit2, Edit3, Button1, Button2.
     Label1 = makeLabel(this, "Label1", uitexts::countingLoopVariable(), 14);
@@ -56,6 +60,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     Button2->setGeometry(160, 56, 75, 25);
     Button2->setAutoDefault(false);
 
+    placeRow();
+
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, Edit3);
     setTabOrder(Edit3, Button1);
@@ -63,6 +69,20 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+}
+
+void TForm3::placeRow()
+{
+    // The places of the form (labels at 14, 128, 197; edits at 80, 152, 216), moved right only where a
+    // label in the installed font is wider than the room the form leaves it.
+    auto after = [](const QLabel* label) { return label->x() + label->sizeHint().width() + 4; };
+    Label1->move(14, 18);
+    Edit1->move(std::max(80, after(Label1)), 16);
+    Label2->move(std::max(128, Edit1->geometry().right() + 16), 18);
+    Edit2->move(std::max(152, after(Label2)), 16);
+    Label3->move(std::max(197, Edit2->geometry().right() + 13), 18);
+    Edit3->move(std::max(216, after(Label3)), 16);
+    setFixedSize(std::max(285, Edit3->geometry().right() + 37), 121);
 }
 
 void TForm3::SetLoopText(const std::string& text)

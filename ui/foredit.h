@@ -42,5 +42,7 @@ public:
     QPushButton* Button2;
 
 private:
+    void placeRow();
+
     std::string m_loopText;
 };

@@ -120,7 +120,22 @@ TEST_F(CountingLoopDialogTest, ControlsTextsAndTabOrder)
     EXPECT_EQ(form.Button1->text(), QStringLiteral("Ok"));
     EXPECT_EQ(form.Button2->text(), QStringLiteral("Abbrechen"));
     EXPECT_TRUE(form.Button1->isDefault());
-    EXPECT_EQ(form.size(), QSize(285, 121));
+    // The form's places, moved right only as far as a wider installed font needs: no label runs into
+    // its field.
+    EXPECT_EQ(form.height(), 121);
+    EXPECT_GE(form.width(), 285);
+    EXPECT_EQ(form.Button1->geometry(), QRect(40, 56, 75, 25));
+    EXPECT_EQ(form.Button2->geometry(), QRect(160, 56, 75, 25));
+    const std::pair<QLabel*, QLineEdit*> rows[] = {
+        {form.Label1, form.Edit1}, {form.Label2, form.Edit2}, {form.Label3, form.Edit3}};
+    int left = 0;
+    for (const auto& [label, edit] : rows) {
+        EXPECT_GE(label->x(), left);
+        EXPECT_LE(label->x() + label->sizeHint().width(), edit->x());
+        EXPECT_EQ(edit->size(), QSize(33, 21));
+        left = edit->geometry().right();
+    }
+    EXPECT_LE(left, form.width());
 
 
     form.SetLoopText("i von 1 bis 10");
