@@ -248,17 +248,17 @@ void TForm1::ChangeMinimize(TBlock* block)
 {
     Options->ToggleCollapsed(block);
     repaintNow();
+    // The rectangle was drawn at the scroll position before the new ranges, which may clamp it.
+    const QPoint drawnAt = scrollPosition();
     AdjustScrollBars();
     const TRect r = Options->HighlightRect;
     QScrollBar* vertical = m_area->verticalScrollBar();
     QScrollBar* horizontal = m_area->horizontalScrollBar();
-    const int top = vertical->value();
     if (r.Bottom - r.Top > height())
-        vertical->setValue(r.Top + top - 2);
+        vertical->setValue(r.Top + drawnAt.y() - 2);
     else
-        vertical->setValue((r.Top + r.Bottom) / 2 + top - height() / 2);
-    const int left = horizontal->value();
-    horizontal->setValue((r.Left + r.Right) / 2 + left - width() / 2);
+        vertical->setValue((r.Top + r.Bottom) / 2 + drawnAt.y() - height() / 2);
+    horizontal->setValue((r.Left + r.Right) / 2 + drawnAt.x() - width() / 2);
 }
 
 void TForm1::InneuemFensteranzeigen()

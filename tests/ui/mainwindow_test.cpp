@@ -15,10 +15,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QAbstractScrollArea>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -563,6 +565,66 @@ TEST_F(EditorTest, BlockCommandsOfTheViewMenuActOnTheActiveWindow)
     trigger("BlockinneuemFensteranzeigen1");
     EXPECT_EQ(second->Options->CollapsedCount(), 0);
     EXPECT_EQ(form->DiagramWindows().size(), 3);
+}
+
+} // namespace
+
+namespace {
+
+// A named block "Lang" of `count` statements between `before` statements and `after` statements.
+std::unique_ptr<TBlock> designWithLongBlock(int before, int count, int after)
+{
+    auto root = designOf(nullptr);
+    for (int i = after; i > 0; --i)
+        root->InsertAfter(TAnweisung::Create("danach " + std::to_string(i)));
+    auto block = TBlock::Create("Lang");
+    for (int i = count; i > 0; --i)
+        block->InsertAfter(TAnweisung::Create("innen " + std::to_string(i)));
+    root->InsertAfter(std::move(block));
+    for (int i = before; i > 0; --i)
+        root->InsertAfter(TAnweisung::Create("davor " + std::to_string(i)));
+    return root;
+}
+
+TEST_F(EditorTest, CollapsingAndExpandingScrollTheBlockIntoView)
+{
+    start(writeDesign("lang.str", *designWithLongBlock(60, 80, 60)));
+    TForm1& window = whole();
+    auto* block = static_cast<TBlock*>(at(*form->Design(), {60}));
+    window.setCurrent(block);
+    window.Options->ToggleCollapsed(block);
+    window.AdjustScrollBars();
+
+    // Expanding makes the block taller than the window: its top edge comes 2 pixels below the top.
+    trigger("Blockvergrern1");
+    EXPECT_FALSE(window.Options->IsCollapsed(block));
+    window.drawingWidget()->repaint();
+    EXPECT_EQ(window.Options->HighlightRect.Top, 2);
+    EXPECT_GT(window.scrollPosition().y(), 0);
+
+    // Collapsing makes it small: it is centred in the window.
+    trigger("Blockvergrern1");
+    EXPECT_TRUE(window.Options->IsCollapsed(block));
+    window.drawingWidget()->repaint();
+    const TRect r = window.Options->HighlightRect;
+    EXPECT_GT(r.Top, 0);
+    EXPECT_LT(r.Bottom, window.drawingWidget()->height());
+    EXPECT_NEAR((r.Top + r.Bottom) / 2, window.height() / 2, 2);
+}
+
+// At the end of the design the scroll range shrinks under the collapsed block; it still comes into view.
+TEST_F(EditorTest, CollapsingTheLastBlockKeepsItInView)
+{
+    start(writeDesign("lang.str", *designWithLongBlock(60, 80, 0)));
+    TForm1& window = whole();
+    auto* block = static_cast<TBlock*>(at(*form->Design(), {60}));
+    window.setCurrent(block);
+    window.scrollArea()->verticalScrollBar()->setValue(window.scrollArea()->verticalScrollBar()->maximum());
+    trigger("Blockvergrern1");
+    window.drawingWidget()->repaint();
+    const TRect r = window.Options->HighlightRect;
+    EXPECT_GE(r.Top, 0);
+    EXPECT_LE(r.Bottom, window.drawingWidget()->height());
 }
 
 } // namespace
