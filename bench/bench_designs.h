@@ -11,8 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace bench {
 
@@ -92,7 +94,9 @@ private:
     }
 
     int m_made = 0;
-    int m_serial = 0;
+    // Numbers in the texts, counted on across designs: no two designs share a text, as no two real
+    // designs would, so that each design's texts are measured in the order it is drawn.
+    static inline int m_serial = 0;
 };
 
 inline std::unique_ptr<TBlock> makeDesign(int count, int depth)
@@ -100,10 +104,37 @@ inline std::unique_ptr<TBlock> makeDesign(int count, int depth)
     return DesignMaker().make(count, depth);
 }
 
+inline constexpr int kCounts[] = {1000, 10000, 100000};
+inline constexpr int kDepths[] = {0, 5, 20};
+
+// The designs of the benchmarks, all made once before the first benchmark runs and kept to the end:
+// each lies in memory in the order it was made, as a loaded design does, and is not scattered over the
+// memory that the benchmarks before it gave back.
+inline std::map<std::pair<int, int>, std::unique_ptr<TBlock>>& designs()
+{
+    static std::map<std::pair<int, int>, std::unique_ptr<TBlock>> all;
+    return all;
+}
+
+inline void makeAllDesigns()
+{
+    for (int count : kCounts)
+        for (int depth : kDepths)
+            designs()[{count, depth}] = makeDesign(count, depth);
+}
+
+inline TBlock& design(int count, int depth)
+{
+    std::unique_ptr<TBlock>& d = designs()[{count, depth}];
+    if (!d)
+        d = makeDesign(count, depth);
+    return *d;
+}
+
 inline void designArgs(benchmark::internal::Benchmark* b)
 {
-    for (int count : {1000, 10000, 100000})
-        for (int depth : {0, 5, 20})
+    for (int count : kCounts)
+        for (int depth : kDepths)
             for (int flowchart : {0, 1})
                 b->Args({count, depth, flowchart});
     b->ArgNames({"elements", "depth", "flowchart"});

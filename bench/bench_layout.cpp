@@ -53,7 +53,7 @@ constexpr int kWindowHeight = 480;
 
 void BM_Measure(benchmark::State& state)
 {
-    auto root = bench::makeDesign(int(state.range(0)), int(state.range(1)));
+    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     TNullCanvas canvas;
     TDisplayOptions options;
     options.Flowchart = state.range(2) != 0;
@@ -65,7 +65,7 @@ BENCHMARK(BM_Measure)->Apply(bench::designArgs)->Unit(benchmark::kMicrosecond);
 // One paint of the window scrolled to the middle of the design, the current element in view.
 void BM_Draw(benchmark::State& state)
 {
-    auto root = bench::makeDesign(int(state.range(0)), int(state.range(1)));
+    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
     TNullCanvas canvas;
     TDisplayOptions options;
@@ -82,13 +82,13 @@ BENCHMARK(BM_Draw)->Apply(bench::designArgs)->Unit(benchmark::kMicrosecond);
 // A hit test at the very bottom of the design: every element above the point is measured.
 void BM_HitTest(benchmark::State& state)
 {
-    auto root = bench::makeDesign(int(state.range(0)), int(state.range(1)));
+    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
     TNullCanvas canvas;
     TDisplayOptions options;
     const TSize size = ScrollRanges(canvas, *root, options, flowchart);
     const TPoint origin = GetDisplayOrigin(canvas, *root, options, flowchart);
-    options.RootBlock = root.get();
+    options.RootBlock = root;
     const int x = flowchart ? origin.x : origin.x + 5;
     const int y = origin.y + size.cy - 50 - 3;
     for (auto _ : state)
@@ -98,4 +98,11 @@ BENCHMARK(BM_HitTest)->Apply(bench::designArgs)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    bench::makeAllDesigns();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

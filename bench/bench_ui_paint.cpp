@@ -25,7 +25,7 @@ constexpr int kWindowHeight = 480;
 // the origin worked out on the window's canvas, then DisplayStruktogramm.
 void BM_Paint(benchmark::State& state)
 {
-    auto root = bench::makeDesign(int(state.range(0)), int(state.range(1)));
+    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
     TDisplayOptions options;
     TSize ranges;
@@ -34,7 +34,7 @@ void BM_Paint(benchmark::State& state)
         ranges = ScrollRanges(measure.canvas(), *root, options, flowchart);
     }
     const int scrollY = std::max(0, ranges.cy / 2 - kWindowHeight / 2);
-    options.AddMarked(root.get());
+    options.AddMarked(root);
     QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
     for (auto _ : state) {
         image.fill(toQColor(kWindowFill));
@@ -50,13 +50,13 @@ BENCHMARK(BM_Paint)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
 // The element under the pointer in the middle of that window.
 void BM_HitTest(benchmark::State& state)
 {
-    auto root = bench::makeDesign(int(state.range(0)), int(state.range(1)));
+    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
     TDisplayOptions options;
     TQtMeasureCanvas measure;
     const TSize ranges = ScrollRanges(measure.canvas(), *root, options, flowchart);
     const TPoint origin = GetDisplayOrigin(measure.canvas(), *root, options, flowchart);
-    options.RootBlock = root.get();
+    options.RootBlock = root;
     const int x = flowchart ? origin.x : origin.x + 30;
     const int y = ranges.cy / 2;
     TElement* hit = nullptr;
@@ -97,6 +97,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
+    bench::makeAllDesigns();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -114,7 +114,9 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
 
     const QPaintDevice* device = painter.device();
     QRectF area = device ? QRectF(0, 0, device->width(), device->height()) : QRectF();
-    area = painter.deviceTransform().inverted().mapRect(area);
+    // The world transform: a widget's painter also carries the widget's offset in its window in the
+    // device transform, but paints in the widget's own coordinates.
+    area = painter.transform().inverted().mapRect(area);
     if (painter.hasClipping())
         area &= painter.clipBoundingRect();
     const QRect aligned = area.toAlignedRect();
@@ -151,6 +153,22 @@ std::string_view TExtentCache::textAt(std::size_t position) const
     return std::string_view(m_records).substr(position + sizeof(Head), head(position).length);
 }
 
+bool TExtentCache::holds(std::size_t position, std::string_view text) const
+{
+    return position < m_records.size() && head(position).length == text.size() &&
+           std::memcmp(m_records.data() + position + sizeof(Head), text.data(), text.size()) == 0;
+}
+
+std::size_t TExtentCache::after(std::size_t position) const
+{
+    return (position + sizeof(Head) + head(position).length + 3) & ~std::size_t{3};
+}
+
+const TSize* TExtentCache::extentAt(std::size_t position) const
+{
+    return reinterpret_cast<const TSize*>(m_records.data() + position + offsetof(Head, extent));
+}
+
 std::size_t TExtentCache::slotOf(std::string_view text, std::uint32_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
@@ -161,14 +179,35 @@ std::size_t TExtentCache::slotOf(std::string_view text, std::uint32_t hash) cons
     }
 }
 
-const TSize* TExtentCache::find(std::string_view text) const
+const TSize* TExtentCache::find(std::string_view text)
 {
+    const bool isShort = text.size() <= kShortText;
+    if (isShort) {
+        for (int i = 0; i < m_recentCount; ++i) {
+            if (holds(m_recent[i], text))
+                return extentAt(m_recent[i]);
+        }
+    }
+    if (holds(m_next, text)) {
+        const std::size_t position = m_next;
+        m_next = after(position);
+        return extentAt(position);
+    }
     if (m_slots.empty())
         return nullptr;
     const Slot& slot = m_slots[slotOf(text, hashOf(text))];
     if (slot.record == 0)
         return nullptr;
-    return reinterpret_cast<const TSize*>(m_records.data() + slot.record - 1 + offsetof(Head, extent));
+    const std::size_t position = slot.record - 1;
+    if (isShort) {
+        if (m_recentCount < kRecentShort)
+            ++m_recentCount;
+        std::memmove(m_recent + 1, m_recent, sizeof(m_recent[0]) * std::size_t(m_recentCount - 1));
+        m_recent[0] = position;
+    } else {
+        m_next = after(position);
+    }
+    return extentAt(position);
 }
 
 void TExtentCache::insert(std::string_view text, TSize extent)
@@ -187,12 +226,13 @@ void TExtentCache::insert(std::string_view text, TSize extent)
     Slot& slot = m_slots[slotOf(text, hash)];
     if (slot.record != 0)
         return;
-    // Records start at multiples of four, so that the extent can be read in place.
-    m_records.resize((m_records.size() + 3) & ~std::size_t{3});
-    slot = Slot{hash, static_cast<std::uint32_t>(m_records.size() + 1)};
+    const std::size_t position = m_records.size(); // a multiple of four
+    slot = Slot{hash, static_cast<std::uint32_t>(position + 1)};
     const Head h{static_cast<std::uint32_t>(text.size()), extent};
     m_records.append(reinterpret_cast<const char*>(&h), sizeof h);
     m_records.append(text);
+    m_records.resize((m_records.size() + 3) & ~std::size_t{3});
+    m_next = m_records.size();
     ++m_count;
 }
 
@@ -201,6 +241,8 @@ void TExtentCache::clear()
     m_slots.clear();
     m_records.clear();
     m_count = 0;
+    m_next = 0;
+    m_recentCount = 0;
 }
 
 TSize TQtCanvas::TextExtent(const std::string& s)

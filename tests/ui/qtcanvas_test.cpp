@@ -356,6 +356,12 @@ TEST(ExtentCache, FindsEveryTextItWasGivenAndNoOther)
         ASSERT_NE(found, nullptr) << i;
         EXPECT_EQ(*found, (TSize{int(i), int(i % 7)})) << i;
     }
+    // Backwards, and with short texts asked in between, as the labels of the figures are.
+    for (std::size_t i = texts.size(); i-- > 0;) {
+        ASSERT_NE(cache.find(texts[i]), nullptr) << i;
+        EXPECT_EQ(cache.find(texts[i])->cx, int(i)) << i;
+        EXPECT_EQ(cache.find(texts[i % 10])->cx, int(i % 10)) << i;
+    }
     EXPECT_EQ(cache.find("nul"), nullptr);
     EXPECT_EQ(cache.find("x12"), nullptr);
     EXPECT_EQ(cache.find(texts[100] + "x"), nullptr);
