@@ -18,6 +18,7 @@
 #include <QSvgGenerator>
 #include <QTemporaryFile>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -69,6 +70,14 @@ std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
 {
     TDisplayOptions options;
     const WindowPicture picture = windowPicture(root, options, flowchart);
+    // A PNG is at most a million pixels on each side; beyond a quarter of a billion pixels the picture
+    // would take more than a gigabyte of memory.
+    constexpr long long kMaxSide = 1000000;
+    constexpr long long kMaxPixels = 1LL << 28;
+    const long long width = picture.size.cx;
+    const long long height = picture.size.cy;
+    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        throw DesignError(texts::kImageTooLarge, out);
     QImage image(picture.size.cx, picture.size.cy, QImage::Format_RGB32);
     if (image.isNull())
         throw DesignError(texts::kImageTooLarge, out);
@@ -125,8 +134,23 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 
 } // namespace
 
+namespace {
+
+// Qt's own notes (a missing runtime folder, font fallbacks) are not the command's messages: standard
+// error carries only the German message of a failure.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        const QByteArray text = message.toLocal8Bit() + '\n';
+        std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
+    }
+}
+
+} // namespace
+
 int batchRender(const std::string& design, const std::string& out, bool flowchart)
 {
+    qInstallMessageHandler(quietQtMessages);
     // A batch command needs no display: the offscreen platform unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
