@@ -128,7 +128,8 @@ QString TQtDialogService::OpenFileName(QWidget* parent, const QString& filter)
     return dialog.selectedFiles().constFirst();
 }
 
-QString TQtDialogService::SaveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension)
+QString TQtDialogService::SaveFileName(QWidget* parent, const QString& filter,
+                                       const QString& defaultExtension)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

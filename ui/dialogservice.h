@@ -28,7 +28,8 @@ public:
     virtual SaveChoice AskSaveChanges(QWidget* parent) = 0;
     virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
     // `defaultExtension` (without the dot) is added to a name typed without an extension.
-    virtual QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& filter,
+                                 const QString& defaultExtension) = 0;
     // Lets the user set up `printer`; false when cancelled.
     virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
     // Shows the counting-loop dialog modally (its fields already filled) and returns its result code.

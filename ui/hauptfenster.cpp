@@ -140,8 +140,8 @@ void TForm2::createMenus()
     Datei1->setObjectName(QStringLiteral("Datei1"));
     addItem(Datei1, "Neu1", QStringLiteral("Neu"), &TForm2::Neu1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
     addSeparator(Datei1, "N2");
-    addItem(Datei1, "Struktogrammladen1", QStringLiteral("Flussdiagramm laden"), &TForm2::Struktogrammladen1Click,
-            QKeySequence(Qt::CTRL | Qt::Key_O));
+    addItem(Datei1, "Struktogrammladen1", QStringLiteral("Flussdiagramm laden"),
+            &TForm2::Struktogrammladen1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
     auto* save = new QAction(QStringLiteral("Flussdiagramm speichern"), this);
     save->setObjectName(QStringLiteral("Struktogrammspeichern1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -154,7 +154,8 @@ void TForm2::createMenus()
             &TForm2::AusZwischenablageeinfgen1Click, QKeySequence(Qt::CTRL | Qt::Key_Insert));
     addSeparator(Datei1, "N5");
     addItem(Datei1, "Exportieren1", QStringLiteral("Exportieren"), &TForm2::Exportieren1Click);
-    addItem(Datei1, "Drucken2", QStringLiteral("Drucken"), &TForm2::Drucken2Click, QKeySequence(Qt::CTRL | Qt::Key_P));
+    addItem(Datei1, "Drucken2", QStringLiteral("Drucken"), &TForm2::Drucken2Click,
+            QKeySequence(Qt::CTRL | Qt::Key_P));
     addSeparator(Datei1, "N1");
     addItem(Datei1, "Programmbeenden1", QStringLiteral("Programm beenden"), &TForm2::Programmbeenden1Click);
 
@@ -167,7 +168,8 @@ void TForm2::createMenus()
     addInsertItem(Einfgen1, "IfAnweisung", QStringLiteral("Entscheidung einfügen"));
     addSeparator(Einfgen1, "N3");
     addInsertItem(Einfgen1, "WhileSchleife", QStringLiteral("Schleife (Test vorher)"));
-    addInsertItem(Einfgen1, "RepeatUntilSchleife", QStringLiteral("Schleife (Test danach)"))->setVisible(false);
+    addInsertItem(Einfgen1, "RepeatUntilSchleife", QStringLiteral("Schleife (Test danach)"))
+        ->setVisible(false);
     addInsertItem(Einfgen1, "DoWhileSchleife", QStringLiteral("Schleife (Test danach)"))->setVisible(false);
     addInsertItem(Einfgen1, "ForSchleife", QStringLiteral("Zählschleife einfügen"));
 
@@ -178,7 +180,8 @@ void TForm2::createMenus()
     addItem(Drucken1, "BlockinneuemFensteranzeigen1", QStringLiteral("Block in neuem Fenster anzeigen"),
             &TForm2::BlockinneuemFensteranzeigen1Click);
     addSeparator(Drucken1, "N6");
-    m_struktogramm1 = addItem(Drucken1, "Struktogramm1", QStringLiteral("Struktogramm"), &TForm2::Struktogramm1Click);
+    m_struktogramm1 =
+        addItem(Drucken1, "Struktogramm1", QStringLiteral("Struktogramm"), &TForm2::Struktogramm1Click);
     m_struktogramm1->setCheckable(true);
     m_struktogramm1->setChecked(true);
     m_flussdiagramm1 =

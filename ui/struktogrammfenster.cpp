@@ -6,9 +6,9 @@
 #include "ui/dialogservice.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
+#include "ui/qtcanvas.h"
 #include "ui/treewalk.h"
 #include "ui/uitexts.h"
-#include "ui/qtcanvas.h"
 
 #include <QAbstractScrollArea>
 #include <QCloseEvent>
@@ -28,7 +28,8 @@ namespace {
 std::unique_ptr<TElement> makeElementFor(const QString& sender)
 {
     auto is = [&sender](std::initializer_list<const char*> names) {
-        return std::any_of(names.begin(), names.end(), [&sender](const char* n) { return sender == QLatin1String(n); });
+        return std::any_of(names.begin(), names.end(),
+                           [&sender](const char* n) { return sender == QLatin1String(n); });
     };
     if (is({"Anweisung", "BAnweisung", "BAnweisung2"}))
         return TAnweisung::Create(texts::kAnweisung);
@@ -325,7 +326,9 @@ void TForm1::createPopupMenu()
         action->setVisible(visible);
         connect(action, &QAction::triggered, this, &TForm1::popupInsert);
     };
-    auto addSeparator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
+    auto addSeparator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
     auto addItem = [this](const char* name, const QString& caption, void (TForm1::*handler)()) {
         QAction* action = PopupMenu1->addAction(caption);
         action->setObjectName(QLatin1String(name));
@@ -343,8 +346,10 @@ void TForm1::createPopupMenu()
     addItem("Genauerbestimmen1", QStringLiteral("Genauer bestimmen"), &TForm1::Genauerbestimmen1Click);
     addItem("Lschen1", QStringLiteral("Löschen"), &TForm1::Loeschen);
     addSeparator(PopupMenu1, "N3");
-    addItem("Anzeigeverkleinernvergrern1", QStringLiteral("Anzeige verkleinern/vergrößern"), &TForm1::ChangeDisplay);
-    addItem("InneuemFensteranzeigen1", QStringLiteral("In neuem Fenster anzeigen"), &TForm1::InneuemFensteranzeigen);
+    addItem("Anzeigeverkleinernvergrern1", QStringLiteral("Anzeige verkleinern/vergrößern"),
+            &TForm1::ChangeDisplay);
+    addItem("InneuemFensteranzeigen1", QStringLiteral("In neuem Fenster anzeigen"),
+            &TForm1::InneuemFensteranzeigen);
 }
 
 void TForm1::popupInsert()
@@ -617,8 +622,9 @@ void TForm1::FormMouseUp(QPoint position)
     }
     // Into the block it already starts would change nothing; after the shown block would take the element
     // out of this window's view.
-    if (targetBlock && ((!afterBlock && targetBlock->FirstChild.get() == dragged) ||
-                        (afterBlock && target == ShownBlock))) {
+    if (targetBlock &&
+        ((!afterBlock && targetBlock->FirstChild.get() == dragged) ||
+         (afterBlock && target == ShownBlock))) {
         refuse();
         return;
     }

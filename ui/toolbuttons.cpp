@@ -73,14 +73,13 @@ QIcon toolButtonPicture(Kind kind, bool flowchart)
         element->Draw(*canvas, origin, size.cx, options);
     }
     // Scaled down to the button's picture, keeping the proportions, centred.
-    const QImage scaled =
-        drawing.scaled(pictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QImage scaled = drawing.scaled(pictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QImage picture(pictureSize, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
         QPainter painter(&picture);
-        painter.drawImage((pictureSize.width() - scaled.width()) / 2, (pictureSize.height() - scaled.height()) / 2,
-                          scaled);
+        painter.drawImage((pictureSize.width() - scaled.width()) / 2,
+                          (pictureSize.height() - scaled.height()) / 2, scaled);
     }
     return QIcon(QPixmap::fromImage(picture));
 }

@@ -9,8 +9,7 @@
 // blocks, and everything in their sequences), but not for the successors of `top` itself; with
 // `withSuccessors` also for top's successors and what lies inside them. Stops as soon as `visit`
 // returns true and returns whether it stopped. No recursion: a sequence may be very long.
-template <typename Visit>
-bool visitTree(TElement* top, bool withSuccessors, Visit visit)
+template <typename Visit> bool visitTree(TElement* top, bool withSuccessors, Visit visit)
 {
     std::vector<std::pair<TElement*, bool>> pending;
     if (top)

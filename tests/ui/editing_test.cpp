@@ -52,23 +52,32 @@ protected:
 // The kinds the insert routes create, with the prompt each asks for the new element's text.
 struct InsertRoute
 {
-    const char* sender;    // object name of the item or button
+    const char* sender; // object name of the item or button
     enum Where { ToolBar2, ToolBar1, Menu, Popup } where;
-    char letter;           // the dump's class letter
+    char letter; // the dump's class letter
 };
 
 TEST_F(EditingTest, EveryInsertRouteCreatesItsKindAndAsksForItsText)
 {
     const InsertRoute routes[] = {
-        {"BAnweisung2", InsertRoute::ToolBar2, 'A'},    {"BIfAnweisung2", InsertRoute::ToolBar2, 'I'},
-        {"BWhileSchleife2", InsertRoute::ToolBar2, 'W'}, {"BForSchleife2", InsertRoute::ToolBar2, 'F'},
-        {"BDoWhileSchleife2", InsertRoute::ToolBar2, 'D'}, {"BAnweisung", InsertRoute::ToolBar1, 'A'},
-        {"BIfAnweisung", InsertRoute::ToolBar1, 'I'},    {"BWhileSchleife", InsertRoute::ToolBar1, 'W'},
-        {"BForSchleife", InsertRoute::ToolBar1, 'F'},    {"BDoWhileSchleife", InsertRoute::ToolBar1, 'D'},
-        {"Anweisung", InsertRoute::Menu, 'A'},          {"IfAnweisung", InsertRoute::Menu, 'I'},
-        {"WhileSchleife", InsertRoute::Menu, 'W'},      {"DoWhileSchleife", InsertRoute::Menu, 'D'},
-        {"ForSchleife", InsertRoute::Menu, 'F'},        {"Anweisung", InsertRoute::Popup, 'A'},
-        {"IfAnweisung", InsertRoute::Popup, 'I'},       {"WhileSchleife", InsertRoute::Popup, 'W'},
+        {"BAnweisung2", InsertRoute::ToolBar2, 'A'},
+        {"BIfAnweisung2", InsertRoute::ToolBar2, 'I'},
+        {"BWhileSchleife2", InsertRoute::ToolBar2, 'W'},
+        {"BForSchleife2", InsertRoute::ToolBar2, 'F'},
+        {"BDoWhileSchleife2", InsertRoute::ToolBar2, 'D'},
+        {"BAnweisung", InsertRoute::ToolBar1, 'A'},
+        {"BIfAnweisung", InsertRoute::ToolBar1, 'I'},
+        {"BWhileSchleife", InsertRoute::ToolBar1, 'W'},
+        {"BForSchleife", InsertRoute::ToolBar1, 'F'},
+        {"BDoWhileSchleife", InsertRoute::ToolBar1, 'D'},
+        {"Anweisung", InsertRoute::Menu, 'A'},
+        {"IfAnweisung", InsertRoute::Menu, 'I'},
+        {"WhileSchleife", InsertRoute::Menu, 'W'},
+        {"DoWhileSchleife", InsertRoute::Menu, 'D'},
+        {"ForSchleife", InsertRoute::Menu, 'F'},
+        {"Anweisung", InsertRoute::Popup, 'A'},
+        {"IfAnweisung", InsertRoute::Popup, 'I'},
+        {"WhileSchleife", InsertRoute::Popup, 'W'},
         {"DoWhileSchleife", InsertRoute::Popup, 'D'},
     };
     for (const InsertRoute& route : routes) {
@@ -104,12 +113,13 @@ TEST_F(EditingTest, EveryInsertRouteCreatesItsKindAndAsksForItsText)
         EXPECT_EQ(undoSteps(), 1);
         EXPECT_TRUE(form->isModified());
         if (route.letter == 'F') {
-            EXPECT_EQ(dialogs.lastCall(DialogKind::CountingLoop)->loopFields, (std::array<QString, 3>{"?", "?", "?"}));
+            EXPECT_EQ(dialogs.lastCall(DialogKind::CountingLoop)->loopFields,
+                      (std::array<QString, 3>{"?", "?", "?"}));
         } else {
             const DialogCall* call = dialogs.lastCall(DialogKind::Input);
             const bool statement = route.letter == 'A';
             EXPECT_EQ(call->text, statement ? QStringLiteral("Anweisung") : QStringLiteral("???"));
-            EXPECT_EQ(call->caption, statement            ? QStringLiteral("Anweisung")
+            EXPECT_EQ(call->caption, statement             ? QStringLiteral("Anweisung")
                                      : route.letter == 'I' ? QStringLiteral("If-Anweisung")
                                                            : QStringLiteral("Schleife"));
             EXPECT_EQ(call->prompt, statement ? QStringLiteral("Gib eine neue Anweisung ein:")
@@ -131,7 +141,8 @@ TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatAndCountingItems)
                                   "Anzeige verkleinern/vergrößern", "In neuem Fenster anzeigen"}));
     QStringList inserts;
     for (QAction* a : menu->actions().first()->menu()->actions())
-        inserts << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : " (hidden)");
+        inserts << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
+                       (a->isVisible() ? "" : " (hidden)");
     EXPECT_EQ(inserts, QStringList({"Anweisung", "-", "Entscheidung", "-", "Schleife (Test vorher)",
                                     "Schleife (Test danach)", "Schleife (Test danach) (hidden)",
                                     "Zählschleife (hidden)"}));
@@ -161,7 +172,8 @@ TEST_F(EditingTest, InsertWithoutCurrentElementOrCancelledChangesNothing)
         if (leave == Leave::CancelInput)
             dialogs.cancelInput();
         else
-            dialogs.answerCountingLoop(leave == Leave::Abbrechen ? LoopButton::Abbrechen : LoopButton::CloseBox);
+            dialogs.answerCountingLoop(leave == Leave::Abbrechen ? LoopButton::Abbrechen
+                                                                 : LoopButton::CloseBox);
         clickToolButton(sender);
         EXPECT_EQ(dump(), before);
         EXPECT_EQ(undoSteps(), 1);
@@ -276,7 +288,8 @@ TEST_F(EditingTest, EditTextOfACountingLoopUsesTheCountingLoopDialog)
     whole().setCurrent(loop);
     dialogs.answerCountingLoop(LoopButton::Ok, std::array<QString, 3>{"k", "0", "n - 1"});
     key(whole(), Qt::Key_Return);
-    EXPECT_EQ(dialogs.lastCall(DialogKind::CountingLoop)->loopFields, (std::array<QString, 3>{"i", "1", "10"}));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::CountingLoop)->loopFields,
+              (std::array<QString, 3>{"i", "1", "10"}));
     EXPECT_EQ(loop->Text, "k von 0 bis n - 1");
     for (LoopButton button : {LoopButton::Abbrechen, LoopButton::CloseBox}) {
         dialogs.answerCountingLoop(button, std::array<QString, 3>{"x", "y", "z"});
@@ -366,16 +379,20 @@ TEST_F(EditingTest, ArrowKeysWalkTheTreeAsDesigned)
 {
     // a; if x > 0 (yes: b; no: -); while w (c); Teil (d; dw ()); for (e); repeat r ()
     const WalkCase cases[] = {
-        {Qt::Key_Down, {-1}, {0}},        {Qt::Key_Down, {}, {0}},          {Qt::Key_Down, {0}, {1}},
-        {Qt::Key_Down, {1}, {2}},         {Qt::Key_Down, {2}, {2, 1}},      {Qt::Key_Down, {2, 1}, {2, 1, 0}},
-        {Qt::Key_Down, {2, 1, 0}, {3}},   {Qt::Key_Down, {3}, {3, 0}},      {Qt::Key_Down, {3, 0}, {3, 1}},
-        {Qt::Key_Down, {3, 1}, {3, 1, 1}}, {Qt::Key_Down, {3, 1, 1}, {4}},  {Qt::Key_Down, {1, 1, 0}, {2}},
-        {Qt::Key_Down, {1, 2}, {}},      {Qt::Key_Down, {5, 1}, {4}},      {Qt::Key_Up, {}, {}},
-        {Qt::Key_Up, {0}, {}},            {Qt::Key_Up, {1}, {0}},           {Qt::Key_Up, {1, 1, 0}, {1, 1}},
-        {Qt::Key_Up, {1, 1}, {1}},        {Qt::Key_Up, {3, 0}, {3}},        {Qt::Key_Up, {-1}, {-1}},
-        {Qt::Key_Left, {1}, {1, 1}},      {Qt::Key_Right, {1}, {1, 2}},     {Qt::Key_Right, {2}, {2, 1}},
-        {Qt::Key_Left, {4}, {4, 1}},      {Qt::Key_Left, {0}, {0}},         {Qt::Key_Right, {3}, {3}},
-        {Qt::Key_Left, {-1}, {-1}},
+        {Qt::Key_Down, {-1}, {0}},      {Qt::Key_Down, {}, {0}},
+        {Qt::Key_Down, {0}, {1}},       {Qt::Key_Down, {1}, {2}},
+        {Qt::Key_Down, {2}, {2, 1}},    {Qt::Key_Down, {2, 1}, {2, 1, 0}},
+        {Qt::Key_Down, {2, 1, 0}, {3}}, {Qt::Key_Down, {3}, {3, 0}},
+        {Qt::Key_Down, {3, 0}, {3, 1}}, {Qt::Key_Down, {3, 1}, {3, 1, 1}},
+        {Qt::Key_Down, {3, 1, 1}, {4}}, {Qt::Key_Down, {1, 1, 0}, {2}},
+        {Qt::Key_Down, {1, 2}, {}},     {Qt::Key_Down, {5, 1}, {4}},
+        {Qt::Key_Up, {}, {}},           {Qt::Key_Up, {0}, {}},
+        {Qt::Key_Up, {1}, {0}},         {Qt::Key_Up, {1, 1, 0}, {1, 1}},
+        {Qt::Key_Up, {1, 1}, {1}},      {Qt::Key_Up, {3, 0}, {3}},
+        {Qt::Key_Up, {-1}, {-1}},       {Qt::Key_Left, {1}, {1, 1}},
+        {Qt::Key_Right, {1}, {1, 2}},   {Qt::Key_Right, {2}, {2, 1}},
+        {Qt::Key_Left, {4}, {4, 1}},    {Qt::Key_Left, {0}, {0}},
+        {Qt::Key_Right, {3}, {3}},      {Qt::Key_Left, {-1}, {-1}},
     };
     startOn(everyKindDesign());
     auto pathOf = [this](const std::vector<int>& path) -> TElement* {
@@ -557,7 +574,8 @@ TEST_F(EditingTest, WindowsSurviveTheRemovalOfTheirBlockAndCurrentElement)
     EXPECT_EQ(second->currentElement(), nullptr);
     const std::string before = dump();
     focus(*second);
-    for (Qt::Key k : {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Return, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up})
+    for (Qt::Key k :
+         {Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Return, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up})
         key(*second, k);
     popup(*second, "Anzeigeverkleinernvergrern1");
     popup(*second, "InneuemFensteranzeigen1");
@@ -574,10 +592,29 @@ TEST_F(EditingTest, EveryChangeAndUndoMarksTheDesignChanged)
         std::function<void()> run;
     };
     const std::vector<Step> steps = {
-        {"insert", [&] { whole().setCurrent(element({0})); dialogs.answerInput("n"); key(whole(), Qt::Key_Insert); }},
-        {"delete", [&] { whole().setCurrent(element({0})); key(whole(), Qt::Key_Delete); }},
-        {"edit", [&] { whole().setCurrent(element({0})); dialogs.answerInput("t"); key(whole(), Qt::Key_Return); }},
-        {"refine", [&] { focus(whole()); whole().setCurrent(element({0})); popup(whole(), "Genauerbestimmen1"); }},
+        {"insert",
+         [&] {
+             whole().setCurrent(element({0}));
+             dialogs.answerInput("n");
+             key(whole(), Qt::Key_Insert);
+         }},
+        {"delete",
+         [&] {
+             whole().setCurrent(element({0}));
+             key(whole(), Qt::Key_Delete);
+         }},
+        {"edit",
+         [&] {
+             whole().setCurrent(element({0}));
+             dialogs.answerInput("t");
+             key(whole(), Qt::Key_Return);
+         }},
+        {"refine",
+         [&] {
+             focus(whole());
+             whole().setCurrent(element({0}));
+             popup(whole(), "Genauerbestimmen1");
+         }},
         {"undo", [&] { trigger("Rckgngig1"); }},
     };
     for (const Step& step : steps) {

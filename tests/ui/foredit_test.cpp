@@ -137,7 +137,6 @@ TEST_F(CountingLoopDialogTest, ControlsTextsAndTabOrder)
     }
     EXPECT_LE(left, form.width());
 
-
     form.SetLoopText("i von 1 bis 10");
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

@@ -11,11 +11,11 @@
 #include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QAbstractScrollArea>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -150,10 +150,10 @@ TEST_F(EditorTest, MenusHoldEveryItemInOrderWithCaptionShortcutAndVisibility)
 TEST_F(EditorTest, ToolBarsHoldFiveInsertButtonsWithHintsAndPictures)
 {
     start();
-    EXPECT_EQ(visibleButtons(form->ToolBar2),
-              QStringList({"BAnweisung2", "BIfAnweisung2", "BWhileSchleife2", "BForSchleife2", "BDoWhileSchleife2"}));
-    EXPECT_EQ(visibleButtons(form->ToolBar1),
-              QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife", "BForSchleife", "BDoWhileSchleife"}));
+    EXPECT_EQ(visibleButtons(form->ToolBar2), QStringList({"BAnweisung2", "BIfAnweisung2", "BWhileSchleife2",
+                                                           "BForSchleife2", "BDoWhileSchleife2"}));
+    EXPECT_EQ(visibleButtons(form->ToolBar1), QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife",
+                                                           "BForSchleife", "BDoWhileSchleife"}));
     EXPECT_FALSE(action("BRepeatUntilSchleife")->isVisible());
     struct Row
     {
@@ -199,7 +199,8 @@ TEST_F(EditorTest, StartWithAMissingFileSaysSoAndStartsANewDesign)
     dialogs.acknowledgeInformation();
     start(missing);
     ASSERT_EQ(dialogs.callCount(DialogKind::Information), 1);
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Information)->text, filesMessage(texts::kCannotOpenFile, missing));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Information)->text,
+              filesMessage(texts::kCannotOpenFile, missing));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
     EXPECT_EQ(form->DiagramWindows().size(), 1);
     EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
@@ -208,7 +209,8 @@ TEST_F(EditorTest, StartWithAMissingFileSaysSoAndStartsANewDesign)
 TEST_F(EditorTest, StartWithAnUnreadableFileShowsTheReadErrorAndStartsANewDesign)
 {
     const std::string file = path("kaputt.str");
-    std::ofstream(file, std::ios::binary) << "B:gesamtes Programm\x01" "A:abgebrochen";
+    std::ofstream(file, std::ios::binary) << "B:gesamtes Programm\x01"
+                                             "A:abgebrochen";
     dialogs.acknowledgeError();
     start(file);
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
@@ -625,6 +627,27 @@ TEST_F(EditorTest, CollapsingTheLastBlockKeepsItInView)
     const TRect r = window.Options->HighlightRect;
     EXPECT_GE(r.Top, 0);
     EXPECT_LE(r.Bottom, window.drawingWidget()->height());
+}
+
+} // namespace
+
+namespace {
+
+// A diagram window paints the same inside the main window as on its own: what it skips as lying outside
+// the painted area is worked out in its own coordinates, not in the frame's.
+TEST_F(EditorTest, TheWindowPaintsItsWholeDiagramInsideTheFrame)
+{
+    start(writeDesign("lang.str", *designWithLongBlock(40, 3, 0)));
+    whole().showMaximized();
+    QWidget* area = whole().drawingWidget();
+    const QImage alone = area->grab().toImage();
+    const QImage framed = form->grab().toImage().copy(QRect(area->mapTo(form, QPoint(0, 0)), area->size()));
+    ASSERT_EQ(alone.size(), framed.size());
+    int differing = 0;
+    for (int y = 0; y < alone.height(); ++y)
+        for (int x = 0; x < alone.width(); ++x)
+            differing += alone.pixel(x, y) != framed.pixel(x, y) ? 1 : 0;
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QTest>
@@ -90,7 +90,8 @@ std::unique_ptr<TBlock> statements(std::initializer_list<const char*> texts)
 TEST_F(MouseTest, ClickMakesTheElementUnderThePointerCurrent)
 {
     startOn(everyKindDesign());
-    for (std::initializer_list<int> path : {std::initializer_list<int>{0}, {1}, {1, 1, 0}, {1, 2}, {3}, {4, 1, 0}}) {
+    for (std::initializer_list<int> path :
+         {std::initializer_list<int>{0}, {1}, {1, 1, 0}, {1, 2}, {3}, {4, 1, 0}}) {
         TElement* e = element(path);
         SCOPED_TRACE(e->Text);
         const QPoint p = pointOf(whole(), e);
@@ -180,13 +181,15 @@ TEST_F(MouseTest, DropsOntoANamedBlockGoIntoItOnlyFromItsTopLineOrWhenEmpty)
 
     // Onto its top line: s becomes its first element.
     drag(whole(), pointOf(whole(), s), pointOf(whole(), n, [](bool after) { return !after; }));
-    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n    A s=1 \"x\"\n");
+    EXPECT_EQ(dump(),
+              "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n    A s=1 \"x\"\n");
     EXPECT_EQ(undoSteps(), 1);
 
     // Onto the block below its elements again: x moves out, after the block.
     TElement* x = element({0, 1});
     drag(whole(), pointOf(whole(), x), pointOf(whole(), n, [](bool after) { return after; }));
-    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n  A s=1 \"x\"\n");
+    EXPECT_EQ(dump(),
+              "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n  A s=1 \"x\"\n");
 }
 
 TEST_F(MouseTest, DropIntoAnEmptyBranch)

@@ -20,10 +20,10 @@ const char* dialogKindName(DialogKind kind);
 struct DialogCall
 {
     DialogKind kind = DialogKind::Input;
-    QString caption;   // input box
-    QString prompt;    // input box
-    QString text;      // input box preset, message text
-    QString filter;    // file dialogs
+    QString caption; // input box
+    QString prompt;  // input box
+    QString text;    // input box preset, message text
+    QString filter;  // file dialogs
     QString defaultExtension;
     std::array<QString, 3> loopFields; // the counting-loop dialog's fields as it was opened
 };
