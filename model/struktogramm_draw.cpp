@@ -110,6 +110,20 @@ TRect figureRect(TPoint o, int width, int height)
     return TRect{o.x, o.y, o.x + width, o.y + height + 1};
 }
 
+
+// The marks of a statement and of a test-first loop: the bottom selection frame and the drop line at the
+// lower edge (structogram mode only).
+void drawBottomMarks(const TElement& e, TCanvas& canvas, TPoint o, int width, TDisplayOptions& options)
+{
+    if (options.Flowchart)
+        return;
+    const TSize s = measured(e, canvas, options);
+    if (drawnMarked(e, options))
+        selectionFrameBottom(canvas, figureRect(o, width, s.cy));
+    if (options.DropTarget == &e)
+        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+}
+
 } // namespace
 
 void SetMarkColours(TCanvas& canvas)
@@ -184,13 +198,7 @@ void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptio
 
 void TAnweisung::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
 {
-    if (options.Flowchart)
-        return;
-    const TSize s = measured(*this, canvas, options);
-    if (drawnMarked(*this, options))
-        selectionFrameBottom(canvas, figureRect(o, width, s.cy));
-    if (options.DropTarget == this)
-        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+    drawBottomMarks(*this, canvas, o, width, options);
 }
 
 // ---- block ----
@@ -311,13 +319,7 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
 
 void TWhile::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
 {
-    if (options.Flowchart)
-        return;
-    const TSize s = measured(*this, canvas, options);
-    if (drawnMarked(*this, options))
-        selectionFrameBottom(canvas, figureRect(o, width, s.cy));
-    if (options.DropTarget == this)
-        dropLine(canvas, o.x, o.y + s.cy - 1, width);
+    drawBottomMarks(*this, canvas, o, width, options);
 }
 
 // ---- loop with the test last (also repeat-until) ----
