@@ -264,6 +264,12 @@ std::string SaveDesign(const TBlock& root)
 
 // ---- files ----
 
+namespace {
+
+constexpr std::size_t kMaxFileSize = std::size_t(256) << 20;
+
+} // namespace
+
 std::string ReadWholeFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -287,6 +293,11 @@ std::string ReadWholeFile(const std::string& path)
             throw DesignError(texts::kStreamReadError);
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
+        if (bytes.size() > kMaxFileSize) {
+            // No design or source text is this large; a device that never ends would read forever.
+            ::close(fd);
+            throw DesignError(texts::kStreamReadError);
+        }
     }
     ::close(fd);
     return bytes;

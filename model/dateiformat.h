@@ -56,8 +56,9 @@ std::unique_ptr<TBlock> LoadDesign(std::string_view bytes);
 // The bytes of a design file for `root` and its successors.
 std::string SaveDesign(const TBlock& root);
 
-// Reads the whole file at `path`. Throws DesignError "Datei %s kann nicht geoeffnet werden" (texts.h) when it cannot
-// be opened, "Stream-Lesefehler" when reading fails.
+// Reads the whole file at `path`. Throws DesignError "Datei %s kann nicht geoeffnet werden" (texts.h)
+// when it cannot be opened, "Stream-Lesefehler" when reading fails or the file holds more than 256 MiB
+// (so that a device that never ends, such as /dev/zero, cannot make a reader run forever).
 std::string ReadWholeFile(const std::string& path);
 
 // Replaces the file at `path` by `bytes` without ever leaving a half-written file in its place: writes a

@@ -235,6 +235,18 @@ TEST_F(DesignFileOnDiskTest, WriteThenReadAndMessagesNameTheFile)
     }
 }
 
+TEST(DesignFileDeviceTest, EndlessDeviceIsRefusedInsteadOfReadForever)
+{
+    if (!std::filesystem::exists("/dev/zero"))
+        GTEST_SKIP();
+    try {
+        ReadDesignFile("/dev/zero");
+        FAIL() << "no error";
+    } catch (const DesignError& error) {
+        EXPECT_STREQ(error.what(), texts::kStreamReadError);
+    }
+}
+
 TEST_F(DesignFileOnDiskTest, ReplacingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile)
 {
     std::ofstream(path("target.str"), std::ios::binary) << "old";
