@@ -16,6 +16,9 @@ constexpr int kMaxHeaderNesting = 200;
 // ParseStatement calls that may be active at once: every block level of the result costs at most two,
 // every header one. The nesting checks keep below this; it stands guard over the stack as a whole.
 constexpr int kMaxFrames = 2 * (kMaxNesting + 1) + kMaxHeaderNesting;
+// The depth given to statements whose results are dropped: so low that no nesting inside them reaches
+// the limit, since they never become part of the result. The frame guard still bounds their recursion.
+constexpr int kDroppedDepth = INT_MIN / 2;
 
 bool isQuote(char c)
 {
@@ -550,7 +553,10 @@ TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
     std::string closingStatement = "Dummy";
     const std::string* closing = &closingStatement;
     while (!rest.empty()) {
-        TParsed parsed = ParseStatement(rest, TPlace{place.depth + 1, !collected});
+        // After a leading braced block, what is collected is dropped (see below): not counted as nesting.
+        const TPlace next = asBlock(collected.get()) ? TPlace{kDroppedDepth, false}
+                                                     : TPlace{place.depth + 1, !collected};
+        TParsed parsed = ParseStatement(rest, next);
         if (!parsed.element)
             continue;
         if (beginsWithDoWhile(parsed.element->Text)) {

@@ -394,6 +394,9 @@ TEST(DifferentialParse, NestingLimits)
         repeated("if (a) ", 1000) + "x;",
         repeated("for(", 200) + "x" + repeated(")", 200),
         repeated("for(", 201) + "x" + repeated(")", 201),
+        // Deep nesting after the braced body of a do-while loop is dropped from the result: not refused.
+        "do {a;} x; " + repeated("{", 1000) + " while (b);",
+        "do {a;} " + repeated("if (a) ", 1000) + "x; while (b);",
     };
     for (const std::string& text : texts)
         EXPECT_EQ(realOutcome(text), referenceOutcome(text)) << "length " << text.size();
@@ -402,6 +405,8 @@ TEST(DifferentialParse, NestingLimits)
     EXPECT_EQ(realOutcome(texts[3]), "refused");
     EXPECT_NE(realOutcome(texts[4]), "refused");
     EXPECT_EQ(realOutcome(texts[5]), "refused");
+    EXPECT_NE(realOutcome(texts[6]), "refused");
+    EXPECT_NE(realOutcome(texts[7]), "refused");
 }
 
 TEST(DifferentialParse, GeneratedTexts)
