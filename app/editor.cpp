@@ -4,7 +4,6 @@
 
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
-#include "ui/uitexts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -17,7 +16,7 @@
 int runEditor(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(uitexts::appTitle());
+    SetApplicationTitle();
     // The toolkit's own dialogs (files, printing) speak German too, where the translations are installed.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -64,6 +64,11 @@ QString errorText(const DesignError& error)
     return text;
 }
 
+void SetApplicationTitle()
+{
+    QApplication::setApplicationName(uitexts::appTitle());
+}
+
 TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form2"));

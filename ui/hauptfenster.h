@@ -125,3 +125,7 @@ private:
 
 // A DesignError's message for the user: its German text with the file name for %s.
 QString errorText(const DesignError& error);
+
+// Start-up: gives the application its title, the name the desktop shows for the running program. It is
+// the application name, not a display name, which the toolkit would append to every window's caption.
+void SetApplicationTitle();

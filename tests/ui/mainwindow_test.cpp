@@ -10,6 +10,7 @@
 #include "tests/support/design_generator.h"
 #include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
+#include "ui/uitexts.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -181,6 +182,19 @@ TEST_F(EditorTest, ToolBarsHoldFiveInsertButtonsWithHintsAndPictures)
         ASSERT_NE(bar->widgetForAction(a), nullptr);
         EXPECT_EQ(bar->widgetForAction(a)->width(), row.width);
     }
+}
+
+// The program's title names it to the desktop but stays out of the captions: the toolkit appends a
+// display name to the caption of every top-level window, so "Zählschleife" would read
+// "Zählschleife — Struktogramm-Editor".
+TEST(StartUpTest, TheApplicationTitleLeavesWindowCaptionsAlone)
+{
+    const QString before = QCoreApplication::applicationName();
+    SetApplicationTitle();
+    EXPECT_EQ(QCoreApplication::applicationName(), uitexts::appTitle());
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe")) << "a fixed display name";
+    QCoreApplication::setApplicationName(before);
 }
 
 TEST_F(EditorTest, StartsWithTheDesignNamedByTheArgument)
