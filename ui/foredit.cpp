@@ -58,7 +58,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     Button2 = new QPushButton(uitexts::answerAbbrechen(), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(160, 56, 75, 25);
-    Button2->setAutoDefault(false);
+    // Both buttons take Enter while they have the focus; in the fields Enter is "Ok".
+    Button2->setAutoDefault(true);
 
     placeRow();
 

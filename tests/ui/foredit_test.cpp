@@ -111,6 +111,33 @@ TEST_F(CountingLoopDialogTest, EnterInAnyFieldIsOkEscAndTheCloseBoxAreAbbrechen)
     EXPECT_EQ(form.LoopText(), "???");
 }
 
+// A button that has the focus (reached with Tab) takes Enter itself: Enter on "Abbrechen" cancels. In
+// the fields Enter stays "Ok" afterwards.
+TEST_F(CountingLoopDialogTest, EnterOnTheFocusedButtonPressesThatButton)
+{
+    form.SetLoopText("i von 1 bis 10");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::setActiveWindow(&form);
+    form.Edit1->setText(QStringLiteral("x"));
+    form.Button2->setFocus();
+    QTest::keyClick(form.Button2, Qt::Key_Return);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), TForm3::kCancel);
+    EXPECT_EQ(form.LoopText(), "i von 1 bis 10");
+
+    form.SetLoopText("i von 1 bis 10");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::setActiveWindow(&form);
+    form.Button2->setFocus();
+    form.Edit3->setFocus();
+    QTest::keyClicks(form.Edit3, QStringLiteral("0"));
+    QTest::keyClick(form.Edit3, Qt::Key_Return);
+    EXPECT_EQ(form.result(), TForm3::kOk);
+    EXPECT_EQ(form.LoopText(), "i von 1 bis 100");
+}
+
 TEST_F(CountingLoopDialogTest, ControlsTextsAndTabOrder)
 {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Zählschleife"));
