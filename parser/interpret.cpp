@@ -376,6 +376,17 @@ std::optional<std::size_t> TInterpreter::CutCondition(TRemaining& rest)
     return close;
 }
 
+std::optional<TInterpreter::TRemaining> TInterpreter::cutTrimmedCondition(TRemaining& rest)
+{
+    const std::optional<std::size_t> close = CutCondition(rest);
+    if (!close)
+        return std::nullopt;
+    TRemaining condition{rest.pos, *close};
+    trim(condition);
+    rest.pos = *close + 1;
+    return condition;
+}
+
 // Text := { Statement }
 std::unique_ptr<TBlock> TInterpreter::ParseText()
 {
@@ -486,12 +497,10 @@ void TInterpreter::parseBody(TRemaining& rest, TBlock& branch, int depth)
 // If := "(" condition ")" Body [ "else" Body ]      (after "if")
 TInterpreter::TParsed TInterpreter::ParseIf(TRemaining& rest, TPlace place)
 {
-    const std::optional<std::size_t> close = CutCondition(rest);
-    if (!close)
+    const std::optional<TRemaining> conditionPart = cutTrimmedCondition(rest);
+    if (!conditionPart)
         return {};
-    TRemaining condition{rest.pos, *close};
-    trim(condition);
-    rest.pos = *close + 1;
+    const TRemaining condition = *conditionPart;
     checkLevel(place.depth);
     auto decision = TIf::Create(text(condition.pos, condition.end));
     parseBody(rest, *decision->Branch(1), place.depth + 1);
@@ -511,12 +520,10 @@ TInterpreter::TParsed TInterpreter::ParseIf(TRemaining& rest, TPlace place)
 // While := "(" condition ")" Body      (after "while")
 TInterpreter::TParsed TInterpreter::ParseWhile(TRemaining& rest, TPlace place)
 {
-    const std::optional<std::size_t> close = CutCondition(rest);
-    if (!close)
+    const std::optional<TRemaining> conditionPart = cutTrimmedCondition(rest);
+    if (!conditionPart)
         return {};
-    TRemaining condition{rest.pos, *close};
-    trim(condition);
-    rest.pos = *close + 1;
+    const TRemaining condition = *conditionPart;
     checkLevel(place.depth);
     auto loop = TWhile::Create(text(condition.pos, condition.end));
     parseBody(rest, *loop->Branch(1), place.depth + 1);
@@ -637,12 +644,10 @@ std::optional<std::string> TInterpreter::countingLoopText(TRemaining init, TRema
 // while loop whose body ends with the step.
 TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
 {
-    const std::optional<std::size_t> close = CutCondition(rest);
-    if (!close)
+    const std::optional<TRemaining> headerPart = cutTrimmedCondition(rest);
+    if (!headerPart)
         return {};
-    TRemaining header{rest.pos, *close};
-    trim(header);
-    rest.pos = *close + 1;
+    TRemaining header = *headerPart;
 
     // A missing ";" leaves the part before it empty and all of the text to the part after it.
     TRemaining init{header.pos, header.pos};

@@ -78,6 +78,8 @@ public:
     // position of the ")" that closes it (the first ")" at depth 0), or nothing when there is none in
     // `rest`; the removal is not undone then.
     std::optional<std::size_t> CutCondition(TRemaining& rest);
+    // CutCondition, then the text before the ")" trimmed; the remaining text continues after it.
+    std::optional<TRemaining> cutTrimmedCondition(TRemaining& rest);
 
     // The parsed statements of the whole text, in a new block with the empty name.
     std::unique_ptr<TBlock> ParseText();
