@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/struktteile.h"
+#include "model/designerror.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "model/dateiformat.h"
 #include "model/dump.h"
-#include "ui/cp1252.h"
+#include "ui/errortext.h"
 
 #include <QString>
 
@@ -10,9 +10,7 @@
 
 void reportError(const DesignError& error)
 {
-    QString message = fromCp1252(error.what());
-    message.replace(QStringLiteral("%s"), QString::fromLocal8Bit(error.fileName().c_str()));
-    const QByteArray text = message.toUtf8() + '\n';
+    const QByteArray text = errorText(error).toUtf8() + '\n';
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
 }
 

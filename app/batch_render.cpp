@@ -34,7 +34,7 @@ Format formatOf(const std::string& out)
         return Format::Svg;
     if (suffix == QLatin1String("pdf"))
         return Format::Pdf;
-    throw DesignError(texts::kUnknownOutputFormat, out);
+    throw DesignError(ErrorReason::UnknownOutputFormat, out);
 }
 
 std::string bytesOf(const QByteArray& data)
@@ -77,15 +77,15 @@ std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
     const long long width = picture.size.cx;
     const long long height = picture.size.cy;
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-        throw DesignError(texts::kImageTooLarge, out);
+        throw DesignError(ErrorReason::ImageTooLarge, out);
     QImage image(picture.size.cx, picture.size.cy, QImage::Format_RGB32);
     if (image.isNull())
-        throw DesignError(texts::kImageTooLarge, out);
+        throw DesignError(ErrorReason::ImageTooLarge, out);
     paintWindow(image, root, options, flowchart, picture);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        throw DesignError(texts::kStreamWriteError);
+        throw DesignError(ErrorReason::StreamWrite);
     return bytesOf(buffer.data());
 }
 
@@ -111,7 +111,7 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/struktogramm-XXXXXX.pdf"));
     if (!file.open())
-        throw DesignError(texts::kCannotCreateFile, out);
+        throw DesignError(ErrorReason::CannotCreateFile, out);
     file.close();
 
     QPrinter printer(QPrinter::HighResolution);
@@ -121,7 +121,7 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
     printer.setDocName(fromCp1252(root.Text));
     QPainter painter;
     if (!painter.begin(&printer))
-        throw DesignError(texts::kCannotCreateFile, out);
+        throw DesignError(ErrorReason::CannotCreateFile, out);
     {
         TQtCanvas page(painter, printerFont());
         TQtMeasureCanvas window;

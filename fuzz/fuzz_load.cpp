@@ -3,10 +3,8 @@
 
 #include "model/dateiformat.h"
 #include "model/dump.h"
-#include "model/texts.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -16,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         root = LoadDesign(bytes);
     } catch (const DesignError& error) {
-        if (std::strcmp(error.what(), texts::kStreamReadError) != 0 &&
-            std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+        if (error.reason() != ErrorReason::StreamRead && error.reason() != ErrorReason::TooDeeplyNested)
             std::abort();
         return 0;
     }

@@ -3,11 +3,9 @@
 // both forms, and the file form is parsed again.
 
 #include "model/javaexport.h"
-#include "model/texts.h"
 #include "parser/interpret.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 namespace {
@@ -49,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         root = ParseText(text);
     } catch (const DesignError& error) {
-        if (std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+        if (error.reason() != ErrorReason::TooDeeplyNested)
             std::abort();
         return 0;
     }
@@ -67,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         ParseText(file);
     } catch (const DesignError& error) {
-        if (std::strcmp(error.what(), texts::kTooDeeplyNested) != 0)
+        if (error.reason() != ErrorReason::TooDeeplyNested)
             std::abort();
     }
     return 0;

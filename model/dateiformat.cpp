@@ -29,7 +29,7 @@ std::string TByteReader::ReadText()
     const void* end = std::memchr(begin, 0x01, left);
     if (!end) {
         m_pos = m_data.size();
-        throw DesignError(texts::kStreamReadError);
+        throw DesignError(ErrorReason::StreamRead);
     }
     const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - begin);
     std::string text;
@@ -119,7 +119,7 @@ private:
     std::unique_ptr<TBlock> loadBlockBody(int depth)
     {
         if (depth > kMaxNesting)
-            throw DesignError(texts::kTooDeeplyNested);
+            throw DesignError(ErrorReason::TooDeeplyNested);
         auto block = std::make_unique<TBlock>(m_in.ReadText());
         if (std::optional<Kind> first = readTag())
             block->FirstChild = loadSequence(*first, depth + 1);
@@ -274,11 +274,11 @@ std::string ReadWholeFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw DesignError(texts::kCannotOpenFile, path);
+        throw DesignError(ErrorReason::CannotOpenFile, path);
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
-        throw DesignError(texts::kCannotOpenFile, path);
+        throw DesignError(ErrorReason::CannotOpenFile, path);
     }
     std::string bytes;
     char buffer[1 << 16];
@@ -290,13 +290,13 @@ std::string ReadWholeFile(const std::string& path)
             if (errno == EINTR)
                 continue;
             ::close(fd);
-            throw DesignError(texts::kStreamReadError);
+            throw DesignError(ErrorReason::StreamRead);
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
         if (bytes.size() > kMaxFileSize) {
             // No design or source text is this large; a device that never ends would read forever.
             ::close(fd);
-            throw DesignError(texts::kStreamReadError);
+            throw DesignError(ErrorReason::StreamRead);
         }
     }
     ::close(fd);
@@ -330,7 +330,7 @@ void WriteFileSafely(const std::string& path, std::string_view bytes)
     if (fs::is_symlink(fs::symlink_status(target, ec)))
         target = fs::weakly_canonical(target, ec);
     if (target.empty() || target.filename().empty() || fs::is_directory(target, ec))
-        throw DesignError(texts::kCannotCreateFile, path);
+        throw DesignError(ErrorReason::CannotCreateFile, path);
 
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
@@ -340,7 +340,7 @@ void WriteFileSafely(const std::string& path, std::string_view bytes)
         tempName = "." + target.filename().string() + ".XXXXXX";
     const int fd = ::mkstemp(tempName.data());
     if (fd < 0)
-        throw DesignError(texts::kCannotCreateFile, path);
+        throw DesignError(ErrorReason::CannotCreateFile, path);
     // mkstemp creates the file for the owner only; a replaced file keeps its permissions, a new one gets
     // what a plainly created file would get.
     mode_t mode = 0;
@@ -357,11 +357,11 @@ void WriteFileSafely(const std::string& path, std::string_view bytes)
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(tempName.c_str());
-        throw DesignError(texts::kStreamWriteError);
+        throw DesignError(ErrorReason::StreamWrite);
     }
     if (::rename(tempName.c_str(), target.c_str()) != 0) {
         ::unlink(tempName.c_str());
-        throw DesignError(texts::kCannotCreateFile, path);
+        throw DesignError(ErrorReason::CannotCreateFile, path);
     }
 }
 

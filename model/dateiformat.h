@@ -4,6 +4,7 @@
 // a tag (class letter and ':'), a text ended by 0x01, and the sequences the element owns, each closed by
 // the end marker 0x02 0x02. Flags are not stored; reading derives them from each element's class and place.
 
+#include "model/designerror.h"
 #include "model/struktteile.h"
 
 #include <cstddef>

@@ -21,7 +21,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -57,22 +56,6 @@ struct TRect
 // Designs nested deeper than this many block levels (the root is level 1) are refused when read from a
 // file or parsed from text, so that nothing that walks the nesting can exhaust the stack.
 inline constexpr int kMaxNesting = 1000;
-
-// A failure the user is told about: a platform stream or file error, or refused input. what() is the
-// system's German text as code page 1252 bytes; where it holds "%s", that stands for fileName(), which
-// is kept apart because a file name is in the platform's encoding, not in code page 1252.
-class DesignError : public std::runtime_error
-{
-public:
-    explicit DesignError(const char* message, std::string fileName = {})
-        : std::runtime_error(message), m_fileName(std::move(fileName))
-    {
-    }
-    const std::string& fileName() const { return m_fileName; }
-
-private:
-    std::string m_fileName;
-};
 
 // The element classes in tree order; answers "which class is this?" without dynamic_cast.
 enum class Kind : std::uint8_t { Anweisung, Block, If, While, DoWhile, Repeat, For };

@@ -198,7 +198,7 @@ public:
     {
         if (++m_frames > limit) {
             --m_frames;
-            throw DesignError(texts::kTooDeeplyNested);
+            throw DesignError(ErrorReason::TooDeeplyNested);
         }
     }
     ~TFrameGuard() { --m_frames; }
@@ -357,7 +357,7 @@ void TInterpreter::trim(TRemaining& rest) const
 void TInterpreter::checkLevel(int level)
 {
     if (level > kMaxNesting)
-        throw DesignError(texts::kTooDeeplyNested);
+        throw DesignError(ErrorReason::TooDeeplyNested);
 }
 
 std::optional<std::size_t> TInterpreter::CutCondition(TRemaining& rest)

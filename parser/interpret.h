@@ -4,6 +4,7 @@
 // writes, to an element tree. It never reports an error: whatever it does not recognise becomes
 // statements. The only refusal is nesting deeper than kMaxNesting block levels.
 
+#include "model/designerror.h"
 #include "model/struktteile.h"
 
 #include <cstddef>

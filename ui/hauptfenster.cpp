@@ -6,6 +6,7 @@
 #include "parser/interpret.h"
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
+#include "ui/errortext.h"
 #include "ui/foredit.h"
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
@@ -29,7 +30,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 
 namespace {
@@ -57,13 +57,6 @@ std::string encodeFileName(const QString& name)
 
 } // namespace
 
-QString errorText(const DesignError& error)
-{
-    QString text = fromCp1252(error.what());
-    text.replace(QStringLiteral("%s"), QFile::decodeName(QByteArray::fromStdString(error.fileName())));
-    return text;
-}
-
 void SetApplicationTitle()
 {
     QApplication::setApplicationName(uitexts::appTitle());
@@ -89,7 +82,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
         try {
             m_design = ReadDesignFile(*designFile);
         } catch (const DesignError& error) {
-            if (std::strcmp(error.what(), texts::kCannotOpenFile) == 0)
+            if (error.reason() == ErrorReason::CannotOpenFile)
                 dialogService().InformationMessage(this, errorText(error));
             else
                 showError(error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/designerror.h"
 #include "model/struktteile.h"
 #include "ui/undohistory.h"
 
@@ -122,9 +123,6 @@ private:
     bool m_modified = false;
     bool m_destroying = false;
 };
-
-// A DesignError's message for the user: its German text with the file name for %s.
-QString errorText(const DesignError& error);
 
 // Start-up: gives the application its title, the name the desktop shows for the running program. It is
 // the application name, not a display name, which the toolkit would append to every window's caption.

@@ -39,7 +39,7 @@ bool refusedAsTooDeep(std::string_view text)
     try {
         ParseText(text);
     } catch (const DesignError& error) {
-        return std::strcmp(error.what(), texts::kTooDeeplyNested) == 0;
+        return error.reason() == ErrorReason::TooDeeplyNested;
     }
     return false;
 }

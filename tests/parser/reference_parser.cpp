@@ -1,6 +1,7 @@
 // The literal parser model: every operation works on one std::string of remaining text.
 #include "tests/parser/reference_parser.h"
 
+#include "model/designerror.h"
 #include "model/texts.h"
 
 #include <algorithm>
@@ -421,7 +422,7 @@ Result Parser::ParseFor(std::string& rest)
 
     if (++m_headers > kMaxHeaderNesting) {
         --m_headers;
-        throw DesignError(texts::kTooDeeplyNested);
+        throw DesignError(ErrorReason::TooDeeplyNested);
     }
     Result initial;
     try {
@@ -497,7 +498,7 @@ std::unique_ptr<TBlock> ParseText(std::string_view text)
             block->appendChain(std::move(r.element));
     }
     if (deepest(block->FirstChild.get(), 2) > kMaxNesting)
-        throw DesignError(texts::kTooDeeplyNested);
+        throw DesignError(ErrorReason::TooDeeplyNested);
     return block;
 }
 

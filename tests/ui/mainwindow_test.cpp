@@ -9,6 +9,7 @@
 #include "parser/interpret.h"
 #include "tests/support/design_generator.h"
 #include "ui/cp1252.h"
+#include "ui/errortext.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
@@ -39,9 +40,9 @@ std::string readFile(const std::string& file)
     return bytes.str();
 }
 
-QString filesMessage(const char* cp1252Message, const std::string& file)
+QString filesMessage(ErrorReason reason, const std::string& file)
 {
-    return fromCp1252(cp1252Message).replace(QStringLiteral("%s"), QString::fromStdString(file));
+    return errorText(DesignError(reason, file));
 }
 
 struct ItemRow
@@ -214,7 +215,7 @@ TEST_F(EditorTest, StartWithAMissingFileSaysSoAndStartsANewDesign)
     start(missing);
     ASSERT_EQ(dialogs.callCount(DialogKind::Information), 1);
     EXPECT_EQ(dialogs.lastCall(DialogKind::Information)->text,
-              filesMessage(texts::kCannotOpenFile, missing));
+              filesMessage(ErrorReason::CannotOpenFile, missing));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
     EXPECT_EQ(form->DiagramWindows().size(), 1);
     EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
@@ -228,7 +229,7 @@ TEST_F(EditorTest, StartWithAnUnreadableFileShowsTheReadErrorAndStartsANewDesign
     dialogs.acknowledgeError();
     start(file);
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, fromCp1252(texts::kStreamReadError));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, errorText(DesignError(ErrorReason::StreamRead)));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
 }
 
@@ -307,14 +308,14 @@ TEST_F(EditorTest, FileErrorsAreReportedAndChangeNothing)
     dialogs.answerOpen(QString::fromStdString(missing));
     dialogs.acknowledgeError();
     trigger("Struktogrammladen1");
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(texts::kCannotOpenFile, missing));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(ErrorReason::CannotOpenFile, missing));
     EXPECT_EQ(form->Design(), design);
 
     const std::string unwritable = path("kein/ordner.str");
     dialogs.answerSave(QString::fromStdString(unwritable));
     dialogs.acknowledgeError();
     trigger("Struktogrammspeichern1");
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(texts::kCannotCreateFile, unwritable));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(ErrorReason::CannotCreateFile, unwritable));
 
     dialogs.answerOpen(QString());
     trigger("Struktogrammladen1");
@@ -441,7 +442,7 @@ TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
                                        QString(1001, QLatin1Char('}')));
     dialogs.acknowledgeError();
     trigger("AusZwischenablageeinfgen1");
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, fromCp1252(texts::kTooDeeplyNested));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, errorText(DesignError(ErrorReason::TooDeeplyNested)));
     EXPECT_EQ(dump(), before);
 
     QApplication::clipboard()->clear();
