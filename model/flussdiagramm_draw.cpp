@@ -11,44 +11,6 @@
 #include <algorithm>
 #include <string>
 
-TColor flowchartInnerFill(TColor fill)
-{
-    const TColor red = fill & 0xFF;
-    const TColor green = (fill >> 8) & 0xFF;
-    const TColor blue = (fill >> 16) & 0xFF;
-    return (red > 6 ? red - 6 : 0) | (green > 6 ? green - 6 : 0) << 8 | blue << 16;
-}
-
-void DrawArrow(TCanvas& canvas, TArrowKind kind, int x1, int y1, int x2, int y2, bool highlight,
-               bool printing)
-{
-    const TColor fill = canvas.BrushColor();
-    canvas.SetBrushColor(clBlack);
-    int size = 10;
-    if (!printing) {
-        size = 2;
-        if (highlight) {
-            canvas.SetPenColor(clRed);
-            canvas.SetBrushColor(clRed);
-        }
-    }
-    canvas.Line(x1, y1, x2, y2);
-    switch (kind) {
-    case TArrowKind::ArrowDown:
-        canvas.Polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 + size, y2 - size}, TPoint{x2, y2}});
-        break;
-    case TArrowKind::ArrowRight:
-        canvas.Polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 - size, y2 + size}, TPoint{x2, y2}});
-        break;
-    case TArrowKind::ArrowNone:
-        canvas.Line(x2, y2, x2, y2 + 1);
-        break;
-    }
-    if (highlight)
-        canvas.SetPenColor(clBlack);
-    canvas.SetBrushColor(fill);
-}
-
 namespace {
 
 // The white diamond with its top corner at (x, top) and the element's text in the middle; the caller

@@ -1,5 +1,5 @@
-// Draw: the walk along a sequence that both modes share, and the figures of structogram mode. Each
-// element's drawElement hands over to its flowchart figure (flussdiagramm_draw.cpp) in flowchart mode.
+// The figures of structogram mode. Each element's drawElement hands over to its flowchart figure
+// (flussdiagramm_draw.cpp) in flowchart mode.
 
 #include "model/canvas.h"
 #include "model/displayoptions.h"
@@ -14,34 +14,6 @@ namespace {
 
 // Block background in structogram mode.
 constexpr TColor kBlockFill = 0xD8E9EC;
-
-// How far outside an element's measured extent its figure may paint: arrow heads, the loops' lines
-// beside their bodies, labels, the drop mark above a block and the selection bars below a box.
-int paintMargin(const TCanvas& canvas, const TDisplayOptions& options)
-{
-    return 16 + 2 * options.Spacing + 2 * canvas.PenWidth();
-}
-
-bool outsideArea(const TRect& area, int left, int top, int right, int bottom)
-{
-    return right < area.Left || left >= area.Right || bottom < area.Top || top >= area.Bottom;
-}
-
-// The canvas state that drawing `e` would have left: every figure ends with the normal colours and puts
-// the fill back; a block (also one inside a condition element) leaves the pen width of the medium and,
-// in flowchart mode, a solid pen.
-void skipFigure(TCanvas& canvas, const TElement& e, const TDisplayOptions& options)
-{
-    SetNormalColours(canvas);
-    bool holdsBlock = e.isBlock();
-    if (const TBedingung* condition = asCondition(&e))
-        holdsBlock = condition->Branch(1) || condition->Branch(2);
-    if (holdsBlock) {
-        canvas.SetPenWidth(options.Printing ? 3 : 1);
-        if (options.Flowchart)
-            canvas.SetPenStyle(TPenStyle::Solid);
-    }
-}
 
 // The marking rule of this mode: a marked element records its rectangle and, unless it is a block,
 // draws in red.
@@ -125,56 +97,6 @@ void drawBottomMarks(const TElement& e, TCanvas& canvas, TPoint o, int width, TD
 }
 
 } // namespace
-
-void SetMarkColours(TCanvas& canvas)
-{
-    canvas.SetPenColor(clRed);
-    canvas.SetFontColor(clRed);
-}
-
-void SetNormalColours(TCanvas& canvas)
-{
-    canvas.SetPenColor(clBlack);
-    canvas.SetFontColor(clBlack);
-}
-
-// Draws each element of the sequence in turn, each at the lower edge of the one before, and ends with the
-// window's root block; then the marks of the elements drawn, last element first, as each element draws
-// its marks after its successors. Figures wholly outside the painted area are left out (their canvas
-// state is put as drawing them would leave it), except where a marked element lies inside, which must
-// still record where it stands.
-void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const
-{
-    struct MarkJob
-    {
-        const TElement* element;
-        TPoint origin;
-    };
-    TSizeTableScope sizes(options);
-    const TRect area = canvas.PaintArea();
-    const int margin = paintMargin(canvas, options);
-    std::vector<MarkJob> marks;
-    TPoint at = origin;
-    for (const TElement* e = this; e; e = e->Next.get()) {
-        const TSizeTable::Entry entry = options.Sizes->get(*e, canvas, options);
-        const TSize s = entry.size;
-        const int left = options.Flowchart ? at.x - s.cx / 2 : at.x;
-        const int right = options.Flowchart ? at.x + s.cx / 2 : at.x + width;
-        if (entry.holdsMark ||
-            !outsideArea(area, left - margin, at.y - margin, right + margin, at.y + s.cy + margin)) {
-            e->drawElement(canvas, at, width, options);
-            if (!options.Flowchart && (options.DropTarget == e || drawnMarked(*e, options)))
-                marks.push_back(MarkJob{e, at});
-        } else {
-            skipFigure(canvas, *e, options);
-        }
-        if (e == options.RootBlock)
-            break;
-        at.y += s.cy;
-    }
-    for (auto job = marks.rbegin(); job != marks.rend(); ++job)
-        job->element->drawMarks(canvas, job->origin, width, options);
-}
 
 // ---- statement ----
 

@@ -1,6 +1,8 @@
 // The source text parser: normalisation, tokens and the recursive-descent parse functions.
 #include "parser/interpret.h"
 
+#include "parser/interpreter.h"
+
 #include "model/texts.h"
 
 #include <algorithm>
@@ -530,8 +532,8 @@ TInterpreter::TParsed TInterpreter::ParseWhile(TRemaining& rest, TPlace place)
     return {std::move(loop), false};
 }
 
-// Finds the end of a do-while body (the first "}" met while at most one brace is open) and puts "do"
-// before the first "w" after it, so that the closing "while" reads as the statement "dowhile (...)".
+// Finds the end of a do-while body (the first "}" met while at most one brace is open) and records an
+// insertion point at the first "w" after it, so that the closing "while" reads as "dowhile (...)".
 void TInterpreter::insertDoBeforeClosingWhile(const TRemaining& rest)
 {
     const auto brace = std::lower_bound(m_braces.begin(), m_braces.end(), rest.pos);

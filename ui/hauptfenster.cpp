@@ -11,7 +11,7 @@
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
 #include "ui/toolbuttons.h"
-#include "ui/treewalk.h"
+#include "model/treewalk.h"
 #include "ui/uitexts.h"
 
 #include <QAction>

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <map>
 
 namespace {
@@ -19,8 +18,6 @@ namespace {
 constexpr int kScreenTextHeight = 13;
 // Primitives are clipped to the painted area widened by this much, more than any pen reaches.
 constexpr int kClipMargin = 16;
-// The extent caches are emptied when one grows past this many texts.
-constexpr std::size_t kMaxCachedExtents = 1 << 20;
 
 QString firstInstalled(std::initializer_list<const char*> families)
 {
@@ -122,127 +119,6 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
     const QRect aligned = area.toAlignedRect();
     m_area = TRect{aligned.left(), aligned.top(), aligned.left() + aligned.width(),
                    aligned.top() + aligned.height()};
-}
-
-std::uint32_t TExtentCache::hashOf(std::string_view text)
-{
-    // Eight bytes at a time: the texts are short and measured often.
-    std::uint64_t hash = text.size() * 0x9E3779B97F4A7C15ull;
-    const char* p = text.data();
-    for (std::size_t left = text.size(); left > 0;) {
-        std::uint64_t word = 0;
-        const std::size_t n = std::min<std::size_t>(left, 8);
-        std::memcpy(&word, p, n);
-        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-        hash ^= hash >> 32;
-        p += n;
-        left -= n;
-    }
-    return static_cast<std::uint32_t>(hash);
-}
-
-TExtentCache::Head TExtentCache::head(std::size_t position) const
-{
-    Head h;
-    std::memcpy(&h, m_records.data() + position, sizeof h);
-    return h;
-}
-
-std::string_view TExtentCache::textAt(std::size_t position) const
-{
-    return std::string_view(m_records).substr(position + sizeof(Head), head(position).length);
-}
-
-bool TExtentCache::holds(std::size_t position, std::string_view text) const
-{
-    return position < m_records.size() && head(position).length == text.size() &&
-           std::memcmp(m_records.data() + position + sizeof(Head), text.data(), text.size()) == 0;
-}
-
-std::size_t TExtentCache::after(std::size_t position) const
-{
-    return (position + sizeof(Head) + head(position).length + 3) & ~std::size_t{3};
-}
-
-const TSize* TExtentCache::extentAt(std::size_t position) const
-{
-    return reinterpret_cast<const TSize*>(m_records.data() + position + offsetof(Head, extent));
-}
-
-std::size_t TExtentCache::slotOf(std::string_view text, std::uint32_t hash) const
-{
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = (hash * 0x9E3779B1u) & mask;; i = (i + 1) & mask) {
-        const Slot& slot = m_slots[i];
-        if (slot.record == 0 || (slot.hash == hash && textAt(slot.record - 1) == text))
-            return i;
-    }
-}
-
-const TSize* TExtentCache::find(std::string_view text)
-{
-    const bool isShort = text.size() <= kShortText;
-    if (isShort) {
-        for (int i = 0; i < m_recentCount; ++i) {
-            if (holds(m_recent[i], text))
-                return extentAt(m_recent[i]);
-        }
-    }
-    if (holds(m_next, text)) {
-        const std::size_t position = m_next;
-        m_next = after(position);
-        return extentAt(position);
-    }
-    if (m_slots.empty())
-        return nullptr;
-    const Slot& slot = m_slots[slotOf(text, hashOf(text))];
-    if (slot.record == 0)
-        return nullptr;
-    const std::size_t position = slot.record - 1;
-    if (isShort) {
-        if (m_recentCount < kRecentShort)
-            ++m_recentCount;
-        std::memmove(m_recent + 1, m_recent, sizeof(m_recent[0]) * std::size_t(m_recentCount - 1));
-        m_recent[0] = position;
-    } else {
-        m_next = after(position);
-    }
-    return extentAt(position);
-}
-
-void TExtentCache::insert(std::string_view text, TSize extent)
-{
-    if (m_count >= kMaxCachedExtents || m_records.size() + sizeof(Head) + text.size() >= 0xFFFFFFFFu)
-        clear();
-    if ((m_count + 1) * 2 > m_slots.size()) {
-        std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(std::max<std::size_t>(old.size() * 2, 1024), Slot{});
-        for (const Slot& slot : old) {
-            if (slot.record != 0)
-                m_slots[slotOf(textAt(slot.record - 1), slot.hash)] = slot;
-        }
-    }
-    const std::uint32_t hash = hashOf(text);
-    Slot& slot = m_slots[slotOf(text, hash)];
-    if (slot.record != 0)
-        return;
-    const std::size_t position = m_records.size(); // a multiple of four
-    slot = Slot{hash, static_cast<std::uint32_t>(position + 1)};
-    const Head h{static_cast<std::uint32_t>(text.size()), extent};
-    m_records.append(reinterpret_cast<const char*>(&h), sizeof h);
-    m_records.append(text);
-    m_records.resize((m_records.size() + 3) & ~std::size_t{3});
-    m_next = m_records.size();
-    ++m_count;
-}
-
-void TExtentCache::clear()
-{
-    m_slots.clear();
-    m_records.clear();
-    m_count = 0;
-    m_next = 0;
-    m_recentCount = 0;
 }
 
 TSize TQtCanvas::TextExtent(const std::string& s)

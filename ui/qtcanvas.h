@@ -1,16 +1,15 @@
 #pragma once
 
 #include "model/canvas.h"
+#include "ui/textextentcache.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // The resolution printed pages are laid out at. The layout takes its fixed distances (the caption at
@@ -24,52 +23,6 @@ inline constexpr int kPrintResolution = 300;
 QFont screenFont();
 // The printer font: "Times New Roman", 12 point, or its metric-compatible substitute Liberation Serif.
 QFont printerFont();
-
-// TExtentCache: the text extents of one font on devices of one resolution, by the text's bytes. The
-// texts with their extents are kept one after another in one buffer, in the order they were first
-// measured, which is the order every later paint asks for them again; so a look-up first tries the record
-// after the one found last (and, for the short labels asked between them, the few short texts found
-// last), and only then the hash table over all records.
-class TExtentCache
-{
-public:
-    // The extent of `text`, or null when it has not been measured yet.
-    const TSize* find(std::string_view text);
-    void insert(std::string_view text, TSize extent);
-    std::size_t size() const { return m_count; }
-    void clear();
-
-private:
-    struct Slot
-    {
-        std::uint32_t hash = 0;
-        std::uint32_t record = 0; // 1 + the record's position in m_records; 0: empty
-    };
-    // A record in m_records: this head, then the text's bytes, then padding to a multiple of four.
-    struct Head
-    {
-        std::uint32_t length;
-        TSize extent;
-    };
-    static constexpr std::size_t kShortText = 8;
-    static constexpr int kRecentShort = 4;
-
-    static std::uint32_t hashOf(std::string_view text);
-    // The slot that holds `text`, or the empty slot where it belongs.
-    std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
-    Head head(std::size_t position) const;
-    std::string_view textAt(std::size_t position) const;
-    bool holds(std::size_t position, std::string_view text) const;
-    std::size_t after(std::size_t position) const;
-    const TSize* extentAt(std::size_t position) const;
-
-    std::vector<Slot> m_slots;
-    std::string m_records;
-    std::size_t m_count = 0;
-    std::size_t m_next = 0; // the record after the one found last
-    std::size_t m_recent[kRecentShort] = {};
-    int m_recentCount = 0;
-};
 
 // TQtCanvas: the drawing surface over a QPainter, with the design's conventions. A rectangle (L, T, R, B)
 // covers the columns L..R-1 and the rows T..B-1; a line does not paint its end point; text stands with

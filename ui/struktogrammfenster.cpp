@@ -7,7 +7,7 @@
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
 #include "ui/qtcanvas.h"
-#include "ui/treewalk.h"
+#include "model/treewalk.h"
 #include "ui/uitexts.h"
 
 #include <QAbstractScrollArea>

@@ -2,6 +2,7 @@
 // their exact blanks), odd and hostile text, and the nesting limit.
 
 #include "parser/interpret.h"
+#include "parser/interpreter.h"
 
 #include "model/dateiformat.h"
 #include "model/dump.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
