@@ -22,8 +22,7 @@ int batchImportJava(const std::string& source, const std::string& out)
     try {
         // The file's bytes are the code page 1252 text that paste takes from the clipboard, all of it.
         const std::unique_ptr<TBlock> root = ParseText(ReadWholeFile(source));
-        root->Standalone = false;
-        root->Braced = false;
+        makeDesignRoot(*root);
         WriteDesignFile(out, *root);
         return 0;
     } catch (const DesignError& error) {

@@ -53,8 +53,8 @@ struct WindowPicture
 WindowPicture windowPicture(TBlock& root, TDisplayOptions& options, bool flowchart)
 {
     TQtMeasureCanvas measure;
-    return {ScrollRanges(measure.canvas(), root, options, flowchart),
-            GetDisplayOrigin(measure.canvas(), root, options, flowchart)};
+    return {scrollRangesOf(measure.canvas(), root, options, flowchart),
+            displayOrigin(measure.canvas(), root, options, flowchart)};
 }
 
 void paintWindow(QPaintDevice& device, TBlock& root, TDisplayOptions& options, bool flowchart,
@@ -63,7 +63,7 @@ void paintWindow(QPaintDevice& device, TBlock& root, TDisplayOptions& options, b
     QPainter painter(&device);
     painter.fillRect(QRect(0, 0, picture.size.cx, picture.size.cy), toQColor(kWindowFill));
     TQtCanvas canvas(painter, screenFont());
-    DisplayStruktogramm(canvas, root, picture.origin, options, flowchart);
+    paintDiagram(canvas, root, picture.origin, options, flowchart);
 }
 
 std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
@@ -124,9 +124,8 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
         throw DesignError(ErrorReason::CannotCreateFile, out);
     {
         TQtCanvas page(painter, printerFont());
-        TQtMeasureCanvas window;
         TDisplayOptions options;
-        PrintStruktogramm(page, window.canvas(), root.Text, root, options, flowchart);
+        printDiagram(page, root.Text, root, options, flowchart);
     }
     painter.end();
     return ReadWholeFile(file.fileName().toLocal8Bit().toStdString());

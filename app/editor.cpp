@@ -16,7 +16,7 @@
 int runEditor(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    SetApplicationTitle();
+    setApplicationTitle();
     // The toolkit's own dialogs (files, printing) speak German too, where the translations are installed.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -27,7 +27,7 @@ int runEditor(int argc, char** argv)
     if (argc > 1)
         designFile = argv[1];
     TForm2 form2(designFile);
-    form2.setForm3(new TForm3(&form2));
+    setForm3(new TForm3(&form2));
 
     form2.show();
     return QApplication::exec();

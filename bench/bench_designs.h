@@ -24,8 +24,7 @@ public:
     std::unique_ptr<TBlock> make(int count, int depth)
     {
         auto root = TBlock::Create(texts::kGesamtesProgramm);
-        root->Standalone = false;
-        root->Braced = false;
+        makeDesignRoot(*root);
         std::unique_ptr<TElement>* tail = &root->FirstChild;
         while (m_made < count) {
             *tail = depth == 0 ? statement() : tower(depth);

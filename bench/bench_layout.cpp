@@ -69,12 +69,12 @@ void BM_Draw(benchmark::State& state)
     const bool flowchart = state.range(2) != 0;
     TNullCanvas canvas;
     TDisplayOptions options;
-    const TSize size = ScrollRanges(canvas, *root, options, flowchart);
-    TPoint origin = GetDisplayOrigin(canvas, *root, options, flowchart);
+    const TSize size = scrollRangesOf(canvas, *root, options, flowchart);
+    TPoint origin = displayOrigin(canvas, *root, options, flowchart);
     origin.y -= size.cy / 2;
     canvas.area = TRect{0, 0, kWindowWidth, kWindowHeight};
     for (auto _ : state)
-        DisplayStruktogramm(canvas, *root, origin, options, flowchart);
+        paintDiagram(canvas, *root, origin, options, flowchart);
     state.counters["primitives"] = double(canvas.primitives) / double(state.iterations());
 }
 BENCHMARK(BM_Draw)->Apply(bench::designArgs)->Unit(benchmark::kMicrosecond);
@@ -86,8 +86,8 @@ void BM_HitTest(benchmark::State& state)
     const bool flowchart = state.range(2) != 0;
     TNullCanvas canvas;
     TDisplayOptions options;
-    const TSize size = ScrollRanges(canvas, *root, options, flowchart);
-    const TPoint origin = GetDisplayOrigin(canvas, *root, options, flowchart);
+    const TSize size = scrollRangesOf(canvas, *root, options, flowchart);
+    const TPoint origin = displayOrigin(canvas, *root, options, flowchart);
     options.RootBlock = root;
     const int x = flowchart ? origin.x : origin.x + 5;
     const int y = origin.y + size.cy - 50 - 3;

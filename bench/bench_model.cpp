@@ -12,8 +12,7 @@ namespace {
 std::unique_ptr<TBlock> makeDesign(int count, int depth)
 {
     auto root = TBlock::Create("gesamtes Programm");
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     std::unique_ptr<TElement>* rootTail = &root->FirstChild;
     int made = 0;
     while (made < count) {

@@ -140,8 +140,7 @@ void parse(benchmark::State& state, const std::string& text)
 void exportText(benchmark::State& state, const std::string& text)
 {
     auto root = ParseText(text);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     std::size_t exported = 0;
     for (auto _ : state) {
         const std::string out = ExportJavaText(*root, false);

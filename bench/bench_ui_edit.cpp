@@ -68,8 +68,7 @@ int countElements(const TElement* e)
 std::unique_ptr<TBlock> largeDesign()
 {
     auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     int elements = 1;
     TElement* lastBlock = nullptr;
     for (int b = 0; elements < 10000; ++b) {
@@ -121,7 +120,7 @@ void BM_EditWithThreeWindows(benchmark::State& state)
         std::remove(file.c_str());
         loaded.show();
         QCoreApplication::processEvents();
-        TForm1* whole = loaded.WholeDesignWindow();
+        TForm1* whole = loaded.wholeDesignWindow();
         TElement* first = loaded.Design()->FirstChild.get();
         loaded.openBlockWindow(asBlock(first));
         loaded.openBlockWindow(asBlock(first->Next.get()));
@@ -130,16 +129,16 @@ void BM_EditWithThreeWindows(benchmark::State& state)
         loaded.mdiArea()->setActiveSubWindow(whole);
         TElement* statement = asBlock(first)->FirstChild.get();
         PaintCounter counter;
-        for (TForm1* window : loaded.DiagramWindows())
+        for (TForm1* window : loaded.diagramWindows())
             window->drawingWidget()->installEventFilter(&counter);
         for (auto _ : state) {
             whole->setCurrent(statement);
             whole->FormKeyDown(13); // Enter: snapshot, new text, repaint and scroll ranges of every window
         }
-        state.counters["windows"] = static_cast<double>(loaded.DiagramWindows().size());
+        state.counters["windows"] = static_cast<double>(loaded.diagramWindows().size());
         state.counters["paints_per_edit"] =
             static_cast<double>(counter.paints) / static_cast<double>(state.iterations());
-        loaded.setModified(false);
+        loaded.document().markSaved();
     }
     setDialogService(nullptr);
 }

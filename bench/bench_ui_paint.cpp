@@ -31,7 +31,7 @@ void BM_Paint(benchmark::State& state)
     TSize ranges;
     {
         TQtMeasureCanvas measure;
-        ranges = ScrollRanges(measure.canvas(), *root, options, flowchart);
+        ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
     }
     const int scrollY = std::max(0, ranges.cy / 2 - kWindowHeight / 2);
     options.AddMarked(root);
@@ -40,9 +40,9 @@ void BM_Paint(benchmark::State& state)
         image.fill(toQColor(kWindowFill));
         QPainter painter(&image);
         TQtCanvas canvas(painter, screenFont());
-        TPoint origin = GetDisplayOrigin(canvas, *root, options, flowchart);
+        TPoint origin = displayOrigin(canvas, *root, options, flowchart);
         origin.y -= scrollY;
-        DisplayStruktogramm(canvas, *root, origin, options, flowchart);
+        paintDiagram(canvas, *root, origin, options, flowchart);
     }
 }
 BENCHMARK(BM_Paint)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
@@ -54,8 +54,8 @@ void BM_HitTest(benchmark::State& state)
     const bool flowchart = state.range(2) != 0;
     TDisplayOptions options;
     TQtMeasureCanvas measure;
-    const TSize ranges = ScrollRanges(measure.canvas(), *root, options, flowchart);
-    const TPoint origin = GetDisplayOrigin(measure.canvas(), *root, options, flowchart);
+    const TSize ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
+    const TPoint origin = displayOrigin(measure.canvas(), *root, options, flowchart);
     options.RootBlock = root;
     const int x = flowchart ? origin.x : origin.x + 30;
     const int y = ranges.cy / 2;

@@ -55,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (root->FirstChild)
         checkSequence(*root->FirstChild, 2);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     const std::string file = ExportJavaText(*root, false);
     const std::string clipboard = ExportJavaText(*root, true);
     if (clipboard.size() < file.size())

@@ -184,8 +184,7 @@ std::unique_ptr<TBlock> LoadDesign(std::string_view bytes)
     Loader loader(in);
     loader.skipTag(); // the root's tag: the root is always read as a block
     std::unique_ptr<TBlock> root = loader.loadBlock(1);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     return root;
 }
 

@@ -3,7 +3,7 @@
 #include "model/sizetable.h"
 #include "model/texts.h"
 
-TPoint GetDisplayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
+TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
 {
     options.Flowchart = flowchart;
     if (!flowchart)
@@ -11,15 +11,14 @@ TPoint GetDisplayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options
     return {shown.Measure(canvas, options).cx / 2 + 30, 15};
 }
 
-TSize ScrollRanges(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
+TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
 {
     options.Flowchart = flowchart;
     const TSize s = shown.Measure(canvas, options);
     return {s.cx + 50, s.cy + 50};
 }
 
-void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options,
-                         bool flowchart)
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart)
 {
     options.Flowchart = flowchart;
     options.RootBlock = &shown;
@@ -35,8 +34,8 @@ void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplay
     shown.Draw(canvas, origin, width, options);
 }
 
-void PrintStruktogramm(TCanvas& printer, TCanvas& /*window*/, const std::string& caption, TBlock& shown,
-                       TDisplayOptions& options, bool flowchart)
+void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
+                  bool flowchart)
 {
     // The screen settings come back however the drawing ends.
     struct Restore
@@ -57,7 +56,7 @@ void PrintStruktogramm(TCanvas& printer, TCanvas& /*window*/, const std::string&
     printer.SetPenWidth(3);
     // The origin is worked out on the printer canvas, on which the diagram is laid out: the flowchart's
     // centre line follows the printed width, so no part of the diagram lies left of the page.
-    TPoint origin = GetDisplayOrigin(printer, shown, options, flowchart);
+    TPoint origin = displayOrigin(printer, shown, options, flowchart);
     origin.y = 80;
-    DisplayStruktogramm(printer, shown, origin, options, flowchart);
+    paintDiagram(printer, shown, origin, options, flowchart);
 }

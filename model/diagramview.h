@@ -13,20 +13,19 @@ inline constexpr TColor kWindowFill = 0xF5F5F5;
 
 // Document coordinates of the layout origin of `shown`: (15, 15) in structogram mode, (W div 2 + 30, 15)
 // in flowchart mode, W being the measured width. Copies `flowchart` into options.Flowchart first.
-TPoint GetDisplayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
+TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
 
 // The scroll ranges: measured width + 50 and height + 50. Copies `flowchart` into options.Flowchart.
-TSize ScrollRanges(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
+TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
 
 // Paints `shown` with its layout origin at `origin` (window coordinates): sets options.RootBlock, the
 // base fill colour, the start symbol in flowchart mode, then draws.
-void DisplayStruktogramm(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options,
-                         bool flowchart);
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart);
 
 // Prints one page: `caption` at (10, 10), then `shown` at y = 80 with printer settings (no marking,
 // spacing from the printer font, thick pens). `printer` already has the printer font. The origin is
-// worked out on `printer` too (not on `window`, the window's own canvas, whose smaller font would put a
-// flowchart's centre line too far left and cut off the left part of the printout); `window` is kept for
-// the callers. Restores the screen settings afterwards.
-void PrintStruktogramm(TCanvas& printer, TCanvas& window, const std::string& caption, TBlock& shown,
-                       TDisplayOptions& options, bool flowchart);
+// worked out on `printer` too, not on the window's own canvas, whose smaller font would put a flowchart's
+// centre line too far left and cut off the left part of the printout. Restores the screen settings
+// afterwards.
+void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
+                  bool flowchart);

@@ -389,3 +389,9 @@ std::unique_ptr<TElement> TFor::cloneElement() const
     copyConditionPart(*copy);
     return copy;
 }
+
+void makeDesignRoot(TBlock& root)
+{
+    root.Standalone = false;
+    root.Braced = false;
+}

@@ -333,6 +333,9 @@ protected:
     void exportJavaElement(std::string& out, const std::string& indent) const override;
 };
 
+// Makes `root` a design's root: not standalone and without braces (no successor is allowed either).
+void makeDesignRoot(TBlock& root);
+
 // Checked downcasts by kind: null when the element is of another class.
 inline TBlock* asBlock(TElement* e)
 {

@@ -6,11 +6,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
 
 namespace {
+
+QPointer<TForm3> g_form3;
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, int x)
 {
@@ -111,4 +114,16 @@ void TForm3::Button2Click()
 void TForm3::reject()
 {
     Button2Click();
+}
+
+TForm3& Form3(QWidget* owner)
+{
+    if (!g_form3)
+        g_form3 = new TForm3(owner);
+    return *g_form3;
+}
+
+void setForm3(TForm3* form)
+{
+    g_form3 = form;
 }

@@ -46,3 +46,8 @@ private:
 
     std::string m_loopText;
 };
+
+// Form3: the program's one counting-loop dialog. Start-up installs it (setForm3); where it has not, the
+// first use makes it as a child of `owner`. It is made again if its owner has been destroyed.
+TForm3& Form3(QWidget* owner);
+void setForm3(TForm3* form);

@@ -11,7 +11,6 @@
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
 #include "ui/toolbuttons.h"
-#include "model/treewalk.h"
 #include "ui/uitexts.h"
 
 #include <QAction>
@@ -30,7 +29,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -57,7 +55,7 @@ std::string encodeFileName(const QString& name)
 
 } // namespace
 
-void SetApplicationTitle()
+void setApplicationTitle()
 {
     QApplication::setApplicationName(uitexts::appTitle());
 }
@@ -80,7 +78,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     // Start-up: the design named on the command line, or a new one.
     if (designFile) {
         try {
-            m_design = ReadDesignFile(*designFile);
+            m_document.replaceDesign(ReadDesignFile(*designFile), false);
         } catch (const DesignError& error) {
             if (error.reason() == ErrorReason::CannotOpenFile)
                 dialogService().InformationMessage(this, errorText(error));
@@ -88,21 +86,18 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
                 showError(error);
         }
     }
-    if (!m_design)
-        m_design = TBlock::Create(texts::kGesamtesProgramm);
-    m_design->Braced = false;
-    m_design->Standalone = false;
+    m_document.setListener(this);
     findChild<QAction*>(QStringLiteral("BDoWhileSchleife"))->setVisible(true);
     findChild<QAction*>(QStringLiteral("DoWhileSchleife"))->setVisible(true);
 }
 
 TForm2::~TForm2()
 {
-    // The windows hold plain pointers into the design: they go first, without calling back.
-    m_destroying = true;
-    for (TForm1* window : DiagramWindows())
+    // The windows hold plain pointers into the design and tell the document when they close: they go
+    // while the document still exists.
+    m_document.setListener(nullptr);
+    for (TForm1* window : diagramWindows())
         delete window;
-    m_wholeDesignWindow = nullptr;
 }
 
 QAction* TForm2::addItem(QMenu* menu, const char* name, const QString& caption, void (TForm2::*handler)(),
@@ -244,7 +239,7 @@ void TForm2::createToolBars()
     ToolBar1->setVisible(false);
 }
 
-bool TForm2::Flowchart() const
+bool TForm2::flowchartMode() const
 {
     return m_flussdiagramm1->isChecked();
 }
@@ -256,7 +251,12 @@ TForm1* TForm2::ActiveWindow() const
     return m_wholeDesignWindow;
 }
 
-QList<TForm1*> TForm2::DiagramWindows() const
+TForm1* TForm2::wholeDesignWindow() const
+{
+    return m_wholeDesignWindow;
+}
+
+QList<TForm1*> TForm2::diagramWindows() const
 {
     QList<TForm1*> windows;
     for (QMdiSubWindow* child : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
@@ -266,24 +266,17 @@ QList<TForm1*> TForm2::DiagramWindows() const
     return windows;
 }
 
-TForm3& TForm2::Form3()
-{
-    if (!m_form3)
-        m_form3 = new TForm3(this);
-    return *m_form3;
-}
-
 void TForm2::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (m_wholeDesignWindow)
         return;
-    m_wholeDesignWindow = new TForm1(this, m_design.get());
-    m_wholeDesignWindow->FreeOnClose = false;
-    fitIntoFrame(*m_wholeDesignWindow);
-    m_mdiArea->addSubWindow(m_wholeDesignWindow);
-    m_wholeDesignWindow->show();
-    m_undo.Clear();
+    auto* window = new TForm1(this, Design());
+    m_wholeDesignWindow = window;
+    window->FreeOnClose = false;
+    fitIntoFrame(*window);
+    m_mdiArea->addSubWindow(window);
+    window->show();
     RefreshCaptions();
 }
 
@@ -300,7 +293,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 
 void TForm2::RefreshAllWindows()
 {
-    for (TForm1* window : DiagramWindows()) {
+    for (TForm1* window : diagramWindows()) {
         window->drawingWidget()->repaint();
         window->AdjustScrollBars();
     }
@@ -308,25 +301,14 @@ void TForm2::RefreshAllWindows()
 
 void TForm2::RefreshCaptions()
 {
-    for (TForm1* window : DiagramWindows())
+    for (TForm1* window : diagramWindows())
         window->setWindowTitle(window->GetBlockName());
 }
 
 void TForm2::ToggleCollapsedEverywhere(TBlock* block)
 {
-    for (TForm1* window : DiagramWindows())
+    for (TForm1* window : diagramWindows())
         window->ChangeMinimize(block);
-}
-
-void TForm2::TakeSnapshot()
-{
-    m_undo.TakeSnapshot(*m_design);
-    m_modified = true;
-}
-
-void TForm2::DropNewestSnapshot()
-{
-    m_undo.DropNewestSnapshot();
 }
 
 TForm1* TForm2::openBlockWindow(TBlock* block)
@@ -346,45 +328,11 @@ void TForm2::fitIntoFrame(TForm1& window) const
     window.resize(window.size().boundedTo(m_mdiArea->viewport()->size()));
 }
 
-void TForm2::discardRemoved(std::unique_ptr<TElement> removed)
-{
-    if (!removed)
-        return;
-    std::set<const TElement*> shown;
-    for (TForm1* window : DiagramWindows())
-        shown.insert(window->ShownBlock);
-    if (visitTree(removed.get(), true, [&shown](TElement* e) { return shown.count(e) != 0; }))
-        m_parked.push_back(std::move(removed));
-}
-
-void TForm2::windowDestroyed(TForm1* window)
-{
-    if (m_destroying)
-        return;
-    if (window == m_wholeDesignWindow)
-        m_wholeDesignWindow = nullptr;
-    releaseUnshownParked(window);
-}
-
-void TForm2::releaseUnshownParked(const TForm1* ignoring)
-{
-    if (m_parked.empty())
-        return;
-    std::set<const TElement*> shown;
-    for (TForm1* window : DiagramWindows()) {
-        if (window != ignoring)
-            shown.insert(window->ShownBlock);
-    }
-    std::erase_if(m_parked, [&shown](const std::unique_ptr<TElement>& part) {
-        return !visitTree(part.get(), true, [&shown](TElement* e) { return shown.count(e) != 0; });
-    });
-}
-
 // ---- replacing the design ----
 
 bool TForm2::maySetDesignAside()
 {
-    if (!m_modified)
+    if (!m_document.isModified())
         return true;
     switch (dialogService().AskSaveChanges(this)) {
     case SaveChoice::Ja:
@@ -397,20 +345,18 @@ bool TForm2::maySetDesignAside()
     return false;
 }
 
-void TForm2::replaceDesign(std::unique_ptr<TBlock> root)
+void TForm2::designReplacing()
 {
-    for (TForm1* window : DiagramWindows()) {
+    for (TForm1* window : diagramWindows()) {
         if (window != m_wholeDesignWindow)
             delete window;
     }
-    root->Standalone = false;
-    root->Braced = false;
-    std::unique_ptr<TBlock> old = std::move(m_design);
-    m_design = std::move(root);
+}
+
+void TForm2::designReplaced(TBlock& root)
+{
     if (m_wholeDesignWindow)
-        m_wholeDesignWindow->ShowBlock(m_design.get());
-    old.reset();
-    m_parked.clear();
+        m_wholeDesignWindow->ShowBlock(&root);
 }
 
 void TForm2::showError(const DesignError& error)
@@ -424,9 +370,7 @@ void TForm2::Neu1Click()
 {
     if (!maySetDesignAside())
         return;
-    replaceDesign(TBlock::Create(texts::kGesamtesProgramm));
-    m_undo.Clear();
-    m_modified = false;
+    m_document.replaceDesign(newDesign(), false);
 }
 
 void TForm2::Struktogrammladen1Click()
@@ -443,9 +387,7 @@ void TForm2::Struktogrammladen1Click()
         showError(error);
         return;
     }
-    replaceDesign(std::move(root));
-    m_undo.Clear();
-    m_modified = false;
+    m_document.replaceDesign(std::move(root), false);
 }
 
 bool TForm2::Struktogrammspeichern1Click()
@@ -454,12 +396,12 @@ bool TForm2::Struktogrammspeichern1Click()
     if (name.isEmpty())
         return false;
     try {
-        WriteDesignFile(encodeFileName(name), *m_design);
+        WriteDesignFile(encodeFileName(name), *Design());
     } catch (const DesignError& error) {
         showError(error);
         return false;
     }
-    m_modified = false;
+    m_document.markSaved();
     return true;
 }
 
@@ -523,20 +465,12 @@ void TForm2::Programmbeenden1Click()
 void TForm2::ButtonClick(const QObject* sender)
 {
     if (TForm1* window = ActiveWindow())
-        window->Einfuegen(sender->objectName());
+        window->Einfuegen(sender->objectName().toStdString());
 }
 
 void TForm2::Rckgngig1Click()
 {
-    std::unique_ptr<TBlock> restored = m_undo.Undo();
-    if (!restored)
-        return;
-    const bool standalone = restored->Standalone;
-    const bool braced = restored->Braced;
-    replaceDesign(std::move(restored));
-    m_design->Standalone = standalone;
-    m_design->Braced = braced;
-    m_modified = true;
+    m_document.undo();
 }
 
 void TForm2::Exportieren1Click()
@@ -545,7 +479,7 @@ void TForm2::Exportieren1Click()
     if (name.isEmpty())
         return;
     try {
-        WriteFileSafely(encodeFileName(name), ExportJavaText(*m_design, false));
+        WriteFileSafely(encodeFileName(name), ExportJavaText(*Design(), false));
     } catch (const DesignError& error) {
         showError(error);
     }
@@ -553,7 +487,7 @@ void TForm2::Exportieren1Click()
 
 void TForm2::InZwischenablage1Click()
 {
-    QApplication::clipboard()->setText(fromCp1252(ExportJavaText(*m_design, true)));
+    QApplication::clipboard()->setText(fromCp1252(ExportJavaText(*Design(), true)));
 }
 
 void TForm2::AusZwischenablageeinfgen1Click()
@@ -568,9 +502,7 @@ void TForm2::AusZwischenablageeinfgen1Click()
         showError(error);
         return;
     }
-    const bool empty = !root->FirstChild;
-    replaceDesign(std::move(root));
-    m_undo.Clear();
     // A pasted design is in no file yet.
-    m_modified = !empty;
+    const bool empty = !root->FirstChild;
+    m_document.replaceDesign(std::move(root), !empty);
 }

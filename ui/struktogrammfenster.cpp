@@ -1,138 +1,23 @@
 #include "ui/struktogrammfenster.h"
 
 #include "model/diagramview.h"
+#include "model/document.h"
+#include "model/editing.h"
 #include "model/texts.h"
 #include "ui/cp1252.h"
+#include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
 #include "ui/qtcanvas.h"
-#include "model/treewalk.h"
 #include "ui/uitexts.h"
 
-#include <QAbstractScrollArea>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
-
-namespace {
-
-// The element kinds of the insert commands, by the object name of the item or button that asks.
-std::unique_ptr<TElement> makeElementFor(const QString& sender)
-{
-    auto is = [&sender](std::initializer_list<const char*> names) {
-        return std::any_of(names.begin(), names.end(),
-                           [&sender](const char* n) { return sender == QLatin1String(n); });
-    };
-    if (is({"Anweisung", "BAnweisung", "BAnweisung2"}))
-        return TAnweisung::Create(texts::kAnweisung);
-    if (is({"IfAnweisung", "BIfAnweisung", "BIfAnweisung2"}))
-        return TIf::Create(texts::kUnknown);
-    if (is({"WhileSchleife", "BWhileSchleife", "BWhileSchleife2"}))
-        return TWhile::Create(texts::kUnknown);
-    if (is({"RepeatUntilSchleife", "BRepeatUntilSchleife"}))
-        return TRepeat::Create(texts::kUnknown);
-    if (is({"DoWhileSchleife", "BDoWhileSchleife", "BDoWhileSchleife2"}))
-        return TDoWhile::Create(texts::kUnknown);
-    if (is({"ForSchleife", "BForSchleife", "BForSchleife2"}))
-        return TFor::Create(texts::kUnknown);
-    return nullptr;
-}
-
-// The virtual-key code of the keys the window handles; 0 for every other key.
-int virtualKey(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
-// The scrolling drawing area of a diagram window: paints through the window and hands the mouse and
-// the keys to the window's handlers.
-class TDiagramArea : public QAbstractScrollArea
-{
-public:
-    explicit TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(form)
-    {
-        setObjectName(QStringLiteral("DiagramArea"));
-        setFrameShape(QFrame::NoFrame);
-        setFocusPolicy(Qt::StrongFocus);
-        QPalette palette = viewport()->palette();
-        palette.setColor(QPalette::Window, QColor(245, 245, 245));
-        palette.setColor(QPalette::Base, QColor(245, 245, 245));
-        viewport()->setPalette(palette);
-        viewport()->setBackgroundRole(QPalette::Base);
-        viewport()->setAutoFillBackground(true);
-        horizontalScrollBar()->setSingleStep(16);
-        verticalScrollBar()->setSingleStep(16);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        QPainter painter(viewport());
-        m_form->FormPaint(painter, event->rect());
-    }
-    void scrollContentsBy(int, int) override { viewport()->update(); }
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QAbstractScrollArea::resizeEvent(event);
-        m_form->applyScrollRanges();
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        const int key = virtualKey(event->key());
-        if (key == 0) {
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
-        }
-        event->accept();
-        m_form->FormKeyDown(key);
-    }
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        m_form->FormMouseDown(event->buttons(), false, event->position().toPoint());
-    }
-    void mouseDoubleClickEvent(QMouseEvent* event) override
-    {
-        m_form->FormMouseDown(event->buttons(), true, event->position().toPoint());
-    }
-    void mouseMoveEvent(QMouseEvent* event) override { m_form->FormMouseMove(event->position().toPoint()); }
-    void mouseReleaseEvent(QMouseEvent* event) override { m_form->FormMouseUp(event->position().toPoint()); }
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        event->accept();
-        m_form->showPopupMenu(event->globalPos());
-    }
-
-private:
-    TForm1* m_form;
-};
 
 TForm1::TForm1(TForm2* owner, TBlock* block)
     : ShownBlock(block), Options(std::make_unique<TDisplayOptions>()), m_main(owner)
@@ -143,13 +28,13 @@ TForm1::TForm1(TForm2* owner, TBlock* block)
     setWidget(m_area);
     resize(696, 480);
     createPopupMenu();
+    m_main->document().viewOpened(ShownBlock);
     AdjustScrollBars();
 }
 
 TForm1::~TForm1()
 {
-    if (m_main)
-        m_main->windowDestroyed(this);
+    m_main->document().viewClosed(ShownBlock);
 }
 
 QAbstractScrollArea* TForm1::scrollArea() const
@@ -167,15 +52,12 @@ QPoint TForm1::scrollPosition() const
     return {m_area->horizontalScrollBar()->value(), m_area->verticalScrollBar()->value()};
 }
 
-bool TForm1::flowchart() const
-{
-    return m_main && m_main->Flowchart();
-}
-
 void TForm1::ShowBlock(TBlock* block)
 {
     Options = std::make_unique<TDisplayOptions>();
+    m_main->document().viewClosed(ShownBlock);
     ShownBlock = block;
+    m_main->document().viewOpened(ShownBlock);
     Dragging = false;
     AdjustScrollBars();
     repaintNow();
@@ -189,7 +71,7 @@ QString TForm1::GetBlockName() const
 void TForm1::AdjustScrollBars()
 {
     TQtMeasureCanvas measure;
-    const TSize ranges = ScrollRanges(measure.canvas(), *ShownBlock, *Options, flowchart());
+    const TSize ranges = scrollRangesOf(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
     m_ranges = QSize(ranges.cx, ranges.cy);
     applyScrollRanges();
 }
@@ -208,30 +90,28 @@ void TForm1::applyScrollRanges()
 TPoint TForm1::GetDisplayOrigin()
 {
     TQtMeasureCanvas measure;
-    return ::GetDisplayOrigin(measure.canvas(), *ShownBlock, *Options, flowchart());
+    return displayOrigin(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
 }
 
 void TForm1::FormPaint(QPainter& painter, const QRect&)
 {
-    const auto canvas = std::make_unique<TQtCanvas>(painter, screenFont());
-    TPoint origin = ::GetDisplayOrigin(*canvas, *ShownBlock, *Options, flowchart());
+    TQtCanvas canvas(painter, screenFont());
+    TPoint origin = displayOrigin(canvas, *ShownBlock, *Options, m_main->flowchartMode());
     const QPoint scroll = scrollPosition();
     origin.x -= scroll.x();
     origin.y -= scroll.y();
-    DisplayStruktogramm(*canvas, origin);
+    DisplayStruktogramm(canvas, origin);
 }
 
 void TForm1::DisplayStruktogramm(TCanvas& canvas, TPoint origin)
 {
-    ::DisplayStruktogramm(canvas, *ShownBlock, origin, *Options, flowchart());
+    paintDiagram(canvas, *ShownBlock, origin, *Options, m_main->flowchartMode());
 }
 
 void TForm1::PrintStruktogramm(QPainter& printer)
 {
     TQtCanvas printerCanvas(printer, printerFont());
-    TQtMeasureCanvas window;
-    ::PrintStruktogramm(printerCanvas, window.canvas(), toCp1252(windowTitle()), *ShownBlock, *Options,
-                        flowchart());
+    printDiagram(printerCanvas, toCp1252(windowTitle()), *ShownBlock, *Options, m_main->flowchartMode());
 }
 
 void TForm1::repaintNow()
@@ -281,18 +161,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 TElement* TForm1::currentElement() const
 {
-    const TDisplayOptions::Ref marked = Options->LastMarkedRef();
-    if (!marked.element)
-        return nullptr;
-    // The remembered address is only compared, never followed, until it is found in the shown block.
-    TElement* found = nullptr;
-    visitTree(ShownBlock, false, [&](TElement* e) {
-        if (e != marked.element)
-            return false;
-        found = e;
-        return true;
-    });
-    return found && found->serial() == marked.serial ? found : nullptr;
+    return findMarked(*ShownBlock, Options->LastMarkedRef());
 }
 
 void TForm1::setCurrent(TElement* e)
@@ -301,10 +170,18 @@ void TForm1::setCurrent(TElement* e)
     Options->AddMarked(e);
 }
 
+void TForm1::moveMark(TElement* e)
+{
+    if (!e)
+        return;
+    setCurrent(e);
+    repaintNow();
+}
+
 TElement* TForm1::elementAt(QPoint position)
 {
     TQtMeasureCanvas measure;
-    const TPoint origin = ::GetDisplayOrigin(measure.canvas(), *ShownBlock, *Options, flowchart());
+    const TPoint origin = displayOrigin(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
     const QPoint scroll = scrollPosition();
     Options->RootBlock = ShownBlock;
     return ShownBlock->HitTest(measure.canvas(), origin, *Options, position.x() + scroll.x(),
@@ -355,7 +232,7 @@ void TForm1::createPopupMenu()
 void TForm1::popupInsert()
 {
     if (const QObject* item = sender())
-        Einfuegen(item->objectName());
+        Einfuegen(item->objectName().toStdString());
 }
 
 void TForm1::showPopupMenu(QPoint globalPosition)
@@ -366,32 +243,33 @@ void TForm1::showPopupMenu(QPoint globalPosition)
     PopupMenu1->popup(globalPosition);
 }
 
-void TForm1::Einfuegen(const QString& sender)
+void TForm1::Einfuegen(std::string_view sender)
 {
     TElement* target = currentElement();
     if (!target)
         return;
-    std::unique_ptr<TElement> created = makeElementFor(sender);
+    std::unique_ptr<TElement> created = createForSender(sender);
     if (!created)
         return;
     TElement* element = created.get();
-    const bool wasModified = m_main->isModified();
-    m_main->TakeSnapshot();
+    TDesignDocument& document = m_main->document();
+    document.takeSnapshot();
     target->InsertAfter(std::move(created));
     TBlock* block = asBlock(target);
     if (block && Options->IsCollapsed(block))
         m_main->ToggleCollapsedEverywhere(block);
     setCurrent(element);
     m_main->RefreshAllWindows();
+    // Asking for the text takes a snapshot of its own; a cancelled answer removes the element again,
+    // which takes another. Those are taken back, and the insertion's own one too when it was cancelled,
+    // so an insertion leaves one undo step, and a cancelled one none.
     const bool cancelled = Textbearbeiten();
     if (cancelled) {
         Loeschen();
-        m_main->DropNewestSnapshot();
-        m_main->DropNewestSnapshot();
+        document.dropNewestSnapshot(); // Loeschen's
+        document.dropNewestSnapshot(); // Textbearbeiten's
     }
-    m_main->DropNewestSnapshot();
-    if (cancelled)
-        m_main->setModified(wasModified);
+    document.dropNewestSnapshot(); // Textbearbeiten's, or after a cancel the insertion's own
     m_main->RefreshAllWindows();
 }
 
@@ -400,10 +278,10 @@ void TForm1::Loeschen()
     TElement* target = currentElement();
     if (!target)
         return;
-    m_main->TakeSnapshot();
+    m_main->document().takeSnapshot();
     std::unique_ptr<TElement> removed = ShownBlock->DeleteElement(target);
     Options->ClearMarked();
-    m_main->discardRemoved(std::move(removed));
+    m_main->document().takeOverRemoved(std::move(removed));
     m_main->RefreshAllWindows();
 }
 
@@ -412,9 +290,8 @@ bool TForm1::Textbearbeiten()
     TElement* target = currentElement();
     if (!target)
         return false;
-    const bool wasModified = m_main->isModified();
     const std::string oldText = target->Text;
-    m_main->TakeSnapshot();
+    m_main->document().takeSnapshot();
     bool cancelled = false;
     auto inputBox = [&](const QString& caption, const QString& prompt) {
         const QString preset = fromCp1252(target->Text);
@@ -434,7 +311,7 @@ bool TForm1::Textbearbeiten()
         inputBox(uitexts::captionDecision(), uitexts::promptCondition());
         break;
     case Kind::For: {
-        TForm3& form = m_main->Form3();
+        TForm3& form = Form3(m_main);
         form.SetLoopText(target->Text);
         const int result = dialogService().CountingLoopDialog(form);
         target->Text = form.LoopText();
@@ -447,9 +324,10 @@ bool TForm1::Textbearbeiten()
         inputBox(uitexts::captionLoop(), uitexts::promptCondition());
         break;
     case Kind::Block: {
+        // A block's own name is not edited: a new statement goes in at its start.
         TBlock* block = asBlock(target);
         const TElement* firstBefore = block->FirstChild.get();
-        Einfuegen(QStringLiteral("Anweisung"));
+        Einfuegen(kInsertStatement);
         m_main->RefreshCaptions();
         changed = block->FirstChild.get() != firstBefore;
         break;
@@ -458,7 +336,7 @@ bool TForm1::Textbearbeiten()
     if (!target->isBlock())
         changed = target->Text != oldText;
     if (!changed)
-        m_main->setModified(wasModified);
+        m_main->document().changedNothing();
     m_main->RefreshAllWindows();
     return cancelled;
 }
@@ -470,21 +348,19 @@ void TForm1::Textbearbeiten1Click()
 
 void TForm1::Genauerbestimmen1Click()
 {
-    TElement* statement = currentElement();
-    if (statement && statement->kind() == Kind::Anweisung) {
-        m_main->TakeSnapshot();
-        std::unique_ptr<TBlock> created = TBlock::Create(statement->Text);
-        TBlock* block = created.get();
-        created->Next = std::move(statement->Next);
-        statement->Next = std::move(created);
+    TElement* current = currentElement();
+    if (current && current->kind() == Kind::Anweisung) {
+        // Two undo steps: one before the block is added, and Loeschen's before the statement goes.
+        m_main->document().takeSnapshot();
+        TBlock& block = addRefinementBlock(static_cast<TAnweisung&>(*current));
         Loeschen();
-        setCurrent(block);
+        setCurrent(&block);
         ChangeDisplay();
         InneuemFensteranzeigen();
         m_main->RefreshAllWindows();
         return;
     }
-    if (statement && statement->isBlock()) {
+    if (current && current->isBlock()) {
         InneuemFensteranzeigen();
         return;
     }
@@ -493,61 +369,25 @@ void TForm1::Genauerbestimmen1Click()
 
 void TForm1::FormKeyDown(int key)
 {
-    TElement* current = currentElement();
-    switch (key) {
-    case 13:
+    const auto pressed = static_cast<TKey>(key);
+    switch (pressed) {
+    case TKey::Enter:
         Textbearbeiten();
         break;
-    case 37:
-        if (TBedingung* condition = asCondition(current)) {
-            setCurrent(condition->Branch(1));
-            repaintNow();
-        }
+    case TKey::Left:
+    case TKey::Up:
+    case TKey::Right:
+        moveMark(walk(pressed, *ShownBlock, currentElement()));
         break;
-    case 38:
-        if (current && current != ShownBlock) {
-            setCurrent(ShownBlock->FindReferrer(current));
-            repaintNow();
-        }
-        break;
-    case 39:
-        if (TBedingung* condition = asCondition(current)) {
-            setCurrent(condition->Branch(condition->BranchCount >= 2 ? 2 : 1));
-            repaintNow();
-        }
-        break;
-    case 40: {
-        // The walk never leaves the shown block: what follows it is not drawn in this window.
-        TElement* e = current ? current : ShownBlock;
-        TElement* next = nullptr;
-        if (TBlock* block = asBlock(e); block && block->FirstChild) {
-            next = block->FirstChild.get();
-        } else if (e->isLoop()) {
-            next = asCondition(e)->Branch(1);
-        } else {
-            while (e && e != ShownBlock) {
-                if (e->Next) {
-                    next = e->Next.get();
-                    break;
-                }
-                do
-                    e = ShownBlock->FindReferrer(e);
-                while (e && !e->isBlock());
-                if (e && !e->Next && e != ShownBlock)
-                    e = ShownBlock->FindReferrer(e);
-            }
-        }
-        setCurrent(next ? next : ShownBlock);
+    case TKey::Down:
+        setCurrent(walk(pressed, *ShownBlock, currentElement()));
         m_main->RefreshAllWindows();
         break;
-    }
-    case 45:
-        Einfuegen(QStringLiteral("Anweisung"));
+    case TKey::Insert:
+        Einfuegen(kInsertStatement);
         break;
-    case 46:
+    case TKey::Delete:
         Loeschen();
-        break;
-    default:
         break;
     }
 }
@@ -574,23 +414,7 @@ void TForm1::FormMouseMove(QPoint position)
     if (!Dragging)
         return;
     TElement* hit = elementAt(position);
-    const bool afterBlock = Options->DropAfterBlock;
-    TElement* dragged = currentElement();
-    TElement* target = hit;
-    if (!dragged) {
-        target = nullptr;
-    } else if (hit) {
-        if (const TBlock* block = asBlock(hit)) {
-            if (hit == dragged || (afterBlock && hit->Next.get() == dragged) ||
-                (!afterBlock && block->FirstChild.get() == dragged) || (afterBlock && hit == ShownBlock))
-                target = nullptr;
-        } else if (hit == dragged || hit->Next.get() == dragged) {
-            target = nullptr;
-        }
-        // A drop inside the dragged element itself is refused; show no target there either.
-        if (target && containsAddress(dragged, target))
-            target = nullptr;
-    }
+    TElement* target = dropAccepted(*ShownBlock, currentElement(), hit, Options->DropAfterBlock) ? hit : nullptr;
     if (target != Options->DropTarget) {
         Options->DropTarget = target;
         repaintNow();
@@ -599,42 +423,19 @@ void TForm1::FormMouseMove(QPoint position)
 
 void TForm1::FormMouseUp(QPoint position)
 {
-    const bool hadTarget = Options->DropTarget != nullptr;
+    const bool markShown = Options->DropTarget != nullptr;
     Options->DropTarget = nullptr;
     if (!Dragging)
         return;
     Dragging = false;
     TElement* target = elementAt(position);
-    const bool afterBlock = Options->DropAfterBlock;
     TElement* dragged = currentElement();
-    auto refuse = [&] {
-        if (hadTarget)
+    if (!dropAccepted(*ShownBlock, dragged, target, Options->DropAfterBlock)) {
+        if (markShown)
             repaintNow(); // only to take the drop mark away
-    };
-    if (!target || !dragged || containsAddress(dragged, target)) {
-        refuse();
         return;
     }
-    TBlock* targetBlock = asBlock(target);
-    if (target->Next.get() == dragged && !(targetBlock && !afterBlock)) {
-        refuse();
-        return;
-    }
-    // Into the block it already starts would change nothing; after the shown block would take the element
-    // out of this window's view.
-    if (targetBlock &&
-        ((!afterBlock && targetBlock->FirstChild.get() == dragged) ||
-         (afterBlock && target == ShownBlock))) {
-        refuse();
-        return;
-    }
-    m_main->TakeSnapshot();
-    std::unique_ptr<TElement> moved = ShownBlock->DetachElement(dragged);
-    if (targetBlock && afterBlock) {
-        moved->Next = std::move(target->Next);
-        target->Next = std::move(moved);
-    } else {
-        target->InsertAfter(std::move(moved));
-    }
+    m_main->document().takeSnapshot();
+    dropElement(*ShownBlock, *dragged, *target, Options->DropAfterBlock);
     m_main->RefreshAllWindows();
 }

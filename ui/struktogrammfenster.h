@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 
 #include <memory>
+#include <string_view>
 
 class QAbstractScrollArea;
 class QMenu;
@@ -15,7 +16,7 @@ class TForm2;
 
 // TForm1: a diagram window, an MDI child of the main window that shows one block of the design in a
 // scrolling area, with its own current element, collapsed blocks and scroll position. Editing (pop-up
-// menu, keys, mouse, drag and drop) goes through it.
+// menu, keys, mouse, drag and drop) goes through it; the rules it follows are in model/editing.h.
 class TForm1 : public QMdiSubWindow
 {
 public:
@@ -29,6 +30,8 @@ public:
     void AdjustScrollBars();
     // The layout origin of the shown block, in document coordinates.
     TPoint GetDisplayOrigin();
+    // Paints the part `area` of the drawing area.
+    void FormPaint(QPainter& painter, const QRect& area);
     // Draws the shown block on `canvas` with its layout origin at `origin`.
     void DisplayStruktogramm(TCanvas& canvas, TPoint origin);
     // Prints one page on the printer that `printer` paints on: the caption, then the shown block.
@@ -38,18 +41,20 @@ public:
     void InneuemFensteranzeigen();
 
     // Editing. `sender` is the object name of the pop-up item, menu item or tool-bar button that asked.
-    void Einfuegen(const QString& sender);
+    void Einfuegen(std::string_view sender);
     void Loeschen();
     // Edits the current element's text; true when the user cancelled.
     bool Textbearbeiten();
     void Textbearbeiten1Click();
     void Genauerbestimmen1Click();
-    // `key` is the virtual-key code (13 Enter, 37 to 40 the arrows, 45 Insert, 46 Delete).
+    // `key` is the virtual-key code (TKey).
     void FormKeyDown(int key);
     // `buttons` is the button state after the press; `doubleClick` the double-click state.
     void FormMouseDown(Qt::MouseButtons buttons, bool doubleClick, QPoint position);
     void FormMouseMove(QPoint position);
     void FormMouseUp(QPoint position);
+    // Opens the pop-up menu at `globalPosition` (a right click; it acts on the current element).
+    void showPopupMenu(QPoint globalPosition);
 
     // The current element, or null: an element counts only while it still stands in the shown block
     // and is the very element that was marked (not another one at the same address).
@@ -67,6 +72,8 @@ public:
     QPoint scrollPosition() const;
     // The scroll ranges as AdjustScrollBars computed them (measured size + 50).
     QSize scrollRanges() const { return m_ranges; }
+    // Fits the scroll bars to the ranges and the drawing area's size.
+    void applyScrollRanges();
 
     TBlock* ShownBlock = nullptr;
     std::unique_ptr<TDisplayOptions> Options;
@@ -78,14 +85,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    friend class TDiagramArea;
-
-    bool flowchart() const;
-    void FormPaint(QPainter& painter, const QRect& area);
     void repaintNow();
-    void applyScrollRanges();
+    // Makes `e` current and repaints this window, unless `e` is null.
+    void moveMark(TElement* e);
     void createPopupMenu();
-    void showPopupMenu(QPoint globalPosition);
     void popupInsert();
 
     TForm2* m_main;

@@ -4,7 +4,7 @@
 #include "model/dump.h"
 #include "model/struktteile.h"
 #include "model/texts.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
 
@@ -38,14 +38,6 @@ const std::string kWorkedExampleDump = "B s=0 b=0 \"gesamtes Programm\"\n"
                                        "      A s=1 \"Anweisung\"\n"
                                        "    B s=0 b=1 \"Nein-Block\"\n";
 
-std::unique_ptr<TBlock> newDesign()
-{
-    auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
-    return root;
-}
-
 // Loads, or gives the error message.
 std::string dumpOrError(const std::string& bytes)
 {
@@ -60,7 +52,7 @@ TEST(DesignFileTest, WorkedExampleByteForByte)
 {
     ASSERT_EQ(kWorkedExample.size(), 84u);
     // Built as the editor builds it: a statement, after it a decision, a statement in the yes branch.
-    auto root = newDesign();
+    auto root = makeRoot();
     auto decision = TIf::Create("???");
     decision->Branch(1)->InsertAfter(TAnweisung::Create("Anweisung"));
     root->InsertAfter(std::move(decision));
@@ -70,7 +62,7 @@ TEST(DesignFileTest, WorkedExampleByteForByte)
 
     const std::string empty = "B:gesamtes Programm\x01\x02\x02"s;
     ASSERT_EQ(empty.size(), 22u);
-    EXPECT_EQ(SaveDesign(*newDesign()), empty);
+    EXPECT_EQ(SaveDesign(*makeRoot()), empty);
     EXPECT_EQ(DumpTree(*LoadDesign(empty)), "B s=0 b=0 \"gesamtes Programm\"\n");
 }
 
@@ -91,7 +83,7 @@ TEST(DesignFileTest, GeneratedDesignsRoundTrip)
 
 TEST(DesignFileTest, TextsAreKeptWholeAndTerminatorsLeftOut)
 {
-    auto root = newDesign();
+    auto root = makeRoot();
     const std::string longText(5000, 'x');
     root->InsertAfter(TAnweisung::Create("a\x01" "b"));
     root->InsertAfter(TAnweisung::Create(longText));
@@ -269,7 +261,7 @@ TEST_F(DesignFileOnDiskTest, WriteErrorKeepsTheOldFileAndLeavesNoTemporaryFile)
 {
     // A file size limit makes the write itself fail (EFBIG), as a full disk would.
     std::ofstream(path("keep.str"), std::ios::binary) << "old contents";
-    auto root = newDesign();
+    auto root = makeRoot();
     for (int i = 0; i < 1000; ++i)
         root->InsertAfter(TAnweisung::Create("statement"));
     struct rlimit saved {};

@@ -9,7 +9,7 @@
 #include "model/struktteile.h"
 #include "model/texts.h"
 #include "tests/model/draw_fixtures.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 #include "tests/support/recording_canvas.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +19,7 @@
 
 namespace {
 
-using fixtures::append;
-using fixtures::makeRoot;
 using fixtures::modeOptions;
-using fixtures::statement;
 
 constexpr TColor kWindow = 0xABCDEF; // the recording canvas's window colour in these tests
 constexpr TColor kBlockFill = 0xD8E9EC;
@@ -38,7 +35,7 @@ bool sameRecord(const TRecord& a, const TRecord& b)
 void display(TBlock& root, TDisplayOptions& options, TRecordingCanvas& canvas, TPoint origin)
 {
     canvas.setWindowColor(kWindow);
-    DisplayStruktogramm(canvas, root, origin, options, options.Flowchart);
+    paintDiagram(canvas, root, origin, options, options.Flowchart);
 }
 
 // Draws one element (and its successors) directly with the available width `width`.
@@ -321,9 +318,8 @@ TEST(StructogramDraw, PrintingCarriesNoMarking)
     options.AddMarked(a);
     options.AddMarked(w);
     TRecordingCanvas printer(10, 20); // spacing 10 while printing
-    TRecordingCanvas window;
     printer.setWindowColor(kWindow);
-    PrintStruktogramm(printer, window, "Titel", *root, options, false);
+    printDiagram(printer, "Titel", *root, options, false);
 
     const TRecord* caption = findText(printer, "Titel");
     ASSERT_NE(caption, nullptr);
@@ -406,8 +402,7 @@ TEST(FlowchartDraw, PrintingKeepsFramesWhiteAndUsesLargeHeads)
     options.AddMarked(s);
     options.DropTarget = s;
     TRecordingCanvas printer(7, 20); // spacing 10 while printing
-    TRecordingCanvas window;
-    PrintStruktogramm(printer, window, "T", *root, options, true);
+    printDiagram(printer, "T", *root, options, true);
     for (const TRecord& r : printer.records()) {
         EXPECT_NE(r.pen, clRed);
         if (r.kind == TPrimitive::Polygon && r.penStyle == TPenStyle::Dotted) {

@@ -4,7 +4,7 @@
 #include "model/dump.h"
 #include "model/struktteile.h"
 #include "model/texts.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,7 @@ struct SmallDesign
 
     SmallDesign()
     {
-        root->Standalone = false;
-        root->Braced = false;
+        makeDesignRoot(*root);
         auto first = TAnweisung::Create("a");
         a = first.get();
         auto ifElement = TIf::Create("c");

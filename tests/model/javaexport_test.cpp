@@ -4,7 +4,7 @@
 
 #include "model/struktteile.h"
 #include "model/texts.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +14,6 @@
 
 namespace {
 
-std::unique_ptr<TBlock> newRoot()
-{
-    auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
-    return root;
-}
-
-// Appends `e` at the end of `block`'s sequence and returns it.
-template <class T> T* add(TBlock& block, std::unique_ptr<T> e)
-{
-    T* raw = e.get();
-    block.appendChain(std::move(e));
-    return raw;
-}
 
 // Appends `count` statements `text` to `block` in one pass.
 void addMany(TBlock& block, int count, const char* text)
@@ -56,17 +41,17 @@ std::string lines(std::initializer_list<const char*> list)
 // do-while loop and a while loop with an empty body.
 std::unique_ptr<TBlock> workedExample()
 {
-    auto root = newRoot();
-    add(*root, TAnweisung::Create("summe = 0"));
-    TFor* loop = add(*root, TFor::Create("i von 1 bis 10"));
-    TIf* decision = add(*loop->Branch(1), TIf::Create("i % 2 == 0"));
-    add(*decision->Branch(1), TAnweisung::Create("summe = summe + i"));
-    add(*decision->Branch(2), TAnweisung::Create("rest = rest + 1;"));
-    TBlock* named = add(*root, TBlock::Create("Ausgabe"));
-    add(*named, TAnweisung::Create("ausgeben(summe)"));
-    TDoWhile* doLoop = add(*root, TDoWhile::Create("summe > 100"));
-    add(*doLoop->Branch(1), TAnweisung::Create("summe = summe - 100"));
-    add(*root, TWhile::Create("weiter"));
+    auto root = makeRoot();
+    append(*root, TAnweisung::Create("summe = 0"));
+    TFor* loop = append(*root, TFor::Create("i von 1 bis 10"));
+    TIf* decision = append(*loop->Branch(1), TIf::Create("i % 2 == 0"));
+    append(*decision->Branch(1), TAnweisung::Create("summe = summe + i"));
+    append(*decision->Branch(2), TAnweisung::Create("rest = rest + 1;"));
+    TBlock* named = append(*root, TBlock::Create("Ausgabe"));
+    append(*named, TAnweisung::Create("ausgeben(summe)"));
+    TDoWhile* doLoop = append(*root, TDoWhile::Create("summe > 100"));
+    append(*doLoop->Branch(1), TAnweisung::Create("summe = summe - 100"));
+    append(*root, TWhile::Create("weiter"));
     return root;
 }
 
@@ -126,8 +111,8 @@ TEST(JavaExport, WorkedExampleClipboardForm)
 
 TEST(JavaExport, EmptyDesignIsEmptyText)
 {
-    EXPECT_EQ(ExportJavaText(*newRoot(), false), "");
-    EXPECT_EQ(ExportJavaText(*newRoot(), true), "");
+    EXPECT_EQ(ExportJavaText(*makeRoot(), false), "");
+    EXPECT_EQ(ExportJavaText(*makeRoot(), true), "");
 }
 
 // One element at the root, exported in the file form.
@@ -140,7 +125,7 @@ struct SingleCase
 
 std::string exportSingle(std::unique_ptr<TElement> e)
 {
-    auto root = newRoot();
+    auto root = makeRoot();
     root->appendChain(std::move(e));
     return ExportJavaText(*root, false);
 }
@@ -201,12 +186,12 @@ TEST(JavaExport, ElementRules)
 
 TEST(JavaExport, NamedBlocksDoNotIndentAndStandFirstInABody)
 {
-    auto root = newRoot();
-    TWhile* loop = add(*root, TWhile::Create("a"));
-    TBlock* outer = add(*loop->Branch(1), TBlock::Create("aussen"));
-    TBlock* inner = add(*outer, TBlock::Create("innen"));
-    add(*inner, TAnweisung::Create("x"));
-    add(*outer, TAnweisung::Create("y"));
+    auto root = makeRoot();
+    TWhile* loop = append(*root, TWhile::Create("a"));
+    TBlock* outer = append(*loop->Branch(1), TBlock::Create("aussen"));
+    TBlock* inner = append(*outer, TBlock::Create("innen"));
+    append(*inner, TAnweisung::Create("x"));
+    append(*outer, TAnweisung::Create("y"));
     EXPECT_EQ(ExportJavaText(*root, false), lines({
                                                 "  while (a) {",
                                                 "",
@@ -225,14 +210,14 @@ TEST(JavaExport, NamedBlocksDoNotIndentAndStandFirstInABody)
 
 TEST(JavaExport, ElseIfChainAndRepeatInsideABody)
 {
-    auto root = newRoot();
-    TIf* first = add(*root, TIf::Create("a"));
-    add(*first->Branch(1), TAnweisung::Create("x"));
-    TIf* second = add(*first->Branch(2), TIf::Create("b"));
-    TRepeat* repeat = add(*second->Branch(1), TRepeat::Create("c"));
-    add(*repeat->Branch(1), TAnweisung::Create("y"));
-    add(*second->Branch(2), TAnweisung::Create("z"));
-    add(*root, TAnweisung::Create("ende"));
+    auto root = makeRoot();
+    TIf* first = append(*root, TIf::Create("a"));
+    append(*first->Branch(1), TAnweisung::Create("x"));
+    TIf* second = append(*first->Branch(2), TIf::Create("b"));
+    TRepeat* repeat = append(*second->Branch(1), TRepeat::Create("c"));
+    append(*repeat->Branch(1), TAnweisung::Create("y"));
+    append(*second->Branch(2), TAnweisung::Create("z"));
+    append(*root, TAnweisung::Create("ende"));
     EXPECT_EQ(ExportJavaText(*root, false), lines({
                                                 "  if (a) {",
                                                 "    x;",
@@ -288,9 +273,9 @@ TEST(JavaExport, ClipboardFormDiffersOnlyByTwoBlanksOnNonEmptyLines)
 
 TEST(JavaExport, NoLimitOnLongTextsAndLongDesigns)
 {
-    auto root = newRoot();
+    auto root = makeRoot();
     const std::string longText(70000, 'x');
-    add(*root, TAnweisung::Create(longText));
+    append(*root, TAnweisung::Create(longText));
     addMany(*root, 100000, "a");
     const std::string text = ExportJavaText(*root, false);
     EXPECT_EQ(text.size(), 2 + longText.size() + 3 + 100000u * 6);
@@ -300,11 +285,11 @@ TEST(JavaExport, NoLimitOnLongTextsAndLongDesigns)
 
 TEST(JavaExport, DeepNestingIndentsEveryLevel)
 {
-    auto root = newRoot();
+    auto root = makeRoot();
     TBlock* body = root.get();
     for (int i = 0; i < 999; ++i)
-        body = add(*body, TWhile::Create("w"))->Branch(1);
-    add(*body, TAnweisung::Create("x"));
+        body = append(*body, TWhile::Create("w"))->Branch(1);
+    append(*body, TAnweisung::Create("x"));
     const std::string text = ExportJavaText(*root, false);
     const std::string innermost = std::string(2 * 1000, ' ') + "x;\r\n";
     EXPECT_NE(text.find(innermost), std::string::npos);

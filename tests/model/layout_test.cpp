@@ -13,10 +13,7 @@
 
 namespace {
 
-using fixtures::append;
-using fixtures::makeRoot;
 using fixtures::modeOptions;
-using fixtures::statement;
 
 struct ModeCase
 {

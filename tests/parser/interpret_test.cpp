@@ -419,8 +419,7 @@ TEST(ParseNesting, SameLimitAsTheDesignFile)
 {
     for (int levels : {998, 999, 1000, 1001}) {
         auto root = TBlock::Create(texts::kGesamtesProgramm);
-        root->Standalone = false;
-        root->Braced = false;
+        makeDesignRoot(*root);
         TBlock* body = root.get();
         for (int i = 0; i < levels - 1; ++i) {
             auto loop = i % 2 ? std::unique_ptr<TBedingung>(TWhile::Create("a"))

@@ -26,6 +26,7 @@
 #include "model/javaexport.h"
 #include "model/looptext.h"
 #include "model/texts.h"
+#include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +46,7 @@ public:
     std::unique_ptr<TBlock> design(int maxDepth)
     {
         auto root = TBlock::Create(texts::kGesamtesProgramm);
-        root->Standalone = false;
-        root->Braced = false;
+        makeDesignRoot(*root);
         fill(*root, maxDepth);
         return root;
     }
@@ -227,8 +227,7 @@ private:
 std::unique_ptr<TBlock> importText(const std::string& text)
 {
     auto root = ParseText(text);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     return root;
 }
 
@@ -273,8 +272,7 @@ TEST(RoundTrip, StableDesignsComeBackAsTheSameTextAndTree)
 TEST(RoundTrip, NineHundredNinetyNineNestedLevelsSurvive)
 {
     auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     TBlock* body = root.get();
     for (int i = 0; i < kMaxNesting - 1; ++i) {
         std::unique_ptr<TBedingung> e;
@@ -302,19 +300,9 @@ TEST(RoundTrip, NineHundredNinetyNineNestedLevelsSurvive)
     EXPECT_EQ(ExportJavaText(*importText(text), false), text);
 }
 
-// One element at the root.
-std::unique_ptr<TBlock> rootWith(std::unique_ptr<TElement> e)
-{
-    auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
-    root->appendChain(std::move(e));
-    return root;
-}
-
 std::unique_ptr<TBlock> statement(const std::string& text)
 {
-    return rootWith(TAnweisung::Create(text));
+    return designOf(TAnweisung::Create(text));
 }
 
 std::unique_ptr<TBlock> twoStatements(const std::string& first, const std::string& second)
@@ -329,7 +317,7 @@ std::unique_ptr<TBlock> loopAround(const std::string& condition, const std::stri
 {
     auto loop = Loop::Create(condition);
     loop->Branch(1)->appendChain(TAnweisung::Create(inner));
-    return rootWith(std::move(loop));
+    return designOf(std::move(loop));
 }
 
 TEST(RoundTrip, EachRuleMatters)
@@ -339,7 +327,7 @@ TEST(RoundTrip, EachRuleMatters)
         const char* rule;
         std::unique_ptr<TBlock> design;
     } cases[] = {
-        {"named block", rootWith(TBlock::Create("Ausgabe"))},
+        {"named block", designOf(TBlock::Create("Ausgabe"))},
         {"repeat-until loop", loopAround<TRepeat>("fertig", "x")},
         {"brace in a statement inside a do-while body", loopAround<TDoWhile>("c", "a = {1")},
         {"brace in quotes inside a do-while body", loopAround<TDoWhile>("c", "s = '{'")},

@@ -45,7 +45,7 @@ protected:
         ASSERT_NE(item, nullptr) << name;
         item->trigger();
     }
-    int undoSteps() { return form->UndoHistory().SnapshotCount(); }
+    int undoSteps() { return form->document().undoHistory().snapshotCount(); }
     TElement* element(std::initializer_list<int> path) { return at(*form->Design(), path); }
 };
 
@@ -111,7 +111,7 @@ TEST_F(EditingTest, EveryInsertRouteCreatesItsKindAndAsksForItsText)
         EXPECT_EQ(inserted->Text, route.letter == 'F' ? "i von 1 bis 10" : "neu");
         EXPECT_EQ(whole().currentElement(), inserted);
         EXPECT_EQ(undoSteps(), 1);
-        EXPECT_TRUE(form->isModified());
+        EXPECT_TRUE(form->document().isModified());
         if (route.letter == 'F') {
             EXPECT_EQ(dialogs.lastCall(DialogKind::CountingLoop)->loopFields,
                       (std::array<QString, 3>{"?", "?", "?"}));
@@ -157,9 +157,9 @@ TEST_F(EditingTest, InsertWithoutCurrentElementOrCancelledChangesNothing)
     EXPECT_EQ(dialogs.calls().size(), 0u);
 
     whole().setCurrent(element({1}));
-    form->TakeSnapshot(); // one step already in the history
-    form->setModified(false);
-    const TBlock* slot1 = form->UndoHistory().Slot(1);
+    form->document().takeSnapshot(); // one step already in the history
+    form->document().markSaved();
+    const TBlock* slot1 = form->document().undoHistory().slot(1);
     enum class Leave { CancelInput, Abbrechen, CloseBox };
     const std::pair<const char*, Leave> cancelled[] = {{"BAnweisung2", Leave::CancelInput},
                                                        {"BIfAnweisung2", Leave::CancelInput},
@@ -177,9 +177,9 @@ TEST_F(EditingTest, InsertWithoutCurrentElementOrCancelledChangesNothing)
         clickToolButton(sender);
         EXPECT_EQ(dump(), before);
         EXPECT_EQ(undoSteps(), 1);
-        EXPECT_EQ(form->UndoHistory().Slot(1), slot1);
-        EXPECT_EQ(form->UndoHistory().UndoPosition(), 0);
-        EXPECT_FALSE(form->isModified());
+        EXPECT_EQ(form->document().undoHistory().slot(1), slot1);
+        EXPECT_EQ(form->document().undoHistory().UndoPosition(), 0);
+        EXPECT_FALSE(form->document().isModified());
         EXPECT_EQ(whole().currentElement(), nullptr);
     }
 }
@@ -209,7 +209,7 @@ TEST_F(EditingTest, InsertIntoACollapsedBlockTogglesItInEveryWindow)
     auto* teil = static_cast<TBlock*>(element({3}));
     whole().setCurrent(teil);
     popup(whole(), "InneuemFensteranzeigen1");
-    TForm1* block = form->DiagramWindows()[1];
+    TForm1* block = form->diagramWindows()[1];
     TForm1* other = form->openBlockWindow(form->Design());
     whole().setCurrent(teil);
     popup(whole(), "Anzeigeverkleinernvergrern1");
@@ -241,7 +241,7 @@ TEST_F(EditingTest, DeleteRemovesTheCurrentElementAndEmptiesAShownOrBranchBlock)
     key(whole(), Qt::Key_Delete);
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
     EXPECT_EQ(undoSteps(), 3);
-    EXPECT_EQ(form->parkedCount(), 0);
+    EXPECT_EQ(form->document().parkedCount(), 0);
 }
 
 TEST_F(EditingTest, EditTextByKeyAndPopupWithLimitAndCancel)
@@ -259,12 +259,12 @@ TEST_F(EditingTest, EditTextByKeyAndPopupWithLimitAndCancel)
     popup(whole(), "Textbearbeiten1");
     EXPECT_EQ(element({0})->Text.size(), 400u);
 
-    form->setModified(false);
+    form->document().markSaved();
     dialogs.cancelInput();
     key(whole(), Qt::Key_Enter);
     EXPECT_EQ(element({0})->Text.size(), 400u);
     EXPECT_EQ(undoSteps(), 3); // a cancelled edit leaves a step that changes nothing
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->document().isModified());
 
     struct Row
     {
@@ -310,13 +310,13 @@ TEST_F(EditingTest, EditTextOfABlockInsertsAStatementIntoIt)
     EXPECT_EQ(teil->FirstChild->Text, "neu im Block");
     EXPECT_EQ(undoSteps(), 2);
 
-    form->setModified(false);
+    form->document().markSaved();
     whole().setCurrent(teil);
     dialogs.cancelInput();
     key(whole(), Qt::Key_Return);
     EXPECT_EQ(teil->FirstChild->Text, "neu im Block");
     EXPECT_EQ(undoSteps(), 3);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->document().isModified());
 }
 
 TEST_F(EditingTest, RefineReplacesAStatementByACollapsedNamedBlockInItsOwnWindow)
@@ -333,8 +333,8 @@ TEST_F(EditingTest, RefineReplacesAStatementByACollapsedNamedBlockInItsOwnWindow
     EXPECT_EQ(refined->Next.get(), element({1}));
     EXPECT_TRUE(whole().Options->IsCollapsed(refined));
     EXPECT_EQ(whole().currentElement(), refined);
-    ASSERT_EQ(form->DiagramWindows().size(), 2);
-    TForm1* window = form->DiagramWindows()[1];
+    ASSERT_EQ(form->diagramWindows().size(), 2);
+    TForm1* window = form->diagramWindows()[1];
     EXPECT_EQ(window->ShownBlock, refined);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("a"));
     EXPECT_EQ(form->ActiveWindow(), window);
@@ -363,7 +363,7 @@ TEST_F(EditingTest, RefineReplacesAStatementByACollapsedNamedBlockInItsOwnWindow
     // A block opens in a window of its own.
     whole().setCurrent(element({3}));
     popup(whole(), "Genauerbestimmen1");
-    EXPECT_EQ(form->DiagramWindows().size(), 2);
+    EXPECT_EQ(form->diagramWindows().size(), 2);
     EXPECT_EQ(dump(), before);
 }
 
@@ -443,7 +443,7 @@ TEST_F(EditingTest, DownWalkEndsOnTheShownBlockAndClimbsOutOfALastNamedBlock)
     startOn(everyKindDesign());
     whole().setCurrent(element({3}));
     trigger("BlockinneuemFensteranzeigen1");
-    TForm1* block = form->DiagramWindows()[1];
+    TForm1* block = form->diagramWindows()[1];
     block->setCurrent(element({3, 1, 1})); // the do-while's empty body
     key(*block, Qt::Key_Down);
     EXPECT_EQ(block->currentElement(), element({3}));
@@ -493,15 +493,15 @@ TEST_F(EditingTest, UndoClosesBlockWindowsAndIsClearedByNewLoadAndPaste)
     trigger("BlockinneuemFensteranzeigen1");
     whole().setCurrent(element({2}));
     whole().Options->ToggleCollapsed(asBlock(element({2})));
-    form->setModified(false);
+    form->document().markSaved();
     trigger("Rckgngig1");
     settle();
-    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
     EXPECT_EQ(whole().Options->MarkedCount(), 0);
     EXPECT_EQ(whole().Options->CollapsedCount(), 0);
     EXPECT_EQ(element({0})->Text, "a");
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->document().isModified());
 
     dialogs.answerSaveChanges(SaveChoice::Nein);
     trigger("Neu1");
@@ -535,14 +535,14 @@ TEST_F(EditingTest, WindowsSurviveTheRemovalOfTheirBlockAndCurrentElement)
     TElement* d = element({3, 0});
     whole().setCurrent(teil);
     trigger("BlockinneuemFensteranzeigen1");
-    TForm1* block = form->DiagramWindows()[1];
+    TForm1* block = form->diagramWindows()[1];
     block->setCurrent(d);
 
     // The whole-design window deletes the named block the block window shows.
     focus(whole());
     whole().setCurrent(teil);
     key(whole(), Qt::Key_Delete);
-    EXPECT_EQ(form->parkedCount(), 1);
+    EXPECT_EQ(form->document().parkedCount(), 1);
     EXPECT_EQ(block->ShownBlock, teil);
     EXPECT_EQ(block->currentElement(), d);
 
@@ -557,7 +557,7 @@ TEST_F(EditingTest, WindowsSurviveTheRemovalOfTheirBlockAndCurrentElement)
     EXPECT_EQ(teil->FirstChild, nullptr);
     block->close();
     settle();
-    EXPECT_EQ(form->parkedCount(), 0);
+    EXPECT_EQ(form->document().parkedCount(), 0);
 
     // A current element that another window removed counts as none, also when a new element takes its
     // memory.
@@ -580,7 +580,7 @@ TEST_F(EditingTest, WindowsSurviveTheRemovalOfTheirBlockAndCurrentElement)
     popup(*second, "Anzeigeverkleinernvergrern1");
     popup(*second, "InneuemFensteranzeigen1");
     EXPECT_EQ(dump(), before);
-    EXPECT_EQ(form->DiagramWindows().size(), 2);
+    EXPECT_EQ(form->diagramWindows().size(), 2);
 }
 
 TEST_F(EditingTest, EveryChangeAndUndoMarksTheDesignChanged)
@@ -619,9 +619,9 @@ TEST_F(EditingTest, EveryChangeAndUndoMarksTheDesignChanged)
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        form->setModified(false);
+        form->document().markSaved();
         step.run();
-        EXPECT_TRUE(form->isModified());
+        EXPECT_TRUE(form->document().isModified());
     }
 }
 

@@ -17,7 +17,7 @@ void EditorTest::TearDown()
 void EditorTest::finish()
 {
     if (form) {
-        form->setModified(false);
+        form->document().markSaved();
         delete form;
         form = nullptr;
     }
@@ -78,55 +78,4 @@ void EditorTest::clickToolButton(const char* name) const
         }
     }
     FAIL() << "no button " << name;
-}
-
-std::unique_ptr<TBlock> designOf(std::unique_ptr<TElement> first)
-{
-    auto root = TBlock::Create("gesamtes Programm");
-    root->Standalone = false;
-    root->Braced = false;
-    root->FirstChild = std::move(first);
-    return root;
-}
-
-std::unique_ptr<TBlock> everyKindDesign()
-{
-    auto root = designOf(TAnweisung::Create("a"));
-    TElement* last = root->FirstChild.get();
-    auto append = [&last](std::unique_ptr<TElement> e) {
-        TElement* raw = e.get();
-        last->Next = std::move(e);
-        last = raw;
-        return raw;
-    };
-    auto* decision = static_cast<TIf*>(append(TIf::Create("x > 0")));
-    decision->Branch(1)->FirstChild = TAnweisung::Create("b");
-    auto* loop = static_cast<TWhile*>(append(TWhile::Create("w")));
-    loop->Branch(1)->FirstChild = TAnweisung::Create("c");
-    auto* named = static_cast<TBlock*>(append(TBlock::Create("Teil")));
-    named->FirstChild = TAnweisung::Create("d");
-    named->FirstChild->Next = TDoWhile::Create("dw");
-    auto* counting = static_cast<TFor*>(append(TFor::Create("i von 1 bis 10")));
-    counting->Branch(1)->FirstChild = TAnweisung::Create("e");
-    append(TRepeat::Create("r"));
-    return root;
-}
-
-TElement* at(TBlock& root, std::initializer_list<int> path)
-{
-    TElement* e = &root;
-    for (int step : path) {
-        if (!e)
-            return nullptr;
-        if (TBlock* block = asBlock(e)) {
-            e = block->FirstChild.get();
-            for (int i = 0; e && i < step; ++i)
-                e = e->Next.get();
-        } else if (TBedingung* condition = asCondition(e)) {
-            e = condition->Branch(step);
-        } else {
-            return nullptr;
-        }
-    }
-    return e;
 }

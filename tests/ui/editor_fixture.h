@@ -3,6 +3,7 @@
 // The editor as a user meets it: the main window shown with its whole-design window, scripted dialogs,
 // a temporary folder for files, and a teardown that checks that no window is left over.
 
+#include "tests/support/designs.h"
 #include "tests/ui/scripted_dialogs.h"
 
 #include "model/dateiformat.h"
@@ -36,7 +37,7 @@ protected:
     void trigger(const char* name) const;
     // Clicks the tool-bar button of that name with the mouse.
     void clickToolButton(const char* name) const;
-    TForm1& whole() const { return *form->WholeDesignWindow(); }
+    TForm1& whole() const { return *form->wholeDesignWindow(); }
     std::string dump() const { return DumpTree(*form->Design()); }
     // Processes pending events, deferred deletions included.
     static void settle();
@@ -45,13 +46,3 @@ protected:
     TForm2* form = nullptr;
     QTemporaryDir dir;
 };
-
-// A design whose root holds `first` and its successors; Standalone and Braced of the root are 0.
-std::unique_ptr<TBlock> designOf(std::unique_ptr<TElement> first);
-// A design with one element of each kind, a named block and nesting:
-//   statement "a", decision "x > 0" (yes: "b", no: empty), while "w" (body: "c"), named block "Teil"
-//   (holding "d" and do-while "dw"), counting loop "i von 1 bis 10" (body: "e"), repeat "r" (body empty).
-std::unique_ptr<TBlock> everyKindDesign();
-// The element reached from `root` along a path of child indices: in a block the n-th element (0 =
-// first), in a condition element 1 or 2 for its branch block.
-TElement* at(TBlock& root, std::initializer_list<int> path);

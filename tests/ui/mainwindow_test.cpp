@@ -7,7 +7,7 @@
 #include "model/javaexport.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 #include "ui/cp1252.h"
 #include "ui/errortext.h"
 #include "ui/qtcanvas.h"
@@ -95,18 +95,18 @@ int pdfPageCount(const std::string& file)
 TEST_F(EditorTest, StartsWithoutArgumentsOnANewDesign)
 {
     start();
-    ASSERT_EQ(form->DiagramWindows().size(), 1);
+    ASSERT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(form->ActiveWindow(), &whole());
     EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
     EXPECT_EQ(whole().ShownBlock, form->Design());
     EXPECT_FALSE(whole().FreeOnClose);
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
-    EXPECT_FALSE(form->Flowchart());
+    EXPECT_FALSE(form->flowchartMode());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Struktogramm — Struktogramm-Editor"));
     EXPECT_TRUE(form->ToolBar2->isVisible());
     EXPECT_FALSE(form->ToolBar1->isVisible());
-    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
+    EXPECT_FALSE(form->document().isModified());
     EXPECT_EQ(dialogs.calls().size(), 0u);
 }
 
@@ -191,7 +191,7 @@ TEST_F(EditorTest, ToolBarsHoldFiveInsertButtonsWithHintsAndPictures)
 TEST(StartUpTest, TheApplicationTitleLeavesWindowCaptionsAlone)
 {
     const QString before = QCoreApplication::applicationName();
-    SetApplicationTitle();
+    setApplicationTitle();
     EXPECT_EQ(QCoreApplication::applicationName(), uitexts::appTitle());
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe")) << "a fixed display name";
@@ -217,7 +217,7 @@ TEST_F(EditorTest, StartWithAMissingFileSaysSoAndStartsANewDesign)
     EXPECT_EQ(dialogs.lastCall(DialogKind::Information)->text,
               filesMessage(ErrorReason::CannotOpenFile, missing));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
-    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
 }
 
@@ -242,8 +242,8 @@ TEST_F(EditorTest, NewClosesBlockWindowsAndShowsTheNewDesign)
         start(writeDesign("every.str", *everyKindDesign()));
         whole().setCurrent(at(*form->Design(), {3}));
         trigger("BlockinneuemFensteranzeigen1");
-        ASSERT_EQ(form->DiagramWindows().size(), 2);
-        TForm1* block = form->DiagramWindows()[1];
+        ASSERT_EQ(form->diagramWindows().size(), 2);
+        TForm1* block = form->diagramWindows()[1];
         EXPECT_EQ(block->windowTitle(), QStringLiteral("Teil"));
         EXPECT_EQ(form->ActiveWindow(), block);
         whole().setCurrent(at(*form->Design(), {1}));
@@ -255,13 +255,13 @@ TEST_F(EditorTest, NewClosesBlockWindowsAndShowsTheNewDesign)
 
         trigger("Neu1");
         settle();
-        ASSERT_EQ(form->DiagramWindows().size(), 1);
+        ASSERT_EQ(form->diagramWindows().size(), 1);
         EXPECT_EQ(whole().ShownBlock, form->Design());
         EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
         EXPECT_EQ(whole().Options->MarkedCount(), 0);
         EXPECT_EQ(whole().Options->CollapsedCount(), 0);
         EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
-        EXPECT_EQ(form->parkedCount(), 0);
+        EXPECT_EQ(form->document().parkedCount(), 0);
         finish();
     }
 }
@@ -282,8 +282,8 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
 
     trigger("Neu1");
     whole().setCurrent(form->Design());
-    form->TakeSnapshot();
-    form->setModified(false);
+    form->document().takeSnapshot();
+    form->document().markSaved();
     form->openBlockWindow(form->Design());
     dialogs.answerOpen(QString::fromStdString(saved));
     trigger("Struktogrammladen1");
@@ -291,10 +291,10 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
               QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
     settle();
     EXPECT_EQ(dump(), DumpTree(*design));
-    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
-    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
+    EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->document().isModified());
 }
 
 TEST_F(EditorTest, FileErrorsAreReportedAndChangeNothing)
@@ -333,17 +333,17 @@ TEST_F(EditorTest, ModeSwitchChangesToolBarsChecksCaptionAndScrollRanges)
     for (bool flowchart : {true, true, false, false, true}) {
         SCOPED_TRACE(flowchart);
         trigger(flowchart ? "Flussdiagramm1" : "Struktogramm1");
-        EXPECT_EQ(form->Flowchart(), flowchart);
+        EXPECT_EQ(form->flowchartMode(), flowchart);
         EXPECT_EQ(action("Flussdiagramm1")->isChecked(), flowchart);
         EXPECT_EQ(action("Struktogramm1")->isChecked(), !flowchart);
         EXPECT_EQ(form->ToolBar1->isVisible(), flowchart);
         EXPECT_EQ(form->ToolBar2->isVisible(), !flowchart);
         EXPECT_EQ(form->windowTitle(), flowchart ? QStringLiteral("Flussdiagramm — Struktogramm-Editor")
                                                  : QStringLiteral("Struktogramm — Struktogramm-Editor"));
-        for (TForm1* window : form->DiagramWindows()) {
+        for (TForm1* window : form->diagramWindows()) {
             TQtMeasureCanvas measure;
             TDisplayOptions options;
-            const TSize expected = ScrollRanges(measure.canvas(), *window->ShownBlock, options, flowchart);
+            const TSize expected = scrollRangesOf(measure.canvas(), *window->ShownBlock, options, flowchart);
             EXPECT_EQ(window->scrollRanges(), QSize(expected.cx, expected.cy));
             EXPECT_EQ(window->Options->Flowchart, flowchart);
         }
@@ -408,19 +408,18 @@ TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
     QApplication::clipboard()->setText(QStringLiteral("x = \"€→\";\r\nif (a) {\r\n  y;\r\n}\r\n"));
     whole().setCurrent(form->Design());
     form->openBlockWindow(form->Design());
-    form->TakeSnapshot();
-    form->setModified(false);
+    form->document().takeSnapshot();
+    form->document().markSaved();
     trigger("AusZwischenablageeinfgen1");
     settle();
     std::unique_ptr<TBlock> expected = ParseText("x = \"\x80?\";\r\nif (a) {\r\n  y;\r\n}\r\n");
-    expected->Standalone = false;
-    expected->Braced = false;
+    makeDesignRoot(*expected);
     EXPECT_EQ(dump(), DumpTree(*expected));
     ASSERT_NE(form->Design()->FirstChild, nullptr);
     EXPECT_EQ(form->Design()->FirstChild->Text, "x = \"\x80?\"");
-    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
-    EXPECT_EQ(form->UndoHistory().SnapshotCount(), 0);
+    EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
 }
 
 TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
@@ -437,7 +436,7 @@ TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
     EXPECT_EQ(count, 3000);
 
     const std::string before = dump();
-    form->setModified(false);
+    form->document().markSaved();
     QApplication::clipboard()->setText(QString(1001, QLatin1Char('{')) + QStringLiteral("x;") +
                                        QString(1001, QLatin1Char('}')));
     dialogs.acknowledgeError();
@@ -461,10 +460,10 @@ TEST_F(EditorTest, UnsavedChangesAreNeverThrownAwaySilently)
             SCOPED_TRACE(std::string(command) + " " + std::to_string(static_cast<int>(answer)));
             start();
             QApplication::clipboard()->setText(QStringLiteral("eingefuegt;"));
-            form->TakeSnapshot();
+            form->document().takeSnapshot();
             form->Design()->InsertAfter(TAnweisung::Create("ungesichert"));
             const std::string changed = dump();
-            ASSERT_TRUE(form->isModified());
+            ASSERT_TRUE(form->document().isModified());
 
             const std::string saved = path("gesichert.str");
             QFile::remove(QString::fromStdString(saved));
@@ -499,7 +498,7 @@ TEST_F(EditorTest, UnsavedChangesAreNeverThrownAwaySilently)
                 EXPECT_NE(dump(), changed);
             } else {
                 EXPECT_EQ(dump(), changed);
-                EXPECT_TRUE(form->isModified());
+                EXPECT_TRUE(form->document().isModified());
             }
             finish();
             dialogs.clearLog();
@@ -520,7 +519,7 @@ TEST_F(EditorTest, NothingAsksWhenNothingChanged)
     trigger("Blockvergrern1");
     trigger("BlockinneuemFensteranzeigen1");
     const std::string saved = path("s.str");
-    form->TakeSnapshot();
+    form->document().takeSnapshot();
     dialogs.answerSave(QString::fromStdString(saved));
     trigger("Struktogrammspeichern1");
     trigger("Neu1");
@@ -534,16 +533,16 @@ TEST_F(EditorTest, ClosingTheWholeDesignWindowMinimisesItClosingABlockWindowDest
     start(writeDesign("every.str", *everyKindDesign()));
     whole().setCurrent(at(*form->Design(), {3}));
     trigger("BlockinneuemFensteranzeigen1");
-    ASSERT_EQ(form->DiagramWindows().size(), 2);
-    QPointer<TForm1> block = form->DiagramWindows()[1];
+    ASSERT_EQ(form->diagramWindows().size(), 2);
+    QPointer<TForm1> block = form->diagramWindows()[1];
     block->close();
     settle();
     EXPECT_TRUE(block.isNull());
-    ASSERT_EQ(form->DiagramWindows().size(), 1);
+    ASSERT_EQ(form->diagramWindows().size(), 1);
 
     whole().close();
     settle();
-    ASSERT_EQ(form->DiagramWindows().size(), 1);
+    ASSERT_EQ(form->diagramWindows().size(), 1);
     EXPECT_TRUE(whole().isMinimized());
     whole().showNormal();
     EXPECT_EQ(whole().ShownBlock, form->Design());
@@ -557,12 +556,12 @@ TEST_F(EditorTest, BlockCommandsOfTheViewMenuActOnTheActiveWindow)
     whole().setCurrent(teil);
     trigger("BlockinneuemFensteranzeigen1");
     trigger("BlockinneuemFensteranzeigen1"); // does nothing: the new window has no current element
-    ASSERT_EQ(form->DiagramWindows().size(), 2);
-    TForm1* first = form->DiagramWindows()[1];
+    ASSERT_EQ(form->diagramWindows().size(), 2);
+    TForm1* first = form->diagramWindows()[1];
     form->mdiArea()->setActiveSubWindow(&whole());
     trigger("BlockinneuemFensteranzeigen1");
-    ASSERT_EQ(form->DiagramWindows().size(), 3);
-    TForm1* second = form->DiagramWindows()[2];
+    ASSERT_EQ(form->diagramWindows().size(), 3);
+    TForm1* second = form->diagramWindows()[2];
     EXPECT_EQ(first->ShownBlock, teil);
     EXPECT_EQ(second->ShownBlock, teil);
     EXPECT_EQ(form->ActiveWindow(), second);
@@ -581,7 +580,7 @@ TEST_F(EditorTest, BlockCommandsOfTheViewMenuActOnTheActiveWindow)
     trigger("Blockvergrern1");
     trigger("BlockinneuemFensteranzeigen1");
     EXPECT_EQ(second->Options->CollapsedCount(), 0);
-    EXPECT_EQ(form->DiagramWindows().size(), 3);
+    EXPECT_EQ(form->diagramWindows().size(), 3);
 }
 
 } // namespace

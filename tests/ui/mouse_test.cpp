@@ -68,24 +68,8 @@ protected:
         QTest::mouseMove(widget(window), to);
         QTest::mouseRelease(widget(window), Qt::LeftButton, {}, to);
     }
-    int undoSteps() { return form->UndoHistory().SnapshotCount(); }
+    int undoSteps() { return form->document().undoHistory().snapshotCount(); }
 };
-
-std::unique_ptr<TBlock> statements(std::initializer_list<const char*> texts)
-{
-    std::unique_ptr<TElement> first;
-    TElement* last = nullptr;
-    for (const char* text : texts) {
-        auto e = TAnweisung::Create(text);
-        TElement* raw = e.get();
-        if (last)
-            last->Next = std::move(e);
-        else
-            first = std::move(e);
-        last = raw;
-    }
-    return designOf(std::move(first));
-}
 
 TEST_F(MouseTest, ClickMakesTheElementUnderThePointerCurrent)
 {
@@ -103,7 +87,7 @@ TEST_F(MouseTest, ClickMakesTheElementUnderThePointerCurrent)
     QTest::mouseClick(widget(whole()), Qt::LeftButton, {}, emptyPoint(whole()));
     EXPECT_EQ(whole().currentElement(), nullptr);
     EXPECT_EQ(undoSteps(), 0);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->document().isModified());
 }
 
 TEST_F(MouseTest, RightClickSelectsAndOpensThePopupMenu)
@@ -157,7 +141,7 @@ TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"s2\"\n  A s=1 \"s3\"\n  A s=1 \"s1\"\n");
     EXPECT_EQ(whole().currentElement(), s1);
     EXPECT_EQ(undoSteps(), 1);
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->document().isModified());
     trigger("Rckgngig1");
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"s1\"\n  A s=1 \"s2\"\n  A s=1 \"s3\"\n");
 }
@@ -244,7 +228,7 @@ TEST_F(MouseTest, RefusedDropsChangeNothing)
         QTest::mouseRelease(widget(whole()), Qt::LeftButton, {}, pointOf(whole(), element({0})));
         EXPECT_EQ(dump(), before);
     }
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->document().isModified());
 }
 
 TEST_F(MouseTest, BuildADesignWithMouseAndKeysThenSaveIt)
@@ -272,14 +256,14 @@ TEST_F(MouseTest, BuildADesignWithMouseAndKeysThenSaveIt)
     focusWhole();
     QTest::mouseClick(w, Qt::LeftButton, {}, pointOf(whole(), element({2, 1, 0})));
     whole().PopupMenu1->findChild<QAction*>(QStringLiteral("Genauerbestimmen1"))->trigger();
-    ASSERT_EQ(form->DiagramWindows().size(), 2);
+    ASSERT_EQ(form->diagramWindows().size(), 2);
     // Drag the first statement to the end.
     focusWhole();
     drag(whole(), pointOf(whole(), element({0})), pointOf(whole(), element({2})));
     trigger("Rckgngig1");
     trigger("Rckgngig1");
     trigger("Rckgngig1");
-    EXPECT_EQ(form->DiagramWindows().size(), 1);
+    EXPECT_EQ(form->diagramWindows().size(), 1);
 
     const std::string saved = path("gebaut.str");
     dialogs.answerSave(QString::fromStdString(saved));

@@ -5,7 +5,7 @@
 #include "model/diagramview.h"
 #include "model/displayoptions.h"
 #include "model/struktteile.h"
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 #include "ui/qtcanvas.h"
 
 #include <QFontDatabase>
@@ -287,8 +287,8 @@ void expectSamePixels(TBlock& root, bool flowchart, TElement* marked, QRect regi
     TQtMeasureCanvas measure;
     TDisplayOptions options;
     options.AddMarked(marked);
-    const TSize size = ScrollRanges(measure.canvas(), root, options, flowchart);
-    const TPoint origin = GetDisplayOrigin(measure.canvas(), root, options, flowchart);
+    const TSize size = scrollRangesOf(measure.canvas(), root, options, flowchart);
+    const TPoint origin = displayOrigin(measure.canvas(), root, options, flowchart);
     auto paint = [&](const QRect* clip) {
         QImage image(size.cx, size.cy, QImage::Format_RGB32);
         image.fill(toQColor(kWindowFill));
@@ -296,7 +296,7 @@ void expectSamePixels(TBlock& root, bool flowchart, TElement* marked, QRect regi
         if (clip)
             painter.setClipRect(*clip);
         TQtCanvas canvas(painter, screenFont());
-        DisplayStruktogramm(canvas, root, origin, options, flowchart);
+        paintDiagram(canvas, root, origin, options, flowchart);
         return image;
     };
     const QImage full = paint(nullptr);
@@ -328,7 +328,7 @@ TEST(QtCanvas, PartOfTheWindowPaintsLikeTheWhole)
         for (bool flowchart : {false, true}) {
             TQtMeasureCanvas measure;
             TDisplayOptions options;
-            const TSize size = ScrollRanges(measure.canvas(), *root, options, flowchart);
+            const TSize size = scrollRangesOf(measure.canvas(), *root, options, flowchart);
             SCOPED_TRACE("seed " + std::to_string(seed) + (flowchart ? " flowchart" : " structogram"));
             expectSamePixels(*root, flowchart, marked, QRect(0, size.cy / 3, size.cx, size.cy / 4));
             expectSamePixels(*root, flowchart, marked, QRect(size.cx / 2, 0, size.cx / 3, size.cy));

@@ -1,8 +1,8 @@
 // The undo history on its own: ten slots, stepping back, changes after undo steps.
 
-#include "ui/undohistory.h"
+#include "model/undohistory.h"
 
-#include "model/texts.h"
+#include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,7 @@ namespace {
 // A design whose root holds one statement with the text `state`.
 std::unique_ptr<TBlock> designIn(const std::string& state)
 {
-    auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
-    root->InsertAfter(TAnweisung::Create(state));
-    return root;
+    return designOf(TAnweisung::Create(state));
 }
 
 std::string stateOf(const TBlock& design)
@@ -32,13 +28,13 @@ struct Session
 
     void change()
     {
-        history.TakeSnapshot(*design);
+        history.TakeSnapshot(*design, false);
         design->FirstChild->Text = std::to_string(++changes);
     }
     // One undo step; false when nothing happened.
     bool undo()
     {
-        std::unique_ptr<TBlock> restored = history.Undo();
+        std::unique_ptr<TBlock> restored = history.undo();
         if (!restored)
             return false;
         design = std::move(restored);
@@ -72,7 +68,7 @@ TEST(UndoHistoryTest, ElevenChangesKeepTheNewestTen)
     Session s;
     for (int i = 0; i < 11; ++i)
         s.change();
-    EXPECT_EQ(s.history.SnapshotCount(), 10);
+    EXPECT_EQ(s.history.snapshotCount(), 10);
     for (int i = 0; i < 10; ++i)
         ASSERT_TRUE(s.undo());
     EXPECT_EQ(stateOf(*s.design), "1"); // the state after the first change
@@ -89,8 +85,8 @@ TEST(UndoHistoryTest, ChangeAfterUndoStepsDiscardsWhatWasSteppedOver)
     ASSERT_TRUE(s.undo()); // design is "2"
     s.change();            // from "2" to "5"
     EXPECT_EQ(s.history.UndoPosition(), 0);
-    EXPECT_EQ(stateOf(*s.history.Slot(1)), "2");
-    EXPECT_EQ(stateOf(*s.history.Slot(2)), "1");
+    EXPECT_EQ(stateOf(*s.history.slot(1)), "2");
+    EXPECT_EQ(stateOf(*s.history.slot(2)), "1");
     ASSERT_TRUE(s.undo());
     EXPECT_EQ(stateOf(*s.design), "2");
     ASSERT_TRUE(s.undo());
@@ -101,12 +97,12 @@ TEST(UndoHistoryTest, SnapshotsAreIndependentCopies)
 {
     Session s;
     s.change();
-    const TBlock* snapshot = s.history.Slot(1);
+    const TBlock* snapshot = s.history.slot(1);
     s.design->FirstChild->Text = "changed later";
     EXPECT_EQ(stateOf(*snapshot), "0");
     ASSERT_TRUE(s.undo());
     s.design->FirstChild->Text = "edited restored copy";
-    EXPECT_EQ(stateOf(*s.history.Slot(1)), "0"); // the slot keeps its own copy
+    EXPECT_EQ(stateOf(*s.history.slot(1)), "0"); // the slot keeps its own copy
     EXPECT_FALSE(s.design->Standalone);
     EXPECT_FALSE(s.design->Braced);
 }
@@ -117,10 +113,10 @@ TEST(UndoHistoryTest, DropNewestAndClear)
     s.change();
     s.change();
     s.history.DropNewestSnapshot();
-    EXPECT_EQ(s.history.SnapshotCount(), 1);
-    EXPECT_EQ(stateOf(*s.history.Slot(1)), "0");
-    s.history.Clear();
-    EXPECT_EQ(s.history.SnapshotCount(), 0);
+    EXPECT_EQ(s.history.snapshotCount(), 1);
+    EXPECT_EQ(stateOf(*s.history.slot(1)), "0");
+    s.history.clear();
+    EXPECT_EQ(s.history.snapshotCount(), 0);
     EXPECT_FALSE(s.undo());
 }
 

@@ -1,8 +1,66 @@
-#include "tests/support/design_generator.h"
+#include "tests/support/designs.h"
 
 #include "model/texts.h"
 
 #include <vector>
+
+std::unique_ptr<TBlock> makeRoot(std::string name)
+{
+    auto root = TBlock::Create(std::move(name));
+    makeDesignRoot(*root);
+    return root;
+}
+
+std::unique_ptr<TBlock> designOf(std::unique_ptr<TElement> first)
+{
+    auto root = makeRoot();
+    root->FirstChild = std::move(first);
+    return root;
+}
+
+std::unique_ptr<TBlock> statements(std::initializer_list<const char*> texts)
+{
+    auto root = makeRoot();
+    for (const char* text : texts)
+        statement(*root, text);
+    return root;
+}
+
+std::unique_ptr<TBlock> everyKindDesign()
+{
+    auto root = makeRoot();
+    statement(*root, "a");
+    TIf* decision = append(*root, TIf::Create("x > 0"));
+    statement(*decision->Branch(1), "b");
+    TWhile* loop = append(*root, TWhile::Create("w"));
+    statement(*loop->Branch(1), "c");
+    TBlock* named = append(*root, TBlock::Create("Teil"));
+    statement(*named, "d");
+    append(*named, TDoWhile::Create("dw"));
+    TFor* counting = append(*root, TFor::Create("i von 1 bis 10"));
+    statement(*counting->Branch(1), "e");
+    append(*root, TRepeat::Create("r"));
+    return root;
+}
+
+TElement* at(TBlock& root, std::initializer_list<int> path)
+{
+    TElement* e = &root;
+    for (int step : path) {
+        if (TBlock* block = asBlock(e)) {
+            e = block->FirstChild.get();
+            for (int i = 0; e && i < step; ++i)
+                e = e->Next.get();
+        } else if (TBedingung* condition = asCondition(e)) {
+            e = condition->Branch(step);
+        } else {
+            return nullptr;
+        }
+        if (!e)
+            return nullptr;
+    }
+    return e;
+}
 
 namespace {
 
@@ -139,8 +197,7 @@ std::string GenerateText(std::mt19937& rng, bool odd)
 std::unique_ptr<TBlock> GenerateDesign(std::mt19937& rng, const GeneratorOptions& options)
 {
     auto root = TBlock::Create(texts::kGesamtesProgramm);
-    root->Standalone = false;
-    root->Braced = false;
+    makeDesignRoot(*root);
     fillSequence(rng, options, *root, 0);
     return root;
 }

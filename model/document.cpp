@@ -1,0 +1,94 @@
+#include "model/document.h"
+
+#include "model/texts.h"
+#include "model/treewalk.h"
+
+#include <algorithm>
+#include <utility>
+
+std::unique_ptr<TBlock> newDesign()
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    makeDesignRoot(*root);
+    return root;
+}
+
+TDesignDocument::TDesignDocument(std::unique_ptr<TBlock> root) : m_root(std::move(root))
+{
+    makeDesignRoot(*m_root);
+}
+
+TDesignDocument::~TDesignDocument() = default;
+
+void TDesignDocument::installRoot(std::unique_ptr<TBlock> root)
+{
+    makeDesignRoot(*root);
+    if (m_listener)
+        m_listener->designReplacing();
+    // Released after the listener has moved the windows on: they point into it until then.
+    const std::unique_ptr<TBlock> old = std::exchange(m_root, std::move(root));
+    m_parked.clear();
+    if (m_listener)
+        m_listener->designReplaced(*m_root);
+}
+
+void TDesignDocument::replaceDesign(std::unique_ptr<TBlock> root, bool modified)
+{
+    installRoot(std::move(root));
+    m_undo.clear();
+    m_modified = modified;
+}
+
+void TDesignDocument::takeSnapshot()
+{
+    m_undo.TakeSnapshot(*m_root, m_modified);
+    m_modified = true;
+}
+
+void TDesignDocument::dropNewestSnapshot()
+{
+    m_modified = m_undo.DropNewestSnapshot();
+}
+
+void TDesignDocument::changedNothing()
+{
+    m_modified = m_undo.newestModified();
+}
+
+bool TDesignDocument::undo()
+{
+    std::unique_ptr<TBlock> restored = m_undo.undo();
+    if (!restored)
+        return false;
+    installRoot(std::move(restored));
+    m_modified = true;
+    return true;
+}
+
+void TDesignDocument::viewOpened(const TBlock* block)
+{
+    m_shown.push_back(block);
+}
+
+void TDesignDocument::viewClosed(const TBlock* block)
+{
+    const auto found = std::find(m_shown.begin(), m_shown.end(), block);
+    if (found != m_shown.end())
+        m_shown.erase(found);
+    std::erase_if(m_parked, [this](const std::unique_ptr<TElement>& part) { return !holdsShownBlock(*part); });
+}
+
+void TDesignDocument::takeOverRemoved(std::unique_ptr<TElement> removed)
+{
+    if (removed && holdsShownBlock(*removed))
+        m_parked.push_back(std::move(removed));
+}
+
+bool TDesignDocument::holdsShownBlock(TElement& part) const
+{
+    if (m_shown.empty())
+        return false;
+    return visitTree(&part, true, [this](TElement* e) {
+        return e->isBlock() && std::find(m_shown.begin(), m_shown.end(), e) != m_shown.end();
+    });
+}

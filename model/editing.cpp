@@ -1,0 +1,139 @@
+#include "model/editing.h"
+
+#include "model/texts.h"
+#include "model/treewalk.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+bool isOneOf(std::string_view sender, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), sender) != names.end();
+}
+
+} // namespace
+
+std::unique_ptr<TElement> createForSender(std::string_view sender)
+{
+    if (isOneOf(sender, {"Anweisung", "BAnweisung", "BAnweisung2"}))
+        return TAnweisung::Create(texts::kAnweisung);
+    if (isOneOf(sender, {"IfAnweisung", "BIfAnweisung", "BIfAnweisung2"}))
+        return TIf::Create(texts::kUnknown);
+    if (isOneOf(sender, {"WhileSchleife", "BWhileSchleife", "BWhileSchleife2"}))
+        return TWhile::Create(texts::kUnknown);
+    if (isOneOf(sender, {"RepeatUntilSchleife", "BRepeatUntilSchleife"}))
+        return TRepeat::Create(texts::kUnknown);
+    if (isOneOf(sender, {"DoWhileSchleife", "BDoWhileSchleife", "BDoWhileSchleife2"}))
+        return TDoWhile::Create(texts::kUnknown);
+    if (isOneOf(sender, {"ForSchleife", "BForSchleife", "BForSchleife2"}))
+        return TFor::Create(texts::kUnknown);
+    return nullptr;
+}
+
+TElement* findMarked(TBlock& shown, const TDisplayOptions::Ref& marked)
+{
+    if (!marked.element)
+        return nullptr;
+    TElement* found = nullptr;
+    visitTree(&shown, false, [&](TElement* e) {
+        if (e != marked.element)
+            return false;
+        found = e;
+        return true;
+    });
+    return found && found->serial() == marked.serial ? found : nullptr;
+}
+
+TElement* walkLeft(TElement* current)
+{
+    const TBedingung* condition = asCondition(current);
+    return condition ? condition->Branch(1) : nullptr;
+}
+
+TElement* walkRight(TElement* current)
+{
+    const TBedingung* condition = asCondition(current);
+    if (!condition)
+        return nullptr;
+    return condition->Branch(condition->BranchCount >= 2 ? 2 : 1);
+}
+
+TElement* walkUp(TBlock& shown, TElement* current)
+{
+    if (!current || current == &shown)
+        return nullptr;
+    return shown.FindReferrer(current);
+}
+
+TElement* walkDown(TBlock& shown, TElement* current)
+{
+    TElement* e = current ? current : &shown;
+    if (TBlock* block = asBlock(e); block && block->FirstChild)
+        return block->FirstChild.get();
+    if (e->isLoop())
+        return asCondition(e)->Branch(1);
+    while (e && e != &shown) {
+        if (e->Next)
+            return e->Next.get();
+        // Up to the block that holds E, then past it when it is the last of its own sequence.
+        do
+            e = shown.FindReferrer(e);
+        while (e && !e->isBlock());
+        if (e && !e->Next && e != &shown)
+            e = shown.FindReferrer(e);
+    }
+    return &shown;
+}
+
+TElement* walk(TKey key, TBlock& shown, TElement* current)
+{
+    switch (key) {
+    case TKey::Left:
+        return walkLeft(current);
+    case TKey::Up:
+        return walkUp(shown, current);
+    case TKey::Right:
+        return walkRight(current);
+    case TKey::Down:
+        return walkDown(shown, current);
+    default:
+        return nullptr;
+    }
+}
+
+void insertSuccessor(TElement& before, std::unique_ptr<TElement> e)
+{
+    e->Next = std::move(before.Next);
+    before.Next = std::move(e);
+}
+
+TBlock& addRefinementBlock(TAnweisung& statement)
+{
+    std::unique_ptr<TBlock> created = TBlock::Create(statement.Text);
+    TBlock& block = *created;
+    insertSuccessor(statement, std::move(created));
+    return block;
+}
+
+bool dropAccepted(const TBlock& shown, const TElement* dragged, const TElement* target, bool afterBlock)
+{
+    if (!dragged || !target || containsAddress(dragged, target))
+        return false;
+    if (const TBlock* block = asBlock(target)) {
+        if (afterBlock)
+            return target != &shown && target->Next.get() != dragged;
+        return block->FirstChild.get() != dragged;
+    }
+    return target->Next.get() != dragged;
+}
+
+void dropElement(TBlock& shown, TElement& dragged, TElement& target, bool afterBlock)
+{
+    std::unique_ptr<TElement> moved = shown.DetachElement(&dragged);
+    if (target.isBlock() && afterBlock)
+        insertSuccessor(target, std::move(moved));
+    else
+        target.InsertAfter(std::move(moved));
+}
