@@ -43,7 +43,7 @@ std::unique_ptr<TBlock> everyKindDesign()
     return root;
 }
 
-TElement* at(TBlock& root, std::initializer_list<int> path)
+TElement* at(TBlock& root, const std::vector<int>& path)
 {
     TElement* e = &root;
     for (int step : path) {

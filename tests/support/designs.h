@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 // A design root as the editor makes it (Standalone and Braced 0), empty.
 std::unique_ptr<TBlock> makeRoot(std::string name = texts::kGesamtesProgramm);
@@ -40,7 +41,7 @@ std::unique_ptr<TBlock> everyKindDesign();
 
 // The element reached from `root` along a path of child indices: in a block the n-th element (0 =
 // first), in a condition element 1 or 2 for its branch block. Null where the path leads nowhere.
-TElement* at(TBlock& root, std::initializer_list<int> path);
+TElement* at(TBlock& root, const std::vector<int>& path);
 
 struct GeneratorOptions
 {
