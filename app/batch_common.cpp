@@ -17,8 +17,8 @@ void reportError(const DesignError& error)
 int batchDump(const std::string& design)
 {
     try {
-        const std::unique_ptr<TBlock> root = ReadDesignFile(design);
-        const std::string dump = DumpTree(*root);
+        const std::unique_ptr<TBlock> root = readDesignFile(design);
+        const std::string dump = dumpTree(*root);
         std::fwrite(dump.data(), 1, dump.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     } catch (const DesignError& error) {

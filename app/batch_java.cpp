@@ -8,8 +8,8 @@
 int batchExportJava(const std::string& design, const std::string& out)
 {
     try {
-        const std::unique_ptr<TBlock> root = ReadDesignFile(design);
-        WriteFileSafely(out, ExportJavaText(*root, false));
+        const std::unique_ptr<TBlock> root = readDesignFile(design);
+        writeFileSafely(out, exportJavaText(*root, false));
         return 0;
     } catch (const DesignError& error) {
         reportError(error);
@@ -21,9 +21,9 @@ int batchImportJava(const std::string& source, const std::string& out)
 {
     try {
         // The file's bytes are the code page 1252 text that paste takes from the clipboard, all of it.
-        const std::unique_ptr<TBlock> root = ParseText(ReadWholeFile(source));
+        const std::unique_ptr<TBlock> root = ParseText(readWholeFile(source));
         makeDesignRoot(*root);
-        WriteDesignFile(out, *root);
+        writeDesignFile(out, *root);
         return 0;
     } catch (const DesignError& error) {
         reportError(error);

@@ -128,7 +128,7 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
         printDiagram(page, root.Text, root, options, flowchart);
     }
     painter.end();
-    return ReadWholeFile(file.fileName().toLocal8Bit().toStdString());
+    return readWholeFile(file.fileName().toLocal8Bit().toStdString());
 }
 
 } // namespace
@@ -162,7 +162,7 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
 
     try {
         const Format format = formatOf(out);
-        const std::unique_ptr<TBlock> root = ReadDesignFile(design);
+        const std::unique_ptr<TBlock> root = readDesignFile(design);
         std::string bytes;
         switch (format) {
         case Format::Png:
@@ -175,7 +175,7 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
             bytes = renderPdf(*root, flowchart, out);
             break;
         }
-        WriteFileSafely(out, bytes);
+        writeFileSafely(out, bytes);
         return 0;
     } catch (const DesignError& error) {
         reportError(error);

@@ -54,27 +54,27 @@ private:
         switch (depth % 5) {
         case 0: {
             auto loop = TWhile::Create(text);
-            body = loop->Branch(1);
+            body = loop->branch(1);
             container = std::move(loop);
             break;
         }
         case 1: {
             auto decision = TIf::Create(text);
-            body = decision->Branch(1);
-            decision->Branch(2)->FirstChild = statement();
+            body = decision->branch(1);
+            decision->branch(2)->FirstChild = statement();
             container = std::move(decision);
             m_made += 1;
             break;
         }
         case 2: {
             auto loop = TFor::Create("i von 1 bis " + std::to_string(m_serial));
-            body = loop->Branch(1);
+            body = loop->branch(1);
             container = std::move(loop);
             break;
         }
         case 3: {
             auto loop = TDoWhile::Create(text);
-            body = loop->Branch(1);
+            body = loop->branch(1);
             container = std::move(loop);
             break;
         }

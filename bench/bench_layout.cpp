@@ -14,29 +14,29 @@ namespace {
 class TNullCanvas : public TCanvas
 {
 public:
-    TSize TextExtent(const std::string& s) override { return {static_cast<int>(s.size()) * 7, 13}; }
-    TColor PenColor() const override { return m_pen; }
-    void SetPenColor(TColor c) override { m_pen = c; }
-    int PenWidth() const override { return m_width; }
-    void SetPenWidth(int w) override { m_width = w; }
-    TPenStyle PenStyle() const override { return m_style; }
-    void SetPenStyle(TPenStyle s) override { m_style = s; }
-    TColor BrushColor() const override { return m_brush; }
-    void SetBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor FontColor() const override { return m_font; }
-    void SetFontColor(TColor c) override { m_font = c; }
-    void Rectangle(int, int, int, int) override { ++primitives; }
-    void Line(int, int, int, int) override { ++primitives; }
-    void Polyline(const std::vector<TPoint>&) override { ++primitives; }
-    void Polygon(const std::vector<TPoint>&) override { ++primitives; }
-    void Ellipse(int, int, int, int) override { ++primitives; }
-    void TextOut(int, int, const std::string&) override { ++primitives; }
-    TColor WindowColor() const override { return clWhite; }
-    TRect PaintArea() const override { return area; }
+    TSize textExtent(const std::string& s) override { return {static_cast<int>(s.size()) * 7, 13}; }
+    TColor penColor() const override { return m_pen; }
+    void setPenColor(TColor c) override { m_pen = c; }
+    int penWidth() const override { return m_width; }
+    void setPenWidth(int w) override { m_width = w; }
+    TPenStyle penStyle() const override { return m_style; }
+    void setPenStyle(TPenStyle s) override { m_style = s; }
+    TColor brushColor() const override { return m_brush; }
+    void setBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor fontColor() const override { return m_font; }
+    void setFontColor(TColor c) override { m_font = c; }
+    void rectangle(int, int, int, int) override { ++primitives; }
+    void line(int, int, int, int) override { ++primitives; }
+    void polyline(const std::vector<TPoint>&) override { ++primitives; }
+    void polygon(const std::vector<TPoint>&) override { ++primitives; }
+    void ellipse(int, int, int, int) override { ++primitives; }
+    void textOut(int, int, const std::string&) override { ++primitives; }
+    TColor windowColor() const override { return clWhite; }
+    TRect paintArea() const override { return area; }
 
-    TRect area = TCanvas::PaintArea();
+    TRect area = TCanvas::paintArea();
     long primitives = 0;
 
 private:

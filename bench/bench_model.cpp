@@ -37,7 +37,7 @@ std::unique_ptr<TBlock> makeDesign(int count, int depth)
             *tail = std::move(nest);
             if (tail == rootTail)
                 rootTail = &(*rootTail)->Next;
-            tail = &raw->Branch(1)->FirstChild;
+            tail = &raw->branch(1)->FirstChild;
             made += 1 + raw->BranchCount;
         }
         while (*rootTail)
@@ -56,9 +56,9 @@ void args(benchmark::internal::Benchmark* b)
 
 void BM_Load(benchmark::State& state)
 {
-    const std::string bytes = SaveDesign(*makeDesign(int(state.range(0)), int(state.range(1))));
+    const std::string bytes = saveDesign(*makeDesign(int(state.range(0)), int(state.range(1))));
     for (auto _ : state) {
-        auto root = LoadDesign(bytes);
+        auto root = loadDesign(bytes);
         benchmark::DoNotOptimize(root.get());
         state.PauseTiming();
         root.reset();
@@ -72,7 +72,7 @@ void BM_Save(benchmark::State& state)
 {
     auto root = makeDesign(int(state.range(0)), int(state.range(1)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(SaveDesign(*root));
+        benchmark::DoNotOptimize(saveDesign(*root));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Save)->Apply(args);
@@ -81,7 +81,7 @@ void BM_Clone(benchmark::State& state)
 {
     auto root = makeDesign(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
-        auto copy = root->CloneBlock();
+        auto copy = root->cloneBlock();
         benchmark::DoNotOptimize(copy.get());
         state.PauseTiming();
         copy.reset();
@@ -96,7 +96,7 @@ void BM_Release(benchmark::State& state)
     auto root = makeDesign(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
-        auto copy = root->CloneBlock();
+        auto copy = root->cloneBlock();
         state.ResumeTiming();
         copy.reset();
     }

@@ -143,7 +143,7 @@ void exportText(benchmark::State& state, const std::string& text)
     makeDesignRoot(*root);
     std::size_t exported = 0;
     for (auto _ : state) {
-        const std::string out = ExportJavaText(*root, false);
+        const std::string out = exportJavaText(*root, false);
         exported = out.size();
         benchmark::DoNotOptimize(out.data());
     }

@@ -25,7 +25,7 @@ namespace {
 class ImmediateDialogs : public TQtDialogService
 {
 public:
-    std::optional<QString> InputBox(QWidget*, const QString&, const QString&, const QString&) override
+    std::optional<QString> inputBox(QWidget*, const QString&, const QString&, const QString&) override
     {
         return QStringLiteral("summe = summe + %1").arg(++m_count);
     }
@@ -58,7 +58,7 @@ int countElements(const TElement* e)
             count += countElements(block->FirstChild.get());
         else if (const TBedingung* condition = asCondition(e))
             for (int i = 1; i <= condition->BranchCount; ++i)
-                count += countElements(condition->Branch(i));
+                count += countElements(condition->branch(i));
     }
     return count;
 }
@@ -86,11 +86,11 @@ std::unique_ptr<TBlock> largeDesign()
         for (int g = 0; g < 100 && elements < 10000; ++g) {
             append(TAnweisung::Create("x" + std::to_string(g) + " = eingabe()"));
             auto decision = TIf::Create("x" + std::to_string(g) + " > 0");
-            decision->Branch(1)->FirstChild = TAnweisung::Create("positiv()");
-            decision->Branch(2)->FirstChild = TAnweisung::Create("negativ()");
+            decision->branch(1)->FirstChild = TAnweisung::Create("positiv()");
+            decision->branch(2)->FirstChild = TAnweisung::Create("negativ()");
             append(std::move(decision));
             auto loop = TWhile::Create("i < " + std::to_string(g));
-            loop->Branch(1)->FirstChild = TAnweisung::Create("i = i + 1");
+            loop->branch(1)->FirstChild = TAnweisung::Create("i = i + 1");
             append(std::move(loop));
             elements += 9;
         }
@@ -114,7 +114,7 @@ void BM_EditWithThreeWindows(benchmark::State& state)
         {
             std::unique_ptr<TBlock> design = largeDesign();
             state.counters["elements"] = countElements(design.get());
-            WriteDesignFile(file, *design);
+            writeDesignFile(file, *design);
         }
         TForm2 loaded(file);
         std::remove(file.c_str());

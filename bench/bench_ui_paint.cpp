@@ -22,7 +22,7 @@ constexpr int kWindowWidth = 696;
 constexpr int kWindowHeight = 480;
 
 // A window of the standard size scrolled to the middle of the design, painted as its paint event does:
-// the origin worked out on the window's canvas, then DisplayStruktogramm.
+// the origin worked out on the window's canvas, then paintDiagram.
 void BM_Paint(benchmark::State& state)
 {
     TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));

@@ -12,16 +12,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::unique_ptr<TBlock> root;
     try {
-        root = LoadDesign(bytes);
+        root = loadDesign(bytes);
     } catch (const DesignError& error) {
         if (error.reason() != ErrorReason::StreamRead && error.reason() != ErrorReason::TooDeeplyNested)
             std::abort();
         return 0;
     }
-    const std::string dump = DumpTree(*root);
-    const std::string saved = SaveDesign(*root);
-    auto reloaded = LoadDesign(saved);
-    if (DumpTree(*reloaded) != dump || DumpTree(*root->CloneBlock()) != dump || SaveDesign(*reloaded) != saved)
+    const std::string dump = dumpTree(*root);
+    const std::string saved = saveDesign(*root);
+    auto reloaded = loadDesign(saved);
+    if (dumpTree(*reloaded) != dump || dumpTree(*root->cloneBlock()) != dump ||
+        saveDesign(*reloaded) != saved)
         std::abort();
     return 0;
 }

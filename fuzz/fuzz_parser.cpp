@@ -28,7 +28,7 @@ void checkSequence(const TElement& first, int depth)
             if (condition->BranchCount != expected)
                 std::abort();
             for (int i = 1; i <= expected; ++i) {
-                const TBlock* branch = condition->Branch(i);
+                const TBlock* branch = condition->branch(i);
                 if (!branch || branch->Standalone || branch->Next || !branch->Braced)
                     std::abort();
                 if (branch->FirstChild)
@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (root->FirstChild)
         checkSequence(*root->FirstChild, 2);
     makeDesignRoot(*root);
-    const std::string file = ExportJavaText(*root, false);
-    const std::string clipboard = ExportJavaText(*root, true);
+    const std::string file = exportJavaText(*root, false);
+    const std::string clipboard = exportJavaText(*root, true);
     if (clipboard.size() < file.size())
         std::abort();
     // Reading the export back exercises the parser on the export's own shapes.

@@ -27,37 +27,37 @@ public:
     virtual ~TCanvas() = default;
 
     // Width and height of `s` (code page 1252 bytes) in the current font.
-    virtual TSize TextExtent(const std::string& s) = 0;
+    virtual TSize textExtent(const std::string& s) = 0;
 
-    virtual TColor PenColor() const = 0;
-    virtual void SetPenColor(TColor c) = 0;
-    virtual int PenWidth() const = 0;
-    virtual void SetPenWidth(int w) = 0;
-    virtual TPenStyle PenStyle() const = 0;
-    virtual void SetPenStyle(TPenStyle s) = 0;
+    virtual TColor penColor() const = 0;
+    virtual void setPenColor(TColor c) = 0;
+    virtual int penWidth() const = 0;
+    virtual void setPenWidth(int w) = 0;
+    virtual TPenStyle penStyle() const = 0;
+    virtual void setPenStyle(TPenStyle s) = 0;
 
-    virtual TColor BrushColor() const = 0;
-    virtual void SetBrushColor(TColor c) = 0;
-    virtual TBrushStyle BrushStyle() const = 0;
-    virtual void SetBrushStyle(TBrushStyle s) = 0;
+    virtual TColor brushColor() const = 0;
+    virtual void setBrushColor(TColor c) = 0;
+    virtual TBrushStyle brushStyle() const = 0;
+    virtual void setBrushStyle(TBrushStyle s) = 0;
 
-    virtual TColor FontColor() const = 0;
-    virtual void SetFontColor(TColor c) = 0;
+    virtual TColor fontColor() const = 0;
+    virtual void setFontColor(TColor c) = 0;
 
-    virtual void Rectangle(int left, int top, int right, int bottom) = 0;
-    virtual void Line(int x1, int y1, int x2, int y2) = 0;
+    virtual void rectangle(int left, int top, int right, int bottom) = 0;
+    virtual void line(int x1, int y1, int x2, int y2) = 0;
     // Lines through the points in turn; like Line, the last point is not painted.
-    virtual void Polyline(const std::vector<TPoint>& points) = 0;
+    virtual void polyline(const std::vector<TPoint>& points) = 0;
     // A closed figure through the points, outlined with the pen and filled with the brush.
-    virtual void Polygon(const std::vector<TPoint>& points) = 0;
+    virtual void polygon(const std::vector<TPoint>& points) = 0;
     // The ellipse inscribed in the rectangle, outlined and filled like Rectangle.
-    virtual void Ellipse(int left, int top, int right, int bottom) = 0;
-    virtual void TextOut(int x, int y, const std::string& s) = 0;
+    virtual void ellipse(int left, int top, int right, int bottom) = 0;
+    virtual void textOut(int x, int y, const std::string& s) = 0;
 
     // The system colour for window backgrounds.
-    virtual TColor WindowColor() const = 0;
+    virtual TColor windowColor() const = 0;
 
     // The area being painted, in the coordinates of the drawing: figures wholly outside it may be
     // skipped. The default is everything.
-    virtual TRect PaintArea() const { return TRect{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}; }
+    virtual TRect paintArea() const { return TRect{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}; }
 };

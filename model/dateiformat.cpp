@@ -13,7 +13,7 @@
 
 // ---- byte streams ----
 
-std::size_t TByteReader::Read(char* buffer, std::size_t n)
+std::size_t TByteReader::read(char* buffer, std::size_t n)
 {
     const std::size_t got = std::min(n, m_data.size() - m_pos);
     std::memcpy(buffer, m_data.data() + m_pos, got);
@@ -42,7 +42,7 @@ std::string TByteReader::ReadText()
     return text;
 }
 
-void TByteWriter::WriteHead(char letter, const std::string& text)
+void TByteWriter::writeHead(char letter, const std::string& text)
 {
     m_bytes.push_back(letter);
     m_bytes.push_back(':');
@@ -60,14 +60,22 @@ namespace {
 std::optional<Kind> kindOfTag(char letter)
 {
     switch (letter) {
-    case 'A': return Kind::Anweisung;
-    case 'B': return Kind::Block;
-    case 'I': return Kind::If;
-    case 'W': return Kind::While;
-    case 'D': return Kind::DoWhile;
-    case 'R': return Kind::Repeat;
-    case 'F': return Kind::For;
-    default: return std::nullopt; // 0x02 and every other value end the sequence
+    case 'A':
+        return Kind::Anweisung;
+    case 'B':
+        return Kind::Block;
+    case 'I':
+        return Kind::If;
+    case 'W':
+        return Kind::While;
+    case 'D':
+        return Kind::DoWhile;
+    case 'R':
+        return Kind::Repeat;
+    case 'F':
+        return Kind::For;
+    default:
+        return std::nullopt; // 0x02 and every other value end the sequence
     }
 }
 
@@ -83,7 +91,7 @@ public:
     std::optional<Kind> readTag()
     {
         char tag[2];
-        if (m_in.Read(tag, 2) < 2)
+        if (m_in.read(tag, 2) < 2)
             return std::nullopt;
         return kindOfTag(tag[0]);
     }
@@ -91,7 +99,7 @@ public:
     void skipTag()
     {
         char tag[2];
-        m_in.Read(tag, 2);
+        m_in.read(tag, 2);
     }
 
     // An element of class `first` and every successor that follows it.
@@ -139,8 +147,10 @@ private:
     std::unique_ptr<TElement> loadBody(Kind kind, int depth)
     {
         switch (kind) {
-        case Kind::Anweisung: return std::make_unique<TAnweisung>(m_in.ReadText());
-        case Kind::Block: return loadBlockBody(depth);
+        case Kind::Anweisung:
+            return std::make_unique<TAnweisung>(m_in.ReadText());
+        case Kind::Block:
+            return loadBlockBody(depth);
         case Kind::If: {
             auto decision = std::make_unique<TIf>(m_in.ReadText());
             decision->BranchCount = 2;
@@ -148,8 +158,10 @@ private:
             decision->Branches[1] = loadBranch(depth);
             return decision;
         }
-        case Kind::While: return loadLoop(std::make_unique<TWhile>(m_in.ReadText()), depth);
-        case Kind::For: return loadLoop(std::make_unique<TFor>(m_in.ReadText()), depth);
+        case Kind::While:
+            return loadLoop(std::make_unique<TWhile>(m_in.ReadText()), depth);
+        case Kind::For:
+            return loadLoop(std::make_unique<TFor>(m_in.ReadText()), depth);
         case Kind::DoWhile: {
             auto loop = loadLoop(std::make_unique<TDoWhile>(m_in.ReadText()), depth);
             loop->LoopOnYes = true;
@@ -165,8 +177,7 @@ private:
         return nullptr;
     }
 
-    template <class Loop>
-    std::unique_ptr<Loop> loadLoop(std::unique_ptr<Loop> loop, int depth)
+    template <class Loop> std::unique_ptr<Loop> loadLoop(std::unique_ptr<Loop> loop, int depth)
     {
         loop->BranchCount = 1;
         loop->Branches[0] = loadBranch(depth);
@@ -178,7 +189,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TBlock> LoadDesign(std::string_view bytes)
+std::unique_ptr<TBlock> loadDesign(std::string_view bytes)
 {
     TByteReader in(bytes);
     Loader loader(in);
@@ -198,24 +209,24 @@ void TElement::Save(TByteWriter& out) const
 
 void TAnweisung::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('A', Text);
+    out.writeHead('A', Text);
 }
 
 void TBlock::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('B', Text);
+    out.writeHead('B', Text);
     if (FirstChild)
         FirstChild->Save(out);
-    out.WriteEnd();
+    out.writeEnd();
 }
 
 void TIf::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('I', Text);
+    out.writeHead('I', Text);
     for (int i = 0; i < 2; ++i) {
         if (Branches[i])
             Branches[i]->Save(out);
-        out.WriteEnd();
+        out.writeEnd();
     }
 }
 
@@ -225,36 +236,36 @@ void saveLoopBody(TByteWriter& out, const TBlock* body)
 {
     if (body)
         body->Save(out);
-    out.WriteEnd();
+    out.writeEnd();
 }
 
 } // namespace
 
 void TWhile::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('W', Text);
-    saveLoopBody(out, Branch(1));
+    out.writeHead('W', Text);
+    saveLoopBody(out, branch(1));
 }
 
 void TDoWhile::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('D', Text);
-    saveLoopBody(out, Branch(1));
+    out.writeHead('D', Text);
+    saveLoopBody(out, branch(1));
 }
 
 void TRepeat::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('R', Text);
-    saveLoopBody(out, Branch(1));
+    out.writeHead('R', Text);
+    saveLoopBody(out, branch(1));
 }
 
 void TFor::saveRecord(TByteWriter& out) const
 {
-    out.WriteHead('F', Text);
-    saveLoopBody(out, Branch(1));
+    out.writeHead('F', Text);
+    saveLoopBody(out, branch(1));
 }
 
-std::string SaveDesign(const TBlock& root)
+std::string saveDesign(const TBlock& root)
 {
     TByteWriter out;
     root.Save(out);
@@ -269,12 +280,14 @@ constexpr std::size_t kMaxFileSize = std::size_t(256) << 20;
 
 } // namespace
 
-std::string ReadWholeFile(const std::string& path)
+std::string readWholeFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw DesignError(ErrorReason::CannotOpenFile, path);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
         throw DesignError(ErrorReason::CannotOpenFile, path);
@@ -320,7 +333,7 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-void WriteFileSafely(const std::string& path, std::string_view bytes)
+void writeFileSafely(const std::string& path, std::string_view bytes)
 {
     namespace fs = std::filesystem;
     // Write through a symbolic link to the file it names, so that the link stays a link.
@@ -331,7 +344,9 @@ void WriteFileSafely(const std::string& path, std::string_view bytes)
     if (target.empty() || target.filename().empty() || fs::is_directory(target, ec))
         throw DesignError(ErrorReason::CannotCreateFile, path);
 
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     const bool exists = ::stat(target.c_str(), &existing) == 0;
 
     std::string tempName = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -364,12 +379,12 @@ void WriteFileSafely(const std::string& path, std::string_view bytes)
     }
 }
 
-std::unique_ptr<TBlock> ReadDesignFile(const std::string& path)
+std::unique_ptr<TBlock> readDesignFile(const std::string& path)
 {
-    return LoadDesign(ReadWholeFile(path));
+    return loadDesign(readWholeFile(path));
 }
 
-void WriteDesignFile(const std::string& path, const TBlock& root)
+void writeDesignFile(const std::string& path, const TBlock& root)
 {
-    WriteFileSafely(path, SaveDesign(root));
+    writeFileSafely(path, saveDesign(root));
 }

@@ -19,7 +19,7 @@ public:
     explicit TByteReader(std::string_view data) : m_data(data) {}
 
     // Reads up to n bytes into `buffer` and returns how many it got (fewer at the end of the data).
-    std::size_t Read(char* buffer, std::size_t n);
+    std::size_t read(char* buffer, std::size_t n);
     // Reads one text up to and including the terminator 0x01; 0x00 bytes are skipped.
     // Fails with "Stream-Lesefehler" when the data ends first.
     std::string ReadText();
@@ -35,11 +35,11 @@ private:
 class TByteWriter
 {
 public:
-    void Write(std::string_view bytes) { m_bytes.append(bytes); }
-    void Write(char byte) { m_bytes.push_back(byte); }
+    void write(std::string_view bytes) { m_bytes.append(bytes); }
+    void write(char byte) { m_bytes.push_back(byte); }
     // A record head: the tag of `letter`, the text without any 0x01 byte (it cannot be stored), 0x01.
-    void WriteHead(char letter, const std::string& text);
-    void WriteEnd() { m_bytes.append("\x02\x02", 2); }
+    void writeHead(char letter, const std::string& text);
+    void writeEnd() { m_bytes.append("\x02\x02", 2); }
 
     const std::string& bytes() const { return m_bytes; }
     std::string take() { return std::move(m_bytes); }
@@ -52,22 +52,22 @@ private:
 // are ignored, the root is read as a TBlock with everything after it, and the root's Standalone and
 // Braced are set to 0. Throws DesignError: "Stream-Lesefehler" when the data ends inside a text, the
 // nesting message when blocks are nested deeper than kMaxNesting.
-std::unique_ptr<TBlock> LoadDesign(std::string_view bytes);
+std::unique_ptr<TBlock> loadDesign(std::string_view bytes);
 
 // The bytes of a design file for `root` and its successors.
-std::string SaveDesign(const TBlock& root);
+std::string saveDesign(const TBlock& root);
 
 // Reads the whole file at `path`. Throws DesignError "Datei %s kann nicht geoeffnet werden" (texts.h)
 // when it cannot be opened, "Stream-Lesefehler" when reading fails or the file holds more than 256 MiB
 // (so that a device that never ends, such as /dev/zero, cannot make a reader run forever).
-std::string ReadWholeFile(const std::string& path);
+std::string readWholeFile(const std::string& path);
 
 // Replaces the file at `path` by `bytes` without ever leaving a half-written file in its place: writes a
 // temporary file in the same folder and renames it over the target. Throws DesignError "Datei %s kann
 // nicht erstellt werden" when the file cannot be created, "Stream-Schreibfehler" when writing fails; in
 // both cases a file that was at `path` stays exactly as it was.
-void WriteFileSafely(const std::string& path, std::string_view bytes);
+void writeFileSafely(const std::string& path, std::string_view bytes);
 
 // Load and save of a design file, as the main window's commands do them.
-std::unique_ptr<TBlock> ReadDesignFile(const std::string& path);
-void WriteDesignFile(const std::string& path, const TBlock& root);
+std::unique_ptr<TBlock> readDesignFile(const std::string& path);
+void writeDesignFile(const std::string& path, const TBlock& root);

@@ -24,11 +24,11 @@ void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions
     options.RootBlock = &shown;
     // One size table for the measure of the width and the drawing.
     TSizeTableScope sizes(options);
-    canvas.SetBrushColor(options.OnScreen ? kWindowFill : clWhite);
+    canvas.setBrushColor(options.OnScreen ? kWindowFill : clWhite);
     if (flowchart) {
         // The start symbol above the origin.
-        canvas.Ellipse(origin.x - 2, origin.y - 9, origin.x + 3, origin.y - 4);
-        canvas.Line(origin.x, origin.y - 4, origin.x, origin.y);
+        canvas.ellipse(origin.x - 2, origin.y - 9, origin.x + 3, origin.y - 4);
+        canvas.line(origin.x, origin.y - 4, origin.x, origin.y);
     }
     const int width = measured(shown, canvas, options).cx;
     shown.Draw(canvas, origin, width, options);
@@ -49,11 +49,11 @@ void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, T
         }
     } restore{options};
 
-    printer.TextOut(10, 10, caption);
+    printer.textOut(10, 10, caption);
     options.OnScreen = false;
-    options.Spacing = printer.TextExtent(texts::kJa).cy / 2;
+    options.Spacing = printer.textExtent(texts::kJa).cy / 2;
     options.Printing = true;
-    printer.SetPenWidth(3);
+    printer.setPenWidth(3);
     // The origin is worked out on the printer canvas, on which the diagram is laid out: the flowchart's
     // centre line follows the printed width, so no part of the diagram lies left of the page.
     TPoint origin = displayOrigin(printer, shown, options, flowchart);

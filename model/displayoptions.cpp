@@ -12,7 +12,7 @@ TElement* TDisplayOptions::LastMarked() const
     return MarkedElements.empty() ? nullptr : MarkedElements.back().element;
 }
 
-TDisplayOptions::Ref TDisplayOptions::LastMarkedRef() const
+TDisplayOptions::Ref TDisplayOptions::lastMarkedRef() const
 {
     return MarkedElements.empty() ? Ref{} : MarkedElements.back();
 }

@@ -29,16 +29,16 @@ public:
 
     bool IsMarked(const TElement* e) const;
     // The current element (the last one marked) or null; may name an element that has since left the
-    // design, so callers that dereference it check it first (see LastMarkedRef).
+    // design, so callers that dereference it check it first (see lastMarkedRef).
     TElement* LastMarked() const;
-    Ref LastMarkedRef() const;
+    Ref lastMarkedRef() const;
     void AddMarked(TElement* e);
     void ClearMarked();
     bool IsCollapsed(const TElement* e) const;
     void ToggleCollapsed(TBlock* b);
 
-    int MarkedCount() const { return static_cast<int>(MarkedElements.size()); }
-    int CollapsedCount() const { return static_cast<int>(CollapsedBlocks.size()); }
+    int markedCount() const { return static_cast<int>(MarkedElements.size()); }
+    int collapsedCount() const { return static_cast<int>(CollapsedBlocks.size()); }
 
     TBlock* RootBlock = nullptr;
     std::vector<Ref> MarkedElements;

@@ -75,7 +75,8 @@ void TDesignDocument::viewClosed(const TBlock* block)
     const auto found = std::find(m_shown.begin(), m_shown.end(), block);
     if (found != m_shown.end())
         m_shown.erase(found);
-    std::erase_if(m_parked, [this](const std::unique_ptr<TElement>& part) { return !holdsShownBlock(*part); });
+    std::erase_if(m_parked,
+                  [this](const std::unique_ptr<TElement>& part) { return !holdsShownBlock(*part); });
 }
 
 void TDesignDocument::takeOverRemoved(std::unique_ptr<TElement> removed)

@@ -13,7 +13,7 @@ namespace {
 // beside their bodies, labels, the drop mark above a block and the selection bars below a box.
 int paintMargin(const TCanvas& canvas, const TDisplayOptions& options)
 {
-    return 16 + 2 * options.Spacing + 2 * canvas.PenWidth();
+    return 16 + 2 * options.Spacing + 2 * canvas.penWidth();
 }
 
 bool outsideArea(const TRect& area, int left, int top, int right, int bottom)
@@ -29,11 +29,11 @@ void skipFigure(TCanvas& canvas, const TElement& e, const TDisplayOptions& optio
     SetNormalColours(canvas);
     bool holdsBlock = e.isBlock();
     if (const TBedingung* condition = asCondition(&e))
-        holdsBlock = condition->Branch(1) || condition->Branch(2);
+        holdsBlock = condition->branch(1) || condition->branch(2);
     if (holdsBlock) {
-        canvas.SetPenWidth(options.Printing ? 3 : 1);
+        canvas.setPenWidth(options.Printing ? 3 : 1);
         if (options.Flowchart)
-            canvas.SetPenStyle(TPenStyle::Solid);
+            canvas.setPenStyle(TPenStyle::Solid);
     }
 }
 
@@ -41,14 +41,14 @@ void skipFigure(TCanvas& canvas, const TElement& e, const TDisplayOptions& optio
 
 void SetMarkColours(TCanvas& canvas)
 {
-    canvas.SetPenColor(clRed);
-    canvas.SetFontColor(clRed);
+    canvas.setPenColor(clRed);
+    canvas.setFontColor(clRed);
 }
 
 void SetNormalColours(TCanvas& canvas)
 {
-    canvas.SetPenColor(clBlack);
-    canvas.SetFontColor(clBlack);
+    canvas.setPenColor(clBlack);
+    canvas.setFontColor(clBlack);
 }
 
 TColor flowchartInnerFill(TColor fill)
@@ -62,31 +62,31 @@ TColor flowchartInnerFill(TColor fill)
 void DrawArrow(TCanvas& canvas, TArrowKind kind, int x1, int y1, int x2, int y2, bool highlight,
                bool printing)
 {
-    const TColor fill = canvas.BrushColor();
-    canvas.SetBrushColor(clBlack);
+    const TColor fill = canvas.brushColor();
+    canvas.setBrushColor(clBlack);
     int size = 10;
     if (!printing) {
         size = 2;
         if (highlight) {
-            canvas.SetPenColor(clRed);
-            canvas.SetBrushColor(clRed);
+            canvas.setPenColor(clRed);
+            canvas.setBrushColor(clRed);
         }
     }
-    canvas.Line(x1, y1, x2, y2);
+    canvas.line(x1, y1, x2, y2);
     switch (kind) {
     case TArrowKind::ArrowDown:
-        canvas.Polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 + size, y2 - size}, TPoint{x2, y2}});
+        canvas.polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 + size, y2 - size}, TPoint{x2, y2}});
         break;
     case TArrowKind::ArrowRight:
-        canvas.Polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 - size, y2 + size}, TPoint{x2, y2}});
+        canvas.polygon({TPoint{x2 - size, y2 - size}, TPoint{x2 - size, y2 + size}, TPoint{x2, y2}});
         break;
     case TArrowKind::ArrowNone:
-        canvas.Line(x2, y2, x2, y2 + 1);
+        canvas.line(x2, y2, x2, y2 + 1);
         break;
     }
     if (highlight)
-        canvas.SetPenColor(clBlack);
-    canvas.SetBrushColor(fill);
+        canvas.setPenColor(clBlack);
+    canvas.setBrushColor(fill);
 }
 
 // Draws each element of the sequence in turn, each at the lower edge of the one before, and ends with the
@@ -102,7 +102,7 @@ void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& 
         TPoint origin;
     };
     TSizeTableScope sizes(options);
-    const TRect area = canvas.PaintArea();
+    const TRect area = canvas.paintArea();
     const int margin = paintMargin(canvas, options);
     std::vector<MarkJob> marks;
     TPoint at = origin;
@@ -126,4 +126,3 @@ void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& 
     for (auto job = marks.rbegin(); job != marks.rend(); ++job)
         job->element->drawMarks(canvas, job->origin, width, options);
 }
-

@@ -5,13 +5,20 @@ namespace {
 char classLetter(Kind kind)
 {
     switch (kind) {
-    case Kind::Anweisung: return 'A';
-    case Kind::Block: return 'B';
-    case Kind::If: return 'I';
-    case Kind::While: return 'W';
-    case Kind::DoWhile: return 'D';
-    case Kind::Repeat: return 'R';
-    case Kind::For: return 'F';
+    case Kind::Anweisung:
+        return 'A';
+    case Kind::Block:
+        return 'B';
+    case Kind::If:
+        return 'I';
+    case Kind::While:
+        return 'W';
+    case Kind::DoWhile:
+        return 'D';
+    case Kind::Repeat:
+        return 'R';
+    case Kind::For:
+        return 'F';
     }
     return '?';
 }
@@ -62,7 +69,7 @@ void dumpSequence(std::string& out, const TElement& first, int depth)
 
 } // namespace
 
-std::string DumpTree(const TElement& first, int depth)
+std::string dumpTree(const TElement& first, int depth)
 {
     std::string out;
     dumpSequence(out, first, depth);

@@ -7,4 +7,4 @@
 // The tree dump of the batch command --dump: one line per element, pre-order, indented by two blanks per
 // level, with the class letter, the flags and the escaped text. `first` and all its successors are dumped
 // at `depth`.
-std::string DumpTree(const TElement& first, int depth = 0);
+std::string dumpTree(const TElement& first, int depth = 0);

@@ -49,7 +49,7 @@ TElement* findMarked(TBlock& shown, const TDisplayOptions::Ref& marked)
 TElement* walkLeft(TElement* current)
 {
     const TBedingung* condition = asCondition(current);
-    return condition ? condition->Branch(1) : nullptr;
+    return condition ? condition->branch(1) : nullptr;
 }
 
 TElement* walkRight(TElement* current)
@@ -57,7 +57,7 @@ TElement* walkRight(TElement* current)
     const TBedingung* condition = asCondition(current);
     if (!condition)
         return nullptr;
-    return condition->Branch(condition->BranchCount >= 2 ? 2 : 1);
+    return condition->branch(condition->BranchCount >= 2 ? 2 : 1);
 }
 
 TElement* walkUp(TBlock& shown, TElement* current)
@@ -73,7 +73,7 @@ TElement* walkDown(TBlock& shown, TElement* current)
     if (TBlock* block = asBlock(e); block && block->FirstChild)
         return block->FirstChild.get();
     if (e->isLoop())
-        return asCondition(e)->Branch(1);
+        return asCondition(e)->branch(1);
     while (e && e != &shown) {
         if (e->Next)
             return e->Next.get();

@@ -17,11 +17,11 @@ namespace {
 // keeps the fill colour.
 void drawDiamond(TCanvas& canvas, int x, int top, TSize c, const std::string& text)
 {
-    const TSize t = canvas.TextExtent(text);
-    canvas.SetBrushColor(clWhite);
-    canvas.Polygon({TPoint{x, top}, TPoint{x + c.cx / 2, top + c.cy / 2}, TPoint{x, top + c.cy},
+    const TSize t = canvas.textExtent(text);
+    canvas.setBrushColor(clWhite);
+    canvas.polygon({TPoint{x, top}, TPoint{x + c.cx / 2, top + c.cy / 2}, TPoint{x, top + c.cy},
                     TPoint{x - c.cx / 2, top + c.cy / 2}});
-    canvas.TextOut(x - t.cx / 2, top + c.cy / 2 - t.cy / 2, text);
+    canvas.textOut(x - t.cx / 2, top + c.cy / 2 - t.cy / 2, text);
 }
 
 // The marking rule of condition elements in this mode: red, and the diamond's neighbourhood recorded.
@@ -43,8 +43,8 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
 {
     const TSize s = measured(e, canvas, options);
     const int S = options.Spacing;
-    const TColor fill = canvas.BrushColor();
-    canvas.SetBrushColor(clWhite);
+    const TColor fill = canvas.brushColor();
+    canvas.setBrushColor(clWhite);
     // While printing the measure holds 2 S extra for the thick lines; the box leaves it out.
     const int w = options.Printing ? s.cx - 2 * S : s.cx;
     const TRect r{o.x - w / 2, o.y, o.x + w / 2, o.y + s.cy - S};
@@ -52,12 +52,12 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
         SetMarkColours(canvas);
         options.HighlightRect = r;
     }
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.TextOut(r.Left + 5, o.y + 5, e.Text);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.textOut(r.Left + 5, o.y + 5, e.Text);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + s.cy - S - 1, o.x, o.y + s.cy - 1,
               options.DropTarget == &e, options.Printing);
     SetNormalColours(canvas);
-    canvas.SetBrushColor(fill);
+    canvas.setBrushColor(fill);
 }
 
 // A dotted frame, filled one tint darker than around it on screen, with the entry arrow to the children
@@ -67,29 +67,29 @@ void drawBlock(const TBlock& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
     const TSize s = measured(e, canvas, options);
     const int S = options.Spacing;
     const int w = options.Printing ? s.cx - S : s.cx;
-    const TColor fill = canvas.BrushColor();
+    const TColor fill = canvas.brushColor();
     if (options.OnScreen)
-        canvas.SetBrushColor(flowchartInnerFill(fill));
-    canvas.SetPenStyle(TPenStyle::Dotted);
+        canvas.setBrushColor(flowchartInnerFill(fill));
+    canvas.setPenStyle(TPenStyle::Dotted);
     if (drawnMarked(e, options)) {
         SetMarkColours(canvas);
         options.HighlightRect = TRect{o.x - s.cx, o.y, o.x + s.cx, o.y + s.cy};
     }
-    if (canvas.PenColor() != clRed && options.OnScreen)
-        canvas.SetPenColor(clGray);
-    canvas.SetPenWidth(1);
+    if (canvas.penColor() != clRed && options.OnScreen)
+        canvas.setPenColor(clGray);
+    canvas.setPenWidth(1);
     const int bottom = o.y + s.cy - S - 1;
-    canvas.Polygon({TPoint{o.x - w / 2, o.y}, TPoint{o.x + w / 2, o.y}, TPoint{o.x + w / 2, bottom},
+    canvas.polygon({TPoint{o.x - w / 2, o.y}, TPoint{o.x + w / 2, o.y}, TPoint{o.x + w / 2, bottom},
                     TPoint{o.x - w / 2, bottom}});
     if (options.Printing)
-        canvas.SetPenWidth(3);
-    if (canvas.PenColor() != clRed)
-        canvas.SetPenColor(clBlack);
-    canvas.SetPenStyle(TPenStyle::Solid);
+        canvas.setPenWidth(3);
+    if (canvas.penColor() != clRed)
+        canvas.setPenColor(clBlack);
+    canvas.setPenStyle(TPenStyle::Solid);
 
     const bool collapsed = options.IsCollapsed(&e);
     if (collapsed)
-        canvas.TextOut(o.x - w / 2 + 5, o.y + 5, e.Text);
+        canvas.textOut(o.x - w / 2 + 5, o.y + 5, e.Text);
     const bool dropTarget = options.DropTarget == &e;
     DrawArrow(canvas, e.Standalone ? TArrowKind::ArrowDown : TArrowKind::ArrowNone, o.x, bottom, o.x,
               o.y + s.cy - 1, dropTarget && options.DropAfterBlock, options.Printing);
@@ -103,7 +103,7 @@ void drawBlock(const TBlock& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
         e.FirstChild->Draw(canvas, TPoint{o.x, o.y + S + 1}, width, options);
     }
     if (options.OnScreen)
-        canvas.SetBrushColor(fill);
+        canvas.setBrushColor(fill);
     SetNormalColours(canvas);
 }
 
@@ -117,42 +117,42 @@ void drawIf(const TIf& e, TCanvas& canvas, TPoint o, int width, TDisplayOptions&
     const TPoint p2 = e.BranchOrigin(canvas, o, 2, options);
     const bool marked = markCondition(e, canvas, options, o, c);
 
-    canvas.Polyline(
+    canvas.polyline(
         {TPoint{p1.x, o.y + c.cy - 5}, TPoint{o.x, o.y + c.cy / 2}, TPoint{p2.x, o.y + c.cy - 5}});
     DrawArrow(canvas, TArrowKind::ArrowDown, p1.x, o.y + c.cy - 5, p1.x, o.y + c.cy + 3 + S, false,
               options.Printing);
     DrawArrow(canvas, TArrowKind::ArrowDown, p2.x, o.y + c.cy - 5, p2.x, o.y + c.cy + 3 + S, false,
               options.Printing);
-    const TSize ja = canvas.TextExtent(texts::kJa);
+    const TSize ja = canvas.textExtent(texts::kJa);
     const int labelTop = o.y + c.cy + 3 + S - ja.cy;
     const int d = options.Printing ? 10 : 2;
-    canvas.TextOut(p1.x - ja.cx - d, labelTop, texts::kJa);
-    canvas.TextOut(p2.x + d, labelTop, texts::kNein);
-    const TColor fill = canvas.BrushColor();
+    canvas.textOut(p1.x - ja.cx - d, labelTop, texts::kJa);
+    canvas.textOut(p2.x + d, labelTop, texts::kNein);
+    const TColor fill = canvas.brushColor();
     drawDiamond(canvas, o.x, o.y, c, e.Text);
-    canvas.SetBrushColor(fill);
+    canvas.setBrushColor(fill);
 
-    if (const TBlock* yes = e.Branch(1))
+    if (const TBlock* yes = e.branch(1))
         yes->Draw(canvas, p1, width, options);
     if (marked)
         SetMarkColours(canvas);
-    if (const TBlock* no = e.Branch(2))
+    if (const TBlock* no = e.branch(2))
         no->Draw(canvas, p2, width, options);
     if (marked)
         SetMarkColours(canvas);
     const bool dropTarget = options.DropTarget == &e;
     if (dropTarget)
-        canvas.SetPenColor(clRed);
+        canvas.setPenColor(clRed);
 
     // The shorter branch's line goes on down to the longer one's end, then across.
-    const int y1 = p1.y + measured(e.Branch(1), canvas, options).cy;
-    const int y2 = p2.y + measured(e.Branch(2), canvas, options).cy;
+    const int y1 = p1.y + measured(e.branch(1), canvas, options).cy;
+    const int y2 = p2.y + measured(e.branch(2), canvas, options).cy;
     int yj;
     if (y2 < y1) {
-        canvas.Polyline({TPoint{p2.x, y2}, TPoint{p2.x, y1}, TPoint{p1.x, y1}});
+        canvas.polyline({TPoint{p2.x, y2}, TPoint{p2.x, y1}, TPoint{p1.x, y1}});
         yj = y1;
     } else {
-        canvas.Polyline({TPoint{p1.x, y1}, TPoint{p1.x, y2}, TPoint{p2.x, y2}});
+        canvas.polyline({TPoint{p1.x, y1}, TPoint{p1.x, y2}, TPoint{p2.x, y2}});
         yj = y2;
     }
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, yj + 1, o.x, yj + 1 + S, dropTarget, options.Printing);
@@ -165,37 +165,37 @@ void drawWhile(const TWhile& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
 {
     const TSize c = e.MeasureCondition(canvas, options);
     const int S = options.Spacing;
-    const TSize ja = canvas.TextExtent(texts::kJa);
-    const TSize nein = canvas.TextExtent(texts::kNein);
-    const TSize body = measured(e.Branch(1), canvas, options);
+    const TSize ja = canvas.textExtent(texts::kJa);
+    const TSize nein = canvas.textExtent(texts::kNein);
+    const TSize body = measured(e.branch(1), canvas, options);
     const int half = 6 + std::max(body.cx, c.cx) / 2;
     const int yb = o.y + c.cy + S + ja.cy + body.cy; // one row above the body's lower end
     const int middle = o.y + c.cy / 2;
     const bool marked = markCondition(e, canvas, options, o, c);
 
-    const TColor fill = canvas.BrushColor();
+    const TColor fill = canvas.brushColor();
     drawDiamond(canvas, o.x, o.y, c, e.Text);
-    canvas.SetBrushColor(fill);
+    canvas.setBrushColor(fill);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + c.cy, o.x, o.y + c.cy + S + ja.cy, false,
               options.Printing);
-    if (const TBlock* b = e.Branch(1))
+    if (const TBlock* b = e.branch(1))
         b->Draw(canvas, TPoint{o.x, o.y + c.cy + S + 1 + ja.cy}, width, options);
     if (marked)
         SetMarkColours(canvas);
     const bool dropTarget = options.DropTarget == &e;
     if (dropTarget)
-        canvas.SetPenColor(clRed);
+        canvas.setPenColor(clRed);
 
-    canvas.Polyline({TPoint{o.x + c.cx / 2, middle}, TPoint{o.x + half, middle}, TPoint{o.x + half, yb + 13},
+    canvas.polyline({TPoint{o.x + c.cx / 2, middle}, TPoint{o.x + half, middle}, TPoint{o.x + half, yb + 13},
                      TPoint{o.x, yb + 13}});
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, yb + 13, o.x, yb + 13 + S, dropTarget, options.Printing);
-    canvas.Polyline(
+    canvas.polyline(
         {TPoint{o.x, yb}, TPoint{o.x, yb + 3}, TPoint{o.x - half, yb + 3}, TPoint{o.x - half, middle}});
     DrawArrow(canvas, TArrowKind::ArrowRight, o.x - half, middle, o.x - c.cx / 2, middle, false,
               options.Printing);
 
-    canvas.TextOut(o.x - ja.cx - 2, o.y + c.cy, texts::kJa);
-    canvas.TextOut(o.x + c.cx / 2 - 4, middle - nein.cy, texts::kNein);
+    canvas.textOut(o.x - ja.cx - 2, o.y + c.cy, texts::kJa);
+    canvas.textOut(o.x + c.cx / 2 - 4, middle - nein.cy, texts::kNein);
     SetNormalColours(canvas);
 }
 
@@ -204,7 +204,7 @@ void drawWhile(const TWhile& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
 void drawDoWhile(const TDoWhile& e, TCanvas& canvas, TPoint o, int width, TDisplayOptions& options)
 {
     const TSize c = e.MeasureCondition(canvas, options);
-    const TSize body = measured(e.Branch(1), canvas, options);
+    const TSize body = measured(e.branch(1), canvas, options);
     const int half = 6 + std::max(body.cx, c.cx) / 2;
     const int yd = o.y + body.cy + 12; // top corner of the diamond
     const char* exitLabel = e.LoopOnYes ? texts::kNein : texts::kJa;
@@ -212,20 +212,20 @@ void drawDoWhile(const TDoWhile& e, TCanvas& canvas, TPoint o, int width, TDispl
     const bool marked = markCondition(e, canvas, options, o, c);
 
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y, o.x, o.y + 12, false, options.Printing);
-    if (const TBlock* b = e.Branch(1))
+    if (const TBlock* b = e.branch(1))
         b->Draw(canvas, TPoint{o.x, o.y + 12}, width, options);
     if (marked)
         SetMarkColours(canvas);
 
-    canvas.TextOut(o.x - canvas.TextExtent(exitLabel).cx - 2, o.y + c.cy + body.cy + 11, exitLabel);
-    canvas.TextOut(o.x - c.cx / 2 - canvas.TextExtent(backLabel).cx + 5, yd + c.cy / 2 + 1, backLabel);
-    const TColor fill = canvas.BrushColor();
+    canvas.textOut(o.x - canvas.textExtent(exitLabel).cx - 2, o.y + c.cy + body.cy + 11, exitLabel);
+    canvas.textOut(o.x - c.cx / 2 - canvas.textExtent(backLabel).cx + 5, yd + c.cy / 2 + 1, backLabel);
+    const TColor fill = canvas.brushColor();
     drawDiamond(canvas, o.x, yd, c, e.Text);
-    canvas.SetBrushColor(fill);
+    canvas.setBrushColor(fill);
 
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, yd + c.cy + 1, o.x,
-              yd + c.cy + 1 + canvas.TextExtent(texts::kJa).cy, options.DropTarget == &e, options.Printing);
-    canvas.Polyline({TPoint{o.x - c.cx / 2, yd + c.cy / 2}, TPoint{o.x - half, yd + c.cy / 2},
+              yd + c.cy + 1 + canvas.textExtent(texts::kJa).cy, options.DropTarget == &e, options.Printing);
+    canvas.polyline({TPoint{o.x - c.cx / 2, yd + c.cy / 2}, TPoint{o.x - half, yd + c.cy / 2},
                      TPoint{o.x - half, o.y + 4}});
     DrawArrow(canvas, TArrowKind::ArrowRight, o.x - half, o.y + 4, o.x - 1, o.y + 4, false, options.Printing);
     SetNormalColours(canvas);

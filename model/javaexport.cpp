@@ -21,7 +21,7 @@ void exportBranch(std::string& out, const TBlock* branch, const std::string& ind
 
 } // namespace
 
-std::string ExportJavaText(const TBlock& root, bool clipboardForm)
+std::string exportJavaText(const TBlock& root, bool clipboardForm)
 {
     std::string out;
     root.ExportJava(out, clipboardForm ? kIndentUnit : "");
@@ -84,8 +84,8 @@ void TIf::exportJavaElement(std::string& out, const std::string& indent) const
     out += "if (";
     out += Text;
     out += ") ";
-    exportBranch(out, Branch(1), indent);
-    const TBlock* no = Branch(2);
+    exportBranch(out, branch(1), indent);
+    const TBlock* no = branch(2);
     if (no && no->FirstChild) {
         out += kLineEnd;
         out += indent;
@@ -102,7 +102,7 @@ void TWhile::exportJavaElement(std::string& out, const std::string& indent) cons
     out += "while (";
     out += Text;
     out += ") ";
-    exportBranch(out, Branch(1), indent);
+    exportBranch(out, branch(1), indent);
     out += kLineEnd;
 }
 
@@ -111,7 +111,7 @@ void TDoWhile::exportJavaElement(std::string& out, const std::string& indent) co
 {
     out += indent;
     out += "do ";
-    exportBranch(out, Branch(1), indent);
+    exportBranch(out, branch(1), indent);
     out += " while (";
     out += Text;
     out += ");";
@@ -124,7 +124,7 @@ void TRepeat::exportJavaElement(std::string& out, const std::string& indent) con
 {
     out += indent;
     out += "do ";
-    exportBranch(out, Branch(1), indent);
+    exportBranch(out, branch(1), indent);
     out += indent;
     out += "while (";
     out += Text;
@@ -136,7 +136,7 @@ void TRepeat::exportJavaElement(std::string& out, const std::string& indent) con
 // splits them.
 void TFor::exportJavaElement(std::string& out, const std::string& indent) const
 {
-    const LoopParts parts = SplitLoopText(Text);
+    const LoopParts parts = splitLoopText(Text);
     const std::string& v = parts.variable;
     out += indent;
     out += "for (";
@@ -152,6 +152,6 @@ void TFor::exportJavaElement(std::string& out, const std::string& indent) const
     out += '=';
     out += v;
     out += "+1) ";
-    exportBranch(out, Branch(1), indent);
+    exportBranch(out, branch(1), indent);
     out += kLineEnd;
 }

@@ -16,12 +16,12 @@ namespace {
 
 int textWidth(TCanvas& canvas, const char* s)
 {
-    return canvas.TextExtent(s).cx;
+    return canvas.textExtent(s).cx;
 }
 
 int textHeight(TCanvas& canvas, const char* s)
 {
-    return canvas.TextExtent(s).cy;
+    return canvas.textExtent(s).cy;
 }
 
 } // namespace
@@ -29,7 +29,7 @@ int textHeight(TCanvas& canvas, const char* s)
 // A statement: its text with a margin; in flowchart mode the arrow below the box belongs to it.
 TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
-    const TSize t = canvas.TextExtent(Text);
+    const TSize t = canvas.textExtent(Text);
     TSize size{t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
     if (options.Printing)
         size.cx += 2 * options.Spacing;
@@ -40,7 +40,7 @@ TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
 // statement with the block's name), with minimum sizes, and in flowchart mode its frame and arrows.
 TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
-    const TSize t = canvas.TextExtent(Text);
+    const TSize t = canvas.textExtent(Text);
     TSize size;
     if (options.IsCollapsed(this)) {
         size = {t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
@@ -67,7 +67,7 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
 // The condition strip (structogram) or the diamond (flowchart) alone.
 TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const
 {
-    const TSize t = canvas.TextExtent(Text);
+    const TSize t = canvas.textExtent(Text);
     if (!options.Flowchart)
         return {t.cx + 10, t.cy + 12};
     const int height = t.cx / 3 + t.cy + 2;
@@ -78,8 +78,8 @@ TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) co
 TSize TIf::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize c = MeasureCondition(canvas, options);
-    TSize yes = measured(Branch(1), canvas, options);
-    TSize no = measured(Branch(2), canvas, options);
+    TSize yes = measured(branch(1), canvas, options);
+    TSize no = measured(branch(2), canvas, options);
     const int gap = options.Flowchart ? 10 : 0;
     const int cw = options.Flowchart ? c.cx : 3 * c.cx;
     TSize size{0, c.cy + std::max(yes.cy, no.cy) + gap};
@@ -100,7 +100,7 @@ TSize TIf::Measure(TCanvas& canvas, TDisplayOptions& options) const
 TSize TWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize c = MeasureCondition(canvas, options);
-    const TSize body = measured(Branch(1), canvas, options);
+    const TSize body = measured(branch(1), canvas, options);
     if (!options.Flowchart)
         return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
     TSize size{2 * textWidth(canvas, texts::kNein) + c.cx - 4,
@@ -114,7 +114,7 @@ TSize TWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
 TSize TDoWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize c = MeasureCondition(canvas, options);
-    const TSize body = measured(Branch(1), canvas, options);
+    const TSize body = measured(branch(1), canvas, options);
     if (!options.Flowchart)
         return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
     const char* label = LoopOnYes ? texts::kJa : texts::kNein;
@@ -131,8 +131,8 @@ TSize TDoWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
 TPoint TIf::BranchOrigin(TCanvas& canvas, TPoint origin, int i, TDisplayOptions& options) const
 {
     const TSize c = MeasureCondition(canvas, options);
-    int yw = measured(Branch(1), canvas, options).cx;
-    int nw = measured(Branch(2), canvas, options).cx;
+    int yw = measured(branch(1), canvas, options).cx;
+    int nw = measured(branch(2), canvas, options).cx;
     if (options.Flowchart) {
         const int y = origin.y + c.cy + 4 + options.Spacing;
         const int d = (yw + nw + 6) / 2;
@@ -220,7 +220,7 @@ TElement* TBedingung::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOpti
 {
     TElement* r = this;
     for (int i = 1; i <= BranchCount && i <= 2; ++i) {
-        TBlock* branch = Branch(i);
+        TBlock* branch = this->branch(i);
         if (!branch)
             continue;
         if (TElement* inner =
@@ -232,8 +232,8 @@ TElement* TBedingung::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOpti
     const TSize c = MeasureCondition(canvas, options);
     if (Y <= origin.y + c.cy - 8 || Y >= origin.y + c.cy || options.Flowchart)
         return this;
-    r = Branch(1);
+    r = branch(1);
     if (BranchCount == 2 && BranchOrigin(canvas, origin, 2, options).x < X)
-        r = Branch(2);
+        r = branch(2);
     return r ? r : this;
 }

@@ -16,7 +16,7 @@ std::string takeWord(const std::string& text, std::size_t& pos)
 
 } // namespace
 
-LoopParts SplitLoopText(const std::string& text)
+LoopParts splitLoopText(const std::string& text)
 {
     if (text == texts::kUnknown)
         return {"?", "?", "?"};
@@ -34,7 +34,7 @@ LoopParts SplitLoopText(const std::string& text)
     return parts;
 }
 
-std::string JoinLoopText(const LoopParts& parts)
+std::string joinLoopText(const LoopParts& parts)
 {
     return parts.variable + " von " + parts.start + " bis " + parts.end;
 }

@@ -15,7 +15,7 @@ struct LoopParts
 // "???" (a new loop) gives "?" three times. Otherwise: the variable runs to the first blank; five
 // characters from that blank on are skipped unexamined; the start runs to the next blank; five more are
 // skipped; the end is all the rest, blanks included. Parts the text does not reach stay empty.
-LoopParts SplitLoopText(const std::string& text);
+LoopParts splitLoopText(const std::string& text);
 
 // variable + " von " + start + " bis " + end, nothing trimmed or checked.
-std::string JoinLoopText(const LoopParts& parts);
+std::string joinLoopText(const LoopParts& parts);

@@ -21,7 +21,7 @@ bool TSizeTable::childrenHoldMark(const TElement& e, TCanvas& canvas, TDisplayOp
     }
     if (const TBedingung* condition = asCondition(&e)) {
         for (int i = 1; i <= condition->BranchCount && i <= 2; ++i) {
-            if (const TBlock* branch = condition->Branch(i);
+            if (const TBlock* branch = condition->branch(i);
                 branch && get(*branch, canvas, options).holdsMark)
                 return true;
         }
@@ -58,4 +58,3 @@ TSize measured(const TElement* e, TCanvas& canvas, TDisplayOptions& options)
 {
     return e ? measured(*e, canvas, options) : TSize{};
 }
-

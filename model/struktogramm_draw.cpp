@@ -31,49 +31,49 @@ void markFigure(const TElement& e, TCanvas& canvas, TDisplayOptions& options, co
 // window colour between them.
 void selectionFrameBottom(TCanvas& canvas, const TRect& r, int stripY = -1)
 {
-    const TColor brush = canvas.BrushColor();
-    const TBrushStyle style = canvas.BrushStyle();
+    const TColor brush = canvas.brushColor();
+    const TBrushStyle style = canvas.brushStyle();
     SetMarkColours(canvas);
-    canvas.SetBrushStyle(TBrushStyle::Clear);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.setBrushStyle(TBrushStyle::Clear);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     if (stripY >= 0)
-        canvas.Line(r.Left, r.Top + stripY, r.Right, r.Top + stripY);
-    const TColor window = canvas.WindowColor();
-    canvas.SetPenColor(window);
-    canvas.SetBrushColor(window);
-    canvas.SetBrushStyle(TBrushStyle::Solid);
-    canvas.Rectangle(r.Left, r.Bottom - 2, r.Right, r.Bottom + 1);
+        canvas.line(r.Left, r.Top + stripY, r.Right, r.Top + stripY);
+    const TColor window = canvas.windowColor();
+    canvas.setPenColor(window);
+    canvas.setBrushColor(window);
+    canvas.setBrushStyle(TBrushStyle::Solid);
+    canvas.rectangle(r.Left, r.Bottom - 2, r.Right, r.Bottom + 1);
     SetMarkColours(canvas);
-    canvas.Line(r.Left, r.Bottom - 3, r.Right, r.Bottom - 3);
+    canvas.line(r.Left, r.Bottom - 3, r.Right, r.Bottom - 3);
     SetNormalColours(canvas);
-    canvas.Line(r.Left, r.Bottom, r.Right, r.Bottom);
-    canvas.SetBrushColor(brush);
-    canvas.SetBrushStyle(style);
+    canvas.line(r.Left, r.Bottom, r.Right, r.Bottom);
+    canvas.setBrushColor(brush);
+    canvas.setBrushStyle(style);
 }
 
 // Selection frame, top form (block): the same bars at the upper edge, no outline.
 void selectionFrameTop(TCanvas& canvas, const TRect& r)
 {
-    const TColor brush = canvas.BrushColor();
-    const TBrushStyle style = canvas.BrushStyle();
-    const TColor window = canvas.WindowColor();
-    canvas.SetPenColor(window);
-    canvas.SetBrushColor(window);
-    canvas.SetBrushStyle(TBrushStyle::Solid);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Top + 3);
+    const TColor brush = canvas.brushColor();
+    const TBrushStyle style = canvas.brushStyle();
+    const TColor window = canvas.windowColor();
+    canvas.setPenColor(window);
+    canvas.setBrushColor(window);
+    canvas.setBrushStyle(TBrushStyle::Solid);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Top + 3);
     SetMarkColours(canvas);
-    canvas.Line(r.Left, r.Top, r.Right, r.Top);
+    canvas.line(r.Left, r.Top, r.Right, r.Top);
     SetNormalColours(canvas);
-    canvas.Line(r.Left, r.Top + 3, r.Right, r.Top + 3);
-    canvas.SetBrushColor(brush);
-    canvas.SetBrushStyle(style);
+    canvas.line(r.Left, r.Top + 3, r.Right, r.Top + 3);
+    canvas.setBrushColor(brush);
+    canvas.setBrushStyle(style);
 }
 
 // The drop mark: one red line across the element's width.
 void dropLine(TCanvas& canvas, int x, int y, int width)
 {
     SetMarkColours(canvas);
-    canvas.Line(x, y, x + width, y);
+    canvas.line(x, y, x + width, y);
     SetNormalColours(canvas);
 }
 
@@ -81,7 +81,6 @@ TRect figureRect(TPoint o, int width, int height)
 {
     return TRect{o.x, o.y, o.x + width, o.y + height + 1};
 }
-
 
 // The marks of a statement and of a test-first loop: the bottom selection frame and the drop line at the
 // lower edge (structogram mode only).
@@ -108,14 +107,14 @@ void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptio
         return;
     }
     const TSize s = measured(*this, canvas, options);
-    const TColor brush = canvas.BrushColor();
-    canvas.SetBrushColor(clWhite);
+    const TColor brush = canvas.brushColor();
+    canvas.setBrushColor(clWhite);
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.TextOut(o.x + 5, o.y + 5, Text);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.textOut(o.x + 5, o.y + 5, Text);
     SetNormalColours(canvas);
-    canvas.SetBrushColor(brush);
+    canvas.setBrushColor(brush);
 }
 
 void TAnweisung::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
@@ -136,22 +135,22 @@ void TBlock::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     const TSize s = measured(*this, canvas, options);
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, false);
-    const TColor brush = canvas.BrushColor();
-    canvas.SetBrushColor(kBlockFill);
-    canvas.SetPenWidth(1);
-    if (canvas.PenColor() != clRed)
-        canvas.SetPenColor(clBlack);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    const TColor brush = canvas.brushColor();
+    canvas.setBrushColor(kBlockFill);
+    canvas.setPenWidth(1);
+    if (canvas.penColor() != clRed)
+        canvas.setPenColor(clBlack);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     if (options.Printing)
-        canvas.SetPenWidth(3);
+        canvas.setPenWidth(3);
     if (options.IsCollapsed(this)) {
-        canvas.TextOut(o.x + 5, o.y + 5, Text);
+        canvas.textOut(o.x + 5, o.y + 5, Text);
     } else if (FirstChild) {
         SetNormalColours(canvas);
         FirstChild->Draw(canvas, o, width, options);
     }
     SetNormalColours(canvas);
-    canvas.SetBrushColor(brush);
+    canvas.setBrushColor(brush);
 }
 
 void TBlock::drawMarks(TCanvas& canvas, TPoint o, int width, TDisplayOptions& options) const
@@ -176,31 +175,31 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     }
     const TSize c = MeasureCondition(canvas, options);
     const TSize s = measured(*this, canvas, options);
-    const TSize t = canvas.TextExtent(Text);
+    const TSize t = canvas.textExtent(Text);
     const TPoint p1 = BranchOrigin(canvas, o, 1, options);
     const TPoint p2 = BranchOrigin(canvas, o, 2, options);
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
 
-    const TColor brush = canvas.BrushColor();
-    canvas.SetBrushColor(clWhite);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    const TColor brush = canvas.brushColor();
+    canvas.setBrushColor(clWhite);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     // The yes column with the dividing line, and the no column.
     const int a = p2.x - o.x + 1;
     const int b = o.x + width - p2.x;
     // The text's centre near the midpoint between the diagonals at five sixths of the strip's height.
     const long double centre = (a * 0.83333333333333333334L + b * 0.16666666666666666667L + a) / 2.0L;
-    canvas.TextOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2, Text);
-    const TSize ja = canvas.TextExtent(texts::kJa);
-    const TSize nein = canvas.TextExtent(texts::kNein);
-    canvas.TextOut(r.Left + 2, o.y + c.cy - ja.cy - 2, texts::kJa);
-    canvas.TextOut(r.Right - nein.cx - 2, o.y + c.cy - nein.cy - 2, texts::kNein);
-    canvas.Polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
-    canvas.SetBrushColor(brush);
+    canvas.textOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2, Text);
+    const TSize ja = canvas.textExtent(texts::kJa);
+    const TSize nein = canvas.textExtent(texts::kNein);
+    canvas.textOut(r.Left + 2, o.y + c.cy - ja.cy - 2, texts::kJa);
+    canvas.textOut(r.Right - nein.cx - 2, o.y + c.cy - nein.cy - 2, texts::kNein);
+    canvas.polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
+    canvas.setBrushColor(brush);
 
-    if (const TBlock* yes = Branch(1))
+    if (const TBlock* yes = branch(1))
         yes->Draw(canvas, p1, a, options);
-    if (const TBlock* no = Branch(2))
+    if (const TBlock* no = branch(2))
         no->Draw(canvas, p2, b, options);
     SetNormalColours(canvas);
 }
@@ -229,12 +228,12 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     const TSize s = measured(*this, canvas, options);
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
-    const TColor brush = canvas.BrushColor();
-    canvas.SetBrushColor(clWhite);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.TextOut(o.x + 5, o.y + 5, Text);
-    canvas.SetBrushColor(brush);
-    if (const TBlock* body = Branch(1))
+    const TColor brush = canvas.brushColor();
+    canvas.setBrushColor(clWhite);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.textOut(o.x + 5, o.y + 5, Text);
+    canvas.setBrushColor(brush);
+    if (const TBlock* body = branch(1))
         body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, width - 20, options);
     SetNormalColours(canvas);
 }
@@ -254,15 +253,15 @@ void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions
         return;
     }
     const TSize c = MeasureCondition(canvas, options);
-    const TSize body = measured(Branch(1), canvas, options);
+    const TSize body = measured(branch(1), canvas, options);
     const TRect r = figureRect(o, width, body.cy + c.cy);
     markFigure(*this, canvas, options, r, true);
-    const TColor brush = canvas.BrushColor();
-    canvas.SetBrushColor(clWhite);
-    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.TextOut(o.x + 5, o.y + body.cy + 5, Text);
-    canvas.SetBrushColor(brush);
-    if (const TBlock* b = Branch(1))
+    const TColor brush = canvas.brushColor();
+    canvas.setBrushColor(clWhite);
+    canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    canvas.textOut(o.x + 5, o.y + body.cy + 5, Text);
+    canvas.setBrushColor(brush);
+    if (const TBlock* b = branch(1))
         b->Draw(canvas, TPoint{o.x + 20, o.y}, width - 20, options);
     SetNormalColours(canvas);
 }

@@ -24,7 +24,9 @@ std::unique_ptr<TBlock> makeBranchBlock(const char* name)
 
 // ---- TElement ----
 
-TElement::TElement(Kind kind, std::string text) : Text(std::move(text)), m_kind(kind), m_serial(nextSerial()) {}
+TElement::TElement(Kind kind, std::string text) : Text(std::move(text)), m_kind(kind), m_serial(nextSerial())
+{
+}
 
 // Releases the chain of successors one by one, so that a long sequence does not recurse.
 TElement::~TElement()
@@ -81,7 +83,7 @@ std::unique_ptr<TElement> TElement::DeleteElement(TElement* x)
             return block->takeChildren();
         if (TBedingung* condition = asCondition(this)) {
             for (int i = 1; i <= condition->BranchCount; ++i) {
-                if (TBlock* branch = condition->Branch(i))
+                if (TBlock* branch = condition->branch(i))
                     branch->takeChildren();
             }
         }
@@ -178,7 +180,7 @@ std::unique_ptr<TElement> TBlock::cloneElement() const
     return copy;
 }
 
-std::unique_ptr<TBlock> TBlock::CloneBlock() const
+std::unique_ptr<TBlock> TBlock::cloneBlock() const
 {
     std::unique_ptr<TElement> copy = Clone();
     return std::unique_ptr<TBlock>(static_cast<TBlock*>(copy.release()));
@@ -238,7 +240,7 @@ void TBedingung::copyConditionPart(TBedingung& copy) const
     copy.BranchCount = BranchCount;
     for (int i = 0; i < 2; ++i) {
         if (Branches[i])
-            copy.Branches[i] = Branches[i]->CloneBlock();
+            copy.Branches[i] = Branches[i]->cloneBlock();
     }
 }
 
@@ -246,7 +248,7 @@ std::unique_ptr<TElement> TBedingung::deleteInside(TElement* x)
 {
     // A branch block itself is never removed: asked for it, it releases its children and stays in place.
     for (int i = 1; i <= BranchCount && i <= 2; ++i) {
-        if (TBlock* branch = Branch(i)) {
+        if (TBlock* branch = this->branch(i)) {
             if (std::unique_ptr<TElement> removed = branch->DeleteElement(x))
                 return removed;
             if (branch == x)
@@ -259,7 +261,7 @@ std::unique_ptr<TElement> TBedingung::deleteInside(TElement* x)
 std::unique_ptr<TElement> TBedingung::detachInside(TElement* x)
 {
     for (int i = 1; i <= BranchCount && i <= 2; ++i) {
-        if (TBlock* branch = Branch(i)) {
+        if (TBlock* branch = this->branch(i)) {
             if (std::unique_ptr<TElement> detached = branch->DetachElement(x))
                 return detached;
         }

@@ -195,7 +195,7 @@ public:
     static std::unique_ptr<TBlock> Create(std::string text);
 
     // Deep copy of the block (with its successors, like every Clone), typed as a block.
-    std::unique_ptr<TBlock> CloneBlock() const;
+    std::unique_ptr<TBlock> cloneBlock() const;
 
     void InsertAfter(std::unique_ptr<TElement> e) override;
     TSize Measure(TCanvas& canvas, TDisplayOptions& options) const override;
@@ -227,7 +227,7 @@ class TBedingung : public TElement
 {
 public:
     // Branch block number i (1 or 2), or null.
-    TBlock* Branch(int i) const { return Branches[i - 1].get(); }
+    TBlock* branch(int i) const { return Branches[i - 1].get(); }
 
     // Size of the condition box (structogram) or diamond (flowchart) alone.
     TSize MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const;

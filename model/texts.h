@@ -1,7 +1,8 @@
 #pragma once
 
 // The system's fixed German texts, as code page 1252 byte strings. Model sources stay ASCII, so letters
-// outside ASCII are written as escapes (\xe4 = a-umlaut, \xf6 = o-umlaut, \xfc = u-umlaut, \xdf = sharp s).
+// outside ASCII are written as octal escapes, which end after three digits (\344 = a-umlaut,
+// \366 = o-umlaut, \374 = u-umlaut, \337 = sharp s).
 
 namespace texts {
 
@@ -23,18 +24,17 @@ inline constexpr char kNein[] = "nein";
 // Platform messages; %s stands for a file name.
 inline constexpr char kStreamReadError[] = "Stream-Lesefehler";
 inline constexpr char kStreamWriteError[] = "Stream-Schreibfehler";
-inline constexpr char kCannotOpenFile[] = "Datei %s kann nicht ge\xf6" "ffnet werden";
+inline constexpr char kCannotOpenFile[] = "Datei %s kann nicht ge\366ffnet werden";
 inline constexpr char kCannotCreateFile[] = "Datei %s kann nicht erstellt werden";
-inline constexpr char kClipboardBusy[] = "Zwischenablage kann nicht ge\xf6" "ffnet werden";
+inline constexpr char kClipboardBusy[] = "Zwischenablage kann nicht ge\366ffnet werden";
 
 // Messages of the batch renderer; %s stands for the output file name.
-inline constexpr char kUnknownOutputFormat[] = "Unbekanntes Ausgabeformat f\xfcr %s (png, svg oder pdf)";
-inline constexpr char kImageTooLarge[] = "Das Bild f\xfcr %s ist zu gro\xdf";
+inline constexpr char kUnknownOutputFormat[] = "Unbekanntes Ausgabeformat f\374r %s (png, svg oder pdf)";
+inline constexpr char kImageTooLarge[] = "Das Bild f\374r %s ist zu gro\337";
 
 // The system's own messages.
 inline constexpr char kTooDeeplyNested[] =
     "Das Struktogramm ist zu tief verschachtelt (mehr als 1000 Ebenen)";
-inline constexpr char kOnlyStatementsRefine[] =
-    "Nur Anweisungen k\xf6nnen genauer spezifiziert werden";
+inline constexpr char kOnlyStatementsRefine[] = "Nur Anweisungen k\366nnen genauer spezifiziert werden";
 
 } // namespace texts

@@ -29,7 +29,7 @@ template <typename Top, typename Visit> bool visitTree(Top* top, bool withSucces
                 pending.emplace_back(block->FirstChild.get(), true);
         } else if (auto* condition = asCondition(e)) {
             for (int i = 2; i >= 1; --i) {
-                if (TBlock* branch = condition->Branch(i))
+                if (TBlock* branch = condition->branch(i))
                     pending.emplace_back(branch, true);
             }
         }

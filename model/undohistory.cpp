@@ -9,7 +9,7 @@ void TUndoHistory::TakeSnapshot(const TBlock& design, bool modified)
     }
     for (std::size_t i = kSlots - 1; i > 0; --i)
         m_slots[i] = std::move(m_slots[i - 1]); // slot 10's old snapshot is released here
-    m_slots[0] = Snapshot{design.CloneBlock(), modified};
+    m_slots[0] = Snapshot{design.cloneBlock(), modified};
     m_position = 0;
 }
 
@@ -27,7 +27,7 @@ std::unique_ptr<TBlock> TUndoHistory::undo()
     if (m_position >= kSlots || !m_slots[static_cast<std::size_t>(m_position)].design)
         return nullptr;
     ++m_position;
-    return m_slots[static_cast<std::size_t>(m_position - 1)].design->CloneBlock();
+    return m_slots[static_cast<std::size_t>(m_position - 1)].design->cloneBlock();
 }
 
 void TUndoHistory::clear()

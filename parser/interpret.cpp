@@ -505,7 +505,7 @@ TInterpreter::TParsed TInterpreter::ParseIf(TRemaining& rest, TPlace place)
     const TRemaining condition = *conditionPart;
     checkLevel(place.depth);
     auto decision = TIf::Create(text(condition.pos, condition.end));
-    parseBody(rest, *decision->Branch(1), place.depth + 1);
+    parseBody(rest, *decision->branch(1), place.depth + 1);
     TToken token;
     while (!rest.empty()) {
         token = NextToken(rest);
@@ -513,7 +513,7 @@ TInterpreter::TParsed TInterpreter::ParseIf(TRemaining& rest, TPlace place)
             break;
     }
     if (isWord(token, "ELSE"))
-        parseBody(rest, *decision->Branch(2), place.depth + 1);
+        parseBody(rest, *decision->branch(2), place.depth + 1);
     else
         putBack(rest, token);
     return {std::move(decision), false};
@@ -528,7 +528,7 @@ TInterpreter::TParsed TInterpreter::ParseWhile(TRemaining& rest, TPlace place)
     const TRemaining condition = *conditionPart;
     checkLevel(place.depth);
     auto loop = TWhile::Create(text(condition.pos, condition.end));
-    parseBody(rest, *loop->Branch(1), place.depth + 1);
+    parseBody(rest, *loop->branch(1), place.depth + 1);
     return {std::move(loop), false};
 }
 
@@ -563,8 +563,8 @@ TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
     const std::string* closing = &closingStatement;
     while (!rest.empty()) {
         // After a leading braced block, what is collected is dropped (see below): not counted as nesting.
-        const TPlace next = asBlock(collected.get()) ? TPlace{kDroppedDepth, false}
-                                                     : TPlace{place.depth + 1, !collected};
+        const TPlace next =
+            asBlock(collected.get()) ? TPlace{kDroppedDepth, false} : TPlace{place.depth + 1, !collected};
         TParsed parsed = ParseStatement(rest, next);
         if (!parsed.element)
             continue;
@@ -578,9 +578,9 @@ TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
     }
     auto loop = TDoWhile::Create(doWhileCondition(*closing));
     if (TBlock* block = asBlock(collected.get()))
-        loop->Branch(1)->FirstChild = block->takeChildren(); // what follows the block is dropped
+        loop->branch(1)->FirstChild = block->takeChildren(); // what follows the block is dropped
     else
-        loop->Branch(1)->FirstChild = std::move(collected);
+        loop->branch(1)->FirstChild = std::move(collected);
     return {std::move(loop), false};
 }
 
@@ -669,7 +669,7 @@ TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
     if (std::optional<std::string> loopText = countingLoopText(init, test, step)) {
         checkLevel(place.depth);
         auto loop = TFor::Create(std::move(*loopText));
-        parseBody(rest, *loop->Branch(1), place.depth + 1);
+        parseBody(rest, *loop->branch(1), place.depth + 1);
         return {std::move(loop), false};
     }
 
@@ -686,7 +686,7 @@ TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
     }
     checkLevel(place.depth);
     auto loop = TWhile::Create(std::move(condition));
-    TBlock& body = *loop->Branch(1);
+    TBlock& body = *loop->branch(1);
     parseBody(rest, body, place.depth + 1);
     body.appendChain(ParseStatement(stepText, TPlace{place.depth + 1, false}).element);
 

@@ -64,7 +64,7 @@ QStringList toQtNameFilters(const QString& filter)
     return result;
 }
 
-std::optional<QString> TQtDialogService::InputBox(QWidget* parent, const QString& caption,
+std::optional<QString> TQtDialogService::inputBox(QWidget* parent, const QString& caption,
                                                   const QString& prompt, const QString& text)
 {
     QDialog dialog(parent);
@@ -90,17 +90,17 @@ std::optional<QString> TQtDialogService::InputBox(QWidget* parent, const QString
     return edit->text();
 }
 
-void TQtDialogService::ErrorMessage(QWidget* parent, const QString& text)
+void TQtDialogService::errorMessage(QWidget* parent, const QString& text)
 {
     messageBox(parent, QMessageBox::Critical, text);
 }
 
-void TQtDialogService::InformationMessage(QWidget* parent, const QString& text)
+void TQtDialogService::informationMessage(QWidget* parent, const QString& text)
 {
     messageBox(parent, QMessageBox::Information, text);
 }
 
-SaveChoice TQtDialogService::AskSaveChanges(QWidget* parent)
+SaveChoice TQtDialogService::askSaveChanges(QWidget* parent)
 {
     QMessageBox box(QMessageBox::Question, uitexts::appTitle(), uitexts::saveChangesQuestion(),
                     QMessageBox::NoButton, parent);
@@ -117,7 +117,7 @@ SaveChoice TQtDialogService::AskSaveChanges(QWidget* parent)
     return SaveChoice::Abbrechen;
 }
 
-QString TQtDialogService::OpenFileName(QWidget* parent, const QString& filter)
+QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -128,7 +128,7 @@ QString TQtDialogService::OpenFileName(QWidget* parent, const QString& filter)
     return dialog.selectedFiles().constFirst();
 }
 
-QString TQtDialogService::SaveFileName(QWidget* parent, const QString& filter,
+QString TQtDialogService::saveFileName(QWidget* parent, const QString& filter,
                                        const QString& defaultExtension)
 {
     QFileDialog dialog(parent);
@@ -141,13 +141,13 @@ QString TQtDialogService::SaveFileName(QWidget* parent, const QString& filter,
     return dialog.selectedFiles().constFirst();
 }
 
-bool TQtDialogService::PrintDialog(QWidget* parent, QPrinter& printer)
+bool TQtDialogService::printDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-int TQtDialogService::CountingLoopDialog(TForm3& form)
+int TQtDialogService::countingLoopDialog(TForm3& form)
 {
     return form.exec();
 }

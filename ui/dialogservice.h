@@ -20,20 +20,19 @@ public:
     virtual ~TDialogService() = default;
 
     // A text input box; nothing when cancelled. The caller limits the text's length (inputLimit).
-    virtual std::optional<QString> InputBox(QWidget* parent, const QString& caption, const QString& prompt,
+    virtual std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                             const QString& text) = 0;
-    virtual void ErrorMessage(QWidget* parent, const QString& text) = 0;
-    virtual void InformationMessage(QWidget* parent, const QString& text) = 0;
+    virtual void errorMessage(QWidget* parent, const QString& text) = 0;
+    virtual void informationMessage(QWidget* parent, const QString& text) = 0;
     // "Änderungen speichern?" with Ja, Nein and Abbrechen.
-    virtual SaveChoice AskSaveChanges(QWidget* parent) = 0;
-    virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
+    virtual SaveChoice askSaveChanges(QWidget* parent) = 0;
+    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
     // `defaultExtension` (without the dot) is added to a name typed without an extension.
-    virtual QString SaveFileName(QWidget* parent, const QString& filter,
-                                 const QString& defaultExtension) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) = 0;
     // Lets the user set up `printer`; false when cancelled.
-    virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
     // Shows the counting-loop dialog modally (its fields already filled) and returns its result code.
-    virtual int CountingLoopDialog(TForm3& form) = 0;
+    virtual int countingLoopDialog(TForm3& form) = 0;
 };
 
 // The longest text the input box takes: 255 characters, or the preset's length when an existing text
@@ -49,15 +48,15 @@ void setDialogService(TDialogService* service);
 class TQtDialogService : public TDialogService
 {
 public:
-    std::optional<QString> InputBox(QWidget* parent, const QString& caption, const QString& prompt,
+    std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                     const QString& text) override;
-    void ErrorMessage(QWidget* parent, const QString& text) override;
-    void InformationMessage(QWidget* parent, const QString& text) override;
-    SaveChoice AskSaveChanges(QWidget* parent) override;
-    QString OpenFileName(QWidget* parent, const QString& filter) override;
-    QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
-    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
-    int CountingLoopDialog(TForm3& form) override;
+    void errorMessage(QWidget* parent, const QString& text) override;
+    void informationMessage(QWidget* parent, const QString& text) override;
+    SaveChoice askSaveChanges(QWidget* parent) override;
+    QString openFileName(QWidget* parent, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    int countingLoopDialog(TForm3& form) override;
 };
 
 // "Struktogramme (*.str)|*.str|Alle Dateien|*.*" as Qt's name filters.

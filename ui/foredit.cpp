@@ -92,7 +92,7 @@ void TForm3::placeRow()
 void TForm3::SetLoopText(const std::string& text)
 {
     m_loopText = text;
-    const LoopParts parts = SplitLoopText(text);
+    const LoopParts parts = splitLoopText(text);
     Edit1->setText(fromCp1252(parts.variable));
     Edit2->setText(fromCp1252(parts.start));
     Edit3->setText(fromCp1252(parts.end));
@@ -102,7 +102,7 @@ void TForm3::SetLoopText(const std::string& text)
 
 void TForm3::Button1Click()
 {
-    m_loopText = JoinLoopText({toCp1252(Edit1->text()), toCp1252(Edit2->text()), toCp1252(Edit3->text())});
+    m_loopText = joinLoopText({toCp1252(Edit1->text()), toCp1252(Edit2->text()), toCp1252(Edit3->text())});
     done(kOk);
 }
 

@@ -78,10 +78,10 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     // Start-up: the design named on the command line, or a new one.
     if (designFile) {
         try {
-            m_document.replaceDesign(ReadDesignFile(*designFile), false);
+            m_document.replaceDesign(readDesignFile(*designFile), false);
         } catch (const DesignError& error) {
             if (error.reason() == ErrorReason::CannotOpenFile)
-                dialogService().InformationMessage(this, errorText(error));
+                dialogService().informationMessage(this, errorText(error));
             else
                 showError(error);
         }
@@ -334,7 +334,7 @@ bool TForm2::maySetDesignAside()
 {
     if (!m_document.isModified())
         return true;
-    switch (dialogService().AskSaveChanges(this)) {
+    switch (dialogService().askSaveChanges(this)) {
     case SaveChoice::Ja:
         return Struktogrammspeichern1Click();
     case SaveChoice::Nein:
@@ -361,7 +361,7 @@ void TForm2::designReplaced(TBlock& root)
 
 void TForm2::showError(const DesignError& error)
 {
-    dialogService().ErrorMessage(this, errorText(error));
+    dialogService().errorMessage(this, errorText(error));
 }
 
 // ---- commands ----
@@ -377,12 +377,12 @@ void TForm2::Struktogrammladen1Click()
 {
     if (!maySetDesignAside())
         return;
-    const QString name = dialogService().OpenFileName(this, uitexts::filterDesigns());
+    const QString name = dialogService().openFileName(this, uitexts::filterDesigns());
     if (name.isEmpty())
         return;
     std::unique_ptr<TBlock> root;
     try {
-        root = ReadDesignFile(encodeFileName(name));
+        root = readDesignFile(encodeFileName(name));
     } catch (const DesignError& error) {
         showError(error);
         return;
@@ -392,11 +392,11 @@ void TForm2::Struktogrammladen1Click()
 
 bool TForm2::Struktogrammspeichern1Click()
 {
-    const QString name = dialogService().SaveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"));
+    const QString name = dialogService().saveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"));
     if (name.isEmpty())
         return false;
     try {
-        WriteDesignFile(encodeFileName(name), *Design());
+        writeDesignFile(encodeFileName(name), *Design());
     } catch (const DesignError& error) {
         showError(error);
         return false;
@@ -412,13 +412,13 @@ void TForm2::Drucken2Click()
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(window->windowTitle());
-    if (!dialogService().PrintDialog(this, printer))
+    if (!dialogService().printDialog(this, printer))
         return;
     printer.setDocName(window->windowTitle());
     printer.setResolution(kPrintResolution);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        dialogService().ErrorMessage(this, uitexts::cannotPrint());
+        dialogService().errorMessage(this, uitexts::cannotPrint());
         return;
     }
     window->PrintStruktogramm(painter);
@@ -475,11 +475,11 @@ void TForm2::Rckgngig1Click()
 
 void TForm2::Exportieren1Click()
 {
-    const QString name = dialogService().SaveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    const QString name = dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
     if (name.isEmpty())
         return;
     try {
-        WriteFileSafely(encodeFileName(name), ExportJavaText(*Design(), false));
+        writeFileSafely(encodeFileName(name), exportJavaText(*Design(), false));
     } catch (const DesignError& error) {
         showError(error);
     }
@@ -487,7 +487,7 @@ void TForm2::Exportieren1Click()
 
 void TForm2::InZwischenablage1Click()
 {
-    QApplication::clipboard()->setText(fromCp1252(ExportJavaText(*Design(), true)));
+    QApplication::clipboard()->setText(fromCp1252(exportJavaText(*Design(), true)));
 }
 
 void TForm2::AusZwischenablageeinfgen1Click()

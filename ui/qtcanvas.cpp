@@ -121,7 +121,7 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
                    aligned.top() + aligned.height()};
 }
 
-TSize TQtCanvas::TextExtent(const std::string& s)
+TSize TQtCanvas::textExtent(const std::string& s)
 {
     if (const TSize* found = m_extents->find(s))
         return *found;
@@ -130,7 +130,7 @@ TSize TQtCanvas::TextExtent(const std::string& s)
     return extent;
 }
 
-TColor TQtCanvas::WindowColor() const
+TColor TQtCanvas::windowColor() const
 {
     return fromQColor(QGuiApplication::palette().color(QPalette::Base));
 }
@@ -233,7 +233,7 @@ void TQtCanvas::outline(int left, int top, int right, int bottom)
     m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
 }
 
-void TQtCanvas::Rectangle(int left, int top, int right, int bottom)
+void TQtCanvas::rectangle(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
@@ -242,7 +242,7 @@ void TQtCanvas::Rectangle(int left, int top, int right, int bottom)
     outline(left, top, right, bottom);
 }
 
-void TQtCanvas::Line(int x1, int y1, int x2, int y2)
+void TQtCanvas::line(int x1, int y1, int x2, int y2)
 {
     if ((x1 == x2 && y1 == y2) ||
         outside(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)))
@@ -295,7 +295,7 @@ void TQtCanvas::Line(int x1, int y1, int x2, int y2)
         m_painter.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
 }
 
-void TQtCanvas::Polyline(const std::vector<TPoint>& points)
+void TQtCanvas::polyline(const std::vector<TPoint>& points)
 {
     if (points.size() < 2)
         return;
@@ -303,7 +303,7 @@ void TQtCanvas::Polyline(const std::vector<TPoint>& points)
         // Each segment leaves out its end point, which the next one starts with: only the last point
         // of the whole line stays unpainted.
         for (std::size_t i = 1; i < points.size(); ++i)
-            Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+            line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
         return;
     }
     QPolygonF line;
@@ -313,7 +313,7 @@ void TQtCanvas::Polyline(const std::vector<TPoint>& points)
     m_painter.drawPolyline(line);
 }
 
-void TQtCanvas::Polygon(const std::vector<TPoint>& points)
+void TQtCanvas::polygon(const std::vector<TPoint>& points)
 {
     if (points.empty())
         return;
@@ -345,7 +345,7 @@ void TQtCanvas::Polygon(const std::vector<TPoint>& points)
     m_painter.drawPolygon(polygon);
 }
 
-void TQtCanvas::Ellipse(int left, int top, int right, int bottom)
+void TQtCanvas::ellipse(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
@@ -357,9 +357,9 @@ void TQtCanvas::Ellipse(int left, int top, int right, int bottom)
     m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
 }
 
-void TQtCanvas::TextOut(int x, int y, const std::string& s)
+void TQtCanvas::textOut(int x, int y, const std::string& s)
 {
-    const TSize extent = TextExtent(s);
+    const TSize extent = textExtent(s);
     if (outside(x, y, x + extent.cx, y + extent.cy))
         return;
     if (m_brushStyle == TBrushStyle::Solid)

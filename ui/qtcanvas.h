@@ -35,32 +35,32 @@ public:
     // Draws with `painter` (already begun on its device) in `font`; turns antialiasing off.
     TQtCanvas(QPainter& painter, const QFont& font);
 
-    TSize TextExtent(const std::string& s) override;
+    TSize textExtent(const std::string& s) override;
 
-    TColor PenColor() const override { return m_pen; }
-    void SetPenColor(TColor c) override { m_pen = c; }
-    int PenWidth() const override { return m_penWidth; }
-    void SetPenWidth(int w) override { m_penWidth = w; }
-    TPenStyle PenStyle() const override { return m_penStyle; }
-    void SetPenStyle(TPenStyle s) override { m_penStyle = s; }
-    TColor BrushColor() const override { return m_brush; }
-    void SetBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor FontColor() const override { return m_font; }
-    void SetFontColor(TColor c) override { m_font = c; }
+    TColor penColor() const override { return m_pen; }
+    void setPenColor(TColor c) override { m_pen = c; }
+    int penWidth() const override { return m_penWidth; }
+    void setPenWidth(int w) override { m_penWidth = w; }
+    TPenStyle penStyle() const override { return m_penStyle; }
+    void setPenStyle(TPenStyle s) override { m_penStyle = s; }
+    TColor brushColor() const override { return m_brush; }
+    void setBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor fontColor() const override { return m_font; }
+    void setFontColor(TColor c) override { m_font = c; }
 
-    void Rectangle(int left, int top, int right, int bottom) override;
-    void Line(int x1, int y1, int x2, int y2) override;
-    void Polyline(const std::vector<TPoint>& points) override;
-    void Polygon(const std::vector<TPoint>& points) override;
-    void Ellipse(int left, int top, int right, int bottom) override;
-    void TextOut(int x, int y, const std::string& s) override;
+    void rectangle(int left, int top, int right, int bottom) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void polyline(const std::vector<TPoint>& points) override;
+    void polygon(const std::vector<TPoint>& points) override;
+    void ellipse(int left, int top, int right, int bottom) override;
+    void textOut(int x, int y, const std::string& s) override;
 
     // The palette's colour for the background of windows' contents.
-    TColor WindowColor() const override;
+    TColor windowColor() const override;
     // The device's area, within the painter's clip, in the painter's coordinates.
-    TRect PaintArea() const override { return m_area; }
+    TRect paintArea() const override { return m_area; }
 
     QPainter& painter() { return m_painter; }
 

@@ -161,7 +161,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 TElement* TForm1::currentElement() const
 {
-    return findMarked(*ShownBlock, Options->LastMarkedRef());
+    return findMarked(*ShownBlock, Options->lastMarkedRef());
 }
 
 void TForm1::setCurrent(TElement* e)
@@ -295,7 +295,7 @@ bool TForm1::Textbearbeiten()
     bool cancelled = false;
     auto inputBox = [&](const QString& caption, const QString& prompt) {
         const QString preset = fromCp1252(target->Text);
-        const std::optional<QString> answer = dialogService().InputBox(this, caption, prompt, preset);
+        const std::optional<QString> answer = dialogService().inputBox(this, caption, prompt, preset);
         if (!answer) {
             cancelled = true;
             return;
@@ -313,7 +313,7 @@ bool TForm1::Textbearbeiten()
     case Kind::For: {
         TForm3& form = Form3(m_main);
         form.SetLoopText(target->Text);
-        const int result = dialogService().CountingLoopDialog(form);
+        const int result = dialogService().countingLoopDialog(form);
         target->Text = form.LoopText();
         cancelled = result == TForm3::kCancel;
         break;
@@ -364,7 +364,7 @@ void TForm1::Genauerbestimmen1Click()
         InneuemFensteranzeigen();
         return;
     }
-    dialogService().ErrorMessage(this, fromCp1252(texts::kOnlyStatementsRefine));
+    dialogService().errorMessage(this, fromCp1252(texts::kOnlyStatementsRefine));
 }
 
 void TForm1::FormKeyDown(int key)
@@ -414,7 +414,8 @@ void TForm1::FormMouseMove(QPoint position)
     if (!Dragging)
         return;
     TElement* hit = elementAt(position);
-    TElement* target = dropAccepted(*ShownBlock, currentElement(), hit, Options->DropAfterBlock) ? hit : nullptr;
+    TElement* target =
+        dropAccepted(*ShownBlock, currentElement(), hit, Options->DropAfterBlock) ? hit : nullptr;
     if (target != Options->DropTarget) {
         Options->DropTarget = target;
         repaintNow();

@@ -38,7 +38,7 @@ std::unique_ptr<TElement> sampleElement(Kind kind)
         break;
     }
     for (int i = 1; i <= condition->BranchCount; ++i) {
-        TBlock* branch = condition->Branch(i);
+        TBlock* branch = condition->branch(i);
         branch->Text.clear();
         if (i == 1)
             branch->FirstChild = TAnweisung::Create(std::string());

@@ -8,6 +8,9 @@
 
 namespace uitexts {
 
+// One text a line reads best here.
+// clang-format off
+
 // The application's title, and the main window's caption in each drawing mode.
 inline QString appTitle() { return QStringLiteral("Struktogramm-Editor"); }
 inline QString captionStructogramMode() { return QStringLiteral("Struktogramm — Struktogramm-Editor"); }
@@ -43,5 +46,7 @@ inline QString countingLoopVariable() { return QStringLiteral("Zählvariable"); 
 inline QString countingLoopFrom() { return QStringLiteral("von"); }
 inline QString countingLoopTo() { return QStringLiteral("bis"); }
 inline QString buttonOk() { return QStringLiteral("Ok"); }
+
+// clang-format on
 
 } // namespace uitexts

@@ -10,8 +10,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <optional>
 
 #include <csignal>
 
@@ -42,7 +42,7 @@ const std::string kWorkedExampleDump = "B s=0 b=0 \"gesamtes Programm\"\n"
 std::string dumpOrError(const std::string& bytes)
 {
     try {
-        return DumpTree(*LoadDesign(bytes));
+        return dumpTree(*loadDesign(bytes));
     } catch (const DesignError& error) {
         return error.reason() == ErrorReason::TooDeeplyNested ? "error: too deep" : "error: read";
     }
@@ -54,16 +54,16 @@ TEST(DesignFileTest, WorkedExampleByteForByte)
     // Built as the editor builds it: a statement, after it a decision, a statement in the yes branch.
     auto root = makeRoot();
     auto decision = TIf::Create("???");
-    decision->Branch(1)->InsertAfter(TAnweisung::Create("Anweisung"));
+    decision->branch(1)->InsertAfter(TAnweisung::Create("Anweisung"));
     root->InsertAfter(std::move(decision));
     root->InsertAfter(TAnweisung::Create("Anweisung"));
-    EXPECT_EQ(SaveDesign(*root), kWorkedExample);
-    EXPECT_EQ(DumpTree(*LoadDesign(kWorkedExample)), kWorkedExampleDump);
+    EXPECT_EQ(saveDesign(*root), kWorkedExample);
+    EXPECT_EQ(dumpTree(*loadDesign(kWorkedExample)), kWorkedExampleDump);
 
     const std::string empty = "B:gesamtes Programm\x01\x02\x02"s;
     ASSERT_EQ(empty.size(), 22u);
-    EXPECT_EQ(SaveDesign(*makeRoot()), empty);
-    EXPECT_EQ(DumpTree(*LoadDesign(empty)), "B s=0 b=0 \"gesamtes Programm\"\n");
+    EXPECT_EQ(saveDesign(*makeRoot()), empty);
+    EXPECT_EQ(dumpTree(*loadDesign(empty)), "B s=0 b=0 \"gesamtes Programm\"\n");
 }
 
 TEST(DesignFileTest, GeneratedDesignsRoundTrip)
@@ -72,12 +72,12 @@ TEST(DesignFileTest, GeneratedDesignsRoundTrip)
     for (int round = 0; round < 300; ++round) {
         GeneratorOptions options;
         options.maxDepth = 1 + round % 6;
-        auto design = GenerateDesign(rng, options);
-        const std::string bytes = SaveDesign(*design);
-        auto loaded = LoadDesign(bytes);
-        ASSERT_EQ(DumpTree(*loaded), DumpTree(*design)) << "round " << round;
-        ASSERT_EQ(CheckInvariants(*loaded), "") << "round " << round;
-        ASSERT_EQ(SaveDesign(*loaded), bytes) << "round " << round;
+        auto design = generateDesign(rng, options);
+        const std::string bytes = saveDesign(*design);
+        auto loaded = loadDesign(bytes);
+        ASSERT_EQ(dumpTree(*loaded), dumpTree(*design)) << "round " << round;
+        ASSERT_EQ(checkInvariants(*loaded), "") << "round " << round;
+        ASSERT_EQ(saveDesign(*loaded), bytes) << "round " << round;
     }
 }
 
@@ -85,10 +85,11 @@ TEST(DesignFileTest, TextsAreKeptWholeAndTerminatorsLeftOut)
 {
     auto root = makeRoot();
     const std::string longText(5000, 'x');
-    root->InsertAfter(TAnweisung::Create("a\x01" "b"));
+    root->InsertAfter(TAnweisung::Create("a\x01"
+                                         "b"));
     root->InsertAfter(TAnweisung::Create(longText));
     root->InsertAfter(TAnweisung::Create("\x80\xe4\xff\x7f"));
-    auto loaded = LoadDesign(SaveDesign(*root));
+    auto loaded = loadDesign(saveDesign(*root));
     ASSERT_NE(loaded->FirstChild, nullptr);
     EXPECT_EQ(loaded->FirstChild->Text, "\x80\xe4\xff\x7f");
     EXPECT_EQ(loaded->FirstChild->Next->Text, longText);
@@ -105,26 +106,51 @@ TEST(DesignFileTest, ReadingQuirks)
     };
     const std::string root = "B s=0 b=0 \"r\"\n";
     const Case cases[] = {
-        {"zero bytes in texts are skipped", "B:r\x01" "A:a\x00" "b\x00\x01\x02\x02"s, root + "  A s=1 \"ab\"\n"},
-        {"second tag byte is not looked at", "B:r\x01" "Axa\x01\x02?"s, root + "  A s=1 \"a\"\n"},
+        {"zero bytes in texts are skipped",
+         "B:r\x01"
+         "A:a\x00"
+         "b\x00\x01\x02\x02"s,
+         root + "  A s=1 \"ab\"\n"},
+        {"second tag byte is not looked at",
+         "B:r\x01"
+         "Axa\x01\x02?"s,
+         root + "  A s=1 \"a\"\n"},
         {"root tag may be anything", "zzr\x01\x02\x02"s, root},
-        {"unknown tag ends the sequence", "B:r\x01" "A:a\x01" "X:b\x01\x02\x02"s, root + "  A s=1 \"a\"\n"},
-        {"branch tags may hold anything", "B:r\x01I:c\x01??y\x01\x02\x02\x02\x02!!n\x01\x02\x02\x02\x02\x02\x02"s,
+        {"unknown tag ends the sequence",
+         "B:r\x01"
+         "A:a\x01"
+         "X:b\x01\x02\x02"s,
+         root + "  A s=1 \"a\"\n"},
+        {"branch tags may hold anything",
+         "B:r\x01I:c\x01??y\x01\x02\x02\x02\x02!!n\x01\x02\x02\x02\x02\x02\x02"s,
          root + "  I s=1 \"c\"\n    B s=0 b=1 \"y\"\n    B s=0 b=1 \"n\"\n"},
         {"file ends right after the root text", "B:r\x01"s, root},
         {"end marker after the root adds nothing", "B:r\x01\x02\x02\x02\x02"s, root},
         {"unknown byte after the root adds nothing", "B:r\x01\x02\x02?"s, root},
-        {"record after the root becomes its successor", "B:r\x01\x02\x02" "A:s\x01"s, root + "A s=1 \"s\"\n"},
-        {"repeat loop", "B:r\x01R:f\x01" "B:b\x01\x02\x02\x02\x02\x02\x02"s,
+        {"record after the root becomes its successor",
+         "B:r\x01\x02\x02"
+         "A:s\x01"s,
+         root + "A s=1 \"s\"\n"},
+        {"repeat loop",
+         "B:r\x01R:f\x01"
+         "B:b\x01\x02\x02\x02\x02\x02\x02"s,
          root + "  R s=1 y=0 \"f\"\n    B s=0 b=0 \"b\"\n"},
-        {"do-while loop", "B:r\x01" "D:f\x01" "B:b\x01\x02\x02\x02\x02\x02\x02"s,
+        {"do-while loop",
+         "B:r\x01"
+         "D:f\x01"
+         "B:b\x01\x02\x02\x02\x02\x02\x02"s,
          root + "  D s=1 y=1 \"f\"\n    B s=0 b=1 \"b\"\n"},
         {"record after a branch block becomes its successor",
-         "B:r\x01W:w\x01" "B:b\x01\x02\x02" "A:x\x01\x02\x02\x02\x02"s,
+         "B:r\x01W:w\x01"
+         "B:b\x01\x02\x02"
+         "A:x\x01\x02\x02\x02\x02"s,
          root + "  W s=1 \"w\"\n    B s=0 b=1 \"b\"\n    A s=1 \"x\"\n"},
         {"empty file", "", "error: read"},
         {"cut in the root text", "B:gesamt", "error: read"},
-        {"cut in a later text", "B:r\x01" "A:Anw"s, "error: read"},
+        {"cut in a later text",
+         "B:r\x01"
+         "A:Anw"s,
+         "error: read"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(dumpOrError(c.bytes), c.dump) << c.name;
@@ -139,8 +165,8 @@ TEST(DesignFileTest, EveryTruncationLoadsASmallerDesignOrFailsCleanly)
             continue;
         }
         // A design cut at a record boundary is a prefix of the whole one in pre-order.
-        auto loaded = LoadDesign(kWorkedExample.substr(0, length));
-        EXPECT_LE(CountElements(*loaded), 6) << length;
+        auto loaded = loadDesign(kWorkedExample.substr(0, length));
+        EXPECT_LE(countElements(*loaded), 6) << length;
         EXPECT_EQ(loaded->Text, "gesamtes Programm") << length;
     }
     // Cut after the first statement: the rest of the sequence is missing, without a message.
@@ -161,14 +187,15 @@ std::string nestedBlocks(int levels)
 
 TEST(DesignFileTest, DeepNestingIsRefusedWithAMessage)
 {
-    EXPECT_NO_THROW(LoadDesign(nestedBlocks(kMaxNesting)));
+    EXPECT_NO_THROW(loadDesign(nestedBlocks(kMaxNesting)));
     EXPECT_EQ(dumpOrError(nestedBlocks(kMaxNesting + 1)), "error: too deep");
     EXPECT_EQ(dumpOrError(nestedBlocks(200000)), "error: too deep");
 
     // Branch blocks count as levels too.
     std::string loops = "B:r\x01"s;
     for (int i = 0; i < 5000; ++i)
-        loops += "W:c\x01" "B:b\x01"s;
+        loops += "W:c\x01"
+                 "B:b\x01"s;
     EXPECT_EQ(dumpOrError(loops), "error: too deep");
 }
 
@@ -178,10 +205,10 @@ TEST(DesignFileTest, MillionStatementsLoadSaveAndDump)
     for (int i = 0; i < 1000000; ++i)
         bytes += "A:s\x01"s;
     bytes += "\x02\x02"s;
-    auto root = LoadDesign(bytes);
-    EXPECT_EQ(CountElements(*root), 1000001);
-    EXPECT_EQ(SaveDesign(*root), bytes);
-    EXPECT_EQ(DumpTree(*root).size(), 14u + 1000000u * 12u);
+    auto root = loadDesign(bytes);
+    EXPECT_EQ(countElements(*root), 1000001);
+    EXPECT_EQ(saveDesign(*root), bytes);
+    EXPECT_EQ(dumpTree(*root).size(), 14u + 1000000u * 12u);
 }
 
 class DesignFileOnDiskTest : public ::testing::Test
@@ -207,21 +234,21 @@ protected:
 
 TEST_F(DesignFileOnDiskTest, WriteThenReadAndMessagesNameTheFile)
 {
-    auto root = LoadDesign(kWorkedExample);
-    WriteDesignFile(path("a.str"), *root);
-    EXPECT_EQ(ReadWholeFile(path("a.str")), kWorkedExample);
-    EXPECT_EQ(DumpTree(*ReadDesignFile(path("a.str"))), kWorkedExampleDump);
+    auto root = loadDesign(kWorkedExample);
+    writeDesignFile(path("a.str"), *root);
+    EXPECT_EQ(readWholeFile(path("a.str")), kWorkedExample);
+    EXPECT_EQ(dumpTree(*readDesignFile(path("a.str"))), kWorkedExampleDump);
 
     try {
-        ReadDesignFile(path("missing.str"));
+        readDesignFile(path("missing.str"));
         FAIL() << "no error";
     } catch (const DesignError& error) {
         EXPECT_EQ(error.reason(), ErrorReason::CannotOpenFile);
         EXPECT_EQ(error.fileName(), path("missing.str"));
     }
-    EXPECT_THROW(ReadDesignFile(m_dir.string()), DesignError); // a folder is no design file
+    EXPECT_THROW(readDesignFile(m_dir.string()), DesignError); // a folder is no design file
     try {
-        WriteDesignFile(path("no/such/folder.str"), *root);
+        writeDesignFile(path("no/such/folder.str"), *root);
         FAIL() << "no error";
     } catch (const DesignError& error) {
         EXPECT_EQ(error.reason(), ErrorReason::CannotCreateFile);
@@ -233,7 +260,7 @@ TEST(DesignFileDeviceTest, EndlessDeviceIsRefusedInsteadOfReadForever)
     if (!std::filesystem::exists("/dev/zero"))
         GTEST_SKIP();
     try {
-        ReadDesignFile("/dev/zero");
+        readDesignFile("/dev/zero");
         FAIL() << "no error";
     } catch (const DesignError& error) {
         EXPECT_EQ(error.reason(), ErrorReason::StreamRead);
@@ -245,10 +272,12 @@ TEST_F(DesignFileOnDiskTest, ReplacingKeepsPermissionsAndLinksAndLeavesNoTempora
     std::ofstream(path("target.str"), std::ios::binary) << "old";
     ::chmod(path("target.str").c_str(), 0640);
     std::filesystem::create_symlink(path("target.str"), path("link.str"));
-    WriteDesignFile(path("link.str"), *LoadDesign(kWorkedExample));
+    writeDesignFile(path("link.str"), *loadDesign(kWorkedExample));
     EXPECT_TRUE(std::filesystem::is_symlink(path("link.str")));
-    EXPECT_EQ(ReadWholeFile(path("target.str")), kWorkedExample);
-    struct stat info {};
+    EXPECT_EQ(readWholeFile(path("target.str")), kWorkedExample);
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(path("target.str").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     int files = 0;
@@ -264,7 +293,9 @@ TEST_F(DesignFileOnDiskTest, WriteErrorKeepsTheOldFileAndLeavesNoTemporaryFile)
     auto root = makeRoot();
     for (int i = 0; i < 1000; ++i)
         root->InsertAfter(TAnweisung::Create("statement"));
-    struct rlimit saved {};
+    struct rlimit saved
+    {
+    };
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     struct rlimit small = saved;
     small.rlim_cur = 1024;
@@ -272,14 +303,14 @@ TEST_F(DesignFileOnDiskTest, WriteErrorKeepsTheOldFileAndLeavesNoTemporaryFile)
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::optional<ErrorReason> reason;
     try {
-        WriteDesignFile(path("keep.str"), *root);
+        writeDesignFile(path("keep.str"), *root);
     } catch (const DesignError& error) {
         reason = error.reason();
     }
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(reason, ErrorReason::StreamWrite);
-    EXPECT_EQ(ReadWholeFile(path("keep.str")), "old contents");
+    EXPECT_EQ(readWholeFile(path("keep.str")), "old contents");
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir))
         ++files;

@@ -27,8 +27,8 @@ TEST(DisplayOptions, NewOptions)
     EXPECT_EQ(options.DropTarget, nullptr);
     EXPECT_EQ(options.RootBlock, nullptr);
     EXPECT_EQ(options.HighlightRect, TRect{});
-    EXPECT_EQ(options.MarkedCount(), 0);
-    EXPECT_EQ(options.CollapsedCount(), 0);
+    EXPECT_EQ(options.markedCount(), 0);
+    EXPECT_EQ(options.collapsedCount(), 0);
     EXPECT_EQ(options.Sizes, nullptr);
 }
 
@@ -38,11 +38,11 @@ TEST(DisplayOptions, MarkedList)
     auto a = TAnweisung::Create("a");
     auto b = TAnweisung::Create("b");
     options.ClearMarked();
-    EXPECT_EQ(options.MarkedCount(), 0);
+    EXPECT_EQ(options.markedCount(), 0);
     options.AddMarked(a.get());
     options.AddMarked(b.get());
     options.AddMarked(a.get()); // already marked: the list keeps its order
-    EXPECT_EQ(options.MarkedCount(), 2);
+    EXPECT_EQ(options.markedCount(), 2);
     EXPECT_EQ(options.LastMarked(), b.get());
     EXPECT_TRUE(options.IsMarked(a.get()));
     options.ClearMarked();
@@ -50,7 +50,7 @@ TEST(DisplayOptions, MarkedList)
     EXPECT_FALSE(options.IsMarked(a.get()));
     // A click on no element marks nil: counted, but no current element.
     options.AddMarked(nullptr);
-    EXPECT_EQ(options.MarkedCount(), 1);
+    EXPECT_EQ(options.markedCount(), 1);
     EXPECT_EQ(options.LastMarked(), nullptr);
     EXPECT_FALSE(options.IsMarked(a.get()));
 }
@@ -64,7 +64,7 @@ TEST(DisplayOptions, ToggleCollapsedClosesTheGapAndAppends)
     for (auto& b : blocks)
         options.ToggleCollapsed(b.get());
     options.ToggleCollapsed(blocks[1].get());
-    ASSERT_EQ(options.CollapsedCount(), 2);
+    ASSERT_EQ(options.collapsedCount(), 2);
     EXPECT_EQ(options.CollapsedBlocks[0].element, blocks[0].get());
     EXPECT_EQ(options.CollapsedBlocks[1].element, blocks[2].get());
     EXPECT_FALSE(options.IsCollapsed(blocks[1].get()));
@@ -81,7 +81,7 @@ TEST(DisplayOptions, CollapsedListGrowsPastTwoHundred)
         blocks.push_back(TBlock::Create("b"));
         options.ToggleCollapsed(blocks.back().get());
     }
-    EXPECT_EQ(options.CollapsedCount(), 250);
+    EXPECT_EQ(options.collapsedCount(), 250);
     EXPECT_TRUE(options.IsCollapsed(blocks[249].get()));
     EXPECT_TRUE(options.IsCollapsed(blocks[0].get()));
 }
@@ -101,7 +101,7 @@ TEST(DisplayOptions, ReleasedElementNeverMatchesANewOneAtItsAddress)
     EXPECT_FALSE(options.IsMarked(reused));
     // Toggling the new block appends it instead of removing the stale entry.
     options.ToggleCollapsed(reused);
-    EXPECT_EQ(options.CollapsedCount(), 2);
+    EXPECT_EQ(options.collapsedCount(), 2);
     reused->~TBlock();
 }
 

@@ -63,7 +63,7 @@ const TRecord* findLine(const TRecordingCanvas& canvas, TPoint from, TPoint to)
     return nullptr;
 }
 
-// The `index`-th TextOut of `text`, or null.
+// The `index`-th textOut of `text`, or null.
 const TRecord* findText(const TRecordingCanvas& canvas, const std::string& text, int index = 0)
 {
     for (const TRecord& rec : canvas.records()) {
@@ -156,9 +156,9 @@ TEST(StructogramDraw, DecisionFigureAndColumns)
 TEST(StructogramDraw, LoopFigures)
 {
     auto w = TWhile::Create("w");
-    statement(*w->Branch(1), "s");
+    statement(*w->branch(1), "s");
     auto dw = TDoWhile::Create("d");
-    statement(*dw->Branch(1), "s");
+    statement(*dw->branch(1), "s");
     TDisplayOptions options = modeOptions(false);
 
     TRecordingCanvas canvas;
@@ -205,7 +205,7 @@ TEST(StructogramDraw, MarkedStatementIsRedWithItsFrameAfterItsSuccessor)
     EXPECT_EQ(recs[7].pen, clRed);
     EXPECT_EQ(recs[8].points, (std::vector<TPoint>{{0, 24}, {40, 24}}));
     EXPECT_EQ(recs[8].pen, clBlack);
-    EXPECT_EQ(canvas.BrushStyle(), TBrushStyle::Solid);
+    EXPECT_EQ(canvas.brushStyle(), TBrushStyle::Solid);
 }
 
 TEST(StructogramDraw, MarkedBlockHasTheBarsAtItsTopAndNoRedOutline)
@@ -296,7 +296,7 @@ TEST(StructogramDraw, DropMarks)
     const TRecord& last = canvas.records().back();
     EXPECT_EQ(last.points, (std::vector<TPoint>{{0, 22}, {40, 22}})); // one row above its lower edge
     EXPECT_EQ(last.pen, clRed);
-    EXPECT_EQ(canvas.PenColor(), clBlack);
+    EXPECT_EQ(canvas.penColor(), clBlack);
 
     for (bool after : {false, true}) {
         canvas.clear();
@@ -313,7 +313,7 @@ TEST(StructogramDraw, PrintingCarriesNoMarking)
     auto root = makeRoot();
     TAnweisung* a = statement(*root, "a");
     TWhile* w = append(*root, TWhile::Create("w"));
-    statement(*w->Branch(1), "s");
+    statement(*w->branch(1), "s");
     TDisplayOptions options;
     options.AddMarked(a);
     options.AddMarked(w);
@@ -348,7 +348,7 @@ TEST(FlowchartDraw, StatementBoxAndArrow)
     auto s = TAnweisung::Create("abc"); // 33 x 30
     TDisplayOptions options = modeOptions(true);
     TRecordingCanvas canvas;
-    canvas.SetBrushColor(0x123456);
+    canvas.setBrushColor(0x123456);
     draw(*s, options, canvas, {100, 0}, 0);
     const std::vector<TRecord>& recs = canvas.records();
     ASSERT_EQ(recs.size(), 4u);
@@ -359,7 +359,7 @@ TEST(FlowchartDraw, StatementBoxAndArrow)
     EXPECT_EQ(recs[3].kind, TPrimitive::Polygon);
     EXPECT_EQ(recs[3].points, (std::vector<TPoint>{{98, 27}, {102, 27}, {100, 29}}));
     EXPECT_EQ(recs[3].brush, clBlack);
-    EXPECT_EQ(canvas.BrushColor(), 0x123456u);
+    EXPECT_EQ(canvas.brushColor(), 0x123456u);
 }
 
 TEST(FlowchartDraw, NestedFramesGrowBluerAndTheFillIsRestored)
@@ -387,7 +387,7 @@ TEST(FlowchartDraw, NestedFramesGrowBluerAndTheFillIsRestored)
     // root, A, B, C, and the decision's two branch blocks.
     EXPECT_EQ(frames, (std::vector<TColor>{0xF5EFEF, 0xF5E9E9, 0xF5E3E3, 0xF5E9E9, 0xF5E9E9, 0xF5E9E9}));
     EXPECT_EQ(findText(canvas, "ja")->brush, 0xF5EFEFu); // labels on the enclosing block's fill
-    EXPECT_EQ(canvas.BrushColor(), kWindowFill);
+    EXPECT_EQ(canvas.brushColor(), kWindowFill);
     // The start symbol above the origin.
     EXPECT_EQ(canvas.records()[0].kind, TPrimitive::Ellipse);
     EXPECT_EQ(canvas.records()[0].rect(), (TRect{198, 6, 203, 11}));
@@ -536,7 +536,7 @@ TEST(FlowchartDraw, DecisionJoinsAtTheLongerBranch)
 {
     auto d = TIf::Create("???");
     for (int i = 0; i < 3; ++i)
-        statement(*d->Branch(1), "a");
+        statement(*d->branch(1), "a");
     TDisplayOptions options = modeOptions(true);
     TRecordingCanvas canvas;
     draw(*d, options, canvas, {100, 0}, 0);
@@ -551,7 +551,7 @@ TEST(FlowchartDraw, DecisionJoinsAtTheLongerBranch)
 TEST(FlowchartDraw, TestFirstLoopRunsAroundAWideBody)
 {
     auto w = TWhile::Create("?");
-    statement(*w->Branch(1), std::string(30, 'x')); // body block 228 wide, 45 high
+    statement(*w->branch(1), std::string(30, 'x')); // body block 228 wide, 45 high
     TDisplayOptions options = modeOptions(true);
     TRecordingCanvas canvas;
     draw(*w, options, canvas, {300, 0}, 0);
@@ -568,7 +568,7 @@ TEST(FlowchartDraw, MarkedDecisionIsRedThroughout)
 {
     auto root = makeRoot();
     TIf* d = append(*root, TIf::Create("???"));
-    statement(*d->Branch(1), "s");
+    statement(*d->branch(1), "s");
     TDisplayOptions options = modeOptions(true);
     options.AddMarked(d);
     TRecordingCanvas canvas;
@@ -585,7 +585,7 @@ TEST(FlowchartDraw, MarkedDecisionIsRedThroughout)
         }
     }
     // The exit arrow below the join is red too.
-    const int yj = 22 + 22 + 4 + 6 + d->Branch(1)->Measure(canvas, options).cy;
+    const int yj = 22 + 22 + 4 + 6 + d->branch(1)->Measure(canvas, options).cy;
     EXPECT_EQ(findLine(canvas, {100, yj + 1}, {100, yj + 7})->pen, clRed);
 }
 
@@ -607,14 +607,14 @@ TEST(DrawArrow, HeadsAndHighlight)
     };
     for (const Case& c : cases) {
         TRecordingCanvas canvas;
-        canvas.SetBrushColor(0x345678);
+        canvas.setBrushColor(0x345678);
         DrawArrow(canvas, c.kind, 10, 0, 10, 20, c.highlight, c.printing);
         ASSERT_EQ(canvas.records().size(), 2u);
         EXPECT_EQ(canvas.records()[0].pen, c.pen);
         EXPECT_EQ(canvas.records()[1].points, c.head);
         EXPECT_EQ(canvas.records()[1].brush, c.fill);
-        EXPECT_EQ(canvas.PenColor(), clBlack);
-        EXPECT_EQ(canvas.BrushColor(), 0x345678u);
+        EXPECT_EQ(canvas.penColor(), clBlack);
+        EXPECT_EQ(canvas.brushColor(), 0x345678u);
     }
     TRecordingCanvas plain;
     DrawArrow(plain, TArrowKind::ArrowNone, 10, 0, 10, 20, false, false);
@@ -694,7 +694,7 @@ TEST(PaintArea, LeavesOutOnlyWhatLiesOutside)
         generator.maxDepth = 5;
         generator.maxSequence = 6;
         generator.oddTexts = false;
-        std::unique_ptr<TBlock> root = GenerateDesign(rng, generator);
+        std::unique_ptr<TBlock> root = generateDesign(rng, generator);
         for (int i = 0; i < 8; ++i)
             statement(*root, "padding " + std::to_string(i));
         for (bool flowchart : {false, true}) {
@@ -708,7 +708,7 @@ TEST(PaintArea, LeavesOutOnlyWhatLiesOutside)
                     break;
                 deep = b->FirstChild.get();
                 if (TBedingung* c = asCondition(deep))
-                    deep = c->Branch(1);
+                    deep = c->branch(1);
             }
             options.AddMarked(deep);
             options.DropTarget = root->FirstChild.get();
@@ -729,7 +729,7 @@ TEST(PaintArea, MarkedElementOutsideStillRecordsItsRectangle)
         statement(*root, "s");
     TBlock* named = append(*root, TBlock::Create("B"));
     TWhile* loop = append(*named, TWhile::Create("w"));
-    TAnweisung* target = statement(*loop->Branch(1), "target");
+    TAnweisung* target = statement(*loop->branch(1), "target");
     for (bool flowchart : {false, true}) {
         TDisplayOptions options = modeOptions(flowchart);
         options.AddMarked(target);
@@ -756,7 +756,7 @@ TEST(Draw, DeepNestingAndLongSequences)
     for (int i = 0; i < 999; ++i)
         block = append(*block, i % 2 ? static_cast<std::unique_ptr<TBedingung>>(TWhile::Create("w"))
                                      : static_cast<std::unique_ptr<TBedingung>>(TIf::Create("i")))
-                    ->Branch(1);
+                    ->branch(1);
     TAnweisung* innermost = statement(*block, "innermost");
     auto longRoot = makeRoot();
     std::unique_ptr<TElement>* link = &longRoot->FirstChild;

@@ -33,8 +33,8 @@ struct SmallDesign
         y1 = yes1.get();
         auto yes2 = TAnweisung::Create("y2");
         y2 = yes2.get();
-        decision->Branch(1)->InsertAfter(std::move(yes2));
-        decision->Branch(1)->InsertAfter(std::move(yes1));
+        decision->branch(1)->InsertAfter(std::move(yes2));
+        decision->branch(1)->InsertAfter(std::move(yes1));
         root->InsertAfter(std::move(last));
         root->InsertAfter(std::move(ifElement));
         root->InsertAfter(std::move(first));
@@ -46,23 +46,23 @@ TEST(CreateTest, SetsTheFieldsOfEachClass)
     auto decision = TIf::Create("???");
     EXPECT_TRUE(decision->Standalone);
     EXPECT_EQ(decision->BranchCount, 2);
-    EXPECT_EQ(decision->Branch(1)->Text, "Ja-Block");
-    EXPECT_EQ(decision->Branch(2)->Text, "Nein-Block");
-    EXPECT_FALSE(decision->Branch(1)->Standalone);
-    EXPECT_TRUE(decision->Branch(1)->Braced);
+    EXPECT_EQ(decision->branch(1)->Text, "Ja-Block");
+    EXPECT_EQ(decision->branch(2)->Text, "Nein-Block");
+    EXPECT_FALSE(decision->branch(1)->Standalone);
+    EXPECT_TRUE(decision->branch(1)->Braced);
 
     auto repeat = TRepeat::Create("x");
     EXPECT_EQ(repeat->kind(), Kind::Repeat);
     EXPECT_EQ(repeat->BranchCount, 1);
-    EXPECT_EQ(repeat->Branch(1)->Text, "RepeatUntil-Block");
-    EXPECT_FALSE(repeat->Branch(1)->Braced);
+    EXPECT_EQ(repeat->branch(1)->Text, "RepeatUntil-Block");
+    EXPECT_FALSE(repeat->branch(1)->Braced);
     EXPECT_FALSE(repeat->LoopOnYes);
     EXPECT_EQ(repeat->Branches[1], nullptr);
 
     EXPECT_TRUE(TDoWhile::Create("x")->LoopOnYes);
-    EXPECT_EQ(TDoWhile::Create("x")->Branch(1)->Text, "DoWhile-Block");
-    EXPECT_EQ(TWhile::Create("x")->Branch(1)->Text, "While-Block");
-    EXPECT_EQ(TFor::Create("x")->Branch(1)->Text, "For-Block");
+    EXPECT_EQ(TDoWhile::Create("x")->branch(1)->Text, "DoWhile-Block");
+    EXPECT_EQ(TWhile::Create("x")->branch(1)->Text, "While-Block");
+    EXPECT_EQ(TFor::Create("x")->branch(1)->Text, "For-Block");
 
     auto block = TBlock::Create("n");
     EXPECT_TRUE(block->Standalone && block->Framed && block->Braced);
@@ -75,12 +75,12 @@ TEST(CloneTest, CopyIsIndependentOfTheOriginal)
 {
     std::mt19937 rng(7);
     for (int round = 0; round < 50; ++round) {
-        auto original = GenerateDesign(rng);
-        const std::string before = DumpTree(*original);
-        auto copy = original->CloneBlock();
+        auto original = generateDesign(rng);
+        const std::string before = dumpTree(*original);
+        auto copy = original->cloneBlock();
         original.reset(); // the copy shares nothing with it
-        EXPECT_EQ(DumpTree(*copy), before);
-        EXPECT_EQ(CheckInvariants(*copy), "");
+        EXPECT_EQ(dumpTree(*copy), before);
+        EXPECT_EQ(checkInvariants(*copy), "");
     }
 }
 
@@ -91,9 +91,9 @@ TEST(CloneTest, CopiesSuccessorsAndEmptyBranchesAndGivesNewIdentities)
     ASSERT_NE(copy->Next, nullptr);
     EXPECT_EQ(copy->Next->kind(), Kind::If);
     const auto* decision = static_cast<const TIf*>(copy->Next.get());
-    ASSERT_NE(decision->Branch(2), nullptr);
-    EXPECT_EQ(decision->Branch(2)->Text, "Nein-Block");
-    EXPECT_EQ(decision->Branch(2)->FirstChild, nullptr);
+    ASSERT_NE(decision->branch(2), nullptr);
+    EXPECT_EQ(decision->branch(2)->Text, "Nein-Block");
+    EXPECT_EQ(decision->branch(2)->FirstChild, nullptr);
     EXPECT_EQ(copy->Next->Next->Text, "b");
     EXPECT_NE(copy->serial(), d.a->serial());
     EXPECT_NE(copy.get(), d.a);
@@ -110,8 +110,8 @@ TEST(InsertAfterTest, BlockTakesFirstOtherElementsTakeSuccessor)
 
     auto n2 = TAnweisung::Create("n2");
     TElement* p2 = n2.get();
-    d.decision->Branch(2)->InsertAfter(std::move(n2));
-    EXPECT_EQ(d.decision->Branch(2)->FirstChild.get(), p2);
+    d.decision->branch(2)->InsertAfter(std::move(n2));
+    EXPECT_EQ(d.decision->branch(2)->FirstChild.get(), p2);
     EXPECT_EQ(p2->Next, nullptr);
 
     auto named = TBlock::Create("named");
@@ -137,7 +137,8 @@ TEST(DeleteElementTest, FirstMiddleLastAndOnlyElements)
     const Case cases[] = {
         {"first of root", [](SmallDesign& d) -> TElement* { return d.a; },
          head + ifLine + "      A s=1 \"y1\"\n      A s=1 \"y2\"\n" + no + "  A s=1 \"b\"\n"},
-        {"middle of root", [](SmallDesign& d) -> TElement* { return d.decision; }, head + "  A s=1 \"a\"\n  A s=1 \"b\"\n"},
+        {"middle of root", [](SmallDesign& d) -> TElement* { return d.decision; },
+         head + "  A s=1 \"a\"\n  A s=1 \"b\"\n"},
         {"last of root", [](SmallDesign& d) -> TElement* { return d.b; },
          head + "  A s=1 \"a\"\n" + ifLine + "      A s=1 \"y1\"\n      A s=1 \"y2\"\n" + no},
         {"first of branch", [](SmallDesign& d) -> TElement* { return d.y1; },
@@ -151,13 +152,13 @@ TEST(DeleteElementTest, FirstMiddleLastAndOnlyElements)
         std::unique_ptr<TElement> removed = d.root->DeleteElement(target);
         ASSERT_EQ(removed.get(), target) << c.name;
         EXPECT_EQ(removed->Next, nullptr) << c.name;
-        EXPECT_EQ(DumpTree(*d.root), c.expected) << c.name;
+        EXPECT_EQ(dumpTree(*d.root), c.expected) << c.name;
     }
 
     SmallDesign d;
     d.root->DeleteElement(d.y1);
     d.root->DeleteElement(d.y2);
-    EXPECT_EQ(d.decision->Branch(1)->FirstChild, nullptr); // the only element of a branch
+    EXPECT_EQ(d.decision->branch(1)->FirstChild, nullptr); // the only element of a branch
 }
 
 TEST(DeleteElementTest, RemovedConditionKeepsWhatItOwns)
@@ -167,15 +168,15 @@ TEST(DeleteElementTest, RemovedConditionKeepsWhatItOwns)
     ASSERT_EQ(removed.get(), d.decision);
     EXPECT_EQ(d.a->Next.get(), d.b);
     // The caller gets the branches too, so a window that shows one of them can keep it alive.
-    EXPECT_EQ(static_cast<TIf*>(removed.get())->Branch(1)->FirstChild.get(), d.y1);
+    EXPECT_EQ(static_cast<TIf*>(removed.get())->branch(1)->FirstChild.get(), d.y1);
 }
 
 TEST(DeleteElementTest, BranchBlockAndShownBlockAreEmptiedInPlace)
 {
     SmallDesign d;
-    TBlock* yes = d.decision->Branch(1);
+    TBlock* yes = d.decision->branch(1);
     std::unique_ptr<TElement> contents = d.root->DeleteElement(yes);
-    EXPECT_EQ(d.decision->Branch(1), yes);
+    EXPECT_EQ(d.decision->branch(1), yes);
     EXPECT_EQ(yes->FirstChild, nullptr);
     EXPECT_EQ(yes->Text, "Ja-Block");
     EXPECT_EQ(d.decision->BranchCount, 2);
@@ -194,12 +195,12 @@ TEST(DeleteElementTest, BranchBlockAndShownBlockAreEmptiedInPlace)
 TEST(DeleteElementTest, ElementOutsideTheStructureChangesNothing)
 {
     SmallDesign d;
-    const std::string before = DumpTree(*d.root);
+    const std::string before = dumpTree(*d.root);
     auto stranger = TAnweisung::Create("x");
     EXPECT_EQ(d.root->DeleteElement(stranger.get()), nullptr);
-    EXPECT_EQ(d.decision->Branch(1)->DeleteElement(d.a), nullptr); // a is not below the yes branch
+    EXPECT_EQ(d.decision->branch(1)->DeleteElement(d.a), nullptr); // a is not below the yes branch
     EXPECT_EQ(d.root->DeleteElement(nullptr), nullptr);
-    EXPECT_EQ(DumpTree(*d.root), before);
+    EXPECT_EQ(dumpTree(*d.root), before);
 }
 
 TEST(DetachElementTest, UnlinksAndKeepsTheRestOfTheSequence)
@@ -209,14 +210,14 @@ TEST(DetachElementTest, UnlinksAndKeepsTheRestOfTheSequence)
     ASSERT_EQ(moved.get(), d.decision);
     EXPECT_EQ(d.a->Next.get(), d.b);
     EXPECT_EQ(moved->Next, nullptr);
-    EXPECT_EQ(d.decision->Branch(1)->FirstChild.get(), d.y1); // nothing released
+    EXPECT_EQ(d.decision->branch(1)->FirstChild.get(), d.y1); // nothing released
 
     d.b->InsertAfter(std::move(moved));
     EXPECT_EQ(d.b->Next.get(), d.decision);
 
     std::unique_ptr<TElement> first = d.root->DetachElement(d.y1);
     EXPECT_EQ(first.get(), d.y1);
-    EXPECT_EQ(d.decision->Branch(1)->FirstChild.get(), d.y2);
+    EXPECT_EQ(d.decision->branch(1)->FirstChild.get(), d.y2);
     EXPECT_EQ(d.root->DetachElement(d.root.get()), nullptr);
     EXPECT_EQ(d.root->DetachElement(nullptr), nullptr);
 }
@@ -226,15 +227,15 @@ TEST(FindReferrerTest, PredecessorBlockOrCondition)
     SmallDesign d;
     EXPECT_EQ(d.root->FindReferrer(d.a), d.root.get());
     EXPECT_EQ(d.root->FindReferrer(d.decision), d.a);
-    EXPECT_EQ(d.root->FindReferrer(d.y1), d.decision->Branch(1));
+    EXPECT_EQ(d.root->FindReferrer(d.y1), d.decision->branch(1));
     EXPECT_EQ(d.root->FindReferrer(d.y2), d.y1);
-    EXPECT_EQ(d.root->FindReferrer(d.decision->Branch(2)), d.decision);
-    EXPECT_EQ(d.root->FindReferrer(d.decision->Branch(1)), d.decision);
+    EXPECT_EQ(d.root->FindReferrer(d.decision->branch(2)), d.decision);
+    EXPECT_EQ(d.root->FindReferrer(d.decision->branch(1)), d.decision);
     EXPECT_EQ(d.root->FindReferrer(d.root.get()), nullptr);
     auto stranger = TAnweisung::Create("x");
     EXPECT_EQ(d.root->FindReferrer(stranger.get()), nullptr);
     // A search below the yes branch does not see the root's sequence.
-    EXPECT_EQ(d.decision->Branch(1)->FindReferrer(d.b), nullptr);
+    EXPECT_EQ(d.decision->branch(1)->FindReferrer(d.b), nullptr);
 }
 
 TEST(LongSequenceTest, MillionElementsCloneSearchAndReleaseWithoutRecursion)
@@ -250,8 +251,8 @@ TEST(LongSequenceTest, MillionElementsCloneSearchAndReleaseWithoutRecursion)
             root->FirstChild = std::move(e);
         tail = p;
     }
-    auto copy = root->CloneBlock();
-    EXPECT_EQ(CountElements(*copy), 1000001);
+    auto copy = root->cloneBlock();
+    EXPECT_EQ(countElements(*copy), 1000001);
     EXPECT_NE(root->FindReferrer(tail), nullptr);
     EXPECT_EQ(root->DeleteElement(tail).get(), tail);
     root.reset();

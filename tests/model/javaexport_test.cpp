@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // Appends `count` statements `text` to `block` in one pass.
 void addMany(TBlock& block, int count, const char* text)
 {
@@ -44,13 +43,13 @@ std::unique_ptr<TBlock> workedExample()
     auto root = makeRoot();
     append(*root, TAnweisung::Create("summe = 0"));
     TFor* loop = append(*root, TFor::Create("i von 1 bis 10"));
-    TIf* decision = append(*loop->Branch(1), TIf::Create("i % 2 == 0"));
-    append(*decision->Branch(1), TAnweisung::Create("summe = summe + i"));
-    append(*decision->Branch(2), TAnweisung::Create("rest = rest + 1;"));
+    TIf* decision = append(*loop->branch(1), TIf::Create("i % 2 == 0"));
+    append(*decision->branch(1), TAnweisung::Create("summe = summe + i"));
+    append(*decision->branch(2), TAnweisung::Create("rest = rest + 1;"));
     TBlock* named = append(*root, TBlock::Create("Ausgabe"));
     append(*named, TAnweisung::Create("ausgeben(summe)"));
     TDoWhile* doLoop = append(*root, TDoWhile::Create("summe > 100"));
-    append(*doLoop->Branch(1), TAnweisung::Create("summe = summe - 100"));
+    append(*doLoop->branch(1), TAnweisung::Create("summe = summe - 100"));
     append(*root, TWhile::Create("weiter"));
     return root;
 }
@@ -101,18 +100,18 @@ const std::string kWorkedExampleClipboard = lines({
 
 TEST(JavaExport, WorkedExampleFileForm)
 {
-    EXPECT_EQ(ExportJavaText(*workedExample(), false), kWorkedExampleFile);
+    EXPECT_EQ(exportJavaText(*workedExample(), false), kWorkedExampleFile);
 }
 
 TEST(JavaExport, WorkedExampleClipboardForm)
 {
-    EXPECT_EQ(ExportJavaText(*workedExample(), true), kWorkedExampleClipboard);
+    EXPECT_EQ(exportJavaText(*workedExample(), true), kWorkedExampleClipboard);
 }
 
 TEST(JavaExport, EmptyDesignIsEmptyText)
 {
-    EXPECT_EQ(ExportJavaText(*makeRoot(), false), "");
-    EXPECT_EQ(ExportJavaText(*makeRoot(), true), "");
+    EXPECT_EQ(exportJavaText(*makeRoot(), false), "");
+    EXPECT_EQ(exportJavaText(*makeRoot(), true), "");
 }
 
 // One element at the root, exported in the file form.
@@ -127,7 +126,7 @@ std::string exportSingle(std::unique_ptr<TElement> e)
 {
     auto root = makeRoot();
     root->appendChain(std::move(e));
-    return ExportJavaText(*root, false);
+    return exportJavaText(*root, false);
 }
 
 TEST(JavaExport, ElementRules)
@@ -148,7 +147,7 @@ TEST(JavaExport, ElementRules)
         {"decision with a no branch only",
          []() -> std::unique_ptr<TElement> {
              auto d = TIf::Create("x");
-             d->Branch(2)->appendChain(TAnweisung::Create("n"));
+             d->branch(2)->appendChain(TAnweisung::Create("n"));
              return d;
          },
          "  if (x) {\r\n  }\r\n  else{\r\n    n;\r\n  }\r\n"},
@@ -159,8 +158,8 @@ TEST(JavaExport, ElementRules)
         {"repeat-until without braces",
          []() -> std::unique_ptr<TElement> {
              auto r = TRepeat::Create("fertig");
-             r->Branch(1)->appendChain(TAnweisung::Create("x = x + 1"));
-             r->Branch(1)->appendChain(TAnweisung::Create("y = y * 2"));
+             r->branch(1)->appendChain(TAnweisung::Create("x = x + 1"));
+             r->branch(1)->appendChain(TAnweisung::Create("y = y * 2"));
              return r;
          },
          "  do     x = x + 1;\r\n    y = y * 2;\r\n  while (fertig);\r\n"},
@@ -188,11 +187,11 @@ TEST(JavaExport, NamedBlocksDoNotIndentAndStandFirstInABody)
 {
     auto root = makeRoot();
     TWhile* loop = append(*root, TWhile::Create("a"));
-    TBlock* outer = append(*loop->Branch(1), TBlock::Create("aussen"));
+    TBlock* outer = append(*loop->branch(1), TBlock::Create("aussen"));
     TBlock* inner = append(*outer, TBlock::Create("innen"));
     append(*inner, TAnweisung::Create("x"));
     append(*outer, TAnweisung::Create("y"));
-    EXPECT_EQ(ExportJavaText(*root, false), lines({
+    EXPECT_EQ(exportJavaText(*root, false), lines({
                                                 "  while (a) {",
                                                 "",
                                                 "    // aussen",
@@ -212,13 +211,13 @@ TEST(JavaExport, ElseIfChainAndRepeatInsideABody)
 {
     auto root = makeRoot();
     TIf* first = append(*root, TIf::Create("a"));
-    append(*first->Branch(1), TAnweisung::Create("x"));
-    TIf* second = append(*first->Branch(2), TIf::Create("b"));
-    TRepeat* repeat = append(*second->Branch(1), TRepeat::Create("c"));
-    append(*repeat->Branch(1), TAnweisung::Create("y"));
-    append(*second->Branch(2), TAnweisung::Create("z"));
+    append(*first->branch(1), TAnweisung::Create("x"));
+    TIf* second = append(*first->branch(2), TIf::Create("b"));
+    TRepeat* repeat = append(*second->branch(1), TRepeat::Create("c"));
+    append(*repeat->branch(1), TAnweisung::Create("y"));
+    append(*second->branch(2), TAnweisung::Create("z"));
     append(*root, TAnweisung::Create("ende"));
-    EXPECT_EQ(ExportJavaText(*root, false), lines({
+    EXPECT_EQ(exportJavaText(*root, false), lines({
                                                 "  if (a) {",
                                                 "    x;",
                                                 "  }",
@@ -241,8 +240,8 @@ TEST(JavaExport, DisplayStateAndBranchNamesPlayNoPart)
     // Renamed branch blocks and the root's own name are not written.
     root->Text = "anders";
     auto* loop = static_cast<TFor*>(root->FirstChild->Next.get());
-    loop->Branch(1)->Text = "umbenannt";
-    EXPECT_EQ(ExportJavaText(*root, false), kWorkedExampleFile);
+    loop->branch(1)->Text = "umbenannt";
+    EXPECT_EQ(exportJavaText(*root, false), kWorkedExampleFile);
 }
 
 // Every non-empty line of the clipboard form is the file form's line with two more leading blanks. (A
@@ -254,9 +253,9 @@ TEST(JavaExport, ClipboardFormDiffersOnlyByTwoBlanksOnNonEmptyLines)
         std::mt19937 rng(seed);
         GeneratorOptions options;
         options.repeatLoops = false;
-        const auto root = GenerateDesign(rng, options);
-        const std::string file = ExportJavaText(*root, false);
-        const std::string clip = ExportJavaText(*root, true);
+        const auto root = generateDesign(rng, options);
+        const std::string file = exportJavaText(*root, false);
+        const std::string clip = exportJavaText(*root, true);
         std::string expected;
         std::size_t start = 0;
         while (start < file.size()) {
@@ -277,7 +276,7 @@ TEST(JavaExport, NoLimitOnLongTextsAndLongDesigns)
     const std::string longText(70000, 'x');
     append(*root, TAnweisung::Create(longText));
     addMany(*root, 100000, "a");
-    const std::string text = ExportJavaText(*root, false);
+    const std::string text = exportJavaText(*root, false);
     EXPECT_EQ(text.size(), 2 + longText.size() + 3 + 100000u * 6);
     EXPECT_EQ(text.compare(0, 7, "  xxxxx"), 0);
     EXPECT_EQ(text.substr(text.size() - 6), "  a;\r\n");
@@ -288,9 +287,9 @@ TEST(JavaExport, DeepNestingIndentsEveryLevel)
     auto root = makeRoot();
     TBlock* body = root.get();
     for (int i = 0; i < 999; ++i)
-        body = append(*body, TWhile::Create("w"))->Branch(1);
+        body = append(*body, TWhile::Create("w"))->branch(1);
     append(*body, TAnweisung::Create("x"));
-    const std::string text = ExportJavaText(*root, false);
+    const std::string text = exportJavaText(*root, false);
     const std::string innermost = std::string(2 * 1000, ' ') + "x;\r\n";
     EXPECT_NE(text.find(innermost), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 5), "  }\r\n");

@@ -136,7 +136,7 @@ TEST(Measure, WideBodyWidensTheLoops)
     auto w = TWhile::Create("?");
     auto dw = TDoWhile::Create("?");
     for (TBedingung* loop : {static_cast<TBedingung*>(w.get()), static_cast<TBedingung*>(dw.get())})
-        statement(*loop->Branch(1), std::string(30, 'x')); // 222 wide
+        statement(*loop->branch(1), std::string(30, 'x')); // 222 wide
     EXPECT_EQ(measure(*w, modeOptions(false)).cx, 242);
     EXPECT_EQ(measure(*w, modeOptions(true)).cx, 228 + 18); // body block 228 wide
     EXPECT_EQ(measure(*dw, modeOptions(true)).cx, 228 + 18);
@@ -155,7 +155,7 @@ TEST(BranchOrigin, DecisionColumnsTakeTheSurplusUnevenly)
 
     // Branches wider than the strip: no surplus, the yes column is the yes branch.
     auto wide = TIf::Create("?");
-    statement(*wide->Branch(1), std::string(20, 'y')); // 152
+    statement(*wide->branch(1), std::string(20, 'y')); // 152
     EXPECT_EQ(wide->BranchOrigin(canvas, {0, 0}, 2, options).x, 152);
 }
 
@@ -242,24 +242,24 @@ TEST(HitTest, DecisionLabelBandSelectsTheBranch)
     // no from 99.
     auto root = makeRoot();
     TIf* d = append(*root, TIf::Create("???"));
-    TAnweisung* inYes = statement(*d->Branch(1), "y");
+    TAnweisung* inYes = statement(*d->branch(1), "y");
     checkHits(*root, {15, 15}, modeOptions(false),
               {
                   {"condition text", 50, 20, d},
                   {"just above the band", 20, 32, d},
-                  {"ja label", 20, 33, d->Branch(1)},
-                  {"last row of the band", 20, 39, d->Branch(1)},
-                  {"on the dividing line", 99, 36, d->Branch(1)},
-                  {"nein label", 100, 36, d->Branch(2)},
+                  {"ja label", 20, 33, d->branch(1)},
+                  {"last row of the band", 20, 39, d->branch(1)},
+                  {"on the dividing line", 99, 36, d->branch(1)},
+                  {"nein label", 100, 36, d->branch(2)},
                   {"yes branch element", 20, 45, inYes},
-                  {"right of the yes element, in the yes branch", 50, 45, d->Branch(1)},
-                  {"empty no branch", 120, 45, d->Branch(2)},
+                  {"right of the yes element, in the yes branch", 50, 45, d->branch(1)},
+                  {"empty no branch", 120, 45, d->branch(2)},
                   {"right of the no branch block: the decision", 150, 45, d},
               });
     // Flowchart mode has no label band: the point is on the decision.
     auto loop = makeRoot();
     TWhile* w = append(*loop, TWhile::Create("???"));
-    checkHits(*loop, {15, 15}, modeOptions(false), {{"loop band: the body", 20, 36, w->Branch(1)}});
+    checkHits(*loop, {15, 15}, modeOptions(false), {{"loop band: the body", 20, 36, w->branch(1)}});
     checkHits(*root, {100, 15}, modeOptions(true), {{"flowchart: the decision", 100, 15 + 22 + 7 - 2, d}});
 }
 
@@ -271,9 +271,9 @@ TEST(HitTest, TestLastLoopMeasuresItsBandFromTheTop)
     TDoWhile* dw = append(*root, TDoWhile::Create("???"));
     checkHits(*root, {15, 15}, modeOptions(false),
               {
-                  {"body", 40, 20, dw->Branch(1)},
+                  {"body", 40, 20, dw->branch(1)},
                   {"bar beside the body", 20, 20, dw},
-                  {"bar in the band rows", 20, 35, dw->Branch(1)},
+                  {"bar in the band rows", 20, 35, dw->branch(1)},
                   {"condition strip", 20, 50, dw},
               });
 }
@@ -293,7 +293,7 @@ TEST(HitTest, DropAfterNamedBlock)
                   {"on the short child", 10, 10, a},
                   {"right of the short child: after the block", 60, 10, named, true},
                   {"empty named block: into it", 10, 50, empty, false},
-                  {"empty branch block: into it", 10, 100, d->Branch(1), false},
+                  {"empty branch block: into it", 10, 100, d->branch(1), false},
               });
 }
 
@@ -371,7 +371,7 @@ TEST(SizeTable, EveryElementIsMeasuredOncePerCall)
     auto root = makeRoot();
     TBlock* block = root.get();
     for (int i = 0; i < 20; ++i)
-        block = append(*block, TWhile::Create("w"))->Branch(1);
+        block = append(*block, TWhile::Create("w"))->branch(1);
     statement(*block, "innermost");
     for (bool flowchart : {false, true}) {
         TDisplayOptions options = modeOptions(flowchart);

@@ -18,11 +18,10 @@
 namespace {
 
 // The dump of a parse, or "refused" when the parser throws DesignError.
-template <typename Parse>
-std::string outcome(Parse parse, const std::string& text)
+template <typename Parse> std::string outcome(Parse parse, const std::string& text)
 {
     try {
-        return DumpTree(*parse(text));
+        return dumpTree(*parse(text));
     } catch (const DesignError&) {
         return "refused";
     }
@@ -83,8 +82,7 @@ public:
 private:
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
     bool chance(int percent) { return pick(0, 99) < percent; }
-    template <std::size_t N>
-    const char* oneOf(const char* const (&list)[N])
+    template <std::size_t N> const char* oneOf(const char* const (&list)[N])
     {
         return list[pick(0, static_cast<int>(N) - 1)];
     }
@@ -109,10 +107,12 @@ private:
     std::string soup()
     {
         static const char* const pieces[] = {
-            "if", "IF", "else", "eLsE", "while", "WHILE", "do", "Do", "for", "FOR", "int", "(", ")", "(",
-            ")", "{", "}", "{", "}", ";", ";", " ;", " ", " ", "  ", "\t", "\r\n", "\n", "\r", "'", "\"",
-            "x", "i", "w", "n", "0", "1", "10", "0x10", "0XfF", "=", "<", "<=", "+", "++", "+ +", "i++",
-            "i = i + 1", "i = 0", "i < 10", "i <= n", "\xe4", "\xff", ",", "-", "dowhile", "}while", "a'b",
+            "if",     "IF",   "else", "eLsE", "while", "WHILE",   "do",     "Do",        "for",   "FOR",
+            "int",    "(",    ")",    "(",    ")",     "{",       "}",      "{",         "}",     ";",
+            ";",      " ;",   " ",    " ",    "  ",    "\t",      "\r\n",   "\n",        "\r",    "'",
+            "\"",     "x",    "i",    "w",    "n",     "0",       "1",      "10",        "0x10",  "0XfF",
+            "=",      "<",    "<=",   "+",    "++",    "+ +",     "i++",    "i = i + 1", "i = 0", "i < 10",
+            "i <= n", "\xe4", "\xff", ",",    "-",     "dowhile", "}while", "a'b",
         };
         std::string out;
         const int n = pick(1, 120);
@@ -124,9 +124,10 @@ private:
     // Byte-level damage: pieces inserted at random places, stretches deleted or repeated.
     void mutate(std::string& out)
     {
-        static const char* const pieces[] = {"(", ")", "{", "}", ";", "'", "\"", " ", "  ", "\r", "\n",
-                                             "\r\n", "\t", "w", "do", "else", "for(", "while(", "\xe4",
-                                             " ;", "do {", "} while (", "int ", "0x", "<", "=", "++"};
+        static const char* const pieces[] = {"(",         ")",    "{",    "}",      ";",    "'",  "\"",
+                                             " ",         "  ",   "\r",   "\n",     "\r\n", "\t", "w",
+                                             "do",        "else", "for(", "while(", "\xe4", " ;", "do {",
+                                             "} while (", "int ", "0x",   "<",      "=",    "++"};
         const int n = pick(1, 6);
         for (int i = 0; i < n; ++i) {
             const auto at = static_cast<std::size_t>(pick(0, static_cast<int>(out.size())));
@@ -144,8 +145,8 @@ private:
 
     void gap(std::string& out)
     {
-        static const char* const gaps[] = {" ", " ", " ", "", "\r\n", "\r\n", "\n", "\r", "\t", "  ",
-                                           "   ", " \t ", "\r\n\t", "\r\r\n", " \r\n ", "\n\r"};
+        static const char* const gaps[] = {" ",  " ",  " ",   "",     "\r\n",   "\r\n",   "\n",     "\r",
+                                           "\t", "  ", "   ", " \t ", "\r\n\t", "\r\r\n", " \r\n ", "\n\r"};
         out += oneOf(gaps);
     }
 
@@ -157,17 +158,42 @@ private:
 
     void word(std::string& out)
     {
-        static const char* const words[] = {"x", "y", "i", "n", "w", "wert", "summe", "a", "b", "k",
-                                            "do_it", "while1", "x1", "0", "1", "10", "0x1F", "else",
-                                            "ELSE", "Else", "\xe4", "gr\xf6\xdf" "e", "int", "INT", "for",
-                                            "If", "dowhile", "2147483647"};
+        static const char* const words[] = {"x",
+                                            "y",
+                                            "i",
+                                            "n",
+                                            "w",
+                                            "wert",
+                                            "summe",
+                                            "a",
+                                            "b",
+                                            "k",
+                                            "do_it",
+                                            "while1",
+                                            "x1",
+                                            "0",
+                                            "1",
+                                            "10",
+                                            "0x1F",
+                                            "else",
+                                            "ELSE",
+                                            "Else",
+                                            "\xe4",
+                                            "gr\xf6\xdf"
+                                            "e",
+                                            "int",
+                                            "INT",
+                                            "for",
+                                            "If",
+                                            "dowhile",
+                                            "2147483647"};
         out += oneOf(words);
     }
 
     void expression(std::string& out)
     {
-        static const char* const ops[] = {" = ", "=", " + ", "+", " < ", "<", "<=", " > ", "==", "-",
-                                          " * ", ".", ",", "++", " ", "  "};
+        static const char* const ops[] = {" = ", "=", " + ", "+", " < ", "<",  "<=", " > ",
+                                          "==",  "-", " * ", ".", ",",   "++", " ",  "  "};
         word(out);
         const int more = pick(0, 3);
         for (int i = 0; i < more; ++i) {
@@ -186,8 +212,8 @@ private:
 
     void quoted(std::string& out)
     {
-        static const char* const insides[] = {"a ; b", "x  y", "t\tab", "a\r\nb", "}", "{ ( ;", "w", " ;",
-                                              "", "\xfc"};
+        static const char* const insides[] = {"a ; b", "x  y", "t\tab", "a\r\nb", "}",
+                                              "{ ( ;", "w",    " ;",    "",       "\xfc"};
         const char q = chance(50) ? '\'' : '"';
         out += q;
         out += oneOf(insides);
@@ -216,15 +242,39 @@ private:
     void forHeader(std::string& out)
     {
         static const char* const headers[] = {
-            "int i = 0; i < 10; i++", "i=1;i<=n;i=i+1", "i=0; i<n; i++", "i=0; i>=5; i++",
-            "int i = 0; i < 0x1F; i++", "i = 0; i < 0X10; i = i + 1", "i = 1; i < 2147483648; i++",
-            "i = 1; i < 2147483647; i++", "i = a + 1; i <= n - 1; i++", "i = -1; i <= 3; i ++",
-            "INT k = 1; k <= n; k = k + 1", "Int k=1; k <=n; k=k+1", "i = 0; i < 0x; i++",
-            "i = 0; i < 0xFFFFFFFF; i++", "i = 0; i < 012; i+ +", "i = 0;; i++", "; ;", "", " ",
-            "i = 0", "i = 0; i < 10", "i = 0 ; i < 10 ; i++", "x; y; z; w", "{a;} ; b; c",
-            "for (j = 0; j < 3; j++) x; i < n; i++", "do { a; } while (b); c; d", "if (a) b; c; d",
-            "i = 0; I < 10; i++", "i = 0; i <\t10; i++", "i=0;i< 5;i=i+2", "w = 1; w <= 9; w++",
-            "int i = 0; i <= n; i = i + 1;", "}; x; y",
+            "int i = 0; i < 10; i++",
+            "i=1;i<=n;i=i+1",
+            "i=0; i<n; i++",
+            "i=0; i>=5; i++",
+            "int i = 0; i < 0x1F; i++",
+            "i = 0; i < 0X10; i = i + 1",
+            "i = 1; i < 2147483648; i++",
+            "i = 1; i < 2147483647; i++",
+            "i = a + 1; i <= n - 1; i++",
+            "i = -1; i <= 3; i ++",
+            "INT k = 1; k <= n; k = k + 1",
+            "Int k=1; k <=n; k=k+1",
+            "i = 0; i < 0x; i++",
+            "i = 0; i < 0xFFFFFFFF; i++",
+            "i = 0; i < 012; i+ +",
+            "i = 0;; i++",
+            "; ;",
+            "",
+            " ",
+            "i = 0",
+            "i = 0; i < 10",
+            "i = 0 ; i < 10 ; i++",
+            "x; y; z; w",
+            "{a;} ; b; c",
+            "for (j = 0; j < 3; j++) x; i < n; i++",
+            "do { a; } while (b); c; d",
+            "if (a) b; c; d",
+            "i = 0; I < 10; i++",
+            "i = 0; i <\t10; i++",
+            "i=0;i< 5;i=i+2",
+            "w = 1; w <= 9; w++",
+            "int i = 0; i <= n; i = i + 1;",
+            "}; x; y",
         };
         out += keyword("for");
         maybeGap(out);
@@ -282,8 +332,8 @@ private:
             end(out);
             break;
         case 2: {
-            static const char* const strays[] = {")", "}", ";", "else x;", "(", "} ;", "{", "'", "\"",
-                                                 "\xe4\xf6;", "do", "while", " ;"};
+            static const char* const strays[] = {")", "}",  ";",         "else x;", "(",     "} ;", "{",
+                                                 "'", "\"", "\xe4\xf6;", "do",      "while", " ;"};
             out += oneOf(strays);
             break;
         }

@@ -20,7 +20,7 @@ using namespace std::string_literals;
 
 std::string dumpOf(std::string_view text)
 {
-    return DumpTree(*ParseText(text));
+    return dumpTree(*ParseText(text));
 }
 
 // A dump from lines, each ended by "\n".
@@ -181,8 +181,7 @@ TEST(ParseText, ForLoops)
          tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "i = 0")~", R"~(  W s=1 " i < 2147483648")~",
                R"~(    B s=0 b=1 "While-Block")~", R"~(      A s=1 "x")~", R"~(      A s=1 "i++")~"})},
         {"largest bound", "for (i = 0; i < 2147483647; i++) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von 0 bis 2147483646")~",
-               R"~(    B s=0 b=1 "For-Block")~",
+         tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von 0 bis 2147483646")~", R"~(    B s=0 b=1 "For-Block")~",
                R"~(      A s=1 "x")~"})},
         {"start and end are single tokens", "for (i = -1; i <= n - 1; i = i + 1) x;",
          tree({R"~(B s=1 b=1 "")~", R"~(  F s=1 "i von - bis n")~", R"~(    B s=0 b=1 "For-Block")~",
@@ -203,12 +202,10 @@ TEST(ParseText, ForLoops)
          tree({R"~(B s=1 b=1 "")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "x")~"})},
         {"for (;;)", "for (;;) x;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 ";")~", R"~(  W s=1 "")~",
-               R"~(    B s=0 b=1 "While-Block")~",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 ";")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "x")~"})},
         {"for loop in a for header keeps every element", "for (for (a) b; c; d) e;",
-         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a")~", R"~(  W s=1 "")~",
-               R"~(    B s=0 b=1 "While-Block")~",
+         tree({R"~(B s=1 b=1 "")~", R"~(  A s=1 "a")~", R"~(  W s=1 "")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "b")~", R"~(  W s=1 " c")~", R"~(    B s=0 b=1 "While-Block")~",
                R"~(      A s=1 "e")~", R"~(      A s=1 "d")~"})},
         {"braced header in a body keeps the while loop", "while (w) for ({a;}; c; d) e;",
@@ -424,18 +421,18 @@ TEST(ParseNesting, SameLimitAsTheDesignFile)
         for (int i = 0; i < levels - 1; ++i) {
             auto loop = i % 2 ? std::unique_ptr<TBedingung>(TWhile::Create("a"))
                               : std::unique_ptr<TBedingung>(TIf::Create("b"));
-            TBlock* inner = loop->Branch(1);
+            TBlock* inner = loop->branch(1);
             body->appendChain(std::move(loop));
             body = inner;
         }
         body->appendChain(TAnweisung::Create("x"));
         bool fileRefused = false;
         try {
-            LoadDesign(SaveDesign(*root));
+            loadDesign(saveDesign(*root));
         } catch (const DesignError&) {
             fileRefused = true;
         }
-        EXPECT_EQ(refusedAsTooDeep(ExportJavaText(*root, false)), fileRefused) << levels;
+        EXPECT_EQ(refusedAsTooDeep(exportJavaText(*root, false)), fileRefused) << levels;
         EXPECT_EQ(fileRefused, levels > kMaxNesting) << levels;
     }
 }

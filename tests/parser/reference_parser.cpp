@@ -250,12 +250,12 @@ Result Parser::ParseIf(std::string& rest)
     const std::string condition = trimSpace(rest.substr(0, close - 1));
     rest.erase(0, close);
     auto decision = TIf::Create(condition);
-    body(rest, *decision->Branch(1));
+    body(rest, *decision->branch(1));
     std::string token;
     while (!rest.empty() && (token.empty() || token == " "))
         token = NextToken(rest);
     if (upper(token) == "ELSE")
-        body(rest, *decision->Branch(2));
+        body(rest, *decision->branch(2));
     else
         rest.insert(0, token);
     return {std::move(decision), false};
@@ -269,7 +269,7 @@ Result Parser::ParseWhile(std::string& rest)
     const std::string condition = trimSpace(rest.substr(0, close - 1));
     rest.erase(0, close);
     auto loop = TWhile::Create(condition);
-    body(rest, *loop->Branch(1));
+    body(rest, *loop->branch(1));
     return {std::move(loop), false};
 }
 
@@ -330,9 +330,9 @@ Result Parser::ParseDoWhile(std::string& rest)
     auto loop = TDoWhile::Create(condition);
     std::unique_ptr<TElement> first = std::move(head->Next);
     if (first && first->isBlock())
-        loop->Branch(1)->FirstChild = static_cast<TBlock*>(first.get())->takeChildren();
+        loop->branch(1)->FirstChild = static_cast<TBlock*>(first.get())->takeChildren();
     else
-        loop->Branch(1)->FirstChild = std::move(first);
+        loop->branch(1)->FirstChild = std::move(first);
     return {std::move(loop), false};
 }
 
@@ -416,7 +416,7 @@ Result Parser::ParseFor(std::string& rest)
 
     if (auto text = countingText(init, test, step)) {
         auto loop = TFor::Create(*text);
-        body(rest, *loop->Branch(1));
+        body(rest, *loop->branch(1));
         return {std::move(loop), false};
     }
 
@@ -440,10 +440,10 @@ Result Parser::ParseFor(std::string& rest)
         stepText = header.substr(s + 1);
     }
     auto loop = TWhile::Create(condition);
-    body(rest, *loop->Branch(1));
+    body(rest, *loop->branch(1));
     Result stepResult = ParseStatement(stepText);
     if (stepResult.element)
-        loop->Branch(1)->appendChain(std::move(stepResult.element));
+        loop->branch(1)->appendChain(std::move(stepResult.element));
 
     // No initial statement (empty header): the while loop alone. An initial chain keeps all its elements.
     if (!initial.element)
@@ -465,7 +465,7 @@ int deepest(const TElement* e, int level)
             most = std::max(most, deepest(block->FirstChild.get(), level + 1));
         } else if (const TBedingung* c = asCondition(e)) {
             for (int i = 1; i <= c->BranchCount; ++i) {
-                if (const TBlock* branch = c->Branch(i)) {
+                if (const TBlock* branch = c->branch(i)) {
                     most = std::max(most, level);
                     most = std::max(most, deepest(branch->FirstChild.get(), level + 1));
                 }

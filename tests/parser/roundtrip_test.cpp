@@ -74,24 +74,24 @@ private:
         switch (depth > 0 ? pick(0, 8) : 0) {
         case 1: {
             auto decision = TIf::Create(condition(false));
-            fill(*decision->Branch(1), depth - 1);
+            fill(*decision->branch(1), depth - 1);
             if (pick(0, 1))
-                fill(*decision->Branch(2), depth - 1);
+                fill(*decision->branch(2), depth - 1);
             return decision;
         }
         case 2: {
             auto loop = TWhile::Create(condition(false));
-            fill(*loop->Branch(1), depth - 1);
+            fill(*loop->branch(1), depth - 1);
             return loop;
         }
         case 3: {
             auto loop = TDoWhile::Create(condition(true));
-            fill(*loop->Branch(1), depth - 1);
+            fill(*loop->branch(1), depth - 1);
             return loop;
         }
         case 4: {
             auto loop = TFor::Create(countingText());
-            fill(*loop->Branch(1), depth - 1);
+            fill(*loop->branch(1), depth - 1);
             return loop;
         }
         default:
@@ -218,7 +218,7 @@ private:
         std::string variable = oneOf(variables);
         if (variable == "x\xe4")
             variable = "x"; // "x" followed by a letter outside ASCII would be two tokens
-        return JoinLoopText({variable, oneOf(starts), oneOf(ends)});
+        return joinLoopText({variable, oneOf(starts), oneOf(ends)});
     }
 
     std::mt19937 m_rng;
@@ -239,10 +239,10 @@ void expectedTree(TElement& first)
         if (e->kind() == Kind::Anweisung && !e->Text.empty() && e->Text.back() == ';')
             e->Text.pop_back();
         if (e->kind() == Kind::For)
-            e->Text = JoinLoopText(SplitLoopText(e->Text));
+            e->Text = joinLoopText(splitLoopText(e->Text));
         if (TBedingung* condition = asCondition(e)) {
             for (int i = 1; i <= condition->BranchCount; ++i) {
-                TBlock* branch = condition->Branch(i);
+                TBlock* branch = condition->branch(i);
                 if (branch->FirstChild)
                     expectedTree(*branch->FirstChild);
             }
@@ -256,15 +256,15 @@ TEST(RoundTrip, StableDesignsComeBackAsTheSameTextAndTree)
         StableDesignGenerator generator(seed);
         const auto design = generator.design(seed % 7);
         for (bool clipboard : {false, true}) {
-            const std::string text = ExportJavaText(*design, clipboard);
+            const std::string text = exportJavaText(*design, clipboard);
             const auto back = importText(text);
-            ASSERT_EQ(ExportJavaText(*back, clipboard), text) << "seed " << seed;
+            ASSERT_EQ(exportJavaText(*back, clipboard), text) << "seed " << seed;
         }
-        auto expected = design->CloneBlock();
+        auto expected = design->cloneBlock();
         expected->Text.clear();
         if (expected->FirstChild)
             expectedTree(*expected->FirstChild);
-        ASSERT_EQ(DumpTree(*importText(ExportJavaText(*design, false))), DumpTree(*expected))
+        ASSERT_EQ(dumpTree(*importText(exportJavaText(*design, false))), dumpTree(*expected))
             << "seed " << seed;
     }
 }
@@ -290,14 +290,14 @@ TEST(RoundTrip, NineHundredNinetyNineNestedLevelsSurvive)
             e = TFor::Create("i von 0 bis n");
             break;
         }
-        TBlock* inner = e->Branch(1);
+        TBlock* inner = e->branch(1);
         body->appendChain(TAnweisung::Create("s"));
         body->appendChain(std::move(e));
         body = inner;
     }
     body->appendChain(TAnweisung::Create("x"));
-    const std::string text = ExportJavaText(*root, false);
-    EXPECT_EQ(ExportJavaText(*importText(text), false), text);
+    const std::string text = exportJavaText(*root, false);
+    EXPECT_EQ(exportJavaText(*importText(text), false), text);
 }
 
 std::unique_ptr<TBlock> statement(const std::string& text)
@@ -316,7 +316,7 @@ template <class Loop>
 std::unique_ptr<TBlock> loopAround(const std::string& condition, const std::string& inner)
 {
     auto loop = Loop::Create(condition);
-    loop->Branch(1)->appendChain(TAnweisung::Create(inner));
+    loop->branch(1)->appendChain(TAnweisung::Create(inner));
     return designOf(std::move(loop));
 }
 
@@ -367,8 +367,8 @@ TEST(RoundTrip, EachRuleMatters)
         {"short counting text", loopAround<TFor>("i", "x")},
     };
     for (const auto& c : cases) {
-        const std::string text = ExportJavaText(*c.design, false);
-        EXPECT_NE(ExportJavaText(*importText(text), false), text) << c.rule;
+        const std::string text = exportJavaText(*c.design, false);
+        EXPECT_NE(exportJavaText(*importText(text), false), text) << c.rule;
     }
 }
 
@@ -392,8 +392,8 @@ TEST(RoundTrip, TextsThatLookOddButSurvive)
         {"quoted counting end with a blank", loopAround<TFor>("i von 0 bis 'n - 1'", "x")},
     };
     for (const auto& c : cases) {
-        const std::string text = ExportJavaText(*c.design, false);
-        EXPECT_EQ(ExportJavaText(*importText(text), false), text) << c.what;
+        const std::string text = exportJavaText(*c.design, false);
+        EXPECT_EQ(exportJavaText(*importText(text), false), text) << c.what;
     }
 }
 

@@ -31,14 +31,14 @@ std::unique_ptr<TBlock> everyKindDesign()
     auto root = makeRoot();
     statement(*root, "a");
     TIf* decision = append(*root, TIf::Create("x > 0"));
-    statement(*decision->Branch(1), "b");
+    statement(*decision->branch(1), "b");
     TWhile* loop = append(*root, TWhile::Create("w"));
-    statement(*loop->Branch(1), "c");
+    statement(*loop->branch(1), "c");
     TBlock* named = append(*root, TBlock::Create("Teil"));
     statement(*named, "d");
     append(*named, TDoWhile::Create("dw"));
     TFor* counting = append(*root, TFor::Create("i von 1 bis 10"));
-    statement(*counting->Branch(1), "e");
+    statement(*counting->branch(1), "e");
     append(*root, TRepeat::Create("r"));
     return root;
 }
@@ -52,7 +52,7 @@ TElement* at(TBlock& root, const std::vector<int>& path)
             for (int i = 0; e && i < step; ++i)
                 e = e->Next.get();
         } else if (TBedingung* condition = asCondition(e)) {
-            e = condition->Branch(step);
+            e = condition->branch(step);
         } else {
             return nullptr;
         }
@@ -75,10 +75,10 @@ std::unique_ptr<TElement> generateElement(std::mt19937& rng, const GeneratorOpti
 {
     const bool nest = depth < options.maxDepth;
     const int kind = nest ? uniform(rng, 0, 6) : 0;
-    std::string text = GenerateText(rng, options.oddTexts);
+    std::string text = generateText(rng, options.oddTexts);
     auto fillBranch = [&](TBlock* branch) {
         if (options.renamedBranches && uniform(rng, 0, 4) == 0)
-            branch->Text = GenerateText(rng, options.oddTexts);
+            branch->Text = generateText(rng, options.oddTexts);
         if (uniform(rng, 0, 3) != 0)
             fillSequence(rng, options, *branch, depth + 1);
     };
@@ -92,33 +92,34 @@ std::unique_ptr<TElement> generateElement(std::mt19937& rng, const GeneratorOpti
     }
     case 2: {
         auto decision = TIf::Create(std::move(text));
-        fillBranch(decision->Branch(1));
-        fillBranch(decision->Branch(2));
+        fillBranch(decision->branch(1));
+        fillBranch(decision->branch(2));
         return decision;
     }
     case 3: {
         auto loop = TWhile::Create(std::move(text));
-        fillBranch(loop->Branch(1));
+        fillBranch(loop->branch(1));
         return loop;
     }
     case 4: {
         auto loop = TDoWhile::Create(std::move(text));
-        fillBranch(loop->Branch(1));
+        fillBranch(loop->branch(1));
         return loop;
     }
     case 5: {
         if (!options.repeatLoops)
             break;
         auto loop = TRepeat::Create(std::move(text));
-        fillBranch(loop->Branch(1));
+        fillBranch(loop->branch(1));
         return loop;
     }
     case 6: {
         auto loop = TFor::Create(uniform(rng, 0, 1) ? std::string("i von 1 bis n") : std::move(text));
-        fillBranch(loop->Branch(1));
+        fillBranch(loop->branch(1));
         return loop;
     }
-    default: break;
+    default:
+        break;
     }
     return TAnweisung::Create(std::move(text));
 }
@@ -159,7 +160,7 @@ std::string checkSequence(const TElement& first, int depth)
             if (expected == 1 && condition->Branches[1])
                 return describe(*e) + ": loop with a second branch";
             for (int i = 1; i <= expected && problem.empty(); ++i) {
-                const TBlock* branch = condition->Branch(i);
+                const TBlock* branch = condition->branch(i);
                 if (!branch)
                     return describe(*e) + ": missing branch block";
                 if (branch->Standalone || branch->Next || !branch->Framed)
@@ -183,18 +184,25 @@ std::string checkSequence(const TElement& first, int depth)
 
 } // namespace
 
-std::string GenerateText(std::mt19937& rng, bool odd)
+std::string generateText(std::mt19937& rng, bool odd)
 {
-    static const std::vector<std::string> plain = {"Anweisung", "x = x + 1", "summe > 100", "i < n",
-                                                   "ausgeben(summe)", "weiter"};
-    static const std::vector<std::string> strange = {"", " ", "Gr\xf6\xdf" "e \x80 \x9f", "\"quoted\" \\ back",
-                                                     "tab\there", std::string(300, 'w'), "a;", "\x7f\xff"};
+    static const std::vector<std::string> plain = {"Anweisung", "x = x + 1",       "summe > 100",
+                                                   "i < n",     "ausgeben(summe)", "weiter"};
+    static const std::vector<std::string> strange = {"",
+                                                     " ",
+                                                     "Gr\xf6\xdf"
+                                                     "e \x80 \x9f",
+                                                     "\"quoted\" \\ back",
+                                                     "tab\there",
+                                                     std::string(300, 'w'),
+                                                     "a;",
+                                                     "\x7f\xff"};
     if (odd && uniform(rng, 0, 3) == 0)
         return strange[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(strange.size()) - 1))];
     return plain[static_cast<std::size_t>(uniform(rng, 0, static_cast<int>(plain.size()) - 1))];
 }
 
-std::unique_ptr<TBlock> GenerateDesign(std::mt19937& rng, const GeneratorOptions& options)
+std::unique_ptr<TBlock> generateDesign(std::mt19937& rng, const GeneratorOptions& options)
 {
     auto root = TBlock::Create(texts::kGesamtesProgramm);
     makeDesignRoot(*root);
@@ -202,25 +210,25 @@ std::unique_ptr<TBlock> GenerateDesign(std::mt19937& rng, const GeneratorOptions
     return root;
 }
 
-std::string CheckInvariants(const TBlock& root)
+std::string checkInvariants(const TBlock& root)
 {
     if (root.Standalone || root.Braced || root.Next || !root.Framed)
         return "root flags or successor wrong";
     return root.FirstChild ? checkSequence(*root.FirstChild, 1) : std::string();
 }
 
-int CountElements(const TElement& first)
+int countElements(const TElement& first)
 {
     int count = 0;
     for (const TElement* e = &first; e; e = e->Next.get()) {
         ++count;
         if (const TBlock* block = asBlock(e)) {
             if (block->FirstChild)
-                count += CountElements(*block->FirstChild);
+                count += countElements(*block->FirstChild);
         } else if (const TBedingung* condition = asCondition(e)) {
             for (const auto& branch : condition->Branches) {
                 if (branch)
-                    count += CountElements(*branch);
+                    count += countElements(*branch);
             }
         }
     }

@@ -12,7 +12,7 @@ TRecordingCanvas::TRecordingCanvas(int charWidth, int textHeight)
 {
 }
 
-TSize TRecordingCanvas::TextExtent(const std::string& s)
+TSize TRecordingCanvas::textExtent(const std::string& s)
 {
     ++m_extentCalls;
     return TSize{static_cast<int>(s.size()) * m_charWidth, m_textHeight};
@@ -31,42 +31,42 @@ TRecord TRecordingCanvas::record(TPrimitive kind) const
     return r;
 }
 
-void TRecordingCanvas::Rectangle(int left, int top, int right, int bottom)
+void TRecordingCanvas::rectangle(int left, int top, int right, int bottom)
 {
     TRecord r = record(TPrimitive::Rectangle);
     r.points = {TPoint{left, top}, TPoint{right, bottom}};
     m_records.push_back(std::move(r));
 }
 
-void TRecordingCanvas::Line(int x1, int y1, int x2, int y2)
+void TRecordingCanvas::line(int x1, int y1, int x2, int y2)
 {
     TRecord r = record(TPrimitive::Line);
     r.points = {TPoint{x1, y1}, TPoint{x2, y2}};
     m_records.push_back(std::move(r));
 }
 
-void TRecordingCanvas::Polyline(const std::vector<TPoint>& points)
+void TRecordingCanvas::polyline(const std::vector<TPoint>& points)
 {
     TRecord r = record(TPrimitive::Polyline);
     r.points = points;
     m_records.push_back(std::move(r));
 }
 
-void TRecordingCanvas::Polygon(const std::vector<TPoint>& points)
+void TRecordingCanvas::polygon(const std::vector<TPoint>& points)
 {
     TRecord r = record(TPrimitive::Polygon);
     r.points = points;
     m_records.push_back(std::move(r));
 }
 
-void TRecordingCanvas::Ellipse(int left, int top, int right, int bottom)
+void TRecordingCanvas::ellipse(int left, int top, int right, int bottom)
 {
     TRecord r = record(TPrimitive::Ellipse);
     r.points = {TPoint{left, top}, TPoint{right, bottom}};
     m_records.push_back(std::move(r));
 }
 
-void TRecordingCanvas::TextOut(int x, int y, const std::string& s)
+void TRecordingCanvas::textOut(int x, int y, const std::string& s)
 {
     TRecord r = record(TPrimitive::TextOut);
     r.points = {TPoint{x, y}};

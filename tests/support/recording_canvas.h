@@ -33,42 +33,42 @@ class TRecordingCanvas : public TCanvas
 public:
     explicit TRecordingCanvas(int charWidth = 7, int textHeight = 13);
 
-    TSize TextExtent(const std::string& s) override;
+    TSize textExtent(const std::string& s) override;
 
-    TColor PenColor() const override { return m_pen; }
-    void SetPenColor(TColor c) override { m_pen = c; }
-    int PenWidth() const override { return m_penWidth; }
-    void SetPenWidth(int w) override { m_penWidth = w; }
-    TPenStyle PenStyle() const override { return m_penStyle; }
-    void SetPenStyle(TPenStyle s) override { m_penStyle = s; }
-    TColor BrushColor() const override { return m_brush; }
-    void SetBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor FontColor() const override { return m_font; }
-    void SetFontColor(TColor c) override { m_font = c; }
+    TColor penColor() const override { return m_pen; }
+    void setPenColor(TColor c) override { m_pen = c; }
+    int penWidth() const override { return m_penWidth; }
+    void setPenWidth(int w) override { m_penWidth = w; }
+    TPenStyle penStyle() const override { return m_penStyle; }
+    void setPenStyle(TPenStyle s) override { m_penStyle = s; }
+    TColor brushColor() const override { return m_brush; }
+    void setBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor fontColor() const override { return m_font; }
+    void setFontColor(TColor c) override { m_font = c; }
 
-    void Rectangle(int left, int top, int right, int bottom) override;
-    void Line(int x1, int y1, int x2, int y2) override;
-    void Polyline(const std::vector<TPoint>& points) override;
-    void Polygon(const std::vector<TPoint>& points) override;
-    void Ellipse(int left, int top, int right, int bottom) override;
-    void TextOut(int x, int y, const std::string& s) override;
+    void rectangle(int left, int top, int right, int bottom) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void polyline(const std::vector<TPoint>& points) override;
+    void polygon(const std::vector<TPoint>& points) override;
+    void ellipse(int left, int top, int right, int bottom) override;
+    void textOut(int x, int y, const std::string& s) override;
 
-    TColor WindowColor() const override { return m_window; }
-    TRect PaintArea() const override { return m_area; }
+    TColor windowColor() const override { return m_window; }
+    TRect paintArea() const override { return m_area; }
 
     void setWindowColor(TColor c) { m_window = c; }
     void setPaintArea(TRect area) { m_area = area; }
 
     const std::vector<TRecord>& records() const { return m_records; }
     void clear() { m_records.clear(); }
-    // How often TextExtent was asked.
+    // How often textExtent was asked.
     int extentCalls() const { return m_extentCalls; }
 
     // The records of one kind, in drawing order.
     std::vector<TRecord> ofKind(TPrimitive kind) const;
-    // The TextOut records whose text is `text`.
+    // The textOut records whose text is `text`.
     std::vector<TRecord> texts(const std::string& text) const;
 
 private:
@@ -83,7 +83,7 @@ private:
     TBrushStyle m_brushStyle = TBrushStyle::Solid;
     TColor m_font = clBlack;
     TColor m_window = 0xFFFFFF;
-    TRect m_area = TCanvas::PaintArea();
+    TRect m_area = TCanvas::paintArea();
     std::vector<TRecord> m_records;
     int m_extentCalls = 0;
 };

@@ -107,7 +107,7 @@ TEST_F(EditingTest, EveryInsertRouteCreatesItsKindAndAsksForItsText)
         }
         TElement* inserted = form->Design()->FirstChild.get();
         ASSERT_NE(inserted, nullptr);
-        EXPECT_EQ(DumpTree(*inserted).at(0), route.letter);
+        EXPECT_EQ(dumpTree(*inserted).at(0), route.letter);
         EXPECT_EQ(inserted->Text, route.letter == 'F' ? "i von 1 bis 10" : "neu");
         EXPECT_EQ(whole().currentElement(), inserted);
         EXPECT_EQ(undoSteps(), 1);
@@ -141,8 +141,7 @@ TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatAndCountingItems)
                                   "Anzeige verkleinern/vergrößern", "In neuem Fenster anzeigen"}));
     QStringList inserts;
     for (QAction* a : menu->actions().first()->menu()->actions())
-        inserts << (a->isSeparator() ? QStringLiteral("-") : a->text()) +
-                       (a->isVisible() ? "" : " (hidden)");
+        inserts << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : " (hidden)");
     EXPECT_EQ(inserts, QStringList({"Anweisung", "-", "Entscheidung", "-", "Schleife (Test vorher)",
                                     "Schleife (Test danach)", "Schleife (Test danach) (hidden)",
                                     "Zählschleife (hidden)"}));
@@ -403,7 +402,7 @@ TEST_F(EditingTest, ArrowKeysWalkTheTreeAsDesigned)
                 for (int i = 0; i < step; ++i)
                     e = e->Next.get();
             } else {
-                e = asCondition(e)->Branch(step);
+                e = asCondition(e)->branch(step);
             }
         }
         return e;
@@ -414,7 +413,7 @@ TEST_F(EditingTest, ArrowKeysWalkTheTreeAsDesigned)
         key(whole(), c.key);
         TElement* expected = c.to == std::vector<int>{-1} ? nullptr : pathOf(c.to);
         EXPECT_EQ(whole().currentElement(), expected);
-        EXPECT_LE(whole().Options->MarkedCount(), 1);
+        EXPECT_LE(whole().Options->markedCount(), 1);
     }
     EXPECT_EQ(undoSteps(), 0);
 }
@@ -437,7 +436,7 @@ TEST_F(EditingTest, DownWalkEndsOnTheShownBlockAndClimbsOutOfALastNamedBlock)
     key(whole(), Qt::Key_Insert);
     key(whole(), Qt::Key_Down);
     EXPECT_EQ(whole().currentElement(), form->Design());
-    EXPECT_EQ(whole().Options->MarkedCount(), 1);
+    EXPECT_EQ(whole().Options->markedCount(), 1);
 
     // In a window on a named block, the walk stays inside that block.
     startOn(everyKindDesign());
@@ -498,8 +497,8 @@ TEST_F(EditingTest, UndoClosesBlockWindowsAndIsClearedByNewLoadAndPaste)
     settle();
     EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
-    EXPECT_EQ(whole().Options->MarkedCount(), 0);
-    EXPECT_EQ(whole().Options->CollapsedCount(), 0);
+    EXPECT_EQ(whole().Options->markedCount(), 0);
+    EXPECT_EQ(whole().Options->collapsedCount(), 0);
     EXPECT_EQ(element({0})->Text, "a");
     EXPECT_TRUE(form->document().isModified());
 

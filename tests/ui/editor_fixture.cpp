@@ -49,7 +49,7 @@ std::string EditorTest::path(const std::string& name) const
 std::string EditorTest::writeDesign(const std::string& name, const TBlock& design)
 {
     const std::string file = path(name);
-    WriteDesignFile(file, design);
+    writeDesignFile(file, design);
     return file;
 }
 

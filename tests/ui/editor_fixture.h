@@ -38,7 +38,7 @@ protected:
     // Clicks the tool-bar button of that name with the mouse.
     void clickToolButton(const char* name) const;
     TForm1& whole() const { return *form->wholeDesignWindow(); }
-    std::string dump() const { return DumpTree(*form->Design()); }
+    std::string dump() const { return dumpTree(*form->Design()); }
     // Processes pending events, deferred deletions included.
     static void settle();
 

@@ -203,7 +203,7 @@ TEST_F(EditorTest, StartsWithTheDesignNamedByTheArgument)
     const std::unique_ptr<TBlock> design = everyKindDesign();
     const std::string file = writeDesign("start.str", *design);
     start(file);
-    EXPECT_EQ(dump(), DumpTree(*design));
+    EXPECT_EQ(dump(), dumpTree(*design));
     EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
     EXPECT_EQ(dialogs.calls().size(), 0u);
 }
@@ -258,8 +258,8 @@ TEST_F(EditorTest, NewClosesBlockWindowsAndShowsTheNewDesign)
         ASSERT_EQ(form->diagramWindows().size(), 1);
         EXPECT_EQ(whole().ShownBlock, form->Design());
         EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
-        EXPECT_EQ(whole().Options->MarkedCount(), 0);
-        EXPECT_EQ(whole().Options->CollapsedCount(), 0);
+        EXPECT_EQ(whole().Options->markedCount(), 0);
+        EXPECT_EQ(whole().Options->collapsedCount(), 0);
         EXPECT_EQ(whole().windowTitle(), QStringLiteral("gesamtes Programm"));
         EXPECT_EQ(form->document().parkedCount(), 0);
         finish();
@@ -269,7 +269,7 @@ TEST_F(EditorTest, NewClosesBlockWindowsAndShowsTheNewDesign)
 TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
 {
     std::mt19937 rng(5);
-    const std::unique_ptr<TBlock> design = GenerateDesign(rng);
+    const std::unique_ptr<TBlock> design = generateDesign(rng);
     start(writeDesign("generated.str", *design));
     const std::string saved = path("kopie.str");
     dialogs.answerSave(QString::fromStdString(saved));
@@ -278,7 +278,7 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->filter, QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
     EXPECT_EQ(call->defaultExtension, QStringLiteral("str"));
-    EXPECT_EQ(readFile(saved), SaveDesign(*form->Design()));
+    EXPECT_EQ(readFile(saved), saveDesign(*form->Design()));
 
     trigger("Neu1");
     whole().setCurrent(form->Design());
@@ -290,7 +290,7 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
     EXPECT_EQ(dialogs.lastCall(DialogKind::Open)->filter,
               QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
     settle();
-    EXPECT_EQ(dump(), DumpTree(*design));
+    EXPECT_EQ(dump(), dumpTree(*design));
     EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
     EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
@@ -315,7 +315,8 @@ TEST_F(EditorTest, FileErrorsAreReportedAndChangeNothing)
     dialogs.answerSave(QString::fromStdString(unwritable));
     dialogs.acknowledgeError();
     trigger("Struktogrammspeichern1");
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, filesMessage(ErrorReason::CannotCreateFile, unwritable));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text,
+              filesMessage(ErrorReason::CannotCreateFile, unwritable));
 
     dialogs.answerOpen(QString());
     trigger("Struktogrammladen1");
@@ -390,7 +391,7 @@ TEST_F(EditorTest, ExportWritesTheJavaTextOfTheWholeDesign)
     const DialogCall* call = dialogs.lastCall(DialogKind::Save);
     EXPECT_EQ(call->filter, QStringLiteral("Quellcode (*.java)|*.java|Alle Dateien|*.*"));
     EXPECT_EQ(call->defaultExtension, QStringLiteral("java"));
-    EXPECT_EQ(readFile(java), ExportJavaText(*form->Design(), false));
+    EXPECT_EQ(readFile(java), exportJavaText(*form->Design(), false));
     EXPECT_FALSE(readFile(java).empty());
 }
 
@@ -401,7 +402,7 @@ TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
     start(writeDesign("every.str", *design));
     trigger("InZwischenablage1");
     const QString copied = QApplication::clipboard()->text();
-    EXPECT_EQ(copied, fromCp1252(ExportJavaText(*form->Design(), true)));
+    EXPECT_EQ(copied, fromCp1252(exportJavaText(*form->Design(), true)));
     EXPECT_TRUE(copied.contains(QStringLiteral("preis = € + äöüß")));
 
     // Pasting what was copied rebuilds the same statements; a character outside code page 1252 becomes '?'.
@@ -414,7 +415,7 @@ TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
     settle();
     std::unique_ptr<TBlock> expected = ParseText("x = \"\x80?\";\r\nif (a) {\r\n  y;\r\n}\r\n");
     makeDesignRoot(*expected);
-    EXPECT_EQ(dump(), DumpTree(*expected));
+    EXPECT_EQ(dump(), dumpTree(*expected));
     ASSERT_NE(form->Design()->FirstChild, nullptr);
     EXPECT_EQ(form->Design()->FirstChild->Text, "x = \"\x80?\"");
     EXPECT_EQ(form->diagramWindows().size(), 1);
@@ -441,7 +442,8 @@ TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
                                        QString(1001, QLatin1Char('}')));
     dialogs.acknowledgeError();
     trigger("AusZwischenablageeinfgen1");
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, errorText(DesignError(ErrorReason::TooDeeplyNested)));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text,
+              errorText(DesignError(ErrorReason::TooDeeplyNested)));
     EXPECT_EQ(dump(), before);
 
     QApplication::clipboard()->clear();
@@ -489,7 +491,7 @@ TEST_F(EditorTest, UnsavedChangesAreNeverThrownAwaySilently)
             trigger(command);
             EXPECT_EQ(dialogs.callCount(DialogKind::AskSave), 1);
             if (answer == Answer::JaSaved)
-                EXPECT_EQ(readFile(saved), SaveDesign(*designOf(TAnweisung::Create("ungesichert"))));
+                EXPECT_EQ(readFile(saved), saveDesign(*designOf(TAnweisung::Create("ungesichert"))));
             else
                 EXPECT_FALSE(QFile::exists(QString::fromStdString(saved)));
             if (std::string(command) == "Programmbeenden1") {
@@ -579,7 +581,7 @@ TEST_F(EditorTest, BlockCommandsOfTheViewMenuActOnTheActiveWindow)
     second->setCurrent(teil->FirstChild.get());
     trigger("Blockvergrern1");
     trigger("BlockinneuemFensteranzeigen1");
-    EXPECT_EQ(second->Options->CollapsedCount(), 0);
+    EXPECT_EQ(second->Options->collapsedCount(), 0);
     EXPECT_EQ(form->diagramWindows().size(), 3);
 }
 

@@ -81,7 +81,7 @@ TEST_F(MouseTest, ClickMakesTheElementUnderThePointerCurrent)
         const QPoint p = pointOf(whole(), e);
         QTest::mouseClick(widget(whole()), Qt::LeftButton, {}, p);
         EXPECT_EQ(whole().currentElement(), e);
-        EXPECT_EQ(whole().Options->MarkedCount(), 1);
+        EXPECT_EQ(whole().Options->markedCount(), 1);
         EXPECT_FALSE(whole().Dragging);
     }
     QTest::mouseClick(widget(whole()), Qt::LeftButton, {}, emptyPoint(whole()));
@@ -153,7 +153,7 @@ TEST_F(MouseTest, DropsOntoANamedBlockGoIntoItOnlyFromItsTopLineOrWhenEmpty)
     named->FirstChild = TAnweisung::Create("x");
     named->Next = std::move(design->FirstChild);
     design->FirstChild = std::move(named);
-    const std::string before = DumpTree(*design);
+    const std::string before = dumpTree(*design);
     startOn(std::move(design));
     TElement* n = element({0});
     TElement* s = element({1});
@@ -172,8 +172,7 @@ TEST_F(MouseTest, DropsOntoANamedBlockGoIntoItOnlyFromItsTopLineOrWhenEmpty)
     // Onto the block below its elements again: x moves out, after the block.
     TElement* x = element({0, 1});
     drag(whole(), pointOf(whole(), x), pointOf(whole(), n, [](bool after) { return after; }));
-    EXPECT_EQ(dump(),
-              "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n  A s=1 \"x\"\n");
+    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  B s=1 b=1 \"N\"\n    A s=1 \"s\"\n  A s=1 \"x\"\n");
 }
 
 TEST_F(MouseTest, DropIntoAnEmptyBranch)
@@ -268,7 +267,7 @@ TEST_F(MouseTest, BuildADesignWithMouseAndKeysThenSaveIt)
     const std::string saved = path("gebaut.str");
     dialogs.answerSave(QString::fromStdString(saved));
     trigger("Struktogrammspeichern1");
-    EXPECT_EQ(DumpTree(*ReadDesignFile(saved)), "B s=0 b=0 \"gesamtes Programm\"\n"
+    EXPECT_EQ(dumpTree(*readDesignFile(saved)), "B s=0 b=0 \"gesamtes Programm\"\n"
                                                 "  A s=1 \"eingabe()\"\n"
                                                 "  I s=1 \"x > 0\"\n"
                                                 "    B s=0 b=1 \"Ja-Block\"\n"

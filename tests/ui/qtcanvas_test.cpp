@@ -64,9 +64,9 @@ std::set<std::pair<int, int>> painted(const QImage& image)
 TEST(QtCanvas, RectangleCoversLeftToRightMinusOne)
 {
     Surface s;
-    s.canvas.SetPenColor(clBlack);
-    s.canvas.SetBrushColor(clWhite);
-    s.canvas.Rectangle(2, 3, 7, 9);
+    s.canvas.setPenColor(clBlack);
+    s.canvas.setBrushColor(clWhite);
+    s.canvas.rectangle(2, 3, 7, 9);
     const QImage image = s.done();
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 10; ++x) {
@@ -81,9 +81,9 @@ TEST(QtCanvas, RectangleCoversLeftToRightMinusOne)
 TEST(QtCanvas, ClearBrushLeavesTheInside)
 {
     Surface s;
-    s.canvas.SetPenColor(clRed);
-    s.canvas.SetBrushStyle(TBrushStyle::Clear);
-    s.canvas.Rectangle(2, 2, 8, 8);
+    s.canvas.setPenColor(clRed);
+    s.canvas.setBrushStyle(TBrushStyle::Clear);
+    s.canvas.rectangle(2, 2, 8, 8);
     const QImage image = s.done();
     EXPECT_EQ(image.pixel(2, 2), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(7, 7), qRgb(255, 0, 0));
@@ -105,8 +105,8 @@ TEST(QtCanvas, LinesLeaveOutTheirEndPoint)
     };
     for (const Case& c : cases) {
         Surface s(12, 12);
-        s.canvas.SetPenColor(clBlack);
-        s.canvas.Line(c.from.x, c.from.y, c.to.x, c.to.y);
+        s.canvas.setPenColor(clBlack);
+        s.canvas.line(c.from.x, c.from.y, c.to.x, c.to.y);
         const auto pixels = painted(s.done());
         const int steps = std::max(std::abs(c.to.x - c.from.x), std::abs(c.to.y - c.from.y));
         EXPECT_EQ(static_cast<int>(pixels.size()), steps) << c.name;
@@ -118,8 +118,8 @@ TEST(QtCanvas, LinesLeaveOutTheirEndPoint)
 TEST(QtCanvas, PolylinePaintsEveryPointButTheLast)
 {
     Surface s(12, 12);
-    s.canvas.SetPenColor(clBlack);
-    s.canvas.Polyline({{1, 1}, {6, 1}, {6, 6}, {2, 6}});
+    s.canvas.setPenColor(clBlack);
+    s.canvas.polyline({{1, 1}, {6, 1}, {6, 6}, {2, 6}});
     const auto pixels = painted(s.done());
     EXPECT_EQ(pixels.size(), 5u + 5u + 4u);
     EXPECT_TRUE(pixels.count({6, 1}));
@@ -130,10 +130,10 @@ TEST(QtCanvas, PolylinePaintsEveryPointButTheLast)
 TEST(QtCanvas, TextStandsAtItsTopLeftOnTheBrushColour)
 {
     Surface s(80, 30);
-    s.canvas.SetBrushColor(0x00FFFF); // yellow
-    s.canvas.SetFontColor(clBlack);
-    const TSize extent = s.canvas.TextExtent("ja");
-    s.canvas.TextOut(5, 4, "ja");
+    s.canvas.setBrushColor(0x00FFFF); // yellow
+    s.canvas.setFontColor(clBlack);
+    const TSize extent = s.canvas.textExtent("ja");
+    s.canvas.textOut(5, 4, "ja");
     const QImage image = s.done();
     int glyph = 0;
     for (int y = 0; y < 30; ++y) {
@@ -161,9 +161,9 @@ TEST(QtCanvas, TextStandsAtItsTopLeftOnTheBrushColour)
 TEST(QtCanvas, TextOnAClearBrushKeepsTheBackground)
 {
     Surface s(80, 30);
-    s.canvas.SetBrushStyle(TBrushStyle::Clear);
-    s.canvas.SetFontColor(clRed);
-    s.canvas.TextOut(5, 4, "ja");
+    s.canvas.setBrushStyle(TBrushStyle::Clear);
+    s.canvas.setFontColor(clRed);
+    s.canvas.textOut(5, 4, "ja");
     const QImage image = s.done();
     EXPECT_EQ(image.pixel(5, 4), kBackground);
     bool red = false;
@@ -175,9 +175,9 @@ TEST(QtCanvas, TextOnAClearBrushKeepsTheBackground)
 TEST(QtCanvas, DottedPenLeavesGaps)
 {
     Surface s(40, 10);
-    s.canvas.SetPenStyle(TPenStyle::Dotted);
-    s.canvas.SetPenColor(clGray);
-    s.canvas.Line(2, 5, 32, 5);
+    s.canvas.setPenStyle(TPenStyle::Dotted);
+    s.canvas.setPenColor(clGray);
+    s.canvas.line(2, 5, 32, 5);
     const auto pixels = painted(s.done());
     EXPECT_GT(pixels.size(), 5u);
     EXPECT_LT(pixels.size(), 25u);
@@ -191,8 +191,8 @@ TEST(QtCanvas, DottedPenLeavesGaps)
 TEST(QtCanvas, WidePenIsThreeRowsThick)
 {
     Surface s(20, 20);
-    s.canvas.SetPenWidth(3);
-    s.canvas.Line(4, 10, 14, 10);
+    s.canvas.setPenWidth(3);
+    s.canvas.line(4, 10, 14, 10);
     const QImage image = s.done();
     EXPECT_EQ(image.pixel(9, 9), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(9, 10), qRgb(0, 0, 0));
@@ -203,9 +203,9 @@ TEST(QtCanvas, WidePenIsThreeRowsThick)
 TEST(QtCanvas, PolygonAndEllipseStayInTheirBounds)
 {
     Surface s(30, 30);
-    s.canvas.SetBrushColor(clWhite);
-    s.canvas.Polygon({{10, 2}, {18, 10}, {10, 18}, {2, 10}});
-    s.canvas.Ellipse(20, 20, 25, 25);
+    s.canvas.setBrushColor(clWhite);
+    s.canvas.polygon({{10, 2}, {18, 10}, {10, 18}, {2, 10}});
+    s.canvas.ellipse(20, 20, 25, 25);
     const QImage image = s.done();
     EXPECT_EQ(image.pixel(10, 10), qRgb(255, 255, 255));
     EXPECT_EQ(image.pixel(10, 2), qRgb(0, 0, 0));
@@ -220,10 +220,10 @@ TEST(QtCanvas, PolygonAndEllipseStayInTheirBounds)
 TEST(QtCanvas, ScreenFontHasTheHeightThirteen)
 {
     Surface s;
-    EXPECT_EQ(s.canvas.TextExtent("ja").cy, 13);
-    EXPECT_EQ(s.canvas.TextExtent("").cy, 13);
-    EXPECT_EQ(s.canvas.TextExtent("").cx, 0);
-    EXPECT_GT(s.canvas.TextExtent("nein").cx, s.canvas.TextExtent("ja").cx);
+    EXPECT_EQ(s.canvas.textExtent("ja").cy, 13);
+    EXPECT_EQ(s.canvas.textExtent("").cy, 13);
+    EXPECT_EQ(s.canvas.textExtent("").cx, 0);
+    EXPECT_GT(s.canvas.textExtent("nein").cx, s.canvas.textExtent("ja").cx);
     // An installed font, not the platform's last resort.
     const QFont font = screenFont();
     EXPECT_TRUE(QFontDatabase::families().contains(QFontInfo(font).family())) << font.family().toStdString();
@@ -242,8 +242,8 @@ TEST(QtCanvas, PrinterFontIsTimesTwelvePoint)
     page.setDotsPerMeterY(11811);
     QPainter painter(&page);
     TQtCanvas canvas(painter, font);
-    EXPECT_GE(canvas.TextExtent("ja").cy, 50);
-    EXPECT_LE(canvas.TextExtent("ja").cy, 62);
+    EXPECT_GE(canvas.textExtent("ja").cy, 50);
+    EXPECT_LE(canvas.textExtent("ja").cy, 62);
 }
 
 TEST(QtCanvas, ExtentsAreTheSameFromEveryCanvasWithTheFont)
@@ -252,25 +252,25 @@ TEST(QtCanvas, ExtentsAreTheSameFromEveryCanvasWithTheFont)
     TSize first;
     {
         Surface s;
-        first = s.canvas.TextExtent(text);
+        first = s.canvas.textExtent(text);
     }
     TQtMeasureCanvas measure;
-    EXPECT_EQ(measure.canvas().TextExtent(text), first);
-    EXPECT_EQ(measure.canvas().TextExtent(text), first);
-    EXPECT_NE(measure.canvas().TextExtent(text + "x"), first);
+    EXPECT_EQ(measure.canvas().textExtent(text), first);
+    EXPECT_EQ(measure.canvas().textExtent(text), first);
+    EXPECT_NE(measure.canvas().textExtent(text + "x"), first);
 }
 
 TEST(QtCanvas, WindowColourAndPaintArea)
 {
     Surface s(50, 30);
-    EXPECT_EQ(s.canvas.WindowColor(), fromQColor(QGuiApplication::palette().color(QPalette::Base)));
-    EXPECT_EQ(s.canvas.PaintArea(), (TRect{0, 0, 50, 30}));
+    EXPECT_EQ(s.canvas.windowColor(), fromQColor(QGuiApplication::palette().color(QPalette::Base)));
+    EXPECT_EQ(s.canvas.paintArea(), (TRect{0, 0, 50, 30}));
     QImage image(50, 30, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.translate(-10, -100);
     painter.setClipRect(QRect(12, 105, 20, 10));
     TQtCanvas clipped(painter, screenFont());
-    EXPECT_EQ(clipped.PaintArea(), (TRect{12, 105, 32, 115}));
+    EXPECT_EQ(clipped.paintArea(), (TRect{12, 105, 32, 115}));
 }
 
 TEST(QtCanvas, ColourConversion)
@@ -321,7 +321,7 @@ TEST(QtCanvas, PartOfTheWindowPaintsLikeTheWhole)
         GeneratorOptions generator;
         generator.maxDepth = 3;
         generator.maxSequence = 5;
-        std::unique_ptr<TBlock> root = GenerateDesign(rng, generator);
+        std::unique_ptr<TBlock> root = generateDesign(rng, generator);
         for (int i = 0; i < 10; ++i)
             root->appendChain(TAnweisung::Create("Anweisung " + std::to_string(i)));
         TElement* marked = root->FirstChild.get();

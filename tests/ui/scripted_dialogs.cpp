@@ -146,7 +146,7 @@ const ScriptedDialogs::Answer* ScriptedDialogs::next(DialogKind kind, const Dial
     return &m_current;
 }
 
-std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& caption, const QString& prompt,
+std::optional<QString> ScriptedDialogs::inputBox(QWidget*, const QString& caption, const QString& prompt,
                                                  const QString& text)
 {
     DialogCall call = callOf(DialogKind::Input, text);
@@ -158,23 +158,23 @@ std::optional<QString> ScriptedDialogs::InputBox(QWidget*, const QString& captio
     return answer->text;
 }
 
-void ScriptedDialogs::ErrorMessage(QWidget*, const QString& text)
+void ScriptedDialogs::errorMessage(QWidget*, const QString& text)
 {
     next(DialogKind::Error, callOf(DialogKind::Error, text));
 }
 
-void ScriptedDialogs::InformationMessage(QWidget*, const QString& text)
+void ScriptedDialogs::informationMessage(QWidget*, const QString& text)
 {
     next(DialogKind::Information, callOf(DialogKind::Information, text));
 }
 
-SaveChoice ScriptedDialogs::AskSaveChanges(QWidget*)
+SaveChoice ScriptedDialogs::askSaveChanges(QWidget*)
 {
     const Answer* answer = next(DialogKind::AskSave, callOf(DialogKind::AskSave));
     return answer ? answer->choice : SaveChoice::Abbrechen;
 }
 
-QString ScriptedDialogs::OpenFileName(QWidget*, const QString& filter)
+QString ScriptedDialogs::openFileName(QWidget*, const QString& filter)
 {
     DialogCall call = callOf(DialogKind::Open);
     call.filter = filter;
@@ -182,7 +182,7 @@ QString ScriptedDialogs::OpenFileName(QWidget*, const QString& filter)
     return answer && answer->accept ? answer->text : QString();
 }
 
-QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QString& defaultExtension)
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString& defaultExtension)
 {
     DialogCall call = callOf(DialogKind::Save);
     call.filter = filter;
@@ -191,7 +191,7 @@ QString ScriptedDialogs::SaveFileName(QWidget*, const QString& filter, const QSt
     return answer && answer->accept ? answer->text : QString();
 }
 
-bool ScriptedDialogs::PrintDialog(QWidget*, QPrinter& printer)
+bool ScriptedDialogs::printDialog(QWidget*, QPrinter& printer)
 {
     DialogCall call = callOf(DialogKind::Print);
     call.text = printer.docName();
@@ -203,7 +203,7 @@ bool ScriptedDialogs::PrintDialog(QWidget*, QPrinter& printer)
     return true;
 }
 
-int ScriptedDialogs::CountingLoopDialog(TForm3& form)
+int ScriptedDialogs::countingLoopDialog(TForm3& form)
 {
     DialogCall call = callOf(DialogKind::CountingLoop);
     call.loopFields = {form.Edit1->text(), form.Edit2->text(), form.Edit3->text()};

@@ -58,15 +58,15 @@ public:
     int pendingAnswers() const { return static_cast<int>(m_answers.size()); }
     void clearLog() { m_calls.clear(); }
 
-    std::optional<QString> InputBox(QWidget* parent, const QString& caption, const QString& prompt,
+    std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                     const QString& text) override;
-    void ErrorMessage(QWidget* parent, const QString& text) override;
-    void InformationMessage(QWidget* parent, const QString& text) override;
-    SaveChoice AskSaveChanges(QWidget* parent) override;
-    QString OpenFileName(QWidget* parent, const QString& filter) override;
-    QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
-    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
-    int CountingLoopDialog(TForm3& form) override;
+    void errorMessage(QWidget* parent, const QString& text) override;
+    void informationMessage(QWidget* parent, const QString& text) override;
+    SaveChoice askSaveChanges(QWidget* parent) override;
+    QString openFileName(QWidget* parent, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    int countingLoopDialog(TForm3& form) override;
 
 private:
     struct Answer
