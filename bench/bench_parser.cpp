@@ -133,7 +133,7 @@ void parse(benchmark::State& state, const std::string& text)
         auto root = ParseText(text);
         benchmark::DoNotOptimize(root.get());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
     state.SetLabel(sizeLabel(text.size()));
 }
 
@@ -147,7 +147,7 @@ void exportText(benchmark::State& state, const std::string& text)
         exported = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * exported));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(exported));
     state.SetLabel(sizeLabel(text.size()));
 }
 
@@ -191,7 +191,7 @@ void BM_NormaliseText(benchmark::State& state)
         std::string normalised = NormaliseText(text);
         benchmark::DoNotOptimize(normalised.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
     state.SetLabel(sizeLabel(text.size()));
 }
 

@@ -42,7 +42,8 @@ std::string escaped(const std::string& text)
 {
     static const char hex[] = "0123456789abcdef";
     std::string out;
-    for (unsigned char c : text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c == '\\') {
             out += "\\\\";
         } else if (c >= 32 && c < 127) {

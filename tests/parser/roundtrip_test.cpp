@@ -254,7 +254,7 @@ TEST(RoundTrip, StableDesignsComeBackAsTheSameTextAndTree)
 {
     for (unsigned seed = 1; seed <= 10000; ++seed) {
         StableDesignGenerator generator(seed);
-        const auto design = generator.design(seed % 7);
+        const auto design = generator.design(static_cast<int>(seed % 7));
         for (bool clipboard : {false, true}) {
             const std::string text = exportJavaText(*design, clipboard);
             const auto back = importText(text);
