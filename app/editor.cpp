@@ -1,4 +1,4 @@
-// The editor's start-up: the application, its title, the main window with the design named on the
+// The editor's start-up: the application, its title and icon, the main window with the design named on the
 // command line, the counting-loop dialog, then the event loop until the main window closes.
 #include "app/editor.h"
 
@@ -6,6 +6,7 @@
 #include "ui/hauptfenster.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStringList>
@@ -35,6 +36,14 @@ void holdStartMessages(QtMsgType type, const QMessageLogContext& context, const 
     heldMessages << qFormatLogMessage(type, context, message);
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/struktogramm-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace
 
 int runEditor(const char* programPath, const std::optional<std::string>& designFile)
@@ -53,6 +62,7 @@ int runEditor(const char* programPath, const std::optional<std::string>& designF
     heldMessages.clear();
 
     SetApplicationTitle();
+    QApplication::setWindowIcon(applicationIcon());
     // Links the windows to the installed menu entry (its icon and name on Wayland and in task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("struktogramm"));
     // The toolkit's own dialogs (files, printing) speak German too, where the translations are installed.
