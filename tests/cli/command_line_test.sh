@@ -1,7 +1,7 @@
 #!/bin/sh
 # The program's command line from outside, without a display: help and version on standard output, an
-# unknown option, a wrong number of files, file names that start with "-" after "--", and the editor's
-# one-line refusal to start without a display.
+# unknown option, a wrong number of files, file names that start with "-" after "--" or are not UTF-8,
+# and the editor's one-line refusal to start without a display.
 #   command_line_test.sh PROGRAM VERSION
 set -u
 program=$1
@@ -33,6 +33,10 @@ run --dump -design.str
 [ $status -eq 0 ] && grep -q '^  W s=1 "x < 10"$' out || fail "--dump of -design.str"
 run --render -design.str --flowchart -- -picture.png
 [ $status -eq 0 ] && [ "$(head -c 4 ./-picture.png | tail -c 3)" = PNG ] || fail "--render without a display"
+
+latin1=$(printf 'caf\351.str')
+run --import-java source.txt "$latin1"
+[ $status -eq 0 ] && [ -s "$latin1" ] || fail "a file name that is not UTF-8 is kept byte for byte"
 
 run -- -design.str
 [ $status -eq 1 ] && [ "$(lines err)" = 1 ] && grep -q '^Keine grafische Anzeige gefunden' err ||
