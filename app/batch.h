@@ -14,6 +14,3 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
 
 // Prints the message of `error` (code page 1252, with the file name for %s) on standard error, in UTF-8.
 void reportError(const DesignError& error);
-
-// Starts the editor; `argc`/`argv` as given to main.
-int runEditor(int argc, char** argv);

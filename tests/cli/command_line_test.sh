@@ -1,0 +1,46 @@
+#!/bin/sh
+# The program's command line from outside, without a display: help and version on standard output, an
+# unknown option, a wrong number of files, file names that start with "-" after "--" or are not UTF-8,
+# and the editor's one-line refusal to start without a display.
+#   command_line_test.sh PROGRAM VERSION
+set -u
+program=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >out 2>err; status=$?; }
+lines() { wc -l <"$1" | tr -d ' '; }
+
+for option in --version -v; do
+    run $option
+    [ $status -eq 0 ] && [ "$(cat out)" = "struktogramm $version" ] && [ ! -s err ] || fail "$option"
+done
+run -h
+[ $status -eq 0 ] && grep -q '^Aufruf:' out && [ ! -s err ] || fail "-h"
+run --bogus design.str
+[ $status -eq 2 ] && [ ! -s out ] && [ "$(lines err)" = 1 ] && grep -q 'Unbekannte Option „--bogus“' err ||
+    fail "unknown option"
+run --dump a.str b.str
+[ $status -eq 2 ] && grep -q '^Aufruf:' err || fail "--dump with two files"
+
+printf 'x = 1;\nwhile (x < 10) {\n  x++;\n}\n' >source.txt
+run --import-java source.txt -- -design.str
+[ $status -eq 0 ] && [ -s ./-design.str ] || fail "--import-java to a file named -design.str"
+run --dump -design.str
+[ $status -eq 0 ] && grep -q '^  W s=1 "x < 10"$' out || fail "--dump of -design.str"
+run --render -design.str --flowchart -- -picture.png
+[ $status -eq 0 ] && [ "$(head -c 4 ./-picture.png | tail -c 3)" = PNG ] || fail "--render without a display"
+
+latin1=$(printf 'caf\351.str')
+run --import-java source.txt "$latin1"
+[ $status -eq 0 ] && [ -s "$latin1" ] || fail "a file name that is not UTF-8 is kept byte for byte"
+
+run -- -design.str
+[ $status -eq 1 ] && [ "$(lines err)" = 1 ] && grep -q '^Keine grafische Anzeige gefunden' err ||
+    fail "editor without a display: $(cat err)"
+
+[ $failures -eq 0 ] && echo "command line: all passed"
+exit $failures
