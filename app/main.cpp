@@ -213,9 +213,10 @@ int main(int argc, char** argv)
     if (chosen)
         return runBatch(*chosen, parser);
 
-    // The editor: at most one design file, and no option of a batch command.
+    // The editor: no option of a batch command; the first file argument names the design to open, as a
+    // file manager passes it, and any further ones are ignored.
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1 || !parser.optionNames().isEmpty())
+    if (!parser.optionNames().isEmpty())
         return usageError();
     std::optional<std::string> designFile;
     if (!positional.isEmpty())
