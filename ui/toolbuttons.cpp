@@ -12,7 +12,8 @@
 namespace {
 
 // An element of `kind` as a picture shows it: empty texts, and a statement in the first branch so that a
-// decision or a loop shows where its body goes.
+// decision or a loop shows where its body goes. The counting loop, drawn like the loop with the test
+// first, carries its range so that the two pictures differ.
 std::unique_ptr<TElement> sampleElement(Kind kind)
 {
     std::unique_ptr<TBedingung> condition;
@@ -34,7 +35,7 @@ std::unique_ptr<TElement> sampleElement(Kind kind)
         condition = TRepeat::Create(std::string());
         break;
     case Kind::For:
-        condition = TFor::Create(std::string());
+        condition = TFor::Create("1..n");
         break;
     }
     for (int i = 1; i <= condition->BranchCount; ++i) {

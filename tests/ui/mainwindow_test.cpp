@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMap>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -43,37 +44,6 @@ std::string readFile(const std::string& file)
 QString filesMessage(ErrorReason reason, const std::string& file)
 {
     return errorText(DesignError(reason, file));
-}
-
-struct ItemRow
-{
-    const char* name;
-    const char* caption; // "-" for a separator
-    QKeySequence shortcut;
-    bool visible;
-};
-
-void expectMenu(const QMenu* menu, const char* name, const char* caption, const std::vector<ItemRow>& rows)
-{
-    SCOPED_TRACE(name);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->objectName(), QLatin1String(name));
-    EXPECT_EQ(menu->title(), QString::fromUtf8(caption));
-    const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), static_cast<qsizetype>(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const QAction* a = actions[static_cast<qsizetype>(i)];
-        const ItemRow& row = rows[i];
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(a->objectName(), QLatin1String(row.name));
-        if (std::string(row.caption) == "-") {
-            EXPECT_TRUE(a->isSeparator());
-        } else {
-            EXPECT_EQ(a->text(), QString::fromUtf8(row.caption));
-            EXPECT_EQ(a->shortcut(), row.shortcut);
-        }
-        EXPECT_EQ(a->isVisible(), row.visible);
-    }
 }
 
 QStringList visibleButtons(const QToolBar* bar)
@@ -110,78 +80,48 @@ TEST_F(EditorTest, StartsWithoutArgumentsOnANewDesign)
     EXPECT_EQ(dialogs.calls().size(), 0u);
 }
 
-TEST_F(EditorTest, MenusHoldEveryItemInOrderWithCaptionShortcutAndVisibility)
+// An ambiguous shortcut does nothing at all in Qt, so every key sequence belongs to one item; and the
+// repeat-until kind, which comes into a design only through a file, is offered nowhere.
+TEST_F(EditorTest, ShortcutsAreUniqueAndRepeatUntilIsNeverOffered)
 {
     start();
-    const QList<QAction*> menus = form->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
-    const auto ctrl = [](int key) { return QKeySequence(Qt::CTRL | key); };
-    expectMenu(menus[0]->menu(), "Datei1", "Datei",
-               {{"Neu1", "Neu", ctrl(Qt::Key_N), true},
-                {"N2", "-", {}, true},
-                {"Struktogrammladen1", "Flussdiagramm laden", ctrl(Qt::Key_O), true},
-                {"Struktogrammspeichern1", "Flussdiagramm speichern", ctrl(Qt::Key_S), true},
-                {"N11", "-", {}, true},
-                {"InZwischenablage1", "In Zwischenablage kopieren", ctrl(Qt::Key_C), true},
-                {"AusZwischenablageeinfgen1", "Aus Zwischenablage einfügen", ctrl(Qt::Key_Insert), true},
-                {"N5", "-", {}, true},
-                {"Exportieren1", "Exportieren", {}, true},
-                {"Drucken2", "Drucken", ctrl(Qt::Key_P), true},
-                {"N1", "-", {}, true},
-                {"Programmbeenden1", "Programm beenden", {}, true}});
-    expectMenu(menus[1]->menu(), "Einfgen1", "Bearbeiten",
-               {{"Rckgngig1", "Rückgängig", ctrl(Qt::Key_Z), true},
-                {"N4", "-", {}, true},
-                {"Anweisung", "Anweisung einfügen", {}, true},
-                {"IfAnweisung", "Entscheidung einfügen", {}, true},
-                {"N3", "-", {}, true},
-                {"WhileSchleife", "Schleife (Test vorher)", {}, true},
-                {"RepeatUntilSchleife", "Schleife (Test danach)", {}, false},
-                {"DoWhileSchleife", "Schleife (Test danach)", {}, true},
-                {"ForSchleife", "Zählschleife einfügen", {}, true}});
-    expectMenu(menus[2]->menu(), "Drucken1", "Ansicht",
-               {{"Blockvergrern1", "Block vergrößern/verkleinern", {}, true},
-                {"BlockinneuemFensteranzeigen1", "Block in neuem Fenster anzeigen", {}, true},
-                {"N6", "-", {}, true},
-                {"Struktogramm1", "Struktogramm", {}, true},
-                {"Flussdiagramm1", "Flussdiagramm", {}, true}});
-    EXPECT_TRUE(action("Struktogramm1")->isChecked());
-    EXPECT_FALSE(action("Flussdiagramm1")->isChecked());
+    QMap<QString, QString> owners;
+    for (QAction* a : form->findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty())
+            continue;
+        const QString keys = a->shortcut().toString();
+        EXPECT_FALSE(owners.contains(keys)) << keys.toStdString() << ": " << owners.value(keys).toStdString()
+                                            << " and " << a->objectName().toStdString();
+        owners.insert(keys, a->objectName());
+    }
+    EXPECT_GE(owners.size(), 7);
+    QList<QAction*> offered = form->findChildren<QAction*>();
+    offered += whole().PopupMenu1->findChildren<QAction*>();
+    for (QAction* a : offered) {
+        if (a->objectName().contains(QStringLiteral("RepeatUntil")))
+            EXPECT_FALSE(a->isVisible()) << a->objectName().toStdString();
+        if (a->objectName().contains(QStringLiteral("DoWhileSchleife")))
+            EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
+    }
 }
 
-TEST_F(EditorTest, ToolBarsHoldFiveInsertButtonsWithHintsAndPictures)
+// Each tool bar shows its five kinds in pictures that tell them apart.
+TEST_F(EditorTest, ToolBarsShowFiveDifferentPicturesEach)
 {
     start();
     EXPECT_EQ(visibleButtons(form->ToolBar2), QStringList({"BAnweisung2", "BIfAnweisung2", "BWhileSchleife2",
                                                            "BForSchleife2", "BDoWhileSchleife2"}));
     EXPECT_EQ(visibleButtons(form->ToolBar1), QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife",
                                                            "BForSchleife", "BDoWhileSchleife"}));
-    EXPECT_FALSE(action("BRepeatUntilSchleife")->isVisible());
-    struct Row
-    {
-        const char* name;
-        const char* hint;
-        int width;
-    };
-    const Row rows[] = {{"BAnweisung2", "Anweisung", 81},
-                        {"BIfAnweisung2", "Entscheidung", 75},
-                        {"BWhileSchleife2", "Schleife (Test vorher)", 75},
-                        {"BForSchleife2", "Zählschleife", 75},
-                        {"BDoWhileSchleife2", "Schleife (Test hinterher)", 75},
-                        {"BAnweisung", "Anweisung", 81},
-                        {"BDoWhileSchleife", "Schleife (Test hinterher)", 75},
-                        {"BRepeatUntilSchleife", "Schleife (Test hinterher)", 75}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        QAction* a = action(row.name);
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->toolTip(), QString::fromUtf8(row.hint));
-        EXPECT_FALSE(a->icon().isNull());
-        const QImage picture = a->icon().pixmap(QSize(50, 25)).toImage();
-        EXPECT_EQ(picture.size(), QSize(50, 25));
-        QToolBar* bar = QByteArray(row.name).endsWith('2') ? form->ToolBar2 : form->ToolBar1;
-        ASSERT_NE(bar->widgetForAction(a), nullptr);
-        EXPECT_EQ(bar->widgetForAction(a)->width(), row.width);
+    for (QToolBar* bar : {form->ToolBar1, form->ToolBar2}) {
+        QList<QImage> pictures;
+        for (QAction* a : bar->actions()) {
+            if (!a->isVisible())
+                continue;
+            const QImage picture = a->icon().pixmap(QSize(50, 25)).toImage();
+            EXPECT_FALSE(pictures.contains(picture)) << a->objectName().toStdString();
+            pictures << picture;
+        }
     }
 }
 
