@@ -2,6 +2,7 @@
 
 #include "model/struktteile.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -60,4 +61,9 @@ public:
     // The area being painted, in the coordinates of the drawing: figures wholly outside it may be
     // skipped. The default is everything.
     virtual TRect paintArea() const { return TRect{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}; }
+
+    // A number that two canvases share exactly when every text measures the same on both (same font,
+    // same resolution), so that sizes measured on one hold for the other; 0 promises nothing, and then
+    // no size is kept from one call to the next.
+    virtual std::uintptr_t metricsKey() const { return 0; }
 };

@@ -196,6 +196,7 @@ std::unique_ptr<TBlock> loadDesign(std::string_view bytes)
     loader.skipTag(); // the root's tag: the root is always read as a block
     std::unique_ptr<TBlock> root = loader.loadBlock(1);
     makeDesignRoot(*root);
+    adoptTree(*root);
     return root;
 }
 

@@ -1,6 +1,6 @@
 #include "model/diagramview.h"
 
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
 #include "model/texts.h"
 
 TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
@@ -8,13 +8,15 @@ TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
     options.Flowchart = flowchart;
     if (!flowchart)
         return {15, 15};
-    return {shown.Measure(canvas, options).cx / 2 + 30, 15};
+    TLayoutScope scope(canvas, options);
+    return {measured(shown, canvas, options).cx / 2 + 30, 15};
 }
 
 TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
 {
     options.Flowchart = flowchart;
-    const TSize s = shown.Measure(canvas, options);
+    TLayoutScope scope(canvas, options);
+    const TSize s = measured(shown, canvas, options);
     return {s.cx + 50, s.cy + 50};
 }
 
@@ -22,8 +24,8 @@ void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions
 {
     options.Flowchart = flowchart;
     options.RootBlock = &shown;
-    // One size table for the measure of the width and the drawing.
-    TSizeTableScope sizes(options);
+    // One layout scope for the measure of the width and the drawing.
+    TLayoutScope scope(canvas, options);
     canvas.setBrushColor(options.OnScreen ? kWindowFill : clWhite);
     if (flowchart) {
         // The start symbol above the origin.

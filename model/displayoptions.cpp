@@ -1,6 +1,91 @@
 #include "model/displayoptions.h"
 
+#include "model/layoutcache.h"
+
 #include <algorithm>
+
+TDisplayOptions::TDisplayOptions() = default;
+
+TDisplayOptions::TDisplayOptions(const TDisplayOptions& other)
+    : RootBlock(other.RootBlock), MarkedElements(other.MarkedElements), HighlightRect(other.HighlightRect),
+      CollapsedBlocks(other.CollapsedBlocks), DropTarget(other.DropTarget),
+      DropAfterBlock(other.DropAfterBlock), OnScreen(other.OnScreen), Spacing(other.Spacing),
+      Printing(other.Printing), Flowchart(other.Flowchart), m_live(other.m_live)
+{
+    followAll();
+}
+
+TDisplayOptions& TDisplayOptions::operator=(const TDisplayOptions& other)
+{
+    if (this == &other)
+        return *this;
+    for (const TElement* e : m_live)
+        unwatchElement(e, *this);
+    RootBlock = other.RootBlock;
+    MarkedElements = other.MarkedElements;
+    HighlightRect = other.HighlightRect;
+    CollapsedBlocks = other.CollapsedBlocks;
+    DropTarget = other.DropTarget;
+    DropAfterBlock = other.DropAfterBlock;
+    OnScreen = other.OnScreen;
+    Spacing = other.Spacing;
+    Printing = other.Printing;
+    Flowchart = other.Flowchart;
+    m_live = other.m_live;
+    ++m_collapsedVersion;
+    followAll();
+    return *this;
+}
+
+TDisplayOptions::~TDisplayOptions()
+{
+    for (const TElement* e : m_live)
+        unwatchElement(e, *this);
+}
+
+void TDisplayOptions::followAll()
+{
+    for (const TElement* e : m_live)
+        watchElement(const_cast<TElement&>(*e), *this);
+}
+
+void TDisplayOptions::follow(TElement* e)
+{
+    if (!e || m_live.count(e))
+        return;
+    m_live.insert(e);
+    watchElement(*e, *this);
+}
+
+// Stops watching `e` once no entry names it any more.
+void TDisplayOptions::forget(const TElement* e)
+{
+    if (!e || IsMarked(e) || IsCollapsed(e))
+        return;
+    if (m_live.erase(e))
+        unwatchElement(e, *this);
+}
+
+void TDisplayOptions::elementGone(const TElement* e)
+{
+    m_live.erase(e);
+    ++m_collapsedVersion;
+}
+
+bool TDisplayOptions::isLive(const Ref& ref) const
+{
+    return ref.element && m_live.count(ref.element) && ref.serial == ref.element->serial();
+}
+
+std::vector<const TElement*> TDisplayOptions::liveCollapsedBlocks() const
+{
+    std::vector<const TElement*> blocks;
+    for (const Ref& r : CollapsedBlocks) {
+        if (isLive(r))
+            blocks.push_back(r.element);
+    }
+    return blocks;
+}
 
 bool TDisplayOptions::IsMarked(const TElement* e) const
 {
@@ -22,11 +107,17 @@ void TDisplayOptions::AddMarked(TElement* e)
     if (IsMarked(e))
         return;
     MarkedElements.push_back(Ref{e, e ? e->serial() : 0});
+    follow(e);
 }
 
 void TDisplayOptions::ClearMarked()
 {
+    const std::vector<Ref> marked = std::move(MarkedElements);
     MarkedElements.clear();
+    for (const Ref& r : marked) {
+        if (isLive(r))
+            forget(r.element);
+    }
 }
 
 bool TDisplayOptions::IsCollapsed(const TElement* e) const
@@ -40,10 +131,14 @@ void TDisplayOptions::ToggleCollapsed(TBlock* b)
 {
     if (!b)
         return;
+    ++m_collapsedVersion;
     auto it =
         std::find_if(CollapsedBlocks.begin(), CollapsedBlocks.end(), [b](const Ref& r) { return r.is(b); });
-    if (it != CollapsedBlocks.end())
+    if (it != CollapsedBlocks.end()) {
         CollapsedBlocks.erase(it); // the other blocks keep their order
-    else
+        forget(b);
+    } else {
         CollapsedBlocks.push_back(Ref{b, b->serial()});
+        follow(b);
+    }
 }

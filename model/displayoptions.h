@@ -1,18 +1,22 @@
 #pragma once
 
+#include "model/elementwatch.h"
 #include "model/struktteile.h"
 
 #include <cstdint>
+#include <memory>
+#include <unordered_set>
 #include <vector>
 
-class TSizeTable;
+struct TWindowLayout;
 
 // TDisplayOptions: the view state of one diagram window: marked elements, collapsed blocks, drop target,
 // where the marked element was last drawn, and the modes that steer measuring, drawing and hit testing.
 // It owns no element. Entries remember each element's serial as well as its address, so an entry for an
-// element that has been released never matches a new element that reuses its memory, and no entry is
-// ever dereferenced by the list operations.
-class TDisplayOptions
+// element that has been released never matches a new element that reuses its memory. The options watch
+// the elements their entries name (model/elementwatch.h): an entry is followed only while its element
+// lives, and never by the list operations.
+class TDisplayOptions final : private TElementWatcher
 {
 public:
     // An element as the lists remember it.
@@ -27,9 +31,14 @@ public:
         }
     };
 
+    TDisplayOptions();
+    TDisplayOptions(const TDisplayOptions& other);
+    TDisplayOptions& operator=(const TDisplayOptions& other);
+    ~TDisplayOptions();
+
     bool IsMarked(const TElement* e) const;
     // The current element (the last one marked) or null; may name an element that has since left the
-    // design, so callers that dereference it check it first (see lastMarkedRef).
+    // design, so callers that dereference it check it first (see lastMarkedRef, isLive).
     TElement* LastMarked() const;
     Ref lastMarkedRef() const;
     void AddMarked(TElement* e);
@@ -39,6 +48,12 @@ public:
 
     int markedCount() const { return static_cast<int>(MarkedElements.size()); }
     int collapsedCount() const { return static_cast<int>(CollapsedBlocks.size()); }
+
+    // Whether the element an entry names still lives, so that it may be followed. Only entries made by
+    // AddMarked and ToggleCollapsed are known to live.
+    bool isLive(const Ref& ref) const;
+    // The collapsed blocks that still live.
+    std::vector<const TElement*> liveCollapsedBlocks() const;
 
     TBlock* RootBlock = nullptr;
     std::vector<Ref> MarkedElements;
@@ -51,7 +66,24 @@ public:
     bool Printing = false;
     bool Flowchart = false;
 
-    // While one paint or hit test runs: the sizes measured so far in it (model/sizetable.h), so that
-    // nested blocks are measured once per call instead of once per enclosing level. Null otherwise.
-    TSizeTable* Sizes = nullptr;
+    // While one paint, hit test or measurement runs: its layout context (model/layoutcache.h); 0 otherwise.
+    std::uint32_t LayoutContext = 0;
+    // While a paint runs: the marked elements that are drawn and every element they stand inside, whose
+    // figures are drawn even outside the painted area so that they record where the mark stands.
+    std::vector<const TElement*> MarkPath;
+
+    // This window's own layout beside the shared sizes (model/layoutcache.cpp); made on first use.
+    TWindowLayout& windowLayout() const;
+    // Bumped whenever the collapsed blocks change.
+    std::uint64_t collapsedVersion() const { return m_collapsedVersion; }
+
+private:
+    void elementGone(const TElement* e) override;
+    void follow(TElement* e);
+    void forget(const TElement* e);
+    void followAll();
+
+    std::unordered_set<const TElement*> m_live;
+    std::uint64_t m_collapsedVersion = 0;
+    mutable std::unique_ptr<TWindowLayout> m_layout;
 };

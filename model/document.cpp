@@ -16,6 +16,7 @@ std::unique_ptr<TBlock> newDesign()
 TDesignDocument::TDesignDocument(std::unique_ptr<TBlock> root) : m_root(std::move(root))
 {
     makeDesignRoot(*m_root);
+    adoptTree(*m_root);
 }
 
 TDesignDocument::~TDesignDocument() = default;
@@ -23,6 +24,7 @@ TDesignDocument::~TDesignDocument() = default;
 void TDesignDocument::installRoot(std::unique_ptr<TBlock> root)
 {
     makeDesignRoot(*root);
+    adoptTree(*root); // a tree put together link by link learns where each element stands
     if (m_listener)
         m_listener->designReplacing();
     // Released after the listener has moved the windows on: they point into it until then.

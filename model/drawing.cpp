@@ -3,8 +3,10 @@
 
 #include "model/drawing.h"
 
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
+#include "model/sequencewalk.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -89,40 +91,121 @@ void DrawArrow(TCanvas& canvas, TArrowKind kind, int x1, int y1, int x2, int y2,
     canvas.setBrushColor(fill);
 }
 
-// Draws each element of the sequence in turn, each at the lower edge of the one before, and ends with the
-// window's root block; then the marks of the elements drawn, last element first, as each element draws
-// its marks after its successors. Figures wholly outside the painted area are left out (their canvas
-// state is put as drawing them would leave it), except where a marked element lies inside, which must
-// still record where it stands.
-void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const
+namespace {
+
+using MarkJob = TSequenceWalk::MarkJob;
+
+bool onMarkPath(const TElement& e, const TDisplayOptions& options)
 {
-    struct MarkJob
-    {
-        const TElement* element;
-        TPoint origin;
-    };
-    TSizeTableScope sizes(options);
+    return std::find(options.MarkPath.begin(), options.MarkPath.end(), &e) != options.MarkPath.end();
+}
+
+// The canvas state that drawing any run of figures leaves: the normal colours, and the pen width and
+// style of the medium, which a block sets and no figure leaves otherwise.
+void skipRun(TCanvas& canvas, const TDisplayOptions& options)
+{
+    SetNormalColours(canvas);
+    canvas.setPenWidth(options.Printing ? 3 : 1);
+    if (options.Flowchart)
+        canvas.setPenStyle(TPenStyle::Solid);
+}
+
+} // namespace
+
+bool TSequenceWalk::drawIfSeen(const TElement& e, TPoint at, TSize s, int width, TCanvas& canvas,
+                               TDisplayOptions& options, std::vector<MarkJob>& marks)
+{
     const TRect area = canvas.paintArea();
     const int margin = paintMargin(canvas, options);
+    const int left = options.Flowchart ? at.x - s.cx / 2 : at.x;
+    const int right = options.Flowchart ? at.x + s.cx / 2 : at.x + width;
+    if (!onMarkPath(e, options) &&
+        outsideArea(area, left - margin, at.y - margin, right + margin, at.y + s.cy + margin))
+        return false;
+    e.drawElement(canvas, at, width, options);
+    if (!options.Flowchart && (options.DropTarget == &e || drawnMarked(e, options)))
+        marks.push_back(MarkJob{&e, at});
+    return true;
+}
+
+void TSequenceWalk::drawMarkJobs(const std::vector<MarkJob>& marks, TCanvas& canvas, int width,
+                                 TDisplayOptions& options)
+{
+    for (auto job = marks.rbegin(); job != marks.rend(); ++job)
+        job->element->drawMarks(canvas, job->origin, width, options);
+}
+
+// Draws each element of the sequence in turn, each at the lower edge of the one before, and ends with the
+// window's root block; then the marks of the elements drawn, last element first, as each element draws
+// its marks after its successors. Figures wholly outside the painted area are left out (the canvas is
+// left as drawing them would leave it), except where a marked element lies inside, which must still
+// record where it stands.
+void TElement::Draw(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const
+{
+    TLayoutScope scope(canvas, options);
     std::vector<MarkJob> marks;
     TPoint at = origin;
     for (const TElement* e = this; e; e = e->Next.get()) {
-        const TSizeTable::Entry entry = options.Sizes->get(*e, canvas, options);
-        const TSize s = entry.size;
-        const int left = options.Flowchart ? at.x - s.cx / 2 : at.x;
-        const int right = options.Flowchart ? at.x + s.cx / 2 : at.x + width;
-        if (entry.holdsMark ||
-            !outsideArea(area, left - margin, at.y - margin, right + margin, at.y + s.cy + margin)) {
-            e->drawElement(canvas, at, width, options);
-            if (!options.Flowchart && (options.DropTarget == e || drawnMarked(*e, options)))
-                marks.push_back(MarkJob{e, at});
-        } else {
+        const TSize s = measured(*e, canvas, options);
+        if (!TSequenceWalk::drawIfSeen(*e, at, s, width, canvas, options, marks))
             skipFigure(canvas, *e, options);
-        }
         if (e == options.RootBlock)
             break;
         at.y += s.cy;
     }
-    for (auto job = marks.rbegin(); job != marks.rend(); ++job)
-        job->element->drawMarks(canvas, job->origin, width, options);
+    TSequenceWalk::drawMarkJobs(marks, canvas, width, options);
+}
+
+// A long sequence is not walked: bisection over the block's index finds the children that reach into the
+// painted area, and the elements on the mark path are added.
+void drawChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options)
+{
+    if (!block.FirstChild)
+        return;
+    const TSequenceIndex* index = sequenceIndex(block, canvas, options);
+    if (!index) {
+        block.FirstChild->Draw(canvas, origin, width, options);
+        return;
+    }
+    const std::vector<int>& tops = index->tops;
+    const std::size_t count = tops.size();
+    const TRect area = canvas.paintArea();
+    const int margin = paintMargin(canvas, options);
+    // The first child whose lower edge reaches the area, and the first one that starts below it.
+    const auto lowerEdge = [&](std::size_t i) { return i + 1 < count ? tops[i + 1] : index->height; };
+    std::size_t first = 0;
+    for (std::size_t lo = 0, hi = count; lo < hi;) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (origin.y + lowerEdge(mid) + margin < area.Top)
+            first = lo = mid + 1;
+        else
+            hi = mid;
+    }
+    const std::size_t end = static_cast<std::size_t>(
+        std::lower_bound(tops.begin(), tops.end(), area.Bottom + margin - origin.y) - tops.begin());
+    std::vector<std::size_t> wanted;
+    for (const TElement* e : options.MarkPath) {
+        if (e->parent() == &block && (positionInSequence(*e) < first || positionInSequence(*e) >= end))
+            wanted.push_back(positionInSequence(*e));
+    }
+    for (std::size_t i = first; i < end; ++i)
+        wanted.push_back(i);
+    std::sort(wanted.begin(), wanted.end());
+
+    std::vector<MarkJob> marks;
+    std::size_t next = 0; // the first child not yet drawn or passed over
+    for (std::size_t i : wanted) {
+        if (i < next)
+            continue;
+        if (i > next)
+            skipRun(canvas, options);
+        const TElement& e = *index->elements[i];
+        const TPoint at{origin.x, origin.y + tops[i]};
+        if (!TSequenceWalk::drawIfSeen(e, at, measured(e, canvas, options), width, canvas, options, marks))
+            skipFigure(canvas, e, options);
+        next = i + 1;
+    }
+    if (next < count)
+        skipRun(canvas, options);
+    TSequenceWalk::drawMarkJobs(marks, canvas, width, options);
 }

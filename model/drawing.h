@@ -28,6 +28,10 @@ inline bool drawnMarked(const TElement& e, const TDisplayOptions& options)
     return options.OnScreen && options.IsMarked(&e);
 }
 
+// Draws the children of `block` with the first one's origin at `origin`: a long sequence by its index,
+// leaving out what lies wholly outside the painted area.
+void drawChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);
+
 // The block fill one level deeper in a flowchart: red and green six lower (not below zero).
 TColor flowchartInnerFill(TColor fill);
 

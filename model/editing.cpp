@@ -32,18 +32,15 @@ std::unique_ptr<TElement> createForSender(std::string_view sender)
     return nullptr;
 }
 
-TElement* findMarked(TBlock& shown, const TDisplayOptions::Ref& marked)
+TElement* findMarked(const TBlock& shown, const TDisplayOptions& options, const TDisplayOptions::Ref& marked)
 {
-    if (!marked.element)
+    if (!options.isLive(marked))
         return nullptr;
-    TElement* found = nullptr;
-    visitTree(&shown, false, [&](TElement* e) {
-        if (e != marked.element)
-            return false;
-        found = e;
-        return true;
-    });
-    return found && found->serial() == marked.serial ? found : nullptr;
+    for (const TElement* e = marked.element; e; e = e->parent()) {
+        if (e == &shown)
+            return marked.element;
+    }
+    return nullptr;
 }
 
 TElement* walkLeft(TElement* current)
@@ -103,17 +100,17 @@ TElement* walk(TKey key, TBlock& shown, TElement* current)
     }
 }
 
-void insertSuccessor(TElement& before, std::unique_ptr<TElement> e)
+void setText(TElement& e, std::string text)
 {
-    e->Next = std::move(before.Next);
-    before.Next = std::move(e);
+    e.Text = std::move(text);
+    e.invalidateLayout();
 }
 
 TBlock& addRefinementBlock(TAnweisung& statement)
 {
     std::unique_ptr<TBlock> created = TBlock::Create(statement.Text);
     TBlock& block = *created;
-    insertSuccessor(statement, std::move(created));
+    statement.insertSuccessor(std::move(created));
     return block;
 }
 
@@ -133,7 +130,7 @@ void dropElement(TBlock& shown, TElement& dragged, TElement& target, bool afterB
 {
     std::unique_ptr<TElement> moved = shown.DetachElement(&dragged);
     if (target.isBlock() && afterBlock)
-        insertSuccessor(target, std::move(moved));
+        target.insertSuccessor(std::move(moved));
     else
         target.InsertAfter(std::move(moved));
 }

@@ -8,6 +8,7 @@
 #include "model/struktteile.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 // The virtual-key codes of the keys a diagram window acts on.
@@ -28,10 +29,10 @@ inline constexpr std::string_view kInsertStatement = "Anweisung";
 // button that asks: "Anweisung" for a statement, "???" for a decision or a loop. Null for any other name.
 std::unique_ptr<TElement> createForSender(std::string_view sender);
 
-// The current element as the window may use it: the element `marked` names, if it still stands in
-// `shown` (the shown block itself included) and is the very element that was marked, not another one at a
-// reused address. The remembered address is compared, never followed.
-TElement* findMarked(TBlock& shown, const TDisplayOptions::Ref& marked);
+// The current element as the window may use it: the element `marked` names, if it still lives and still
+// stands in `shown` (the shown block itself included). An entry of an element that is gone is never
+// followed.
+TElement* findMarked(const TBlock& shown, const TDisplayOptions& options, const TDisplayOptions::Ref& marked);
 
 // Where the arrow keys move the current element; null when the key changes nothing.
 // Left: a condition element's first branch (yes branch, loop body).
@@ -49,9 +50,8 @@ TElement* walkDown(TBlock& shown, TElement* current);
 // The walk of an arrow key (Left, Up, Right, Down); null for any other key.
 TElement* walk(TKey key, TBlock& shown, TElement* current);
 
-// Links `e` right after `before` in `before`'s sequence, also when `before` is a block (whose InsertAfter
-// would put it first inside).
-void insertSuccessor(TElement& before, std::unique_ptr<TElement> e);
+// Gives `e` a new text; what is laid out around it is measured again.
+void setText(TElement& e, std::string text);
 
 // The first step of refining a statement: a new empty block named after it, standing right after it.
 TBlock& addRefinementBlock(TAnweisung& statement);

@@ -5,7 +5,7 @@
 #include "model/canvas.h"
 #include "model/displayoptions.h"
 #include "model/drawing.h"
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
 #include "model/texts.h"
 
 #include <algorithm>
@@ -100,7 +100,7 @@ void drawBlock(const TBlock& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
         DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y, o.x, o.y + S,
                   dropTarget && !options.DropAfterBlock, options.Printing);
         SetNormalColours(canvas);
-        e.FirstChild->Draw(canvas, TPoint{o.x, o.y + S + 1}, width, options);
+        drawChildren(e, canvas, TPoint{o.x, o.y + S + 1}, width, options);
     }
     if (options.OnScreen)
         canvas.setBrushColor(fill);

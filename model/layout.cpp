@@ -4,7 +4,8 @@
 
 #include "model/canvas.h"
 #include "model/displayoptions.h"
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
+#include "model/sequencewalk.h"
 #include "model/texts.h"
 
 #include <algorithm>
@@ -168,18 +169,60 @@ TPoint TDoWhile::BranchOrigin(TCanvas&, TPoint origin, int, TDisplayOptions& opt
 
 // ---- HitTest ----
 
+namespace {
+
+// Whether (X, Y) lies on the measured rectangle of an element at (x, y): bounds inclusive; in flowchart
+// mode centred on x.
+bool pointOn(int x, int y, TSize s, const TDisplayOptions& options, int X, int Y)
+{
+    const bool inX = options.Flowchart ? x - s.cx / 2 <= X && X <= x + s.cx / 2 : x <= X && X <= x + s.cx;
+    return inX && y <= Y && Y <= y + s.cy;
+}
+
+} // namespace
+
+// The element under (X, Y) among the children of `block`, the first child's origin at `origin`. A long
+// sequence is searched by bisection: a point lies on at most two neighbours (on the row they share), and
+// the first of them that it lies on answers, as in a walk.
+TElement* TSequenceWalk::hitTestChildren(const TBlock& block, TCanvas& canvas, TPoint origin,
+                                         TDisplayOptions& options, int X, int Y)
+{
+    const TSequenceIndex* index = sequenceIndex(block, canvas, options);
+    if (!index)
+        return block.FirstChild->HitTest(canvas, origin, options, X, Y);
+    const std::vector<int>& tops = index->tops;
+    // The last child that starts at or above Y, and the one before it when Y is on their shared row.
+    auto after = std::upper_bound(tops.begin(), tops.end(), Y - origin.y);
+    if (after == tops.begin()) {
+        options.DropAfterBlock = false;
+        return nullptr;
+    }
+    std::size_t i = static_cast<std::size_t>(after - tops.begin()) - 1;
+    if (i > 0 && tops[i] == Y - origin.y)
+        --i;
+    for (std::size_t k = i; k < tops.size() && k <= i + 1; ++k) {
+        auto* e = const_cast<TElement*>(index->elements[k]);
+        const TPoint at{origin.x, origin.y + tops[k]};
+        if (pointOn(at.x, at.y, measured(*e, canvas, options), options, X, Y)) {
+            options.DropAfterBlock = false;
+            return e->hitTestInside(canvas, at, options, X, Y);
+        }
+    }
+    options.DropAfterBlock = false;
+    return nullptr;
+}
+
 // The element under (X, Y) in this sequence: each element in turn is tested against its measured
 // rectangle (bounds inclusive; in flowchart mode centred on x); the first one hit answers for what lies
 // inside it. The sequence of the window's root block ends with that block.
 TElement* TElement::HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
 {
-    TSizeTableScope sizes(options);
+    TLayoutScope scope(canvas, options);
     const int x = origin.x;
     int y = origin.y;
     for (TElement* e = this; e;) {
         const TSize s = measured(*e, canvas, options);
-        const bool inX = options.Flowchart ? x - s.cx / 2 <= X && X <= x + s.cx / 2 : x <= X && X <= x + s.cx;
-        if (inX && y <= Y && Y <= y + s.cy) {
+        if (pointOn(x, y, s, options, X, Y)) {
             options.DropAfterBlock = false;
             return e->hitTestInside(canvas, TPoint{x, y}, options, X, Y);
         }
@@ -207,7 +250,7 @@ TElement* TBlock::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions&
     if (options.Flowchart && Framed)
         child.y += options.Spacing + 1;
     TElement* r = this;
-    if (TElement* inner = FirstChild->HitTest(canvas, child, options, X, Y))
+    if (TElement* inner = TSequenceWalk::hitTestChildren(*this, canvas, child, options, X, Y))
         r = inner;
     if (r == this && Standalone && Y > child.y)
         options.DropAfterBlock = true;

@@ -4,7 +4,7 @@
 #include "model/canvas.h"
 #include "model/displayoptions.h"
 #include "model/drawing.h"
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
 #include "model/texts.h"
 
 #include <cmath>
@@ -147,7 +147,7 @@ void TBlock::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
         canvas.textOut(o.x + 5, o.y + 5, Text);
     } else if (FirstChild) {
         SetNormalColours(canvas);
-        FirstChild->Draw(canvas, o, width, options);
+        drawChildren(*this, canvas, o, width, options);
     }
     SetNormalColours(canvas);
     canvas.setBrushColor(brush);

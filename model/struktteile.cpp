@@ -1,9 +1,12 @@
 #include "model/struktteile.h"
 
+#include "model/elementwatch.h"
+#include "model/layoutcache.h"
 #include "model/texts.h"
 
 #include <atomic>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -31,6 +34,8 @@ TElement::TElement(Kind kind, std::string text) : Text(std::move(text)), m_kind(
 // Releases the chain of successors one by one, so that a long sequence does not recurse.
 TElement::~TElement()
 {
+    if (m_watched)
+        notifyElementGone(this);
     std::unique_ptr<TElement> next = std::move(Next);
     while (next) {
         std::unique_ptr<TElement> after = std::move(next->Next);
@@ -55,20 +60,42 @@ std::unique_ptr<TElement> TElement::Clone() const
     return head;
 }
 
-void TElement::InsertAfter(std::unique_ptr<TElement> e)
+void TElement::insertSuccessor(std::unique_ptr<TElement> e)
 {
+    e->m_parent = m_parent;
     e->Next = std::move(Next);
     Next = std::move(e);
+    if (m_parent)
+        m_parent->invalidateLayout();
+}
+
+void TElement::InsertAfter(std::unique_ptr<TElement> e)
+{
+    insertSuccessor(std::move(e));
+}
+
+void TElement::adoptSequence(TElement* first)
+{
+    for (TElement* e = first; e; e = e->Next.get())
+        e->m_parent = this;
+}
+
+// Takes the element that `link` owns out of its sequence; its successors take its place, and the
+// sequence's holder is measured again.
+std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link)
+{
+    std::unique_ptr<TElement> removed = std::move(link);
+    link = std::move(removed->Next);
+    if (TElement* holder = std::exchange(removed->m_parent, nullptr))
+        holder->invalidateLayout();
+    return removed;
 }
 
 namespace {
 
-// Takes the element that `link` owns out of its sequence; its successors take its place.
 std::unique_ptr<TElement> unlink(std::unique_ptr<TElement>& link)
 {
-    std::unique_ptr<TElement> removed = std::move(link);
-    link = std::move(removed->Next);
-    return removed;
+    return unlinkElement(link);
 }
 
 } // namespace
@@ -84,7 +111,7 @@ std::unique_ptr<TElement> TElement::DeleteElement(TElement* x)
         if (TBedingung* condition = asCondition(this)) {
             for (int i = 1; i <= condition->BranchCount; ++i) {
                 if (TBlock* branch = condition->branch(i))
-                    branch->takeChildren();
+                    branch->takeChildren(); // released here
             }
         }
         return nullptr;
@@ -164,6 +191,8 @@ std::unique_ptr<TElement> TAnweisung::cloneElement() const
 
 TBlock::TBlock(std::string text) : TElement(Kind::Block, std::move(text)) {}
 
+TBlock::~TBlock() = default;
+
 std::unique_ptr<TBlock> TBlock::Create(std::string text)
 {
     return std::make_unique<TBlock>(std::move(text));
@@ -175,8 +204,10 @@ std::unique_ptr<TElement> TBlock::cloneElement() const
     copyElementPart(*copy);
     copy->Framed = Framed;
     copy->Braced = Braced;
-    if (FirstChild)
+    if (FirstChild) {
         copy->FirstChild = FirstChild->Clone();
+        copy->adoptSequence(copy->FirstChild.get());
+    }
     return copy;
 }
 
@@ -188,18 +219,30 @@ std::unique_ptr<TBlock> TBlock::cloneBlock() const
 
 void TBlock::InsertAfter(std::unique_ptr<TElement> e)
 {
+    setParent(*e, this);
     e->Next = std::move(FirstChild);
     FirstChild = std::move(e);
+    invalidateLayout();
 }
 
 void TBlock::appendChain(std::unique_ptr<TElement> chain)
 {
     if (!chain)
         return;
+    adoptSequence(chain.get());
     std::unique_ptr<TElement>* link = &FirstChild;
     while (*link)
         link = &(*link)->Next;
     *link = std::move(chain);
+    invalidateLayout();
+}
+
+std::unique_ptr<TElement> TBlock::takeChildren()
+{
+    for (TElement* e = FirstChild.get(); e; e = e->Next.get())
+        setParent(*e, nullptr);
+    invalidateLayout();
+    return std::move(FirstChild);
 }
 
 std::unique_ptr<TElement> TBlock::deleteInside(TElement* x)
@@ -239,8 +282,10 @@ void TBedingung::copyConditionPart(TBedingung& copy) const
     copyElementPart(copy);
     copy.BranchCount = BranchCount;
     for (int i = 0; i < 2; ++i) {
-        if (Branches[i])
+        if (Branches[i]) {
             copy.Branches[i] = Branches[i]->cloneBlock();
+            setParent(*copy.Branches[i], &copy);
+        }
     }
 }
 
@@ -296,6 +341,7 @@ std::unique_ptr<TIf> TIf::Create(std::string text)
     decision->Branches[0] = makeBranchBlock(texts::kJaBlock);
     decision->Branches[1] = makeBranchBlock(texts::kNeinBlock);
     decision->BranchCount = 2;
+    adoptTree(*decision);
     return decision;
 }
 
@@ -315,6 +361,7 @@ std::unique_ptr<TWhile> TWhile::Create(std::string text)
 {
     auto loop = std::make_unique<TWhile>(std::move(text));
     loop->Branches[0] = makeBranchBlock(texts::kWhileBlock);
+    adoptTree(*loop);
     loop->BranchCount = 1;
     return loop;
 }
@@ -335,6 +382,7 @@ std::unique_ptr<TDoWhile> TDoWhile::Create(std::string text)
 {
     auto loop = std::make_unique<TDoWhile>(std::move(text));
     loop->Branches[0] = makeBranchBlock(texts::kDoWhileBlock);
+    adoptTree(*loop);
     loop->BranchCount = 1;
     loop->LoopOnYes = true;
     return loop;
@@ -359,6 +407,7 @@ std::unique_ptr<TRepeat> TRepeat::Create(std::string text)
 {
     auto loop = std::make_unique<TRepeat>(std::move(text));
     loop->Branches[0] = makeBranchBlock(texts::kRepeatUntilBlock);
+    adoptTree(*loop);
     loop->Branches[0]->Braced = false;
     loop->BranchCount = 1;
     loop->LoopOnYes = false;
@@ -381,6 +430,7 @@ std::unique_ptr<TFor> TFor::Create(std::string text)
 {
     auto loop = std::make_unique<TFor>(std::move(text));
     loop->Branches[0] = makeBranchBlock(texts::kForBlock);
+    adoptTree(*loop);
     loop->BranchCount = 1;
     return loop;
 }
@@ -396,4 +446,30 @@ void makeDesignRoot(TBlock& root)
 {
     root.Standalone = false;
     root.Braced = false;
+}
+
+void adoptTree(TElement& top)
+{
+    std::vector<TElement*> pending{&top};
+    for (TElement* e = top.Next.get(); e; e = e->Next.get()) {
+        e->m_parent = top.m_parent;
+        pending.push_back(e);
+    }
+    while (!pending.empty()) {
+        TElement* e = pending.back();
+        pending.pop_back();
+        if (TBlock* block = asBlock(e)) {
+            for (TElement* child = block->FirstChild.get(); child; child = child->Next.get()) {
+                child->m_parent = block;
+                pending.push_back(child);
+            }
+        } else if (TBedingung* condition = asCondition(e)) {
+            for (auto& branch : condition->Branches) {
+                if (branch) {
+                    branch->m_parent = condition;
+                    pending.push_back(branch.get());
+                }
+            }
+        }
+    }
 }

@@ -26,6 +26,7 @@
 
 class TBlock;
 class TByteReader;
+struct TSequenceIndex;
 class TByteWriter;
 class TCanvas;
 class TDisplayOptions;
@@ -78,6 +79,19 @@ public:
     // A number that no other element of this run of the program ever has: identities that outlive an
     // element (marks, collapsed states) compare it as well as the address, which may be reused.
     std::uint64_t serial() const { return m_serial; }
+
+    // The element whose sequence holds this one: the block it stands in, or for a branch block its
+    // condition element. Null for a design's root and for an element that has been removed or detached.
+    // The structural operations keep it; adoptTree sets it for a tree put together link by link.
+    TElement* parent() const { return m_parent; }
+
+    // The measured sizes of this element and of every element it stands inside are out of date: called
+    // by the structural operations, and by whoever changes an element's text.
+    void invalidateLayout() const;
+
+    // Links `e` (a single new or detached element) right after this element in its sequence, also when
+    // this element is a block; the old `Next` of `e` is overwritten.
+    void insertSuccessor(std::unique_ptr<TElement> e);
 
     // Deep copy of this element, everything it owns, and its whole chain of successors.
     std::unique_ptr<TElement> Clone() const;
@@ -155,16 +169,29 @@ protected:
     virtual bool refersInside(const TElement* x) const;
     virtual TElement* findReferrerInside(const TElement* x);
 
+    // Makes this element the parent of `first` and of all its successors.
+    void adoptSequence(TElement* first);
+
+    static void setParent(TElement& e, TElement* parent) { e.m_parent = parent; }
+
 private:
-    friend class TSizeTable;
+    friend class TLayoutCache;
+    friend class TSequenceWalk; // drawing and hit testing of long sequences (model/drawing.cpp, layout.cpp)
+    friend void watchElement(TElement& e, class TElementWatcher& watcher);
+    friend std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link);
+    friend void adoptTree(TElement& top);
+
+    void markWatched() { m_watched = true; }
 
     Kind m_kind;
-    // Scratch space of the size table of one paint or hit test (model/sizetable.h): this element's
-    // measured size in the call whose stamp it carries, meaningless in any other.
-    mutable bool m_layoutHoldsMark = false;
+    bool m_watched = false; // somebody watches this element (model/elementwatch.h)
     std::uint64_t m_serial;
-    mutable std::uint64_t m_layoutStamp = 0;
-    mutable TSize m_layoutSize;
+    TElement* m_parent = nullptr; // see parent(); kept by the structural operations
+    // Sizes kept between paints for up to two layout contexts (model/layoutcache.h); context 0: empty.
+    mutable TSize m_sizes[2];
+    mutable std::uint32_t m_sizeContexts[2] = {0, 0};
+    // This element's place in the sequence index of its block, while that index is valid.
+    mutable std::uint32_t m_position = 0;
 };
 
 // Each class's constructor makes a bare element (a condition element without branch blocks); `Create`
@@ -192,6 +219,7 @@ class TBlock final : public TElement
 {
 public:
     explicit TBlock(std::string text);
+    ~TBlock() override;
     static std::unique_ptr<TBlock> Create(std::string text);
 
     // Deep copy of the block (with its successors, like every Clone), typed as a block.
@@ -201,13 +229,18 @@ public:
     TSize Measure(TCanvas& canvas, TDisplayOptions& options) const override;
 
     // Hands back the block's child chain and leaves the block empty.
-    std::unique_ptr<TElement> takeChildren() { return std::move(FirstChild); }
+    std::unique_ptr<TElement> takeChildren();
     // Appends `chain` (an element and its successors) at the end of the block's sequence.
     void appendChain(std::unique_ptr<TElement> chain);
 
     std::unique_ptr<TElement> FirstChild;
     bool Framed = true;
     bool Braced = true;
+
+private:
+    friend class TLayoutCache;
+    // The positions of a long child sequence, for finding a child by its position (model/layoutcache.h).
+    mutable std::unique_ptr<TSequenceIndex> m_index;
 
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
@@ -335,6 +368,10 @@ protected:
 
 // Makes `root` a design's root: not standalone and without braces (no successor is allowed either).
 void makeDesignRoot(TBlock& root);
+
+// Sets the parent of every element inside `top` and of top's successors (to top's own parent), for a tree
+// that was put together link by link (loaded, parsed, built by hand). No recursion.
+void adoptTree(TElement& top);
 
 // Checked downcasts by kind: null when the element is of another class.
 inline TBlock* asBlock(TElement* e)

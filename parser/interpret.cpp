@@ -397,6 +397,7 @@ std::unique_ptr<TBlock> TInterpreter::ParseText()
     std::unique_ptr<TElement>* link = &block->FirstChild;
     while (!rest.empty())
         linkChain(link, ParseStatement(rest, TPlace{2, false}).element);
+    adoptTree(*block);
     return block;
 }
 

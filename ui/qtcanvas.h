@@ -61,6 +61,8 @@ public:
     TColor windowColor() const override;
     // The device's area, within the painter's clip, in the painter's coordinates.
     TRect paintArea() const override { return m_area; }
+    // One extent cache per font and resolution: its address tells the metrics apart.
+    std::uintptr_t metricsKey() const override { return reinterpret_cast<std::uintptr_t>(m_extents); }
 
     QPainter& painter() { return m_painter; }
 

@@ -161,7 +161,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 TElement* TForm1::currentElement() const
 {
-    return findMarked(*ShownBlock, Options->lastMarkedRef());
+    return findMarked(*ShownBlock, *Options, Options->lastMarkedRef());
 }
 
 void TForm1::setCurrent(TElement* e)
@@ -300,7 +300,7 @@ bool TForm1::Textbearbeiten()
             cancelled = true;
             return;
         }
-        target->Text = toCp1252(answer->left(inputLimit(preset)));
+        setText(*target, toCp1252(answer->left(inputLimit(preset))));
     };
     bool changed = true;
     switch (target->kind()) {
@@ -314,7 +314,7 @@ bool TForm1::Textbearbeiten()
         TForm3& form = Form3(m_main);
         form.SetLoopText(target->Text);
         const int result = dialogService().countingLoopDialog(form);
-        target->Text = form.LoopText();
+        setText(*target, form.LoopText());
         cancelled = result == TForm3::kCancel;
         break;
     }

@@ -29,7 +29,7 @@ TEST(DisplayOptions, NewOptions)
     EXPECT_EQ(options.HighlightRect, TRect{});
     EXPECT_EQ(options.markedCount(), 0);
     EXPECT_EQ(options.collapsedCount(), 0);
-    EXPECT_EQ(options.Sizes, nullptr);
+    EXPECT_EQ(options.LayoutContext, 0u);
 }
 
 TEST(DisplayOptions, MarkedList)

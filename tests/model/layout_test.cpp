@@ -3,7 +3,7 @@
 
 #include "model/canvas.h"
 #include "model/displayoptions.h"
-#include "model/sizetable.h"
+#include "model/layoutcache.h"
 #include "model/struktteile.h"
 #include "model/texts.h"
 #include "tests/model/draw_fixtures.h"
@@ -195,7 +195,7 @@ void checkHits(TBlock& root, TPoint origin, TDisplayOptions options, const std::
         options.DropAfterBlock = !c.dropAfter; // every hit test must write the flag
         EXPECT_EQ(root.HitTest(canvas, origin, options, c.x, c.y), c.expected) << c.name;
         EXPECT_EQ(options.DropAfterBlock, c.dropAfter) << c.name;
-        EXPECT_EQ(options.Sizes, nullptr) << c.name;
+        EXPECT_EQ(options.LayoutContext, 0u) << c.name;
     }
 }
 
@@ -385,7 +385,7 @@ TEST(SizeTable, EveryElementIsMeasuredOncePerCall)
         canvas = TRecordingCanvas();
         root->Draw(canvas, {100, 15}, size.cx, options);
         EXPECT_LE(canvas.extentCalls(), 3 * measureCalls) << flowchart;
-        EXPECT_EQ(options.Sizes, nullptr);
+        EXPECT_EQ(options.LayoutContext, 0u);
     }
 }
 

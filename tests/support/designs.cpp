@@ -15,6 +15,7 @@ std::unique_ptr<TBlock> designOf(std::unique_ptr<TElement> first)
 {
     auto root = makeRoot();
     root->FirstChild = std::move(first);
+    adoptTree(*root);
     return root;
 }
 
@@ -142,17 +143,19 @@ std::string describe(const TElement& e)
 }
 
 // Checks the sequence starting at `first` and everything nested in it.
-std::string checkSequence(const TElement& first, int depth)
+std::string checkSequence(const TElement& first, int depth, const TElement* holder)
 {
     for (const TElement* e = &first; e; e = e->Next.get()) {
         if (!e->Standalone)
             return describe(*e) + " in a sequence has Standalone 0";
+        if (e->parent() != holder)
+            return describe(*e) + ": wrong parent";
         std::string problem;
         if (const TBlock* block = asBlock(e)) {
             if (!block->Framed || !block->Braced)
                 return describe(*e) + ": named block not framed or not braced";
             if (block->FirstChild)
-                problem = checkSequence(*block->FirstChild, depth + 1);
+                problem = checkSequence(*block->FirstChild, depth + 1, block);
         } else if (const TBedingung* condition = asCondition(e)) {
             const int expected = e->kind() == Kind::If ? 2 : 1;
             if (condition->BranchCount != expected)
@@ -163,13 +166,13 @@ std::string checkSequence(const TElement& first, int depth)
                 const TBlock* branch = condition->branch(i);
                 if (!branch)
                     return describe(*e) + ": missing branch block";
-                if (branch->Standalone || branch->Next || !branch->Framed)
-                    return describe(*branch) + ": branch block flags or successor wrong";
+                if (branch->Standalone || branch->Next || !branch->Framed || branch->parent() != e)
+                    return describe(*branch) + ": branch block flags, successor or parent wrong";
                 const bool repeatBody = e->kind() == Kind::Repeat;
                 if (branch->Braced == repeatBody)
                     return describe(*branch) + ": branch block Braced wrong";
                 if (branch->FirstChild)
-                    problem = checkSequence(*branch->FirstChild, depth + 1);
+                    problem = checkSequence(*branch->FirstChild, depth + 1, branch);
             }
             if (e->kind() == Kind::DoWhile && !static_cast<const TDoWhile*>(e)->LoopOnYes)
                 return describe(*e) + ": do-while loop with LoopOnYes 0";
@@ -207,14 +210,15 @@ std::unique_ptr<TBlock> generateDesign(std::mt19937& rng, const GeneratorOptions
     auto root = TBlock::Create(texts::kGesamtesProgramm);
     makeDesignRoot(*root);
     fillSequence(rng, options, *root, 0);
+    adoptTree(*root);
     return root;
 }
 
 std::string checkInvariants(const TBlock& root)
 {
-    if (root.Standalone || root.Braced || root.Next || !root.Framed)
-        return "root flags or successor wrong";
-    return root.FirstChild ? checkSequence(*root.FirstChild, 1) : std::string();
+    if (root.Standalone || root.Braced || root.Next || !root.Framed || root.parent())
+        return "root flags, successor or parent wrong";
+    return root.FirstChild ? checkSequence(*root.FirstChild, 1, &root) : std::string();
 }
 
 int countElements(const TElement& first)

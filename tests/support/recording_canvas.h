@@ -58,6 +58,16 @@ public:
     TColor windowColor() const override { return m_window; }
     TRect paintArea() const override { return m_area; }
 
+    // Keyed, the canvas lets sizes be kept between calls (its metrics never change); by default it
+    // promises nothing, so every call measures afresh.
+    std::uintptr_t metricsKey() const override
+    {
+        return m_keyed ? 0x1000u + static_cast<std::uintptr_t>(m_charWidth) * 64u +
+                             static_cast<std::uintptr_t>(m_textHeight)
+                       : 0;
+    }
+    void setKeyed(bool keyed) { m_keyed = keyed; }
+
     void setWindowColor(TColor c) { m_window = c; }
     void setPaintArea(TRect area) { m_area = area; }
 
@@ -86,4 +96,5 @@ private:
     TRect m_area = TCanvas::paintArea();
     std::vector<TRecord> m_records;
     int m_extentCalls = 0;
+    bool m_keyed = false;
 };

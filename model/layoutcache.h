@@ -1,0 +1,80 @@
+#pragma once
+
+// Measured sizes kept between paints and hit tests.
+//
+// Every element keeps its measured size for up to two layout contexts (canvas metrics, drawing mode,
+// printing, spacing) until a change makes it out of date: a structural operation or a new text calls
+// invalidateLayout() on the element, which clears the element and every element it stands inside, so
+// that the next paint measures exactly those again and nothing else. A block whose sequence is long keeps
+// the positions of its children, so that a paint or hit test finds the children it needs by bisection
+// instead of walking the sequence. Every figure is what a fresh measurement gives: a size is only ever
+// kept for the context it was measured in, and only until something it depends on changes.
+//
+// The shared sizes assume that no block is collapsed, since collapsing is a window's own state; each
+// window keeps the sizes of its collapsed blocks and of the blocks holding them beside (TDisplayOptions).
+
+#include "model/canvas.h"
+#include "model/displayoptions.h"
+#include "model/struktteile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+// The positions of a block's children: each child's top, relative to the first child's top, in the
+// context the index was made for; `height` is their total height.
+struct TSequenceIndex
+{
+    std::uint32_t context = 0; // 0: out of date
+    std::vector<const TElement*> elements;
+    std::vector<int> tops;
+    int height = 0;
+};
+
+// What a window keeps of its own layout where it differs from the shared sizes: the blocks collapsed in
+// this window and every element that holds one ("affected"), with their sizes in this window.
+struct TWindowLayout
+{
+    std::uint64_t generation = ~std::uint64_t{0}; // layoutGeneration() when `affected` was found
+    std::uint64_t collapsedVersion = ~std::uint64_t{0};
+    std::unordered_set<const TElement*> affected;
+    std::uint32_t sizesContext = 0;
+    std::unordered_map<const TElement*, TSize> sizes;
+};
+
+// Sequences at least this long get an index.
+inline constexpr std::size_t kIndexedSequence = 24;
+
+// TLayoutScope: the layout context of one paint, hit test or measurement, installed in the options for
+// the length of the call (nested calls share the outermost one). Also notes where the marked elements
+// stand, for drawing.
+class TLayoutScope
+{
+public:
+    TLayoutScope(TCanvas& canvas, TDisplayOptions& options);
+    ~TLayoutScope();
+    TLayoutScope(const TLayoutScope&) = delete;
+    TLayoutScope& operator=(const TLayoutScope&) = delete;
+
+private:
+    TDisplayOptions& m_options;
+    bool m_outermost;
+};
+
+// The size of `e` (its Measure) in the options' layout context, measured only when no kept size is valid.
+TSize measured(const TElement& e, TCanvas& canvas, TDisplayOptions& options);
+// The size of a branch block that may be missing (a bare condition element): zero then.
+TSize measured(const TElement* e, TCanvas& canvas, TDisplayOptions& options);
+
+// The children of `block` with their positions, when the sequence is long enough to have an index and
+// the block is laid out in this window as everywhere (no block collapsed here lies inside it); null
+// otherwise, and then the sequence is walked.
+const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
+
+// Where `e` stands in its block's sequence index (valid while that index is).
+std::size_t positionInSequence(const TElement& e);
+
+// Counts every change of layout: window state derived from the shared sizes is out of date once it moves.
+std::uint64_t layoutGeneration();
