@@ -103,8 +103,14 @@ inline std::unique_ptr<TBlock> makeDesign(int count, int depth)
     return DesignMaker().make(count, depth);
 }
 
-inline constexpr int kCounts[] = {1000, 10000, 100000};
+inline constexpr int kCounts[] = {1000, 10000, 100000, 1000000};
 inline constexpr int kDepths[] = {0, 5, 20};
+
+// The million-element designs only flat and 20 deep.
+inline bool wanted(int count, int depth)
+{
+    return count < 1000000 || depth != 5;
+}
 
 // The designs of the benchmarks, all made once before the first benchmark runs and kept to the end:
 // each lies in memory in the order it was made, as a loaded design does, and is not scattered over the
@@ -119,7 +125,8 @@ inline void makeAllDesigns()
 {
     for (int count : kCounts)
         for (int depth : kDepths)
-            designs()[{count, depth}] = makeDesign(count, depth);
+            if (wanted(count, depth))
+                designs()[{count, depth}] = makeDesign(count, depth);
 }
 
 inline TBlock& design(int count, int depth)
@@ -135,7 +142,8 @@ inline void designArgs(benchmark::internal::Benchmark* b)
     for (int count : kCounts)
         for (int depth : kDepths)
             for (int flowchart : {0, 1})
-                b->Args({count, depth, flowchart});
+                if (wanted(count, depth))
+                    b->Args({count, depth, flowchart});
     b->ArgNames({"elements", "depth", "flowchart"});
 }
 

@@ -1,8 +1,9 @@
 // One edit in the editor on a large design: the undo snapshot, the change, and the repaint and scroll
-// ranges of every open window, as a text edit through the Enter key does them. The design has 10,000
-// elements and three windows are open: the whole design and two named blocks.
+// ranges of every open window, as a text edit through the Enter key does them. The design has 10,000,
+// 100,000 or 1,000,000 elements and three windows are open: the whole design and two named blocks.
 
 #include "model/dateiformat.h"
+#include "model/editing.h"
 #include "model/texts.h"
 #include "ui/dialogservice.h"
 #include "ui/hauptfenster.h"
@@ -64,14 +65,14 @@ int countElements(const TElement* e)
 }
 
 // Named blocks of groups (a statement, a decision with a statement in each branch, a loop with a
-// statement): 10,000 elements with the branch blocks counted.
-std::unique_ptr<TBlock> largeDesign()
+// statement): `count` elements with the branch blocks counted.
+std::unique_ptr<TBlock> largeDesign(int count)
 {
     auto root = TBlock::Create(texts::kGesamtesProgramm);
     makeDesignRoot(*root);
     int elements = 1;
     TElement* lastBlock = nullptr;
-    for (int b = 0; elements < 10000; ++b) {
+    for (int b = 0; elements < count; ++b) {
         auto block = TBlock::Create("Teil " + std::to_string(b));
         ++elements;
         TElement* last = nullptr;
@@ -83,7 +84,7 @@ std::unique_ptr<TBlock> largeDesign()
                 block->FirstChild = std::move(e);
             last = raw;
         };
-        for (int g = 0; g < 100 && elements < 10000; ++g) {
+        for (int g = 0; g < 100 && elements < count; ++g) {
             append(TAnweisung::Create("x" + std::to_string(g) + " = eingabe()"));
             auto decision = TIf::Create("x" + std::to_string(g) + " > 0");
             decision->branch(1)->FirstChild = TAnweisung::Create("positiv()");
@@ -112,7 +113,7 @@ void BM_EditWithThreeWindows(benchmark::State& state)
         // The design comes in through a file, as a user's would.
         const std::string file = "bench_ui_edit.str";
         {
-            std::unique_ptr<TBlock> design = largeDesign();
+            std::unique_ptr<TBlock> design = largeDesign(static_cast<int>(state.range(0)));
             state.counters["elements"] = countElements(design.get());
             writeDesignFile(file, *design);
         }
@@ -133,7 +134,7 @@ void BM_EditWithThreeWindows(benchmark::State& state)
             window->drawingWidget()->installEventFilter(&counter);
         for (auto _ : state) {
             whole->setCurrent(statement);
-            whole->FormKeyDown(13); // Enter: snapshot, new text, repaint and scroll ranges of every window
+            whole->FormKeyDown(static_cast<int>(TKey::Enter)); // Enter: snapshot, new text, repaint and scroll ranges of every window
         }
         state.counters["windows"] = static_cast<double>(loaded.diagramWindows().size());
         state.counters["paints_per_edit"] =
@@ -142,7 +143,7 @@ void BM_EditWithThreeWindows(benchmark::State& state)
     }
     setDialogService(nullptr);
 }
-BENCHMARK(BM_EditWithThreeWindows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditWithThreeWindows)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

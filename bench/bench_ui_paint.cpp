@@ -1,8 +1,14 @@
-// A full paint (Measure + Draw through the Qt canvas) into a window-sized QImage, and one hit test as a
-// mouse move while dragging makes it, for flat and nested designs in both modes; beside them, a plain
-// QPainter loop that draws the same number of boxes and texts with no layout at all.
+// Painting a window and hit testing through the Qt canvas, for flat and nested designs of up to a million
+// elements in both modes:
+//   BM_Paint        a paint of a window-sized view in the middle of the design, once the sizes are known;
+//   BM_Floor        the same view drawn with plain QPainter calls from a recording of it, no layout at all;
+//   BM_FirstPaint   the first paint after the design was read from its file bytes (nothing measured yet,
+//                   no text extent known, as at a program's start);
+//   BM_HitTest      the element under the pointer in the middle of that view, as a mouse move makes it;
+//   BM_PlainQPainter  a fixed loop of 24 boxes with texts, the floor of the first measurement.
 
 #include "bench/bench_designs.h"
+#include "model/dateiformat.h"
 #include "model/diagramview.h"
 #include "model/displayoptions.h"
 #include "ui/cp1252.h"
@@ -15,59 +21,204 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <malloc.h>
+#include <vector>
 
 namespace {
 
 constexpr int kWindowWidth = 696;
 constexpr int kWindowHeight = 480;
 
-// A window of the standard size scrolled to the middle of the design, painted as its paint event does:
-// the origin worked out on the window's canvas, then paintDiagram.
-void BM_Paint(benchmark::State& state)
+struct View
+{
+    TBlock* root;
+    bool flowchart;
+    int scrollY;
+};
+
+View middleView(benchmark::State& state, TDisplayOptions& options)
 {
     TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
+    TQtMeasureCanvas measure;
+    const TSize ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
+    return {root, flowchart, std::max(0, ranges.cy / 2 - kWindowHeight / 2)};
+}
+
+// One paint of the view, as the window's paint event does it: origin on the window's canvas, then paint.
+void paintView(const View& view, TDisplayOptions& options, QImage& image, const QFont& font)
+{
+    image.fill(toQColor(kWindowFill));
+    QPainter painter(&image);
+    TQtCanvas canvas(painter, font);
+    TPoint origin = displayOrigin(canvas, *view.root, options, view.flowchart);
+    origin.y -= view.scrollY;
+    paintDiagram(canvas, *view.root, origin, options, view.flowchart);
+}
+
+void BM_Paint(benchmark::State& state)
+{
     TDisplayOptions options;
-    TSize ranges;
-    {
-        TQtMeasureCanvas measure;
-        ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
-    }
-    const int scrollY = std::max(0, ranges.cy / 2 - kWindowHeight / 2);
-    options.AddMarked(root);
+    const View view = middleView(state, options);
+    options.AddMarked(view.root);
     QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
-    for (auto _ : state) {
-        image.fill(toQColor(kWindowFill));
-        QPainter painter(&image);
-        TQtCanvas canvas(painter, screenFont());
-        TPoint origin = displayOrigin(canvas, *root, options, flowchart);
-        origin.y -= scrollY;
-        paintDiagram(canvas, *root, origin, options, flowchart);
-    }
+    const QFont font = screenFont();
+    paintView(view, options, image, font); // the sizes are known from here on
+    for (auto _ : state)
+        paintView(view, options, image, font);
 }
 BENCHMARK(BM_Paint)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
 
-// The element under the pointer in the middle of that window.
+// A canvas that notes what a paint draws inside the window, to be drawn again with plain QPainter calls.
+class TNotingCanvas : public TQtCanvas
+{
+public:
+    struct Shape
+    {
+        enum Kind { Rect, Line, Text } kind;
+        QRect rect;
+        QLine line;
+        QString text;
+    };
+    using TQtCanvas::TQtCanvas;
+    void rectangle(int l, int t, int r, int b) override
+    {
+        note({Shape::Rect, QRect(l, t, r - l, b - t), {}, {}});
+    }
+    void line(int x1, int y1, int x2, int y2) override { note({Shape::Line, {}, QLine(x1, y1, x2, y2), {}}); }
+    void polyline(const std::vector<TPoint>& p) override
+    {
+        for (std::size_t i = 1; i < p.size(); ++i)
+            line(p[i - 1].x, p[i - 1].y, p[i].x, p[i].y);
+    }
+    void polygon(const std::vector<TPoint>& p) override
+    {
+        polyline(p);
+        if (!p.empty())
+            line(p.back().x, p.back().y, p.front().x, p.front().y);
+    }
+    void textOut(int x, int y, const std::string& s) override
+    {
+        note({Shape::Text, QRect(x, y, 1, 1), {}, fromCp1252(s)});
+    }
+    std::vector<Shape> shapes;
+
+private:
+    void note(const Shape& s)
+    {
+        const QRect area(0, 0, kWindowWidth, kWindowHeight);
+        const QRect box = s.kind == Shape::Line ? QRect(s.line.p1(), s.line.p2()).normalized() : s.rect;
+        if (box.intersects(area) || area.contains(box.topLeft()))
+            shapes.push_back(s);
+    }
+};
+
+void BM_Floor(benchmark::State& state)
+{
+    TDisplayOptions options;
+    const View view = middleView(state, options);
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    const QFont font = screenFont();
+    std::vector<TNotingCanvas::Shape> shapes;
+    {
+        QPainter painter(&image);
+        TNotingCanvas canvas(painter, font);
+        TPoint origin = displayOrigin(canvas, *view.root, options, view.flowchart);
+        origin.y -= view.scrollY;
+        paintDiagram(canvas, *view.root, origin, options, view.flowchart);
+        shapes = std::move(canvas.shapes);
+    }
+    for (auto _ : state) {
+        image.fill(toQColor(kWindowFill));
+        QPainter painter(&image);
+        painter.setFont(font);
+        for (const TNotingCanvas::Shape& s : shapes) {
+            switch (s.kind) {
+            case TNotingCanvas::Shape::Rect:
+                painter.fillRect(s.rect, Qt::white);
+                painter.drawRect(s.rect);
+                break;
+            case TNotingCanvas::Shape::Line:
+                painter.drawLine(s.line);
+                break;
+            case TNotingCanvas::Shape::Text:
+                painter.drawText(s.rect.left(), s.rect.top() + 11, s.text);
+                break;
+            }
+        }
+    }
+    state.counters["shapes"] = static_cast<double>(shapes.size());
+}
+BENCHMARK(BM_Floor)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
+
+void BM_FirstPaint(benchmark::State& state)
+{
+    const std::string bytes = saveDesign(bench::design(int(state.range(0)), int(state.range(1))));
+    const bool flowchart = state.range(2) != 0;
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    const QFont font = screenFont();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<TBlock> root = loadDesign(bytes);
+        forgetTextExtents();
+        TDisplayOptions options;
+        state.ResumeTiming();
+        TQtMeasureCanvas measure;
+        const TSize ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
+        paintView({root.get(), flowchart, std::max(0, ranges.cy / 2 - kWindowHeight / 2)}, options, image,
+                  font);
+        state.PauseTiming();
+        root.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstPaint)
+    ->Args({100000, 0, 0})
+    ->Args({1000000, 0, 0})
+    ->Args({1000000, 0, 1})
+    ->Args({1000000, 20, 0})
+    ->Args({1000000, 20, 1})
+    ->ArgNames({"elements", "depth", "flowchart"})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
 void BM_HitTest(benchmark::State& state)
 {
-    TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
-    const bool flowchart = state.range(2) != 0;
     TDisplayOptions options;
+    const View view = middleView(state, options);
     TQtMeasureCanvas measure;
-    const TSize ranges = scrollRangesOf(measure.canvas(), *root, options, flowchart);
-    const TPoint origin = displayOrigin(measure.canvas(), *root, options, flowchart);
-    options.RootBlock = root;
-    const int x = flowchart ? origin.x : origin.x + 30;
-    const int y = ranges.cy / 2;
+    const TPoint origin = displayOrigin(measure.canvas(), *view.root, options, view.flowchart);
+    options.RootBlock = view.root;
+    const int x = view.flowchart ? origin.x : origin.x + 30;
+    const int y = view.scrollY + kWindowHeight / 2;
     TElement* hit = nullptr;
     for (auto _ : state)
-        benchmark::DoNotOptimize(hit = root->HitTest(measure.canvas(), origin, options, x, y));
+        benchmark::DoNotOptimize(hit = view.root->HitTest(measure.canvas(), origin, options, x, y));
     if (!hit)
         state.SkipWithError("nothing hit");
 }
 BENCHMARK(BM_HitTest)->Apply(bench::designArgs)->Unit(benchmark::kMicrosecond);
 
-// What the window shows, drawn straight with QPainter: about as many boxes with texts as fit the window.
+// Bytes of heap per element of a design read from its file, and what the first paint adds (the kept sizes
+// live in the elements; long sequences add their index).
+void BM_MemoryPerElement(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const std::string bytes = saveDesign(bench::design(count, int(state.range(1))));
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        std::unique_ptr<TBlock> root = loadDesign(bytes);
+        const std::size_t loaded = mallinfo2().uordblks;
+        TDisplayOptions options;
+        paintView({root.get(), false, 0}, options, image, screenFont());
+        const std::size_t painted = mallinfo2().uordblks;
+        state.counters["bytes_per_element"] = double(loaded - before) / count;
+        state.counters["paint_adds_per_element"] = double(painted - loaded) / count;
+    }
+}
+BENCHMARK(BM_MemoryPerElement)->Args({1000000, 0})->Args({1000000, 20})->Iterations(1)->Unit(benchmark::kMillisecond);
+
 void BM_PlainQPainter(benchmark::State& state)
 {
     QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);

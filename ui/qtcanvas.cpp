@@ -29,16 +29,31 @@ QString firstInstalled(std::initializer_list<const char*> families)
     return {};
 }
 
+std::map<QString, TExtentCache>& extentCaches()
+{
+    static std::map<QString, TExtentCache> caches;
+    return caches;
+}
+
 // The extent cache of one font on devices of one resolution.
 TExtentCache& extentCache(const QFont& font, const QPaintDevice* device)
 {
-    static std::map<QString, TExtentCache> caches;
+    std::map<QString, TExtentCache>& caches = extentCaches();
     const int dpiX = device ? device->logicalDpiX() : 0;
     const int dpiY = device ? device->logicalDpiY() : 0;
-    return caches[font.key() + QStringLiteral("@%1x%2").arg(dpiX).arg(dpiY)];
+    const QString key = font.key() + QStringLiteral("@%1x%2").arg(dpiX).arg(dpiY);
+    if (const auto found = caches.find(key); found != caches.end())
+        return found->second;
+    return caches.try_emplace(key, font, device).first->second;
 }
 
 } // namespace
+
+void forgetTextExtents()
+{
+    for (auto& [key, cache] : extentCaches())
+        cache.clear();
+}
 
 QFont screenFont()
 {
@@ -123,11 +138,7 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
 
 TSize TQtCanvas::textExtent(const std::string& s)
 {
-    if (const TSize* found = m_extents->find(s))
-        return *found;
-    const TSize extent{m_metrics.horizontalAdvance(fromCp1252(s)), m_metrics.height()};
-    m_extents->insert(s, extent);
-    return extent;
+    return m_extents->extent(s);
 }
 
 TColor TQtCanvas::windowColor() const

@@ -21,6 +21,9 @@ inline constexpr int kPrintResolution = 300;
 // The screen font: "MS Sans Serif" with a character height of 13 pixels; where it is not installed, the
 // closest installed sans-serif font at the pixel size that makes the text height of "ja" 13 pixels.
 QFont screenFont();
+// Forgets every text extent measured so far, as at the program's start (for benchmarks of a first paint).
+void forgetTextExtents();
+
 // The printer font: "Times New Roman", 12 point, or its metric-compatible substitute Liberation Serif.
 QFont printerFont();
 

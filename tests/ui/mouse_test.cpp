@@ -37,11 +37,11 @@ protected:
     // searched inside the rectangle where the window last drew `e` as its current element.
     QPoint pointOf(TForm1& window, TElement* e, const std::function<bool(bool afterBlock)>& accept = {})
     {
-        const std::vector<TDisplayOptions::Ref> marks = window.Options->MarkedElements;
+        TElement* current = window.currentElement();
         window.setCurrent(e);
         window.drawingWidget()->repaint();
         const TRect r = window.Options->HighlightRect;
-        window.Options->MarkedElements = marks;
+        window.setCurrent(current);
         window.drawingWidget()->repaint();
         for (int y = r.Top; y < r.Bottom; y += 2) {
             for (int x = r.Left; x < r.Right; x += 2) {

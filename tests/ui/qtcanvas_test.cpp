@@ -6,6 +6,7 @@
 #include "model/displayoptions.h"
 #include "model/struktteile.h"
 #include "tests/support/designs.h"
+#include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
 
 #include <QFontDatabase>
@@ -369,6 +370,40 @@ TEST(ExtentCache, FindsEveryTextItWasGivenAndNoOther)
     EXPECT_EQ(cache.find(texts[100] + "x"), nullptr);
     cache.clear();
     EXPECT_EQ(cache.find(texts[0]), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Adding up advances and pair extras must give the toolkit's own width for every text, ligatures, control
+// characters and umlauts included, in the screen font and the printer font.
+TEST(ExtentCache, AddedUpWidthsAreTheToolkitsWidths)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    std::mt19937 rng(3);
+    const std::string alphabet =
+        std::string("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") +
+        " =+-*/()<>[]{};.,:'\"!?%&_\t\xe4\xf6\xfc\xdf\x80\x85\x93" + "fifflfft";
+    for (const QFont& font : {screenFont(), printerFont()}) {
+        TExtentCache cache(font, &image);
+        const QFontMetrics metrics(font, &image);
+        SCOPED_TRACE(font.family().toStdString() + (cache.addsUp() ? " adds up" : " measured whole"));
+        // The fonts the project installs are shaped pair by pair, so their texts are added up.
+        if (font.family().startsWith(QStringLiteral("DejaVu")) ||
+            font.family().startsWith(QStringLiteral("Liberation"))) {
+            EXPECT_TRUE(cache.addsUp());
+        }
+        for (int i = 0; i < 3000; ++i) {
+            std::string text;
+            for (int n = std::uniform_int_distribution<int>(0, 30)(rng); n > 0; --n)
+                text.push_back(
+                    alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)]);
+            ASSERT_EQ(cache.extent(text),
+                      (TSize{metrics.horizontalAdvance(fromCp1252(text)), metrics.height()}))
+                << text;
+        }
+    }
 }
 
 } // namespace
