@@ -20,6 +20,7 @@ enum class TKey : int {
     Down = 40,
     Insert = 45,
     Delete = 46,
+    F2 = 113, // edits the text, as Enter does
 };
 
 // The sender of a plain statement insertion (the Insert key, text editing of a block).

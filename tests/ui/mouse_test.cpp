@@ -132,8 +132,9 @@ TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
     const QPoint from = pointOf(whole(), s1);
     const QPoint to = pointOf(whole(), s3);
     QTest::mousePress(widget(whole()), Qt::LeftButton, {}, from);
-    EXPECT_TRUE(whole().Dragging);
+    EXPECT_FALSE(whole().Dragging); // not before the pointer moves
     QTest::mouseMove(widget(whole()), to);
+    EXPECT_TRUE(whole().Dragging);
     EXPECT_EQ(whole().Options->DropTarget, s3);
     QTest::mouseRelease(widget(whole()), Qt::LeftButton, {}, to);
     EXPECT_EQ(whole().Options->DropTarget, nullptr);
@@ -144,6 +145,106 @@ TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
     EXPECT_TRUE(form->document().isModified());
     trigger("Rckgngig1");
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"s1\"\n  A s=1 \"s2\"\n  A s=1 \"s3\"\n");
+}
+
+// A shaky click that crosses into the next statement is a click; a drag starts at the drag distance, and
+// Esc ends it without a change.
+TEST_F(MouseTest, ShortMovementsAreClicksAndEscCancelsADrag)
+{
+    startOn(statements({"s1", "s2", "s3"}));
+    const std::string before = dump();
+    TElement* s1 = element({0});
+    whole().setCurrent(element({1}));
+    widget(whole())->repaint();
+    const int top = whole().Options->HighlightRect.Top;
+    const QPoint pressed(whole().Options->HighlightRect.Left + 20, top - 2);
+    ASSERT_EQ(whole().elementAt(pressed), s1);
+    const int distance = QApplication::startDragDistance();
+    const QPoint near = pressed + QPoint(0, distance - 1);
+    ASSERT_EQ(whole().elementAt(near), element({1}));
+    drag(whole(), pressed, near);
+    EXPECT_EQ(dump(), before);
+    EXPECT_EQ(whole().currentElement(), s1);
+    EXPECT_EQ(undoSteps(), 0);
+
+    drag(whole(), pressed, pressed + QPoint(0, distance + 1));
+    EXPECT_EQ(element({1}), s1);
+    EXPECT_EQ(undoSteps(), 1);
+
+    TElement* s3 = element({2});
+    QTest::mousePress(widget(whole()), Qt::LeftButton, {}, pointOf(whole(), element({0})));
+    QTest::mouseMove(widget(whole()), pointOf(whole(), s3));
+    ASSERT_EQ(whole().Options->DropTarget, s3);
+    QTest::keyClick(whole().scrollArea(), Qt::Key_Escape);
+    EXPECT_EQ(whole().Options->DropTarget, nullptr);
+    EXPECT_FALSE(whole().Dragging);
+    QTest::mouseMove(widget(whole()), pointOf(whole(), s3) + QPoint(1, 0));
+    QTest::mouseRelease(widget(whole()), Qt::LeftButton, {}, pointOf(whole(), s3));
+    EXPECT_EQ(element({2}), s3);
+    EXPECT_EQ(undoSteps(), 1);
+}
+
+// Eleven changes of one kind, then ten undos reach the state after the first; an eleventh changes nothing.
+// Refining makes two steps, so six refinements do.
+TEST_F(MouseTest, EveryCommandKeepsTenUndoSteps)
+{
+    struct Command
+    {
+        const char* what;
+        std::function<void(int)> run;
+        int times = 11;
+    };
+    auto insertBy = [this](const char* button) {
+        return [this, button](int) {
+            whole().setCurrent(form->Design());
+            if (QByteArray(button) == "BForSchleife2")
+                dialogs.answerCountingLoop(LoopButton::Ok);
+            else
+                dialogs.answerInput(QStringLiteral("neu"));
+            clickToolButton(button);
+        };
+    };
+    const Command commands[] = {
+        {"statement", insertBy("BAnweisung2")},
+        {"decision", insertBy("BIfAnweisung2")},
+        {"while", insertBy("BWhileSchleife2")},
+        {"counting loop", insertBy("BForSchleife2")},
+        {"do-while", insertBy("BDoWhileSchleife2")},
+        {"edit text",
+         [this](int i) {
+             whole().setCurrent(element({0}));
+             dialogs.answerInput(QString::number(i));
+             QTest::keyClick(whole().scrollArea(), Qt::Key_F2);
+         }},
+        {"drag",
+         [this](int) { drag(whole(), pointOf(whole(), element({0})), pointOf(whole(), element({2}))); }},
+        {"move",
+         [this](int) {
+             whole().setCurrent(element({0}));
+             QTest::keyClick(whole().scrollArea(), Qt::Key_Down, Qt::ControlModifier);
+         }},
+        {"refine",
+         [this](int i) {
+             whole().setCurrent(element({i}));
+             whole().PopupMenu1->findChild<QAction*>(QStringLiteral("Genauerbestimmen1"))->trigger();
+         },
+         6},
+    };
+    for (const Command& command : commands) {
+        SCOPED_TRACE(command.what);
+        startOn(statements({"s1", "s2", "s3", "s4", "s5", "s6"}));
+        std::vector<std::string> states;
+        for (int i = 0; i < command.times; ++i) {
+            focusWhole();
+            command.run(i);
+            states.push_back(dump());
+        }
+        for (int i = 0; i < 10; ++i)
+            trigger("Rckgngig1");
+        EXPECT_EQ(dump(), states.at(0)) << "ten undos";
+        trigger("Rckgngig1");
+        EXPECT_EQ(dump(), states.at(0)) << "an eleventh";
+    }
 }
 
 TEST_F(MouseTest, DropsOntoANamedBlockGoIntoItOnlyFromItsTopLineOrWhenEmpty)
