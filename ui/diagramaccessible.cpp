@@ -7,6 +7,7 @@
 #include "ui/diagramarea.h"
 #include "ui/hauptfenster.h"
 #include "ui/struktogrammfenster.h"
+#include "ui/uitexts.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
@@ -138,7 +139,13 @@ QAccessibleInterface* TDiagramAccessible::focusChild() const
 
 QString TDiagramAccessible::text(QAccessible::Text t) const
 {
-    return t == QAccessible::Name ? m_form->windowTitle() : QAccessibleWidget::text(t);
+    if (t != QAccessible::Name)
+        return QAccessibleWidget::text(t);
+    // The drawing mode, and the window's caption (the shown block's name) when it has one.
+    const QString mode =
+        m_form->mainWindow()->flowchartMode() ? uitexts::flowchartMode() : uitexts::structogramMode();
+    const QString caption = m_form->windowTitle();
+    return caption.isEmpty() ? mode : mode + QStringLiteral(": ") + caption;
 }
 
 TItemAccessible* TDiagramAccessible::item(TElement* e)

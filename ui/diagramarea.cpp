@@ -143,5 +143,7 @@ void TDiagramArea::contextMenuEvent(QContextMenuEvent* event)
 void TDiagramArea::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    announceCurrentElement(*m_form);
+    // After the toolkit has announced the area itself, which it does once this handler has returned.
+    QMetaObject::invokeMethod(
+        this, [this] { announceCurrentElement(*m_form); }, Qt::QueuedConnection);
 }

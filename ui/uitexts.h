@@ -15,6 +15,10 @@ namespace uitexts {
 inline QString appTitle() { return QStringLiteral("Struktogramm-Editor"); }
 inline QString captionStructogramMode() { return QStringLiteral("Struktogramm — Struktogramm-Editor"); }
 inline QString captionFlowchartMode() { return QStringLiteral("Flussdiagramm — Struktogramm-Editor"); }
+// The drawing modes, as the diagram area names itself to assistive technology.
+inline QString structogramMode() { return QStringLiteral("Struktogramm"); }
+inline QString flowchartMode() { return QStringLiteral("Flussdiagramm"); }
+
 // The main window's caption: the file's name (or "Unbenannt"), a star while the design has unsaved
 // changes, then the mode's caption.
 inline QString untitled() { return QStringLiteral("Unbenannt"); }
