@@ -43,7 +43,8 @@ void TDesignDocument::changed()
 void TDesignDocument::markSaved()
 {
     m_modified = false;
-    changed();
+    if (m_listener)
+        m_listener->documentChanged(); // the tree is as it was
 }
 
 void TDesignDocument::markSaved(std::string fileName)

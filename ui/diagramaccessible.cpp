@@ -87,6 +87,11 @@ public:
 
     TElement* element() const { return m_element; }
     std::uint64_t serial() const { return m_serial; }
+    // What the holder knows when it hands this item out: the path to it and its index there, so that
+    // walking a long sequence does not search for each item.
+    void placeBelow(const std::vector<TElement*>& holderPath, int index) const;
+    // The index in the holder as placeBelow left it for this revision, or -1.
+    int knownIndex() const { return m_pathRevision == m_tree->revision() + 1 ? m_index : -1; }
 
 private:
     // The items from the shown block down to this one, and the items inside this one, as of the
@@ -104,6 +109,7 @@ private:
     std::uint64_t m_serial;
     mutable std::uint64_t m_pathRevision = 0;
     mutable std::vector<TElement*> m_path;
+    mutable int m_index = -1;
     mutable std::uint64_t m_childrenRevision = 0;
     mutable std::vector<TElement*> m_children;
 };
@@ -216,8 +222,20 @@ const std::vector<TElement*>& TItemAccessible::path() const
     if (m_pathRevision != now) {
         m_path = outlinePath(*m_tree->form()->ShownBlock, m_element);
         m_pathRevision = now;
+        m_index = -1;
     }
     return m_path;
+}
+
+void TItemAccessible::placeBelow(const std::vector<TElement*>& holderPath, int index) const
+{
+    const std::uint64_t now = m_tree->revision() + 1;
+    if (m_pathRevision == now)
+        return;
+    m_path = holderPath;
+    m_path.push_back(m_element);
+    m_index = index;
+    m_pathRevision = now;
 }
 
 const std::vector<TElement*>& TItemAccessible::children() const
@@ -241,7 +259,9 @@ QAccessibleInterface* TItemAccessible::child(int index) const
     const std::vector<TElement*>& c = children();
     if (index < 0 || index >= static_cast<int>(c.size()))
         return nullptr;
-    return m_tree->item(c[static_cast<std::size_t>(index)]);
+    TItemAccessible* item = m_tree->item(c[static_cast<std::size_t>(index)]);
+    item->placeBelow(path(), index);
+    return item;
 }
 
 int TItemAccessible::indexOfChild(const QAccessibleInterface* child) const
@@ -250,6 +270,10 @@ int TItemAccessible::indexOfChild(const QAccessibleInterface* child) const
     if (!item)
         return -1;
     const std::vector<TElement*>& c = children();
+    const int known = item->knownIndex();
+    if (known >= 0 && known < static_cast<int>(c.size()) &&
+        c[static_cast<std::size_t>(known)] == item->element())
+        return known;
     const auto found = std::find(c.begin(), c.end(), item->element());
     return found == c.end() ? -1 : static_cast<int>(found - c.begin());
 }
