@@ -2,14 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QRegularExpression>
 #include <QTest>
 #include <QToolBar>
-
-QString caption(const QAction* item)
-{
-    return QString(item->text()).remove(QRegularExpression(QStringLiteral("&(?=.)")));
-}
 
 void EditorTest::TearDown()
 {

@@ -19,9 +19,6 @@
 #include <optional>
 #include <string>
 
-// The caption of a menu item as it reads, without its mnemonic mark.
-QString caption(const QAction* item);
-
 class EditorTest : public ::testing::Test
 {
 protected:
