@@ -3,6 +3,52 @@
 #include "model/layoutcache.h"
 #include "model/texts.h"
 
+#include <climits>
+
+namespace {
+
+// A canvas that measures text on another one and paints nothing; its painted area is empty, so that a
+// drawing only walks down to the marked element, which is drawn wherever it lies.
+class TProbeCanvas : public TCanvas
+{
+public:
+    explicit TProbeCanvas(TCanvas& measure) : m_measure(measure) {}
+
+    TSize textExtent(const std::string& s) override { return m_measure.textExtent(s); }
+    TColor penColor() const override { return m_pen; }
+    void setPenColor(TColor c) override { m_pen = c; }
+    int penWidth() const override { return m_penWidth; }
+    void setPenWidth(int w) override { m_penWidth = w; }
+    TPenStyle penStyle() const override { return m_penStyle; }
+    void setPenStyle(TPenStyle s) override { m_penStyle = s; }
+    TColor brushColor() const override { return m_brush; }
+    void setBrushColor(TColor c) override { m_brush = c; }
+    TBrushStyle brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    TColor fontColor() const override { return m_font; }
+    void setFontColor(TColor c) override { m_font = c; }
+    void rectangle(int, int, int, int) override {}
+    void line(int, int, int, int) override {}
+    void polyline(const std::vector<TPoint>&) override {}
+    void polygon(const std::vector<TPoint>&) override {}
+    void ellipse(int, int, int, int) override {}
+    void textOut(int, int, const std::string&) override {}
+    TColor windowColor() const override { return kWindowFill; }
+    TRect paintArea() const override { return TRect{0, 0, 0, 0}; }
+    std::uintptr_t metricsKey() const override { return m_measure.metricsKey(); }
+
+private:
+    TCanvas& m_measure;
+    TColor m_pen = clBlack;
+    int m_penWidth = 1;
+    TPenStyle m_penStyle = TPenStyle::Solid;
+    TColor m_brush = clWhite;
+    TBrushStyle m_brushStyle = TBrushStyle::Solid;
+    TColor m_font = clBlack;
+};
+
+} // namespace
+
 TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
 {
     options.Flowchart = flowchart;
@@ -61,4 +107,23 @@ void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, T
     TPoint origin = displayOrigin(printer, shown, options, flowchart);
     origin.y = 80;
     paintDiagram(printer, shown, origin, options, flowchart);
+}
+
+std::optional<TRect> elementRect(TCanvas& measure, TBlock& shown, TPoint origin,
+                                 const TDisplayOptions& options, bool flowchart, TElement* e)
+{
+    if (!e)
+        return std::nullopt;
+    TDisplayOptions probe = options;
+    probe.ClearMarked();
+    probe.AddMarked(e);
+    probe.DropTarget = nullptr;
+    probe.OnScreen = true;
+    constexpr TRect kUnset{INT_MIN, INT_MIN, INT_MIN, INT_MIN};
+    probe.HighlightRect = kUnset;
+    TProbeCanvas canvas(measure);
+    paintDiagram(canvas, shown, origin, probe, flowchart);
+    if (probe.HighlightRect == kUnset)
+        return std::nullopt;
+    return probe.HighlightRect;
 }

@@ -6,6 +6,7 @@
 #include "model/canvas.h"
 #include "model/displayoptions.h"
 
+#include <optional>
 #include <string>
 
 // The window's background and the base fill of every paint on screen (red, green, blue 245).
@@ -29,3 +30,9 @@ void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions
 // afterwards.
 void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
                   bool flowchart);
+
+// Where `e` stands when `shown` is painted with its layout origin at `origin`: the rectangle its marking
+// records (HighlightRect). Nothing when `e` is not drawn: not in `shown`, or hidden in a collapsed block.
+// Draws nothing: `measure` only measures text. `options` (the window's) are left as they are.
+std::optional<TRect> elementRect(TCanvas& measure, TBlock& shown, TPoint origin,
+                                 const TDisplayOptions& options, bool flowchart, TElement* e);

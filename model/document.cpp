@@ -30,40 +30,78 @@ void TDesignDocument::installRoot(std::unique_ptr<TBlock> root)
     // Released after the listener has moved the windows on: they point into it until then.
     const std::unique_ptr<TBlock> old = std::exchange(m_root, std::move(root));
     m_parked.clear();
+    ++m_revision;
     if (m_listener)
         m_listener->designReplaced(*m_root);
 }
 
-void TDesignDocument::replaceDesign(std::unique_ptr<TBlock> root, bool modified)
+void TDesignDocument::changed()
+{
+    ++m_revision;
+    if (m_listener)
+        m_listener->documentChanged();
+}
+
+void TDesignDocument::markSaved()
+{
+    m_modified = false;
+    if (m_listener)
+        m_listener->documentChanged(); // the tree is as it was
+}
+
+void TDesignDocument::markSaved(std::string fileName)
+{
+    m_fileName = std::move(fileName);
+    markSaved();
+}
+
+void TDesignDocument::replaceDesign(std::unique_ptr<TBlock> root, bool modified, std::string fileName)
 {
     installRoot(std::move(root));
     m_undo.clear();
     m_modified = modified;
+    m_fileName = std::move(fileName);
+    changed();
 }
 
 void TDesignDocument::takeSnapshot()
 {
     m_undo.TakeSnapshot(*m_root, m_modified);
     m_modified = true;
+    changed();
 }
 
 void TDesignDocument::dropNewestSnapshot()
 {
     m_modified = m_undo.DropNewestSnapshot();
+    changed();
 }
 
 void TDesignDocument::changedNothing()
 {
     m_modified = m_undo.newestModified();
+    changed();
 }
 
 bool TDesignDocument::undo()
 {
-    std::unique_ptr<TBlock> restored = m_undo.undo();
+    std::unique_ptr<TBlock> restored = m_undo.undo(*m_root);
     if (!restored)
         return false;
     installRoot(std::move(restored));
     m_modified = true;
+    changed();
+    return true;
+}
+
+bool TDesignDocument::redo()
+{
+    std::unique_ptr<TBlock> restored = m_undo.redo();
+    if (!restored)
+        return false;
+    installRoot(std::move(restored));
+    m_modified = true;
+    changed();
     return true;
 }
 
@@ -77,6 +115,7 @@ void TDesignDocument::viewClosed(const TBlock* block)
     const auto found = std::find(m_shown.begin(), m_shown.end(), block);
     if (found != m_shown.end())
         m_shown.erase(found);
+    ++m_revision;
     std::erase_if(m_parked,
                   [this](const std::unique_ptr<TElement>& part) { return !holdsShownBlock(*part); });
 }

@@ -7,14 +7,17 @@
 #include "model/struktteile.h"
 #include "model/undohistory.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // A new design: an empty root block named "gesamtes Programm".
 std::unique_ptr<TBlock> newDesign();
 
 // TDocumentListener: told when the design is replaced as a whole, so that the windows can let go of the
-// old one (block windows close) and show the new one.
+// old one (block windows close) and show the new one; and when what the windows show about the document
+// changed (the file name, the modified mark, what undo and redo can do).
 class TDocumentListener
 {
 public:
@@ -23,6 +26,7 @@ public:
     virtual void designReplacing() = 0;
     // The new root is in place; the old design is released right after this returns.
     virtual void designReplaced(TBlock& root) = 0;
+    virtual void documentChanged() {}
 };
 
 // TDesignDocument: see above.
@@ -38,12 +42,21 @@ public:
     void setListener(TDocumentListener* listener) { m_listener = listener; }
 
     bool isModified() const { return m_modified; }
-    // After the design was written to a file.
-    void markSaved() { m_modified = false; }
+    // After the design was written to a file; with the file's name when it was written to another one.
+    void markSaved();
+    void markSaved(std::string fileName);
+    // The file the design was loaded from or last saved to (a path in the platform's encoding); empty
+    // for a design that is in no file yet.
+    const std::string& fileName() const { return m_fileName; }
 
     // Installs `root` as the design (new, loaded, pasted): the history is cleared; the design counts as
-    // modified when `modified` (a pasted design is in no file yet).
-    void replaceDesign(std::unique_ptr<TBlock> root, bool modified);
+    // modified when `modified` (a pasted design is in no file yet); `fileName` is the file it came from.
+    void replaceDesign(std::unique_ptr<TBlock> root, bool modified, std::string fileName = {});
+
+    // Changes with every snapshot taken or taken back, every design installed and every view closed.
+    // Every edit of the tree follows a snapshot at once, with no event handled in between, so what a
+    // view found out about the tree while the revision stayed the same still holds.
+    std::uint64_t revision() const { return m_revision; }
 
     // ---- the undo history ----
     const TUndoHistory& undoHistory() const { return m_undo; }
@@ -56,6 +69,28 @@ public:
     void changedNothing();
     // One step back through the history; false when there is nothing to undo.
     bool undo();
+    // Takes back the last undo step; false when there is none since the last change.
+    bool redo();
+    bool canUndo() const { return m_undo.canUndo(); }
+    bool canRedo() const { return m_undo.canRedo(); }
+
+    // TCommand: one command of the user, from its start to its end. Snapshots that a command takes
+    // inside its own and takes back again (an insertion asking for the new element's text) push no state
+    // out of a full history. Commands may nest; the outermost one counts.
+    class TCommand
+    {
+    public:
+        explicit TCommand(TDesignDocument& document) : m_document(document)
+        {
+            m_document.m_undo.beginCommand();
+        }
+        ~TCommand() { m_document.m_undo.endCommand(); }
+        TCommand(const TCommand&) = delete;
+        TCommand& operator=(const TCommand&) = delete;
+
+    private:
+        TDesignDocument& m_document;
+    };
 
     // ---- removed parts and the windows that show them ----
     // A window shows `block` from now on / no longer. A block may be shown by several windows.
@@ -70,11 +105,14 @@ public:
 private:
     void installRoot(std::unique_ptr<TBlock> root);
     bool holdsShownBlock(TElement& part) const;
+    void changed();
 
     std::unique_ptr<TBlock> m_root;
     TUndoHistory m_undo;
     std::vector<std::unique_ptr<TElement>> m_parked;
     std::vector<const TBlock*> m_shown; // one entry per window
     TDocumentListener* m_listener = nullptr;
+    std::string m_fileName;
+    std::uint64_t m_revision = 0;
     bool m_modified = false;
 };

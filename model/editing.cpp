@@ -134,3 +134,34 @@ void dropElement(TBlock& shown, TElement& dragged, TElement& target, bool afterB
     else
         target.InsertAfter(std::move(moved));
 }
+
+std::optional<TDropPlace> oneStepPlace(TBlock& shown, TElement* e, bool up)
+{
+    if (!e || e == &shown || !e->Standalone)
+        return std::nullopt;
+    TDropPlace place;
+    if (up) {
+        // Before the predecessor: after the element before that, or first in the block that holds both.
+        TElement* predecessor = shown.FindReferrer(e);
+        if (!predecessor || predecessor->Next.get() != e)
+            return std::nullopt;
+        TElement* before = shown.FindReferrer(predecessor);
+        if (!before)
+            return std::nullopt;
+        place.target = before;
+        place.afterBlock = before->isBlock() && before->Next.get() == predecessor;
+    } else {
+        place.target = e->Next.get();
+        place.afterBlock = place.target && place.target->isBlock();
+    }
+    if (!dropAccepted(shown, e, place.target, place.afterBlock))
+        return std::nullopt;
+    return place;
+}
+
+bool commandAvailable(TCommandNeed need, const TElement* current)
+{
+    if (need == TCommandNeed::Block)
+        return current && current->isBlock();
+    return current != nullptr;
+}

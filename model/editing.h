@@ -8,6 +8,7 @@
 #include "model/struktteile.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,7 @@ enum class TKey : int {
     Down = 40,
     Insert = 45,
     Delete = 46,
+    F2 = 113, // edits the text, as Enter does
 };
 
 // The sender of a plain statement insertion (the Insert key, text editing of a block).
@@ -65,3 +67,20 @@ bool dropAccepted(const TBlock& shown, const TElement* dragged, const TElement* 
 // Moves `dragged` to the drop place (after dropAccepted said yes): after the block `target` when
 // `afterBlock`, else as `target`'s successor, or first inside a block `target`.
 void dropElement(TBlock& shown, TElement& dragged, TElement& target, bool afterBlock);
+
+// A drop place: the element dropped on, and the hit test's DropAfterBlock.
+struct TDropPlace
+{
+    TElement* target = nullptr;
+    bool afterBlock = false;
+};
+
+// Where `e` goes when it moves one place up (before its predecessor) or down (after its successor) in its
+// sequence, as a drop place for dropElement; nothing where it cannot move: `e` is not a standalone element
+// below `shown`, stands first (up) or last (down) in its sequence, or a drag there would be refused.
+std::optional<TDropPlace> oneStepPlace(TBlock& shown, TElement* e, bool up);
+
+// What a command needs to act: a current element, or a current block (collapse, open in a window).
+enum class TCommandNeed { Element, Block };
+// Whether a command with that need acts on `current` (null: nothing current).
+bool commandAvailable(TCommandNeed need, const TElement* current);

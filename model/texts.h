@@ -37,4 +37,16 @@ inline constexpr char kTooDeeplyNested[] =
     "Das Struktogramm ist zu tief verschachtelt (mehr als 1000 Ebenen)";
 inline constexpr char kOnlyStatementsRefine[] = "Nur Anweisungen k\366nnen genauer spezifiziert werden";
 
+// The kinds of the elements as assistive technology names them, and the places of branch blocks.
+inline constexpr char kOutlineStatement[] = "Anweisung";
+inline constexpr char kOutlineBlock[] = "Block";
+inline constexpr char kOutlineDecision[] = "Entscheidung";
+inline constexpr char kOutlineWhile[] = "Schleife (Test vorher)";
+inline constexpr char kOutlineDoWhile[] = "Schleife (Test danach)";
+inline constexpr char kOutlineRepeat[] = "Schleife (wiederholen bis)";
+inline constexpr char kOutlineFor[] = "Z\344hlschleife";
+inline constexpr char kOutlineYesBranch[] = "Ja-Zweig";
+inline constexpr char kOutlineNoBranch[] = "Nein-Zweig";
+inline constexpr char kOutlineLoopBody[] = "Schleifenrumpf";
+
 } // namespace texts

@@ -1,46 +1,117 @@
 #include "model/undohistory.h"
 
+#include <iterator>
+
+namespace {
+
+constexpr std::size_t kMaxSlots = TUndoHistory::kSlots;
+
+} // namespace
+
+TUndoHistory::TUndoHistory() = default;
+TUndoHistory::~TUndoHistory() = default;
+
 void TUndoHistory::TakeSnapshot(const TBlock& design, bool modified)
 {
-    // The states stepped back over, the one the design is a copy of included, are gone for good.
-    while (m_position > 0) {
-        DropNewestSnapshot();
-        --m_position;
+    Snapshot snapshot;
+    if (m_position > 0) {
+        // The states stepped back over, the one the design is a copy of included, are gone for good once
+        // the command ends; inside it, the snapshot keeps them in case it is taken back.
+        const auto end = m_slots.begin() + m_position;
+        if (m_commandDepth > 0) {
+            snapshot.steppedOver.assign(std::make_move_iterator(m_slots.begin()),
+                                        std::make_move_iterator(end));
+            snapshot.steppedOverLatest = std::move(m_latest);
+            snapshot.steppedOverPosition = m_position;
+        }
+        m_slots.erase(m_slots.begin(), end);
+        m_latest.reset();
+        m_position = 0;
     }
-    for (std::size_t i = kSlots - 1; i > 0; --i)
-        m_slots[i] = std::move(m_slots[i - 1]); // slot 10's old snapshot is released here
-    m_slots[0] = Snapshot{design.cloneBlock(), modified};
-    m_position = 0;
+    if (m_commandDepth == 0 && m_slots.size() >= kMaxSlots)
+        m_slots.resize(kMaxSlots - 1); // the oldest snapshot is released here
+    snapshot.design = design.cloneBlock();
+    snapshot.modified = modified;
+    m_slots.insert(m_slots.begin(), std::move(snapshot));
 }
 
 bool TUndoHistory::DropNewestSnapshot()
 {
-    const bool modified = m_slots[0].modified;
-    for (std::size_t i = 0; i + 1 < kSlots; ++i)
-        m_slots[i] = std::move(m_slots[i + 1]);
-    m_slots[kSlots - 1] = Snapshot{};
-    return modified;
+    if (m_slots.empty())
+        return false;
+    Snapshot dropped = std::move(m_slots.front());
+    m_slots.erase(m_slots.begin());
+    if (dropped.steppedOverPosition > 0) {
+        m_slots.insert(m_slots.begin(), std::make_move_iterator(dropped.steppedOver.begin()),
+                       std::make_move_iterator(dropped.steppedOver.end()));
+        m_latest = std::move(dropped.steppedOverLatest);
+        m_position = dropped.steppedOverPosition;
+    }
+    return dropped.modified;
 }
 
-std::unique_ptr<TBlock> TUndoHistory::undo()
+bool TUndoHistory::canUndo() const
 {
-    if (m_position >= kSlots || !m_slots[static_cast<std::size_t>(m_position)].design)
+    return m_position < kSlots && m_position < snapshotCount();
+}
+
+std::unique_ptr<TBlock> TUndoHistory::undo(const TBlock& design)
+{
+    if (!canUndo())
         return nullptr;
+    if (m_position == 0)
+        m_latest = design.cloneBlock();
     ++m_position;
+    return m_slots[static_cast<std::size_t>(m_position - 1)].design->cloneBlock();
+}
+
+std::unique_ptr<TBlock> TUndoHistory::redo()
+{
+    if (!canRedo())
+        return nullptr;
+    --m_position;
+    if (m_position == 0)
+        return std::move(m_latest);
     return m_slots[static_cast<std::size_t>(m_position - 1)].design->cloneBlock();
 }
 
 void TUndoHistory::clear()
 {
-    for (auto& slot : m_slots)
-        slot = Snapshot{};
+    m_slots.clear();
+    m_latest.reset();
     m_position = 0;
 }
 
-int TUndoHistory::snapshotCount() const
+void TUndoHistory::beginCommand()
 {
-    int count = 0;
-    for (const auto& slot : m_slots)
-        count += slot.design ? 1 : 0;
-    return count;
+    ++m_commandDepth;
+}
+
+void TUndoHistory::endCommand()
+{
+    if (m_commandDepth > 0 && --m_commandDepth == 0)
+        settle();
+}
+
+void TUndoHistory::settle()
+{
+    if (m_slots.size() > kMaxSlots)
+        m_slots.resize(kMaxSlots);
+    for (Snapshot& snapshot : m_slots) {
+        snapshot.steppedOver.clear();
+        snapshot.steppedOverLatest.reset();
+        snapshot.steppedOverPosition = 0;
+    }
+}
+
+const TBlock* TUndoHistory::slot(int i) const
+{
+    if (i < 1 || i > snapshotCount())
+        return nullptr;
+    return m_slots[static_cast<std::size_t>(i - 1)].design.get();
+}
+
+bool TUndoHistory::newestModified() const
+{
+    return !m_slots.empty() && m_slots.front().modified;
 }

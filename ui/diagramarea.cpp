@@ -1,6 +1,7 @@
 #include "ui/diagramarea.h"
 
 #include "model/editing.h"
+#include "ui/diagramaccessible.h"
 #include "ui/struktogrammfenster.h"
 
 #include <QContextMenuEvent>
@@ -33,6 +34,8 @@ std::optional<TKey> virtualKey(int qtKey)
         return TKey::Insert;
     case Qt::Key_Delete:
         return TKey::Delete;
+    case Qt::Key_F2:
+        return TKey::F2;
     default:
         return std::nullopt;
     }
@@ -53,6 +56,8 @@ TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(for
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(16);
     verticalScrollBar()->setSingleStep(16);
+    installDiagramAccessibility();
+    connect(form, &TForm1::currentChanged, this, [form] { announceCurrentElement(*form); });
 }
 
 void TDiagramArea::paintEvent(QPaintEvent* event)
@@ -74,6 +79,10 @@ void TDiagramArea::resizeEvent(QResizeEvent* event)
 
 void TDiagramArea::keyPressEvent(QKeyEvent* event)
 {
+    if (keyOfItsOwn(*event)) {
+        event->accept();
+        return;
+    }
     const std::optional<TKey> key = virtualKey(event->key());
     if (!key) {
         QAbstractScrollArea::keyPressEvent(event);
@@ -81,6 +90,25 @@ void TDiagramArea::keyPressEvent(QKeyEvent* event)
     }
     event->accept();
     m_form->FormKeyDown(static_cast<int>(*key));
+}
+
+bool TDiagramArea::keyOfItsOwn(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (event.key() == Qt::Key_Escape) {
+        const bool dragging = m_form->Dragging;
+        m_form->cancelDrag();
+        return dragging; // without a drag, Esc goes on to the frame
+    }
+    if (modifiers == Qt::ControlModifier && (event.key() == Qt::Key_Up || event.key() == Qt::Key_Down)) {
+        m_form->moveCurrent(event.key() == Qt::Key_Up);
+        return true;
+    }
+    if (modifiers == Qt::ShiftModifier && event.key() == Qt::Key_F10) {
+        m_form->showPopupAtCurrent();
+        return true;
+    }
+    return false;
 }
 
 void TDiagramArea::mousePressEvent(QMouseEvent* event)
@@ -106,5 +134,16 @@ void TDiagramArea::mouseReleaseEvent(QMouseEvent* event)
 void TDiagramArea::contextMenuEvent(QContextMenuEvent* event)
 {
     event->accept();
-    m_form->showPopupMenu(event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        m_form->showPopupAtCurrent(); // the menu key
+    else
+        m_form->showPopupMenu(event->globalPos());
+}
+
+void TDiagramArea::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    // After the toolkit has announced the area itself, which it does once this handler has returned.
+    QMetaObject::invokeMethod(
+        this, [this] { announceCurrentElement(*m_form); }, Qt::QueuedConnection);
 }

@@ -10,6 +10,7 @@ class TDiagramArea : public QAbstractScrollArea
 {
 public:
     explicit TDiagramArea(TForm1* form);
+    TForm1* form() const { return m_form; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -21,7 +22,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
+    // Esc, Ctrl+Up, Ctrl+Down, Shift+F10; true when the key was handled.
+    bool keyOfItsOwn(const QKeyEvent& event);
+
     TForm1* m_form;
 };

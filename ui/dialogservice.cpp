@@ -121,7 +121,8 @@ QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A typed name of a missing file goes through, so that the command says which file it cannot open.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -4,7 +4,9 @@
 #include "model/javaexport.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
+#include "ui/commandstates.h"
 #include "ui/cp1252.h"
+#include "ui/diagramaccessible.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/foredit.h"
@@ -17,14 +19,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -53,6 +62,15 @@ std::string encodeFileName(const QString& name)
     return QFile::encodeName(name).toStdString();
 }
 
+// The design file a drop brings: one local file named *.str; empty for anything else.
+QString droppedDesign(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().constFirst().isLocalFile())
+        return {};
+    const QString name = mime->urls().constFirst().toLocalFile();
+    return name.endsWith(QLatin1String(".str"), Qt::CaseInsensitive) ? name : QString();
+}
+
 } // namespace
 
 void setApplicationTitle()
@@ -73,12 +91,19 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     setCentralWidget(m_mdiArea);
     createMenus();
     createToolBars();
-    setWindowTitle(uitexts::captionStructogramMode());
+    m_statusHint = new QLabel(this);
+    m_statusHint->setObjectName(QStringLiteral("StatusHint"));
+    statusBar()->addWidget(m_statusHint, 1);
+    setAcceptDrops(true);
+    // F10 opens the first menu, as on other desktops.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(Datei1->menuAction()); });
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
 
     // Start-up: the design named on the command line, or a new one.
     if (designFile) {
         try {
-            m_document.replaceDesign(readDesignFile(*designFile), false);
+            m_document.replaceDesign(readDesignFile(*designFile), false, *designFile);
         } catch (const DesignError& error) {
             if (error.reason() == ErrorReason::CannotOpenFile)
                 dialogService().informationMessage(this, errorText(error));
@@ -89,6 +114,8 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     m_document.setListener(this);
     findChild<QAction*>(QStringLiteral("BDoWhileSchleife"))->setVisible(true);
     findChild<QAction*>(QStringLiteral("DoWhileSchleife"))->setVisible(true);
+    documentChanged();
+    updateCommandStates();
 }
 
 TForm2::~TForm2()
@@ -96,6 +123,7 @@ TForm2::~TForm2()
     // The windows hold plain pointers into the design and tell the document when they close: they go
     // while the document still exists.
     m_document.setListener(nullptr);
+    disconnect(m_mdiArea, nullptr, this, nullptr);
     for (TForm1* window : diagramWindows())
         delete window;
 }
@@ -117,6 +145,7 @@ QAction* TForm2::addInsertItem(QMenu* menu, const char* name, const QString& cap
     action->setObjectName(QLatin1String(name));
     menu->addAction(action);
     connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+    setCommandNeed(*action, TCommandNeed::Element);
     return action;
 }
 
@@ -129,56 +158,64 @@ void TForm2::createMenus()
 {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
 
-    Datei1 = menuBar()->addMenu(QStringLiteral("Datei"));
+    // Every caption has a mnemonic letter (Alt+letter), none twice in one menu.
+    Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));
     Datei1->setObjectName(QStringLiteral("Datei1"));
-    addItem(Datei1, "Neu1", QStringLiteral("Neu"), &TForm2::Neu1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(Datei1, "Neu1", QStringLiteral("&Neu"), &TForm2::Neu1Click, QKeySequence(Qt::CTRL | Qt::Key_N));
     addSeparator(Datei1, "N2");
-    addItem(Datei1, "Struktogrammladen1", QStringLiteral("Flussdiagramm laden"),
+    addItem(Datei1, "Struktogrammladen1", QStringLiteral("Flussdiagramm &laden"),
             &TForm2::Struktogrammladen1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
-    auto* save = new QAction(QStringLiteral("Flussdiagramm speichern"), this);
+    auto* save = new QAction(QStringLiteral("Flussdiagramm &speichern"), this);
     save->setObjectName(QStringLiteral("Struktogrammspeichern1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Datei1->addAction(save);
     connect(save, &QAction::triggered, this, [this] { Struktogrammspeichern1Click(); });
     addSeparator(Datei1, "N11");
-    addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage kopieren"),
+    addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage &kopieren"),
             &TForm2::InZwischenablage1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
-    addItem(Datei1, "AusZwischenablageeinfgen1", QStringLiteral("Aus Zwischenablage einfügen"),
+    addItem(Datei1, "AusZwischenablageeinfgen1", QStringLiteral("Aus Zwischenablage &einfügen"),
             &TForm2::AusZwischenablageeinfgen1Click, QKeySequence(Qt::CTRL | Qt::Key_Insert));
     addSeparator(Datei1, "N5");
-    addItem(Datei1, "Exportieren1", QStringLiteral("Exportieren"), &TForm2::Exportieren1Click);
-    addItem(Datei1, "Drucken2", QStringLiteral("Drucken"), &TForm2::Drucken2Click,
+    addItem(Datei1, "Exportieren1", QStringLiteral("E&xportieren"), &TForm2::Exportieren1Click);
+    addItem(Datei1, "Drucken2", QStringLiteral("&Drucken"), &TForm2::Drucken2Click,
             QKeySequence(Qt::CTRL | Qt::Key_P));
     addSeparator(Datei1, "N1");
-    addItem(Datei1, "Programmbeenden1", QStringLiteral("Programm beenden"), &TForm2::Programmbeenden1Click);
+    addItem(Datei1, "Programmbeenden1", QStringLiteral("Programm &beenden"), &TForm2::Programmbeenden1Click);
 
-    Einfgen1 = menuBar()->addMenu(QStringLiteral("Bearbeiten"));
+    Einfgen1 = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
     Einfgen1->setObjectName(QStringLiteral("Einfgen1"));
-    addItem(Einfgen1, "Rckgngig1", QStringLiteral("Rückgängig"), &TForm2::Rckgngig1Click,
-            QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_rckgngig1 = addItem(Einfgen1, "Rckgngig1", QStringLiteral("&Rückgängig"), &TForm2::Rckgngig1Click,
+                          QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_wiederherstellen1 = addItem(Einfgen1, "Wiederherstellen1", QStringLiteral("&Wiederherstellen"),
+                                  &TForm2::Wiederherstellen1Click, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    m_wiederherstellen1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     addSeparator(Einfgen1, "N4");
-    addInsertItem(Einfgen1, "Anweisung", QStringLiteral("Anweisung einfügen"));
-    addInsertItem(Einfgen1, "IfAnweisung", QStringLiteral("Entscheidung einfügen"));
+    addInsertItem(Einfgen1, "Anweisung", QStringLiteral("&Anweisung einfügen"));
+    addInsertItem(Einfgen1, "IfAnweisung", QStringLiteral("&Entscheidung einfügen"));
     addSeparator(Einfgen1, "N3");
-    addInsertItem(Einfgen1, "WhileSchleife", QStringLiteral("Schleife (Test vorher)"));
-    addInsertItem(Einfgen1, "RepeatUntilSchleife", QStringLiteral("Schleife (Test danach)"))
+    addInsertItem(Einfgen1, "WhileSchleife", QStringLiteral("Schleife (Test &vorher)"));
+    addInsertItem(Einfgen1, "RepeatUntilSchleife", QStringLiteral("Schleife (Tes&t danach)"))
         ->setVisible(false);
-    addInsertItem(Einfgen1, "DoWhileSchleife", QStringLiteral("Schleife (Test danach)"))->setVisible(false);
-    addInsertItem(Einfgen1, "ForSchleife", QStringLiteral("Zählschleife einfügen"));
+    addInsertItem(Einfgen1, "DoWhileSchleife", QStringLiteral("Schleife (Test &danach)"))->setVisible(false);
+    addInsertItem(Einfgen1, "ForSchleife", QStringLiteral("&Zählschleife einfügen"));
 
-    Drucken1 = menuBar()->addMenu(QStringLiteral("Ansicht"));
+    Drucken1 = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     Drucken1->setObjectName(QStringLiteral("Drucken1"));
-    addItem(Drucken1, "Blockvergrern1", QStringLiteral("Block vergrößern/verkleinern"),
-            &TForm2::Blockvergrern1Click);
-    addItem(Drucken1, "BlockinneuemFensteranzeigen1", QStringLiteral("Block in neuem Fenster anzeigen"),
-            &TForm2::BlockinneuemFensteranzeigen1Click);
+    setCommandNeed(*addItem(Drucken1, "Blockvergrern1", QStringLiteral("&Block vergrößern/verkleinern"),
+                            &TForm2::Blockvergrern1Click),
+                   TCommandNeed::Block);
+    setCommandNeed(*addItem(Drucken1, "BlockinneuemFensteranzeigen1",
+                            QStringLiteral("Block in &neuem Fenster anzeigen"),
+                            &TForm2::BlockinneuemFensteranzeigen1Click),
+                   TCommandNeed::Block);
     addSeparator(Drucken1, "N6");
     m_struktogramm1 =
-        addItem(Drucken1, "Struktogramm1", QStringLiteral("Struktogramm"), &TForm2::Struktogramm1Click);
+        addItem(Drucken1, "Struktogramm1", QStringLiteral("&Struktogramm"), &TForm2::Struktogramm1Click);
     m_struktogramm1->setCheckable(true);
     m_struktogramm1->setChecked(true);
     m_flussdiagramm1 =
-        addItem(Drucken1, "Flussdiagramm1", QStringLiteral("Flussdiagramm"), &TForm2::Flussdiagramm1Click);
+        addItem(Drucken1, "Flussdiagramm1", QStringLiteral("&Flussdiagramm"), &TForm2::Flussdiagramm1Click);
     m_flussdiagramm1->setCheckable(true);
     m_flussdiagramm1->setChecked(false);
 }
@@ -232,6 +269,7 @@ void TForm2::createToolBars()
                 button->setFixedSize(b.width, 31);
             }
             connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+            setCommandNeed(*action, TCommandNeed::Element);
             if (flowchart && (b.kind == Kind::DoWhile || b.kind == Kind::Repeat))
                 action->setVisible(false);
         }
@@ -274,10 +312,17 @@ void TForm2::showEvent(QShowEvent* event)
     auto* window = new TForm1(this, Design());
     m_wholeDesignWindow = window;
     window->FreeOnClose = false;
-    fitIntoFrame(*window);
-    m_mdiArea->addSubWindow(window);
-    window->show();
+    addDiagramWindow(*window);
     RefreshCaptions();
+    updateCommandStates();
+}
+
+void TForm2::addDiagramWindow(TForm1& window)
+{
+    connect(&window, &TForm1::currentChanged, this, &TForm2::updateCommandStates);
+    fitIntoFrame(window);
+    m_mdiArea->addSubWindow(&window);
+    window.show();
 }
 
 void TForm2::closeEvent(QCloseEvent* event)
@@ -296,7 +341,9 @@ void TForm2::RefreshAllWindows()
     for (TForm1* window : diagramWindows()) {
         window->drawingWidget()->repaint();
         window->AdjustScrollBars();
+        diagramTreeChanged(*window);
     }
+    updateCommandStates(); // a change in one window may have removed another's current element
 }
 
 void TForm2::RefreshCaptions()
@@ -316,9 +363,7 @@ TForm1* TForm2::openBlockWindow(TBlock* block)
     auto* window = new TForm1(this, block);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(fromCp1252(block->Text));
-    fitIntoFrame(*window);
-    m_mdiArea->addSubWindow(window);
-    window->show();
+    addDiagramWindow(*window);
     m_mdiArea->setActiveSubWindow(window);
     return window;
 }
@@ -359,9 +404,70 @@ void TForm2::designReplaced(TBlock& root)
         m_wholeDesignWindow->ShowBlock(&root);
 }
 
+void TForm2::documentChanged()
+{
+    updateCaption();
+    m_rckgngig1->setEnabled(m_document.canUndo());
+    m_wiederherstellen1->setEnabled(m_document.canRedo());
+}
+
+void TForm2::updateCaption()
+{
+    const std::string& file = m_document.fileName();
+    const QString name =
+        file.empty() ? QString() : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName();
+    setWindowTitle(uitexts::mainCaption(name, m_document.isModified(), flowchartMode()));
+}
+
+void TForm2::updateCommandStates()
+{
+    const TForm1* window = ActiveWindow();
+    const TElement* current = window ? window->currentElement() : nullptr;
+    enableCommandsFor(findChildren<QAction*>(Qt::FindDirectChildrenOnly), current);
+    m_statusHint->setText(current ? QString() : uitexts::clickAnElementFirst());
+}
+
 void TForm2::showError(const DesignError& error)
 {
     dialogService().errorMessage(this, errorText(error));
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedDesign(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event)
+{
+    const QString name = droppedDesign(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The question and the reading come after the drop has ended: the program the file came from waits
+    // for its end.
+    QMetaObject::invokeMethod(
+        this, [this, name] { openDroppedFile(name); }, Qt::QueuedConnection);
+}
+
+void TForm2::openDroppedFile(const QString& name)
+{
+    if (!maySetDesignAside())
+        return;
+    loadDesignFile(name);
+}
+
+void TForm2::loadDesignFile(const QString& name)
+{
+    const std::string file = encodeFileName(name);
+    std::unique_ptr<TBlock> root;
+    try {
+        root = readDesignFile(file);
+    } catch (const DesignError& error) {
+        showError(error);
+        return;
+    }
+    m_document.replaceDesign(std::move(root), false, file);
 }
 
 // ---- commands ----
@@ -380,14 +486,7 @@ void TForm2::Struktogrammladen1Click()
     const QString name = dialogService().openFileName(this, uitexts::filterDesigns());
     if (name.isEmpty())
         return;
-    std::unique_ptr<TBlock> root;
-    try {
-        root = readDesignFile(encodeFileName(name));
-    } catch (const DesignError& error) {
-        showError(error);
-        return;
-    }
-    m_document.replaceDesign(std::move(root), false);
+    loadDesignFile(name);
 }
 
 bool TForm2::Struktogrammspeichern1Click()
@@ -401,7 +500,7 @@ bool TForm2::Struktogrammspeichern1Click()
         showError(error);
         return false;
     }
-    m_document.markSaved();
+    m_document.markSaved(encodeFileName(name));
     return true;
 }
 
@@ -431,7 +530,7 @@ void TForm2::setDrawingMode(bool flowchart)
     m_flussdiagramm1->setChecked(flowchart);
     ToolBar1->setVisible(flowchart);
     ToolBar2->setVisible(!flowchart);
-    setWindowTitle(flowchart ? uitexts::captionFlowchartMode() : uitexts::captionStructogramMode());
+    updateCaption();
     RefreshAllWindows();
 }
 
@@ -471,6 +570,11 @@ void TForm2::ButtonClick(const QObject* sender)
 void TForm2::Rckgngig1Click()
 {
     m_document.undo();
+}
+
+void TForm2::Wiederherstellen1Click()
+{
+    m_document.redo();
 }
 
 void TForm2::Exportieren1Click()

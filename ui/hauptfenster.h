@@ -12,6 +12,7 @@
 #include <string>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -22,6 +23,8 @@ class TForm1;
 // the design as a whole (new, load, save, print, export, clipboard, drawing mode, undo).
 class TForm2 : public QMainWindow, private TDocumentListener
 {
+    Q_OBJECT
+
 public:
     // Start-up: loads the design file `designFile` (a path in the platform's encoding) or starts a new
     // design; a file that cannot be opened or read is reported, and a new design is started instead.
@@ -60,6 +63,7 @@ public:
     void Programmbeenden1Click();
     void ButtonClick(const QObject* sender);
     void Rckgngig1Click();
+    void Wiederherstellen1Click();
     void Exportieren1Click();
     void InZwischenablage1Click();
     void AusZwischenablageeinfgen1Click();
@@ -70,14 +74,28 @@ public:
     QToolBar* ToolBar1 = nullptr;
     QToolBar* ToolBar2 = nullptr;
 
+    // A design file to open as "Flussdiagramm laden" opens the chosen one (a dropped file).
+    void openDroppedFile(const QString& name);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // When the design is replaced: block windows close, the whole-design window shows the new root.
     void designReplacing() override;
     void designReplaced(TBlock& root) override;
+    // The caption and the undo and redo items follow the document.
+    void documentChanged() override;
+    // Greys out what needs a current element while the active window has none, and says so.
+    void updateCommandStates();
+    void updateCaption();
+    // Reads the design file `name` and installs it; a file that cannot be read is reported.
+    void loadDesignFile(const QString& name);
+    // Adds a diagram window to the frame.
+    void addDiagramWindow(TForm1& window);
 
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (TForm2::*handler)(),
                      const QKeySequence& shortcut = {});
@@ -97,6 +115,9 @@ private:
     QPointer<TForm1> m_wholeDesignWindow;
     QAction* m_struktogramm1 = nullptr;
     QAction* m_flussdiagramm1 = nullptr;
+    QAction* m_rckgngig1 = nullptr;
+    QAction* m_wiederherstellen1 = nullptr;
+    QLabel* m_statusHint = nullptr;
 };
 
 // Start-up: gives the application its title, the name the desktop shows for the running program. It is

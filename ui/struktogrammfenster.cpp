@@ -4,14 +4,18 @@
 #include "model/document.h"
 #include "model/editing.h"
 #include "model/texts.h"
+#include "ui/commandstates.h"
 #include "ui/cp1252.h"
+#include "ui/diagramaccessible.h"
 #include "ui/diagramarea.h"
+#include "ui/diagrampopup.h"
 #include "ui/dialogservice.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QPainter>
@@ -27,7 +31,7 @@ TForm1::TForm1(TForm2* owner, TBlock* block)
     m_area = new TDiagramArea(this);
     setWidget(m_area);
     resize(696, 480);
-    createPopupMenu();
+    PopupMenu1 = createDiagramPopup(*this);
     m_main->document().viewOpened(ShownBlock);
     AdjustScrollBars();
 }
@@ -59,8 +63,11 @@ void TForm1::ShowBlock(TBlock* block)
     ShownBlock = block;
     m_main->document().viewOpened(ShownBlock);
     Dragging = false;
+    m_pressedAt.reset();
     AdjustScrollBars();
     repaintNow();
+    diagramTreeChanged(*this);
+    emit currentChanged();
 }
 
 QString TForm1::GetBlockName() const
@@ -168,6 +175,8 @@ void TForm1::setCurrent(TElement* e)
 {
     Options->ClearMarked();
     Options->AddMarked(e);
+    enableCommandsFor(PopupMenu1->findChildren<QAction*>(), currentElement());
+    emit currentChanged();
 }
 
 void TForm1::moveMark(TElement* e)
@@ -190,56 +199,13 @@ TElement* TForm1::elementAt(QPoint position)
 
 // ---- editing ----
 
-void TForm1::createPopupMenu()
-{
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu* insert = PopupMenu1->addMenu(QStringLiteral("Einfügen"));
-    insert->setObjectName(QStringLiteral("Einfgen1"));
-    insert->menuAction()->setObjectName(QStringLiteral("Einfgen1"));
-    auto addInsert = [this, insert](const char* name, const QString& caption, bool visible) {
-        QAction* action = insert->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        action->setVisible(visible);
-        connect(action, &QAction::triggered, this, &TForm1::popupInsert);
-    };
-    auto addSeparator = [](QMenu* menu, const char* name) {
-        menu->addSeparator()->setObjectName(QLatin1String(name));
-    };
-    auto addItem = [this](const char* name, const QString& caption, void (TForm1::*handler)()) {
-        QAction* action = PopupMenu1->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
-    };
-    addInsert("Anweisung", QStringLiteral("Anweisung"), true);
-    addSeparator(insert, "N1");
-    addInsert("IfAnweisung", QStringLiteral("Entscheidung"), true);
-    addSeparator(insert, "N2");
-    addInsert("WhileSchleife", QStringLiteral("Schleife (Test vorher)"), true);
-    addInsert("DoWhileSchleife", QStringLiteral("Schleife (Test danach)"), true);
-    addInsert("RepeatUntilSchleife", QStringLiteral("Schleife (Test danach)"), false);
-    addInsert("ForSchleife", QStringLiteral("Zählschleife"), false);
-    addItem("Textbearbeiten1", QStringLiteral("Text bearbeiten"), &TForm1::Textbearbeiten1Click);
-    addItem("Genauerbestimmen1", QStringLiteral("Genauer bestimmen"), &TForm1::Genauerbestimmen1Click);
-    addItem("Lschen1", QStringLiteral("Löschen"), &TForm1::Loeschen);
-    addSeparator(PopupMenu1, "N3");
-    addItem("Anzeigeverkleinernvergrern1", QStringLiteral("Anzeige verkleinern/vergrößern"),
-            &TForm1::ChangeDisplay);
-    addItem("InneuemFensteranzeigen1", QStringLiteral("In neuem Fenster anzeigen"),
-            &TForm1::InneuemFensteranzeigen);
-}
-
-void TForm1::popupInsert()
-{
-    if (const QObject* item = sender())
-        Einfuegen(item->objectName().toStdString());
-}
-
 void TForm1::showPopupMenu(QPoint globalPosition)
 {
     // The right button's press may have started a drag; the menu takes the release, so end it here.
     Dragging = false;
+    m_pressedAt.reset();
     Options->DropTarget = nullptr;
+    enableCommandsFor(PopupMenu1->findChildren<QAction*>(), currentElement());
     PopupMenu1->popup(globalPosition);
 }
 
@@ -253,6 +219,8 @@ void TForm1::Einfuegen(std::string_view sender)
         return;
     TElement* element = created.get();
     TDesignDocument& document = m_main->document();
+    // The snapshots taken back below push no state out of a full history.
+    const TDesignDocument::TCommand command(document);
     document.takeSnapshot();
     target->InsertAfter(std::move(created));
     TBlock* block = asBlock(target);
@@ -281,6 +249,7 @@ void TForm1::Loeschen()
     m_main->document().takeSnapshot();
     std::unique_ptr<TElement> removed = ShownBlock->DeleteElement(target);
     Options->ClearMarked();
+    emit currentChanged();
     m_main->document().takeOverRemoved(std::move(removed));
     m_main->RefreshAllWindows();
 }
@@ -291,6 +260,7 @@ bool TForm1::Textbearbeiten()
     if (!target)
         return false;
     const std::string oldText = target->Text;
+    const TDesignDocument::TCommand command(m_main->document());
     m_main->document().takeSnapshot();
     bool cancelled = false;
     auto inputBox = [&](const QString& caption, const QString& prompt) {
@@ -372,6 +342,7 @@ void TForm1::FormKeyDown(int key)
     const auto pressed = static_cast<TKey>(key);
     switch (pressed) {
     case TKey::Enter:
+    case TKey::F2:
         Textbearbeiten();
         break;
     case TKey::Left:
@@ -397,21 +368,31 @@ void TForm1::FormMouseDown(Qt::MouseButtons buttons, bool doubleClick, QPoint po
     if (!(buttons & (Qt::LeftButton | Qt::RightButton)))
         return;
     TElement* hit = elementAt(position);
+    Dragging = false;
+    m_pressedAt.reset();
     if (hit && hit->Standalone)
-        Dragging = true;
+        m_pressedAt = position;
     if (hit != currentElement()) {
         setCurrent(hit);
         repaintNow();
     }
     if ((buttons & Qt::LeftButton) && doubleClick) {
-        Dragging = false;
+        m_pressedAt.reset();
         Textbearbeiten();
     }
 }
 
+bool TForm1::dragUnderWay(QPoint position)
+{
+    if (!Dragging && m_pressedAt &&
+        (position - *m_pressedAt).manhattanLength() >= QApplication::startDragDistance())
+        Dragging = true;
+    return Dragging;
+}
+
 void TForm1::FormMouseMove(QPoint position)
 {
-    if (!Dragging)
+    if (!dragUnderWay(position))
         return;
     TElement* hit = elementAt(position);
     TElement* target =
@@ -426,6 +407,7 @@ void TForm1::FormMouseUp(QPoint position)
 {
     const bool markShown = Options->DropTarget != nullptr;
     Options->DropTarget = nullptr;
+    m_pressedAt.reset();
     if (!Dragging)
         return;
     Dragging = false;

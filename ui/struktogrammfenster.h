@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class QAbstractScrollArea;
@@ -19,6 +20,8 @@ class TForm2;
 // menu, keys, mouse, drag and drop) goes through it; the rules it follows are in model/editing.h.
 class TForm1 : public QMdiSubWindow
 {
+    Q_OBJECT
+
 public:
     TForm1(TForm2* owner, TBlock* block);
     ~TForm1() override;
@@ -51,10 +54,17 @@ public:
     void FormKeyDown(int key);
     // `buttons` is the button state after the press; `doubleClick` the double-click state.
     void FormMouseDown(Qt::MouseButtons buttons, bool doubleClick, QPoint position);
+    // A drag starts once the pointer has moved the platform's drag distance from the press.
     void FormMouseMove(QPoint position);
     void FormMouseUp(QPoint position);
+    // Esc: a drag under way ends without a change, and its drop mark goes.
+    void cancelDrag();
+    // Ctrl+Up, Ctrl+Down: the current element moves one place up or down in its sequence.
+    void moveCurrent(bool up);
     // Opens the pop-up menu at `globalPosition` (a right click; it acts on the current element).
     void showPopupMenu(QPoint globalPosition);
+    // Shift+F10, the menu key: the pop-up menu at the current element.
+    void showPopupAtCurrent();
 
     // The current element, or null: an element counts only while it still stands in the shown block
     // and is the very element that was marked (not another one at the same address).
@@ -64,6 +74,8 @@ public:
     // The element under a point of the drawing widget (the hit test of the mouse handlers); sets
     // Options->DropAfterBlock.
     TElement* elementAt(QPoint position);
+    // Where `e` is drawn, in the drawing widget's coordinates; nothing when it is not drawn.
+    std::optional<QRect> elementRect(TElement* e);
 
     TForm2* mainWindow() const { return m_main; }
     QAbstractScrollArea* scrollArea() const;
@@ -81,6 +93,10 @@ public:
     bool FreeOnClose = true;
     QMenu* PopupMenu1 = nullptr;
 
+signals:
+    // The current element may have changed (another one marked, or none).
+    void currentChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -88,10 +104,13 @@ private:
     void repaintNow();
     // Makes `e` current and repaints this window, unless `e` is null.
     void moveMark(TElement* e);
-    void createPopupMenu();
     void popupInsert();
+    // Whether a drag is under way at `position`, starting it when the pointer has gone far enough.
+    bool dragUnderWay(QPoint position);
 
     TForm2* m_main;
     TDiagramArea* m_area;
     QSize m_ranges;
+    // Where the button went down on an element that can be dragged, until the drag starts or ends.
+    std::optional<QPoint> m_pressedAt;
 };

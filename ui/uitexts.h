@@ -15,6 +15,21 @@ namespace uitexts {
 inline QString appTitle() { return QStringLiteral("Struktogramm-Editor"); }
 inline QString captionStructogramMode() { return QStringLiteral("Struktogramm — Struktogramm-Editor"); }
 inline QString captionFlowchartMode() { return QStringLiteral("Flussdiagramm — Struktogramm-Editor"); }
+// The drawing modes, as the diagram area names itself to assistive technology.
+inline QString structogramMode() { return QStringLiteral("Struktogramm"); }
+inline QString flowchartMode() { return QStringLiteral("Flussdiagramm"); }
+
+// The main window's caption: the file's name (or "Unbenannt"), a star while the design has unsaved
+// changes, then the mode's caption.
+inline QString untitled() { return QStringLiteral("Unbenannt"); }
+inline QString mainCaption(const QString& fileName, bool modified, bool flowchart)
+{
+    return (fileName.isEmpty() ? untitled() : fileName) + (modified ? QStringLiteral("*") : QString()) +
+           QStringLiteral(" — ") + (flowchart ? captionFlowchartMode() : captionStructogramMode());
+}
+
+// The status line while the active window has no current element.
+inline QString clickAnElementFirst() { return QStringLiteral("Zuerst ein Element anklicken"); }
 
 // The diagram window's default caption, replaced at once by the block's name.
 inline QString diagramWindowDefault() { return QStringLiteral("Komplettes Programm"); }

@@ -130,6 +130,44 @@ TEST(EditingRules, DropMovesAfterABlockIntoABlockOrAfterAnElement)
     EXPECT_EQ(sequence(*yes), "r b");
 }
 
+// Ctrl+Up and Ctrl+Down: one place within the sequence, across a named block but never into or out of it.
+TEST(EditingRules, OneStepMovesStayInTheSequenceWhereADragWouldBeAccepted)
+{
+    const struct
+    {
+        Path moved;
+        bool up;
+        std::string root;  // the root's sequence afterwards; empty: refused
+        std::string inner; // the sequence of the named block Teil afterwards
+    } cases[] = {
+        {{1}, true, "x > 0 a w Teil i von 1 bis 10 r", "d dw"},
+        {{0}, false, "x > 0 a w Teil i von 1 bis 10 r", "d dw"},
+        {{4}, true, "a x > 0 w i von 1 bis 10 Teil r", "d dw"}, // over the block, not into it
+        {{2}, false, "a x > 0 Teil w i von 1 bis 10 r", "d dw"},
+        {{3, 1}, true, "a x > 0 w Teil i von 1 bis 10 r", "dw d"},
+        {{0}, true, "", ""},     // first in its sequence
+        {{3, 1}, false, "", ""}, // last in the block: it stays inside
+        {{1, 1}, false, "", ""}, // a branch block is not standalone
+        {{}, true, "", ""},      // the shown block
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.moved) + (c.up ? " up" : " down"));
+        auto root = everyKindDesign();
+        TElement* moved = at(*root, c.moved);
+        const std::optional<TDropPlace> place = oneStepPlace(*root, moved, c.up);
+        ASSERT_EQ(place.has_value(), !c.root.empty());
+        if (!place)
+            continue;
+        dropElement(*root, *moved, *place->target, place->afterBlock);
+        EXPECT_EQ(sequence(*root), c.root);
+        const TElement* teil = root->FirstChild.get();
+        while (teil->Text != "Teil")
+            teil = teil->Next.get();
+        EXPECT_EQ(sequence(*asBlock(teil)), c.inner);
+        EXPECT_EQ(checkInvariants(*root), "");
+    }
+}
+
 TEST(EditingRules, RefiningPutsABlockNamedAfterTheStatementRightBehindIt)
 {
     auto root = statements({"s1", "s2"});

@@ -32,9 +32,10 @@ struct Session
         design->FirstChild->Text = std::to_string(++changes);
     }
     // One undo step; false when nothing happened.
-    bool undo()
+    bool undo() { return install(history.undo(*design)); }
+    bool redo() { return install(history.redo()); }
+    bool install(std::unique_ptr<TBlock> restored)
     {
-        std::unique_ptr<TBlock> restored = history.undo();
         if (!restored)
             return false;
         design = std::move(restored);
@@ -118,6 +119,63 @@ TEST(UndoHistoryTest, DropNewestAndClear)
     s.history.clear();
     EXPECT_EQ(s.history.snapshotCount(), 0);
     EXPECT_FALSE(s.undo());
+}
+
+TEST(UndoHistoryTest, RedoTakesBackUndoStepsUntilTheNextChange)
+{
+    Session s;
+    for (int i = 0; i < 3; ++i)
+        s.change();
+    EXPECT_FALSE(s.redo());
+    while (s.undo()) {
+    }
+    for (const char* expected : {"1", "2", "3"}) {
+        ASSERT_TRUE(s.redo());
+        EXPECT_EQ(stateOf(*s.design), expected);
+    }
+    EXPECT_FALSE(s.redo());
+    ASSERT_TRUE(s.undo());
+    s.change(); // "2" to "4": the undone "3" is gone
+    EXPECT_FALSE(s.redo());
+    ASSERT_TRUE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "2");
+    s.history.clear();
+    EXPECT_FALSE(s.redo());
+}
+
+// An insertion takes a snapshot, then its text prompt takes one of its own, which it takes back.
+TEST(UndoHistoryTest, SnapshotsTakenBackInsideACommandKeepAFullHistoryAndRedo)
+{
+    Session s;
+    auto insertion = [&s](bool cancelled) {
+        s.history.beginCommand();
+        s.history.TakeSnapshot(*s.design, false);
+        s.design->FirstChild->Text = std::to_string(++s.changes);
+        s.history.TakeSnapshot(*s.design, false);
+        if (cancelled) {
+            s.history.DropNewestSnapshot();
+            s.design = s.history.slot(1)->cloneBlock();
+            --s.changes;
+        }
+        s.history.DropNewestSnapshot();
+        s.history.endCommand();
+    };
+    for (int i = 0; i < 11; ++i)
+        insertion(false);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(s.undo());
+    EXPECT_EQ(stateOf(*s.design), "1");
+    EXPECT_FALSE(s.undo());
+
+    // A cancelled insertion after undo steps leaves undo and redo as they were.
+    ASSERT_TRUE(s.redo());
+    ASSERT_TRUE(s.redo()); // "3"; undo goes to "2", redo to "4"
+    const TBlock* slot3 = s.history.slot(3);
+    insertion(true);
+    EXPECT_EQ(s.history.UndoPosition(), 8);
+    EXPECT_EQ(s.history.slot(3), slot3);
+    ASSERT_TRUE(s.redo());
+    EXPECT_EQ(stateOf(*s.design), "4");
 }
 
 } // namespace

@@ -7,9 +7,11 @@
 #include "model/texts.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QTest>
@@ -136,12 +138,14 @@ TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatAndCountingItems)
     QMenu* menu = whole().PopupMenu1;
     QStringList items;
     for (QAction* a : menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : " (hidden)");
+        items << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(QLatin1Char('&'))) +
+                     (a->isVisible() ? "" : " (hidden)");
     EXPECT_EQ(items, QStringList({"Einfügen", "Text bearbeiten", "Genauer bestimmen", "Löschen", "-",
                                   "Anzeige verkleinern/vergrößern", "In neuem Fenster anzeigen"}));
     QStringList inserts;
     for (QAction* a : menu->actions().first()->menu()->actions())
-        inserts << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : " (hidden)");
+        inserts << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(QLatin1Char('&'))) +
+                       (a->isVisible() ? "" : " (hidden)");
     EXPECT_EQ(inserts, QStringList({"Anweisung", "-", "Entscheidung", "-", "Schleife (Test vorher)",
                                     "Schleife (Test danach)", "Schleife (Test danach) (hidden)",
                                     "Zählschleife (hidden)"}));
@@ -481,6 +485,92 @@ TEST_F(EditingTest, ElevenChangesThenTenUndosAndTwoUndosThenAChange)
     EXPECT_EQ(element({0})->Text, "0");
     trigger("Rckgngig1");
     EXPECT_EQ(element({0})->Text, "0");
+}
+
+// The rules are the undo history's; here the keys, the menu items and their enabled state.
+TEST_F(EditingTest, RedoAfterUndoByKeysAndMenu)
+{
+    startOn(designOf(TAnweisung::Create("0")));
+    auto enabled = [this] {
+        return std::pair(action("Rckgngig1")->isEnabled(), action("Wiederherstellen1")->isEnabled());
+    };
+    EXPECT_EQ(enabled(), std::pair(false, false));
+    for (const char* text : {"1", "2"}) {
+        whole().setCurrent(element({0}));
+        dialogs.answerInput(QString::fromLatin1(text));
+        key(whole(), Qt::Key_Return);
+    }
+    key(whole(), Qt::Key_Z, Qt::ControlModifier);
+    trigger("Rckgngig1");
+    EXPECT_EQ(enabled(), std::pair(false, true));
+    key(whole(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(element({0})->Text, "1");
+    key(whole(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(element({0})->Text, "2");
+    EXPECT_EQ(enabled(), std::pair(true, false));
+}
+
+TEST_F(EditingTest, CtrlUpAndDownMoveTheCurrentElementOnePlace)
+{
+    startOn(everyKindDesign());
+    TElement* a = element({0});
+    whole().setCurrent(a);
+    key(whole(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(element({1}), a);
+    EXPECT_EQ(whole().currentElement(), a);
+    EXPECT_EQ(undoSteps(), 1);
+    key(whole(), Qt::Key_Up, Qt::ControlModifier);
+    key(whole(), Qt::Key_Up, Qt::ControlModifier); // already first
+    EXPECT_EQ(element({0}), a);
+    EXPECT_EQ(undoSteps(), 2);
+}
+
+TEST_F(EditingTest, ShiftF10AndTheMenuKeyOpenThePopupMenuAtTheCurrentElement)
+{
+    startOn(everyKindDesign());
+    whole().showMaximized();
+    QMenu* menu = whole().PopupMenu1;
+    TElement* loop = element({2});
+    whole().setCurrent(loop);
+    const QRect r = *whole().elementRect(loop);
+    for (bool menuKey : {false, true}) {
+        if (menuKey) {
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(400, 300), QPoint(400, 300));
+            QApplication::sendEvent(whole().drawingWidget(), &request);
+        } else {
+            key(whole(), Qt::Key_F10, Qt::ShiftModifier);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        EXPECT_TRUE(QRect(whole().drawingWidget()->mapToGlobal(r.topLeft()), r.size()).contains(menu->pos()));
+        EXPECT_TRUE(menu->findChild<QAction*>(QStringLiteral("Lschen1"))->isEnabled());
+        menu->hide();
+    }
+}
+
+// The focus events themselves need a running accessibility bridge; they are checked under X.
+TEST_F(EditingTest, AssistiveTechnologySeesANamedTreeAndTheFocusOnTheCurrentElement)
+{
+    startOn(everyKindDesign());
+    QAccessibleInterface* area = QAccessible::queryAccessibleInterface(whole().scrollArea());
+    QAccessibleInterface* root = area->child(0);
+    EXPECT_EQ(root->text(QAccessible::Name), QStringLiteral("Block: gesamtes Programm"));
+    ASSERT_EQ(root->childCount(), 6);
+    QAccessibleInterface* decision = root->child(1);
+    EXPECT_EQ(decision->text(QAccessible::Name), QStringLiteral("Entscheidung: x > 0"));
+    EXPECT_EQ(decision->child(0)->child(0)->parent()->parent(), decision);
+    EXPECT_EQ(root->indexOfChild(decision), 1);
+    EXPECT_TRUE(area->rect().contains(decision->rect()));
+
+    focus(whole());
+    whole().setCurrent(element({1, 1, 0}));
+    EXPECT_EQ(area->focusChild()->text(QAccessible::Name), QStringLiteral("Anweisung: b"));
+    EXPECT_TRUE(decision->child(0)->child(0)->state().selected);
+    const QAccessible::Id removed = QAccessible::uniqueId(decision);
+    whole().setCurrent(element({1}));
+    key(whole(), Qt::Key_Delete);
+    const QAccessibleInterface* after = QAccessible::accessibleInterface(removed);
+    EXPECT_TRUE(!after || !after->isValid());
+    EXPECT_EQ(root->child(1)->text(QAccessible::Name), QStringLiteral("Schleife (Test vorher): w"));
 }
 
 TEST_F(EditingTest, UndoClosesBlockWindowsAndIsClearedByNewLoadAndPaste)

@@ -9,6 +9,7 @@
 #include "parser/interpret.h"
 #include "tests/support/designs.h"
 #include "ui/cp1252.h"
+#include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
@@ -17,15 +18,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMap>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <fstream>
 #include <random>
@@ -72,7 +82,7 @@ TEST_F(EditorTest, StartsWithoutArgumentsOnANewDesign)
     EXPECT_FALSE(whole().FreeOnClose);
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
     EXPECT_FALSE(form->flowchartMode());
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Struktogramm — Struktogramm-Editor"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Unbenannt — Struktogramm — Struktogramm-Editor"));
     EXPECT_TRUE(form->ToolBar2->isVisible());
     EXPECT_FALSE(form->ToolBar1->isVisible());
     EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
@@ -281,8 +291,9 @@ TEST_F(EditorTest, ModeSwitchChangesToolBarsChecksCaptionAndScrollRanges)
         EXPECT_EQ(action("Struktogramm1")->isChecked(), !flowchart);
         EXPECT_EQ(form->ToolBar1->isVisible(), flowchart);
         EXPECT_EQ(form->ToolBar2->isVisible(), !flowchart);
-        EXPECT_EQ(form->windowTitle(), flowchart ? QStringLiteral("Flussdiagramm — Struktogramm-Editor")
-                                                 : QStringLiteral("Struktogramm — Struktogramm-Editor"));
+        EXPECT_EQ(form->windowTitle(),
+                  flowchart ? QStringLiteral("every.str — Flussdiagramm — Struktogramm-Editor")
+                            : QStringLiteral("every.str — Struktogramm — Struktogramm-Editor"));
         for (TForm1* window : form->diagramWindows()) {
             TQtMeasureCanvas measure;
             TDisplayOptions options;
@@ -606,6 +617,116 @@ TEST_F(EditorTest, TheWindowPaintsItsWholeDiagramInsideTheFrame)
         for (int x = 0; x < alone.width(); ++x)
             differing += alone.pixel(x, y) != framed.pixel(x, y) ? 1 : 0;
     EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+QString mainCaption(const char* file, bool modified)
+{
+    return QString::fromLatin1(file) + (modified ? "*" : "") +
+           QStringLiteral(" — Struktogramm — Struktogramm-Editor");
+}
+
+TEST_F(EditorTest, CaptionNamesTheFileAndFollowsItsUnsavedChanges)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    EXPECT_EQ(form->windowTitle(), mainCaption("every.str", false));
+    whole().setCurrent(at(*form->Design(), {0}));
+    QTest::keyClick(whole().scrollArea(), Qt::Key_Delete);
+    EXPECT_EQ(form->windowTitle(), mainCaption("every.str", true));
+    dialogs.answerSave(QString::fromStdString(path("anders.str")));
+    trigger("Struktogrammspeichern1");
+    EXPECT_EQ(form->windowTitle(), mainCaption("anders.str", false));
+    trigger("Rckgngig1");
+    EXPECT_EQ(form->windowTitle(), mainCaption("anders.str", true));
+    dialogs.answerSaveChanges(SaveChoice::Nein);
+    trigger("Neu1");
+    EXPECT_EQ(form->windowTitle(), mainCaption("Unbenannt", false));
+}
+
+TEST_F(EditorTest, ADroppedDesignFileOpensAfterTheQuestion)
+{
+    const std::string file = writeDesign("gezogen.str", *statements({"gezogen"}));
+    start();
+    whole().setCurrent(form->Design());
+    form->document().takeSnapshot(); // unsaved changes
+    auto dropOn = [this](const std::string& name) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(name))});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(form, &enter);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        if (enter.isAccepted())
+            QApplication::sendEvent(form, &drop);
+        settle();
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(dropOn(path("bild.png")));
+    dialogs.answerSaveChanges(SaveChoice::Nein);
+    EXPECT_TRUE(dropOn(file));
+    EXPECT_EQ(dump(), dumpTree(*statements({"gezogen"})));
+    EXPECT_EQ(form->windowTitle(), mainCaption("gezogen.str", false));
+}
+
+TEST_F(EditorTest, CommandsThatNeedACurrentElementAreGreyedOutWithoutOne)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    auto status = [this] { return form->findChild<QLabel*>(QStringLiteral("StatusHint"))->text(); };
+    EXPECT_EQ(status(), QStringLiteral("Zuerst ein Element anklicken"));
+    for (const auto& [current, block] :
+         {std::pair(at(*form->Design(), {0}), false), {form->Design(), true}}) {
+        whole().setCurrent(current);
+        for (const char* name : {"BAnweisung2", "BForSchleife", "IfAnweisung", "ForSchleife"})
+            EXPECT_TRUE(action(name)->isEnabled()) << name;
+        EXPECT_EQ(action("Blockvergrern1")->isEnabled(), block);
+        EXPECT_EQ(status(), QString());
+    }
+    form->openBlockWindow(form->Design()); // active, with nothing current
+    EXPECT_FALSE(action("BAnweisung2")->isEnabled());
+    EXPECT_FALSE(action("BlockinneuemFensteranzeigen1")->isEnabled());
+    EXPECT_TRUE(action("Drucken2")->isEnabled());
+}
+
+// Alt and a letter open a menu or choose an item: each visible caption has one mnemonic letter, and no
+// two items of one menu share it.
+TEST_F(EditorTest, MenusAndItemsHaveMnemonicsThatDoNotCollide)
+{
+    start();
+    QList<QList<QAction*>> groups{form->menuBar()->actions(), whole().PopupMenu1->actions()};
+    for (QMenu* menu : form->menuBar()->findChildren<QMenu*>() + whole().PopupMenu1->findChildren<QMenu*>())
+        groups << menu->actions();
+    for (const QList<QAction*>& group : groups) {
+        QSet<QChar> letters;
+        for (QAction* a : group) {
+            const QString text = a->text();
+            const qsizetype mark = text.indexOf(QLatin1Char('&'));
+            if (a->isSeparator() || !a->isVisible())
+                continue;
+            ASSERT_TRUE(mark >= 0 && text.count(QLatin1Char('&')) == 1) << text.toStdString();
+            EXPECT_FALSE(letters.contains(text.at(mark + 1).toLower())) << text.toStdString();
+            letters.insert(text.at(mark + 1).toLower());
+        }
+    }
+    QTest::keyClick(form, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return form->Datei1->isVisible(); }, 2000));
+    form->Datei1->hide();
+}
+
+// The real open dialog: a typed name of a missing file reaches the load command, which says so.
+TEST(OpenDialogTest, LetsATypedNameOfAMissingFileThrough)
+{
+    const QString missing =
+        QDir::temp().filePath(QStringLiteral("fehlt-%1.str").arg(QCoreApplication::applicationPid()));
+    QTimer::singleShot(0, [missing] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(missing);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    TQtDialogService service;
+    EXPECT_EQ(service.openFileName(nullptr, uitexts::filterDesigns()), missing);
 }
 
 } // namespace

@@ -132,8 +132,9 @@ TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
     const QPoint from = pointOf(whole(), s1);
     const QPoint to = pointOf(whole(), s3);
     QTest::mousePress(widget(whole()), Qt::LeftButton, {}, from);
-    EXPECT_TRUE(whole().Dragging);
+    EXPECT_FALSE(whole().Dragging); // not before the pointer moves
     QTest::mouseMove(widget(whole()), to);
+    EXPECT_TRUE(whole().Dragging);
     EXPECT_EQ(whole().Options->DropTarget, s3);
     QTest::mouseRelease(widget(whole()), Qt::LeftButton, {}, to);
     EXPECT_EQ(whole().Options->DropTarget, nullptr);
@@ -144,6 +145,85 @@ TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
     EXPECT_TRUE(form->document().isModified());
     trigger("Rckgngig1");
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"s1\"\n  A s=1 \"s2\"\n  A s=1 \"s3\"\n");
+}
+
+// A shaky click that crosses into the next statement is a click; a drag starts at the drag distance, and
+// Esc ends it without a change.
+TEST_F(MouseTest, ShortMovementsAreClicksAndEscCancelsADrag)
+{
+    startOn(statements({"s1", "s2", "s3"}));
+    const std::string before = dump();
+    TElement* s1 = element({0});
+    whole().setCurrent(element({1}));
+    widget(whole())->repaint();
+    const int top = whole().Options->HighlightRect.Top;
+    const QPoint pressed(whole().Options->HighlightRect.Left + 20, top - 2);
+    ASSERT_EQ(whole().elementAt(pressed), s1);
+    const int distance = QApplication::startDragDistance();
+    const QPoint near = pressed + QPoint(0, distance - 1);
+    ASSERT_EQ(whole().elementAt(near), element({1}));
+    drag(whole(), pressed, near);
+    EXPECT_EQ(dump(), before);
+    EXPECT_EQ(undoSteps(), 0);
+
+    drag(whole(), pressed, pressed + QPoint(0, distance + 1));
+    EXPECT_EQ(element({1}), s1);
+    EXPECT_EQ(undoSteps(), 1);
+
+    TElement* s3 = element({2});
+    QTest::mousePress(widget(whole()), Qt::LeftButton, {}, pointOf(whole(), element({0})));
+    QTest::mouseMove(widget(whole()), pointOf(whole(), s3));
+    ASSERT_EQ(whole().Options->DropTarget, s3);
+    QTest::keyClick(whole().scrollArea(), Qt::Key_Escape);
+    EXPECT_EQ(whole().Options->DropTarget, nullptr);
+    EXPECT_FALSE(whole().Dragging);
+    QTest::mouseRelease(widget(whole()), Qt::LeftButton, {}, pointOf(whole(), s3));
+    EXPECT_EQ(element({2}), s3);
+    EXPECT_EQ(undoSteps(), 1);
+}
+
+// Eleven changes of one kind, then ten undos reach the state after the first; an eleventh changes nothing.
+// Refining makes two steps, so six refinements do. The tool-bar buttons insert each kind.
+TEST_F(MouseTest, EveryCommandKeepsTenUndoSteps)
+{
+    const std::pair<std::string, int> commands[] = {{"BAnweisung2", 11},
+                                                    {"BIfAnweisung2", 11},
+                                                    {"BWhileSchleife2", 11},
+                                                    {"BForSchleife2", 11},
+                                                    {"BDoWhileSchleife2", 11},
+                                                    {"F2", 11},
+                                                    {"Ctrl+Down", 11},
+                                                    {"drag", 11},
+                                                    {"refine", 6}};
+    for (const auto& [command, times] : commands) {
+        SCOPED_TRACE(command);
+        startOn(statements({"s1", "s2", "s3", "s4", "s5", "s6"}));
+        const bool insert = command[0] == 'B';
+        std::vector<std::string> states;
+        for (int i = 0; i < times; ++i) {
+            focusWhole();
+            whole().setCurrent(insert ? form->Design() : element({command == "refine" ? i : 0}));
+            if (command == "BForSchleife2")
+                dialogs.answerCountingLoop(LoopButton::Ok);
+            else if (insert || command == "F2")
+                dialogs.answerInput(QString::number(i));
+            if (insert)
+                clickToolButton(command.c_str());
+            else if (command == "F2" || command == "Ctrl+Down")
+                QTest::keyClick(whole().scrollArea(), command == "F2" ? Qt::Key_F2 : Qt::Key_Down,
+                                command == "F2" ? Qt::NoModifier : Qt::ControlModifier);
+            else if (command == "drag")
+                drag(whole(), pointOf(whole(), element({0})), pointOf(whole(), element({2})));
+            else
+                whole().PopupMenu1->findChild<QAction*>(QStringLiteral("Genauerbestimmen1"))->trigger();
+            states.push_back(dump());
+        }
+        for (int i = 0; i < 10; ++i)
+            trigger("Rckgngig1");
+        EXPECT_EQ(dump(), states.at(0)) << "ten undos";
+        trigger("Rckgngig1");
+        EXPECT_EQ(dump(), states.at(0)) << "an eleventh";
+    }
 }
 
 TEST_F(MouseTest, DropsOntoANamedBlockGoIntoItOnlyFromItsTopLineOrWhenEmpty)
