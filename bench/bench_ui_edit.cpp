@@ -134,7 +134,8 @@ void BM_EditWithThreeWindows(benchmark::State& state)
             window->drawingWidget()->installEventFilter(&counter);
         for (auto _ : state) {
             whole->setCurrent(statement);
-            whole->FormKeyDown(static_cast<int>(TKey::Enter)); // Enter: snapshot, new text, repaint and scroll ranges of every window
+            whole->FormKeyDown(static_cast<int>(
+                TKey::Enter)); // Enter: snapshot, new text, repaint and scroll ranges of every window
         }
         state.counters["windows"] = static_cast<double>(loaded.diagramWindows().size());
         state.counters["paints_per_edit"] =

@@ -217,7 +217,11 @@ void BM_MemoryPerElement(benchmark::State& state)
         state.counters["paint_adds_per_element"] = double(painted - loaded) / count;
     }
 }
-BENCHMARK(BM_MemoryPerElement)->Args({1000000, 0})->Args({1000000, 20})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerElement)
+    ->Args({1000000, 0})
+    ->Args({1000000, 20})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_PlainQPainter(benchmark::State& state)
 {
