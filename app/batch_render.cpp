@@ -3,15 +3,12 @@
 #include "app/batch.h"
 
 #include "model/dateiformat.h"
-#include "model/diagramview.h"
-#include "model/texts.h"
 #include "ui/cp1252.h"
 #include "ui/picture.h"
-#include "ui/qtcanvas.h"
+#include "ui/printing.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
 
@@ -26,7 +23,8 @@ std::string bytesOf(const QByteArray& data)
 }
 
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
-// at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics.
+// at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics; a design too large for
+// the page is shrunk to fit it, as the print command does.
 std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/struktogramm-XXXXXX.pdf"));
@@ -36,18 +34,11 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(kPrintResolution);
     printer.setOutputFileName(file.fileName());
     printer.setDocName(fromCp1252(root.Text));
-    QPainter painter;
-    if (!painter.begin(&printer))
+    TDisplayOptions options;
+    if (!printBlock(printer, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
         throw DesignError(ErrorReason::CannotCreateFile, out);
-    {
-        TQtCanvas page(painter, printerFont());
-        TDisplayOptions options;
-        printDiagram(page, root.Text, root, options, flowchart);
-    }
-    painter.end();
     return readWholeFile(file.fileName().toLocal8Bit().toStdString());
 }
 

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,7 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class TForm1;
+class TOutputCommands;
 
 // TForm2: the main window. It owns the design as a document (with its undo history), holds the diagram
 // windows as MDI children, carries the menus and the two tool bars, and runs the commands that concern
@@ -97,6 +99,8 @@ private:
     QPointer<TForm1> m_wholeDesignWindow;
     QAction* m_struktogramm1 = nullptr;
     QAction* m_flussdiagramm1 = nullptr;
+    // The print preview and the picture commands, after the design's items of the "Datei" menu.
+    std::unique_ptr<TOutputCommands> m_outputCommands;
 };
 
 // Start-up: gives the application its title, the name the desktop shows for the running program. It is

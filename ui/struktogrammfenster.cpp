@@ -9,6 +9,7 @@
 #include "ui/dialogservice.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
+#include "ui/printing.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
@@ -108,10 +109,10 @@ void TForm1::DisplayStruktogramm(TCanvas& canvas, TPoint origin)
     paintDiagram(canvas, *ShownBlock, origin, *Options, m_main->flowchartMode());
 }
 
-void TForm1::PrintStruktogramm(QPainter& printer)
+std::optional<TPageLayout> TForm1::PrintStruktogramm(QPrinter& printer, TPageMode mode)
 {
-    TQtCanvas printerCanvas(printer, printerFont());
-    printDiagram(printerCanvas, toCp1252(windowTitle()), *ShownBlock, *Options, m_main->flowchartMode());
+    const TPrintJob job{toCp1252(windowTitle()), *ShownBlock, *Options, m_main->flowchartMode()};
+    return printBlock(printer, job, mode);
 }
 
 void TForm1::repaintNow()

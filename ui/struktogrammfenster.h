@@ -1,15 +1,18 @@
 #pragma once
 
 #include "model/displayoptions.h"
+#include "model/printlayout.h"
 
 #include <QMdiSubWindow>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class QAbstractScrollArea;
 class QMenu;
 class QPainter;
+class QPrinter;
 class TCanvas;
 class TDiagramArea;
 class TForm2;
@@ -34,8 +37,9 @@ public:
     void FormPaint(QPainter& painter, const QRect& area);
     // Draws the shown block on `canvas` with its layout origin at `origin`.
     void DisplayStruktogramm(TCanvas& canvas, TPoint origin);
-    // Prints one page on the printer that `printer` paints on: the caption, then the shown block.
-    void PrintStruktogramm(QPainter& printer);
+    // Prints the caption and the shown block on `printer`: on one page as laid out when it fits, else
+    // shrunk to the page or spread over pages as `mode` says. False when the printer cannot be started.
+    std::optional<TPageLayout> PrintStruktogramm(QPrinter& printer, TPageMode mode);
     void ChangeDisplay();
     void ChangeMinimize(TBlock* block);
     void InneuemFensteranzeigen();
