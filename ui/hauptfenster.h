@@ -99,7 +99,7 @@ private:
     QPointer<TForm1> m_wholeDesignWindow;
     QAction* m_struktogramm1 = nullptr;
     QAction* m_flussdiagramm1 = nullptr;
-    // The print preview and the picture commands, after the design's items of the "Datei" menu.
+    // The print preview, the picture commands and the zoom, after the design's items of the menus.
     std::unique_ptr<TOutputCommands> m_outputCommands;
 };
 

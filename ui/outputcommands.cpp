@@ -1,6 +1,7 @@
 #include "ui/outputcommands.h"
 
 #include "model/dateiformat.h"
+#include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/hauptfenster.h"
@@ -29,6 +30,13 @@ TOutputCommands::TOutputCommands(TForm2& main) : m_main(main)
     addItem(main.Datei1, "Druckvorschau1", uitexts::menuPrintPreview(), &TOutputCommands::printPreview);
     addItem(main.Datei1, "AlsBildspeichern1", uitexts::menuSavePicture(), &TOutputCommands::savePicture);
     addItem(main.Datei1, "AlsBildkopieren1", uitexts::menuCopyPicture(), &TOutputCommands::copyPicture);
+    main.Drucken1->addSeparator()->setObjectName(QStringLiteral("N8"));
+    addItem(main.Drucken1, "Vergroessern1", uitexts::menuZoomIn(), &TOutputCommands::zoomIn)
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    addItem(main.Drucken1, "Verkleinern1", uitexts::menuZoomOut(), &TOutputCommands::zoomOut)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    addItem(main.Drucken1, "Originalgroesse1", uitexts::menuZoomReset(), &TOutputCommands::zoomReset)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 }
 
 QAction* TOutputCommands::addItem(QMenu* menu, const char* name, const QString& caption,
@@ -87,4 +95,22 @@ void TOutputCommands::copyPicture()
     } catch (const DesignError& error) {
         dialogService().errorMessage(&m_main, errorText(error));
     }
+}
+
+void TOutputCommands::zoomIn()
+{
+    if (TForm1* window = m_main.ActiveWindow())
+        window->diagramArea()->zoomIn();
+}
+
+void TOutputCommands::zoomOut()
+{
+    if (TForm1* window = m_main.ActiveWindow())
+        window->diagramArea()->zoomOut();
+}
+
+void TOutputCommands::zoomReset()
+{
+    if (TForm1* window = m_main.ActiveWindow())
+        window->diagramArea()->resetZoom();
 }

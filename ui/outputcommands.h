@@ -6,8 +6,9 @@ class QString;
 class TForm2;
 
 // TOutputCommands: the main window's commands that take the active diagram window's block beyond the
-// editor: the print preview and the two picture commands at the end of the "Datei" menu. Their actions belong
-// to the main window like its own, after the design's items, so that those keep their places.
+// editor or enlarge it in it: the print preview and the two picture commands at the end of the "Datei"
+// menu, the zoom at the end of the "Ansicht" menu. Their actions belong to the main window like its own,
+// after the design's items, so that those keep their places.
 class TOutputCommands
 {
 public:
@@ -19,6 +20,9 @@ public:
     void savePicture();
     // "Als Bild kopieren": the same picture on the clipboard, as PNG and as SVG.
     void copyPicture();
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
 
 private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,

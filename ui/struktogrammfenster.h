@@ -65,12 +65,14 @@ public:
     TElement* currentElement() const;
     // Makes `e` the only marked element (null: nothing current).
     void setCurrent(TElement* e);
-    // The element under a point of the drawing widget (the hit test of the mouse handlers); sets
-    // Options->DropAfterBlock.
+    // The element under a point of the drawing widget (the hit test of the mouse handlers), at the window's
+    // zoom; sets Options->DropAfterBlock.
     TElement* elementAt(QPoint position);
 
     TForm2* mainWindow() const { return m_main; }
     QAbstractScrollArea* scrollArea() const;
+    // The scroll area with the window's zoom.
+    TDiagramArea* diagramArea() const { return m_area; }
     // The window's own area for pixels (the widget that is painted and gets the mouse and keys).
     QWidget* drawingWidget() const;
     QPoint scrollPosition() const;

@@ -40,10 +40,13 @@ inline QString filterJava() { return QStringLiteral("Quellcode (*.java)|*.java|A
 // The print job could not be started (no printer, or the output file cannot be written).
 inline QString cannotPrint() { return QStringLiteral("Der Ausdruck konnte nicht gestartet werden"); }
 
-// The commands after the design's own items of the "Datei" menu.
+// The commands after the design's own items of the "Datei" and "Ansicht" menus.
 inline QString menuPrintPreview() { return QStringLiteral("Druckvorschau"); }
 inline QString menuSavePicture() { return QStringLiteral("Als Bild speichern …"); }
 inline QString menuCopyPicture() { return QStringLiteral("Als Bild kopieren"); }
+inline QString menuZoomIn() { return QStringLiteral("Vergrößern"); }
+inline QString menuZoomOut() { return QStringLiteral("Verkleinern"); }
+inline QString menuZoomReset() { return QStringLiteral("Originalgröße"); }
 
 // The picture formats of "Als Bild speichern"; the first three are PNG at 100, 200 and 400 %.
 inline QString filterPictures()

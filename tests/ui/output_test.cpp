@@ -1,16 +1,28 @@
-// What leaves the editor: printing that never cuts a design off, the print preview's choice between
-// shrinking and spreading, pictures saved and copied.
+// What leaves the editor and what enlarges the diagram in it: printing that never cuts a design off, the
+// print preview's choice between shrinking and spreading, pictures saved and copied, and the zoom of a
+// diagram window, under which the mouse still lands on the element under the pointer.
 
 #include "tests/ui/editor_fixture.h"
 
+#include "model/diagramview.h"
+#include "ui/diagramarea.h"
 #include "ui/errortext.h"
+#include "ui/qtcanvas.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
 
 namespace {
 
@@ -148,6 +160,126 @@ TEST_F(OutputTest, CopyPicturePutsThePictureOnTheClipboardAsImageAndSvg)
     const QImage copied = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(copied, QImage(QString::fromStdString(path("bild.png"))).convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(data->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+}
+
+TEST_F(OutputTest, ZoomCommandsAndTheWheelZoomTheActiveWindowOnly)
+{
+    auto design = everyKindDesign();
+    for (int i = 0; i < 40; ++i)
+        statement(*design, "Schritt " + std::to_string(i));
+    start(writeDesign("lang.str", *design));
+    whole().showMaximized();
+    TDiagramArea& area = *whole().diagramArea();
+    auto* line = area.findChild<QLabel*>(QStringLiteral("ZoomLine"));
+    const int range = whole().scrollRanges().height();
+    trigger("Vergroessern1");
+    EXPECT_EQ(area.zoom().percent(), 125);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_TRUE(line->text().contains(QStringLiteral("125 %")));
+    EXPECT_EQ(area.verticalScrollBar()->maximum() + area.viewport()->height(), int(std::ceil(range * 1.25)));
+
+    const QPoint middle = area.viewport()->rect().center();
+    auto turn = [&](Qt::KeyboardModifiers modifiers, int delta) {
+        QWheelEvent wheel(middle, area.viewport()->mapToGlobal(middle), {}, {0, delta}, Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area.viewport(), &wheel);
+    };
+    turn(Qt::ControlModifier, 120);
+    EXPECT_EQ(area.zoom().percent(), 150);
+    turn(Qt::NoModifier, -120);
+    EXPECT_EQ(area.zoom().percent(), 150);
+    trigger("Verkleinern1");
+    EXPECT_EQ(area.zoom().percent(), 125);
+
+    whole().setCurrent(at(*form->Design(), {3}));
+    trigger("BlockinneuemFensteranzeigen1");
+    trigger("Vergroessern1");
+    EXPECT_EQ(form->ActiveWindow()->diagramArea()->zoom().percent(), 125);
+    EXPECT_EQ(area.zoom().percent(), 125);
+    form->mdiArea()->setActiveSubWindow(&whole());
+    trigger("Originalgroesse1");
+    EXPECT_EQ(area.zoom().percent(), 100);
+    EXPECT_FALSE(line->isVisible());
+}
+
+// A layout point well inside `e`, which the window shows from its root: it and the points two pixels away
+// diagonally hit `e` at 100 %.
+QPoint layoutPointInside(TBlock& root, bool flowchart, TElement* e)
+{
+    TQtMeasureCanvas measure;
+    TDisplayOptions options;
+    options.RootBlock = &root;
+    const TPoint origin = displayOrigin(measure.canvas(), root, options, flowchart);
+    const TSize size = scrollRangesOf(measure.canvas(), root, options, flowchart);
+    for (int y = 2; y < size.cy - 2; ++y) {
+        for (int x = 2; x < size.cx - 2; ++x) {
+            bool all = true;
+            for (int d : {0, -2, 2})
+                all = all && root.HitTest(measure.canvas(), origin, options, x + d, y + d) == e &&
+                      root.HitTest(measure.canvas(), origin, options, x - d, y + d) == e;
+            if (all)
+                return {x, y};
+        }
+    }
+    ADD_FAILURE() << "no point inside \"" << e->Text << "\"";
+    return {0, 0};
+}
+
+// The window point that shows the middle of layout pixel `p` at the area's zoom and scroll position.
+QPoint windowPointOf(TDiagramArea& area, QPoint p)
+{
+    const double f = area.zoom().factor();
+    return {int((p.x() + 0.5) * f) - area.horizontalScrollBar()->value(),
+            int((p.y() + 0.5) * f) - area.verticalScrollBar()->value()};
+}
+
+// At 50 % and at 300 %, scrolled, a click lands on the element under the pointer, and the mark is then
+// painted where the click was; a drag at 300 % moves as at 100 %.
+TEST_F(OutputTest, ClicksAndDragsHitTheElementUnderThePointerAtEveryZoom)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    whole().showMaximized();
+    TDiagramArea& area = *whole().diagramArea();
+    QWidget* view = area.viewport();
+    for (bool flowchart : {false, true}) {
+        trigger(flowchart ? "Flussdiagramm1" : "Struktogramm1");
+        for (int percent : {50, 300}) {
+            area.setZoom(percent, {0, 0});
+            const double f = percent / 100.0;
+            for (std::vector<int> path : {std::vector<int>{0}, {1}, {1, 1, 0}, {2}, {3}, {3, 0}, {4, 1, 0}}) {
+                TElement* e = at(*form->Design(), path);
+                SCOPED_TRACE(std::to_string(percent) + "% " + e->Text + (flowchart ? " flowchart" : ""));
+                const QPoint p = layoutPointInside(*form->Design(), flowchart, e);
+                area.horizontalScrollBar()->setValue(int(p.x() * f) - view->width() / 2);
+                area.verticalScrollBar()->setValue(int(p.y() * f) - view->height() / 2);
+                const QPoint click = windowPointOf(area, p);
+                whole().setCurrent(nullptr);
+                QTest::mouseClick(view, Qt::LeftButton, {}, click);
+                EXPECT_EQ(whole().currentElement(), e);
+                view->repaint();
+                const QPoint shift = area.canvasShift();
+                const TRect r = whole().Options->HighlightRect;
+                const QPointF scroll(area.horizontalScrollBar()->value(), area.verticalScrollBar()->value());
+                const QRectF drawn(QPointF(r.Left + shift.x(), r.Top + shift.y()) * f - scroll,
+                                   QPointF(r.Right + shift.x(), r.Bottom + shift.y()) * f - scroll);
+                EXPECT_TRUE(drawn.contains(click));
+            }
+        }
+    }
+
+    start(writeDesign("drei.str", *statements({"s1", "s2", "s3"})));
+    whole().showMaximized();
+    TDiagramArea& zoomed = *whole().diagramArea();
+    zoomed.setZoom(300, {0, 0});
+    const QPoint from =
+        windowPointOf(zoomed, layoutPointInside(*form->Design(), false, at(*form->Design(), {0})));
+    const QPoint to =
+        windowPointOf(zoomed, layoutPointInside(*form->Design(), false, at(*form->Design(), {2})));
+    QTest::mousePress(zoomed.viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(zoomed.viewport(), to);
+    EXPECT_EQ(whole().Options->DropTarget, at(*form->Design(), {2}));
+    QTest::mouseRelease(zoomed.viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n  A s=1 \"s2\"\n  A s=1 \"s3\"\n  A s=1 \"s1\"\n");
 }
 
 } // namespace
