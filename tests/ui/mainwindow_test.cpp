@@ -107,7 +107,20 @@ TEST_F(EditorTest, ShortcutsAreUniqueAndRepeatUntilIsNeverOffered)
     }
 }
 
-// Each tool bar shows its five kinds in pictures that tell them apart.
+// The number of pixels in which two pictures clearly differ: dark in one, light or empty in the other.
+int clearlyDiffering(const QImage& a, const QImage& b)
+{
+    const auto dark = [](QRgb p) { return qAlpha(p) > 128 && qGray(p) < 128; };
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += dark(a.pixel(x, y)) != dark(b.pixel(x, y)) ? 1 : 0;
+    }
+    return count;
+}
+
+// Each tool bar shows its five kinds in pictures that tell them apart at a glance, on a screen of normal
+// and of double resolution, where the picture is drawn for the resolution and not enlarged.
 TEST_F(EditorTest, ToolBarsShowFiveDifferentPicturesEach)
 {
     start();
@@ -115,14 +128,26 @@ TEST_F(EditorTest, ToolBarsShowFiveDifferentPicturesEach)
                                                            "BForSchleife2", "BDoWhileSchleife2"}));
     EXPECT_EQ(visibleButtons(form->ToolBar1), QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife",
                                                            "BForSchleife", "BDoWhileSchleife"}));
-    for (QToolBar* bar : {form->ToolBar1, form->ToolBar2}) {
-        QList<QImage> pictures;
-        for (QAction* a : bar->actions()) {
-            if (!a->isVisible())
-                continue;
-            const QImage picture = a->icon().pixmap(QSize(50, 25)).toImage();
-            EXPECT_FALSE(pictures.contains(picture)) << a->objectName().toStdString();
-            pictures << picture;
+    for (qreal ratio : {1.0, 2.0}) {
+        for (QToolBar* bar : {form->ToolBar1, form->ToolBar2}) {
+            QList<QAction*> shown;
+            for (QAction* a : bar->actions()) {
+                if (a->isVisible())
+                    shown << a;
+            }
+            for (QAction* a : shown) {
+                const QPixmap picture = a->icon().pixmap(QSize(50, 25), ratio);
+                EXPECT_EQ(picture.size(), QSize(50, 25) * ratio);
+                for (QAction* b : shown) {
+                    if (a == b)
+                        continue;
+                    const int differing =
+                        clearlyDiffering(picture.toImage(), b->icon().pixmap(QSize(50, 25), ratio).toImage());
+                    EXPECT_GE(differing, 20 * ratio * ratio)
+                        << a->objectName().toStdString() << " and " << b->objectName().toStdString() << " at "
+                        << ratio;
+                }
+            }
         }
     }
 }
