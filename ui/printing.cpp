@@ -75,8 +75,13 @@ QString pageLayoutNote(const TPageLayout& layout)
 {
     if (layout.shrunk()) {
         const int percent = std::max(1, static_cast<int>(std::floor(layout.scale * 100)));
-        return QStringLiteral("Der Block ist zu groß für eine Seite: er wird auf %1 % verkleinert.")
-            .arg(percent);
+        QString note = QStringLiteral("Der Block ist zu groß für eine Seite: er wird auf %1 % verkleinert.")
+                           .arg(percent);
+        // Below half size the printer font is smaller than 6 point.
+        if (layout.scale < 0.5)
+            note += QStringLiteral(
+                " Die Schrift wird sehr klein; auf mehrere Seiten verteilt bleibt sie lesbar.");
+        return note;
     }
     if (!layout.spread())
         return QStringLiteral("Der Block passt auf eine Seite.");

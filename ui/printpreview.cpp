@@ -47,6 +47,7 @@ TPrintPreview::TPrintPreview(TForm1& window, QWidget* parent)
     m_note->setObjectName(QStringLiteral("Hinweis"));
     m_pages = new QPrintPreviewWidget(&m_printer, this);
     m_pages->setViewMode(QPrintPreviewWidget::AllPagesView);
+    m_pages->setZoomMode(QPrintPreviewWidget::FitInView);
     connect(m_pages, &QPrintPreviewWidget::paintRequested, this, &TPrintPreview::paintPages);
     PrintButton = new QPushButton(uitexts::printButton(), this);
     CloseButton = new QPushButton(uitexts::closeButton(), this);
