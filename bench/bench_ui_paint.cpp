@@ -22,8 +22,8 @@ constexpr int kWindowWidth = 696;
 constexpr int kWindowHeight = 480;
 
 // A window of the standard size scrolled to the middle of the design, painted as its paint event does:
-// the origin worked out on the window's canvas, then paintDiagram.
-void BM_Paint(benchmark::State& state)
+// the origin worked out on the window's canvas, then paintDiagram; `pixelRatio` device pixels to a pixel.
+void paintWindow(benchmark::State& state, qreal pixelRatio)
 {
     TBlock* root = &bench::design(int(state.range(0)), int(state.range(1)));
     const bool flowchart = state.range(2) != 0;
@@ -35,7 +35,8 @@ void BM_Paint(benchmark::State& state)
     }
     const int scrollY = std::max(0, ranges.cy / 2 - kWindowHeight / 2);
     options.AddMarked(root);
-    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    QImage image(int(kWindowWidth * pixelRatio), int(kWindowHeight * pixelRatio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
     for (auto _ : state) {
         image.fill(toQColor(kWindowFill));
         QPainter painter(&image);
@@ -45,7 +46,19 @@ void BM_Paint(benchmark::State& state)
         paintDiagram(canvas, *root, origin, options, flowchart);
     }
 }
+
+void BM_Paint(benchmark::State& state)
+{
+    paintWindow(state, 1);
+}
 BENCHMARK(BM_Paint)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
+
+// The same window on a screen of double resolution, where the canvas draws in device pixel blocks.
+void BM_PaintDoubleResolution(benchmark::State& state)
+{
+    paintWindow(state, 2);
+}
+BENCHMARK(BM_PaintDoubleResolution)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
 
 // The element under the pointer in the middle of that window.
 void BM_HitTest(benchmark::State& state)
