@@ -247,18 +247,14 @@ TEST(QtCanvas, ScaledLinesAreContinuousAndOfOneWidth)
             EXPECT_EQ(top, width) << "column " << x;
         }
         for (int y = int(10 * ratio); y < int(35 * ratio); ++y) {
-            int edges = 0;
-            int first = side, last = -1;
+            std::vector<int> edges;
             for (int x = 0; x < int(48 * ratio); ++x) {
-                if (!black(x, y))
-                    continue;
-                ++edges;
-                first = std::min(first, x);
-                last = std::max(last, x);
+                if (black(x, y))
+                    edges.push_back(x);
             }
-            EXPECT_EQ(edges, 2 * width) << "row " << y;
-            EXPECT_EQ(image.pixel(first - 1, y), kBackground) << "row " << y;
-            EXPECT_EQ(image.pixel(last + 1, y), kBackground) << "row " << y;
+            ASSERT_EQ(int(edges.size()), 2 * width) << "row " << y;
+            EXPECT_EQ(image.pixel(edges.front() - 1, y), kBackground) << "row " << y;
+            EXPECT_EQ(image.pixel(edges.back() + 1, y), kBackground) << "row " << y;
             bool slanted = false;
             for (int x = int(49 * ratio); x < side; ++x)
                 slanted = slanted || image.pixel(x, y) != kBackground;

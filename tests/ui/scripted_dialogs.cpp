@@ -252,12 +252,11 @@ TSaveFileChoice ScriptedDialogs::saveFileChoice(QWidget* parent, const QString& 
 int ScriptedDialogs::printPreviewDialog(TPrintPreview& preview)
 {
     const Answer* answer = next(DialogKind::PrintPreview, callOf(DialogKind::PrintPreview, preview.note()));
-    if (!answer) {
-        preview.CloseButton->click();
-        return preview.result();
-    }
-    // Printing asks the next scripted answer, which replaces this one.
-    const Answer chosen = *answer;
+    // Printing asks the next scripted answer, which replaces this one; without an answer it closes.
+    Answer chosen;
+    chosen.accept = false;
+    if (answer)
+        chosen = *answer;
     (chosen.landscape ? preview.LandscapeButton : preview.PortraitButton)->click();
     (chosen.pageMode == TPageMode::SplitPages ? preview.SpreadButton : preview.ShrinkButton)->click();
     m_calls.back().text = preview.note();
