@@ -10,7 +10,8 @@
 int batchDump(const std::string& design);
 int batchExportJava(const std::string& design, const std::string& out);
 int batchImportJava(const std::string& source, const std::string& out);
-int batchRender(const std::string& design, const std::string& out, bool flowchart);
+// PNG and SVG at `scale` (1 for 100 %); PDF is the printed page.
+int batchRender(const std::string& design, const std::string& out, bool flowchart, double scale);
 
 // Prints the message of `error` (code page 1252, with the file name for %s) on standard error, in UTF-8.
 void reportError(const DesignError& error);

@@ -3,19 +3,13 @@
 #include "app/batch.h"
 
 #include "model/dateiformat.h"
-#include "model/diagramview.h"
-#include "model/texts.h"
 #include "ui/cp1252.h"
-#include "ui/qtcanvas.h"
+#include "ui/picture.h"
+#include "ui/printing.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
-#include <QFileInfo>
-#include <QImage>
-#include <QPainter>
 #include <QPrinter>
-#include <QSvgGenerator>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -23,90 +17,14 @@
 
 namespace {
 
-enum class Format { Png, Svg, Pdf };
-
-Format formatOf(const std::string& out)
-{
-    const QString suffix = QFileInfo(QString::fromLocal8Bit(out.c_str())).suffix().toLower();
-    if (suffix == QLatin1String("png"))
-        return Format::Png;
-    if (suffix == QLatin1String("svg"))
-        return Format::Svg;
-    if (suffix == QLatin1String("pdf"))
-        return Format::Pdf;
-    throw DesignError(ErrorReason::UnknownOutputFormat, out);
-}
-
 std::string bytesOf(const QByteArray& data)
 {
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
 
-// What the whole-design window shows when nothing is marked, scrolled to its origin: the scroll range's
-// size, on the window's background.
-struct WindowPicture
-{
-    TSize size;
-    TPoint origin;
-};
-
-WindowPicture windowPicture(TBlock& root, TDisplayOptions& options, bool flowchart)
-{
-    TQtMeasureCanvas measure;
-    return {scrollRangesOf(measure.canvas(), root, options, flowchart),
-            displayOrigin(measure.canvas(), root, options, flowchart)};
-}
-
-void paintWindow(QPaintDevice& device, TBlock& root, TDisplayOptions& options, bool flowchart,
-                 const WindowPicture& picture)
-{
-    QPainter painter(&device);
-    painter.fillRect(QRect(0, 0, picture.size.cx, picture.size.cy), toQColor(kWindowFill));
-    TQtCanvas canvas(painter, screenFont());
-    paintDiagram(canvas, root, picture.origin, options, flowchart);
-}
-
-std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
-{
-    TDisplayOptions options;
-    const WindowPicture picture = windowPicture(root, options, flowchart);
-    // A PNG is at most a million pixels on each side; beyond a quarter of a billion pixels the picture
-    // would take more than a gigabyte of memory.
-    constexpr long long kMaxSide = 1000000;
-    constexpr long long kMaxPixels = 1LL << 28;
-    const long long width = picture.size.cx;
-    const long long height = picture.size.cy;
-    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-        throw DesignError(ErrorReason::ImageTooLarge, out);
-    QImage image(picture.size.cx, picture.size.cy, QImage::Format_RGB32);
-    if (image.isNull())
-        throw DesignError(ErrorReason::ImageTooLarge, out);
-    paintWindow(image, root, options, flowchart, picture);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        throw DesignError(ErrorReason::StreamWrite);
-    return bytesOf(buffer.data());
-}
-
-std::string renderSvg(TBlock& root, bool flowchart)
-{
-    TDisplayOptions options;
-    const WindowPicture picture = windowPicture(root, options, flowchart);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setResolution(96);
-    svg.setSize(QSize(picture.size.cx, picture.size.cy));
-    svg.setViewBox(QRect(0, 0, picture.size.cx, picture.size.cy));
-    svg.setTitle(fromCp1252(root.Text));
-    paintWindow(svg, root, options, flowchart, picture);
-    return bytesOf(buffer.data());
-}
-
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
-// at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics.
+// at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics; a design too large for
+// the page is shrunk to fit it, as the print command does.
 std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/struktogramm-XXXXXX.pdf"));
@@ -116,18 +34,11 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(kPrintResolution);
     printer.setOutputFileName(file.fileName());
     printer.setDocName(fromCp1252(root.Text));
-    QPainter painter;
-    if (!painter.begin(&printer))
+    TDisplayOptions options;
+    if (!printBlock(printer, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
         throw DesignError(ErrorReason::CannotCreateFile, out);
-    {
-        TQtCanvas page(painter, printerFont());
-        TDisplayOptions options;
-        printDiagram(page, root.Text, root, options, flowchart);
-    }
-    painter.end();
     return readWholeFile(file.fileName().toLocal8Bit().toStdString());
 }
 
@@ -147,7 +58,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 } // namespace
 
-int batchRender(const std::string& design, const std::string& out, bool flowchart)
+int batchRender(const std::string& design, const std::string& out, bool flowchart, double scale)
 {
     qInstallMessageHandler(quietQtMessages);
     // A batch command needs no display: the offscreen platform unless one is asked for.
@@ -161,19 +72,15 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
         application = std::make_unique<QApplication>(argc, argv);
 
     try {
-        const Format format = formatOf(out);
+        const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
         std::string bytes;
-        switch (format) {
-        case Format::Png:
-            bytes = renderPng(*root, flowchart, out);
-            break;
-        case Format::Svg:
-            bytes = renderSvg(*root, flowchart);
-            break;
-        case Format::Pdf:
+        if (format == TPictureFormat::Pdf) {
             bytes = renderPdf(*root, flowchart, out);
-            break;
+        } else {
+            // The whole-design window as it starts: nothing collapsed, nothing marked.
+            TPictureSource picture(*root, TDisplayOptions(), flowchart);
+            bytes = bytesOf(pictureBytes(picture, format, scale, out));
         }
         writeFileSafely(out, bytes);
         return 0;

@@ -2,6 +2,7 @@
 // the editor. Help, version and the batch commands need no display.
 #include "app/batch.h"
 #include "app/editor.h"
+#include "ui/picture.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -31,6 +32,30 @@ struct BatchCommand
     std::function<int(const Files& files, const QCommandLineParser& parser)> run;
 };
 
+bool print(std::FILE* stream, const QString& text);
+
+// The value of --render's --scale (1 when it is not given), or nothing after a message when the value is
+// no number in range or the output is the printed page, which has the page's size.
+std::optional<double> scaleOption(const QCommandLineParser& parser, const std::string& out)
+{
+    const QString name = QStringLiteral("scale");
+    if (!parser.isSet(name))
+        return 1.0;
+    bool number = false;
+    const double scale = parser.value(name).toDouble(&number);
+    if (!number || !(scale >= kMinPictureScale && scale <= kMaxPictureScale)) {
+        print(stderr, QStringLiteral("--scale erwartet eine Zahl von 0.25 bis 8, nicht „%1“\n")
+                          .arg(parser.value(name)));
+        return std::nullopt;
+    }
+    if (QString::fromLatin1(out.c_str()).endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        print(stderr,
+              QStringLiteral("--scale gilt nur für PNG und SVG; die PDF-Datei ist die gedruckte Seite\n"));
+        return std::nullopt;
+    }
+    return scale;
+}
+
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
@@ -51,10 +76,16 @@ const std::vector<BatchCommand>& batchCommands()
          [](const Files& files, const QCommandLineParser&) { return batchImportJava(files[0], files[1]); }},
         {QStringLiteral("render"),
          {QStringLiteral("DATEI.str"), QStringLiteral("AUSGABE.png|AUSGABE.svg|AUSGABE.pdf")},
-         {QCommandLineOption(QStringLiteral("flowchart"), QStringLiteral("zeichnet das Flussdiagramm"))},
+         {QCommandLineOption(QStringLiteral("flowchart"), QStringLiteral("zeichnet das Flussdiagramm")),
+          QCommandLineOption(QStringLiteral("scale"),
+                             QStringLiteral("zeichnet PNG und SVG N-mal so groß (0.25 bis 8, z. B. 2)"),
+                             QStringLiteral("N"))},
          QStringLiteral("zeichnet den Entwurf als Bild (PNG, SVG) oder als gedruckte Seite (PDF)"),
          [](const Files& files, const QCommandLineParser& parser) {
-             return batchRender(files[0], files[1], parser.isSet(QStringLiteral("flowchart")));
+             const std::optional<double> scale = scaleOption(parser, files[1]);
+             if (!scale)
+                 return kUsageError;
+             return batchRender(files[0], files[1], parser.isSet(QStringLiteral("flowchart")), *scale);
          }},
         // A further batch command is one more entry here: its function is declared in app/batch.h.
     };

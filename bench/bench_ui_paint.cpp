@@ -1,6 +1,7 @@
 // Painting a window and hit testing through the Qt canvas, for flat and nested designs of up to a million
 // elements in both modes:
 //   BM_Paint        a paint of a window-sized view in the middle of the design, once the sizes are known;
+//   BM_PaintDoubleResolution  the same on a screen of double resolution;
 //   BM_Floor        the same view drawn with plain QPainter calls from a recording of it, no layout at all;
 //   BM_FirstPaint   the first paint after the design was read from its file bytes (nothing measured yet,
 //                   no text extent known, as at a program's start);
@@ -67,6 +68,7 @@ void BM_Paint(benchmark::State& state)
     for (auto _ : state)
         paintView(view, options, image, font);
 }
+
 BENCHMARK(BM_Paint)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
 
 // A canvas that notes what a paint draws inside the window, to be drawn again with plain QPainter calls.
@@ -181,6 +183,21 @@ BENCHMARK(BM_FirstPaint)
     ->ArgNames({"elements", "depth", "flowchart"})
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// The same view on a screen of double resolution, where the canvas draws in device pixel blocks.
+void BM_PaintDoubleResolution(benchmark::State& state)
+{
+    TDisplayOptions options;
+    const View view = middleView(state, options);
+    options.AddMarked(view.root);
+    QImage image(2 * kWindowWidth, 2 * kWindowHeight, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    const QFont font = screenFont();
+    paintView(view, options, image, font);
+    for (auto _ : state)
+        paintView(view, options, image, font);
+}
+BENCHMARK(BM_PaintDoubleResolution)->Apply(bench::designArgs)->Unit(benchmark::kMillisecond);
 
 void BM_HitTest(benchmark::State& state)
 {

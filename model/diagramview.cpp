@@ -82,31 +82,50 @@ void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions
     shown.Draw(canvas, origin, width, options);
 }
 
-void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
-                  bool flowchart)
+TPrintSettings::TPrintSettings(TCanvas& printer, TDisplayOptions& options) : m_options(options)
 {
-    // The screen settings come back however the drawing ends.
-    struct Restore
-    {
-        TDisplayOptions& options;
-        ~Restore()
-        {
-            options.Spacing = 6;
-            options.Printing = false;
-            options.OnScreen = true;
-        }
-    } restore{options};
-
-    printer.textOut(10, 10, caption);
     options.OnScreen = false;
     options.Spacing = printer.textExtent(texts::kJa).cy / 2;
     options.Printing = true;
-    printer.setPenWidth(3);
+}
+
+TPrintSettings::~TPrintSettings()
+{
+    m_options.Spacing = 6;
+    m_options.Printing = false;
+    m_options.OnScreen = true;
+}
+
+TPrintedDiagram printedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart)
+{
     // The origin is worked out on the printer canvas, on which the diagram is laid out: the flowchart's
     // centre line follows the printed width, so no part of the diagram lies left of the page.
     TPoint origin = displayOrigin(printer, shown, options, flowchart);
     origin.y = 80;
+    TLayoutScope scope(printer, options);
+    const TSize size = measured(shown, printer, options);
+    // The thick pens reach a pixel past the figures. In a flowchart the arrow heads reach up to their size
+    // past a line, a loop's labels beside its diamond may stand out of the measured width by up to their
+    // own width, and the start symbol stands above the origin.
+    const int reach = flowchart ? printer.textExtent(texts::kNein).cx + 12 : 3;
+    const int left = flowchart ? origin.x - size.cx / 2 : origin.x;
+    const int top = flowchart ? origin.y - 10 : origin.y;
+    return {origin, TRect{left - reach, top - reach, left + size.cx + reach, origin.y + size.cy + reach}};
+}
+
+void drawPrintedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart)
+{
+    const TPoint origin = printedDiagram(printer, shown, options, flowchart).origin;
+    printer.setPenWidth(3);
     paintDiagram(printer, shown, origin, options, flowchart);
+}
+
+void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
+                  bool flowchart)
+{
+    printer.textOut(10, 10, caption);
+    const TPrintSettings settings(printer, options);
+    drawPrintedDiagram(printer, shown, options, flowchart);
 }
 
 std::optional<TRect> elementRect(TCanvas& measure, TBlock& shown, TPoint origin,

@@ -23,11 +23,36 @@ TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
 // base fill colour, the start symbol in flowchart mode, then draws.
 void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart);
 
-// Prints one page: `caption` at (10, 10), then `shown` at y = 80 with printer settings (no marking,
-// spacing from the printer font, thick pens). `printer` already has the printer font. The origin is
-// worked out on `printer` too, not on the window's own canvas, whose smaller font would put a flowchart's
-// centre line too far left and cut off the left part of the printout. Restores the screen settings
-// afterwards.
+// The settings of printing while it lives: no marking, the spacing from the printer font, thick pens.
+// Puts the screen settings back when it ends, however the printing ends.
+class TPrintSettings
+{
+public:
+    TPrintSettings(TCanvas& printer, TDisplayOptions& options);
+    ~TPrintSettings();
+    TPrintSettings(const TPrintSettings&) = delete;
+    TPrintSettings& operator=(const TPrintSettings&) = delete;
+
+private:
+    TDisplayOptions& m_options;
+};
+
+// Where the print command puts `shown` on a page without end, and the rectangle its drawing covers, pens
+// and the flowchart's start symbol included. The origin is worked out on `printer` too, not on the
+// window's own canvas, whose smaller font would put a flowchart's centre line too far left and cut off
+// the left part of the printout. Needs TPrintSettings in force.
+struct TPrintedDiagram
+{
+    TPoint origin;
+    TRect extent;
+};
+TPrintedDiagram printedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart);
+
+// Draws `shown` where printedDiagram puts it, with thick pens. Needs TPrintSettings in force.
+void drawPrintedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart);
+
+// Prints one page at the size the layout gives: `caption` at (10, 10), then `shown` at y = 80 with printer
+// settings. `printer` already has the printer font. Restores the screen settings afterwards.
 void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, TDisplayOptions& options,
                   bool flowchart);
 

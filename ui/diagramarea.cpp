@@ -6,11 +6,15 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -58,12 +62,126 @@ TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(for
     verticalScrollBar()->setSingleStep(16);
     installDiagramAccessibility();
     connect(form, &TForm1::currentChanged, this, [form] { announceCurrentElement(*form); });
+    m_zoomLine = new QLabel(this);
+    m_zoomLine->setObjectName(QStringLiteral("ZoomLine"));
+    m_zoomLine->setContentsMargins(4, 1, 4, 1);
+    m_zoomLine->hide();
+}
+
+QPoint TDiagramArea::scrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
 void TDiagramArea::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
+    const QPoint scroll = scrollPosition();
+    const TZoom::Placement x = m_zoom.placement(scroll.x());
+    const TZoom::Placement y = m_zoom.placement(scroll.y());
+    painter.translate(x.offset, y.offset);
+    painter.scale(m_zoom.factor(), m_zoom.factor());
     m_form->FormPaint(painter, event->rect());
+}
+
+QPoint TDiagramArea::toLayout(QPoint position) const
+{
+    const QPoint scroll = scrollPosition();
+    return {m_zoom.toLayout(position.x(), scroll.x()), m_zoom.toLayout(position.y(), scroll.y())};
+}
+
+QPoint TDiagramArea::canvasShift() const
+{
+    const QPoint scroll = scrollPosition();
+    return {m_zoom.placement(scroll.x()).shift, m_zoom.placement(scroll.y()).shift};
+}
+
+void TDiagramArea::fitScrollBars(QSize ranges)
+{
+    m_ranges = ranges;
+    const QSize page = viewport()->size();
+    horizontalScrollBar()->setPageStep(std::max(1, page.width()));
+    verticalScrollBar()->setPageStep(std::max(1, page.height()));
+    horizontalScrollBar()->setRange(0, std::max(0, m_zoom.toWindow(ranges.width()) - page.width()));
+    verticalScrollBar()->setRange(0, std::max(0, m_zoom.toWindow(ranges.height()) - page.height()));
+}
+
+void TDiagramArea::scrollIntoView(TRect drawn, QPoint drawnAt, QSize windowSize)
+{
+    // The rectangle in the area's pixels as it was drawn.
+    const double f = m_zoom.factor();
+    const TZoom::Placement x = m_zoom.placement(drawnAt.x());
+    const TZoom::Placement y = m_zoom.placement(drawnAt.y());
+    const int left = static_cast<int>(std::lround(drawn.Left * f + x.offset));
+    const int right = static_cast<int>(std::lround(drawn.Right * f + x.offset));
+    const int top = static_cast<int>(std::lround(drawn.Top * f + y.offset));
+    const int bottom = static_cast<int>(std::lround(drawn.Bottom * f + y.offset));
+    if (bottom - top > windowSize.height())
+        verticalScrollBar()->setValue(top + drawnAt.y() - 2);
+    else
+        verticalScrollBar()->setValue((top + bottom) / 2 + drawnAt.y() - windowSize.height() / 2);
+    horizontalScrollBar()->setValue((left + right) / 2 + drawnAt.x() - windowSize.width() / 2);
+}
+
+void TDiagramArea::setZoom(int percent, QPoint anchor)
+{
+    const QPoint scroll = scrollPosition();
+    const QPointF kept(m_zoom.layoutAt(anchor.x(), scroll.x()), m_zoom.layoutAt(anchor.y(), scroll.y()));
+    if (m_zoom.setPercent(percent))
+        zoomChanged(kept, anchor);
+}
+
+void TDiagramArea::zoomIn()
+{
+    TZoom next = m_zoom;
+    if (next.zoomIn())
+        setZoom(next.percent(), viewport()->rect().center());
+}
+
+void TDiagramArea::zoomOut()
+{
+    TZoom next = m_zoom;
+    if (next.zoomOut())
+        setZoom(next.percent(), viewport()->rect().center());
+}
+
+void TDiagramArea::resetZoom()
+{
+    setZoom(100, viewport()->rect().center());
+}
+
+void TDiagramArea::zoomChanged(QPointF kept, QPoint anchor)
+{
+    showZoomLine();
+    fitScrollBars(m_ranges);
+    horizontalScrollBar()->setValue(m_zoom.scrollKeeping(kept.x(), anchor.x()));
+    verticalScrollBar()->setValue(m_zoom.scrollKeeping(kept.y(), anchor.y()));
+    viewport()->update();
+}
+
+void TDiagramArea::showZoomLine()
+{
+    const bool shown = m_zoom.percent() != 100;
+    m_zoomLine->setText(QStringLiteral("Zoom %1 % · Strg+0: Originalgröße").arg(m_zoom.percent()));
+    const int height = shown ? m_zoomLine->sizeHint().height() : 0;
+    setViewportMargins(0, 0, 0, height);
+    m_zoomLine->setVisible(shown);
+    const QRect area = viewport()->geometry();
+    m_zoomLine->setGeometry(area.left(), area.bottom() + 1, area.width(), height);
+}
+
+void TDiagramArea::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint anchor = event->position().toPoint();
+    const QPoint scroll = scrollPosition();
+    const QPointF kept(m_zoom.layoutAt(anchor.x(), scroll.x()), m_zoom.layoutAt(anchor.y(), scroll.y()));
+    if (m_zoom.wheel(event->angleDelta().y()))
+        zoomChanged(kept, anchor);
 }
 
 void TDiagramArea::scrollContentsBy(int, int)
@@ -74,6 +192,8 @@ void TDiagramArea::scrollContentsBy(int, int)
 void TDiagramArea::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    if (m_zoomLine->isVisible())
+        showZoomLine();
     m_form->applyScrollRanges();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dialogservice.h"
 
 #include "ui/foredit.h"
+#include "ui/printpreview.h"
 #include "ui/uitexts.h"
 
 #include <QDialog>
@@ -151,4 +152,30 @@ bool TQtDialogService::printDialog(QWidget* parent, QPrinter& printer)
 int TQtDialogService::countingLoopDialog(TForm3& form)
 {
     return form.exec();
+}
+
+TSaveFileChoice TQtDialogService::saveFileChoice(QWidget* parent, const QString& filter,
+                                                 const QString& defaultExtension)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = toQtNameFilters(filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(defaultExtension);
+    // A name typed without an extension gets the chosen filter's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        const qsizetype dot = chosen.lastIndexOf(QLatin1String("*."));
+        if (dot >= 0)
+            dialog.setDefaultSuffix(chosen.mid(dot + 2).chopped(1));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const auto chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return {dialog.selectedFiles().constFirst(), std::max(0, chosen)};
+}
+
+int TQtDialogService::printPreviewDialog(TPrintPreview& preview)
+{
+    return preview.exec();
 }

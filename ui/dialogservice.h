@@ -7,9 +7,18 @@
 class QPrinter;
 class QWidget;
 class TForm3;
+class TPrintPreview;
 
 // The answers to "Änderungen speichern?".
 enum class SaveChoice { Ja, Nein, Abbrechen };
+
+// What a save dialog whose filters also choose how to write gives back: the file name (empty when
+// cancelled) and the number of the filter chosen (0 for the first).
+struct TSaveFileChoice
+{
+    QString fileName;
+    int filter = 0;
+};
 
 // TDialogService: every modal exchange of the editor with the user goes through this one interface, so
 // that tests can answer from a script instead of running dialogs. Filters are given as
@@ -33,6 +42,12 @@ public:
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
     // Shows the counting-loop dialog modally (its fields already filled) and returns its result code.
     virtual int countingLoopDialog(TForm3& form) = 0;
+    // A save dialog as saveFileName, which also tells which filter was chosen; the default extension
+    // follows the filter.
+    virtual TSaveFileChoice saveFileChoice(QWidget* parent, const QString& filter,
+                                           const QString& defaultExtension) = 0;
+    // Shows the print preview modally and returns its result code.
+    virtual int printPreviewDialog(TPrintPreview& preview) = 0;
 };
 
 // The longest text the input box takes: 255 characters, or the preset's length when an existing text
@@ -57,6 +72,9 @@ public:
     QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     int countingLoopDialog(TForm3& form) override;
+    TSaveFileChoice saveFileChoice(QWidget* parent, const QString& filter,
+                                   const QString& defaultExtension) override;
+    int printPreviewDialog(TPrintPreview& preview) override;
 };
 
 // "Struktogramme (*.str)|*.str|Alle Dateien|*.*" as Qt's name filters.

@@ -2,6 +2,7 @@
 
 #include "model/dateiformat.h"
 #include "model/javaexport.h"
+#include "model/printlayout.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
 #include "ui/commandstates.h"
@@ -10,6 +11,7 @@
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/foredit.h"
+#include "ui/outputcommands.h"
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
 #include "ui/toolbuttons.h"
@@ -90,6 +92,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     createMenus();
+    m_outputCommands = std::make_unique<TOutputCommands>(*this);
     createToolBars();
     m_statusHint = new QLabel(this);
     m_statusHint->setObjectName(QStringLiteral("StatusHint"));
@@ -514,14 +517,10 @@ void TForm2::Drucken2Click()
     if (!dialogService().printDialog(this, printer))
         return;
     printer.setDocName(window->windowTitle());
-    printer.setResolution(kPrintResolution);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+    // Without the preview's choice a block too large for the page is shrunk to fit it, as the preview
+    // does by default: the command never cuts a design off.
+    if (!window->PrintStruktogramm(printer, TPageMode::ShrinkToFit))
         dialogService().errorMessage(this, uitexts::cannotPrint());
-        return;
-    }
-    window->PrintStruktogramm(painter);
-    painter.end();
 }
 
 void TForm2::setDrawingMode(bool flowchart)

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,7 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class TForm1;
+class TOutputCommands;
 
 // TForm2: the main window. It owns the design as a document (with its undo history), holds the diagram
 // windows as MDI children, carries the menus and the two tool bars, and runs the commands that concern
@@ -118,6 +120,8 @@ private:
     QAction* m_rckgngig1 = nullptr;
     QAction* m_wiederherstellen1 = nullptr;
     QLabel* m_statusHint = nullptr;
+    // The print preview, the picture commands and the zoom, after the design's items of the menus.
+    std::unique_ptr<TOutputCommands> m_outputCommands;
 };
 
 // Start-up: gives the application its title, the name the desktop shows for the running program. It is

@@ -10,6 +10,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <map>
 
@@ -45,6 +46,16 @@ TExtentCache& extentCache(const QFont& font, const QPaintDevice* device)
     if (const auto found = caches.find(key); found != caches.end())
         return found->second;
     return caches.try_emplace(key, font, device).first->second;
+}
+
+// The device's area in the coordinates its painter starts with: a widget's in its own pixels, an image's,
+// a pixmap's or a printer's in device pixels divided by the device's pixel ratio.
+QRectF logicalArea(const QPaintDevice* device)
+{
+    if (!device)
+        return {};
+    const qreal ratio = device->devType() == QInternal::Widget ? 1.0 : device->devicePixelRatioF();
+    return QRectF(0, 0, device->width() / ratio, device->height() / ratio);
 }
 
 } // namespace
@@ -116,24 +127,58 @@ TColor fromQColor(const QColor& c)
            static_cast<TColor>(c.blue()) << 16;
 }
 
+int TQtCanvas::Axis::at(double x) const
+{
+    return static_cast<int>(std::floor(scale * x + offset + 0.5));
+}
+
+int TQtCanvas::Axis::width(int penWidth) const
+{
+    return std::max(1, static_cast<int>(std::lround(scale * std::max(1, penWidth))));
+}
+
+int TQtCanvas::Axis::lineStart(int pixel, int penWidth) const
+{
+    return static_cast<int>(std::floor(scale * (pixel + 0.5) + offset - width(penWidth) / 2.0 + 0.5));
+}
+
 TQtCanvas::TQtCanvas(QPainter& painter, const QFont& font)
     : m_painter(painter), m_metrics(font, painter.device()), m_extents(&extentCache(font, painter.device()))
 {
     m_painter.setFont(font);
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
-    m_raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
 
-    const QPaintDevice* device = painter.device();
-    QRectF area = device ? QRectF(0, 0, device->width(), device->height()) : QRectF();
+    // The whole mapping from drawing coordinates to device pixels, a screen's pixel ratio included.
+    const QTransform full = painter.deviceTransform();
+    m_world = painter.worldTransform();
+    m_toDevice = full.inverted() * m_world;
+    m_x = Axis{full.m11(), full.dx()};
+    m_y = Axis{full.m22(), full.dy()};
+    const bool raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
+    const bool axisAligned = full.type() <= QTransform::TxScale && full.m11() > 0 && full.m22() > 0;
+    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
+    if (!raster || !axisAligned)
+        m_mode = Mode::Vector;
+    else if (full.m11() == 1 && full.m22() == 1 && whole(full.dx()) && whole(full.dy()))
+        m_mode = Mode::Pixels;
+    else
+        m_mode = Mode::Scaled;
+
     // The world transform: a widget's painter also carries the widget's offset in its window in the
     // device transform, but paints in the widget's own coordinates.
-    area = painter.transform().inverted().mapRect(area);
+    QRectF area = m_world.inverted().mapRect(logicalArea(painter.device()));
     if (painter.hasClipping())
         area &= painter.clipBoundingRect();
     const QRect aligned = area.toAlignedRect();
     m_area = TRect{aligned.left(), aligned.top(), aligned.left() + aligned.width(),
                    aligned.top() + aligned.height()};
+}
+
+TQtCanvas::~TQtCanvas()
+{
+    if (m_inDevice && m_painter.isActive())
+        m_painter.setWorldTransform(m_world);
 }
 
 TSize TQtCanvas::textExtent(const std::string& s)
@@ -153,20 +198,40 @@ bool TQtCanvas::outside(int left, int top, int right, int bottom) const
            top - reach >= m_area.Bottom;
 }
 
+void TQtCanvas::useDevicePixels()
+{
+    if (m_inDevice)
+        return;
+    m_painter.setWorldTransform(m_toDevice);
+    m_inDevice = true;
+}
+
+void TQtCanvas::useDrawingCoordinates()
+{
+    if (!m_inDevice)
+        return;
+    m_painter.setWorldTransform(m_world);
+    m_inDevice = false;
+}
+
 QPen TQtCanvas::qtPen() const
 {
     QPen pen(toQColor(m_pen));
     pen.setStyle(m_penStyle == TPenStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
-    if (m_penWidth <= 1) {
+    if (m_mode == Mode::Scaled) {
+        pen.setWidth(m_x.width(m_penWidth));
+    } else if (m_mode == Mode::Vector) {
+        // In the drawing's own units, so that a printout scaled to its page keeps the proportions.
+        pen.setWidthF(std::max(1, m_penWidth));
+    } else if (m_penWidth <= 1) {
         // A cosmetic one-pixel pen with flat caps leaves out a line's end point.
         pen.setWidth(0);
         pen.setCosmetic(true);
-        pen.setCapStyle(Qt::FlatCap);
     } else {
         pen.setWidth(m_penWidth);
-        pen.setCapStyle(Qt::RoundCap);
-        pen.setJoinStyle(Qt::RoundJoin);
     }
+    pen.setCapStyle(m_penWidth <= 1 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setJoinStyle(m_penWidth <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
     return pen;
 }
 
@@ -178,6 +243,14 @@ QPen TQtCanvas::pointPen() const
     return pen;
 }
 
+QPointF TQtCanvas::centreOf(TPoint p) const
+{
+    if (m_mode != Mode::Scaled)
+        return QPointF(p.x + 0.5, p.y + 0.5);
+    const int w = m_x.width(m_penWidth);
+    return QPointF(m_x.lineStart(p.x, m_penWidth) + w / 2.0, m_y.lineStart(p.y, m_penWidth) + w / 2.0);
+}
+
 void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour)
 {
     // (left, top) to (right, bottom) exclusive, clipped so that huge figures stay cheap and in range.
@@ -187,70 +260,158 @@ void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour
     bottom = std::min(bottom, m_area.Bottom + kClipMargin);
     if (right <= left || bottom <= top)
         return;
+    if (m_mode == Mode::Scaled) {
+        useDevicePixels();
+        const int x = m_x.at(left);
+        const int y = m_y.at(top);
+        m_painter.fillRect(QRect(x, y, m_x.at(right) - x, m_y.at(bottom) - y), toQColor(colour));
+        return;
+    }
+    useDrawingCoordinates();
     m_painter.fillRect(QRect(left, top, right - left, bottom - top), toQColor(colour));
 }
 
-void TQtCanvas::penSpan(int left, int top, int right, int bottom)
+void TQtCanvas::horizontalRun(int left, int right, int y)
 {
-    if (m_penStyle == TPenStyle::Solid) {
-        fillSpan(left, top, right, bottom, m_pen);
+    left = std::max(left, m_area.Left - kClipMargin);
+    right = std::min(right, m_area.Right + kClipMargin);
+    if (right > left && y >= m_area.Top - kClipMargin && y < m_area.Bottom + kClipMargin)
+        deviceRun(left, y, right, y + 1);
+}
+
+void TQtCanvas::verticalRun(int x, int top, int bottom)
+{
+    top = std::max(top, m_area.Top - kClipMargin);
+    bottom = std::min(bottom, m_area.Bottom + kClipMargin);
+    if (bottom > top && x >= m_area.Left - kClipMargin && x < m_area.Right + kClipMargin)
+        deviceRun(x, top, x + 1, bottom);
+}
+
+void TQtCanvas::deviceRun(int left, int top, int right, int bottom)
+{
+    const bool horizontal = bottom - top == 1 && right - left > 1;
+    if (m_mode == Mode::Vector || (m_mode == Mode::Pixels && m_penWidth > 1)) {
+        useDrawingCoordinates();
+        QPen pen = qtPen();
+        if (m_penWidth <= 1) {
+            // Along the edge of the pixels from the first one to the end of the last one.
+            m_painter.setPen(pen);
+            if (horizontal)
+                m_painter.drawLine(QPointF(left, top + 0.5), QPointF(right, top + 0.5));
+            else
+                m_painter.drawLine(QPointF(left + 0.5, top), QPointF(left + 0.5, bottom));
+            return;
+        }
+        // A wide pen is centred on the pixels and reaches as far past the ends as to the sides, so that
+        // the edges of a rectangle meet in square corners.
+        pen.setCapStyle(Qt::SquareCap);
+        m_painter.setPen(pen);
+        m_painter.drawLine(QPointF(left + 0.5, top + 0.5), QPointF(right - 0.5, bottom - 0.5));
         return;
     }
-    if (m_raster) {
+    if (m_mode == Mode::Pixels) {
+        if (m_penStyle == TPenStyle::Solid) {
+            fillSpan(left, top, right, bottom, m_pen);
+            return;
+        }
         // Every other pixel, by the parity of its coordinates: the dots stay where they are however the
         // line is clipped or split.
-        left = std::max(left, m_area.Left - kClipMargin);
-        top = std::max(top, m_area.Top - kClipMargin);
-        right = std::min(right, m_area.Right + kClipMargin);
-        bottom = std::min(bottom, m_area.Bottom + kClipMargin);
         QList<QPoint> dots;
         for (int y = top; y < bottom; ++y) {
             for (int x = left + ((left + y) & 1); x < right; x += 2)
                 dots.append(QPoint(x, y));
         }
         if (!dots.isEmpty()) {
+            useDrawingCoordinates();
             m_painter.setPen(pointPen());
             m_painter.drawPoints(dots.constData(), static_cast<int>(dots.size()));
         }
         return;
     }
-    m_painter.setPen(qtPen());
-    if (right - left > 1)
-        m_painter.drawLine(QPointF(left, top + 0.5), QPointF(right, top + 0.5));
-    else
-        m_painter.drawLine(QPointF(left + 0.5, top), QPointF(left + 0.5, bottom));
+    // Scaled: one width in whole device pixels, from the first drawing pixel's line to the last one's.
+    const int x0 = m_x.lineStart(left, m_penWidth);
+    const int y0 = m_y.lineStart(top, m_penWidth);
+    const QRect run(x0, y0, m_x.lineStart(right - 1, m_penWidth) + m_x.width(m_penWidth) - x0,
+                    m_y.lineStart(bottom - 1, m_penWidth) + m_y.width(m_penWidth) - y0);
+    useDevicePixels();
+    if (m_penStyle == TPenStyle::Solid) {
+        m_painter.fillRect(run, toQColor(m_pen));
+        return;
+    }
+    // Dots as long as the line is wide, one dot's length apart, placed by the device pixels' parity.
+    const int dot = horizontal ? run.height() : run.width();
+    const int from = horizontal ? run.left() : run.top();
+    const int to = horizontal ? run.right() + 1 : run.bottom() + 1;
+    QList<QRect> dots;
+    for (int at = from - ((from % (2 * dot)) + 2 * dot) % (2 * dot); at < to; at += 2 * dot) {
+        const int begin = std::max(at, from);
+        const int end = std::min(at + dot, to);
+        if (end <= begin)
+            continue;
+        dots.append(horizontal ? QRect(begin, run.top(), end - begin, dot)
+                               : QRect(run.left(), begin, dot, end - begin));
+    }
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(toQColor(m_pen));
+    m_painter.drawRects(dots.constData(), static_cast<int>(dots.size()));
 }
 
 void TQtCanvas::outline(int left, int top, int right, int bottom)
 {
-    // The border pixels of the columns left..right-1 and rows top..bottom-1.
-    if (m_penWidth <= 1) {
-        penSpan(left, top, right, top + 1);
-        penSpan(left, bottom - 1, right, bottom);
-        penSpan(left, top + 1, left + 1, bottom - 1);
-        penSpan(right - 1, top + 1, right, bottom - 1);
-        return;
-    }
-    // A wide pen is centred on the border pixels. Edges far outside the painted area are moved to just
-    // outside it, where they paint nothing.
-    const int l = std::max(left, m_area.Left - kClipMargin);
-    const int t = std::max(top, m_area.Top - kClipMargin);
-    const int r = std::min(right, m_area.Right + kClipMargin);
-    const int b = std::min(bottom, m_area.Bottom + kClipMargin);
-    QPen pen = qtPen();
-    pen.setJoinStyle(Qt::MiterJoin);
-    m_painter.setPen(pen);
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+    // The border pixels of the columns left..right-1 and rows top..bottom-1, edge by edge: where the
+    // rectangle reaches past the painted area its sides are cut there, and no edge is drawn that the
+    // rectangle does not have.
+    horizontalRun(left, right, top);
+    horizontalRun(left, right, bottom - 1);
+    verticalRun(left, top + 1, bottom - 1);
+    verticalRun(right - 1, top + 1, bottom - 1);
 }
 
 void TQtCanvas::rectangle(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
-    if (m_brushStyle == TBrushStyle::Solid)
-        fillSpan(left, top, right, bottom, m_brush);
+    if (m_brushStyle == TBrushStyle::Solid) {
+        if (m_mode == Mode::Scaled) {
+            // As far as the outline reaches, so that no fill shows outside it.
+            const int l = std::max(left, m_area.Left - kClipMargin);
+            const int t = std::max(top, m_area.Top - kClipMargin);
+            const int r = std::min(right, m_area.Right + kClipMargin);
+            const int b = std::min(bottom, m_area.Bottom + kClipMargin);
+            const int x = m_x.lineStart(l, 1);
+            const int y = m_y.lineStart(t, 1);
+            useDevicePixels();
+            m_painter.fillRect(QRect(x, y, m_x.lineStart(r - 1, 1) + m_x.width(1) - x,
+                                     m_y.lineStart(b - 1, 1) + m_y.width(1) - y),
+                               toQColor(m_brush));
+        } else {
+            fillSpan(left, top, right, bottom, m_brush);
+        }
+    }
     outline(left, top, right, bottom);
+}
+
+void TQtCanvas::strokedLine(const std::vector<TPoint>& points)
+{
+    QPolygonF line;
+    for (const TPoint& p : points)
+        line << centreOf(p);
+    if (m_penWidth <= 1) {
+        // The end point is not painted: the line stops half a pixel before its centre.
+        const QPointF along = line[line.size() - 1] - line[line.size() - 2];
+        const double length = std::hypot(along.x(), along.y());
+        const double half = 0.5 * (m_mode == Mode::Scaled ? m_x.scale : 1.0);
+        if (length > half)
+            line[line.size() - 1] -= along * (half / length);
+    }
+    if (m_mode == Mode::Scaled)
+        useDevicePixels();
+    else
+        useDrawingCoordinates();
+    m_painter.setPen(qtPen());
+    m_painter.setRenderHint(QPainter::Antialiasing, m_mode != Mode::Pixels);
+    m_painter.drawPolyline(line);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TQtCanvas::line(int x1, int y1, int x2, int y2)
@@ -260,17 +421,14 @@ void TQtCanvas::line(int x1, int y1, int x2, int y2)
         return;
     if (m_penWidth <= 1 && (x1 == x2 || y1 == y2)) {
         // Axis-parallel: the pixels from the start up to, not including, the end point.
-        if (y1 == y2) {
-            if (x2 > x1)
-                penSpan(x1, y1, x2, y1 + 1);
-            else
-                penSpan(x2 + 1, y1, x1 + 1, y1 + 1);
-        } else {
-            if (y2 > y1)
-                penSpan(x1, y1, x1 + 1, y2);
-            else
-                penSpan(x1, y2 + 1, x1 + 1, y1 + 1);
-        }
+        if (y1 == y2)
+            horizontalRun(std::min(x1, x2 + 1), std::max(x1 + 1, x2), y1);
+        else
+            verticalRun(x1, std::min(y1, y2 + 1), std::max(y1 + 1, y2));
+        return;
+    }
+    if (m_mode != Mode::Pixels) {
+        strokedLine({TPoint{x1, y1}, TPoint{x2, y2}});
         return;
     }
     if (m_penWidth <= 1 && m_penStyle == TPenStyle::Solid) {
@@ -310,18 +468,17 @@ void TQtCanvas::polyline(const std::vector<TPoint>& points)
 {
     if (points.size() < 2)
         return;
-    if (m_penWidth <= 1) {
+    bool axisParallel = true;
+    for (std::size_t i = 1; i < points.size(); ++i)
+        axisParallel = axisParallel && (points[i].x == points[i - 1].x || points[i].y == points[i - 1].y);
+    if (m_penWidth <= 1 && (m_mode == Mode::Pixels || axisParallel)) {
         // Each segment leaves out its end point, which the next one starts with: only the last point
         // of the whole line stays unpainted.
         for (std::size_t i = 1; i < points.size(); ++i)
             line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
         return;
     }
-    QPolygonF line;
-    for (const TPoint& p : points)
-        line << QPointF(p.x + 0.5, p.y + 0.5);
-    m_painter.setPen(qtPen());
-    m_painter.drawPolyline(line);
+    strokedLine(points);
 }
 
 void TQtCanvas::polygon(const std::vector<TPoint>& points)
@@ -340,20 +497,31 @@ void TQtCanvas::polygon(const std::vector<TPoint>& points)
     // An axis-parallel rectangle (the flowchart's block frames): filled and outlined through its corners.
     if (points.size() == 4 && points[0].y == points[1].y && points[1].x == points[2].x &&
         points[2].y == points[3].y && points[3].x == points[0].x) {
-        if (m_brushStyle == TBrushStyle::Solid)
-            fillSpan(left, top, right + 1, bottom + 1, m_brush);
-        outline(left, top, right + 1, bottom + 1);
+        rectangle(left, top, right + 1, bottom + 1);
         return;
     }
-    QPolygon polygon;
-    for (const TPoint& p : points)
-        polygon << QPoint(p.x, p.y);
-    m_painter.setPen(qtPen());
     if (m_brushStyle == TBrushStyle::Solid)
         m_painter.setBrush(toQColor(m_brush));
     else
         m_painter.setBrush(Qt::NoBrush);
+    m_painter.setPen(qtPen());
+    if (m_mode == Mode::Pixels) {
+        QPolygon polygon;
+        for (const TPoint& p : points)
+            polygon << QPoint(p.x, p.y);
+        m_painter.drawPolygon(polygon);
+        return;
+    }
+    QPolygonF polygon;
+    for (const TPoint& p : points)
+        polygon << centreOf(p);
+    if (m_mode == Mode::Scaled)
+        useDevicePixels();
+    else
+        useDrawingCoordinates();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.drawPolygon(polygon);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TQtCanvas::ellipse(int left, int top, int right, int bottom)
@@ -365,7 +533,19 @@ void TQtCanvas::ellipse(int left, int top, int right, int bottom)
         m_painter.setBrush(toQColor(m_brush));
     else
         m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    if (m_mode == Mode::Pixels) {
+        m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+        return;
+    }
+    const QPointF first = centreOf(TPoint{left, top});
+    const QPointF last = centreOf(TPoint{right - 1, bottom - 1});
+    if (m_mode == Mode::Scaled)
+        useDevicePixels();
+    else
+        useDrawingCoordinates();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.drawEllipse(QRectF(first, last));
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TQtCanvas::textOut(int x, int y, const std::string& s)
@@ -377,6 +557,7 @@ void TQtCanvas::textOut(int x, int y, const std::string& s)
         fillSpan(x, y, x + extent.cx, y + extent.cy, m_brush);
     if (s.empty())
         return;
+    useDrawingCoordinates();
     m_painter.setPen(toQColor(m_font));
     m_painter.drawText(QPoint(x, y + m_metrics.ascent()), fromCp1252(s));
 }

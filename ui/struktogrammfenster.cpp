@@ -12,6 +12,7 @@
 #include "ui/dialogservice.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
+#include "ui/printing.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
@@ -85,13 +86,7 @@ void TForm1::AdjustScrollBars()
 
 void TForm1::applyScrollRanges()
 {
-    const QSize page = m_area->viewport()->size();
-    QScrollBar* horizontal = m_area->horizontalScrollBar();
-    QScrollBar* vertical = m_area->verticalScrollBar();
-    horizontal->setPageStep(std::max(1, page.width()));
-    vertical->setPageStep(std::max(1, page.height()));
-    horizontal->setRange(0, std::max(0, m_ranges.width() - page.width()));
-    vertical->setRange(0, std::max(0, m_ranges.height() - page.height()));
+    m_area->fitScrollBars(m_ranges);
 }
 
 TPoint TForm1::GetDisplayOrigin()
@@ -104,9 +99,9 @@ void TForm1::FormPaint(QPainter& painter, const QRect&)
 {
     TQtCanvas canvas(painter, screenFont());
     TPoint origin = displayOrigin(canvas, *ShownBlock, *Options, m_main->flowchartMode());
-    const QPoint scroll = scrollPosition();
-    origin.x -= scroll.x();
-    origin.y -= scroll.y();
+    const QPoint shift = m_area->canvasShift();
+    origin.x -= shift.x();
+    origin.y -= shift.y();
     DisplayStruktogramm(canvas, origin);
 }
 
@@ -115,10 +110,10 @@ void TForm1::DisplayStruktogramm(TCanvas& canvas, TPoint origin)
     paintDiagram(canvas, *ShownBlock, origin, *Options, m_main->flowchartMode());
 }
 
-void TForm1::PrintStruktogramm(QPainter& printer)
+std::optional<TPageLayout> TForm1::PrintStruktogramm(QPrinter& printer, TPageMode mode)
 {
-    TQtCanvas printerCanvas(printer, printerFont());
-    printDiagram(printerCanvas, toCp1252(windowTitle()), *ShownBlock, *Options, m_main->flowchartMode());
+    const TPrintJob job{toCp1252(windowTitle()), *ShownBlock, *Options, m_main->flowchartMode()};
+    return printBlock(printer, job, mode);
 }
 
 void TForm1::repaintNow()
@@ -139,14 +134,7 @@ void TForm1::ChangeMinimize(TBlock* block)
     // The rectangle was drawn at the scroll position before the new ranges, which may clamp it.
     const QPoint drawnAt = scrollPosition();
     AdjustScrollBars();
-    const TRect r = Options->HighlightRect;
-    QScrollBar* vertical = m_area->verticalScrollBar();
-    QScrollBar* horizontal = m_area->horizontalScrollBar();
-    if (r.Bottom - r.Top > height())
-        vertical->setValue(r.Top + drawnAt.y() - 2);
-    else
-        vertical->setValue((r.Top + r.Bottom) / 2 + drawnAt.y() - height() / 2);
-    horizontal->setValue((r.Left + r.Right) / 2 + drawnAt.x() - width() / 2);
+    m_area->scrollIntoView(Options->HighlightRect, drawnAt, size());
 }
 
 void TForm1::InneuemFensteranzeigen()
@@ -191,10 +179,9 @@ TElement* TForm1::elementAt(QPoint position)
 {
     TQtMeasureCanvas measure;
     const TPoint origin = displayOrigin(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
-    const QPoint scroll = scrollPosition();
+    const QPoint at = m_area->toLayout(position);
     Options->RootBlock = ShownBlock;
-    return ShownBlock->HitTest(measure.canvas(), origin, *Options, position.x() + scroll.x(),
-                               position.y() + scroll.y());
+    return ShownBlock->HitTest(measure.canvas(), origin, *Options, at.x(), at.y());
 }
 
 // ---- editing ----

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/displayoptions.h"
+#include "model/printlayout.h"
 
 #include <QMdiSubWindow>
 
@@ -11,6 +12,7 @@
 class QAbstractScrollArea;
 class QMenu;
 class QPainter;
+class QPrinter;
 class TCanvas;
 class TDiagramArea;
 class TForm2;
@@ -37,8 +39,9 @@ public:
     void FormPaint(QPainter& painter, const QRect& area);
     // Draws the shown block on `canvas` with its layout origin at `origin`.
     void DisplayStruktogramm(TCanvas& canvas, TPoint origin);
-    // Prints one page on the printer that `printer` paints on: the caption, then the shown block.
-    void PrintStruktogramm(QPainter& printer);
+    // Prints the caption and the shown block on `printer`: on one page as laid out when it fits, else
+    // shrunk to the page or spread over pages as `mode` says. False when the printer cannot be started.
+    std::optional<TPageLayout> PrintStruktogramm(QPrinter& printer, TPageMode mode);
     void ChangeDisplay();
     void ChangeMinimize(TBlock* block);
     void InneuemFensteranzeigen();
@@ -71,14 +74,16 @@ public:
     TElement* currentElement() const;
     // Makes `e` the only marked element (null: nothing current).
     void setCurrent(TElement* e);
-    // The element under a point of the drawing widget (the hit test of the mouse handlers); sets
-    // Options->DropAfterBlock.
+    // The element under a point of the drawing widget (the hit test of the mouse handlers), at the window's
+    // zoom; sets Options->DropAfterBlock.
     TElement* elementAt(QPoint position);
     // Where `e` is drawn, in the drawing widget's coordinates; nothing when it is not drawn.
     std::optional<QRect> elementRect(TElement* e);
 
     TForm2* mainWindow() const { return m_main; }
     QAbstractScrollArea* scrollArea() const;
+    // The scroll area with the window's zoom.
+    TDiagramArea* diagramArea() const { return m_area; }
     // The window's own area for pixels (the widget that is painted and gets the mouse and keys).
     QWidget* drawingWidget() const;
     QPoint scrollPosition() const;

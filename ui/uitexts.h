@@ -55,6 +55,32 @@ inline QString filterJava() { return QStringLiteral("Quellcode (*.java)|*.java|A
 // The print job could not be started (no printer, or the output file cannot be written).
 inline QString cannotPrint() { return QStringLiteral("Der Ausdruck konnte nicht gestartet werden"); }
 
+// The commands after the design's own items of the "Datei" and "Ansicht" menus.
+inline QString menuPrintPreview() { return QStringLiteral("Druck&vorschau"); }
+inline QString menuSavePicture() { return QStringLiteral("&Als Bild speichern …"); }
+inline QString menuCopyPicture() { return QStringLiteral("Als B&ild kopieren"); }
+inline QString menuZoomIn() { return QStringLiteral("&Vergrößern"); }
+inline QString menuZoomOut() { return QStringLiteral("Ver&kleinern"); }
+inline QString menuZoomReset() { return QStringLiteral("&Originalgröße"); }
+
+// The picture formats of "Als Bild speichern"; the first three are PNG at 100, 200 and 400 %.
+inline QString filterPictures()
+{
+    return QStringLiteral("PNG-Bild 100 % (*.png)|*.png|PNG-Bild 200 % (*.png)|*.png|PNG-Bild 400 % (*.png)|*.png|"
+                          "SVG-Grafik (*.svg)|*.svg|PDF-Dokument (*.pdf)|*.pdf");
+}
+// What the picture is called in a message when it is too large for the clipboard.
+inline QString clipboardPicture() { return QStringLiteral("die Zwischenablage"); }
+
+// The print preview.
+inline QString printPreviewCaption() { return QStringLiteral("Druck&vorschau"); }
+inline QString shrinkToOnePage() { return QStringLiteral("Auf eine Seite verkleinern"); }
+inline QString spreadOverPages() { return QStringLiteral("Auf mehrere Seiten verteilen"); }
+inline QString portrait() { return QStringLiteral("Hochformat"); }
+inline QString landscape() { return QStringLiteral("Querformat"); }
+inline QString printButton() { return QStringLiteral("Drucken …"); }
+inline QString closeButton() { return QStringLiteral("Schließen"); }
+
 // The counting-loop dialog.
 inline QString countingLoopCaption() { return QStringLiteral("Zählschleife"); }
 inline QString countingLoopVariable() { return QStringLiteral("Zählvariable"); }

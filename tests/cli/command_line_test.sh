@@ -1,6 +1,6 @@
 #!/bin/sh
 # The program's command line from outside, without a display: help and version on standard output, an
-# unknown option, a wrong number of files, file names that start with "-" after "--" or are not UTF-8,
+# unknown option, a wrong number of files, --render's --scale, file names that start with "-" after "--" or are not UTF-8,
 # and the editor's one-line refusal to start without a display.
 #   command_line_test.sh PROGRAM VERSION
 set -u
@@ -13,6 +13,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@" >out 2>err; status=$?; }
 lines() { wc -l <"$1" | tr -d ' '; }
+pngWidth() { printf '%d' "0x$(od -An -j16 -N4 -tx1 "$1" | tr -d ' \n')"; }
 
 for option in --version -v; do
     run $option
@@ -33,6 +34,13 @@ run --dump -design.str
 [ $status -eq 0 ] && grep -q '^  W s=1 "x < 10"$' out || fail "--dump of -design.str"
 run --render -design.str --flowchart -- -picture.png
 [ $status -eq 0 ] && [ "$(head -c 4 ./-picture.png | tail -c 3)" = PNG ] || fail "--render without a display"
+
+run --render -design.str -- one.png
+width=$(pngWidth one.png)
+run --render -design.str --scale 2 -- two.png
+[ $status -eq 0 ] && [ "$(pngWidth two.png)" -eq $((2 * width)) ] || fail "--render --scale 2 draws twice as wide"
+run --render -design.str --scale 0 -- none.png
+[ $status -eq 2 ] && [ ! -e none.png ] && grep -q -- '--scale' err || fail "--scale out of range"
 
 latin1=$(printf 'caf\351.str')
 run --import-java source.txt "$latin1"

@@ -117,7 +117,20 @@ TEST_F(EditorTest, ShortcutsAreUniqueAndRepeatUntilIsNeverOffered)
     }
 }
 
-// Each tool bar shows its five kinds in pictures that tell them apart.
+// The number of pixels in which two pictures clearly differ: dark in one, light or empty in the other.
+int clearlyDiffering(const QImage& a, const QImage& b)
+{
+    const auto dark = [](QRgb p) { return qAlpha(p) > 128 && qGray(p) < 128; };
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += dark(a.pixel(x, y)) != dark(b.pixel(x, y)) ? 1 : 0;
+    }
+    return count;
+}
+
+// Each tool bar shows its five kinds in pictures that tell them apart at a glance, on a screen of normal
+// and of double resolution, where the picture is drawn for the resolution and not enlarged.
 TEST_F(EditorTest, ToolBarsShowFiveDifferentPicturesEach)
 {
     start();
@@ -125,14 +138,17 @@ TEST_F(EditorTest, ToolBarsShowFiveDifferentPicturesEach)
                                                            "BForSchleife2", "BDoWhileSchleife2"}));
     EXPECT_EQ(visibleButtons(form->ToolBar1), QStringList({"BAnweisung", "BIfAnweisung", "BWhileSchleife",
                                                            "BForSchleife", "BDoWhileSchleife"}));
-    for (QToolBar* bar : {form->ToolBar1, form->ToolBar2}) {
-        QList<QImage> pictures;
-        for (QAction* a : bar->actions()) {
-            if (!a->isVisible())
-                continue;
-            const QImage picture = a->icon().pixmap(QSize(50, 25)).toImage();
-            EXPECT_FALSE(pictures.contains(picture)) << a->objectName().toStdString();
-            pictures << picture;
+    for (qreal ratio : {1.0, 2.0}) {
+        for (QToolBar* bar : {form->ToolBar1, form->ToolBar2}) {
+            for (const QString& a : visibleButtons(bar)) {
+                const QPixmap picture = action(qPrintable(a))->icon().pixmap(QSize(50, 25), ratio);
+                EXPECT_EQ(picture.size(), QSize(50, 25) * ratio);
+                for (const QString& b : visibleButtons(bar)) {
+                    const QImage other = action(qPrintable(b))->icon().pixmap(QSize(50, 25), ratio).toImage();
+                    EXPECT_GE(clearlyDiffering(picture.toImage(), other), a == b ? 0 : 20 * ratio * ratio)
+                        << a.toStdString() << " and " << b.toStdString() << " at " << ratio;
+                }
+            }
         }
     }
 }

@@ -9,15 +9,19 @@
 #include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <set>
@@ -216,6 +220,81 @@ TEST(QtCanvas, PolygonAndEllipseStayInTheirBounds)
         EXPECT_TRUE(inDiamond || inEllipse) << x << "," << y;
     }
     EXPECT_NE(image.pixel(22, 20), kBackground);
+}
+
+// On a device with several device pixels to a drawing pixel (a high-resolution screen, zoom, a picture at
+// 200 %): rectangle edges are whole device pixels wide all along and the fill shows nowhere outside them;
+// a slanted line leaves no device row out.
+TEST(QtCanvas, ScaledLinesAreContinuousAndOfOneWidth)
+{
+    for (double ratio : {1.25, 1.5, 2.0, 3.0}) {
+        SCOPED_TRACE(ratio);
+        const int side = int(std::ceil(60 * ratio));
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(kBackground);
+        image.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&image);
+            TQtCanvas canvas(painter, screenFont());
+            canvas.rectangle(5, 5, 45, 40);
+            canvas.line(50, 5, 58, 45);
+        }
+        const int width = int(std::lround(ratio));
+        const auto black = [&](int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); };
+        for (int x = int(10 * ratio); x < int(40 * ratio); ++x) {
+            int top = 0;
+            for (int y = 0; y < int(20 * ratio); ++y)
+                top += black(x, y) ? 1 : 0;
+            EXPECT_EQ(top, width) << "column " << x;
+        }
+        for (int y = int(10 * ratio); y < int(35 * ratio); ++y) {
+            std::vector<int> edges;
+            for (int x = 0; x < int(48 * ratio); ++x) {
+                if (black(x, y))
+                    edges.push_back(x);
+            }
+            ASSERT_EQ(int(edges.size()), 2 * width) << "row " << y;
+            EXPECT_EQ(image.pixel(edges.front() - 1, y), kBackground) << "row " << y;
+            EXPECT_EQ(image.pixel(edges.back() + 1, y), kBackground) << "row " << y;
+            bool slanted = false;
+            for (int x = int(49 * ratio); x < side; ++x)
+                slanted = slanted || image.pixel(x, y) != kBackground;
+            EXPECT_TRUE(slanted) << "row " << y;
+        }
+    }
+}
+
+// A figure that runs past the painted area is cut there, not closed by an edge of its own: on a printed
+// page such an edge lands on the paper beyond the printable area, and a cut-off printout looks complete.
+TEST(QtCanvas, AFigureRunningPastThePaintedAreaGetsNoFalseEdge)
+{
+    for (int penWidth : {1, 3}) {
+        QBuffer svg;
+        svg.open(QIODevice::WriteOnly);
+        {
+            QSvgGenerator generator;
+            generator.setOutputDevice(&svg);
+            generator.setSize(QSize(60, 100));
+            generator.setViewBox(QRect(0, 0, 60, 100));
+            QPainter painter(&generator);
+            TQtCanvas canvas(painter, screenFont());
+            canvas.setPenWidth(penWidth);
+            canvas.rectangle(5, 5, 50, 1000);
+        }
+        // Everything the file holds, also what lies below its page.
+        QSvgRenderer renderer(svg.data());
+        renderer.setViewBox(QRectF(0, 0, 60, 300));
+        QImage image(60, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        EXPECT_LT(qGray(image.pixel(5, 95)), 128) << penWidth;
+        for (int y = 100; y < 300; ++y) {
+            for (int x = 12; x < 44; ++x)
+                ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255)) << penWidth << ": " << x << "," << y;
+        }
+    }
 }
 
 TEST(QtCanvas, ScreenFontHasTheHeightThirteen)

@@ -1,10 +1,12 @@
 #include "tests/ui/scripted_dialogs.h"
 
 #include "ui/foredit.h"
+#include "ui/printpreview.h"
 
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,8 @@ const char* dialogKindName(DialogKind kind)
         return "print dialog";
     case DialogKind::CountingLoop:
         return "counting-loop dialog";
+    case DialogKind::PrintPreview:
+        return "print preview";
     }
     return "?";
 }
@@ -95,9 +99,9 @@ void ScriptedDialogs::answerOpen(const QString& fileName)
     push(DialogKind::Open, !fileName.isEmpty(), fileName);
 }
 
-void ScriptedDialogs::answerSave(const QString& fileName)
+void ScriptedDialogs::answerSave(const QString& fileName, int filter)
 {
-    push(DialogKind::Save, !fileName.isEmpty(), fileName);
+    push(DialogKind::Save, !fileName.isEmpty(), fileName).filter = filter;
 }
 
 void ScriptedDialogs::answerPrint(const QString& fileName)
@@ -110,6 +114,13 @@ void ScriptedDialogs::answerCountingLoop(LoopButton button, std::optional<std::a
     Answer& answer = push(DialogKind::CountingLoop, true);
     answer.button = button;
     answer.fields = std::move(fields);
+}
+
+void ScriptedDialogs::answerPrintPreview(TPageMode mode, bool print, bool landscape)
+{
+    Answer& answer = push(DialogKind::PrintPreview, print);
+    answer.pageMode = mode;
+    answer.landscape = landscape;
 }
 
 int ScriptedDialogs::callCount(DialogKind kind) const
@@ -229,4 +240,27 @@ int ScriptedDialogs::countingLoopDialog(TForm3& form)
         break;
     }
     return form.result();
+}
+
+TSaveFileChoice ScriptedDialogs::saveFileChoice(QWidget* parent, const QString& filter,
+                                                const QString& defaultExtension)
+{
+    const QString name = saveFileName(parent, filter, defaultExtension);
+    return {name, name.isEmpty() ? 0 : m_current.filter};
+}
+
+int ScriptedDialogs::printPreviewDialog(TPrintPreview& preview)
+{
+    const Answer* answer = next(DialogKind::PrintPreview, callOf(DialogKind::PrintPreview, preview.note()));
+    // Printing asks the next scripted answer, which replaces this one; without an answer it closes.
+    Answer chosen;
+    chosen.accept = false;
+    if (answer)
+        chosen = *answer;
+    (chosen.landscape ? preview.LandscapeButton : preview.PortraitButton)->click();
+    (chosen.pageMode == TPageMode::SplitPages ? preview.SpreadButton : preview.ShrinkButton)->click();
+    m_calls.back().text = preview.note();
+    m_calls.back().pages = preview.pageCount();
+    (chosen.accept ? preview.PrintButton : preview.CloseButton)->click();
+    return preview.result();
 }

@@ -3,6 +3,7 @@
 // A dialog service for the tests: answers every modal exchange from a queue of scripted answers, logs
 // what was asked, and fails the test on a dialog that was not expected. It never runs an event loop.
 
+#include "model/printlayout.h"
 #include "ui/dialogservice.h"
 
 #include <QString>
@@ -12,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-enum class DialogKind { Input, Error, Information, AskSave, Open, Save, Print, CountingLoop };
+enum class DialogKind { Input, Error, Information, AskSave, Open, Save, Print, CountingLoop, PrintPreview };
 
 const char* dialogKindName(DialogKind kind);
 
@@ -25,6 +26,7 @@ struct DialogCall
     QString text;    // input box preset, message text
     QString filter;  // file dialogs
     QString defaultExtension;
+    int pages = 0;                     // print preview: the pages it showed after the scripted choice
     std::array<QString, 3> loopFields; // the counting-loop dialog's fields as it was opened
 };
 
@@ -46,11 +48,15 @@ public:
     void answerSaveChanges(SaveChoice choice);
     // An empty name cancels the file dialog.
     void answerOpen(const QString& fileName);
-    void answerSave(const QString& fileName);
+    // `filter`: the number of the filter chosen, where the dialog tells it.
+    void answerSave(const QString& fileName, int filter = 0);
     // Prints to the PDF file `fileName`; an empty name cancels the print dialog.
     void answerPrint(const QString& fileName);
     // Types `fields` (when given) into the counting-loop dialog, then leaves it by `button`.
     void answerCountingLoop(LoopButton button, std::optional<std::array<QString, 3>> fields = std::nullopt);
+    // Chooses `mode` and the orientation in the print preview, then clicks "Drucken …" or "Schließen". Its
+    // call's text is the preview's note after the choice.
+    void answerPrintPreview(TPageMode mode, bool print, bool landscape = false);
 
     const std::vector<DialogCall>& calls() const { return m_calls; }
     int callCount(DialogKind kind) const;
@@ -67,6 +73,9 @@ public:
     QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     int countingLoopDialog(TForm3& form) override;
+    TSaveFileChoice saveFileChoice(QWidget* parent, const QString& filter,
+                                   const QString& defaultExtension) override;
+    int printPreviewDialog(TPrintPreview& preview) override;
 
 private:
     struct Answer
@@ -77,6 +86,9 @@ private:
         SaveChoice choice = SaveChoice::Abbrechen;
         LoopButton button = LoopButton::Ok;
         std::optional<std::array<QString, 3>> fields;
+        int filter = 0;
+        TPageMode pageMode = TPageMode::ShrinkToFit;
+        bool landscape = false;
     };
 
     Answer& push(DialogKind kind, bool accept, const QString& text = {});

@@ -1,0 +1,147 @@
+#include "ui/picture.h"
+
+#include "model/designerror.h"
+#include "model/diagramview.h"
+#include "ui/cp1252.h"
+#include "ui/qtcanvas.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <cmath>
+
+namespace {
+
+// The window's scroll range and the layout origin in it, measured with the screen font.
+struct Frame
+{
+    TSize size;
+    TPoint origin;
+};
+
+Frame frameOf(TPictureSource& source)
+{
+    TQtMeasureCanvas measure;
+    return {scrollRangesOf(measure.canvas(), source.shown, source.view, source.flowchart),
+            displayOrigin(measure.canvas(), source.shown, source.view, source.flowchart)};
+}
+
+// Paints the window's background and the diagram; the painter's transform gives the scale.
+void paintPicture(QPainter& painter, TPictureSource& source, const Frame& frame)
+{
+    painter.fillRect(QRect(0, 0, frame.size.cx, frame.size.cy), toQColor(kWindowFill));
+    TQtCanvas canvas(painter, screenFont());
+    paintDiagram(canvas, source.shown, frame.origin, source.view, source.flowchart);
+}
+
+} // namespace
+
+TPictureSource::TPictureSource(TBlock& block, const TDisplayOptions& windowOptions, bool flowchartMode)
+    : shown(block), view(windowOptions), flowchart(flowchartMode)
+{
+    view.ClearMarked();
+    view.DropTarget = nullptr;
+    view.HighlightRect = TRect{};
+    view.OnScreen = true;
+    view.Printing = false;
+    view.Spacing = TDisplayOptions().Spacing;
+}
+
+TPictureFormat pictureFormatOf(const std::string& fileName)
+{
+    const QString suffix = QFileInfo(QString::fromLocal8Bit(fileName.c_str())).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return TPictureFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return TPictureFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return TPictureFormat::Pdf;
+    throw DesignError(ErrorReason::UnknownOutputFormat, fileName);
+}
+
+QImage pictureImage(TPictureSource& source, double scale, const std::string& name)
+{
+    const Frame frame = frameOf(source);
+    // A picture is at most a million pixels on each side; beyond a quarter of a billion pixels it would
+    // take more than a gigabyte of memory.
+    constexpr double kMaxSide = 1000000;
+    constexpr double kMaxPixels = double(1LL << 28);
+    const double width = std::ceil(frame.size.cx * scale);
+    const double height = std::ceil(frame.size.cy * scale);
+    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        throw DesignError(ErrorReason::ImageTooLarge, name);
+    QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    if (image.isNull())
+        throw DesignError(ErrorReason::ImageTooLarge, name);
+    // Drawn at the picture's own resolution: the canvas makes lines whole device pixels wide and draws the
+    // texts for that resolution, where a scaled-up small picture would be blurred.
+    image.setDevicePixelRatio(scale);
+    {
+        QPainter painter(&image);
+        paintPicture(painter, source, frame);
+    }
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+QByteArray pictureSvg(TPictureSource& source, double scale)
+{
+    const Frame frame = frameOf(source);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setResolution(96);
+    svg.setSize(QSize(static_cast<int>(std::ceil(frame.size.cx * scale)),
+                      static_cast<int>(std::ceil(frame.size.cy * scale))));
+    svg.setViewBox(QRect(0, 0, frame.size.cx, frame.size.cy));
+    svg.setTitle(fromCp1252(source.shown.Text));
+    {
+        QPainter painter(&svg);
+        paintPicture(painter, source, frame);
+    }
+    return buffer.data();
+}
+
+QByteArray picturePdf(TPictureSource& source)
+{
+    const Frame frame = frameOf(source);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(fromCp1252(source.shown.Text));
+        pdf.setCreator(QStringLiteral("struktogramm"));
+        // One page as large as the picture, a pixel at 96 dpi as on the screen.
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(frame.size.cx * 0.75, frame.size.cy * 0.75), QPageSize::Point,
+                                  QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF());
+        QPainter painter(&pdf);
+        paintPicture(painter, source, frame);
+    }
+    return buffer.data();
+}
+
+QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double scale, const std::string& name)
+{
+    switch (format) {
+    case TPictureFormat::Png: {
+        const QImage image = pictureImage(source, scale, name);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            throw DesignError(ErrorReason::StreamWrite);
+        return buffer.data();
+    }
+    case TPictureFormat::Svg:
+        return pictureSvg(source, scale);
+    case TPictureFormat::Pdf:
+        break;
+    }
+    return picturePdf(source);
+}
