@@ -98,10 +98,12 @@ TEST_F(EditorTest, ShortcutsAreUniqueAndRepeatUntilIsNeverOffered)
     QList<QAction*> offered = form->findChildren<QAction*>();
     offered += whole().PopupMenu1->findChildren<QAction*>();
     for (QAction* a : offered) {
-        if (a->objectName().contains(QStringLiteral("RepeatUntil")))
+        if (a->objectName().contains(QStringLiteral("RepeatUntil"))) {
             EXPECT_FALSE(a->isVisible()) << a->objectName().toStdString();
-        if (a->objectName().contains(QStringLiteral("DoWhileSchleife")))
+        }
+        if (a->objectName().contains(QStringLiteral("DoWhileSchleife"))) {
             EXPECT_TRUE(a->isVisible()) << a->objectName().toStdString();
+        }
     }
 }
 
