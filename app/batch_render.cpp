@@ -5,11 +5,11 @@
 #include "model/dateiformat.h"
 #include "model/diagramview.h"
 #include "model/texts.h"
+#include "model/treewalk.h"
 #include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -18,8 +18,10 @@
 #include <QSvgGenerator>
 #include <QTemporaryFile>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -37,10 +39,36 @@ Format formatOf(const std::string& out)
     throw DesignError(ErrorReason::UnknownOutputFormat, out);
 }
 
-std::string bytesOf(const QByteArray& data)
+// A write-only device that hands what the toolkit writes on to a sink. A failure of the sink is kept
+// and thrown again by rethrowFailure(), since no exception may pass through the toolkit's writers.
+class SinkDevice : public QIODevice
 {
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
-}
+public:
+    explicit SinkDevice(TByteSink& sink) : m_sink(sink) { open(QIODevice::WriteOnly); }
+
+    void rethrowFailure() const
+    {
+        if (m_failure)
+            throw *m_failure;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        try {
+            m_sink += std::string_view(data, static_cast<std::size_t>(size));
+        } catch (const DesignError& error) {
+            m_failure = error;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    TByteSink& m_sink;
+    std::optional<DesignError> m_failure;
+};
 
 // What the whole-design window shows when nothing is marked, scrolled to its origin: the scroll range's
 // size, on the window's background.
@@ -66,7 +94,7 @@ void paintWindow(QPaintDevice& device, TBlock& root, TDisplayOptions& options, b
     paintDiagram(canvas, root, picture.origin, options, flowchart);
 }
 
-std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
+void renderPng(TByteSink& out, TBlock& root, bool flowchart, const std::string& name)
 {
     TDisplayOptions options;
     const WindowPicture picture = windowPicture(root, options, flowchart);
@@ -77,41 +105,63 @@ std::string renderPng(TBlock& root, bool flowchart, const std::string& out)
     const long long width = picture.size.cx;
     const long long height = picture.size.cy;
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-        throw DesignError(ErrorReason::ImageTooLarge, out);
+        throw DesignError(ErrorReason::ImageTooLarge, name);
     QImage image(picture.size.cx, picture.size.cy, QImage::Format_RGB32);
     if (image.isNull())
-        throw DesignError(ErrorReason::ImageTooLarge, out);
+        throw DesignError(ErrorReason::ImageTooLarge, name);
     paintWindow(image, root, options, flowchart, picture);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
+    SinkDevice device(out);
+    const bool saved = image.save(&device, "PNG");
+    device.rethrowFailure();
+    if (!saved)
         throw DesignError(ErrorReason::StreamWrite);
-    return bytesOf(buffer.data());
 }
 
-std::string renderSvg(TBlock& root, bool flowchart)
+// An SVG picture is refused when it would be larger than 256 MiB (about 65,000 elements): the toolkit's
+// generator keeps the whole picture in memory, about five bytes for every byte it writes, until it is
+// complete, so the limit stands at about a gigabyte of memory, like the PNG's.
+constexpr std::uint64_t kMaxSvgBytes = std::uint64_t{256} << 20;
+// What the generator writes per element, at most (it writes 1.7 to 3.3 KB for the figure, its lines and
+// labels), and per byte of text (escaped, in UTF-8).
+constexpr std::uint64_t kSvgBytesPerElement = 4000;
+constexpr std::uint64_t kSvgBytesPerTextByte = 6;
+
+std::uint64_t estimatedSvgBytes(const TBlock& root)
 {
+    std::uint64_t bytes = 0;
+    visitTree(&root, true, [&bytes](const TElement* e) {
+        bytes += kSvgBytesPerElement + kSvgBytesPerTextByte * e->Text.size();
+        return false;
+    });
+    return bytes;
+}
+
+void renderSvg(TByteSink& out, TBlock& root, bool flowchart, const std::string& name)
+{
+    if (estimatedSvgBytes(root) > kMaxSvgBytes)
+        throw DesignError(ErrorReason::ImageTooLarge, name);
     TDisplayOptions options;
     const WindowPicture picture = windowPicture(root, options, flowchart);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setResolution(96);
-    svg.setSize(QSize(picture.size.cx, picture.size.cy));
-    svg.setViewBox(QRect(0, 0, picture.size.cx, picture.size.cy));
-    svg.setTitle(fromCp1252(root.Text));
-    paintWindow(svg, root, options, flowchart, picture);
-    return bytesOf(buffer.data());
+    SinkDevice device(out);
+    {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&device);
+        svg.setResolution(96);
+        svg.setSize(QSize(picture.size.cx, picture.size.cy));
+        svg.setViewBox(QRect(0, 0, picture.size.cx, picture.size.cy));
+        svg.setTitle(fromCp1252(root.Text));
+        paintWindow(svg, root, options, flowchart, picture);
+    }
+    device.rethrowFailure();
 }
 
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
 // at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics.
-std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
+void renderPdf(TByteSink& out, TBlock& root, bool flowchart, const std::string& name)
 {
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/struktogramm-XXXXXX.pdf"));
     if (!file.open())
-        throw DesignError(ErrorReason::CannotCreateFile, out);
+        throw DesignError(ErrorReason::CannotCreateFile, name);
     file.close();
 
     QPrinter printer(QPrinter::HighResolution);
@@ -121,14 +171,14 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
     printer.setDocName(fromCp1252(root.Text));
     QPainter painter;
     if (!painter.begin(&printer))
-        throw DesignError(ErrorReason::CannotCreateFile, out);
+        throw DesignError(ErrorReason::CannotCreateFile, name);
     {
         TQtCanvas page(painter, printerFont());
         TDisplayOptions options;
         printDiagram(page, root.Text, root, options, flowchart);
     }
     painter.end();
-    return readWholeFile(file.fileName().toLocal8Bit().toStdString());
+    out += readWholeFile(file.fileName().toLocal8Bit().toStdString());
 }
 
 } // namespace
@@ -160,25 +210,21 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
     if (!QCoreApplication::instance())
         application = std::make_unique<QApplication>(argc, argv);
 
-    try {
+    return runBatchCommand([&] {
         const Format format = formatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
-        std::string bytes;
+        TSafeFileWriter file(out);
         switch (format) {
         case Format::Png:
-            bytes = renderPng(*root, flowchart, out);
+            renderPng(file, *root, flowchart, out);
             break;
         case Format::Svg:
-            bytes = renderSvg(*root, flowchart);
+            renderSvg(file, *root, flowchart, out);
             break;
         case Format::Pdf:
-            bytes = renderPdf(*root, flowchart, out);
+            renderPdf(file, *root, flowchart, out);
             break;
         }
-        writeFileSafely(out, bytes);
-        return 0;
-    } catch (const DesignError& error) {
-        reportError(error);
-        return 1;
-    }
+        file.commit();
+    });
 }

@@ -26,6 +26,7 @@
 
 class TBlock;
 class TByteReader;
+class TByteSink;
 class TByteWriter;
 class TCanvas;
 class TDisplayOptions;
@@ -111,7 +112,7 @@ public:
     void Save(TByteWriter& out) const;
 
     // Appends Java source for this element and its successors.
-    void ExportJava(std::string& out, const std::string& indent) const;
+    void ExportJava(TByteSink& out, const std::string& indent) const;
 
     // Size of the element alone (without its successors) in the current drawing mode.
     virtual TSize Measure(TCanvas& canvas, TDisplayOptions& options) const = 0;
@@ -136,7 +137,7 @@ protected:
     virtual void saveRecord(TByteWriter& out) const = 0;
 
     // The Java text of this element alone.
-    virtual void exportJavaElement(std::string& out, const std::string& indent) const = 0;
+    virtual void exportJavaElement(TByteSink& out, const std::string& indent) const = 0;
 
     // Draws the figure of this element and everything inside it (not its successors).
     virtual void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const = 0;
@@ -182,7 +183,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -212,7 +213,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     TElement* hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y) override;
@@ -262,7 +263,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -281,7 +282,7 @@ protected:
     TWhile(Kind kind, std::string text);
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -302,7 +303,7 @@ protected:
     TDoWhile(Kind kind, std::string text);
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -317,7 +318,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
 };
 
 // TFor: a counting loop.
@@ -330,7 +331,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
 };
 
 // Makes `root` a design's root: not standalone and without braces (no successor is allowed either).

@@ -479,7 +479,9 @@ void TForm2::Exportieren1Click()
     if (name.isEmpty())
         return;
     try {
-        writeFileSafely(encodeFileName(name), exportJavaText(*Design(), false));
+        TSafeFileWriter file(encodeFileName(name));
+        exportJava(file, *Design(), false);
+        file.commit();
     } catch (const DesignError& error) {
         showError(error);
     }
@@ -487,7 +489,14 @@ void TForm2::Exportieren1Click()
 
 void TForm2::InZwischenablage1Click()
 {
-    QApplication::clipboard()->setText(fromCp1252(exportJavaText(*Design(), true)));
+    QString text;
+    try {
+        text = fromCp1252(clipboardJavaText(*Design()));
+    } catch (const DesignError& error) {
+        showError(error);
+        return;
+    }
+    QApplication::clipboard()->setText(text);
 }
 
 void TForm2::AusZwischenablageeinfgen1Click()
