@@ -1,14 +1,15 @@
 #pragma once
 
+#include "model/snapshot.h"
 #include "model/struktteile.h"
 
 #include <array>
 #include <memory>
 
-// TUndoHistory: up to ten deep copies of earlier designs. Slot 1 holds the newest snapshot, slot 10 the
-// oldest; UndoPosition counts the undo steps taken since the last snapshot. Each snapshot also keeps
-// whether the design counted as modified when it was taken, so that taking a snapshot back also takes
-// back the modified mark it caused.
+// TUndoHistory: up to ten earlier designs, each kept as a compact TSnapshot. Slot 1 holds the newest
+// snapshot, slot 10 the oldest; UndoPosition counts the undo steps taken since the last snapshot. Each
+// snapshot also keeps whether the design counted as modified when it was taken, so that taking a snapshot
+// back also takes back the modified mark it caused.
 class TUndoHistory
 {
 public:
@@ -29,14 +30,14 @@ public:
     // Number of filled slots.
     int snapshotCount() const;
     // Snapshot in slot i (1 to 10), or null.
-    const TBlock* slot(int i) const { return m_slots[static_cast<std::size_t>(i - 1)].design.get(); }
+    const TSnapshot* slot(int i) const { return m_slots[static_cast<std::size_t>(i - 1)].design.get(); }
     // The modified state kept with the newest snapshot (false when there is none).
     bool newestModified() const { return m_slots[0].modified; }
 
 private:
     struct Snapshot
     {
-        std::unique_ptr<TBlock> design;
+        std::unique_ptr<const TSnapshot> design;
         bool modified = false;
     };
 

@@ -19,6 +19,11 @@ std::string stateOf(const TBlock& design)
     return design.FirstChild ? design.FirstChild->Text : std::string("<empty>");
 }
 
+std::string stateOf(const TSnapshot& snapshot)
+{
+    return stateOf(*snapshot.restore());
+}
+
 // Runs changes "1", "2", ... on a design that starts as "0", each after a snapshot, as the editor does.
 struct Session
 {
@@ -97,7 +102,7 @@ TEST(UndoHistoryTest, SnapshotsAreIndependentCopies)
 {
     Session s;
     s.change();
-    const TBlock* snapshot = s.history.slot(1);
+    const TSnapshot* snapshot = s.history.slot(1);
     s.design->FirstChild->Text = "changed later";
     EXPECT_EQ(stateOf(*snapshot), "0");
     ASSERT_TRUE(s.undo());

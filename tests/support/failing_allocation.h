@@ -1,0 +1,9 @@
+#pragma once
+
+// A test binary that links failing_allocation.cpp replaces the global operator new and delete with ones
+// that can be told to fail: failAllocationAfter(n) makes the allocation n from now (0: the next one)
+// throw std::bad_alloc, once. Together they check that an operation leaves everything as it was when
+// memory runs out at any of its allocations.
+void failAllocationAfter(long n);
+// Turns a pending failure off; true when it had already happened.
+bool allocationFailed();
