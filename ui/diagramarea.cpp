@@ -1,6 +1,7 @@
 #include "ui/diagramarea.h"
 
 #include "model/editing.h"
+#include "ui/commandguard.h"
 #include "ui/struktogrammfenster.h"
 
 #include <QContextMenuEvent>
@@ -57,8 +58,10 @@ TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(for
 
 void TDiagramArea::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(viewport());
-    m_form->FormPaint(painter, event->rect());
+    runPainting(this, [this, event] {
+        QPainter painter(viewport());
+        m_form->FormPaint(painter, event->rect());
+    });
 }
 
 void TDiagramArea::scrollContentsBy(int, int)
@@ -80,31 +83,33 @@ void TDiagramArea::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-    m_form->FormKeyDown(static_cast<int>(*key));
+    runCommand(this, [this, &key] { m_form->FormKeyDown(static_cast<int>(*key)); });
 }
 
 void TDiagramArea::mousePressEvent(QMouseEvent* event)
 {
-    m_form->FormMouseDown(event->buttons(), false, event->position().toPoint());
+    runCommand(
+        this, [this, event] { m_form->FormMouseDown(event->buttons(), false, event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_form->FormMouseDown(event->buttons(), true, event->position().toPoint());
+    runCommand(this,
+               [this, event] { m_form->FormMouseDown(event->buttons(), true, event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseMoveEvent(QMouseEvent* event)
 {
-    m_form->FormMouseMove(event->position().toPoint());
+    runCommand(this, [this, event] { m_form->FormMouseMove(event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_form->FormMouseUp(event->position().toPoint());
+    runCommand(this, [this, event] { m_form->FormMouseUp(event->position().toPoint()); });
 }
 
 void TDiagramArea::contextMenuEvent(QContextMenuEvent* event)
 {
     event->accept();
-    m_form->showPopupMenu(event->globalPos());
+    runCommand(this, [this, event] { m_form->showPopupMenu(event->globalPos()); });
 }

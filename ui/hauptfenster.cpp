@@ -4,6 +4,7 @@
 #include "model/javaexport.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
+#include "ui/commandguard.h"
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
@@ -77,14 +78,15 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
 
     // Start-up: the design named on the command line, or a new one.
     if (designFile) {
-        try {
-            m_document.replaceDesign(readDesignFile(*designFile), false);
-        } catch (const DesignError& error) {
-            if (error.reason() == ErrorReason::CannotOpenFile)
+        runCommand(this, [this, &designFile] {
+            try {
+                m_document.replaceDesign(readDesignFile(*designFile), false);
+            } catch (const DesignError& error) {
+                if (error.reason() != ErrorReason::CannotOpenFile)
+                    throw;
                 dialogService().informationMessage(this, errorText(error));
-            else
-                showError(error);
-        }
+            }
+        });
     }
     m_document.setListener(this);
     findChild<QAction*>(QStringLiteral("BDoWhileSchleife"))->setVisible(true);
@@ -107,7 +109,8 @@ QAction* TForm2::addItem(QMenu* menu, const char* name, const QString& caption, 
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { runCommand(this, [&] { (this->*handler)(); }); });
     return action;
 }
 
@@ -116,7 +119,8 @@ QAction* TForm2::addInsertItem(QMenu* menu, const char* name, const QString& cap
     auto* action = new QAction(caption, this);
     action->setObjectName(QLatin1String(name));
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+    connect(action, &QAction::triggered, this,
+            [this, action] { runCommand(this, [&] { ButtonClick(action); }); });
     return action;
 }
 
@@ -139,7 +143,8 @@ void TForm2::createMenus()
     save->setObjectName(QStringLiteral("Struktogrammspeichern1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Datei1->addAction(save);
-    connect(save, &QAction::triggered, this, [this] { Struktogrammspeichern1Click(); });
+    connect(save, &QAction::triggered, this,
+            [this] { runCommand(this, [this] { Struktogrammspeichern1Click(); }); });
     addSeparator(Datei1, "N11");
     addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage kopieren"),
             &TForm2::InZwischenablage1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -231,7 +236,8 @@ void TForm2::createToolBars()
                 button->setObjectName(name);
                 button->setFixedSize(b.width, 31);
             }
-            connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+            connect(action, &QAction::triggered, this,
+                    [this, action] { runCommand(this, [&] { ButtonClick(action); }); });
             if (flowchart && (b.kind == Kind::DoWhile || b.kind == Kind::Repeat))
                 action->setVisible(false);
         }
@@ -282,7 +288,9 @@ void TForm2::showEvent(QShowEvent* event)
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    if (!maySetDesignAside()) {
+    bool mayClose = false;
+    runCommand(this, [this, &mayClose] { mayClose = maySetDesignAside(); });
+    if (!mayClose) {
         event->ignore();
         return;
     }
@@ -355,8 +363,10 @@ void TForm2::designReplacing()
 
 void TForm2::designReplaced(TBlock& root)
 {
+    // The window takes the new root in any case; only measuring and repainting it may run out of memory,
+    // which must not stop the replacement half-way.
     if (m_wholeDesignWindow)
-        m_wholeDesignWindow->ShowBlock(&root);
+        runCommand(this, [this, &root] { m_wholeDesignWindow->ShowBlock(&root); });
 }
 
 void TForm2::showError(const DesignError& error)

@@ -4,6 +4,7 @@
 #include "model/document.h"
 #include "model/editing.h"
 #include "model/texts.h"
+#include "ui/commandguard.h"
 #include "ui/cp1252.h"
 #include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
@@ -54,7 +55,8 @@ QPoint TForm1::scrollPosition() const
 
 void TForm1::ShowBlock(TBlock* block)
 {
-    Options = std::make_unique<TDisplayOptions>();
+    // Nothing may fail before the window has let go of the old block, which may be released next.
+    *Options = TDisplayOptions();
     m_main->document().viewClosed(ShownBlock);
     ShownBlock = block;
     m_main->document().viewOpened(ShownBlock);
@@ -201,7 +203,8 @@ void TForm1::createPopupMenu()
         QAction* action = insert->addAction(caption);
         action->setObjectName(QLatin1String(name));
         action->setVisible(visible);
-        connect(action, &QAction::triggered, this, &TForm1::popupInsert);
+        connect(action, &QAction::triggered, this,
+                [this, action] { runCommand(this, [&] { Einfuegen(action->objectName().toStdString()); }); });
     };
     auto addSeparator = [](QMenu* menu, const char* name) {
         menu->addSeparator()->setObjectName(QLatin1String(name));
@@ -209,7 +212,8 @@ void TForm1::createPopupMenu()
     auto addItem = [this](const char* name, const QString& caption, void (TForm1::*handler)()) {
         QAction* action = PopupMenu1->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runCommand(this, [&] { (this->*handler)(); }); });
     };
     addInsert("Anweisung", QStringLiteral("Anweisung"), true);
     addSeparator(insert, "N1");
@@ -227,12 +231,6 @@ void TForm1::createPopupMenu()
             &TForm1::ChangeDisplay);
     addItem("InneuemFensteranzeigen1", QStringLiteral("In neuem Fenster anzeigen"),
             &TForm1::InneuemFensteranzeigen);
-}
-
-void TForm1::popupInsert()
-{
-    if (const QObject* item = sender())
-        Einfuegen(item->objectName().toStdString());
 }
 
 void TForm1::showPopupMenu(QPoint globalPosition)

@@ -89,7 +89,6 @@ private:
     // Makes `e` current and repaints this window, unless `e` is null.
     void moveMark(TElement* e);
     void createPopupMenu();
-    void popupInsert();
 
     TForm2* m_main;
     TDiagramArea* m_area;

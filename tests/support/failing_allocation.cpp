@@ -8,10 +8,11 @@ namespace {
 // Allocations left until the one that fails; negative: none fails.
 long g_countdown = -1;
 bool g_failed = false;
+std::size_t g_largest = 0; // 0: no limit
 
 void* allocate(std::size_t size)
 {
-    if (g_countdown >= 0 && g_countdown-- == 0) {
+    if ((g_countdown >= 0 && g_countdown-- == 0) || (g_largest > 0 && size >= g_largest)) {
         g_failed = true;
         throw std::bad_alloc();
     }
@@ -41,6 +42,11 @@ bool allocationFailed()
 {
     g_countdown = -1;
     return g_failed;
+}
+
+void failAllocationsFrom(std::size_t bytes)
+{
+    g_largest = bytes;
 }
 
 void* operator new(std::size_t size)
