@@ -7,6 +7,7 @@
 #include "model/texts.h"
 #include "model/treewalk.h"
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 #include "ui/qtcanvas.h"
 
 #include <QApplication>
@@ -78,9 +79,16 @@ struct WindowPicture
     TPoint origin;
 };
 
-WindowPicture windowPicture(TBlock& root, TDisplayOptions& options, bool flowchart)
+// Throws ImageTooLarge when the picture cannot be drawn as it is: a text wider than the canvas measures
+// (tens of millions of characters) would be drawn cut.
+WindowPicture windowPicture(TBlock& root, TDisplayOptions& options, bool flowchart, const std::string& name)
 {
     TQtMeasureCanvas measure;
+    const bool cut = visitTree(&root, true, [&measure](const TElement* e) {
+        return measure.canvas().textExtent(e->Text).cx >= kMaxTextWidth;
+    });
+    if (cut)
+        throw DesignError(ErrorReason::ImageTooLarge, name);
     return {scrollRangesOf(measure.canvas(), root, options, flowchart),
             displayOrigin(measure.canvas(), root, options, flowchart)};
 }
@@ -97,7 +105,7 @@ void paintWindow(QPaintDevice& device, TBlock& root, TDisplayOptions& options, b
 void renderPng(TByteSink& out, TBlock& root, bool flowchart, const std::string& name)
 {
     TDisplayOptions options;
-    const WindowPicture picture = windowPicture(root, options, flowchart);
+    const WindowPicture picture = windowPicture(root, options, flowchart, name);
     // A PNG is at most a million pixels on each side; beyond a quarter of a billion pixels the picture
     // would take more than a gigabyte of memory.
     constexpr long long kMaxSide = 1000000;
@@ -141,7 +149,7 @@ void renderSvg(TByteSink& out, TBlock& root, bool flowchart, const std::string& 
     if (estimatedSvgBytes(root) > kMaxSvgBytes)
         throw DesignError(ErrorReason::ImageTooLarge, name);
     TDisplayOptions options;
-    const WindowPicture picture = windowPicture(root, options, flowchart);
+    const WindowPicture picture = windowPicture(root, options, flowchart, name);
     SinkDevice device(out);
     {
         QSvgGenerator svg;

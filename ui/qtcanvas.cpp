@@ -1,6 +1,7 @@
 #include "ui/qtcanvas.h"
 
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -125,7 +126,7 @@ TSize TQtCanvas::textExtent(const std::string& s)
 {
     if (const TSize* found = m_extents->find(s))
         return *found;
-    const TSize extent{m_metrics.horizontalAdvance(fromCp1252(s)), m_metrics.height()};
+    const TSize extent{textWidth(m_metrics, fromCp1252(s)), m_metrics.height()};
     m_extents->insert(s, extent);
     return extent;
 }
@@ -367,7 +368,8 @@ void TQtCanvas::textOut(int x, int y, const std::string& s)
     if (s.empty())
         return;
     m_painter.setPen(toQColor(m_font));
-    m_painter.drawText(QPoint(x, y + m_metrics.ascent()), fromCp1252(s));
+    drawText(m_painter, m_metrics, QPoint(x, y + m_metrics.ascent()), fromCp1252(s),
+             m_area.Left - kClipMargin, m_area.Right + kClipMargin);
 }
 
 TQtMeasureCanvas::TQtMeasureCanvas() : m_image(8, 8, QImage::Format_RGB32)

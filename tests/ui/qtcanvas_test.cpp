@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <set>
@@ -369,6 +370,32 @@ TEST(ExtentCache, FindsEveryTextItWasGivenAndNoOther)
     EXPECT_EQ(cache.find(texts[100] + "x"), nullptr);
     cache.clear();
     EXPECT_EQ(cache.find(texts[0]), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// A text of four million characters (wide ones), beyond what the toolkit measures in one go: it measures as
+// wide as its pieces together, and its end is drawn where that width puts it, black on white.
+TEST(QtCanvas, TextsOfAnyLengthMeasureAndDrawWhole)
+{
+    const std::string piece(65536, 'W');
+    std::string text;
+    for (int i = 0; i < 61; ++i)
+        text += piece;
+    Surface s(200, 20);
+    const int width = s.canvas.textExtent(text).cx;
+    EXPECT_EQ(width, 61 * s.canvas.textExtent(piece).cx);
+    s.canvas.setBrushStyle(TBrushStyle::Clear);
+    s.canvas.textOut(150 - width, 0, text);
+    const auto pixels = painted(s.done());
+    const auto inColumns = [&pixels](int left, int right) {
+        return std::count_if(pixels.begin(), pixels.end(),
+                             [&](const auto& p) { return p.first >= left && p.first < right; });
+    };
+    EXPECT_GT(inColumns(100, 150), 20);
+    EXPECT_EQ(inColumns(151, 200), 0);
 }
 
 } // namespace
