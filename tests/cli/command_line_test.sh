@@ -59,8 +59,8 @@ wait $reader
 grep -q 'fifo.str kann nicht geöffnet werden' err || fail "--dump of a FIFO: $(cat err)"
 
 if [ "$sanitized" != 1 ]; then
-    # 999 nested loops around 100,000 statements: 400 KB of design, 200 MB of Java and 400 MB of dump,
-    # written as streams within 100 MB of address space. Three million statements do not fit in it.
+    # 999 nested loops around 100,000 statements give 200 MB of Java and 400 MB of dump, streamed within
+    # 100 MB of address space; three million statements do not fit in it.
     python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"W:c\1B:b\1" * 998 + b"A:s\1" * 100000)' >deep.str
     python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"A:s\1" * 3000000)' >big.str
     limited() { (ulimit -v 100000 && "$program" "$@") >out 2>err; status=$?; }

@@ -19,11 +19,6 @@ std::string stateOf(const TBlock& design)
     return design.FirstChild ? design.FirstChild->Text : std::string("<empty>");
 }
 
-std::string stateOf(const TSnapshot& snapshot)
-{
-    return stateOf(*snapshot.restore());
-}
-
 // Runs changes "1", "2", ... on a design that starts as "0", each after a snapshot, as the editor does.
 struct Session
 {
@@ -90,8 +85,8 @@ TEST(UndoHistoryTest, ChangeAfterUndoStepsDiscardsWhatWasSteppedOver)
     ASSERT_TRUE(s.undo()); // design is "2"
     s.change();            // from "2" to "5"
     EXPECT_EQ(s.history.UndoPosition(), 0);
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "2");
-    EXPECT_EQ(stateOf(*s.history.slot(2)), "1");
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "2");
+    EXPECT_EQ(stateOf(*s.history.slot(2)->restore()), "1");
     ASSERT_TRUE(s.undo());
     EXPECT_EQ(stateOf(*s.design), "2");
     ASSERT_TRUE(s.undo());
@@ -104,10 +99,10 @@ TEST(UndoHistoryTest, SnapshotsAreIndependentCopies)
     s.change();
     const TSnapshot* snapshot = s.history.slot(1);
     s.design->FirstChild->Text = "changed later";
-    EXPECT_EQ(stateOf(*snapshot), "0");
+    EXPECT_EQ(stateOf(*snapshot->restore()), "0");
     ASSERT_TRUE(s.undo());
     s.design->FirstChild->Text = "edited restored copy";
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "0"); // the slot keeps its own copy
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "0"); // the slot keeps its own copy
     EXPECT_FALSE(s.design->Standalone);
     EXPECT_FALSE(s.design->Braced);
 }
@@ -119,7 +114,7 @@ TEST(UndoHistoryTest, DropNewestAndClear)
     s.change();
     s.history.DropNewestSnapshot();
     EXPECT_EQ(s.history.snapshotCount(), 1);
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "0");
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "0");
     s.history.clear();
     EXPECT_EQ(s.history.snapshotCount(), 0);
     EXPECT_FALSE(s.undo());

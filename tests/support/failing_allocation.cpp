@@ -8,7 +8,7 @@ namespace {
 // Allocations left until the one that fails; negative: none fails.
 long g_countdown = -1;
 bool g_failed = false;
-std::size_t g_largest = 0; // 0: no limit
+std::size_t g_largest = 0;
 
 void* allocate(std::size_t size)
 {
@@ -78,14 +78,6 @@ void operator delete(void* memory, std::size_t) noexcept
     std::free(memory);
 }
 void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, const std::nothrow_t&) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, const std::nothrow_t&) noexcept
 {
     std::free(memory);
 }

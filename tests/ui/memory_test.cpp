@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
-#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -35,17 +34,15 @@ TEST_F(EditorTest, CommandsThatRunOutOfMemoryChangeNothing)
     const TUndoHistory& history = form->document().undoHistory();
 
     failAllocationsFrom(1 << 20);
-    for (const char* command : {"BAnweisung2", "Lschen1", "InZwischenablage1", "Rckgngig1"}) {
+    for (const char* command : {"BAnweisung2", "InZwischenablage1", "Rckgngig1"}) {
         dialogs.acknowledgeError();
-        if (QAction* item = whole().PopupMenu1->findChild<QAction*>(QLatin1String(command)))
-            item->trigger();
-        else
-            trigger(command);
+        trigger(command);
     }
-    dialogs.acknowledgeError();
-    QTest::keyClick(whole().scrollArea(), Qt::Key_Insert);
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_Delete}) {
+        dialogs.acknowledgeError();
+        QTest::keyClick(whole().scrollArea(), key);
+    }
     failAllocationsFrom(0);
-    settle();
 
     EXPECT_EQ(form->Design(), root);
     EXPECT_EQ(dump(), before);
