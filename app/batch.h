@@ -2,6 +2,7 @@
 
 #include "model/designerror.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@ int batchExportJava(const std::string& design, const std::string& out);
 int batchImportJava(const std::string& source, const std::string& out);
 // PNG and SVG at `scale` (1 for 100 %); PDF is the printed page.
 int batchRender(const std::string& design, const std::string& out, bool flowchart, double scale);
+
+// Runs one batch command: a DesignError it throws, or memory running out, prints the German message on
+// standard error and gives exit status 1; success gives 0.
+int runBatchCommand(const std::function<void()>& command);
 
 // Prints the message of `error` (code page 1252, with the file name for %s) on standard error, in UTF-8.
 void reportError(const DesignError& error);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <new>
 
 void reportError(const DesignError& error)
 {
@@ -14,15 +15,32 @@ void reportError(const DesignError& error)
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
 }
 
-int batchDump(const std::string& design)
+int runBatchCommand(const std::function<void()>& command)
 {
     try {
-        const std::unique_ptr<TBlock> root = readDesignFile(design);
-        const std::string dump = dumpTree(*root);
-        std::fwrite(dump.data(), 1, dump.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        command();
+        return 0;
     } catch (const DesignError& error) {
         reportError(error);
-        return 1;
+    } catch (const std::bad_alloc&) {
+        // What the command held is released by now; should even the message find no memory, the
+        // plain text goes out.
+        try {
+            reportError(DesignError(ErrorReason::OutOfMemory));
+        } catch (const std::bad_alloc&) {
+            std::fputs("Nicht genug Arbeitsspeicher f\xC3\xBCr diesen Befehl\n", stderr);
+        }
     }
+    return 1;
+}
+
+int batchDump(const std::string& design)
+{
+    return runBatchCommand([&design] {
+        const std::unique_ptr<TBlock> root = readDesignFile(design);
+        TStdioSink out(stdout);
+        dumpTree(out, *root);
+        if (std::fflush(stdout) != 0)
+            throw DesignError(ErrorReason::StreamWrite);
+    });
 }

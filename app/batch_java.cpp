@@ -7,26 +7,20 @@
 
 int batchExportJava(const std::string& design, const std::string& out)
 {
-    try {
+    return runBatchCommand([&] {
         const std::unique_ptr<TBlock> root = readDesignFile(design);
-        writeFileSafely(out, exportJavaText(*root, false));
-        return 0;
-    } catch (const DesignError& error) {
-        reportError(error);
-        return 1;
-    }
+        TSafeFileWriter file(out);
+        exportJava(file, *root, false);
+        file.commit();
+    });
 }
 
 int batchImportJava(const std::string& source, const std::string& out)
 {
-    try {
+    return runBatchCommand([&] {
         // The file's bytes are the code page 1252 text that paste takes from the clipboard, all of it.
         const std::unique_ptr<TBlock> root = ParseText(readWholeFile(source));
         makeDesignRoot(*root);
         writeDesignFile(out, *root);
-        return 0;
-    } catch (const DesignError& error) {
-        reportError(error);
-        return 1;
-    }
+    });
 }

@@ -3,6 +3,7 @@
 #include "app/batch.h"
 
 #include "model/dateiformat.h"
+#include "model/fileio.h"
 #include "ui/cp1252.h"
 #include "ui/picture.h"
 #include "ui/printing.h"
@@ -16,11 +17,6 @@
 #include <memory>
 
 namespace {
-
-std::string bytesOf(const QByteArray& data)
-{
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
-}
 
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
 // at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics; a design too large for
@@ -41,10 +37,6 @@ std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
         throw DesignError(ErrorReason::CannotCreateFile, out);
     return readWholeFile(file.fileName().toLocal8Bit().toStdString());
 }
-
-} // namespace
-
-namespace {
 
 // Qt's own notes (a missing runtime folder, font fallbacks) are not the command's messages: standard
 // error carries only the German message of a failure.
@@ -71,21 +63,18 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
     if (!QCoreApplication::instance())
         application = std::make_unique<QApplication>(argc, argv);
 
-    try {
+    return runBatchCommand([&] {
         const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
-        std::string bytes;
+        TSafeFileWriter file(out);
         if (format == TPictureFormat::Pdf) {
-            bytes = renderPdf(*root, flowchart, out);
+            file += renderPdf(*root, flowchart, out);
         } else {
             // The whole-design window as it starts: nothing collapsed, nothing marked.
             TPictureSource picture(*root, TDisplayOptions(), flowchart);
-            bytes = bytesOf(pictureBytes(picture, format, scale, out));
+            const QByteArray bytes = pictureBytes(picture, format, scale, out);
+            file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         }
-        writeFileSafely(out, bytes);
-        return 0;
-    } catch (const DesignError& error) {
-        reportError(error);
-        return 1;
-    }
+        file.commit();
+    });
 }

@@ -2,14 +2,8 @@
 
 #include "model/texts.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <optional>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // ---- byte streams ----
 
@@ -44,13 +38,16 @@ std::string TByteReader::ReadText()
 
 void TByteWriter::writeHead(char letter, const std::string& text)
 {
-    m_bytes.push_back(letter);
-    m_bytes.push_back(':');
-    for (char c : text) {
-        if (c != '\x01')
-            m_bytes.push_back(c);
+    m_out += letter;
+    m_out += ':';
+    // The text in the runs between the bytes 0x01 that cannot be stored.
+    std::string_view rest(text);
+    for (std::size_t stop = rest.find('\x01'); stop != std::string_view::npos; stop = rest.find('\x01')) {
+        m_out += rest.substr(0, stop);
+        rest.remove_prefix(stop + 1);
     }
-    m_bytes.push_back('\x01');
+    m_out += rest;
+    m_out += '\x01';
 }
 
 // ---- reading ----
@@ -266,119 +263,21 @@ void TFor::saveRecord(TByteWriter& out) const
     saveLoopBody(out, branch(1));
 }
 
+void saveDesign(TByteSink& out, const TBlock& root)
+{
+    TByteWriter writer(out);
+    root.Save(writer);
+    out.flush();
+}
+
 std::string saveDesign(const TBlock& root)
 {
-    TByteWriter out;
-    root.Save(out);
+    TStringSink out;
+    saveDesign(out, root);
     return out.take();
 }
 
 // ---- files ----
-
-namespace {
-
-constexpr std::size_t kMaxFileSize = std::size_t(256) << 20;
-
-} // namespace
-
-std::string readWholeFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw DesignError(ErrorReason::CannotOpenFile, path);
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw DesignError(ErrorReason::CannotOpenFile, path);
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            throw DesignError(ErrorReason::StreamRead);
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > kMaxFileSize) {
-            // No design or source text is this large; a device that never ends would read forever.
-            ::close(fd);
-            throw DesignError(ErrorReason::StreamRead);
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
-namespace {
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(done));
-    }
-    return true;
-}
-
-} // namespace
-
-void writeFileSafely(const std::string& path, std::string_view bytes)
-{
-    namespace fs = std::filesystem;
-    // Write through a symbolic link to the file it names, so that the link stays a link.
-    fs::path target(path);
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(target, ec)))
-        target = fs::weakly_canonical(target, ec);
-    if (target.empty() || target.filename().empty() || fs::is_directory(target, ec))
-        throw DesignError(ErrorReason::CannotCreateFile, path);
-
-    struct stat existing
-    {
-    };
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-
-    std::string tempName = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    if (target.parent_path().empty())
-        tempName = "." + target.filename().string() + ".XXXXXX";
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0)
-        throw DesignError(ErrorReason::CannotCreateFile, path);
-    // mkstemp creates the file for the owner only; a replaced file keeps its permissions, a new one gets
-    // what a plainly created file would get.
-    mode_t mode = 0;
-    if (exists) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(tempName.c_str());
-        throw DesignError(ErrorReason::StreamWrite);
-    }
-    if (::rename(tempName.c_str(), target.c_str()) != 0) {
-        ::unlink(tempName.c_str());
-        throw DesignError(ErrorReason::CannotCreateFile, path);
-    }
-}
 
 std::unique_ptr<TBlock> readDesignFile(const std::string& path)
 {
@@ -387,5 +286,7 @@ std::unique_ptr<TBlock> readDesignFile(const std::string& path)
 
 void writeDesignFile(const std::string& path, const TBlock& root)
 {
-    writeFileSafely(path, saveDesign(root));
+    TSafeFileWriter file(path);
+    saveDesign(file, root);
+    file.commit();
 }

@@ -4,7 +4,9 @@
 // a tag (class letter and ':'), a text ended by 0x01, and the sequences the element owns, each closed by
 // the end marker 0x02 0x02. Flags are not stored; reading derives them from each element's class and place.
 
+#include "model/bytesink.h"
 #include "model/designerror.h"
+#include "model/fileio.h"
 #include "model/struktteile.h"
 
 #include <cstddef>
@@ -31,21 +33,19 @@ private:
     std::size_t m_pos = 0;
 };
 
-// The bytes of a design file being written.
+// The bytes of a design file being written, handed on to a sink.
 class TByteWriter
 {
 public:
-    void write(std::string_view bytes) { m_bytes.append(bytes); }
-    void write(char byte) { m_bytes.push_back(byte); }
+    explicit TByteWriter(TByteSink& out) : m_out(out) {}
+    void write(std::string_view bytes) { m_out += bytes; }
+    void write(char byte) { m_out += byte; }
     // A record head: the tag of `letter`, the text without any 0x01 byte (it cannot be stored), 0x01.
     void writeHead(char letter, const std::string& text);
-    void writeEnd() { m_bytes.append("\x02\x02", 2); }
-
-    const std::string& bytes() const { return m_bytes; }
-    std::string take() { return std::move(m_bytes); }
+    void writeEnd() { m_out += std::string_view("\x02\x02", 2); }
 
 private:
-    std::string m_bytes;
+    TByteSink& m_out;
 };
 
 // Reads a whole design from a file's bytes as the load command does: the first two bytes (the root's tag)
@@ -56,18 +56,8 @@ std::unique_ptr<TBlock> loadDesign(std::string_view bytes);
 
 // The bytes of a design file for `root` and its successors.
 std::string saveDesign(const TBlock& root);
+void saveDesign(TByteSink& out, const TBlock& root);
 
-// Reads the whole file at `path`. Throws DesignError "Datei %s kann nicht geoeffnet werden" (texts.h)
-// when it cannot be opened, "Stream-Lesefehler" when reading fails or the file holds more than 256 MiB
-// (so that a device that never ends, such as /dev/zero, cannot make a reader run forever).
-std::string readWholeFile(const std::string& path);
-
-// Replaces the file at `path` by `bytes` without ever leaving a half-written file in its place: writes a
-// temporary file in the same folder and renames it over the target. Throws DesignError "Datei %s kann
-// nicht erstellt werden" when the file cannot be created, "Stream-Schreibfehler" when writing fails; in
-// both cases a file that was at `path` stays exactly as it was.
-void writeFileSafely(const std::string& path, std::string_view bytes);
-
-// Load and save of a design file, as the main window's commands do them.
+// Load and save of a design file, as the main window's commands do them (see fileio.h for the files).
 std::unique_ptr<TBlock> readDesignFile(const std::string& path);
 void writeDesignFile(const std::string& path, const TBlock& root);

@@ -19,6 +19,10 @@ const char* messageTemplate(ErrorReason reason)
         return texts::kUnknownOutputFormat;
     case ErrorReason::ImageTooLarge:
         return texts::kImageTooLarge;
+    case ErrorReason::TextTooLarge:
+        return texts::kClipboardTextTooLarge;
+    case ErrorReason::OutOfMemory:
+        return texts::kOutOfMemory;
     }
     return texts::kStreamReadError;
 }

@@ -13,6 +13,8 @@ enum class ErrorReason : std::uint8_t {
     TooDeeplyNested,     // a design nested deeper than kMaxNesting block levels
     UnknownOutputFormat, // a picture's file name has no known extension
     ImageTooLarge,       // a picture too large to be written
+    TextTooLarge,        // a text too large for the clipboard
+    OutOfMemory,         // memory ran out during a command
 };
 
 // The message of `reason` as code page 1252 bytes; "%s" in it stands for the file name.

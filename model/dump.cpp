@@ -23,7 +23,7 @@ char classLetter(Kind kind)
     return '?';
 }
 
-void appendEscaped(std::string& out, const std::string& text)
+void appendEscaped(TByteSink& out, const std::string& text)
 {
     static const char hex[] = "0123456789abcdef";
     for (char c : text) {
@@ -34,19 +34,19 @@ void appendEscaped(std::string& out, const std::string& text)
             out += "\\\"";
         } else if (byte < 0x20 || byte >= 0x7F) {
             out += "\\x";
-            out.push_back(hex[byte >> 4]);
-            out.push_back(hex[byte & 0x0F]);
+            out += hex[byte >> 4];
+            out += hex[byte & 0x0F];
         } else {
-            out.push_back(c);
+            out += c;
         }
     }
 }
 
-void dumpSequence(std::string& out, const TElement& first, int depth)
+void dumpSequence(TByteSink& out, const TElement& first, int depth)
 {
     for (const TElement* e = &first; e; e = e->Next.get()) {
         out.append(static_cast<std::size_t>(2 * depth), ' ');
-        out.push_back(classLetter(e->kind()));
+        out += classLetter(e->kind());
         out += e->Standalone ? " s=1" : " s=0";
         if (const TBlock* block = asBlock(e))
             out += block->Braced ? " b=1" : " b=0";
@@ -69,9 +69,15 @@ void dumpSequence(std::string& out, const TElement& first, int depth)
 
 } // namespace
 
+void dumpTree(TByteSink& out, const TElement& first, int depth)
+{
+    dumpSequence(out, first, depth);
+    out.flush();
+}
+
 std::string dumpTree(const TElement& first, int depth)
 {
-    std::string out;
-    dumpSequence(out, first, depth);
-    return out;
+    TStringSink out;
+    dumpTree(out, first, depth);
+    return out.take();
 }

@@ -5,6 +5,7 @@
 // their children with comment lines instead. Nothing is examined, escaped or cut.
 #include "model/javaexport.h"
 
+#include "model/designerror.h"
 #include "model/looptext.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kIndentUnit[] = "  ";
 
 // A branch block or loop body, exported with the indentation of its owner; a missing one writes nothing.
-void exportBranch(std::string& out, const TBlock* branch, const std::string& indent)
+void exportBranch(TByteSink& out, const TBlock* branch, const std::string& indent)
 {
     if (branch)
         branch->ExportJava(out, indent);
@@ -21,22 +22,39 @@ void exportBranch(std::string& out, const TBlock* branch, const std::string& ind
 
 } // namespace
 
+void exportJava(TByteSink& out, const TBlock& root, bool clipboardForm)
+{
+    root.ExportJava(out, clipboardForm ? kIndentUnit : "");
+    out.flush();
+}
+
 std::string exportJavaText(const TBlock& root, bool clipboardForm)
 {
-    std::string out;
-    root.ExportJava(out, clipboardForm ? kIndentUnit : "");
-    return out;
+    TStringSink out;
+    exportJava(out, root, clipboardForm);
+    return out.take();
+}
+
+std::string clipboardJavaText(const TBlock& root)
+{
+    const auto write = [&root](TByteSink& out) { exportJava(out, root, true); };
+    const std::optional<std::uint64_t> size = measuredSize(kMaxClipboardText, write);
+    if (!size)
+        throw DesignError(ErrorReason::TextTooLarge);
+    TStringSink out(static_cast<std::size_t>(*size));
+    write(out);
+    return out.take();
 }
 
 // Appends the text of this element and of every successor, one after the other.
-void TElement::ExportJava(std::string& out, const std::string& indent) const
+void TElement::ExportJava(TByteSink& out, const std::string& indent) const
 {
     for (const TElement* e = this; e; e = e->Next.get())
         e->exportJavaElement(out, indent);
 }
 
 // One line: the statement, with a ";" added unless it already ends in one.
-void TAnweisung::exportJavaElement(std::string& out, const std::string& indent) const
+void TAnweisung::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
     out += Text;
@@ -48,7 +66,7 @@ void TAnweisung::exportJavaElement(std::string& out, const std::string& indent) 
 // A named block: an empty line, a comment with its name, its children at the same indentation, a closing
 // comment and an empty line. A body or the root: its children indented, in braces when Braced; the
 // closing brace ends without a line end, since the owner continues that line.
-void TBlock::exportJavaElement(std::string& out, const std::string& indent) const
+void TBlock::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     if (Standalone) {
         out += kLineEnd;
@@ -78,7 +96,7 @@ void TBlock::exportJavaElement(std::string& out, const std::string& indent) cons
 }
 
 // "if (c) {...}", and "else{...}" on a line of its own when the no branch holds anything.
-void TIf::exportJavaElement(std::string& out, const std::string& indent) const
+void TIf::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
     out += "if (";
@@ -96,7 +114,7 @@ void TIf::exportJavaElement(std::string& out, const std::string& indent) const
 }
 
 // "while (c) {...}".
-void TWhile::exportJavaElement(std::string& out, const std::string& indent) const
+void TWhile::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
     out += "while (";
@@ -107,7 +125,7 @@ void TWhile::exportJavaElement(std::string& out, const std::string& indent) cons
 }
 
 // "do {...} while (c);", the condition on the line of the closing brace.
-void TDoWhile::exportJavaElement(std::string& out, const std::string& indent) const
+void TDoWhile::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
     out += "do ";
@@ -120,7 +138,7 @@ void TDoWhile::exportJavaElement(std::string& out, const std::string& indent) co
 
 // "do" followed directly by the unbraced body, then "while (c);" on a line of its own. The condition is
 // written as it stands, not negated.
-void TRepeat::exportJavaElement(std::string& out, const std::string& indent) const
+void TRepeat::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
     out += "do ";
@@ -134,7 +152,7 @@ void TRepeat::exportJavaElement(std::string& out, const std::string& indent) con
 
 // "for (V=S;V<=E;V=V+1) {...}" with the parts split from the loop text as the counting-loop dialog
 // splits them.
-void TFor::exportJavaElement(std::string& out, const std::string& indent) const
+void TFor::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     const LoopParts parts = splitLoopText(Text);
     const std::string& v = parts.variable;

@@ -448,28 +448,56 @@ void makeDesignRoot(TBlock& root)
     root.Braced = false;
 }
 
+namespace {
+
+// The first element held inside `e`: a block's first child, a condition element's first branch block.
+TElement* firstInner(TElement& e)
+{
+    if (TBlock* block = asBlock(&e))
+        return block->FirstChild.get();
+    if (TBedingung* condition = asCondition(&e))
+        return condition->Branches[0] ? condition->Branches[0].get() : condition->Branches[1].get();
+    return nullptr;
+}
+
+// The element after `e` inside its holder (whose parent link `e` already has): its successor, or a
+// condition element's second branch block after its first.
+TElement* nextInHolder(TElement& e)
+{
+    if (e.Next)
+        return e.Next.get();
+    TBedingung* condition = asCondition(e.parent());
+    if (condition && condition->Branches[0].get() == &e)
+        return condition->Branches[1].get();
+    return nullptr;
+}
+
+} // namespace
+
+// Walks everything inside `top` without a stack of its own, climbing back through the parent links it has
+// just set: it allocates nothing, so installing a design cannot fail halfway for want of memory.
 void adoptTree(TElement& top)
 {
-    std::vector<TElement*> pending{&top};
-    for (TElement* e = top.Next.get(); e; e = e->Next.get()) {
-        e->m_parent = top.m_parent;
-        pending.push_back(e);
-    }
-    while (!pending.empty()) {
-        TElement* e = pending.back();
-        pending.pop_back();
-        if (TBlock* block = asBlock(e)) {
-            for (TElement* child = block->FirstChild.get(); child; child = child->Next.get()) {
-                child->m_parent = block;
-                pending.push_back(child);
+    for (TElement* t = &top; t; t = t->Next.get()) {
+        if (t != &top)
+            t->m_parent = top.m_parent;
+        TElement* e = t;
+        for (;;) {
+            if (TElement* inner = firstInner(*e)) {
+                inner->m_parent = e;
+                e = inner;
+                continue;
             }
-        } else if (TBedingung* condition = asCondition(e)) {
-            for (auto& branch : condition->Branches) {
-                if (branch) {
-                    branch->m_parent = condition;
-                    pending.push_back(branch.get());
+            while (e != t) {
+                if (TElement* next = nextInHolder(*e)) {
+                    next->m_parent = e->m_parent;
+                    e = next;
+                    break;
                 }
+                e = e->m_parent;
             }
+            if (e == t)
+                break;
         }
     }
 }

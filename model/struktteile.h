@@ -27,6 +27,7 @@
 class TBlock;
 class TByteReader;
 struct TSequenceIndex;
+class TByteSink;
 class TByteWriter;
 class TCanvas;
 class TDisplayOptions;
@@ -125,7 +126,7 @@ public:
     void Save(TByteWriter& out) const;
 
     // Appends Java source for this element and its successors.
-    void ExportJava(std::string& out, const std::string& indent) const;
+    void ExportJava(TByteSink& out, const std::string& indent) const;
 
     // Size of the element alone (without its successors) in the current drawing mode.
     virtual TSize Measure(TCanvas& canvas, TDisplayOptions& options) const = 0;
@@ -150,7 +151,7 @@ protected:
     virtual void saveRecord(TByteWriter& out) const = 0;
 
     // The Java text of this element alone.
-    virtual void exportJavaElement(std::string& out, const std::string& indent) const = 0;
+    virtual void exportJavaElement(TByteSink& out, const std::string& indent) const = 0;
 
     // Draws the figure of this element and everything inside it (not its successors).
     virtual void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const = 0;
@@ -209,7 +210,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -245,7 +246,7 @@ private:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     TElement* hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y) override;
@@ -295,7 +296,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -314,7 +315,7 @@ protected:
     TWhile(Kind kind, std::string text);
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -335,7 +336,7 @@ protected:
     TDoWhile(Kind kind, std::string text);
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
 };
@@ -350,7 +351,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
 };
 
 // TFor: a counting loop.
@@ -363,7 +364,7 @@ public:
 protected:
     std::unique_ptr<TElement> cloneElement() const override;
     void saveRecord(TByteWriter& out) const override;
-    void exportJavaElement(std::string& out, const std::string& indent) const override;
+    void exportJavaElement(TByteSink& out, const std::string& indent) const override;
 };
 
 // Makes `root` a design's root: not standalone and without braces (no successor is allowed either).

@@ -27,6 +27,9 @@ inline constexpr char kStreamWriteError[] = "Stream-Schreibfehler";
 inline constexpr char kCannotOpenFile[] = "Datei %s kann nicht ge\366ffnet werden";
 inline constexpr char kCannotCreateFile[] = "Datei %s kann nicht erstellt werden";
 inline constexpr char kClipboardBusy[] = "Zwischenablage kann nicht ge\366ffnet werden";
+inline constexpr char kOutOfMemory[] = "Nicht genug Arbeitsspeicher f\374r diesen Befehl";
+inline constexpr char kClipboardTextTooLarge[] =
+    "Der Text f\374r die Zwischenablage ist zu gro\337 (mehr als 256 MiB)";
 
 // Messages of the batch renderer; %s stands for the output file name.
 inline constexpr char kUnknownOutputFormat[] = "Unbekanntes Ausgabeformat f\374r %s (png, svg oder pdf)";

@@ -13,6 +13,8 @@ TUndoHistory::~TUndoHistory() = default;
 
 void TUndoHistory::TakeSnapshot(const TBlock& design, bool modified)
 {
+    // Made before anything moves: when memory runs out here, the history stays as it was.
+    auto encoded = std::make_unique<const TSnapshot>(design);
     Snapshot snapshot;
     if (m_position > 0) {
         // The states stepped back over, the one the design is a copy of included, are gone for good once
@@ -30,7 +32,7 @@ void TUndoHistory::TakeSnapshot(const TBlock& design, bool modified)
     }
     if (m_commandDepth == 0 && m_slots.size() >= kMaxSlots)
         m_slots.resize(kMaxSlots - 1); // the oldest snapshot is released here
-    snapshot.design = design.cloneBlock();
+    snapshot.design = std::move(encoded);
     snapshot.modified = modified;
     m_slots.insert(m_slots.begin(), std::move(snapshot));
 }
@@ -59,20 +61,26 @@ std::unique_ptr<TBlock> TUndoHistory::undo(const TBlock& design)
 {
     if (!canUndo())
         return nullptr;
-    if (m_position == 0)
-        m_latest = design.cloneBlock();
+    // Everything that can run out of memory comes before the position moves.
+    std::unique_ptr<const TSnapshot> latest =
+        m_position == 0 ? std::make_unique<const TSnapshot>(design) : nullptr;
+    std::unique_ptr<TBlock> restored = m_slots[static_cast<std::size_t>(m_position)].design->restore();
+    if (latest)
+        m_latest = std::move(latest);
     ++m_position;
-    return m_slots[static_cast<std::size_t>(m_position - 1)].design->cloneBlock();
+    return restored;
 }
 
 std::unique_ptr<TBlock> TUndoHistory::redo()
 {
     if (!canRedo())
         return nullptr;
-    --m_position;
-    if (m_position == 0)
-        return std::move(m_latest);
-    return m_slots[static_cast<std::size_t>(m_position - 1)].design->cloneBlock();
+    const TSnapshot& target =
+        m_position == 1 ? *m_latest : *m_slots[static_cast<std::size_t>(m_position - 2)].design;
+    std::unique_ptr<TBlock> restored = target.restore();
+    if (--m_position == 0)
+        m_latest.reset();
+    return restored;
 }
 
 void TUndoHistory::clear()
@@ -104,7 +112,7 @@ void TUndoHistory::settle()
     }
 }
 
-const TBlock* TUndoHistory::slot(int i) const
+const TSnapshot* TUndoHistory::slot(int i) const
 {
     if (i < 1 || i > snapshotCount())
         return nullptr;

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "model/snapshot.h"
 #include "model/struktteile.h"
 
 #include <memory>
 #include <vector>
 
-// TUndoHistory: up to ten deep copies of earlier designs. Slot 1 holds the newest snapshot, slot 10 the
-// oldest; UndoPosition counts the undo steps taken since the last snapshot, and after k steps the design
-// is a copy of slot k. Redo walks the same slots back towards the newest, and last to the design as it was
-// before the first undo step, which the history keeps for that; a new snapshot discards what redo would
-// restore. Each snapshot also keeps whether the design counted as modified when it was taken, so that
-// taking a snapshot back also takes back the modified mark it caused.
+// TUndoHistory: up to ten earlier designs, each kept as a compact TSnapshot (model/snapshot.h). Slot 1 holds
+// the newest snapshot, slot 10 the oldest; UndoPosition counts the undo steps taken since the last snapshot,
+// and after k steps the design is a copy of slot k. Redo walks the same slots back towards the newest, and
+// last to the design as it was before the first undo step, which the history keeps for that; a new snapshot
+// discards what redo would restore. Each snapshot also keeps whether the design counted as modified when it
+// was taken, so that taking a snapshot back also takes back the modified mark it caused.
 //
 // A command may take snapshots inside its own (an insertion asks for the new element's text, which takes
 // one) and take them back. Between beginCommand and endCommand such nested snapshots push no state out of
@@ -51,19 +52,19 @@ public:
     // Number of filled slots (more than ten only inside a command).
     int snapshotCount() const { return static_cast<int>(m_slots.size()); }
     // Snapshot in slot i (1 to the number of filled slots), or null.
-    const TBlock* slot(int i) const;
+    const TSnapshot* slot(int i) const;
     // The modified state kept with the newest snapshot (false when there is none).
     bool newestModified() const;
 
 private:
     struct Snapshot
     {
-        std::unique_ptr<TBlock> design;
+        std::unique_ptr<const TSnapshot> design;
         bool modified = false;
         // What the TakeSnapshot that made this snapshot discarded inside a command: the slots stepped
         // back over, the state redo would end on, and the undo position.
         std::vector<Snapshot> steppedOver;
-        std::unique_ptr<TBlock> steppedOverLatest;
+        std::unique_ptr<const TSnapshot> steppedOverLatest;
         int steppedOverPosition = 0;
     };
 
@@ -72,7 +73,7 @@ private:
 
     std::vector<Snapshot> m_slots; // slot 1 first
     // The design before the first of the undo steps taken: where the last redo step goes.
-    std::unique_ptr<TBlock> m_latest;
+    std::unique_ptr<const TSnapshot> m_latest;
     int m_position = 0;
     int m_commandDepth = 0;
 };

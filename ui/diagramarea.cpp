@@ -1,6 +1,7 @@
 #include "ui/diagramarea.h"
 
 #include "model/editing.h"
+#include "ui/commandguard.h"
 #include "ui/diagramaccessible.h"
 #include "ui/struktogrammfenster.h"
 
@@ -75,13 +76,15 @@ QPoint TDiagramArea::scrollPosition() const
 
 void TDiagramArea::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(viewport());
-    const QPoint scroll = scrollPosition();
-    const TZoom::Placement x = m_zoom.placement(scroll.x());
-    const TZoom::Placement y = m_zoom.placement(scroll.y());
-    painter.translate(x.offset, y.offset);
-    painter.scale(m_zoom.factor(), m_zoom.factor());
-    m_form->FormPaint(painter, event->rect());
+    runPainting(this, [this, event] {
+        QPainter painter(viewport());
+        const QPoint scroll = scrollPosition();
+        const TZoom::Placement x = m_zoom.placement(scroll.x());
+        const TZoom::Placement y = m_zoom.placement(scroll.y());
+        painter.translate(x.offset, y.offset);
+        painter.scale(m_zoom.factor(), m_zoom.factor());
+        m_form->FormPaint(painter, event->rect());
+    });
 }
 
 QPoint TDiagramArea::toLayout(QPoint position) const
@@ -209,7 +212,7 @@ void TDiagramArea::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-    m_form->FormKeyDown(static_cast<int>(*key));
+    runCommand(this, [this, &key] { m_form->FormKeyDown(static_cast<int>(*key)); });
 }
 
 bool TDiagramArea::keyOfItsOwn(const QKeyEvent& event)
@@ -233,31 +236,35 @@ bool TDiagramArea::keyOfItsOwn(const QKeyEvent& event)
 
 void TDiagramArea::mousePressEvent(QMouseEvent* event)
 {
-    m_form->FormMouseDown(event->buttons(), false, event->position().toPoint());
+    runCommand(
+        this, [this, event] { m_form->FormMouseDown(event->buttons(), false, event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_form->FormMouseDown(event->buttons(), true, event->position().toPoint());
+    runCommand(this,
+               [this, event] { m_form->FormMouseDown(event->buttons(), true, event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseMoveEvent(QMouseEvent* event)
 {
-    m_form->FormMouseMove(event->position().toPoint());
+    runCommand(this, [this, event] { m_form->FormMouseMove(event->position().toPoint()); });
 }
 
 void TDiagramArea::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_form->FormMouseUp(event->position().toPoint());
+    runCommand(this, [this, event] { m_form->FormMouseUp(event->position().toPoint()); });
 }
 
 void TDiagramArea::contextMenuEvent(QContextMenuEvent* event)
 {
     event->accept();
-    if (event->reason() == QContextMenuEvent::Keyboard)
-        m_form->showPopupAtCurrent(); // the menu key
-    else
-        m_form->showPopupMenu(event->globalPos());
+    runCommand(this, [this, event] {
+        if (event->reason() == QContextMenuEvent::Keyboard)
+            m_form->showPopupAtCurrent(); // the menu key
+        else
+            m_form->showPopupMenu(event->globalPos());
+    });
 }
 
 void TDiagramArea::focusInEvent(QFocusEvent* event)

@@ -1,5 +1,6 @@
 #include "ui/diagrampopup.h"
 
+#include "ui/commandguard.h"
 #include "ui/commandstates.h"
 #include "ui/struktogrammfenster.h"
 
@@ -18,7 +19,8 @@ QMenu* createDiagramPopup(TForm1& form)
         action->setObjectName(QLatin1String(name));
         action->setVisible(visible);
         setCommandNeed(*action, TCommandNeed::Element);
-        QObject::connect(action, &QAction::triggered, &form, [&form, name] { form.Einfuegen(name); });
+        QObject::connect(action, &QAction::triggered, &form,
+                         [&form, name] { runCommand(&form, [&] { form.Einfuegen(name); }); });
     };
     auto addSeparator = [](QMenu* menu, const char* name) {
         menu->addSeparator()->setObjectName(QLatin1String(name));
@@ -26,7 +28,8 @@ QMenu* createDiagramPopup(TForm1& form)
     auto addItem = [&form, popup](const char* name, const QString& caption, void (TForm1::*handler)()) {
         QAction* action = popup->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        QObject::connect(action, &QAction::triggered, &form, handler);
+        QObject::connect(action, &QAction::triggered, &form,
+                         [&form, handler] { runCommand(&form, [&] { (form.*handler)(); }); });
         return action;
     };
     addInsert("Anweisung", QStringLiteral("&Anweisung"), true);

@@ -5,6 +5,7 @@
 #include "model/printlayout.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
+#include "ui/commandguard.h"
 #include "ui/commandstates.h"
 #include "ui/cp1252.h"
 #include "ui/diagramaccessible.h"
@@ -105,14 +106,15 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
 
     // Start-up: the design named on the command line, or a new one.
     if (designFile) {
-        try {
-            m_document.replaceDesign(readDesignFile(*designFile), false, *designFile);
-        } catch (const DesignError& error) {
-            if (error.reason() == ErrorReason::CannotOpenFile)
+        runCommand(this, [this, &designFile] {
+            try {
+                m_document.replaceDesign(readDesignFile(*designFile), false, *designFile);
+            } catch (const DesignError& error) {
+                if (error.reason() != ErrorReason::CannotOpenFile)
+                    throw;
                 dialogService().informationMessage(this, errorText(error));
-            else
-                showError(error);
-        }
+            }
+        });
     }
     m_document.setListener(this);
     findChild<QAction*>(QStringLiteral("BDoWhileSchleife"))->setVisible(true);
@@ -138,7 +140,8 @@ QAction* TForm2::addItem(QMenu* menu, const char* name, const QString& caption, 
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { runCommand(this, [&] { (this->*handler)(); }); });
     return action;
 }
 
@@ -147,7 +150,8 @@ QAction* TForm2::addInsertItem(QMenu* menu, const char* name, const QString& cap
     auto* action = new QAction(caption, this);
     action->setObjectName(QLatin1String(name));
     menu->addAction(action);
-    connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+    connect(action, &QAction::triggered, this,
+            [this, action] { runCommand(this, [&] { ButtonClick(action); }); });
     setCommandNeed(*action, TCommandNeed::Element);
     return action;
 }
@@ -172,7 +176,8 @@ void TForm2::createMenus()
     save->setObjectName(QStringLiteral("Struktogrammspeichern1"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Datei1->addAction(save);
-    connect(save, &QAction::triggered, this, [this] { Struktogrammspeichern1Click(); });
+    connect(save, &QAction::triggered, this,
+            [this] { runCommand(this, [this] { Struktogrammspeichern1Click(); }); });
     addSeparator(Datei1, "N11");
     addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage &kopieren"),
             &TForm2::InZwischenablage1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -271,7 +276,8 @@ void TForm2::createToolBars()
                 button->setObjectName(name);
                 button->setFixedSize(b.width, 31);
             }
-            connect(action, &QAction::triggered, this, [this, action] { ButtonClick(action); });
+            connect(action, &QAction::triggered, this,
+                    [this, action] { runCommand(this, [&] { ButtonClick(action); }); });
             setCommandNeed(*action, TCommandNeed::Element);
             if (flowchart && (b.kind == Kind::DoWhile || b.kind == Kind::Repeat))
                 action->setVisible(false);
@@ -330,7 +336,9 @@ void TForm2::addDiagramWindow(TForm1& window)
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    if (!maySetDesignAside()) {
+    bool mayClose = false;
+    runCommand(this, [this, &mayClose] { mayClose = maySetDesignAside(); });
+    if (!mayClose) {
         event->ignore();
         return;
     }
@@ -403,8 +411,10 @@ void TForm2::designReplacing()
 
 void TForm2::designReplaced(TBlock& root)
 {
+    // The window takes the new root in any case; only measuring and repainting it may run out of memory,
+    // which must not stop the replacement half-way.
     if (m_wholeDesignWindow)
-        m_wholeDesignWindow->ShowBlock(&root);
+        runCommand(this, [this, &root] { m_wholeDesignWindow->ShowBlock(&root); });
 }
 
 void TForm2::documentChanged()
@@ -450,7 +460,7 @@ void TForm2::dropEvent(QDropEvent* event)
     // The question and the reading come after the drop has ended: the program the file came from waits
     // for its end.
     QMetaObject::invokeMethod(
-        this, [this, name] { openDroppedFile(name); }, Qt::QueuedConnection);
+        this, [this, name] { runCommand(this, [&] { openDroppedFile(name); }); }, Qt::QueuedConnection);
 }
 
 void TForm2::openDroppedFile(const QString& name)
@@ -582,7 +592,9 @@ void TForm2::Exportieren1Click()
     if (name.isEmpty())
         return;
     try {
-        writeFileSafely(encodeFileName(name), exportJavaText(*Design(), false));
+        TSafeFileWriter file(encodeFileName(name));
+        exportJava(file, *Design(), false);
+        file.commit();
     } catch (const DesignError& error) {
         showError(error);
     }
@@ -590,7 +602,14 @@ void TForm2::Exportieren1Click()
 
 void TForm2::InZwischenablage1Click()
 {
-    QApplication::clipboard()->setText(fromCp1252(exportJavaText(*Design(), true)));
+    QString text;
+    try {
+        text = fromCp1252(clipboardJavaText(*Design()));
+    } catch (const DesignError& error) {
+        showError(error);
+        return;
+    }
+    QApplication::clipboard()->setText(text);
 }
 
 void TForm2::AusZwischenablageeinfgen1Click()

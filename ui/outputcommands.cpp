@@ -1,6 +1,7 @@
 #include "ui/outputcommands.h"
 
 #include "model/dateiformat.h"
+#include "ui/commandguard.h"
 #include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
@@ -45,7 +46,8 @@ QAction* TOutputCommands::addItem(QMenu* menu, const char* name, const QString& 
     auto* action = new QAction(caption, &m_main);
     action->setObjectName(QLatin1String(name));
     menu->addAction(action);
-    QObject::connect(action, &QAction::triggered, action, [this, handler] { (this->*handler)(); });
+    QObject::connect(action, &QAction::triggered, action,
+                     [this, handler] { runCommand(&m_main, [&] { (this->*handler)(); }); });
     return action;
 }
 

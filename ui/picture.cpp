@@ -2,7 +2,9 @@
 
 #include "model/designerror.h"
 #include "model/diagramview.h"
+#include "model/treewalk.h"
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 #include "ui/qtcanvas.h"
 
 #include <QBuffer>
@@ -13,6 +15,7 @@
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -28,6 +31,34 @@ Frame frameOf(TPictureSource& source)
     TQtMeasureCanvas measure;
     return {scrollRangesOf(measure.canvas(), source.shown, source.view, source.flowchart),
             displayOrigin(measure.canvas(), source.shown, source.view, source.flowchart)};
+}
+
+// A text as wide as the canvas can measure (tens of millions of characters) would be drawn cut: such a
+// picture is refused.
+void refuseCutTexts(const TPictureSource& source, const std::string& name)
+{
+    TQtMeasureCanvas measure;
+    const bool cut = visitTree(&source.shown, false, [&measure](const TElement* e) {
+        return measure.canvas().textExtent(e->Text).cx >= kMaxTextWidth;
+    });
+    if (cut)
+        throw DesignError(ErrorReason::ImageTooLarge, name);
+}
+
+// An SVG picture is refused when it would be larger than 256 MiB (about 65,000 elements): the toolkit's
+// generator keeps the whole picture in memory, about five bytes for every byte it writes, until it is
+// complete, so the limit stands at about a gigabyte of memory, like a PNG's. What the generator writes per
+// element is at most 4 KB (1.7 to 3.3 KB for the figure, its lines and labels), and per byte of text 6.
+void refuseHugeSvg(const TPictureSource& source, const std::string& name)
+{
+    constexpr std::uint64_t kMaxSvgBytes = std::uint64_t{256} << 20;
+    std::uint64_t bytes = 0;
+    visitTree(&source.shown, false, [&bytes](const TElement* e) {
+        bytes += 4000 + 6 * std::uint64_t{e->Text.size()};
+        return bytes > kMaxSvgBytes;
+    });
+    if (bytes > kMaxSvgBytes)
+        throw DesignError(ErrorReason::ImageTooLarge, name);
 }
 
 // Paints the window's background and the diagram; the painter's transform gives the scale.
@@ -65,6 +96,7 @@ TPictureFormat pictureFormatOf(const std::string& fileName)
 
 QImage pictureImage(TPictureSource& source, double scale, const std::string& name)
 {
+    refuseCutTexts(source, name);
     const Frame frame = frameOf(source);
     // A picture is at most a million pixels on each side; beyond a quarter of a billion pixels it would
     // take more than a gigabyte of memory.
@@ -88,8 +120,10 @@ QImage pictureImage(TPictureSource& source, double scale, const std::string& nam
     return image;
 }
 
-QByteArray pictureSvg(TPictureSource& source, double scale)
+QByteArray pictureSvg(TPictureSource& source, double scale, const std::string& name)
 {
+    refuseHugeSvg(source, name);
+    refuseCutTexts(source, name);
     const Frame frame = frameOf(source);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -139,7 +173,7 @@ QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double sc
         return buffer.data();
     }
     case TPictureFormat::Svg:
-        return pictureSvg(source, scale);
+        return pictureSvg(source, scale, name);
     case TPictureFormat::Pdf:
         break;
     }

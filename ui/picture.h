@@ -32,11 +32,13 @@ inline constexpr double kMaxPictureScale = 8;
 inline constexpr double kMinPictureScale = 0.25;
 
 // The picture in pixels at `scale` (1 for 100 %): the scroll range's size times the scale, drawn at that
-// resolution, so lines stay sharp. A picture too large for memory throws ImageTooLarge with `name`.
+// resolution, so lines stay sharp. A picture too large for memory, or with a text too wide to be drawn
+// whole, throws ImageTooLarge with `name`.
 QImage pictureImage(TPictureSource& source, double scale, const std::string& name);
 // The picture as an SVG drawing of lines, rectangles, polygons and texts; `scale` sets its size, the
-// drawing inside keeps its coordinates.
-QByteArray pictureSvg(TPictureSource& source, double scale = 1);
+// drawing inside keeps its coordinates. A design too large for an SVG picture throws ImageTooLarge with
+// `name`.
+QByteArray pictureSvg(TPictureSource& source, double scale = 1, const std::string& name = {});
 // The picture as a one-page PDF drawing of the picture's size.
 QByteArray picturePdf(TPictureSource& source);
 // The picture as the file bytes of `format`; PNG at `scale`.

@@ -1,6 +1,7 @@
 #include "ui/qtcanvas.h"
 
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -559,7 +560,8 @@ void TQtCanvas::textOut(int x, int y, const std::string& s)
         return;
     useDrawingCoordinates();
     m_painter.setPen(toQColor(m_font));
-    m_painter.drawText(QPoint(x, y + m_metrics.ascent()), fromCp1252(s));
+    drawText(m_painter, m_metrics, QPoint(x, y + m_metrics.ascent()), fromCp1252(s),
+             m_area.Left - kClipMargin, m_area.Right + kClipMargin);
 }
 
 TQtMeasureCanvas::TQtMeasureCanvas() : m_image(8, 8, QImage::Format_RGB32)

@@ -4,6 +4,7 @@
 #include "model/document.h"
 #include "model/editing.h"
 #include "model/texts.h"
+#include "ui/commandguard.h"
 #include "ui/commandstates.h"
 #include "ui/cp1252.h"
 #include "ui/diagramaccessible.h"
@@ -59,7 +60,8 @@ QPoint TForm1::scrollPosition() const
 
 void TForm1::ShowBlock(TBlock* block)
 {
-    Options = std::make_unique<TDisplayOptions>();
+    // Nothing may fail before the window has let go of the old block, which may be released next.
+    *Options = TDisplayOptions();
     m_main->document().viewClosed(ShownBlock);
     ShownBlock = block;
     m_main->document().viewOpened(ShownBlock);

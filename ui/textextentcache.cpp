@@ -1,6 +1,7 @@
 #include "ui/textextentcache.h"
 
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 
 #include <QTextLayout>
 
@@ -92,6 +93,9 @@ std::optional<std::int32_t> TExtentCache::pairExtra(unsigned char a, unsigned ch
 
 std::optional<int> TExtentCache::addedWidth(std::string_view text)
 {
+    // A long text is measured in pieces, as it is drawn (ui/longtext.h).
+    if (text.size() > static_cast<std::size_t>(kTextPiece))
+        return std::nullopt;
     std::int64_t units = 0;
     unsigned char previous = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -119,7 +123,7 @@ TSize TExtentCache::extent(const std::string& text)
     }
     if (const TSize* found = find(text))
         return *found;
-    const TSize measuredExtent{m_metrics->horizontalAdvance(fromCp1252(text)), m_height};
+    const TSize measuredExtent{textWidth(*m_metrics, fromCp1252(text)), m_height};
     insert(text, measuredExtent);
     return measuredExtent;
 }

@@ -1,11 +1,13 @@
 #!/bin/sh
 # The program's command line from outside, without a display: help and version on standard output, an
-# unknown option, a wrong number of files, --render's --scale, file names that start with "-" after "--" or are not UTF-8,
-# and the editor's one-line refusal to start without a display.
-#   command_line_test.sh PROGRAM VERSION
+# unknown option, a wrong number of files, --render's --scale, file names that start with "-" after "--" or
+# are not UTF-8, the editor's one-line refusal to start without a display, and the batch commands under a
+# memory limit (not in a sanitizer build, whose shadow memory no address-space limit leaves room for).
+#   command_line_test.sh PROGRAM VERSION [SANITIZED]
 set -u
 program=$1
 version=$2
+sanitized=${3:-0}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -49,6 +51,36 @@ run --import-java source.txt "$latin1"
 run -- -design.str
 [ $status -eq 1 ] && [ "$(lines err)" = 1 ] && grep -q '^Keine grafische Anzeige gefunden' err ||
     fail "editor without a display: $(cat err)"
+
+# An SVG picture of 70,000 statements would be larger than the SVG limit: refused before it is drawn.
+python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"A:s\1" * 70000)' >many.str
+run --render many.str many.svg
+[ $status -eq 1 ] && [ "$(cat err)" = "Das Bild für many.svg ist zu groß" ] && [ ! -e many.svg ] ||
+    fail "SVG limit: $status $(cat err)"
+
+mkfifo fifo.str
+run --dump fifo.str &
+reader=$!
+sleep 1
+kill $reader 2>/dev/null && fail "--dump of a FIFO waits for a writer"
+wait $reader
+grep -q 'fifo.str kann nicht geöffnet werden' err || fail "--dump of a FIFO: $(cat err)"
+
+if [ "$sanitized" != 1 ]; then
+    # 999 nested loops around 100,000 statements give 200 MB of Java and 400 MB of dump, streamed within
+    # 100 MB of address space; three million statements do not fit in it.
+    python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"W:c\1B:b\1" * 998 + b"A:s\1" * 100000)' >deep.str
+    python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"A:s\1" * 3000000)' >big.str
+    limited() { (ulimit -v 100000 && "$program" "$@") >out 2>err; status=$?; }
+    limited --export-java deep.str deep.java
+    [ $status -eq 0 ] && [ "$(wc -c <deep.java)" -eq 202209972 ] || fail "streamed export: $status $(cat err)"
+    rm -f deep.java
+    (ulimit -v 100000 && "$program" --dump deep.str | wc -c >out) 2>err
+    [ "$(cat out)" -eq 404409978 ] || fail "streamed dump: $(cat err)"
+    limited --dump big.str
+    [ $status -eq 1 ] && [ "$(cat err)" = "Nicht genug Arbeitsspeicher für diesen Befehl" ] ||
+        fail "out of memory: $status $(cat err)"
+fi
 
 [ $failures -eq 0 ] && echo "command line: all passed"
 exit $failures

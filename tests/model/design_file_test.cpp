@@ -11,12 +11,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 
 #include <csignal>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -255,16 +257,85 @@ TEST_F(DesignFileOnDiskTest, WriteThenReadAndMessagesNameTheFile)
     }
 }
 
+std::optional<ErrorReason> failureOf(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const DesignError& error) {
+        return error.reason();
+    }
+    return std::nullopt;
+}
+
 TEST(DesignFileDeviceTest, EndlessDeviceIsRefusedInsteadOfReadForever)
 {
     if (!std::filesystem::exists("/dev/zero"))
         GTEST_SKIP();
-    try {
-        readDesignFile("/dev/zero");
-        FAIL() << "no error";
-    } catch (const DesignError& error) {
-        EXPECT_EQ(error.reason(), ErrorReason::StreamRead);
+    EXPECT_EQ(failureOf([] { readDesignFile("/dev/zero"); }), ErrorReason::CannotOpenFile);
+}
+
+// Nothing but a regular file is read (a FIFO would block the open until a writer comes) or replaced (a
+// device node or a FIFO stays what it is, and nothing is written into it).
+TEST_F(DesignFileOnDiskTest, OnlyRegularFilesAreReadOrReplaced)
+{
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    const auto root = loadDesign(kWorkedExample);
+    for (const std::string& special : {path("fifo"), "/dev/null"s}) {
+        const auto type = std::filesystem::status(special).type();
+        EXPECT_EQ(failureOf([&] { readWholeFile(special); }), ErrorReason::CannotOpenFile) << special;
+        EXPECT_EQ(failureOf([&] { writeDesignFile(special, *root); }), ErrorReason::CannotCreateFile)
+            << special;
+        EXPECT_EQ(std::filesystem::status(special).type(), type) << special;
     }
+}
+
+// A dangling link creates the file it names; a name as long as the file system allows is written
+// although the temporary file's name is longer; a stream that is not committed leaves nothing behind.
+TEST_F(DesignFileOnDiskTest, DanglingLinksLongNamesAndUnfinishedStreams)
+{
+    std::filesystem::create_symlink("new.str", path("link.str"));
+    writeDesignFile(path("link.str"), *loadDesign(kWorkedExample));
+    EXPECT_TRUE(std::filesystem::is_symlink(path("link.str")));
+    EXPECT_EQ(readWholeFile(path("new.str")), kWorkedExample);
+
+    const std::string longest = path("") + std::string(255 - 4, 'x') + ".str";
+    writeFileSafely(longest, "long");
+    EXPECT_EQ(readWholeFile(longest), "long");
+    {
+        TSafeFileWriter unfinished(longest);
+        unfinished += std::string(3 * TByteSink::kChunk, 'y');
+        unfinished.flush();
+        EXPECT_TRUE(std::filesystem::exists(unfinished.temporaryName()));
+    }
+    EXPECT_EQ(readWholeFile(longest), "long");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 3);
+}
+
+// A file without write permission is refused as a plain open for writing would refuse it, for a user
+// other than root (who may write it, as a plain open would).
+TEST_F(DesignFileOnDiskTest, WriteProtectedFileIsRefusedForAnOrdinaryUser)
+{
+    std::ofstream(path("locked.str"), std::ios::binary) << "old";
+    ::chmod(path("locked.str").c_str(), 0444);
+    const auto attempt = [this] { return failureOf([this] { writeFileSafely(path("locked.str"), "new"); }); };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(attempt(), ErrorReason::CannotCreateFile);
+    } else {
+        // The same attempt as the user "nobody", in a folder that user may write to.
+        ::chmod(m_dir.c_str(), 0777);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            ::_exit(dropped && attempt() == ErrorReason::CannotCreateFile ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(attempt(), std::nullopt); // root writes it
+        EXPECT_EQ(readWholeFile(path("locked.str")), "new");
+        return;
+    }
+    EXPECT_EQ(readWholeFile(path("locked.str")), "old");
 }
 
 TEST_F(DesignFileOnDiskTest, ReplacingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile)

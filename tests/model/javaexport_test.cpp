@@ -2,6 +2,7 @@
 
 #include "model/javaexport.h"
 
+#include "model/designerror.h"
 #include "model/struktteile.h"
 #include "model/texts.h"
 #include "tests/support/designs.h"
@@ -293,6 +294,15 @@ TEST(JavaExport, DeepNestingIndentsEveryLevel)
     const std::string innermost = std::string(2 * 1000, ' ') + "x;\r\n";
     EXPECT_NE(text.find(innermost), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 5), "  }\r\n");
+
+    // 134,000 statements at that depth make 268 MB of clipboard text: refused, not built.
+    addMany(*body, 133999, "x");
+    try {
+        clipboardJavaText(*root);
+        ADD_FAILURE() << "no error";
+    } catch (const DesignError& error) {
+        EXPECT_EQ(error.reason(), ErrorReason::TextTooLarge);
+    }
 }
 
 } // namespace

@@ -86,8 +86,8 @@ TEST(UndoHistoryTest, ChangeAfterUndoStepsDiscardsWhatWasSteppedOver)
     ASSERT_TRUE(s.undo()); // design is "2"
     s.change();            // from "2" to "5"
     EXPECT_EQ(s.history.UndoPosition(), 0);
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "2");
-    EXPECT_EQ(stateOf(*s.history.slot(2)), "1");
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "2");
+    EXPECT_EQ(stateOf(*s.history.slot(2)->restore()), "1");
     ASSERT_TRUE(s.undo());
     EXPECT_EQ(stateOf(*s.design), "2");
     ASSERT_TRUE(s.undo());
@@ -98,12 +98,12 @@ TEST(UndoHistoryTest, SnapshotsAreIndependentCopies)
 {
     Session s;
     s.change();
-    const TBlock* snapshot = s.history.slot(1);
+    const TSnapshot* snapshot = s.history.slot(1);
     s.design->FirstChild->Text = "changed later";
-    EXPECT_EQ(stateOf(*snapshot), "0");
+    EXPECT_EQ(stateOf(*snapshot->restore()), "0");
     ASSERT_TRUE(s.undo());
     s.design->FirstChild->Text = "edited restored copy";
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "0"); // the slot keeps its own copy
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "0"); // the slot keeps its own copy
     EXPECT_FALSE(s.design->Standalone);
     EXPECT_FALSE(s.design->Braced);
 }
@@ -115,7 +115,7 @@ TEST(UndoHistoryTest, DropNewestAndClear)
     s.change();
     s.history.DropNewestSnapshot();
     EXPECT_EQ(s.history.snapshotCount(), 1);
-    EXPECT_EQ(stateOf(*s.history.slot(1)), "0");
+    EXPECT_EQ(stateOf(*s.history.slot(1)->restore()), "0");
     s.history.clear();
     EXPECT_EQ(s.history.snapshotCount(), 0);
     EXPECT_FALSE(s.undo());
@@ -154,7 +154,7 @@ TEST(UndoHistoryTest, SnapshotsTakenBackInsideACommandKeepAFullHistoryAndRedo)
         s.history.TakeSnapshot(*s.design, false);
         if (cancelled) {
             s.history.DropNewestSnapshot();
-            s.design = s.history.slot(1)->cloneBlock();
+            s.design = s.history.slot(1)->restore();
             --s.changes;
         }
         s.history.DropNewestSnapshot();
@@ -170,7 +170,7 @@ TEST(UndoHistoryTest, SnapshotsTakenBackInsideACommandKeepAFullHistoryAndRedo)
     // A cancelled insertion after undo steps leaves undo and redo as they were.
     ASSERT_TRUE(s.redo());
     ASSERT_TRUE(s.redo()); // "3"; undo goes to "2", redo to "4"
-    const TBlock* slot3 = s.history.slot(3);
+    const TSnapshot* slot3 = s.history.slot(3);
     insertion(true);
     EXPECT_EQ(s.history.UndoPosition(), 8);
     EXPECT_EQ(s.history.slot(3), slot3);

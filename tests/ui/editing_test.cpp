@@ -162,7 +162,7 @@ TEST_F(EditingTest, InsertWithoutCurrentElementOrCancelledChangesNothing)
     whole().setCurrent(element({1}));
     form->document().takeSnapshot(); // one step already in the history
     form->document().markSaved();
-    const TBlock* slot1 = form->document().undoHistory().slot(1);
+    const TSnapshot* slot1 = form->document().undoHistory().slot(1);
     enum class Leave { CancelInput, Abbrechen, CloseBox };
     const std::pair<const char*, Leave> cancelled[] = {{"BAnweisung2", Leave::CancelInput},
                                                        {"BIfAnweisung2", Leave::CancelInput},

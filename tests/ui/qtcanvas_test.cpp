@@ -485,4 +485,24 @@ TEST(ExtentCache, AddedUpWidthsAreTheToolkitsWidths)
     }
 }
 
+// A text of four million characters (wide ones), beyond what the toolkit measures in one go: it measures as
+// wide as its pieces together, and its end is drawn where that width puts it, black on white.
+TEST(QtCanvas, TextsOfAnyLengthMeasureAndDrawWhole)
+{
+    const std::string piece(65536, 'W');
+    std::string text;
+    for (int i = 0; i < 61; ++i)
+        text += piece;
+    Surface s(200, 20);
+    const int width = s.canvas.textExtent(text).cx;
+    EXPECT_EQ(width, 61 * s.canvas.textExtent(piece).cx);
+    s.canvas.setBrushStyle(TBrushStyle::Clear);
+    s.canvas.textOut(150 - width, 0, text);
+    const auto pixels = painted(s.done()); // ordered by column
+    ASSERT_GT(pixels.size(), 20u);
+    EXPECT_GE(pixels.begin()->first, 0);
+    EXPECT_GE(pixels.rbegin()->first, 140);
+    EXPECT_LE(pixels.rbegin()->first, 150);
+}
+
 } // namespace
