@@ -175,12 +175,23 @@ private:
 
 } // namespace
 
+namespace {
+
+// The size of the last snapshot made: the next one of the same design is about as large.
+std::size_t g_lastSize = 0;
+
+} // namespace
+
 TSnapshot::TSnapshot(const TBlock& design)
 {
-    // One walk over the tree (its elements lie all over memory, so a walk costs more than copying the
-    // bytes), then the string is fitted to its size.
+    // One walk over the tree. The string starts with room for the last snapshot and a little more, which
+    // spares the copies of a growing string (on a large design they cost as much as a third of the walk);
+    // it is fitted to its size only when much room is left over.
+    m_bytes.reserve(g_lastSize + g_lastSize / 16 + 64);
     Encoder(m_bytes).write(design);
-    m_bytes.shrink_to_fit();
+    g_lastSize = m_bytes.size();
+    if (m_bytes.capacity() - m_bytes.size() > m_bytes.size() / 8 + 4096)
+        m_bytes.shrink_to_fit();
 }
 
 std::unique_ptr<TBlock> TSnapshot::restore() const
