@@ -47,6 +47,14 @@ public:
     // Bytes appended so far, handed on or not.
     std::uint64_t size() const { return m_delivered + m_buffer.size(); }
 
+    // Told by an export that the bytes from `start` up to size() are `element`'s (with everything inside
+    // it), just after it wrote them. Most sinks do not care.
+    virtual void elementWritten(const void* element, std::uint64_t start)
+    {
+        (void)element;
+        (void)start;
+    }
+
 protected:
     // Receives the next chunk; throws DesignError when it cannot take it.
     virtual void deliver(std::string_view chunk) = 0;

@@ -1,0 +1,40 @@
+// Where each element stands in the exported text: its lines, and the element each line belongs to.
+
+#include "model/javalines.h"
+#include "tests/support/designs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(JavaLines, LinesAndTheirElementsFollowTheExport)
+{
+    auto root = everyKindDesign();
+    const TJavaLines lines(*root);
+    // The text, line by line:
+    //  0 a;   1 if (x > 0) {   2 b;   3 }   4 while (w) {   5 c;   6 }   7 (empty)   8 // Teil   9 d;
+    // 10 do {   11 }  while (dw);   12 // Ende Teil   13 (empty)   14 for (...) {   15 e;   16 }
+    // 17 do   while (r);
+    ASSERT_EQ(lines.lineCount(), 18);
+    const struct
+    {
+        int line;
+        std::vector<int> element; // path from the root; {} for none
+    } owners[] = {
+        {0, {0}},    {1, {1}},     {2, {1, 1, 0}},  {3, {1, 1}}, {4, {2}},  {5, {2, 1, 0}},  {8, {3}},
+        {9, {3, 0}}, {10, {3, 1}}, {11, {3, 1, 1}}, {12, {3}},   {14, {4}}, {15, {4, 1, 0}}, {17, {5}},
+    };
+    for (const auto& o : owners)
+        EXPECT_EQ(lines.elementAt(o.line), at(*root, o.element)) << "line " << o.line;
+    EXPECT_EQ(lines.elementAt(7), nullptr);
+    EXPECT_EQ(lines.elementAt(99), nullptr);
+
+    EXPECT_EQ(lines.linesOf(at(*root, {0})), std::make_pair(0, 0));
+    EXPECT_EQ(lines.linesOf(at(*root, {1})), std::make_pair(1, 3));  // the decision with its branch
+    EXPECT_EQ(lines.linesOf(at(*root, {3})), std::make_pair(7, 13)); // the named block with its comments
+    EXPECT_EQ(lines.linesOf(at(*root, {1, 2})), std::nullopt);       // an empty no branch writes nothing
+    auto other = TAnweisung::Create("x");
+    EXPECT_EQ(lines.linesOf(other.get()), std::nullopt);
+}
+
+} // namespace
