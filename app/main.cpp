@@ -14,7 +14,8 @@ int usage()
                "  struktogramm --dump DATEI.str\n"
                "  struktogramm --export-java DATEI.str AUSGABE.java\n"
                "  struktogramm --import-java QUELLE.txt AUSGABE.str\n"
-               "  struktogramm --render DATEI.str AUSGABE.png|AUSGABE.svg|AUSGABE.pdf [--flowchart]\n",
+               "  struktogramm --render DATEI.str AUSGABE.png|AUSGABE.svg|AUSGABE.pdf [--flowchart]\n"
+               "  struktogramm --run DATEI.str [--max-steps N]\n",
                stderr);
     return 2;
 }
@@ -36,5 +37,7 @@ int main(int argc, char** argv)
         return batchImportJava(args[1], args[2]);
     if (command == "--render" && (args.size() == 3 || (args.size() == 4 && args[3] == "--flowchart")))
         return batchRender(args[1], args[2], args.size() == 4);
+    if (command == "--run" && (args.size() == 2 || (args.size() == 4 && args[2] == "--max-steps")))
+        return batchRun(args[1], args.size() == 4 ? args[3] : "");
     return usage();
 }
