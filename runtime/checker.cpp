@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 namespace runtime {
 
@@ -299,6 +300,13 @@ private:
                 p.condition = ast::parseCondition(text);
                 break;
             }
+            m_element = elementIndex(&e);
+            for (const ast::StmtPtr& s : p.statements)
+                scanNames(*s);
+            scanNames(p.condition.get());
+            for (const ast::ExprPtr& x : p.header.init)
+                scanNames(x.get());
+            scanNames(p.header.test.get());
         } catch (const ast::SyntaxError& error) {
             p.error = error.what();
             m_element = elementIndex(&e);
@@ -306,6 +314,49 @@ private:
         }
         elementIndex(&e);
         m_parsed.emplace(&e, std::move(p));
+    }
+
+    // Names that no program can declare (a type, a method of its own, a class) mark a text as pseudo-code
+    // ("Eingabe x", "ausgeben(summe)"); they are reported with the syntax errors.
+    void scanType(const std::u16string& name, bool primitive)
+    {
+        static const std::set<std::u16string> kKnown = {u"int",
+                                                        u"long",
+                                                        u"double",
+                                                        u"boolean",
+                                                        u"char",
+                                                        u"String",
+                                                        u"java.lang.String",
+                                                        u"Scanner",
+                                                        u"java.util.Scanner",
+                                                        u"var"};
+        if (kKnown.count(name))
+            return;
+        problem(primitive ? msg::typeUnsupported(cp(name)) : msg::unknownType(cp(name)));
+    }
+
+    void scanNames(const ast::Stmt& s)
+    {
+        if (s.kind == StmtKind::Declaration) {
+            scanType(s.type.name, s.type.primitive);
+            for (const ast::Declarator& d : s.declarators)
+                scanNames(d.init.get());
+        }
+        scanNames(s.expr.get());
+        for (const ast::StmtPtr& inner : s.body)
+            scanNames(*inner);
+    }
+
+    void scanNames(const ast::Expr* e)
+    {
+        if (!e)
+            return;
+        if (e->kind == ExprKind::Call && !e->args[0])
+            problem(msg::unknownMethod(cp(e->name)));
+        if (e->kind == ExprKind::Cast || e->kind == ExprKind::NewArray || e->kind == ExprKind::NewObject)
+            scanType(e->type.name, e->type.primitive);
+        for (const ast::ExprPtr& x : e->args)
+            scanNames(x.get());
     }
 
     // --- Scopes and variables ---
@@ -1734,8 +1785,8 @@ private:
     std::vector<Problem> m_problems;
     std::set<std::pair<int, std::string>> m_reported;
     bool m_silent = false;
-    std::map<const TElement*, int> m_elementIndex;
-    std::map<const TElement*, Parsed> m_parsed;
+    std::unordered_map<const TElement*, int> m_elementIndex;
+    std::unordered_map<const TElement*, Parsed> m_parsed;
     std::map<std::u16string, Ref> m_interned;
     int m_element = 0;
     int m_node = -1;

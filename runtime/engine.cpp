@@ -101,8 +101,9 @@ StepResult Run::step()
         }
         m_node = target;
         if (target < 0) {
+            // At the end the program's outermost variables show; after a return, those where it stood.
             m_state = RunState::Finished;
-            m_scope = n.scopeAfter;
+            m_scope = c == Completion::Return ? n.scopeAfter : m_program->endScope;
         } else {
             m_scope = m_program->nodes[static_cast<std::size_t>(target)].scopeBefore;
         }

@@ -37,33 +37,42 @@ bool isAssignOp(const Token& t)
     return false;
 }
 
-// Binary operators by precedence level, loosest first.
+// Binary operators by precedence level, loosest first; 0 for anything else.
 int binaryLevel(const Token& t)
 {
     if (t.kind != Tok::Operator)
         return t.kind == Tok::Identifier && t.text == u"instanceof" ? 7 : 0;
     const std::u16string& s = t.text;
-    if (s == u"||")
-        return 1;
-    if (s == u"&&")
-        return 2;
-    if (s == u"|")
-        return 3;
-    if (s == u"^")
+    const char16_t second = s.size() > 1 ? s[1] : u'\0';
+    if (s.size() > 3 ||
+        (s.size() > 1 && second == u'=' && s[0] != u'=' && s[0] != u'!' && s[0] != u'<' && s[0] != u'>'))
+        return 0; // assignment operators
+    switch (s[0]) {
+    case u'|':
+        return second == u'|' ? 1 : 3;
+    case u'&':
+        return second == u'&' ? 2 : 5;
+    case u'^':
         return 4;
-    if (s == u"&")
-        return 5;
-    if (s == u"==" || s == u"!=")
-        return 6;
-    if (s == u"<" || s == u">" || s == u"<=" || s == u">=")
+    case u'=':
+        return second == u'=' ? 6 : 0;
+    case u'!':
+        return second == u'=' ? 6 : 0;
+    case u'<':
+    case u'>':
+        if (second == s[0])
+            return s.size() == 3 && s[2] == u'=' ? 0 : 8; // <<= and >>= assign
         return 7;
-    if (s == u"<<" || s == u">>" || s == u">>>")
-        return 8;
-    if (s == u"+" || s == u"-")
-        return 9;
-    if (s == u"*" || s == u"/" || s == u"%")
-        return 10;
-    return 0;
+    case u'+':
+    case u'-':
+        return s.size() == 1 ? 9 : 0;
+    case u'*':
+    case u'/':
+    case u'%':
+        return s.size() == 1 ? 10 : 0;
+    default:
+        return 0;
+    }
 }
 
 class Parser
