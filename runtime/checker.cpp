@@ -304,8 +304,11 @@ private:
             for (const ast::StmtPtr& s : p.statements)
                 scanNames(*s);
             scanNames(p.condition.get());
-            for (const ast::ExprPtr& x : p.header.init)
+            for (const ast::ExprPtr& x : p.header.init) {
+                if (!isStatementExpression(*x))
+                    problem(msg::kNotAStatement);
                 scanNames(x.get());
+            }
             scanNames(p.header.test.get());
         } catch (const ast::SyntaxError& error) {
             p.error = error.what();
@@ -337,6 +340,8 @@ private:
 
     void scanNames(const ast::Stmt& s)
     {
+        if (s.kind == StmtKind::Expression && !isStatementExpression(*s.expr))
+            problem(msg::kNotAStatement);
         if (s.kind == StmtKind::Declaration) {
             scanType(s.type.name, s.type.primitive);
             for (const ast::Declarator& d : s.declarators)
@@ -851,7 +856,9 @@ private:
         out.push_back(makeExpressionStatement(makeAssignLocal(v.type, v.slot, v.id, std::move(init.node))));
     }
 
-    StmtPtr statementExpression(const ast::Expr& e)
+    // Only assignments, ++, --, calls and new objects can stand as statements; the compiler refuses the
+    // rest while parsing.
+    static bool isStatementExpression(const ast::Expr& e)
     {
         switch (e.kind) {
         case ExprKind::Assign:
@@ -859,11 +866,14 @@ private:
         case ExprKind::PostIncDec:
         case ExprKind::Call:
         case ExprKind::NewObject:
-            break;
+            return true;
         default:
-            problem(msg::kNotAStatement);
-            break;
+            return false;
         }
+    }
+
+    StmtPtr statementExpression(const ast::Expr& e)
+    {
         Value v = expression(e);
         return makeExpressionStatement(std::move(v.node));
     }

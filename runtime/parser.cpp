@@ -11,9 +11,11 @@ namespace runtime::ast {
 
 namespace {
 
-// Expressions and statements nested deeper than this inside one text are refused, so that no text can
-// exhaust the stack of the parser or of the checker.
-constexpr int kMaxDepth = 200;
+// Expressions and statements nested deeper than this inside one text are refused, and so are expression
+// trees higher than kMaxHeight (long chains such as 1+1+...+1 build them without nesting), so that no
+// text can exhaust the stack of the parser, the checker or the running program.
+constexpr int kMaxDepth = 500;
+constexpr int kMaxHeight = 500;
 
 bool isPrimitiveName(const std::u16string& word)
 {
@@ -371,6 +373,17 @@ private:
         return list;
     }
 
+    // Sets the height of `e` from its operands; refuses trees that grow too high.
+    ExprPtr grown(ExprPtr e)
+    {
+        for (const ExprPtr& a : e->args)
+            if (a)
+                e->height = std::max(e->height, a->height + 1);
+        if (e->height > kMaxHeight)
+            fail(msg::kTooDeep);
+        return e;
+    }
+
     static ExprPtr node(ExprKind kind, std::u16string name = {})
     {
         auto e = std::make_unique<Expr>();
@@ -390,7 +403,7 @@ private:
             if (peek().is(u"{"))
                 fail(msg::kArrayInitHere);
             e->args.push_back(expression());
-            return e;
+            return grown(std::move(e));
         }
         if (peek().is(u"->"))
             fail(msg::kLambdaUnsupported);
@@ -409,7 +422,7 @@ private:
         e->args.push_back(expression());
         expect(u":");
         e->args.push_back(conditional());
-        return e;
+        return grown(std::move(e));
     }
 
     // Binary(level): Binary(level + 1) {operator-of-level Binary(level + 1)}
@@ -424,7 +437,7 @@ private:
             ExprPtr e = node(ExprKind::Binary, take().text);
             e->args.push_back(std::move(left));
             e->args.push_back(binary(level + 1));
-            left = std::move(e);
+            left = grown(std::move(e));
         }
         return left;
     }
@@ -446,12 +459,12 @@ private:
         if (t.is(u"+") || t.is(u"-") || t.is(u"!") || t.is(u"~")) {
             ExprPtr e = node(ExprKind::Unary, take().text);
             e->args.push_back(unary());
-            return e;
+            return grown(std::move(e));
         }
         if (t.is(u"++") || t.is(u"--")) {
             ExprPtr e = node(ExprKind::PreIncDec, take().text);
             e->args.push_back(unary());
-            return e;
+            return grown(std::move(e));
         }
         if (t.is(u"(")) {
             if (ExprPtr cast = tryCast())
@@ -488,7 +501,7 @@ private:
         e->type = type();
         expect(u")");
         e->args.push_back(unary());
-        return e;
+        return grown(std::move(e));
     }
 
     // Postfix: Primary {"." Identifier [Arguments] | "[" Expression "]"} {"++" | "--"}
@@ -503,11 +516,11 @@ private:
                     ExprPtr call = node(ExprKind::Call, std::move(name));
                     call->args.push_back(std::move(e));
                     arguments(*call);
-                    e = std::move(call);
+                    e = grown(std::move(call));
                 } else {
                     ExprPtr field = node(ExprKind::Field, std::move(name));
                     field->args.push_back(std::move(e));
-                    e = std::move(field);
+                    e = grown(std::move(field));
                 }
             } else if (peek().is(u"[") && e->kind != ExprKind::NewArray) {
                 ++m_pos;
@@ -515,7 +528,7 @@ private:
                 index->args.push_back(std::move(e));
                 index->args.push_back(expression());
                 expect(u"]");
-                e = std::move(index);
+                e = grown(std::move(index));
             } else if (peek().is(u"::")) {
                 fail(msg::kLambdaUnsupported);
             } else {
@@ -525,7 +538,7 @@ private:
         while (peek().is(u"++") || peek().is(u"--")) {
             ExprPtr inc = node(ExprKind::PostIncDec, take().text);
             inc->args.push_back(std::move(e));
-            e = std::move(inc);
+            e = grown(std::move(inc));
         }
         return e;
     }
@@ -567,7 +580,7 @@ private:
                 ExprPtr e = node(ExprKind::Paren);
                 e->args.push_back(expression());
                 expect(u")");
-                return e;
+                return grown(std::move(e));
             }
             unexpected();
         default:
@@ -590,7 +603,7 @@ private:
             ExprPtr call = node(ExprKind::Call, std::move(name));
             call->args.push_back(nullptr);
             arguments(*call);
-            return call;
+            return grown(std::move(call));
         }
         return node(ExprKind::Name, std::move(name));
     }

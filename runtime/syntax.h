@@ -47,6 +47,7 @@ struct Expr
     std::u16string name; // Name, Field, Call: the identifier; operators: the operator's spelling
     TypeRef type;
     std::vector<std::unique_ptr<Expr>> args;
+    int height = 1; // levels of the tree under and with this node
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
