@@ -161,11 +161,11 @@ std::vector<Variable> Run::variables() const
                 const auto shown =
                     std::min<std::size_t>(static_cast<std::size_t>(array.length()), kShownElements);
                 for (std::size_t i = 0; i < shown; ++i)
-                    v.elements.push_back(toCp1252(arrayElementText(array, i)));
+                    v.elements.push_back(toUtf8(arrayElementText(array, i)));
             } else {
                 appendValue(text, pv.type, prim, ref);
             }
-            v.value = toCp1252(text);
+            v.value = toUtf8(text);
         }
         out.push_back(std::move(v));
     }

@@ -184,6 +184,101 @@ std::string toCp1252(std::u16string_view text)
     return bytes;
 }
 
+std::string toUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            const bool paired =
+                c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            if (!paired) {
+                out.push_back('?');
+                continue;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+void Utf8Decoder::decode(std::string_view bytes, std::u16string& out, bool last)
+{
+    m_pending.append(bytes);
+    const std::string& s = m_pending;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        // The length of the sequence and the range of its second byte (which excludes overlong forms,
+        // surrogates and values beyond U+10FFFF).
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        }
+        if (length == 0) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        std::size_t valid = 1;
+        while (valid < length && i + valid < s.size()) {
+            const auto c = static_cast<unsigned char>(s[i + valid]);
+            if (valid == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
+                break;
+            ++valid;
+        }
+        if (valid < length && i + valid == s.size() && !last)
+            break; // the rest of the character comes with the next piece
+        if (valid < length) {
+            out.push_back(0xFFFD);
+            i += valid;
+            continue;
+        }
+        std::uint32_t c = b & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
+        if (c >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+        i += length;
+    }
+    m_pending.erase(0, i);
+}
+
 void appendInteger(std::u16string& out, std::int64_t value)
 {
     char buffer[24];

@@ -16,6 +16,21 @@ namespace runtime {
 std::u16string fromCp1252(std::string_view bytes);
 std::string toCp1252(std::u16string_view text);
 
+// UTF-16 to UTF-8, as Java's UTF-8 PrintStream writes it (a lone surrogate becomes '?').
+std::string toUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16 in pieces, as Java's reader decodes a byte stream: a character cut at the end of a
+// piece waits for the next one; malformed bytes become U+FFFD.
+class Utf8Decoder
+{
+public:
+    // Appends the characters of `bytes` (after what was left over) to `out`; `last`: no more follow.
+    void decode(std::string_view bytes, std::u16string& out, bool last);
+
+private:
+    std::string m_pending;
+};
+
 // Integer.toString / Long.toString.
 void appendInteger(std::u16string& out, std::int64_t value);
 // Double.toString: the shortest decimal that reads back as `value` (two digits where one would do and

@@ -18,7 +18,7 @@ void Machine::flush()
     if (output.empty())
         return;
     if (m_sink)
-        m_sink->write(toCp1252(output));
+        m_sink->write(toUtf8(output));
     output.clear();
 }
 
@@ -30,11 +30,15 @@ bool Machine::readStandardInput(std::u16string& into)
     std::string chunk;
     switch (m_input->read(chunk)) {
     case InputSource::Status::Text:
-        into += fromCp1252(chunk);
+        m_decoder.decode(chunk, into, false);
         return true;
-    case InputSource::Status::End:
+    case InputSource::Status::End: {
         m_stdinEnded = true;
-        return false;
+        // Bytes of a character the input never finished.
+        const std::size_t before = into.size();
+        m_decoder.decode({}, into, true);
+        return into.size() > before;
+    }
     case InputSource::Status::Cancelled:
         break;
     }

@@ -5,6 +5,7 @@
 // yields, so running an element costs a few virtual calls and no look-ups. The checker builds the nodes
 // through the factory functions below.
 
+#include "runtime/javatext.h"
 #include "runtime/values.h"
 
 #include <memory>
@@ -54,6 +55,7 @@ public:
 private:
     OutputSink* m_sink;
     InputSource* m_input;
+    Utf8Decoder m_decoder;
     bool m_stdinEnded = false;
     bool m_stdinClosed = false;
 };

@@ -14,8 +14,11 @@
 // Strings compare with `==` by identity, as in Java: literals and other constant expressions are one
 // object per text, every other string (concatenation, input, substring of a part) is a new object.
 //
-// Texts in and out are code page 1252 bytes, like every text of the model. Everything here is plain
-// C++; the editor and the batch command connect it to their console and input.
+// Texts from the design (element texts, variable names, and the messages that quote them) are code page
+// 1252 bytes, like every text of the model. What the program itself writes, reads and holds (console
+// output, input, the values of variables) is UTF-8, because a program can make characters that code
+// page 1252 cannot hold (char arithmetic, \u escapes, input), and Java prints them. Everything here is
+// plain C++; the editor and the batch command connect it to their console and input.
 //
 // Typical use:
 //     CheckResult checked = Check(root);
@@ -66,7 +69,8 @@ struct CheckResult
 // keeps copies of the texts it needs and never touches the design again.
 CheckResult Check(const TBlock& root);
 
-// Where the program's output goes (System.out).
+// Where the program's output goes (System.out): UTF-8, handed over after every step and before input is
+// asked for.
 class OutputSink
 {
 public:
@@ -79,7 +83,7 @@ class InputSource
 {
 public:
     enum class Status {
-        Text,      // `text` holds the next piece (for typed input: a line with its "\n")
+        Text,      // `text` holds the next piece, UTF-8 (for typed input: a line with its "\n")
         End,       // there is no more input, now and later
         Cancelled, // the user cancelled: the run stops
     };
@@ -94,10 +98,10 @@ struct Variable
     std::string type; // Java's name: "int", "String", "double[]"
     int depth = 0;    // block level: 0 for the variables of the program's outermost level
     bool assigned = false;
-    // As Java prints the value ("12", "1.0", "Hallo", "null", "a"); for arrays "int[5]"; empty while not
-    // assigned.
+    // As Java prints the value, UTF-8 ("12", "1.0", "Hallo", "null", "a"); for arrays "int[5]"; empty
+    // while not assigned.
     std::string value;
-    // For arrays: their elements as Java prints them, at most kShownElements of them.
+    // For arrays: their elements as Java prints them (UTF-8), at most kShownElements of them.
     std::vector<std::string> elements;
 };
 inline constexpr std::size_t kShownElements = 1000;

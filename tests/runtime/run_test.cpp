@@ -477,6 +477,41 @@ TEST(Run, EachScannerKeepsWhatItRead)
     EXPECT_NE(run(source, "1 2\n").error.find("NoSuchElementException"), std::string::npos);
 }
 
+// What the program writes and reads is UTF-8, so characters beyond code page 1252 come out as Java
+// prints them, and a character split between two pieces of input is read whole.
+TEST(Run, ConsoleIsUtf8)
+{
+    EXPECT_EQ(run("char c = 937; System.out.println(c + \"\\u00e4\" + (char) 8364 + \"\xe4\");").output,
+              "\u03a9\u00e4\u20ac\u00e4\n");
+
+    class Split final : public runtime::InputSource
+    {
+    public:
+        Status read(std::string& text) override
+        {
+            static const char* pieces[] = {"Gr\xc3", "\xbc\xc3\x9f e\n"};
+            if (m_next == 2)
+                return Status::End;
+            text = pieces[m_next++];
+            return Status::Text;
+        }
+
+    private:
+        int m_next = 0;
+    };
+    auto root = design(
+        "Scanner sc = new Scanner(System.in); String s = sc.next(); System.out.println(s.length() + s);");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Split input;
+    runtime::Run r(checked.program, console, input);
+    while (r.step().state == runtime::RunState::Running) {
+    }
+    EXPECT_EQ(console.output, "4Gr\u00fc\u00df\n");
+    EXPECT_EQ(r.variables().back().value, "Gr\u00fc\u00df");
+}
+
 TEST(DoubleToString, ShortestDigitsInJavasFormat)
 {
     const struct
