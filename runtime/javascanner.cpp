@@ -134,10 +134,15 @@ JScanner::JScanner(std::u16string text) : Obj(Kind::Scanner), m_buffer(std::move
     m_sourceClosed = true;
 }
 
-void JScanner::ensureOpen() const
+void JScanner::ensureOpen()
 {
     if (m_closed)
         throwJava(JavaError::IllegalState, "Scanner closed");
+    // What has been read is dropped now and then, so that the buffer does not grow with the input.
+    if (m_position > 8192) {
+        m_buffer.erase(0, m_position);
+        m_position = 0;
+    }
 }
 
 void JScanner::readInput(Machine& m)

@@ -40,7 +40,8 @@ public:
 private:
     enum class Pattern { Any, Integer, Float, Boolean };
 
-    void ensureOpen() const;
+    // Throws IllegalStateException on a closed scanner; each operation starts with it.
+    void ensureOpen();
     void readInput(Machine& m);
     // The next complete token if it matches `p`; otherwise nothing, with `needInput` set when more input
     // could complete it.

@@ -197,6 +197,16 @@ const Case kCases[] = {
      "System.out.println(sum + \" \" + sc.next() + \" \" + sc.hasNext());",
      "5 rest\nzweite Zeile\n2.5e1\n1 2 3,000 -4 ende\n", "5[ rest]zweite Zeile25.0\n2999 ende false\n", 0,
      nullptr},
+    {"scanner tokens",
+     "Scanner sc = new Scanner(System.in); int a = sc.nextInt(); int b = sc.nextInt(); boolean big = "
+     "sc.hasNextInt();"
+     "String t = sc.next(); double x = sc.nextDouble(); double y = sc.nextDouble(); double z = "
+     "sc.nextDouble();"
+     "String r = sc.nextLine(); String l = sc.nextLine(); System.out.println(a + \" \" + b + \" \" + big + "
+     "\" \" + t + "
+     "\" \" + x + \" \" + y + \" \" + z + \" [\" + r + \"] [\" + l + \"] \" + sc.hasNextLine());",
+     "1,000 +5 2147483648\n1e3 .5 NaN\r\nx", "1000 5 false 2147483648 1000.0 0.5 NaN [] [x] false\n", 0,
+     nullptr},
     {"exit status", "System.out.println(\"vorher\"); System.exit(3); System.out.println(\"nachher\");", "",
      "vorher\n", 3, nullptr},
     {"input that is no number",
