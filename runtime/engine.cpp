@@ -6,6 +6,7 @@
 #include "runtime/program.h"
 
 #include <new>
+#include <stdexcept>
 
 namespace runtime {
 
@@ -62,6 +63,15 @@ ElementId Run::next() const
     return m_program->elements[static_cast<std::size_t>(n.element)].id;
 }
 
+void Run::failOutOfMemory(const ProgramElement& element)
+{
+    m_state = RunState::Failed;
+    m_scope = m_program->nodes[static_cast<std::size_t>(m_node)].scopeBefore;
+    m_error.element = element.id;
+    m_error.message = msg::runError(msg::kOutOfMemory, element.text);
+    m_error.javaException = "java.lang.OutOfMemoryError: Java heap space";
+}
+
 int Run::exitStatus() const
 {
     return m_state == RunState::Failed ? 1 : m_exitStatus;
@@ -116,11 +126,9 @@ StepResult Run::step()
         if (!e.detail.empty())
             m_error.javaException += ": " + e.detail;
     } catch (const std::bad_alloc&) {
-        m_state = RunState::Failed;
-        m_scope = n.scopeBefore;
-        m_error.element = element.id;
-        m_error.message = msg::runError(msg::kOutOfMemory, element.text);
-        m_error.javaException = "java.lang.OutOfMemoryError: Java heap space";
+        failOutOfMemory(element);
+    } catch (const std::length_error&) {
+        failOutOfMemory(element); // a string longer than a string can be
     } catch (const ProgramExit& e) {
         m_state = RunState::Finished;
         m_exitStatus = e.status;

@@ -541,7 +541,7 @@ void repeatFn(Machine&, Val* a, Val& r)
     const std::int32_t n = a[1].p.i;
     if (n < 0)
         throwJava(JavaError::IllegalArgument, "count is negative: " + std::to_string(n));
-    if (static_cast<double>(s.size()) * n > 1e9)
+    if (static_cast<double>(s.size()) * n > static_cast<double>(kMaxStringLength))
         throwJava(JavaError::OutOfMemory, "Java heap space");
     std::u16string out;
     for (std::int32_t i = 0; i < n; ++i)

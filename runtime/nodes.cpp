@@ -630,8 +630,10 @@ public:
     Ref value(Machine& m) const
     {
         std::u16string text;
-        for (const ExprPtr& part : m_parts)
+        for (const ExprPtr& part : m_parts) {
             appendOperand(text, *part, m);
+            checkHeap(text.size() * sizeof(char16_t));
+        }
         return makeString(std::move(text));
     }
 

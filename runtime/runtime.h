@@ -38,6 +38,7 @@ namespace runtime {
 
 class Program;
 class Machine;
+struct ProgramElement;
 
 // An element as an identity: the address and the serial it had when the design was checked. The run
 // never reads the element through it; an editor that changes the design while a program runs compares
@@ -157,6 +158,8 @@ public:
     std::vector<Variable> variables() const;
 
 private:
+    void failOutOfMemory(const ProgramElement& element);
+
     std::shared_ptr<const Program> m_program;
     std::unique_ptr<Machine> m_machine;
     int m_node;

@@ -10,14 +10,10 @@ namespace runtime {
 
 namespace {
 
-// One array larger than this is refused with OutOfMemoryError, as a Java heap of a few gigabytes refuses
-// it, instead of letting the machine run out of memory.
-constexpr std::size_t kMaxArrayBytes = std::size_t{1} << 31;
+std::atomic<std::size_t> g_heapBytes{0};
 
 template <class T> Ref newArray(Type element, std::int32_t length)
 {
-    if (static_cast<std::size_t>(length) * sizeof(T) > kMaxArrayBytes)
-        throwJava(JavaError::OutOfMemory, "Java heap space");
     try {
         return Ref(new JArrayOf<T>(element, length));
     } catch (const std::bad_alloc&) {
@@ -26,6 +22,25 @@ template <class T> Ref newArray(Type element, std::int32_t length)
 }
 
 } // namespace
+
+void chargeHeap(std::size_t bytes)
+{
+    if (g_heapBytes.fetch_add(bytes) + bytes > kHeapBudget) {
+        g_heapBytes -= bytes;
+        throwJava(JavaError::OutOfMemory, "Java heap space");
+    }
+}
+
+void checkHeap(std::size_t bytes)
+{
+    if (g_heapBytes.load() + bytes > kHeapBudget)
+        throwJava(JavaError::OutOfMemory, "Java heap space");
+}
+
+void releaseHeap(std::size_t bytes)
+{
+    g_heapBytes -= bytes;
+}
 
 std::string typeName(Type type)
 {
@@ -73,10 +88,17 @@ Ref makeString(std::u16string text)
     return Ref(new JString(std::move(text)));
 }
 
-JArray::JArray(Type element, std::int32_t length) : Obj(Kind::Array), m_element(element), m_length(length)
+JArray::JArray(Type element, std::int32_t length, std::size_t bytes)
+    : Obj(Kind::Array), m_element(element), m_length(length), m_bytes(bytes)
 {
+    chargeHeap(m_bytes);
     static std::atomic<std::uint32_t> counter{0x1b6d3586};
     m_identity = counter.fetch_add(0x9e3779b1u);
+}
+
+JArray::~JArray()
+{
+    releaseHeap(m_bytes);
 }
 
 Ref makeArray(Type element, std::int32_t length)

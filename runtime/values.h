@@ -129,14 +129,29 @@ private:
     Obj* m_object = nullptr;
 };
 
+// The bytes held by the strings and arrays of all runs have a budget, as a Java heap has: allocating
+// beyond it throws OutOfMemoryError instead of exhausting the machine.
+inline constexpr std::size_t kHeapBudget = std::size_t{1} << 30;
+inline constexpr std::size_t kMaxStringLength = kHeapBudget / 2;
+void chargeHeap(std::size_t bytes);
+void releaseHeap(std::size_t bytes);
+// Throws OutOfMemoryError when `bytes` more would not fit (for text that is still being built).
+void checkHeap(std::size_t bytes);
+
 // java.lang.String: immutable UTF-16 text.
 class JString final : public Obj
 {
 public:
-    explicit JString(std::u16string text) : Obj(Kind::String), m_text(std::move(text)) {}
+    explicit JString(std::u16string text) : Obj(Kind::String), m_text(std::move(text))
+    {
+        chargeHeap(bytes());
+    }
+    ~JString() override { releaseHeap(bytes()); }
     const std::u16string& text() const { return m_text; }
 
 private:
+    std::size_t bytes() const { return m_text.size() * sizeof(char16_t); }
+
     std::u16string m_text;
 };
 
@@ -156,19 +171,23 @@ public:
     std::uint32_t identity() const { return m_identity; }
 
 protected:
-    JArray(Type element, std::int32_t length);
+    // Charges `bytes` to the heap (throws OutOfMemoryError) before the elements are allocated.
+    JArray(Type element, std::int32_t length, std::size_t bytes);
+    ~JArray() override;
 
 private:
     Type m_element;
     std::int32_t m_length;
     std::uint32_t m_identity;
+    std::size_t m_bytes;
 };
 
 template <class T> class JArrayOf final : public JArray
 {
 public:
     JArrayOf(Type element, std::int32_t length)
-        : JArray(element, length), m_data(static_cast<std::size_t>(length))
+        : JArray(element, length, static_cast<std::size_t>(length) * sizeof(T)),
+          m_data(static_cast<std::size_t>(length))
     {
     }
     T* data() { return m_data.data(); }
