@@ -202,6 +202,75 @@ void hypotFn(Machine&, Val* a, Val& r)
     setDouble(r, std::hypot(a[0].p.d, a[1].p.d));
 }
 
+void signumFn(Machine&, Val* a, Val& r)
+{
+    const double x = a[0].p.d;
+    setDouble(r, x > 0 ? 1.0 : x < 0 ? -1.0 : x); // NaN, 0.0 and -0.0 stay as they are
+}
+void toRadiansFn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, a[0].p.d * (3.141592653589793 / 180.0));
+}
+void toDegreesFn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, a[0].p.d * (180.0 / 3.141592653589793));
+}
+void asinFn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, std::asin(a[0].p.d));
+}
+void acosFn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, std::acos(a[0].p.d));
+}
+void atanFn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, std::atan(a[0].p.d));
+}
+void atan2Fn(Machine&, Val* a, Val& r)
+{
+    setDouble(r, std::atan2(a[0].p.d, a[1].p.d));
+}
+// Math.floorDiv and floorMod: division rounded toward negative infinity, and the remainder that goes
+// with it (the sign of the divisor).
+template <class T> T floorDiv(T x, T y)
+{
+    if (y == 0)
+        throwJava(JavaError::Arithmetic, "/ by zero", msg::kDivisionByZero);
+    if (y == -1)
+        return static_cast<T>(static_cast<std::make_unsigned_t<T>>(0) -
+                              static_cast<std::make_unsigned_t<T>>(x));
+    T q = static_cast<T>(x / y);
+    if ((x % y != 0) && ((x < 0) != (y < 0)))
+        --q;
+    return q;
+}
+template <class T> T floorMod(T x, T y)
+{
+    if (y == 0)
+        throwJava(JavaError::Arithmetic, "/ by zero", msg::kDivisionByZero);
+    if (y == -1)
+        return 0;
+    const T m = static_cast<T>(x % y);
+    return (m != 0 && ((m < 0) != (y < 0))) ? static_cast<T>(m + y) : m;
+}
+void floorDivInt(Machine&, Val* a, Val& r)
+{
+    setInt(r, floorDiv(a[0].p.i, a[1].p.i));
+}
+void floorDivLong(Machine&, Val* a, Val& r)
+{
+    setLong(r, floorDiv(a[0].p.l, a[1].p.l));
+}
+void floorModInt(Machine&, Val* a, Val& r)
+{
+    setInt(r, floorMod(a[0].p.i, a[1].p.i));
+}
+void floorModLong(Machine&, Val* a, Val& r)
+{
+    setLong(r, floorMod(a[0].p.l, a[1].p.l));
+}
+
 // --- Integer, Long, Double, Boolean ---
 
 void parseIntFn(Machine&, Val* a, Val& r)
@@ -690,6 +759,17 @@ std::span<const Builtin> builtins()
         {u"Math", u"tan", false, {kDouble}, kDouble, tanFn},
         {u"Math", u"cbrt", false, {kDouble}, kDouble, cbrtFn},
         {u"Math", u"hypot", false, {kDouble, kDouble}, kDouble, hypotFn},
+        {u"Math", u"signum", false, {kDouble}, kDouble, signumFn},
+        {u"Math", u"toRadians", false, {kDouble}, kDouble, toRadiansFn},
+        {u"Math", u"toDegrees", false, {kDouble}, kDouble, toDegreesFn},
+        {u"Math", u"asin", false, {kDouble}, kDouble, asinFn},
+        {u"Math", u"acos", false, {kDouble}, kDouble, acosFn},
+        {u"Math", u"atan", false, {kDouble}, kDouble, atanFn},
+        {u"Math", u"atan2", false, {kDouble, kDouble}, kDouble, atan2Fn},
+        {u"Math", u"floorDiv", false, {kInt, kInt}, kInt, floorDivInt},
+        {u"Math", u"floorDiv", false, {kLong, kLong}, kLong, floorDivLong},
+        {u"Math", u"floorMod", false, {kInt, kInt}, kInt, floorModInt},
+        {u"Math", u"floorMod", false, {kLong, kLong}, kLong, floorModLong},
         {u"Integer", u"parseInt", false, {kString}, kInt, parseIntFn},
         {u"Integer", u"toString", false, {kInt}, kString, intToString},
         {u"Long", u"parseLong", false, {kString}, kLong, parseLongFn},

@@ -6,11 +6,14 @@
 // `public static void main(String[] args)` of a class that imports java.util.*: the same output, the
 // same input read, the same exception at the same element. Check() first compiles every element's text
 // (names, types, definite assignment, unreachable statements, texts that are not Java); a design with
-// problems does not run at all. Two conveniences go beyond the Java text: the counting variable of a
-// counting loop that no enclosing scope declares is an int local to the loop, and a repeat-until loop
-// runs as its Java text does (do S while (c): it repeats while the condition holds, and its body must be
-// a single statement).
+// problems does not run at all. One convenience goes beyond the Java text: the counting variable of a
+// counting loop that no enclosing scope declares is an int local to the loop. A repeat-until loop runs
+// as its Java text "do S while (c);" runs: it repeats while c holds, and its body must be one statement.
 //
+// Outside the subset, and refused with a message: loops inside a statement's text (one step must never
+// be endless; the loop elements are for loops), float, byte and short, printf and String.format, switch,
+// methods and classes of the program's own. Math.pow, exp, log and the trigonometric functions come from
+// the C library and may differ from Java's in the last digit in rare cases.
 // Strings compare with `==` by identity, as in Java: literals and other constant expressions are one
 // object per text, every other string (concatenation, input, substring of a part) is a new object.
 //
@@ -132,7 +135,8 @@ struct StepResult
     ElementId next;     // the element the next step runs; empty when the run is over
 };
 
-// One run of a checked program. Pausing is not calling step(); stopping is destroying the run.
+// One run of a checked program. Pausing is not calling step(); stopping is destroying the run. Runs of
+// one program may follow each other; all of them belong to one thread.
 class Run
 {
 public:
