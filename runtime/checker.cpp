@@ -1627,6 +1627,8 @@ private:
             return exitCall(argExprs);
         if (owner && *owner == u"String" && e.name == u"valueOf")
             return valueOfCall(argExprs);
+        if (owner && *owner == u"String" && e.name == u"format")
+            return formatCall(u"format", argExprs, false);
         Value receiver;
         if (!owner) {
             receiver = expression(*targetExpr);
@@ -1728,6 +1730,8 @@ private:
 
     Value printCall(const std::u16string& name, const std::vector<const ast::Expr*>& argExprs)
     {
+        if (name == u"printf" || name == u"format")
+            return formatCall(name, argExprs, true);
         std::vector<Value> args;
         for (const ast::Expr* x : argExprs)
             args.push_back(expression(*x));
@@ -1736,9 +1740,7 @@ private:
                 return bad();
         const bool newline = name == u"println";
         if (name != u"print" && name != u"println")
-            return failed(name == u"printf" || name == u"format"
-                              ? msg::kPrintfUnsupported
-                              : msg::unknownMethod(cp(u"System.out." + name)));
+            return failed(msg::unknownMethod(cp(u"System.out." + name)));
         if (args.empty() && newline)
             return make(makePrint(nullptr, true));
         if (args.size() != 1 || args[0].type == kVoid)
@@ -1746,6 +1748,30 @@ private:
         if (args[0].type == kNull)
             return failed(msg::ambiguousCall(cp(name), "null"));
         return make(makePrint(std::move(args[0].node), newline));
+    }
+
+    // String.format(format, args...) and printf: a String format and values of any type.
+    Value formatCall(const std::u16string& name, const std::vector<const ast::Expr*>& argExprs, bool printf)
+    {
+        std::vector<Value> args;
+        for (const ast::Expr* x : argExprs)
+            args.push_back(expression(*x));
+        for (const Value& v : args)
+            if (v.bad())
+                return bad();
+        bool fits = !args.empty() && (args[0].type == kString || args[0].type == kNull);
+        for (const Value& v : args)
+            fits = fits && v.type != kVoid;
+        if (!fits) {
+            std::string argTypes;
+            for (const Value& v : args)
+                argTypes += (argTypes.empty() ? "" : ", ") + typeName(v.type);
+            return failed(msg::noMatchingMethod(cp(name), argTypes));
+        }
+        std::vector<ExprPtr> nodes;
+        for (Value& v : args)
+            nodes.push_back(std::move(v.node));
+        return make(makeFormat(std::move(nodes), printf));
     }
 
     Value exitCall(const std::vector<const ast::Expr*>& argExprs)

@@ -25,12 +25,6 @@ bool isAsciiDigit(char16_t c)
 }
 
 // The decimal digits and the decimal exponent of a scientific text from std::to_chars ("-4.9e-324").
-struct Decimal
-{
-    std::string digits;
-    int exponent = 0;
-};
-
 Decimal splitScientific(std::string_view text)
 {
     Decimal d;
@@ -286,14 +280,8 @@ void appendInteger(std::u16string& out, std::int64_t value)
     out.append(buffer, result.ptr);
 }
 
-std::string doubleToString(double value)
+Decimal shortestDigits(double value)
 {
-    if (std::isnan(value))
-        return "NaN";
-    if (std::isinf(value))
-        return value > 0 ? "Infinity" : "-Infinity";
-    if (value == 0)
-        return std::signbit(value) ? "-0.0" : "0.0";
     char buffer[48];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     Decimal d = splitScientific(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
@@ -306,6 +294,18 @@ std::string doubleToString(double value)
         if (d2.digits.size() == 2 && readDouble(two) == value)
             d = d2;
     }
+    return d;
+}
+
+std::string doubleToString(double value)
+{
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "Infinity" : "-Infinity";
+    if (value == 0)
+        return std::signbit(value) ? "-0.0" : "0.0";
+    const Decimal d = shortestDigits(value);
     std::string out = value < 0 ? "-" : "";
     const int e = d.exponent;
     if (e >= -3 && e < 7) {

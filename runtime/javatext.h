@@ -31,6 +31,15 @@ private:
     std::string m_pending;
 };
 
+// The digits Double.toString prints for a finite value other than zero: "49" and -324 for 4.9E-324
+// (the value is 0.d1d2... times 10^(exponent + 1); no trailing zeros but the first digit).
+struct Decimal
+{
+    std::string digits;
+    int exponent = 0;
+};
+Decimal shortestDigits(double value);
+
 // Integer.toString / Long.toString.
 void appendInteger(std::u16string& out, std::int64_t value);
 // Double.toString: the shortest decimal that reads back as `value` (two digits where one would do and

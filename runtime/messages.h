@@ -167,7 +167,6 @@ inline constexpr char kContinueOutsideLoop[] = "\x84"
 inline constexpr char kNotAStatement[] = "Dieser Ausdruck ist keine Anweisung";
 inline constexpr char kNotAssignable[] = "Diesem Ausdruck kann nichts zugewiesen werden";
 inline constexpr char kUnreachable[] = "Anweisung wird nie erreicht";
-inline constexpr char kPrintfUnsupported[] = "printf und format werden nicht unterst\xfctzt";
 
 // --- Exceptions while running ---
 inline constexpr char kDivisionByZero[] = "Division durch null";
@@ -213,6 +212,14 @@ inline std::string inputMismatch(const std::string& token, const char* expected)
 inline constexpr char kNoInteger[] = "keine ganze Zahl";
 inline constexpr char kNoNumber[] = "keine Zahl";
 inline constexpr char kNoBoolean[] = "kein Wahrheitswert";
+inline std::string badFormat(const std::string& spec)
+{
+    return "Formatangabe " + quoted(spec) + " passt nicht";
+}
+inline std::string missingFormatArgument(const std::string& spec)
+{
+    return "Zur Formatangabe " + quoted(spec) + " fehlt ein Wert";
+}
 inline std::string runError(const std::string& what, const std::string& text)
 {
     return what + " in " + quoted(text);

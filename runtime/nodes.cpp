@@ -1,5 +1,6 @@
 #include "runtime/nodes.h"
 
+#include "runtime/formatter.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 #include "runtime/runtime.h"
@@ -847,6 +848,35 @@ private:
     std::vector<ExprPtr> m_args;
 };
 
+class Format final : public Typed<Ref, Format>
+{
+public:
+    Format(std::vector<ExprPtr> args, bool printf)
+        : Typed<Ref, Format>(printf ? kVoid : kString), m_args(std::move(args)), m_printf(printf)
+    {
+    }
+    Ref value(Machine& m) const
+    {
+        const Ref format = m_args[0]->evalRef(m);
+        std::vector<FormatArg> values;
+        values.reserve(m_args.size() - 1);
+        for (std::size_t i = 1; i < m_args.size(); ++i) {
+            Val v;
+            evalInto(*m_args[i], m, v);
+            values.push_back({m_args[i]->type(), v.p, std::move(v.r)});
+        }
+        if (!format)
+            throwJava(JavaError::NullPointer);
+        std::u16string text;
+        javaFormat(m_printf ? m.output : text, textOf(format), values);
+        return makeString(std::move(text));
+    }
+
+private:
+    std::vector<ExprPtr> m_args;
+    bool m_printf;
+};
+
 class Print final : public Expr
 {
 public:
@@ -1241,6 +1271,11 @@ ExprPtr makeCall(Type result, BuiltinFn fn, std::vector<ExprPtr> args)
     if (result == kVoid)
         return std::make_unique<VoidCall>(fn, std::move(args));
     return byRepresentation<Call>(result, fn, std::move(args));
+}
+
+ExprPtr makeFormat(std::vector<ExprPtr> args, bool printf)
+{
+    return std::make_unique<Format>(std::move(args), printf);
 }
 
 ExprPtr makePrint(ExprPtr arg, bool newline)

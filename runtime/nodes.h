@@ -157,6 +157,9 @@ ExprPtr makeArrayLength(ExprPtr array);
 ExprPtr makeNewArray(Type element, ExprPtr length);
 ExprPtr makeArrayInit(Type element, std::vector<ExprPtr> elements);
 ExprPtr makeCall(Type result, BuiltinFn fn, std::vector<ExprPtr> args);
+// String.format, or with `printf` System.out.printf (writing to the console as it goes): args[0] is the
+// format, the rest the values (of any type).
+ExprPtr makeFormat(std::vector<ExprPtr> args, bool printf);
 // System.out.print / println of a value of `type` (arg null: println()).
 ExprPtr makePrint(ExprPtr arg, bool newline);
 

@@ -11,8 +11,8 @@
 // as its Java text "do S while (c);" runs: it repeats while c holds, and its body must be one statement.
 //
 // Outside the subset, and refused with a message: loops inside a statement's text (one step must never
-// be endless; the loop elements are for loops), float, byte and short, printf and String.format, switch,
-// methods and classes of the program's own. Math.pow, exp, log and the trigonometric functions come from
+// be endless; the loop elements are for loops), float, byte and short, switch, methods and classes of
+// the program's own. Math.pow, exp, log and the trigonometric functions come from
 // the C library and may differ from Java's in the last digit in rare cases.
 // Strings compare with `==` by identity, as in Java: literals and other constant expressions are one
 // object per text, every other string (concatenation, input, substring of a part) is a new object.

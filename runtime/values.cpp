@@ -144,6 +144,14 @@ const char* javaClassName(JavaError error)
         return "java.lang.IllegalStateException";
     case JavaError::IllegalArgument:
         return "java.lang.IllegalArgumentException";
+    case JavaError::UnknownFormatConversion:
+        return "java.util.UnknownFormatConversionException";
+    case JavaError::MissingFormatArgument:
+        return "java.util.MissingFormatArgumentException";
+    case JavaError::IllegalFormatConversion:
+        return "java.util.IllegalFormatConversionException";
+    case JavaError::IllegalFormat:
+        return "java.util.IllegalFormatException";
     case JavaError::OutOfMemory:
         return "java.lang.OutOfMemoryError";
     }

@@ -220,6 +220,10 @@ enum class JavaError : std::uint8_t {
     NoSuchElement,
     IllegalState,
     IllegalArgument,
+    UnknownFormatConversion,
+    MissingFormatArgument,
+    IllegalFormatConversion,
+    IllegalFormat,
     OutOfMemory,
 };
 

@@ -207,6 +207,17 @@ const Case kCases[] = {
      "\" \" + x + \" \" + y + \" \" + z + \" [\" + r + \"] [\" + l + \"] \" + sc.hasNextLine());",
      "1,000 +5 2147483648\n1e3 .5 NaN\r\nx", "1000 5 false 2147483648 1000.0 0.5 NaN [] [x] false\n", 0,
      nullptr},
+    {"printf",
+     "System.out.printf(\"%.2f|%.2f|%.0f|%.0f|%.1f|%10.3f|%-8d|%08.2f|%,d|%+d|%e|%x|%s|%b|%c|%n\", 0.125, "
+     "1.005, "
+     "2.5, 0.5, 1.45, Math.PI, 42, -3.14159, 1234567, 5, 12345.678, -1, null, null, 65);"
+     "System.out.println(String.format(\"%5.1f|%s|%s|%2$s\", 99.95, 'x', 10L));",
+     "",
+     "0.13|1.01|3|1|1.5|     3.142|42      |-0003.14|1,234,567|+5|1.234568e+04|ffffffff|null|false|A|\n"
+     "100.0|x|10|x\n",
+     0, nullptr},
+    {"printf writes up to a missing value", "System.out.printf(\"%d %d\", 1);", "", "1 ", 1,
+     "java.util.MissingFormatArgumentException: Format specifier '%d'"},
     {"exit status", "System.out.println(\"vorher\"); System.exit(3); System.out.println(\"nachher\");", "",
      "vorher\n", 3, nullptr},
     {"input that is no number",
