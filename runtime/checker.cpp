@@ -1,7 +1,9 @@
 // Check(): the design's texts to a program, with the compile-time rules of Java for the subset.
 //
-// First every element's text is parsed as the Java fragment the export makes of it; if any fragment is
-// not Java, only those syntax problems are reported, as the compiler reports only them. Then the
+// First every element's text is parsed as the Java fragment the export makes of it. Texts that are not
+// Java are reported from this pass alone, as the compiler reports only syntax errors when there are any:
+// syntax errors, expressions standing as statements, and names no program can declare (unknown types,
+// methods of the program's own), which is what pseudo-code such as "Eingabe x" becomes. Then the
 // elements are walked in the order of the Java text: names are resolved against the scopes (a branch or
 // loop body is a block, a named block is not, since it becomes comments), types are checked with Java's
 // conversions, definite assignment and reachability follow the rules of the language, and each element
@@ -1801,7 +1803,6 @@ private:
         if (v.type == kVoid)
             return failed(msg::noMatchingMethod("valueOf", "void"));
         std::vector<ExprPtr> nodes;
-        const bool constant = v.constant.has_value();
         if (v.type == Type{Base::Char, true} || v.type == kNull) {
             nodes.push_back(std::move(v.node));
             return make(makeCall(kString, stringOfChars, std::move(nodes)));
@@ -1810,10 +1811,9 @@ private:
             nodes.push_back(std::move(v.node));
             return make(makeCall(kString, stringValueOfObject, std::move(nodes)));
         }
+        // A primitive: its string conversion, a new string each time (not a constant expression).
         nodes.push_back(std::move(v.node));
-        Value out = make(makeConcat(std::move(nodes)));
-        (void)constant;
-        return out;
+        return make(makeConcat(std::move(nodes)));
     }
 
     Program& m_p;

@@ -140,6 +140,7 @@ struct StepResult
 class Run
 {
 public:
+    // `output` and `input` must outlive the run.
     Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input);
     ~Run();
     Run(const Run&) = delete;
