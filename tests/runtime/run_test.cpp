@@ -286,6 +286,11 @@ TEST(CheckLikeJava, RefusesWhatTheCompilerRefuses)
         "Eingabe x;",
         "x := 5;",
         "ausgeben(summe);",
+        "int x; boolean c = true; while (c) { x = 1; c = false; } System.out.println(x);",
+        "final boolean T = true; while (T) { } System.out.println(1);",
+        "int x = 0; do { x++; } while (1 < 2); System.out.println(x);",
+        "long a = 1; int b = Math.round(2.5);",
+        "int i; for (i=1;i<=3;i=i+1) { } for (i=1;i<=3;i=i+1) { int i = 2; }",
     };
     for (const char* source : refused) {
         SCOPED_TRACE(source);
@@ -320,6 +325,10 @@ TEST(CheckLikeJava, AcceptsWhatTheCompilerAccepts)
          "1 2 2\n"},
         {"int a = 5; if (a > 3) a = 0; else a = 1; System.out.println(a);", "0\n"},
         {"System.out.println(args.length);", "0\n"},
+        {"int x; boolean c = true; do { x = 1; } while (!c); System.out.println(x);", "1\n"},
+        {"int x = 0; if (true) { return; } System.out.println(x);", ""},
+        {"int x = 0; while (true) { x++; if (x > 2) { break; } } System.out.println(x);", "3\n"},
+        {"int n = Math.round(5); long m = Math.round(2.5); System.out.println(n + m);", "8\n"},
     };
     for (const auto& c : accepted) {
         SCOPED_TRACE(c.source);
