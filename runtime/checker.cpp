@@ -885,6 +885,8 @@ private:
     // A constant of `type`: strings are interned, so that equal constants are one object.
     Value constantValue(Type type, Constant c)
     {
+        if (type == kString && c.text.empty())
+            return Value{makeConstant(kString, Prim{}, emptyString()), kString, std::move(c)};
         if (type == kString) {
             auto [it, added] = m_interned.try_emplace(c.text);
             if (added) {

@@ -46,6 +46,11 @@ void setString(Val& r, std::u16string text)
 {
     r.r = makeString(std::move(text));
 }
+// Where Java returns the literal "" for an empty result.
+void setStringOrEmpty(Val& r, std::u16string text)
+{
+    r.r = text.empty() ? emptyString() : makeString(std::move(text));
+}
 
 [[noreturn]] void numberFormat(const std::u16string& text)
 {
@@ -397,7 +402,8 @@ void substring2(Machine&, Val* a, Val& r)
         r.r = a[0].r;
         return;
     }
-    setString(r, s.substr(static_cast<std::size_t>(a[1].p.i), static_cast<std::size_t>(a[2].p.i - a[1].p.i)));
+    setStringOrEmpty(
+        r, s.substr(static_cast<std::size_t>(a[1].p.i), static_cast<std::size_t>(a[2].p.i - a[1].p.i)));
 }
 void substring1(Machine& m, Val* a, Val& r)
 {
@@ -511,7 +517,7 @@ void keepOrMake(Val* a, Val& r, std::u16string changed)
     if (changed == textOf(a[0].r))
         r.r = a[0].r;
     else
-        setString(r, std::move(changed));
+        setStringOrEmpty(r, std::move(changed));
 }
 void toUpperFn(Machine&, Val* a, Val& r)
 {
@@ -593,7 +599,7 @@ void replaceString(Machine&, Val* a, Val& r)
             out += s.substr(pos, found - pos) + to;
         out += s.substr(pos);
     }
-    setString(r, std::move(out));
+    setStringOrEmpty(r, std::move(out));
 }
 void concatFn(Machine&, Val* a, Val& r)
 {
@@ -612,10 +618,14 @@ void repeatFn(Machine&, Val* a, Val& r)
         throwJava(JavaError::IllegalArgument, "count is negative: " + std::to_string(n));
     if (static_cast<double>(s.size()) * n > static_cast<double>(kMaxStringLength))
         throwJava(JavaError::OutOfMemory, "Java heap space");
+    if (n == 1) {
+        r.r = a[0].r;
+        return;
+    }
     std::u16string out;
     for (std::int32_t i = 0; i < n; ++i)
         out += s;
-    setString(r, std::move(out));
+    setStringOrEmpty(r, std::move(out));
 }
 void toCharArrayFn(Machine&, Val* a, Val& r)
 {
@@ -650,7 +660,7 @@ void nextFn(Machine& m, Val* a, Val& r)
 }
 void nextLineFn(Machine& m, Val* a, Val& r)
 {
-    setString(r, scanner(a[0]).nextLine(m));
+    setStringOrEmpty(r, scanner(a[0]).nextLine(m));
 }
 void hasNextFn(Machine& m, Val* a, Val& r)
 {

@@ -869,7 +869,7 @@ public:
             throwJava(JavaError::NullPointer);
         std::u16string text;
         javaFormat(m_printf ? m.output : text, textOf(format), values);
-        return makeString(std::move(text));
+        return text.empty() ? emptyString() : makeString(std::move(text));
     }
 
 private:

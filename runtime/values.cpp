@@ -88,6 +88,12 @@ Ref makeString(std::u16string text)
     return Ref(new JString(std::move(text)));
 }
 
+Ref emptyString()
+{
+    static const Ref empty = makeString({});
+    return empty;
+}
+
 JArray::JArray(Type element, std::int32_t length, std::size_t bytes)
     : Obj(Kind::Array), m_element(element), m_length(length), m_bytes(bytes)
 {

@@ -156,6 +156,9 @@ private:
 };
 
 Ref makeString(std::u16string text);
+// The string literal "": the one object that Java's substring, trim, replace, repeat, String.format and
+// Scanner.nextLine give for an empty result, and that every "" in the program's text is.
+Ref emptyString();
 inline const std::u16string& textOf(const Ref& ref)
 {
     return static_cast<const JString*>(ref.get())->text();

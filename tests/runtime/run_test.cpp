@@ -164,8 +164,9 @@ const Case kCases[] = {
     {"identity",
      "String a = \"hal\"; String b = \"lo\"; String c = a + b; System.out.println(c == \"hallo\");"
      "System.out.println(c.equals(\"hallo\")); System.out.println(\"hal\" + \"lo\" == \"hallo\");"
-     "System.out.println(c.substring(0) == c); System.out.println(c.trim() == c);",
-     "", "false\ntrue\ntrue\ntrue\ntrue\n", 0, nullptr},
+     "System.out.println(c.substring(0) == c); System.out.println(c.trim() == c);"
+     "System.out.println(c.substring(5) == \"\" && \"  \".trim() == \"\" && new String() != \"\");",
+     "", "false\ntrue\ntrue\ntrue\ntrue\ntrue\n", 0, nullptr},
     {"short-circuit",
      "int n = 0; boolean b = n != 0 && 10 / n > 1; System.out.println(b); b = n == 0 || 10 / n > 1;"
      "System.out.println(b); int calls = 0; b = n > 0 & (calls = calls + 1) > 0;"
