@@ -33,6 +33,7 @@ struct BatchCommand
 };
 
 bool print(std::FILE* stream, const QString& text);
+std::string toArgument(const QString& text);
 
 // The value of --render's --scale (1 when it is not given), or nothing after a message when the value is
 // no number in range or the output is the printed page, which has the page's size.
@@ -86,6 +87,14 @@ const std::vector<BatchCommand>& batchCommands()
              if (!scale)
                  return kUsageError;
              return batchRender(files[0], files[1], parser.isSet(QStringLiteral("flowchart")), *scale);
+         }},
+        {QStringLiteral("run"),
+         {QStringLiteral("DATEI.str")},
+         {QCommandLineOption(QStringLiteral("max-steps"), QStringLiteral("hält nach N Schritten an"),
+                             QStringLiteral("N"))},
+         QStringLiteral("führt den Entwurf aus, wie sein Java-Text läuft (Standardein- und -ausgabe)"),
+         [](const Files& files, const QCommandLineParser& parser) {
+             return batchRun(files[0], toArgument(parser.value(QStringLiteral("max-steps"))));
          }},
         // A further batch command is one more entry here: its function is declared in app/batch.h.
     };

@@ -1,0 +1,183 @@
+// Run: one step at a time through the program graph.
+#include "runtime/runtime.h"
+
+#include "runtime/javatext.h"
+#include "runtime/messages.h"
+#include "runtime/program.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace runtime {
+
+namespace {
+
+// The German description of an exception that brought none of its own.
+const char* describe(JavaError error)
+{
+    switch (error) {
+    case JavaError::Arithmetic:
+        return msg::kDivisionByZero;
+    case JavaError::NullPointer:
+        return msg::kNullAccess;
+    case JavaError::NoSuchElement:
+        return msg::kNoMoreInput;
+    case JavaError::IllegalState:
+        return msg::kScannerClosed;
+    case JavaError::IllegalArgument:
+        return msg::kIllegalArgument;
+    case JavaError::OutOfMemory:
+        return msg::kOutOfMemory;
+    case JavaError::InputMismatch:
+        return msg::kInputMismatch;
+    default:
+        return javaClassName(error);
+    }
+}
+
+} // namespace
+
+Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input)
+    : m_program(std::move(program)), m_machine(std::make_unique<Machine>(&output, &input))
+{
+    Machine& m = *m_machine;
+    m.prims.resize(static_cast<std::size_t>(m_program->primSlots));
+    m.refs.resize(static_cast<std::size_t>(m_program->refSlots));
+    m.assigned.assign(m_program->variables.size(), 0);
+    m.refs[static_cast<std::size_t>(m_program->argsSlot)] = makeArray(kString, 0);
+    m.assigned[0] = 1;
+    m_node = m_program->entry;
+    m_scope =
+        m_node >= 0 ? m_program->nodes[static_cast<std::size_t>(m_node)].scopeBefore : m_program->endScope;
+    if (m_node < 0)
+        m_state = RunState::Finished;
+}
+
+Run::~Run() = default;
+
+ElementId Run::next() const
+{
+    if (m_state != RunState::Running || m_node < 0)
+        return {};
+    const ProgramNode& n = m_program->nodes[static_cast<std::size_t>(m_node)];
+    return m_program->elements[static_cast<std::size_t>(n.element)].id;
+}
+
+void Run::failOutOfMemory(const ProgramElement& element)
+{
+    m_state = RunState::Failed;
+    m_scope = m_program->nodes[static_cast<std::size_t>(m_node)].scopeBefore;
+    m_error.element = element.id;
+    m_error.message = msg::runError(msg::kOutOfMemory, element.text);
+    m_error.javaException = "java.lang.OutOfMemoryError: Java heap space";
+}
+
+int Run::exitStatus() const
+{
+    return m_state == RunState::Failed ? 1 : m_exitStatus;
+}
+
+StepResult Run::step()
+{
+    StepResult result;
+    result.state = m_state;
+    if (m_state != RunState::Running)
+        return result;
+    const ProgramNode& n = m_program->nodes[static_cast<std::size_t>(m_node)];
+    const ProgramElement& element = m_program->elements[static_cast<std::size_t>(n.element)];
+    Machine& m = *m_machine;
+    result.executed = element.id;
+    ++m_steps;
+    try {
+        const Completion c = execAll(n.statements, m);
+        int target = n.next;
+        switch (c) {
+        case Completion::Normal:
+            if (n.condition) {
+                const bool holds = n.condition->evalBool(m);
+                result.branch = holds ? 1 : 0;
+                target = holds ? n.next : n.alt;
+            }
+            break;
+        case Completion::Break:
+            target = n.breakTarget;
+            break;
+        case Completion::Continue:
+            target = n.continueTarget;
+            break;
+        case Completion::Return:
+            target = -1;
+            break;
+        }
+        m_node = target;
+        if (target < 0) {
+            // At the end the program's outermost variables show; after a return, those where it stood.
+            m_state = RunState::Finished;
+            m_scope = c == Completion::Return ? n.scopeAfter : m_program->endScope;
+        } else {
+            m_scope = m_program->nodes[static_cast<std::size_t>(target)].scopeBefore;
+        }
+    } catch (const JavaException& e) {
+        m_state = RunState::Failed;
+        m_scope = n.scopeBefore;
+        m_error.element = element.id;
+        m_error.message = msg::runError(e.message.empty() ? describe(e.error) : e.message, element.text);
+        m_error.javaException = javaClassName(e.error);
+        if (!e.detail.empty())
+            m_error.javaException += ": " + e.detail;
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory(element);
+    } catch (const std::length_error&) {
+        failOutOfMemory(element); // a string longer than a string can be
+    } catch (const ProgramExit& e) {
+        m_state = RunState::Finished;
+        m_exitStatus = e.status;
+        m_scope = n.scopeBefore;
+    } catch (const RunCancelled&) {
+        m_state = RunState::Cancelled;
+        m_scope = n.scopeBefore;
+    }
+    m.flush();
+    result.state = m_state;
+    result.next = next();
+    return result;
+}
+
+std::vector<Variable> Run::variables() const
+{
+    std::vector<int> chain;
+    for (int link = m_scope; link >= 0; link = m_program->links[static_cast<std::size_t>(link)].parent)
+        chain.push_back(m_program->links[static_cast<std::size_t>(link)].variable);
+    std::vector<Variable> out;
+    out.reserve(chain.size());
+    const Machine& m = *m_machine;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const ProgramVariable& pv = m_program->variables[static_cast<std::size_t>(*it)];
+        Variable v;
+        v.name = pv.name;
+        v.type = typeName(pv.type);
+        v.depth = pv.depth;
+        v.assigned = m.assigned[static_cast<std::size_t>(*it)] != 0;
+        if (v.assigned) {
+            const bool primitive = pv.type.isPrimitive();
+            const Prim prim = primitive ? m.prims[static_cast<std::size_t>(pv.slot)] : Prim{};
+            const Ref ref = primitive ? Ref() : m.refs[static_cast<std::size_t>(pv.slot)];
+            std::u16string text;
+            if (pv.type.array && ref) {
+                const auto& array = static_cast<const JArray&>(*ref.get());
+                text = fromCp1252(typeName(pv.type.element()) + "[" + std::to_string(array.length()) + "]");
+                const auto shown =
+                    std::min<std::size_t>(static_cast<std::size_t>(array.length()), kShownElements);
+                for (std::size_t i = 0; i < shown; ++i)
+                    v.elements.push_back(toUtf8(arrayElementText(array, i)));
+            } else {
+                appendValue(text, pv.type, prim, ref);
+            }
+            v.value = toUtf8(text);
+        }
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+} // namespace runtime

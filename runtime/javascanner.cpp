@@ -1,0 +1,379 @@
+#include "runtime/javascanner.h"
+
+#include "runtime/javatext.h"
+#include "runtime/messages.h"
+#include "runtime/nodes.h"
+
+namespace runtime {
+
+namespace {
+
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isHexDigit(char16_t c)
+{
+    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool isLineSeparator(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029 || c == 0x0085;
+}
+
+std::size_t skipSign(const std::u16string& s)
+{
+    return !s.empty() && (s[0] == u'-' || s[0] == u'+') ? 1 : 0;
+}
+
+// The whole of `s` from `pos` is a numeral: digit+, or one to three digits (the first not 0) followed by
+// groups of "," and three digits.
+bool wholeNumeral(const std::u16string& s, std::size_t pos)
+{
+    std::size_t p = pos;
+    while (p < s.size() && isDigit(s[p]))
+        ++p;
+    if (p == pos)
+        return false;
+    if (p == s.size())
+        return true;
+    if (p - pos > 3 || s[pos] == u'0')
+        return false;
+    while (p < s.size()) {
+        if (p + 4 > s.size() || s[p] != u',' || !isDigit(s[p + 1]) || !isDigit(s[p + 2]) ||
+            !isDigit(s[p + 3]))
+            return false;
+        p += 4;
+    }
+    return true;
+}
+
+} // namespace
+
+bool matchesInteger(const std::u16string& token)
+{
+    return wholeNumeral(token, skipSign(token));
+}
+
+bool matchesFloat(const std::u16string& token)
+{
+    const std::size_t start = skipSign(token);
+    const std::u16string rest = token.substr(start);
+    if (rest == u"NaN" || rest == u"Infinity" || rest == u"\u221E")
+        return true;
+    // Hexadecimal: 0[xX] hex* "." hex+ ([pP] [-+]? digit+)?
+    if (rest.size() > 2 && rest[0] == u'0' && (rest[1] == u'x' || rest[1] == u'X')) {
+        std::size_t p = 2;
+        while (p < rest.size() && isHexDigit(rest[p]))
+            ++p;
+        if (p < rest.size() && rest[p] == u'.') {
+            const std::size_t fraction = ++p;
+            while (p < rest.size() && isHexDigit(rest[p]))
+                ++p;
+            if (p > fraction) {
+                if (p == rest.size())
+                    return true;
+                if (rest[p] == u'p' || rest[p] == u'P') {
+                    ++p;
+                    if (p < rest.size() && (rest[p] == u'-' || rest[p] == u'+'))
+                        ++p;
+                    const std::size_t digits = p;
+                    while (p < rest.size() && isDigit(rest[p]))
+                        ++p;
+                    if (p > digits && p == rest.size())
+                        return true;
+                }
+            }
+        }
+    }
+    // Decimal: (numeral | numeral "." digit* | "." digit+) ([eE] [-+]? digit+)?
+    std::size_t mantissaEnd = rest.size();
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == u'e' || rest[i] == u'E') {
+            mantissaEnd = i;
+            break;
+        }
+    }
+    if (mantissaEnd < rest.size()) {
+        std::size_t p = mantissaEnd + 1;
+        if (p < rest.size() && (rest[p] == u'-' || rest[p] == u'+'))
+            ++p;
+        if (p == rest.size())
+            return false;
+        for (; p < rest.size(); ++p)
+            if (!isDigit(rest[p]))
+                return false;
+    }
+    const std::u16string mantissa = rest.substr(0, mantissaEnd);
+    const std::size_t point = mantissa.find(u'.');
+    if (point == std::u16string::npos)
+        return wholeNumeral(mantissa, 0);
+    for (std::size_t i = point + 1; i < mantissa.size(); ++i)
+        if (!isDigit(mantissa[i]))
+            return false;
+    if (point == 0)
+        return mantissa.size() > 1;
+    return wholeNumeral(mantissa.substr(0, point), 0);
+}
+
+std::u16string withoutGroupSeparators(const std::u16string& token)
+{
+    std::u16string out;
+    for (char16_t c : token)
+        if (c != u',')
+            out.push_back(c);
+    return out;
+}
+
+JScanner::JScanner() : Obj(Kind::Scanner), m_fromStdin(true) {}
+
+JScanner::JScanner(std::u16string text) : Obj(Kind::Scanner), m_buffer(std::move(text)), m_fromStdin(false)
+{
+    m_sourceClosed = true;
+}
+
+void JScanner::ensureOpen()
+{
+    if (m_closed)
+        throwJava(JavaError::IllegalState, "Scanner closed");
+    // What has been read is dropped now and then, so that the buffer does not grow with the input.
+    if (m_position > 8192) {
+        m_buffer.erase(0, m_position);
+        m_position = 0;
+    }
+}
+
+void JScanner::readInput(Machine& m)
+{
+    if (!m_fromStdin || !m.readStandardInput(m_buffer))
+        m_sourceClosed = true;
+}
+
+void JScanner::throwFor(Pattern p)
+{
+    m_skipped = false;
+    if (m_sourceClosed && m_position == m_buffer.size())
+        throwJava(JavaError::NoSuchElement);
+    std::size_t end = m_position;
+    while (end < m_buffer.size() && !isJavaWhitespace(m_buffer[end]))
+        ++end;
+    const std::string token = toCp1252(m_buffer.substr(m_position, end - m_position));
+    const char* expected = p == Pattern::Integer ? msg::kNoInteger
+                           : p == Pattern::Float ? msg::kNoNumber
+                                                 : msg::kNoBoolean;
+    throwJava(JavaError::InputMismatch, {}, msg::inputMismatch(token, expected));
+}
+
+std::optional<std::u16string> JScanner::completeToken(Pattern p, bool& needInput)
+{
+    needInput = false;
+    if (!m_skipped) {
+        // Leading delimiters are skipped once; if they run to the end of the buffer, more input could
+        // extend them.
+        std::size_t end = m_position;
+        while (end < m_buffer.size() && isJavaWhitespace(m_buffer[end]))
+            ++end;
+        if (end > m_position) {
+            if (end == m_buffer.size() && !m_sourceClosed) {
+                needInput = true;
+                return std::nullopt;
+            }
+            m_skipped = true;
+            m_position = end;
+        }
+    }
+    if (m_position == m_buffer.size()) {
+        needInput = !m_sourceClosed;
+        return std::nullopt;
+    }
+    std::size_t end = m_position;
+    while (end < m_buffer.size() && !isJavaWhitespace(m_buffer[end]))
+        ++end;
+    if (end == m_buffer.size() && !m_sourceClosed) {
+        // A partial token: more input could continue it.
+        needInput = true;
+        return std::nullopt;
+    }
+    std::u16string token = m_buffer.substr(m_position, end - m_position);
+    bool matches = true;
+    switch (p) {
+    case Pattern::Any:
+        break;
+    case Pattern::Integer:
+        matches = matchesInteger(token);
+        break;
+    case Pattern::Float:
+        matches = matchesFloat(token);
+        break;
+    case Pattern::Boolean:
+        matches = lowerCase(token) == u"true" || lowerCase(token) == u"false";
+        break;
+    }
+    if (!matches)
+        return std::nullopt;
+    m_position = end;
+    return token;
+}
+
+std::u16string JScanner::nextToken(Machine& m, Pattern p)
+{
+    ensureOpen();
+    while (true) {
+        bool needInput = false;
+        if (std::optional<std::u16string> token = completeToken(p, needInput)) {
+            m_skipped = false;
+            return std::move(*token);
+        }
+        if (!needInput)
+            throwFor(p);
+        readInput(m);
+    }
+}
+
+std::optional<std::u16string> JScanner::peekToken(Machine& m, Pattern p)
+{
+    ensureOpen();
+    const std::size_t saved = m_position;
+    std::optional<std::u16string> result;
+    while (true) {
+        bool needInput = false;
+        result = completeToken(p, needInput);
+        if (result || !needInput)
+            break;
+        readInput(m);
+    }
+    m_position = saved;
+    m_skipped = false;
+    return result;
+}
+
+std::int32_t JScanner::nextInt(Machine& m)
+{
+    const std::u16string token = nextToken(m, Pattern::Integer);
+    const std::u16string text = withoutGroupSeparators(token);
+    if (std::optional<std::int32_t> v = parseJavaInt(text))
+        return *v;
+    // The token is left unread, as Java does.
+    m_position -= token.size();
+    throwJava(JavaError::InputMismatch, "For input string: \"" + toCp1252(text) + "\"",
+              msg::inputMismatch(toCp1252(token), msg::kNoInteger));
+}
+
+std::int64_t JScanner::nextLong(Machine& m)
+{
+    const std::u16string token = nextToken(m, Pattern::Integer);
+    const std::u16string text = withoutGroupSeparators(token);
+    if (std::optional<std::int64_t> v = parseJavaLong(text))
+        return *v;
+    m_position -= token.size();
+    throwJava(JavaError::InputMismatch, "For input string: \"" + toCp1252(text) + "\"",
+              msg::inputMismatch(toCp1252(token), msg::kNoInteger));
+}
+
+double JScanner::nextDouble(Machine& m)
+{
+    const std::u16string token = nextToken(m, Pattern::Float);
+    if (std::optional<double> v = parseJavaDouble(withoutGroupSeparators(token)))
+        return *v;
+    m_position -= token.size();
+    throwJava(JavaError::InputMismatch, {}, msg::inputMismatch(toCp1252(token), msg::kNoNumber));
+}
+
+bool JScanner::nextBoolean(Machine& m)
+{
+    return lowerCase(nextToken(m, Pattern::Boolean)) == u"true";
+}
+
+std::u16string JScanner::next(Machine& m)
+{
+    return nextToken(m, Pattern::Any);
+}
+
+bool JScanner::hasNext(Machine& m)
+{
+    return peekToken(m, Pattern::Any).has_value();
+}
+
+bool JScanner::hasNextInt(Machine& m)
+{
+    const std::optional<std::u16string> token = peekToken(m, Pattern::Integer);
+    return token && parseJavaInt(withoutGroupSeparators(*token)).has_value();
+}
+
+bool JScanner::hasNextLong(Machine& m)
+{
+    const std::optional<std::u16string> token = peekToken(m, Pattern::Integer);
+    return token && parseJavaLong(withoutGroupSeparators(*token)).has_value();
+}
+
+bool JScanner::hasNextDouble(Machine& m)
+{
+    const std::optional<std::u16string> token = peekToken(m, Pattern::Float);
+    return token && parseJavaDouble(withoutGroupSeparators(*token)).has_value();
+}
+
+std::optional<std::u16string> JScanner::findLine(Machine& m, bool consume)
+{
+    ensureOpen();
+    while (true) {
+        std::size_t t = m_position;
+        while (t < m_buffer.size() && !isLineSeparator(m_buffer[t]))
+            ++t;
+        if (t < m_buffer.size()) {
+            std::size_t separator = 1;
+            if (m_buffer[t] == u'\r') {
+                // "\r" at the end of the buffer could be the first half of "\r\n".
+                if (t + 1 == m_buffer.size() && !m_sourceClosed) {
+                    readInput(m);
+                    continue;
+                }
+                if (t + 1 < m_buffer.size() && m_buffer[t + 1] == u'\n')
+                    separator = 2;
+            }
+            std::u16string line = m_buffer.substr(m_position, t - m_position);
+            if (consume)
+                m_position = t + separator;
+            return line;
+        }
+        if (!m_sourceClosed) {
+            readInput(m);
+            continue;
+        }
+        if (m_position == m_buffer.size())
+            return std::nullopt;
+        std::u16string line = m_buffer.substr(m_position);
+        if (consume)
+            m_position = m_buffer.size();
+        return line;
+    }
+}
+
+std::u16string JScanner::nextLine(Machine& m)
+{
+    std::optional<std::u16string> line = findLine(m, true);
+    m_skipped = false;
+    if (!line)
+        throwJava(JavaError::NoSuchElement, "No line found");
+    return std::move(*line);
+}
+
+bool JScanner::hasNextLine(Machine& m)
+{
+    const bool result = findLine(m, false).has_value();
+    m_skipped = false;
+    return result;
+}
+
+void JScanner::close(Machine& m)
+{
+    if (m_closed)
+        return;
+    if (m_fromStdin)
+        m.closeStandardInput();
+    m_sourceClosed = true;
+    m_closed = true;
+}
+
+} // namespace runtime

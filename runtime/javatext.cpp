@@ -1,0 +1,521 @@
+#include "runtime/javatext.h"
+
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+
+namespace runtime {
+
+namespace {
+
+// Unicode of the bytes 0x80..0x9F of code page 1252; the rest is Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool isAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// The decimal digits and the decimal exponent of a scientific text from std::to_chars ("-4.9e-324").
+Decimal splitScientific(std::string_view text)
+{
+    Decimal d;
+    std::size_t pos = 0;
+    if (pos < text.size() && text[pos] == '-')
+        ++pos;
+    for (; pos < text.size() && text[pos] != 'e'; ++pos)
+        if (text[pos] != '.')
+            d.digits.push_back(text[pos]);
+    if (pos < text.size()) {
+        const char* first = text.data() + pos + 1;
+        if (*first == '+')
+            ++first;
+        std::from_chars(first, text.data() + text.size(), d.exponent);
+    }
+    while (d.digits.size() > 1 && d.digits.back() == '0')
+        d.digits.pop_back();
+    return d;
+}
+
+template <class Int> std::optional<Int> parseInteger(std::u16string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    std::size_t pos = 0;
+    const bool negative = text[0] == u'-';
+    if (text[0] == u'-' || text[0] == u'+')
+        ++pos;
+    if (pos == text.size())
+        return std::nullopt;
+    // Accumulated negatively, as Java does, so that the most negative value fits.
+    Int value = 0;
+    const Int limit = negative ? std::numeric_limits<Int>::min() : -std::numeric_limits<Int>::max();
+    for (; pos < text.size(); ++pos) {
+        if (!isAsciiDigit(text[pos]))
+            return std::nullopt;
+        const Int digit = static_cast<Int>(text[pos] - u'0');
+        if (value < limit / 10 || value * 10 < limit + digit)
+            return std::nullopt;
+        value = static_cast<Int>(value * 10 - digit);
+    }
+    return negative ? value : static_cast<Int>(-value);
+}
+
+bool isHexDigit(char16_t c)
+{
+    return isAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// [-+]?0[xX](hex+ "."? | hex* "." hex+)[pP][-+]?digit+[fFdD]? from `pos` (after the sign) to the end;
+// `out` receives the text for strtod.
+bool readHexFloat(std::u16string_view s, std::size_t pos, std::string& out)
+{
+    pos += 2;
+    out += "0x";
+    std::size_t digits = 0;
+    for (; pos < s.size() && isHexDigit(s[pos]); ++pos, ++digits)
+        out.push_back(static_cast<char>(s[pos]));
+    if (pos < s.size() && s[pos] == u'.') {
+        out.push_back('.');
+        for (++pos; pos < s.size() && isHexDigit(s[pos]); ++pos, ++digits)
+            out.push_back(static_cast<char>(s[pos]));
+    }
+    if (digits == 0 || pos >= s.size() || (s[pos] != u'p' && s[pos] != u'P'))
+        return false;
+    out.push_back('p');
+    ++pos;
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
+        out.push_back(static_cast<char>(s[pos++]));
+    std::size_t expDigits = 0;
+    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++expDigits)
+        out.push_back(static_cast<char>(s[pos]));
+    if (expDigits == 0)
+        return false;
+    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
+        ++pos;
+    return pos == s.size();
+}
+
+// digit* ["." digit*] (at least one digit) [eE [-+] digit+] [fFdD] from `pos` to the end.
+bool readDecimalFloat(std::u16string_view s, std::size_t pos, std::string& out)
+{
+    std::size_t digits = 0;
+    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
+        out.push_back(static_cast<char>(s[pos]));
+    if (pos < s.size() && s[pos] == u'.') {
+        out.push_back('.');
+        for (++pos; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
+            out.push_back(static_cast<char>(s[pos]));
+    }
+    if (digits == 0)
+        return false;
+    if (pos < s.size() && (s[pos] == u'e' || s[pos] == u'E')) {
+        out.push_back('e');
+        ++pos;
+        if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
+            out.push_back(static_cast<char>(s[pos++]));
+        std::size_t expDigits = 0;
+        for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++expDigits)
+            out.push_back(static_cast<char>(s[pos]));
+        if (expDigits == 0)
+            return false;
+    }
+    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
+        ++pos;
+    return pos == s.size();
+}
+
+bool isLatinLetter(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == 0xAA || c == 0xB5 || c == 0xBA ||
+           (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
+}
+
+} // namespace
+
+std::u16string fromCp1252(std::string_view bytes)
+{
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.push_back(byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : char16_t{byte});
+    }
+    return text;
+}
+
+std::string toCp1252(std::u16string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes.push_back(static_cast<char>(u));
+            continue;
+        }
+        char mapped = '?';
+        for (std::size_t k = 0; k < kHighControls.size(); ++k) {
+            if (kHighControls[k] == u) {
+                mapped = static_cast<char>(0x80 + k);
+                break;
+            }
+        }
+        // A character outside the basic plane is two UTF-16 units but one character: one '?'.
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            ++i;
+        bytes.push_back(mapped);
+    }
+    return bytes;
+}
+
+std::string toUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            const bool paired =
+                c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            if (!paired) {
+                out.push_back('?');
+                continue;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+void Utf8Decoder::decode(std::string_view bytes, std::u16string& out, bool last)
+{
+    m_pending.append(bytes);
+    const std::string& s = m_pending;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        // The length of the sequence and the range of its second byte (which excludes overlong forms,
+        // surrogates and values beyond U+10FFFF).
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        }
+        if (length == 0) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        std::size_t valid = 1;
+        while (valid < length && i + valid < s.size()) {
+            const auto c = static_cast<unsigned char>(s[i + valid]);
+            if (valid == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
+                break;
+            ++valid;
+        }
+        if (valid < length && i + valid == s.size() && !last)
+            break; // the rest of the character comes with the next piece
+        if (valid < length) {
+            out.push_back(0xFFFD);
+            i += valid;
+            continue;
+        }
+        std::uint32_t c = b & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
+        if (c >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+        i += length;
+    }
+    m_pending.erase(0, i);
+}
+
+void appendInteger(std::u16string& out, std::int64_t value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+Decimal shortestDigits(double value)
+{
+    char buffer[48];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    Decimal d = splitScientific(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+    if (d.digits.size() == 1) {
+        // Where one digit is the shortest, Java takes the closest of the one- and two-digit decimals that
+        // read back (4.9E-324 rather than 5.0E-324).
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 1);
+        const std::string two(buffer, result.ptr);
+        Decimal d2 = splitScientific(two);
+        if (d2.digits.size() == 2 && readDouble(two) == value)
+            d = d2;
+    }
+    return d;
+}
+
+std::string doubleToString(double value)
+{
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "Infinity" : "-Infinity";
+    if (value == 0)
+        return std::signbit(value) ? "-0.0" : "0.0";
+    const Decimal d = shortestDigits(value);
+    std::string out = value < 0 ? "-" : "";
+    const int e = d.exponent;
+    if (e >= -3 && e < 7) {
+        if (e >= 0) {
+            for (int i = 0; i <= e; ++i)
+                out.push_back(static_cast<std::size_t>(i) < d.digits.size()
+                                  ? d.digits[static_cast<std::size_t>(i)]
+                                  : '0');
+            out.push_back('.');
+            const std::size_t used = static_cast<std::size_t>(e) + 1;
+            out += used < d.digits.size() ? d.digits.substr(used) : "0";
+        } else {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-e - 1), '0');
+            out += d.digits;
+        }
+        return out;
+    }
+    out.push_back(d.digits[0]);
+    out.push_back('.');
+    out += d.digits.size() > 1 ? d.digits.substr(1) : "0";
+    out += 'E';
+    out += std::to_string(e);
+    return out;
+}
+
+void appendDouble(std::u16string& out, double value)
+{
+    const std::string text = doubleToString(value);
+    out.append(text.begin(), text.end());
+}
+
+std::optional<std::int32_t> parseJavaInt(std::u16string_view text)
+{
+    return parseInteger<std::int32_t>(text);
+}
+
+std::optional<std::int64_t> parseJavaLong(std::u16string_view text)
+{
+    return parseInteger<std::int64_t>(text);
+}
+
+double readDouble(const std::string& text)
+{
+    // The "C" locale, whatever the program's locale is: a German locale would read ',' as the point.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return strtod_l(text.c_str(), nullptr, cLocale);
+}
+
+std::optional<double> parseJavaDouble(std::u16string_view text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && text[begin] <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1] <= u' ')
+        --end;
+    const std::u16string_view s = text.substr(begin, end - begin);
+    if (s.empty())
+        return std::nullopt;
+    std::size_t pos = 0;
+    std::string clean;
+    if (s[0] == u'-' || s[0] == u'+') {
+        clean.push_back(static_cast<char>(s[0]));
+        ++pos;
+    }
+    const bool negative = !clean.empty() && clean[0] == '-';
+    const std::u16string_view rest = s.substr(pos);
+    if (rest == u"NaN")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (rest == u"Infinity")
+        return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    const bool hex = rest.size() >= 2 && rest[0] == u'0' && (rest[1] == u'x' || rest[1] == u'X');
+    if (!(hex ? readHexFloat(s, pos, clean) : readDecimalFloat(s, pos, clean)))
+        return std::nullopt;
+    return readDouble(clean);
+}
+
+bool isJavaWhitespace(char16_t c)
+{
+    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A && c != 0x2007) || c == 0x2028 || c == 0x2029 || c == 0x205F ||
+           c == 0x3000;
+}
+
+bool isJavaLetter(char16_t c)
+{
+    if (c <= 0xFF)
+        return isLatinLetter(c);
+    switch (c) {
+    case 0x20AC:
+    case 0x201A:
+    case 0x201E:
+    case 0x2026:
+    case 0x2020:
+    case 0x2021:
+    case 0x2030:
+    case 0x2039:
+    case 0x2018:
+    case 0x2019:
+    case 0x201C:
+    case 0x201D:
+    case 0x2022:
+    case 0x2013:
+    case 0x2014:
+    case 0x02DC:
+    case 0x2122:
+    case 0x203A:
+        return false;
+    default:
+        // Every other character of code page 1252 above 0xFF is a letter; characters beyond it count as
+        // letters too.
+        return !(c >= 0x2000 && c <= 0x206F);
+    }
+}
+
+bool isIdentifierStart(char16_t c)
+{
+    if (c == u'$' || c == u'_' || (c >= 0xA2 && c <= 0xA5) || c == 0x20AC || c == 0x203F || c == 0x2040)
+        return true;
+    return isJavaLetter(c);
+}
+
+bool isIdentifierPart(char16_t c)
+{
+    // Digits, and the characters Java ignores inside identifiers (controls other than white space).
+    if (isAsciiDigit(c) || c <= 0x08 || (c >= 0x0E && c <= 0x1B) || (c >= 0x7F && c <= 0x9F))
+        return true;
+    return isIdentifierStart(c);
+}
+
+bool isJavaDigit(char16_t c)
+{
+    return isAsciiDigit(c);
+}
+
+bool isUpper(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || c == 0x160 || c == 0x152 ||
+           c == 0x17D || c == 0x178;
+}
+
+bool isLower(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= 0xDF && c <= 0xFF && c != 0xF7) || c == 0xAA || c == 0xB5 ||
+           c == 0xBA || c == 0x192 || c == 0x161 || c == 0x153 || c == 0x17E;
+}
+
+char16_t upperOf(char16_t c)
+{
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<char16_t>(c - 0x20);
+    switch (c) {
+    case 0xFF:
+        return 0x178;
+    case 0xB5:
+        return 0x39C;
+    case 0x192:
+        return 0x191;
+    case 0x161:
+        return 0x160;
+    case 0x153:
+        return 0x152;
+    case 0x17E:
+        return 0x17D;
+    default:
+        return c;
+    }
+}
+
+char16_t lowerOf(char16_t c)
+{
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<char16_t>(c + 0x20);
+    switch (c) {
+    case 0x178:
+        return 0xFF;
+    case 0x160:
+        return 0x161;
+    case 0x152:
+        return 0x153;
+    case 0x17D:
+        return 0x17E;
+    case 0x191:
+        return 0x192;
+    default:
+        return c;
+    }
+}
+
+std::u16string upperCase(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        if (c == 0xDF)
+            out += u"SS";
+        else
+            out.push_back(upperOf(c));
+    }
+    return out;
+}
+
+std::u16string lowerCase(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t c : text)
+        out.push_back(lowerOf(c));
+    return out;
+}
+
+} // namespace runtime

@@ -1,0 +1,78 @@
+#pragma once
+
+// Java's text rules for the interpreter: the code page 1252 boundary, how numbers print and parse, and
+// which characters Java counts as letters, digits and white space. Java strings are UTF-16 code units,
+// so they are kept as std::u16string here; the design and the console keep code page 1252 bytes.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace runtime {
+
+// Code page 1252 bytes to UTF-16 and back; the five undefined bytes map to the C1 controls of the same
+// value. Characters outside code page 1252 become '?', as Java's PrintStream writes unmappable ones.
+std::u16string fromCp1252(std::string_view bytes);
+std::string toCp1252(std::u16string_view text);
+
+// UTF-16 to UTF-8, as Java's UTF-8 PrintStream writes it (a lone surrogate becomes '?').
+std::string toUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16 in pieces, as Java's reader decodes a byte stream: a character cut at the end of a
+// piece waits for the next one; malformed bytes become U+FFFD.
+class Utf8Decoder
+{
+public:
+    // Appends the characters of `bytes` (after what was left over) to `out`; `last`: no more follow.
+    void decode(std::string_view bytes, std::u16string& out, bool last);
+
+private:
+    std::string m_pending;
+};
+
+// The digits Double.toString prints for a finite value other than zero: "49" and -324 for 4.9E-324
+// (the value is 0.d1d2... times 10^(exponent + 1); no trailing zeros but the first digit).
+struct Decimal
+{
+    std::string digits;
+    int exponent = 0;
+};
+Decimal shortestDigits(double value);
+
+// Integer.toString / Long.toString.
+void appendInteger(std::u16string& out, std::int64_t value);
+// Double.toString: the shortest decimal that reads back as `value` (two digits where one would do and
+// two are closer), plain between 10^-3 and 10^7, "d.dddE[-]n" outside; "NaN", "Infinity", "-0.0".
+void appendDouble(std::u16string& out, double value);
+std::string doubleToString(double value);
+
+// Integer.parseInt and Long.parseLong: an optional sign and decimal digits; nothing on any other text
+// or on overflow.
+std::optional<std::int32_t> parseJavaInt(std::u16string_view text);
+std::optional<std::int64_t> parseJavaLong(std::u16string_view text);
+// Double.parseDouble: surrounding characters up to ' ' trimmed, an optional sign, "NaN", "Infinity",
+// decimal digits with an optional point and exponent, or a hexadecimal number with a binary exponent;
+// an optional suffix f, F, d or D. Correctly rounded; nothing on any other text.
+std::optional<double> parseJavaDouble(std::u16string_view text);
+// The value of a decimal or hexadecimal floating-point text without sign checks, correctly rounded
+// (out-of-range values give infinity or zero); `text` must be valid for strtod in the "C" locale.
+double readDouble(const std::string& text);
+
+// Character.isWhitespace, Character.isJavaIdentifierStart / Part (for the characters code page 1252 can
+// hold; any other character above U+00FF counts as a letter).
+bool isJavaWhitespace(char16_t c);
+bool isIdentifierStart(char16_t c);
+bool isIdentifierPart(char16_t c);
+// Character.isDigit, isLetter, isUpperCase, isLowerCase, toUpperCase, toLowerCase for single characters.
+bool isJavaDigit(char16_t c);
+bool isJavaLetter(char16_t c);
+bool isUpper(char16_t c);
+bool isLower(char16_t c);
+char16_t upperOf(char16_t c);
+char16_t lowerOf(char16_t c);
+// String.toUpperCase / toLowerCase ("ß" becomes "SS").
+std::u16string upperCase(std::u16string_view text);
+std::u16string lowerCase(std::u16string_view text);
+
+} // namespace runtime

@@ -1,0 +1,1311 @@
+#include "runtime/nodes.h"
+
+#include "runtime/formatter.h"
+#include "runtime/javatext.h"
+#include "runtime/messages.h"
+#include "runtime/runtime.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <type_traits>
+
+namespace runtime {
+
+// --- Machine ---
+
+void Machine::flush()
+{
+    if (output.empty())
+        return;
+    if (m_sink)
+        m_sink->write(toUtf8(output));
+    output.clear();
+}
+
+bool Machine::readStandardInput(std::u16string& into)
+{
+    if (m_stdinClosed || m_stdinEnded || !m_input)
+        return false;
+    flush();
+    std::string chunk;
+    switch (m_input->read(chunk)) {
+    case InputSource::Status::Text:
+        m_decoder.decode(chunk, into, false);
+        return true;
+    case InputSource::Status::End: {
+        m_stdinEnded = true;
+        // Bytes of a character the input never finished.
+        const std::size_t before = into.size();
+        m_decoder.decode({}, into, true);
+        return into.size() > before;
+    }
+    case InputSource::Status::Cancelled:
+        break;
+    }
+    throw RunCancelled{};
+}
+
+// --- Expr defaults: a node is only asked for its own type ---
+
+namespace {
+
+[[noreturn]] void wrongType()
+{
+    throw std::logic_error("expression evaluated as a type it does not have");
+}
+
+} // namespace
+
+bool Expr::evalBool(Machine&) const
+{
+    wrongType();
+}
+std::int32_t Expr::evalInt(Machine&) const
+{
+    wrongType();
+}
+std::int64_t Expr::evalLong(Machine&) const
+{
+    wrongType();
+}
+double Expr::evalDouble(Machine&) const
+{
+    wrongType();
+}
+Ref Expr::evalRef(Machine&) const
+{
+    wrongType();
+}
+
+void Expr::evalVoid(Machine& m) const
+{
+    const Type t = type();
+    if (t.array || t.isReference()) {
+        evalRef(m);
+        return;
+    }
+    switch (t.base) {
+    case Base::Boolean:
+        evalBool(m);
+        break;
+    case Base::Char:
+    case Base::Int:
+        evalInt(m);
+        break;
+    case Base::Long:
+        evalLong(m);
+        break;
+    case Base::Double:
+        evalDouble(m);
+        break;
+    default:
+        break;
+    }
+}
+
+void evalInto(const Expr& e, Machine& m, Val& out)
+{
+    const Type t = e.type();
+    if (t.array || t.isReference()) {
+        out.r = e.evalRef(m);
+        return;
+    }
+    switch (t.base) {
+    case Base::Boolean:
+        out.p.i = e.evalBool(m) ? 1 : 0;
+        break;
+    case Base::Char:
+    case Base::Int:
+        out.p.i = e.evalInt(m);
+        break;
+    case Base::Long:
+        out.p.l = e.evalLong(m);
+        break;
+    case Base::Double:
+        out.p.d = e.evalDouble(m);
+        break;
+    default:
+        e.evalVoid(m);
+        break;
+    }
+}
+
+Completion execAll(const StmtList& list, Machine& m)
+{
+    for (const StmtPtr& s : list) {
+        const Completion c = s->exec(m);
+        if (c != Completion::Normal)
+            return c;
+    }
+    return Completion::Normal;
+}
+
+namespace {
+
+// --- Typed nodes: R is the C++ representation of the node's Java type ---
+
+template <class T> T evalAs(const Expr& e, Machine& m)
+{
+    if constexpr (std::is_same_v<T, bool>)
+        return e.evalBool(m);
+    else if constexpr (std::is_same_v<T, std::int32_t>)
+        return e.evalInt(m);
+    else if constexpr (std::is_same_v<T, std::int64_t>)
+        return e.evalLong(m);
+    else if constexpr (std::is_same_v<T, double>)
+        return e.evalDouble(m);
+    else
+        return e.evalRef(m);
+}
+
+template <class R, class D> class Typed;
+
+template <class D> class Typed<bool, D> : public Expr
+{
+public:
+    using Expr::Expr;
+    bool evalBool(Machine& m) const final { return static_cast<const D*>(this)->value(m); }
+    void evalVoid(Machine& m) const final { static_cast<const D*>(this)->value(m); }
+};
+template <class D> class Typed<std::int32_t, D> : public Expr
+{
+public:
+    using Expr::Expr;
+    std::int32_t evalInt(Machine& m) const final { return static_cast<const D*>(this)->value(m); }
+    void evalVoid(Machine& m) const final { static_cast<const D*>(this)->value(m); }
+};
+template <class D> class Typed<std::int64_t, D> : public Expr
+{
+public:
+    using Expr::Expr;
+    std::int64_t evalLong(Machine& m) const final { return static_cast<const D*>(this)->value(m); }
+    void evalVoid(Machine& m) const final { static_cast<const D*>(this)->value(m); }
+};
+template <class D> class Typed<double, D> : public Expr
+{
+public:
+    using Expr::Expr;
+    double evalDouble(Machine& m) const final { return static_cast<const D*>(this)->value(m); }
+    void evalVoid(Machine& m) const final { static_cast<const D*>(this)->value(m); }
+};
+template <class D> class Typed<Ref, D> : public Expr
+{
+public:
+    using Expr::Expr;
+    Ref evalRef(Machine& m) const final { return static_cast<const D*>(this)->value(m); }
+    void evalVoid(Machine& m) const final { static_cast<const D*>(this)->value(m); }
+};
+
+// The representation of a primitive or reference slot value.
+template <class R> R load(const Prim& p)
+{
+    if constexpr (std::is_same_v<R, bool>)
+        return p.i != 0;
+    else if constexpr (std::is_same_v<R, std::int32_t>)
+        return p.i;
+    else if constexpr (std::is_same_v<R, std::int64_t>)
+        return p.l;
+    else
+        return p.d;
+}
+
+template <class R> void store(Prim& p, R v)
+{
+    if constexpr (std::is_same_v<R, bool>)
+        p.i = v ? 1 : 0;
+    else if constexpr (std::is_same_v<R, std::int32_t>)
+        p.i = v;
+    else if constexpr (std::is_same_v<R, std::int64_t>)
+        p.l = v;
+    else
+        p.d = v;
+}
+
+template <class R> class Constant final : public Typed<R, Constant<R>>
+{
+public:
+    Constant(Type t, R v) : Typed<R, Constant<R>>(t), m_v(std::move(v)) {}
+    R value(Machine&) const { return m_v; }
+
+private:
+    R m_v;
+};
+
+template <class R> class Local final : public Typed<R, Local<R>>
+{
+public:
+    Local(Type t, int slot) : Typed<R, Local<R>>(t), m_slot(static_cast<std::size_t>(slot)) {}
+    R value(Machine& m) const
+    {
+        if constexpr (std::is_same_v<R, Ref>)
+            return m.refs[m_slot];
+        else
+            return load<R>(m.prims[m_slot]);
+    }
+
+private:
+    std::size_t m_slot;
+};
+
+template <class R> class AssignLocal final : public Typed<R, AssignLocal<R>>
+{
+public:
+    AssignLocal(Type t, int slot, int id, ExprPtr v)
+        : Typed<R, AssignLocal<R>>(t), m_slot(static_cast<std::size_t>(slot)),
+          m_id(static_cast<std::size_t>(id)), m_v(std::move(v))
+    {
+    }
+    R value(Machine& m) const
+    {
+        R v = evalAs<R>(*m_v, m);
+        if constexpr (std::is_same_v<R, Ref>)
+            m.refs[m_slot] = v;
+        else
+            store(m.prims[m_slot], v);
+        m.assigned[m_id] = 1;
+        return v;
+    }
+
+private:
+    std::size_t m_slot;
+    std::size_t m_id;
+    ExprPtr m_v;
+};
+
+template <class R> class UpdateLocal final : public Typed<R, UpdateLocal<R>>
+{
+public:
+    UpdateLocal(Type t, int slot, int id, ExprPtr v, bool returnOld)
+        : Typed<R, UpdateLocal<R>>(t), m_slot(static_cast<std::size_t>(slot)),
+          m_id(static_cast<std::size_t>(id)), m_v(std::move(v)), m_returnOld(returnOld)
+    {
+    }
+    R value(Machine& m) const
+    {
+        if constexpr (std::is_same_v<R, Ref>) {
+            Ref old = m.refs[m_slot];
+            Ref v = evalAs<R>(*m_v, m);
+            m.refs[m_slot] = v;
+            m.assigned[m_id] = 1;
+            return m_returnOld ? old : v;
+        } else {
+            const R old = load<R>(m.prims[m_slot]);
+            const R v = evalAs<R>(*m_v, m);
+            store(m.prims[m_slot], v);
+            m.assigned[m_id] = 1;
+            return m_returnOld ? old : v;
+        }
+    }
+
+private:
+    std::size_t m_slot;
+    std::size_t m_id;
+    ExprPtr m_v;
+    bool m_returnOld;
+};
+
+// --- Conversions ---
+
+std::int32_t doubleToInt(double d)
+{
+    if (std::isnan(d))
+        return 0;
+    if (d >= 2147483647.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (d <= -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(d);
+}
+
+std::int64_t doubleToLong(double d)
+{
+    if (std::isnan(d))
+        return 0;
+    if (d >= 9223372036854775807.0)
+        return std::numeric_limits<std::int64_t>::max();
+    if (d <= -9223372036854775808.0)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(d);
+}
+
+std::int32_t toChar(std::int64_t v)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint16_t>(v));
+}
+
+template <class To, class From, class F> class Convert final : public Typed<To, Convert<To, From, F>>
+{
+public:
+    Convert(Type t, ExprPtr e) : Typed<To, Convert<To, From, F>>(t), m_e(std::move(e)) {}
+    To value(Machine& m) const { return F{}(evalAs<From>(*m_e, m)); }
+
+private:
+    ExprPtr m_e;
+};
+
+// A char is held as its int value already; only the type changes (it prints as a number).
+struct CharToInt
+{
+    std::int32_t operator()(std::int32_t v) const { return v; }
+};
+struct IntToLong
+{
+    std::int64_t operator()(std::int32_t v) const { return v; }
+};
+struct IntToDouble
+{
+    double operator()(std::int32_t v) const { return v; }
+};
+struct LongToDouble
+{
+    double operator()(std::int64_t v) const { return static_cast<double>(v); }
+};
+struct LongToInt
+{
+    std::int32_t operator()(std::int64_t v) const { return static_cast<std::int32_t>(v); }
+};
+struct DoubleToInt
+{
+    std::int32_t operator()(double v) const { return doubleToInt(v); }
+};
+struct DoubleToLong
+{
+    std::int64_t operator()(double v) const { return doubleToLong(v); }
+};
+struct IntToChar
+{
+    std::int32_t operator()(std::int32_t v) const { return toChar(v); }
+};
+struct LongToChar
+{
+    std::int32_t operator()(std::int64_t v) const { return toChar(v); }
+};
+struct DoubleToChar
+{
+    std::int32_t operator()(double v) const { return toChar(doubleToInt(v)); }
+};
+
+// --- Arithmetic with Java's rules ---
+
+template <class T> using Unsigned = std::make_unsigned_t<T>;
+
+struct AddOp
+{
+    template <class T> static T apply(T a, T b)
+    {
+        if constexpr (std::is_integral_v<T>)
+            return static_cast<T>(static_cast<Unsigned<T>>(a) + static_cast<Unsigned<T>>(b));
+        else
+            return a + b;
+    }
+};
+struct SubOp
+{
+    template <class T> static T apply(T a, T b)
+    {
+        if constexpr (std::is_integral_v<T>)
+            return static_cast<T>(static_cast<Unsigned<T>>(a) - static_cast<Unsigned<T>>(b));
+        else
+            return a - b;
+    }
+};
+struct MulOp
+{
+    template <class T> static T apply(T a, T b)
+    {
+        if constexpr (std::is_integral_v<T>)
+            return static_cast<T>(static_cast<Unsigned<T>>(a) * static_cast<Unsigned<T>>(b));
+        else
+            return a * b;
+    }
+};
+struct DivOp
+{
+    template <class T> static T apply(T a, T b)
+    {
+        if constexpr (std::is_integral_v<T>) {
+            if (b == 0)
+                throwJava(JavaError::Arithmetic, "/ by zero", msg::kDivisionByZero);
+            if (b == -1)
+                return static_cast<T>(Unsigned<T>{0} - static_cast<Unsigned<T>>(a));
+            return static_cast<T>(a / b);
+        } else {
+            return a / b;
+        }
+    }
+};
+struct RemOp
+{
+    template <class T> static T apply(T a, T b)
+    {
+        if constexpr (std::is_integral_v<T>) {
+            if (b == 0)
+                throwJava(JavaError::Arithmetic, "/ by zero", msg::kDivisionByZero);
+            if (b == -1)
+                return 0;
+            return static_cast<T>(a % b);
+        } else {
+            return std::fmod(a, b);
+        }
+    }
+};
+struct AndOp
+{
+    template <class T> static T apply(T a, T b) { return static_cast<T>(a & b); }
+};
+struct OrOp
+{
+    template <class T> static T apply(T a, T b) { return static_cast<T>(a | b); }
+};
+struct XorOp
+{
+    template <class T> static T apply(T a, T b) { return static_cast<T>(a ^ b); }
+};
+template <class T> constexpr int kShiftMask = sizeof(T) * 8 - 1;
+struct ShlOp
+{
+    template <class T> static T apply(T a, std::int32_t n)
+    {
+        return static_cast<T>(static_cast<Unsigned<T>>(a) << (n & kShiftMask<T>));
+    }
+};
+struct ShrOp
+{
+    template <class T> static T apply(T a, std::int32_t n)
+    {
+        return static_cast<T>(a >> (n & kShiftMask<T>));
+    }
+};
+struct UshrOp
+{
+    template <class T> static T apply(T a, std::int32_t n)
+    {
+        return static_cast<T>(static_cast<Unsigned<T>>(a) >> (n & kShiftMask<T>));
+    }
+};
+struct LtOp
+{
+    template <class T> static bool apply(T a, T b) { return a < b; }
+};
+struct LeOp
+{
+    template <class T> static bool apply(T a, T b) { return a <= b; }
+};
+struct GtOp
+{
+    template <class T> static bool apply(T a, T b) { return a > b; }
+};
+struct GeOp
+{
+    template <class T> static bool apply(T a, T b) { return a >= b; }
+};
+struct EqOp
+{
+    template <class T> static bool apply(const T& a, const T& b) { return a == b; }
+};
+struct NeOp
+{
+    template <class T> static bool apply(const T& a, const T& b) { return !(a == b); }
+};
+
+template <class T, class R, class Op> class Binary final : public Typed<R, Binary<T, R, Op>>
+{
+public:
+    Binary(Type t, ExprPtr a, ExprPtr b) : Typed<R, Binary<T, R, Op>>(t), m_a(std::move(a)), m_b(std::move(b))
+    {
+    }
+    R value(Machine& m) const
+    {
+        const T a = evalAs<T>(*m_a, m);
+        return Op::apply(a, evalAs<T>(*m_b, m));
+    }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_b;
+};
+
+template <class T, class Op> class Shift final : public Typed<T, Shift<T, Op>>
+{
+public:
+    Shift(Type t, ExprPtr a, ExprPtr b) : Typed<T, Shift<T, Op>>(t), m_a(std::move(a)), m_b(std::move(b)) {}
+    T value(Machine& m) const
+    {
+        const T a = evalAs<T>(*m_a, m);
+        return Op::apply(a, m_b->evalInt(m));
+    }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_b;
+};
+
+template <class T> class Negate final : public Typed<T, Negate<T>>
+{
+public:
+    Negate(Type t, ExprPtr e) : Typed<T, Negate<T>>(t), m_e(std::move(e)) {}
+    T value(Machine& m) const
+    {
+        const T v = evalAs<T>(*m_e, m);
+        if constexpr (std::is_integral_v<T>)
+            return static_cast<T>(Unsigned<T>{0} - static_cast<Unsigned<T>>(v));
+        else
+            return -v;
+    }
+
+private:
+    ExprPtr m_e;
+};
+
+template <class T> class BitNot final : public Typed<T, BitNot<T>>
+{
+public:
+    BitNot(Type t, ExprPtr e) : Typed<T, BitNot<T>>(t), m_e(std::move(e)) {}
+    T value(Machine& m) const { return static_cast<T>(~evalAs<T>(*m_e, m)); }
+
+private:
+    ExprPtr m_e;
+};
+
+class Not final : public Typed<bool, Not>
+{
+public:
+    explicit Not(ExprPtr e) : Typed<bool, Not>(kBoolean), m_e(std::move(e)) {}
+    bool value(Machine& m) const { return !m_e->evalBool(m); }
+
+private:
+    ExprPtr m_e;
+};
+
+class AndAnd final : public Typed<bool, AndAnd>
+{
+public:
+    AndAnd(ExprPtr a, ExprPtr b) : Typed<bool, AndAnd>(kBoolean), m_a(std::move(a)), m_b(std::move(b)) {}
+    bool value(Machine& m) const { return m_a->evalBool(m) && m_b->evalBool(m); }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_b;
+};
+
+class OrOr final : public Typed<bool, OrOr>
+{
+public:
+    OrOr(ExprPtr a, ExprPtr b) : Typed<bool, OrOr>(kBoolean), m_a(std::move(a)), m_b(std::move(b)) {}
+    bool value(Machine& m) const { return m_a->evalBool(m) || m_b->evalBool(m); }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_b;
+};
+
+template <class R> class Conditional final : public Typed<R, Conditional<R>>
+{
+public:
+    Conditional(Type t, ExprPtr c, ExprPtr a, ExprPtr b)
+        : Typed<R, Conditional<R>>(t), m_c(std::move(c)), m_a(std::move(a)), m_b(std::move(b))
+    {
+    }
+    R value(Machine& m) const { return m_c->evalBool(m) ? evalAs<R>(*m_a, m) : evalAs<R>(*m_b, m); }
+
+private:
+    ExprPtr m_c;
+    ExprPtr m_a;
+    ExprPtr m_b;
+};
+
+// Appends the string conversion of `e` (of its static type) to `out`.
+void appendOperand(std::u16string& out, const Expr& e, Machine& m)
+{
+    const Type t = e.type();
+    Val v;
+    evalInto(e, m, v);
+    appendValue(out, t, v.p, v.r);
+}
+
+class Concat final : public Typed<Ref, Concat>
+{
+public:
+    explicit Concat(std::vector<ExprPtr> parts) : Typed<Ref, Concat>(kString), m_parts(std::move(parts)) {}
+    Ref value(Machine& m) const
+    {
+        std::u16string text;
+        for (const ExprPtr& part : m_parts) {
+            appendOperand(text, *part, m);
+            checkHeap(text.size() * sizeof(char16_t));
+        }
+        return makeString(std::move(text));
+    }
+
+private:
+    std::vector<ExprPtr> m_parts;
+};
+
+// --- Arrays ---
+
+// The array in `ref` after Java's checks for an access at `index`.
+template <class S> JArrayOf<S>& checkedArray(const Ref& ref, std::int32_t index)
+{
+    if (!ref)
+        throwJava(JavaError::NullPointer);
+    auto& array = static_cast<JArrayOf<S>&>(*ref.get());
+    if (index < 0 || index >= array.length())
+        throwJava(JavaError::ArrayIndexOutOfBounds,
+                  "Index " + std::to_string(index) + " out of bounds for length " +
+                      std::to_string(array.length()),
+                  msg::arrayIndex(index, array.length()));
+    return array;
+}
+
+// The C++ representation R of an element stored as S, and back.
+template <class R, class S> R fromStorage(const S& s)
+{
+    if constexpr (std::is_same_v<R, bool>)
+        return s != 0;
+    else if constexpr (std::is_same_v<R, Ref>)
+        return s;
+    else
+        return static_cast<R>(s);
+}
+
+template <class S, class R> S toStorage(const R& v)
+{
+    if constexpr (std::is_same_v<R, bool>)
+        return static_cast<S>(v ? 1 : 0);
+    else if constexpr (std::is_same_v<R, Ref>)
+        return v;
+    else
+        return static_cast<S>(v);
+}
+
+template <class S, class R> class ArrayLoad final : public Typed<R, ArrayLoad<S, R>>
+{
+public:
+    ArrayLoad(Type t, ExprPtr a, ExprPtr i)
+        : Typed<R, ArrayLoad<S, R>>(t), m_a(std::move(a)), m_i(std::move(i))
+    {
+    }
+    R value(Machine& m) const
+    {
+        const Ref array = m_a->evalRef(m);
+        const std::int32_t index = m_i->evalInt(m);
+        return fromStorage<R>(checkedArray<S>(array, index).data()[index]);
+    }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_i;
+};
+
+template <class S, class R> class ArrayStore final : public Typed<R, ArrayStore<S, R>>
+{
+public:
+    ArrayStore(Type t, ExprPtr a, ExprPtr i, ExprPtr v)
+        : Typed<R, ArrayStore<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)), m_v(std::move(v))
+    {
+    }
+    R value(Machine& m) const
+    {
+        // Array, index and value are evaluated before the array is checked.
+        const Ref array = m_a->evalRef(m);
+        const std::int32_t index = m_i->evalInt(m);
+        R v = evalAs<R>(*m_v, m);
+        checkedArray<S>(array, index).data()[index] = toStorage<S>(v);
+        return v;
+    }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_i;
+    ExprPtr m_v;
+};
+
+template <class S, class R> class ArrayUpdate final : public Typed<R, ArrayUpdate<S, R>>
+{
+public:
+    ArrayUpdate(Type t, ExprPtr a, ExprPtr i, int temp, ExprPtr v, bool returnOld)
+        : Typed<R, ArrayUpdate<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)),
+          m_temp(static_cast<std::size_t>(temp)), m_v(std::move(v)), m_returnOld(returnOld)
+    {
+    }
+    R value(Machine& m) const
+    {
+        // For a compound assignment the array is checked before the right-hand side is evaluated.
+        const Ref array = m_a->evalRef(m);
+        const std::int32_t index = m_i->evalInt(m);
+        S& element = checkedArray<S>(array, index).data()[index];
+        const R old = fromStorage<R>(element);
+        if constexpr (std::is_same_v<R, Ref>)
+            m.refs[m_temp] = old;
+        else
+            store(m.prims[m_temp], old);
+        R v = evalAs<R>(*m_v, m);
+        // The right-hand side cannot replace the array object, so `element` is still valid.
+        element = toStorage<S>(v);
+        return m_returnOld ? old : v;
+    }
+
+private:
+    ExprPtr m_a;
+    ExprPtr m_i;
+    std::size_t m_temp;
+    ExprPtr m_v;
+    bool m_returnOld;
+};
+
+class ArrayLength final : public Typed<std::int32_t, ArrayLength>
+{
+public:
+    explicit ArrayLength(ExprPtr a) : Typed<std::int32_t, ArrayLength>(kInt), m_a(std::move(a)) {}
+    std::int32_t value(Machine& m) const
+    {
+        const Ref array = m_a->evalRef(m);
+        if (!array)
+            throwJava(JavaError::NullPointer);
+        return static_cast<const JArray*>(array.get())->length();
+    }
+
+private:
+    ExprPtr m_a;
+};
+
+class NewArray final : public Typed<Ref, NewArray>
+{
+public:
+    NewArray(Type element, ExprPtr length)
+        : Typed<Ref, NewArray>(element.arrayOf()), m_length(std::move(length))
+    {
+    }
+    Ref value(Machine& m) const { return makeArray(type().element(), m_length->evalInt(m)); }
+
+private:
+    ExprPtr m_length;
+};
+
+template <class S, class R> class ArrayInit final : public Typed<Ref, ArrayInit<S, R>>
+{
+public:
+    ArrayInit(Type element, std::vector<ExprPtr> elements)
+        : Typed<Ref, ArrayInit<S, R>>(element.arrayOf()), m_elements(std::move(elements))
+    {
+    }
+    Ref value(Machine& m) const
+    {
+        Ref array = makeArray(this->type().element(), static_cast<std::int32_t>(m_elements.size()));
+        S* data = static_cast<JArrayOf<S>*>(array.get())->data();
+        for (std::size_t i = 0; i < m_elements.size(); ++i)
+            data[i] = toStorage<S>(evalAs<R>(*m_elements[i], m));
+        return array;
+    }
+
+private:
+    std::vector<ExprPtr> m_elements;
+};
+
+// --- Calls ---
+
+template <class R> class Call final : public Typed<R, Call<R>>
+{
+public:
+    Call(Type t, BuiltinFn fn, std::vector<ExprPtr> args)
+        : Typed<R, Call<R>>(t), m_fn(fn), m_args(std::move(args))
+    {
+    }
+    R value(Machine& m) const
+    {
+        Val args[kMaxArgs];
+        for (std::size_t i = 0; i < m_args.size(); ++i)
+            evalInto(*m_args[i], m, args[i]);
+        Val result;
+        m_fn(m, args, result);
+        if constexpr (std::is_same_v<R, Ref>)
+            return std::move(result.r);
+        else
+            return load<R>(result.p);
+    }
+
+private:
+    BuiltinFn m_fn;
+    std::vector<ExprPtr> m_args;
+};
+
+class VoidCall final : public Expr
+{
+public:
+    VoidCall(BuiltinFn fn, std::vector<ExprPtr> args) : Expr(kVoid), m_fn(fn), m_args(std::move(args)) {}
+    void evalVoid(Machine& m) const override
+    {
+        Val args[kMaxArgs];
+        for (std::size_t i = 0; i < m_args.size(); ++i)
+            evalInto(*m_args[i], m, args[i]);
+        Val result;
+        m_fn(m, args, result);
+    }
+
+private:
+    BuiltinFn m_fn;
+    std::vector<ExprPtr> m_args;
+};
+
+class Format final : public Typed<Ref, Format>
+{
+public:
+    Format(std::vector<ExprPtr> args, bool printf)
+        : Typed<Ref, Format>(printf ? kVoid : kString), m_args(std::move(args)), m_printf(printf)
+    {
+    }
+    Ref value(Machine& m) const
+    {
+        const Ref format = m_args[0]->evalRef(m);
+        std::vector<FormatArg> values;
+        values.reserve(m_args.size() - 1);
+        for (std::size_t i = 1; i < m_args.size(); ++i) {
+            Val v;
+            evalInto(*m_args[i], m, v);
+            values.push_back({m_args[i]->type(), v.p, std::move(v.r)});
+        }
+        if (!format)
+            throwJava(JavaError::NullPointer);
+        std::u16string text;
+        javaFormat(m_printf ? m.output : text, textOf(format), values);
+        return text.empty() ? emptyString() : makeString(std::move(text));
+    }
+
+private:
+    std::vector<ExprPtr> m_args;
+    bool m_printf;
+};
+
+class Print final : public Expr
+{
+public:
+    Print(ExprPtr arg, bool newline) : Expr(kVoid), m_arg(std::move(arg)), m_newline(newline) {}
+    void evalVoid(Machine& m) const override
+    {
+        if (m_arg) {
+            const Type t = m_arg->type();
+            Val v;
+            evalInto(*m_arg, m, v);
+            if (t == Type{Base::Char, true}) {
+                // print(char[]) writes the characters.
+                if (!v.r)
+                    throwJava(JavaError::NullPointer);
+                const auto& chars = static_cast<const CharArray&>(*v.r.get());
+                m.output.append(chars.data(), chars.data() + chars.length());
+            } else {
+                appendValue(m.output, t, v.p, v.r);
+            }
+        }
+        if (m_newline)
+            m.output.push_back(u'\n');
+    }
+
+private:
+    ExprPtr m_arg;
+    bool m_newline;
+};
+
+// --- Statements ---
+
+class ExpressionStatement final : public Stmt
+{
+public:
+    explicit ExpressionStatement(ExprPtr e) : m_e(std::move(e)) {}
+    Completion exec(Machine& m) const override
+    {
+        m_e->evalVoid(m);
+        return Completion::Normal;
+    }
+
+private:
+    ExprPtr m_e;
+};
+
+class Declare final : public Stmt
+{
+public:
+    explicit Declare(int id) : m_id(static_cast<std::size_t>(id)) {}
+    Completion exec(Machine& m) const override
+    {
+        m.assigned[m_id] = 0;
+        return Completion::Normal;
+    }
+
+private:
+    std::size_t m_id;
+};
+
+class If final : public Stmt
+{
+public:
+    If(ExprPtr c, StmtList t, StmtList e) : m_c(std::move(c)), m_then(std::move(t)), m_else(std::move(e)) {}
+    Completion exec(Machine& m) const override { return execAll(m_c->evalBool(m) ? m_then : m_else, m); }
+
+private:
+    ExprPtr m_c;
+    StmtList m_then;
+    StmtList m_else;
+};
+
+class Block final : public Stmt
+{
+public:
+    explicit Block(StmtList body) : m_body(std::move(body)) {}
+    Completion exec(Machine& m) const override { return execAll(m_body, m); }
+
+private:
+    StmtList m_body;
+};
+
+class Jump final : public Stmt
+{
+public:
+    explicit Jump(Completion c) : m_c(c) {}
+    Completion exec(Machine&) const override { return m_c; }
+
+private:
+    Completion m_c;
+};
+
+// Picks the node template for the representation of `t`.
+template <template <class> class N, class... A> ExprPtr byRepresentation(Type t, A&&... args)
+{
+    if (t.array || t.isReference())
+        return std::make_unique<N<Ref>>(t, std::forward<A>(args)...);
+    switch (t.base) {
+    case Base::Boolean:
+        return std::make_unique<N<bool>>(t, std::forward<A>(args)...);
+    case Base::Char:
+    case Base::Int:
+        return std::make_unique<N<std::int32_t>>(t, std::forward<A>(args)...);
+    case Base::Long:
+        return std::make_unique<N<std::int64_t>>(t, std::forward<A>(args)...);
+    default:
+        return std::make_unique<N<double>>(t, std::forward<A>(args)...);
+    }
+}
+
+template <class T, class Op> ExprPtr arith(Type t, ExprPtr a, ExprPtr b)
+{
+    return std::make_unique<Binary<T, T, Op>>(t, std::move(a), std::move(b));
+}
+
+// & | ^ on booleans: both operands are evaluated.
+ExprPtr logical(Op op, ExprPtr a, ExprPtr b)
+{
+    switch (op) {
+    case Op::And:
+        return arith<bool, AndOp>(kBoolean, std::move(a), std::move(b));
+    case Op::Or:
+        return arith<bool, OrOp>(kBoolean, std::move(a), std::move(b));
+    case Op::Xor:
+        return arith<bool, XorOp>(kBoolean, std::move(a), std::move(b));
+    default:
+        throw std::logic_error("operator not defined for boolean");
+    }
+}
+
+template <class T> ExprPtr arithmetic(Op op, Type t, ExprPtr a, ExprPtr b)
+{
+    switch (op) {
+    case Op::Add:
+        return arith<T, AddOp>(t, std::move(a), std::move(b));
+    case Op::Sub:
+        return arith<T, SubOp>(t, std::move(a), std::move(b));
+    case Op::Mul:
+        return arith<T, MulOp>(t, std::move(a), std::move(b));
+    case Op::Div:
+        return arith<T, DivOp>(t, std::move(a), std::move(b));
+    case Op::Rem:
+        return arith<T, RemOp>(t, std::move(a), std::move(b));
+    default:
+        break;
+    }
+    if constexpr (std::is_integral_v<T>) {
+        switch (op) {
+        case Op::And:
+            return arith<T, AndOp>(t, std::move(a), std::move(b));
+        case Op::Or:
+            return arith<T, OrOp>(t, std::move(a), std::move(b));
+        case Op::Xor:
+            return arith<T, XorOp>(t, std::move(a), std::move(b));
+        case Op::Shl:
+            return std::make_unique<Shift<T, ShlOp>>(t, std::move(a), std::move(b));
+        case Op::Shr:
+            return std::make_unique<Shift<T, ShrOp>>(t, std::move(a), std::move(b));
+        case Op::Ushr:
+            return std::make_unique<Shift<T, UshrOp>>(t, std::move(a), std::move(b));
+        default:
+            break;
+        }
+    }
+    throw std::logic_error("operator not defined for this type");
+}
+
+template <class T> ExprPtr comparison(Op op, ExprPtr a, ExprPtr b)
+{
+    switch (op) {
+    case Op::Eq:
+        return std::make_unique<Binary<T, bool, EqOp>>(kBoolean, std::move(a), std::move(b));
+    case Op::Ne:
+        return std::make_unique<Binary<T, bool, NeOp>>(kBoolean, std::move(a), std::move(b));
+    default:
+        break;
+    }
+    if constexpr (!std::is_same_v<T, Ref> && !std::is_same_v<T, bool>) {
+        switch (op) {
+        case Op::Lt:
+            return std::make_unique<Binary<T, bool, LtOp>>(kBoolean, std::move(a), std::move(b));
+        case Op::Le:
+            return std::make_unique<Binary<T, bool, LeOp>>(kBoolean, std::move(a), std::move(b));
+        case Op::Gt:
+            return std::make_unique<Binary<T, bool, GtOp>>(kBoolean, std::move(a), std::move(b));
+        case Op::Ge:
+            return std::make_unique<Binary<T, bool, GeOp>>(kBoolean, std::move(a), std::move(b));
+        default:
+            break;
+        }
+    }
+    throw std::logic_error("comparison not defined for this type");
+}
+
+template <template <class, class> class N, class... A> ExprPtr byElement(Type element, A&&... args)
+{
+    switch (element.base) {
+    case Base::Boolean:
+        return std::make_unique<N<std::uint8_t, bool>>(std::forward<A>(args)...);
+    case Base::Char:
+        return std::make_unique<N<std::uint16_t, std::int32_t>>(std::forward<A>(args)...);
+    case Base::Int:
+        return std::make_unique<N<std::int32_t, std::int32_t>>(std::forward<A>(args)...);
+    case Base::Long:
+        return std::make_unique<N<std::int64_t, std::int64_t>>(std::forward<A>(args)...);
+    case Base::Double:
+        return std::make_unique<N<double, double>>(std::forward<A>(args)...);
+    default:
+        return std::make_unique<N<Ref, Ref>>(std::forward<A>(args)...);
+    }
+}
+
+} // namespace
+
+// --- Factories ---
+
+ExprPtr makeConstant(Type type, Prim value, Ref ref)
+{
+    if (type.array || type.isReference())
+        return std::make_unique<Constant<Ref>>(type, std::move(ref));
+    switch (type.base) {
+    case Base::Boolean:
+        return std::make_unique<Constant<bool>>(type, value.i != 0);
+    case Base::Char:
+    case Base::Int:
+        return std::make_unique<Constant<std::int32_t>>(type, value.i);
+    case Base::Long:
+        return std::make_unique<Constant<std::int64_t>>(type, value.l);
+    default:
+        return std::make_unique<Constant<double>>(type, value.d);
+    }
+}
+
+ExprPtr makeLocal(Type type, int slot)
+{
+    return byRepresentation<Local>(type, slot);
+}
+
+ExprPtr makeAssignLocal(Type type, int slot, int id, ExprPtr value)
+{
+    return byRepresentation<AssignLocal>(type, slot, id, std::move(value));
+}
+
+ExprPtr makeUpdateLocal(Type type, int slot, int id, ExprPtr value, bool returnOld)
+{
+    return byRepresentation<UpdateLocal>(type, slot, id, std::move(value), returnOld);
+}
+
+ExprPtr makeConvert(Type to, ExprPtr e)
+{
+    const Base from = e->type().base;
+    const Base target = to.base;
+    if (from == target)
+        return e;
+    if (from == Base::Char && target == Base::Int)
+        return std::make_unique<Convert<std::int32_t, std::int32_t, CharToInt>>(to, std::move(e));
+    if (target == Base::Long && (from == Base::Int || from == Base::Char))
+        return std::make_unique<Convert<std::int64_t, std::int32_t, IntToLong>>(to, std::move(e));
+    if (target == Base::Double && (from == Base::Int || from == Base::Char))
+        return std::make_unique<Convert<double, std::int32_t, IntToDouble>>(to, std::move(e));
+    if (target == Base::Double && from == Base::Long)
+        return std::make_unique<Convert<double, std::int64_t, LongToDouble>>(to, std::move(e));
+    if (target == Base::Int && from == Base::Long)
+        return std::make_unique<Convert<std::int32_t, std::int64_t, LongToInt>>(to, std::move(e));
+    if (target == Base::Int && from == Base::Double)
+        return std::make_unique<Convert<std::int32_t, double, DoubleToInt>>(to, std::move(e));
+    if (target == Base::Long && from == Base::Double)
+        return std::make_unique<Convert<std::int64_t, double, DoubleToLong>>(to, std::move(e));
+    if (target == Base::Char && from == Base::Int)
+        return std::make_unique<Convert<std::int32_t, std::int32_t, IntToChar>>(to, std::move(e));
+    if (target == Base::Char && from == Base::Long)
+        return std::make_unique<Convert<std::int32_t, std::int64_t, LongToChar>>(to, std::move(e));
+    if (target == Base::Char && from == Base::Double)
+        return std::make_unique<Convert<std::int32_t, double, DoubleToChar>>(to, std::move(e));
+    throw std::logic_error("no such conversion");
+}
+
+ExprPtr makeBinary(Op op, Type operands, ExprPtr a, ExprPtr b)
+{
+    const bool compare = op >= Op::Lt;
+    if (operands.array || operands.isReference())
+        return comparison<Ref>(op, std::move(a), std::move(b));
+    switch (operands.base) {
+    case Base::Boolean:
+        if (compare)
+            return comparison<bool>(op, std::move(a), std::move(b));
+        return logical(op, std::move(a), std::move(b));
+    case Base::Char:
+    case Base::Int:
+        if (compare)
+            return comparison<std::int32_t>(op, std::move(a), std::move(b));
+        return arithmetic<std::int32_t>(op, kInt, std::move(a), std::move(b));
+    case Base::Long:
+        if (compare)
+            return comparison<std::int64_t>(op, std::move(a), std::move(b));
+        return arithmetic<std::int64_t>(op, kLong, std::move(a), std::move(b));
+    default:
+        if (compare)
+            return comparison<double>(op, std::move(a), std::move(b));
+        return arithmetic<double>(op, kDouble, std::move(a), std::move(b));
+    }
+}
+
+ExprPtr makeNegate(ExprPtr e)
+{
+    const Type t = e->type();
+    if (t.base == Base::Long)
+        return std::make_unique<Negate<std::int64_t>>(t, std::move(e));
+    if (t.base == Base::Double)
+        return std::make_unique<Negate<double>>(t, std::move(e));
+    return std::make_unique<Negate<std::int32_t>>(kInt, std::move(e));
+}
+
+ExprPtr makeBitNot(ExprPtr e)
+{
+    const Type t = e->type();
+    if (t.base == Base::Long)
+        return std::make_unique<BitNot<std::int64_t>>(t, std::move(e));
+    return std::make_unique<BitNot<std::int32_t>>(kInt, std::move(e));
+}
+
+ExprPtr makeNot(ExprPtr e)
+{
+    return std::make_unique<Not>(std::move(e));
+}
+
+ExprPtr makeAndAnd(ExprPtr a, ExprPtr b)
+{
+    return std::make_unique<AndAnd>(std::move(a), std::move(b));
+}
+
+ExprPtr makeOrOr(ExprPtr a, ExprPtr b)
+{
+    return std::make_unique<OrOr>(std::move(a), std::move(b));
+}
+
+ExprPtr makeConditional(Type type, ExprPtr c, ExprPtr a, ExprPtr b)
+{
+    return byRepresentation<Conditional>(type, std::move(c), std::move(a), std::move(b));
+}
+
+ExprPtr makeConcat(std::vector<ExprPtr> parts)
+{
+    return std::make_unique<Concat>(std::move(parts));
+}
+
+ExprPtr makeArrayLoad(Type element, ExprPtr array, ExprPtr index)
+{
+    return byElement<ArrayLoad>(element, element, std::move(array), std::move(index));
+}
+
+ExprPtr makeArrayStore(Type element, ExprPtr array, ExprPtr index, ExprPtr value)
+{
+    return byElement<ArrayStore>(element, element, std::move(array), std::move(index), std::move(value));
+}
+
+ExprPtr makeArrayUpdate(Type element, ExprPtr array, ExprPtr index, int temp, ExprPtr value, bool returnOld)
+{
+    return byElement<ArrayUpdate>(element, element, std::move(array), std::move(index), temp,
+                                  std::move(value), returnOld);
+}
+
+ExprPtr makeArrayLength(ExprPtr array)
+{
+    return std::make_unique<ArrayLength>(std::move(array));
+}
+
+ExprPtr makeNewArray(Type element, ExprPtr length)
+{
+    return std::make_unique<NewArray>(element, std::move(length));
+}
+
+ExprPtr makeArrayInit(Type element, std::vector<ExprPtr> elements)
+{
+    switch (element.base) {
+    case Base::Boolean:
+        return std::make_unique<ArrayInit<std::uint8_t, bool>>(element, std::move(elements));
+    case Base::Char:
+        return std::make_unique<ArrayInit<std::uint16_t, std::int32_t>>(element, std::move(elements));
+    case Base::Int:
+        return std::make_unique<ArrayInit<std::int32_t, std::int32_t>>(element, std::move(elements));
+    case Base::Long:
+        return std::make_unique<ArrayInit<std::int64_t, std::int64_t>>(element, std::move(elements));
+    case Base::Double:
+        return std::make_unique<ArrayInit<double, double>>(element, std::move(elements));
+    default:
+        return std::make_unique<ArrayInit<Ref, Ref>>(element, std::move(elements));
+    }
+}
+
+ExprPtr makeCall(Type result, BuiltinFn fn, std::vector<ExprPtr> args)
+{
+    if (result == kVoid)
+        return std::make_unique<VoidCall>(fn, std::move(args));
+    return byRepresentation<Call>(result, fn, std::move(args));
+}
+
+ExprPtr makeFormat(std::vector<ExprPtr> args, bool printf)
+{
+    return std::make_unique<Format>(std::move(args), printf);
+}
+
+ExprPtr makePrint(ExprPtr arg, bool newline)
+{
+    return std::make_unique<Print>(std::move(arg), newline);
+}
+
+StmtPtr makeExpressionStatement(ExprPtr e)
+{
+    return std::make_unique<ExpressionStatement>(std::move(e));
+}
+
+StmtPtr makeDeclare(int id)
+{
+    return std::make_unique<Declare>(id);
+}
+
+StmtPtr makeIf(ExprPtr condition, StmtList thenPart, StmtList elsePart)
+{
+    return std::make_unique<If>(std::move(condition), std::move(thenPart), std::move(elsePart));
+}
+
+StmtPtr makeBlock(StmtList body)
+{
+    return std::make_unique<Block>(std::move(body));
+}
+
+StmtPtr makeJump(Completion completion)
+{
+    return std::make_unique<Jump>(completion);
+}
+
+} // namespace runtime

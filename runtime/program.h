@@ -1,0 +1,65 @@
+#pragma once
+
+// The compiled program: a graph of steps over the design's elements. Each node is one step: it runs
+// the statements of a statement element (or the setting or advancing of a counting loop's variable),
+// then tests a condition when it has one, and names the node that runs next. Jumps leave a node through
+// its break or continue target; the end of the program is node -1.
+
+#include "runtime/nodes.h"
+#include "runtime/runtime.h"
+
+#include <string>
+#include <vector>
+
+namespace runtime {
+
+struct ProgramElement
+{
+    ElementId id;
+    std::string text; // the element's text, for messages
+};
+
+struct ProgramNode
+{
+    int element = 0; // index into Program::elements
+    StmtList statements;
+    ExprPtr condition; // null: none
+    int next = -1;     // after the statements (condition true)
+    int alt = -1;      // condition false
+    int breakTarget = -1;
+    int continueTarget = -1;
+    int scopeBefore = -1; // the variables in scope before the step (see Program::links)
+    int scopeAfter = -1;  // and after it
+};
+
+struct ProgramVariable
+{
+    std::string name; // code page 1252
+    Type type;
+    int slot = 0; // in Machine::prims or Machine::refs, by type
+    int depth = 0;
+};
+
+// The variables in scope at a point form a chain of links, innermost first.
+struct ScopeLink
+{
+    int variable = 0;
+    int parent = -1;
+};
+
+class Program
+{
+public:
+    std::vector<ProgramElement> elements;
+    std::vector<ProgramNode> nodes;
+    int entry = -1;
+    std::vector<ProgramVariable> variables;
+    std::vector<ScopeLink> links;
+    int endScope = -1;
+    int primSlots = 0;
+    int refSlots = 0;
+    int argsSlot = -1;         // the ref slot of `args`
+    std::vector<Ref> interned; // the string constants, kept alive for the program's life
+};
+
+} // namespace runtime

@@ -1,0 +1,178 @@
+#pragma once
+
+// Running a design: a checked program that runs one element at a time.
+//
+// A design runs as the Java text that "Exportieren" writes for it runs inside
+// `public static void main(String[] args)` of a class that imports java.util.*: the same output, the
+// same input read, the same exception at the same element. Check() first compiles every element's text
+// (names, types, definite assignment, unreachable statements, texts that are not Java); a design with
+// problems does not run at all. One convenience goes beyond the Java text: the counting variable of a
+// counting loop that no enclosing scope declares is an int local to the loop. A repeat-until loop runs
+// as its Java text "do S while (c);" runs: it repeats while c holds, and its body must be one statement.
+//
+// Outside the subset, and refused with a message: loops inside a statement's text (one step must never
+// be endless; the loop elements are for loops), float, byte and short, switch, methods and classes of
+// the program's own. Math.pow, exp, log and the trigonometric functions come from
+// the C library and may differ from Java's in the last digit in rare cases.
+// Strings compare with `==` by identity, as in Java: literals and other constant expressions are one
+// object per text, every other string (concatenation, input, substring of a part) is a new object.
+//
+// Texts from the design (element texts, variable names, and the messages that quote them) are code page
+// 1252 bytes, like every text of the model. What the program itself writes, reads and holds (console
+// output, input, the values of variables) is UTF-8, because a program can make characters that code
+// page 1252 cannot hold (char arithmetic, \u escapes, input), and Java prints them. Everything here is
+// plain C++; the editor and the batch command connect it to their console and input.
+//
+// Typical use:
+//     CheckResult checked = Check(root);
+//     if (!checked.program) { show checked.problems; return; }
+//     Run run(checked.program, console, input);
+//     while (run.step().state == RunState::Running) { ... }
+
+#include "model/struktteile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace runtime {
+
+class Program;
+class Machine;
+struct ProgramElement;
+
+// An element as an identity: the address and the serial it had when the design was checked. The run
+// never reads the element through it; an editor that changes the design while a program runs compares
+// both before it uses the address.
+struct ElementId
+{
+    const TElement* element = nullptr;
+    std::uint64_t serial = 0;
+
+    explicit operator bool() const { return element != nullptr; }
+    friend bool operator==(const ElementId&, const ElementId&) = default;
+};
+
+// A reason the design cannot run.
+struct Problem
+{
+    ElementId element;
+    // German, naming the element's text: "Unbekannte Variable „summe“ in „summe = summe + i“".
+    std::string message;
+};
+
+struct CheckResult
+{
+    std::shared_ptr<const Program> program; // null when there are problems
+    std::vector<Problem> problems;          // in the order of the design
+};
+
+// Checks the design under `root` and compiles it. Reads the design only during the call: the program
+// keeps copies of the texts it needs and never touches the design again.
+CheckResult Check(const TBlock& root);
+
+// Where the program's output goes (System.out): UTF-8, handed over after every step and before input is
+// asked for.
+class OutputSink
+{
+public:
+    virtual ~OutputSink() = default;
+    virtual void write(std::string_view text) = 0;
+};
+
+// Where standard input (System.in) comes from, piece by piece, when a Scanner needs more.
+class InputSource
+{
+public:
+    enum class Status {
+        Text,      // `text` holds the next piece, UTF-8 (for typed input: a line with its "\n")
+        End,       // there is no more input, now and later
+        Cancelled, // the user cancelled: the run stops
+    };
+    virtual ~InputSource() = default;
+    virtual Status read(std::string& text) = 0;
+};
+
+// A variable in scope, as a variables view shows it.
+struct Variable
+{
+    std::string name;
+    std::string type; // Java's name: "int", "String", "double[]"
+    int depth = 0;    // block level: 0 for the variables of the program's outermost level
+    bool assigned = false;
+    // As Java prints the value, UTF-8 ("12", "1.0", "Hallo", "null", "a"); for arrays "int[5]"; empty
+    // while not assigned.
+    std::string value;
+    // For arrays: their elements as Java prints them (UTF-8), at most kShownElements of them.
+    std::vector<std::string> elements;
+};
+inline constexpr std::size_t kShownElements = 1000;
+
+enum class RunState {
+    Running,   // more steps to go
+    Finished,  // the program ended (at its end, by return or by System.exit)
+    Failed,    // an exception or error stopped it: see error()
+    Cancelled, // the input source reported a cancel
+};
+
+struct RunError
+{
+    ElementId element;
+    // German, naming the element's text: "Division durch null in „z = x / y“".
+    std::string message;
+    // Java's own report: "java.lang.ArithmeticException: / by zero".
+    std::string javaException;
+};
+
+// What one step did.
+struct StepResult
+{
+    RunState state = RunState::Running;
+    ElementId executed; // the element that ran (a statement, or the element whose condition was tested)
+    int branch = -1;    // after a condition: 1 when it held (yes branch, loop body), 0 when not; else -1
+    ElementId next;     // the element the next step runs; empty when the run is over
+};
+
+// One run of a checked program. Pausing is not calling step(); stopping is destroying the run. Runs of
+// one program may follow each other; all of them belong to one thread.
+class Run
+{
+public:
+    // `output` and `input` must outlive the run.
+    Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input);
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // Runs one statement element, or tests one condition (a counting loop: sets or advances its
+    // variable and tests it). Never loops within a step; it may wait for the input source. After the
+    // run is over it does nothing and repeats the final state.
+    StepResult step();
+
+    RunState state() const { return m_state; }
+    // The element the next step runs; empty when the run is over.
+    ElementId next() const;
+    std::uint64_t steps() const { return m_steps; }
+    // The program's exit status: 0, System.exit's argument, or 1 after an exception.
+    int exitStatus() const;
+    // Valid when state() is Failed.
+    const RunError& error() const { return m_error; }
+    // The variables in scope where the run stands, outermost first, innermost last.
+    std::vector<Variable> variables() const;
+
+private:
+    void failOutOfMemory(const ProgramElement& element);
+
+    std::shared_ptr<const Program> m_program;
+    std::unique_ptr<Machine> m_machine;
+    int m_node;
+    int m_scope; // the scope whose variables variables() shows
+    RunState m_state = RunState::Running;
+    int m_exitStatus = 0;
+    std::uint64_t m_steps = 0;
+    RunError m_error;
+};
+
+} // namespace runtime

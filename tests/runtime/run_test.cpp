@@ -1,0 +1,558 @@
+// Running designs as Java runs their exported text. The expected outputs, exit statuses and failing
+// elements of the table were taken from a JDK run of each exported program (with the shortest double
+// digits where JDK 17 prints more: 1.0E23).
+
+#include "runtime/runtime.h"
+
+#include "model/texts.h"
+#include "parser/interpret.h"
+#include "runtime/javatext.h"
+#include "tests/support/designs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Console final : public runtime::OutputSink
+{
+public:
+    void write(std::string_view text) override { output += text; }
+    std::string output;
+};
+
+// Typed input: one line per request, then the end (or a cancel).
+class Keyboard final : public runtime::InputSource
+{
+public:
+    explicit Keyboard(std::string text, bool cancelAtEnd = false)
+        : m_text(std::move(text)), m_cancel(cancelAtEnd)
+    {
+    }
+    Status read(std::string& text) override
+    {
+        ++requests;
+        if (m_pos >= m_text.size())
+            return m_cancel ? Status::Cancelled : Status::End;
+        const std::size_t end = std::min(m_text.find('\n', m_pos), m_text.size() - 1) + 1;
+        text = m_text.substr(m_pos, end - m_pos);
+        m_pos = end;
+        return Status::Text;
+    }
+    int requests = 0;
+
+private:
+    std::string m_text;
+    std::size_t m_pos = 0;
+    bool m_cancel;
+};
+
+std::unique_ptr<TBlock> design(const char* source)
+{
+    std::unique_ptr<TBlock> root = ParseText(source);
+    makeDesignRoot(*root);
+    return root;
+}
+
+struct Outcome
+{
+    std::string output;
+    runtime::RunState state = runtime::RunState::Running;
+    int status = 0;
+    std::string error;
+    std::vector<std::string> problems;
+};
+
+Outcome run(const TBlock& root, const std::string& input = {})
+{
+    Outcome out;
+    const runtime::CheckResult checked = runtime::Check(root);
+    for (const runtime::Problem& p : checked.problems)
+        out.problems.push_back(p.message);
+    if (!checked.program)
+        return out;
+    Console console;
+    Keyboard keyboard(input);
+    runtime::Run r(checked.program, console, keyboard);
+    while (r.state() == runtime::RunState::Running && r.steps() < 1'000'000)
+        r.step();
+    out.output = console.output;
+    out.state = r.state();
+    out.status = r.exitStatus();
+    if (r.state() == runtime::RunState::Failed)
+        out.error = r.error().message + " / " + r.error().javaException;
+    return out;
+}
+
+Outcome run(const char* source, const std::string& input = {})
+{
+    return run(*design(source), input);
+}
+
+struct Case
+{
+    const char* name;
+    const char* source;
+    const char* input;
+    const char* output;
+    int status;
+    const char* failing; // part of the error message: the failing element's text and Java's exception
+};
+
+const Case kCases[] = {
+    {"wrapping",
+     "int a = 2147483647; a = a + 1; long b = 9223372036854775807L; b++;"
+     "System.out.println(a + \" \" + b); System.out.println(46341 * 46341);"
+     "System.out.println(Integer.MIN_VALUE / -1 + \" \" + Integer.MIN_VALUE % -1 + \" \" + "
+     "Math.abs(Integer.MIN_VALUE));"
+     "char c = 65535; c++; System.out.println((int) c); System.out.println(1 << 33);"
+     "System.out.println(1L << 65); System.out.println(-17 >> 2); System.out.println(-17 >>> 28);"
+     "System.out.println(-17L >>> 60);",
+     "", "-2147483648 -9223372036854775808\n-2147479015\n-2147483648 0 -2147483648\n0\n2\n2\n-5\n15\n15\n", 0,
+     nullptr},
+    {"division",
+     "System.out.println(-7 / 2 + \" \" + -7 % 2 + \" \" + 7 % -2);"
+     "System.out.println(-7.5 % 2 + \" \" + 7.5 % -2 + \" \" + 1.0 / 0 + \" \" + -1 / 0.0 + \" \" + 0.0 / 0);"
+     "System.out.println(10 / 4 + \" \" + 10 / 4.0 + \" \" + 10L / 3);",
+     "", "-3 -1 1\n-1.5 1.5 Infinity -Infinity NaN\n2 2.5 3\n", 0, nullptr},
+    {"casts",
+     "System.out.println((int) 3.99 + \" \" + (int) -3.99 + \" \" + (int) Double.NaN + \" \" + (int) 1e20);"
+     "System.out.println((long) -1e30 + \" \" + (int) 3000000000L + \" \" + (char) 66.7 + \" \" + (int) 'a');"
+     "System.out.println(Math.round(2.5) + \" \" + Math.round(-2.5) + \" \" + "
+     "Math.round(0.49999999999999994) + "
+     "\" \" + Math.round(5));"
+     "double d = 7; int x = 7; x += 3.9; System.out.println(d / 2 + \" \" + x);",
+     "", "3 -3 0 2147483647\n-9223372036854775808 -1294967296 B 97\n3 -2 0 5\n3.5 10\n", 0, nullptr},
+    {"concatenation",
+     "System.out.println(\"\" + 'a' + 1); System.out.println(1 + 2 + \"x\" + 1 + 2);"
+     "System.out.println('a' + 'b' + \"c\"); String s = null; System.out.println(s + true + 2.0 + 'c' + 10L);"
+     "char c = 'x'; c += 1; System.out.println(c + 1); System.out.println((char) (c + 1));"
+     "System.out.println(\"a\" + 1 + 2.5 + -0.0);",
+     "", "a1\n3x12\n195c\nnulltrue2.0c10\n122\nz\na12.5-0.0\n", 0, nullptr},
+    {"doubles",
+     "System.out.println(1.0 + \" \" + 0.1 + \" \" + 1e7 + \" \" + 1.0E-5 + \" \" + 100.0 / 3);"
+     "System.out.println(123456789.0 + \" \" + 1234567.0 + \" \" + 0.001 + \" \" + 0.0001 + \" \" + 1e21);"
+     "System.out.println(2e-3 + \" \" + 1e23 + \" \" + 4.9e-324 + \" \" + Double.MAX_VALUE + \" \" + (0.1 + "
+     "0.2));"
+     "System.out.println(9999999.0 + \" \" + 10000000.5 + \" \" + 1.0 / 3 * 3 + \" \" + Math.sqrt(2));",
+     "",
+     "1.0 0.1 1.0E7 1.0E-5 33.333333333333336\n1.23456789E8 1234567.0 0.001 1.0E-4 1.0E21\n"
+     "0.002 1.0E23 4.9E-324 1.7976931348623157E308 0.30000000000000004\n"
+     "9999999.0 1.00000005E7 1.0 1.4142135623730951\n",
+     0, nullptr},
+    {"strings",
+     "String s = \"Hallo Welt\";"
+     "System.out.println(s.length() + \" \" + s.charAt(4) + \" \" + s.substring(6) + \" \" + s.substring(0, "
+     "5));"
+     "System.out.println(s.indexOf(\"l\") + \" \" + s.indexOf('W') + \" \" + s.indexOf(\"xyz\") + \" \" + "
+     "s.toUpperCase() + \" \" + s.toLowerCase());"
+     "System.out.println(\"b\".compareTo(\"a\") + \" \" + \"apple\".compareTo(\"b\") + \" \" + "
+     "\"ab\".compareTo(\"abc\") + \" \" + \"  x \".trim() + \"|\" + \"\".isEmpty());"
+     "System.out.println(s.equals(\"Hallo Welt\") + \" \" + Integer.parseInt(\"-42\") + \" \" + "
+     "Double.parseDouble(\"2.5e2\") + \" \" + String.valueOf(7) + String.valueOf(true));",
+     "", "10 o Welt Hallo\n2 6 -1 HALLO WELT hallo welt\n1 -1 -1 x|true\ntrue -42 250.0 7true\n", 0, nullptr},
+    {"identity",
+     "String a = \"hal\"; String b = \"lo\"; String c = a + b; System.out.println(c == \"hallo\");"
+     "System.out.println(c.equals(\"hallo\")); System.out.println(\"hal\" + \"lo\" == \"hallo\");"
+     "System.out.println(c.substring(0) == c); System.out.println(c.trim() == c);"
+     "System.out.println(c.substring(5) == \"\" && \"  \".trim() == \"\" && new String() != \"\");",
+     "", "false\ntrue\ntrue\ntrue\ntrue\ntrue\n", 0, nullptr},
+    {"short-circuit",
+     "int n = 0; boolean b = n != 0 && 10 / n > 1; System.out.println(b); b = n == 0 || 10 / n > 1;"
+     "System.out.println(b); int calls = 0; b = n > 0 & (calls = calls + 1) > 0;"
+     "System.out.println(b + \" \" + calls); System.out.println(n == 0 ? \"null\" : \"\" + 10 / n);",
+     "", "false\ntrue\nfalse 1\nnull\n", 0, nullptr},
+    {"scoping",
+     "int x = 1; if (x > 0) { int y = 2; x = x + y; } else { int y = 3; x = x - y; } int y = 10;"
+     "System.out.println(x + y); int i; for (i=1;i<=3;i=i+1) { int q = i * i; System.out.print(q + \" \"); }"
+     "System.out.println(i);",
+     "", "13\n1 4 9 4\n", 0, nullptr},
+    {"loops",
+     "int k = 0; while (k < 3) { k++; } do { k = k * 2; } while (k < 20); System.out.println(k); int s = 0;"
+     "int i; for (i=1;i<=10;i=i+1) { if (i % 2 == 0) { continue; } if (i > 7) { break; } s = s + i; }"
+     "System.out.println(s + \" \" + i);",
+     "", "24\n16 9\n", 0, nullptr},
+    {"counting variable local to the loop",
+     "for (i=1;i<=2;i=i+1) { System.out.print(i); } for (i=3;i<=4;i=i+1) { System.out.print(i); }", "",
+     "1234", 0, nullptr},
+    {"arrays",
+     "double[] d = {1, 2.5, 3}; String[] w = new String[2]; char[] cs = {'h', 'i'};"
+     "boolean[] f = new boolean[1]; w[0] = \"x\"; w[0] += \"y\"; d[1]++;"
+     "System.out.println(d[0] + d[1] + \" \" + w[0] + w[1] + \" \" + f[0]); System.out.println(cs);",
+     "", "4.5 xynull false\nhi\n", 0, nullptr},
+    {"input",
+     "Scanner sc = new Scanner(System.in); int n = sc.nextInt(); String rest = sc.nextLine();"
+     "String line = sc.nextLine(); double d = sc.nextDouble();"
+     "System.out.println(n + \"[\" + rest + \"]\" + line + d); int sum = 0;"
+     "while (sc.hasNextInt()) { sum = sum + sc.nextInt(); }"
+     "System.out.println(sum + \" \" + sc.next() + \" \" + sc.hasNext());",
+     "5 rest\nzweite Zeile\n2.5e1\n1 2 3,000 -4 ende\n", "5[ rest]zweite Zeile25.0\n2999 ende false\n", 0,
+     nullptr},
+    {"scanner tokens",
+     "Scanner sc = new Scanner(System.in); int a = sc.nextInt(); int b = sc.nextInt(); boolean big = "
+     "sc.hasNextInt();"
+     "String t = sc.next(); double x = sc.nextDouble(); double y = sc.nextDouble(); double z = "
+     "sc.nextDouble();"
+     "String r = sc.nextLine(); String l = sc.nextLine(); System.out.println(a + \" \" + b + \" \" + big + "
+     "\" \" + t + "
+     "\" \" + x + \" \" + y + \" \" + z + \" [\" + r + \"] [\" + l + \"] \" + sc.hasNextLine());",
+     "1,000 +5 2147483648\n1e3 .5 NaN\r\nx", "1000 5 false 2147483648 1000.0 0.5 NaN [] [x] false\n", 0,
+     nullptr},
+    {"printf",
+     "System.out.printf(\"%.2f|%.2f|%.0f|%.0f|%.1f|%10.3f|%-8d|%08.2f|%,d|%+d|%e|%x|%s|%b|%c|%n\", 0.125, "
+     "1.005, "
+     "2.5, 0.5, 1.45, Math.PI, 42, -3.14159, 1234567, 5, 12345.678, -1, null, null, 65);"
+     "System.out.println(String.format(\"%5.1f|%s|%s|%2$s\", 99.95, 'x', 10L));",
+     "",
+     "0.13|1.01|3|1|1.5|     3.142|42      |-0003.14|1,234,567|+5|1.234568e+04|ffffffff|null|false|A|\n"
+     "100.0|x|10|x\n",
+     0, nullptr},
+    {"printf writes up to a missing value", "System.out.printf(\"%d %d\", 1);", "", "1 ", 1,
+     "java.util.MissingFormatArgumentException: Format specifier '%d'"},
+    {"exit status", "System.out.println(\"vorher\"); System.exit(3); System.out.println(\"nachher\");", "",
+     "vorher\n", 3, nullptr},
+    {"input that is no number",
+     "Scanner sc = new Scanner(System.in); System.out.println(\"Zahl?\"); int n = sc.nextInt();", "zwei\n",
+     "Zahl?\n", 1, "\x84int n = sc.nextInt()\x93 / java.util.InputMismatchException"},
+    {"end of input",
+     "Scanner sc = new Scanner(System.in); int n = sc.nextInt(); System.out.println(n);"
+     "String l = sc.nextLine(); System.out.println(\"[\" + l + \"]\"); l = sc.nextLine();",
+     "7", "7\n", 1, "\x84String l = sc.nextLine()\x93 / java.util.NoSuchElementException: No line found"},
+    {"array index", "int[] a = new int[5]; System.out.println(\"vorher \" + a[4] + a.length); a[5] = 1;", "",
+     "vorher 05\n", 1,
+     "\x84"
+     "a[5] = 1\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 5 out of bounds for length 5"},
+    {"substring", "String s = \"abc\"; System.out.println(s.substring(2, 5));", "", "", 1,
+     "java.lang.StringIndexOutOfBoundsException: begin 2, end 5, length 3"},
+    {"parseInt", "System.out.println(Integer.parseInt(\"12x\"));", "", "", 1,
+     "java.lang.NumberFormatException: For input string: \"12x\""},
+    {"division in a condition", "int z = 0; if (10 / z > 1) { z = 1; }", "", "", 1,
+     "Division durch null in \x84"
+     "10 / z > 1\x93 / java.lang.ArithmeticException: / by zero"},
+    {"null", "String s = null; System.out.println(s + \"!\"); System.out.println(s.length());", "", "null!\n",
+     1, "\x84System.out.println(s.length())\x93 / java.lang.NullPointerException"},
+};
+
+TEST(RunLikeJava, TableOfPrograms)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const Outcome out = run(c.source, c.input);
+        EXPECT_TRUE(out.problems.empty()) << (out.problems.empty() ? "" : out.problems[0]);
+        EXPECT_EQ(out.output, c.output);
+        EXPECT_EQ(out.status, c.status);
+        if (c.failing)
+            EXPECT_NE(out.error.find(c.failing), std::string::npos) << out.error;
+        else
+            EXPECT_EQ(out.state, runtime::RunState::Finished) << out.error;
+    }
+}
+
+// What the compiler refuses is reported before anything runs; what it accepts runs.
+TEST(CheckLikeJava, RefusesWhatTheCompilerRefuses)
+{
+    const char* refused[] = {
+        "int x = 5.0;",
+        "long l = 5; int x = l;",
+        "int n = 3; char c = n + 1;",
+        "String s = 5;",
+        "boolean b = 1;",
+        "int x = 1; if (x) { }",
+        "int x = 5; int x = 6;",
+        "int x = 1; if (x > 0) { int y = 2; } System.out.println(y);",
+        "int x; x++;",
+        "int x; boolean b = true; if (b) { x = 1; } System.out.println(x);",
+        "final int K = 3; K = 4;",
+        "int x = 2147483648;",
+        "int x = 1; x;",
+        "break;",
+        "int x = 0; while (true) { x++; } System.out.println(x);",
+        "while (false) { }",
+        "int i; for (i=1;i<=3;i=i+1) { break; System.out.println(i); }",
+        "System.out.println(null);",
+        "char c; for (c='a';c<='e';c=c+1) { }",
+        "String s = \"a\"; s -= \"b\";",
+        "int[] a = {1, 2}; String t = a;",
+        "System.out.println(\"a\" == 1);",
+        "Eingabe x;",
+        "x := 5;",
+        "ausgeben(summe);",
+        "int x; boolean c = true; while (c) { x = 1; c = false; } System.out.println(x);",
+        "final boolean T = true; while (T) { } System.out.println(1);",
+        "int x = 0; do { x++; } while (1 < 2); System.out.println(x);",
+        "long a = 1; int b = Math.round(2.5);",
+        "int i; for (i=1;i<=3;i=i+1) { } for (i=1;i<=3;i=i+1) { int i = 2; }",
+    };
+    for (const char* source : refused) {
+        SCOPED_TRACE(source);
+        const Outcome out = run(source);
+        EXPECT_FALSE(out.problems.empty());
+        EXPECT_TRUE(out.output.empty());
+    }
+}
+
+TEST(CheckLikeJava, AcceptsWhatTheCompilerAccepts)
+{
+    const struct
+    {
+        const char* source;
+        const char* output;
+    } accepted[] = {
+        {"int x; if (true) { x = 1; } System.out.println(x);", "1\n"},
+        {"int x; while (true) { x = 5; break; } System.out.println(x);", "5\n"},
+        {"int x; boolean b = false; if (b && (x = 1) > 0) { System.out.println(x); } else { x = 2; }"
+         "System.out.println(x);",
+         "2\n"},
+        {"char c = 65; char d = 'a' + 1; System.out.println(c + \"\" + d);", "Ab\n"},
+        {"final int K = 3; char c = K; System.out.println(c == 3);", "true\n"},
+        {"System.out.println(true ? 'a' : 0); System.out.println(false ? 1 : 'b');", "a\nb\n"},
+        {"int x = -2147483648; long y = -9223372036854775808L; System.out.println(x + \" \" + y);",
+         "-2147483648 -9223372036854775808\n"},
+        {"var n = 5; var s = \"x\"; System.out.println(s + n);", "x5\n"},
+        {"int x = 1; x += (x = 5); int y = 7; y = y++ + ++y; System.out.println(x + \" \" + y);", "6 16\n"},
+        {"int i = 0; int[] a = new int[3]; a[i++] = i; a[i] = i = 2; System.out.println(a[0] + \" \" + a[1] "
+         "+ "
+         "\" \" + i);",
+         "1 2 2\n"},
+        {"int a = 5; if (a > 3) a = 0; else a = 1; System.out.println(a);", "0\n"},
+        {"System.out.println(args.length);", "0\n"},
+        {"int x; boolean c = true; do { x = 1; } while (!c); System.out.println(x);", "1\n"},
+        {"int x = 0; if (true) { return; } System.out.println(x);", ""},
+        {"int x = 0; while (true) { x++; if (x > 2) { break; } } System.out.println(x);", "3\n"},
+        {"int n = Math.round(5); long m = Math.round(2.5); System.out.println(n + m);", "8\n"},
+    };
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.source);
+        const Outcome out = run(c.source);
+        EXPECT_TRUE(out.problems.empty()) << (out.problems.empty() ? "" : out.problems[0]);
+        EXPECT_EQ(out.output, c.output);
+    }
+}
+
+// Every text that is not Java is listed, each with its element, before anything runs.
+TEST(CheckLikeJava, ListsEveryTextThatIsNotJava)
+{
+    auto root = design("System.out.println(1); Eingabe x; lies y ein; while (x ist gross) { ausgeben(x); }");
+    // A loop inside a statement's text would make one step endless: the loop elements are for loops.
+    append(*root, TAnweisung::Create("int a = 0; while (a < 3) a++"));
+    append(*root, TAnweisung::Create("// nur ein Kommentar"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    EXPECT_FALSE(checked.program);
+    ASSERT_EQ(checked.problems.size(), 5u);
+    const TElement* second = root->FirstChild->Next.get();
+    const TElement* loop = second->Next->Next.get();
+    const TElement* expected[] = {second, second->Next.get(), loop,
+                                  asCondition(loop)->branch(1)->FirstChild.get(), loop->Next.get()};
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(checked.problems[i].element.element, expected[i]) << i;
+    EXPECT_EQ(checked.problems[0].message, "Unbekannter Typ \x84"
+                                           "Eingabe\x93 in \x84"
+                                           "Eingabe x\x93");
+    EXPECT_NE(checked.problems[2].message.find("\x84x ist gross\x93"), std::string::npos);
+}
+
+// A repeat-until loop runs as its Java text "do S while (c);" runs: it repeats while c holds, and its
+// unbraced body must be a single statement.
+TEST(RunLikeJava, RepeatLoopRunsAsItsJavaText)
+{
+    auto root = design("int x = 0;");
+    auto* loop = append(*root, TRepeat::Create("x < 5"));
+    append(*loop->branch(1), TAnweisung::Create("x = x + 1"));
+    append(*root, TAnweisung::Create("System.out.println(x)"));
+    EXPECT_EQ(run(*root).output, "5\n");
+
+    append(*loop->branch(1), TAnweisung::Create("x = x * 2"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_EQ(checked.problems.size(), 1u);
+    EXPECT_EQ(checked.problems[0].element.element, loop);
+}
+
+// Named blocks are comments in the Java text: their variables stay visible after them.
+TEST(RunLikeJava, NamedBlocksRunAsTheirSequence)
+{
+    auto root = design("int a = 5;");
+    auto* block = append(*root, TBlock::Create("Teil"));
+    append(*block, TAnweisung::Create("int b = a * 2"));
+    append(*root, TAnweisung::Create("System.out.println(a + b)"));
+    EXPECT_EQ(run(*root).output, "15\n");
+}
+
+// One step runs one statement element or tests one condition, and names the element that comes next.
+TEST(Run, StepsElementByElement)
+{
+    auto root = design("int k = 0; while (k < 2) { k++; } for (i=1;i<=1;i=i+1) { }");
+    const TElement* decl = root->FirstChild.get();
+    const auto* loop = asCondition(decl->Next.get());
+    const TElement* body = loop->branch(1)->FirstChild.get();
+    const TElement* counting = loop->Next.get();
+    const struct
+    {
+        const TElement* executed;
+        int branch;
+        const TElement* next;
+    } expected[] = {{decl, -1, loop}, {loop, 1, body},     {body, -1, loop},        {loop, 1, body},
+                    {body, -1, loop}, {loop, 0, counting}, {counting, 1, counting}, {counting, 0, nullptr}};
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Keyboard keyboard("");
+    runtime::Run r(checked.program, console, keyboard);
+    EXPECT_EQ(r.next().element, decl);
+    for (const auto& e : expected) {
+        const runtime::StepResult s = r.step();
+        EXPECT_EQ(s.executed.element, e.executed);
+        EXPECT_EQ(s.executed.serial, e.executed->serial());
+        EXPECT_EQ(s.branch, e.branch);
+        EXPECT_EQ(s.next.element, e.next);
+    }
+    EXPECT_EQ(r.state(), runtime::RunState::Finished);
+    EXPECT_EQ(r.steps(), std::size(expected));
+}
+
+// An endless loop never makes a step endless: each test of its condition is a step of its own.
+TEST(Run, EndlessLoopStaysSteppable)
+{
+    auto root = design("while (true) { }");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Keyboard keyboard("");
+    runtime::Run r(checked.program, console, keyboard);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(r.step().next.element, root->FirstChild.get());
+    EXPECT_EQ(r.state(), runtime::RunState::Running);
+}
+
+TEST(Run, VariablesInScopeInnermostLast)
+{
+    auto root = design("int x = 3; String s = \"a\" + x; int[] a = {4, 5}; double d;"
+                       "if (x > 0) { char c = 'q'; x = 7; }");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Keyboard keyboard("");
+    runtime::Run r(checked.program, console, keyboard);
+    for (int i = 0; i < 6; ++i)
+        r.step();
+    // Before "x = 7": c is declared and set, the variables of the outer level come first.
+    const std::vector<runtime::Variable> vars = r.variables();
+    ASSERT_EQ(vars.size(), 6u);
+    const char* names[] = {"args", "x", "s", "a", "d", "c"};
+    for (std::size_t i = 0; i < vars.size(); ++i)
+        EXPECT_EQ(vars[i].name, names[i]);
+    EXPECT_EQ(vars[1].type, "int");
+    EXPECT_EQ(vars[1].value, "3");
+    EXPECT_EQ(vars[2].value, "a3");
+    EXPECT_EQ(vars[3].type, "int[]");
+    EXPECT_EQ(vars[3].value, "int[2]");
+    EXPECT_EQ(vars[3].elements, (std::vector<std::string>{"4", "5"}));
+    EXPECT_FALSE(vars[4].assigned);
+    EXPECT_EQ(vars[5].value, "q");
+    EXPECT_EQ(vars[5].depth, 1);
+    r.step();
+    EXPECT_EQ(r.variables().size(), 5u);
+    EXPECT_EQ(r.variables()[1].value, "7");
+}
+
+// The program keeps what it needs: it runs after the design is gone.
+TEST(Run, ProgramOutlivesTheDesign)
+{
+    auto root = design("String s = \"x\"; for (i=1;i<=3;i=i+1) { s = s + i; } System.out.println(s);");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    root.reset();
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Keyboard keyboard("");
+    runtime::Run r(checked.program, console, keyboard);
+    while (r.step().state == runtime::RunState::Running) {
+    }
+    EXPECT_EQ(console.output, "x123\n");
+}
+
+TEST(Run, CancelledInputStopsTheRun)
+{
+    auto root =
+        design("Scanner sc = new Scanner(System.in); System.out.print(\"Zahl: \"); int n = sc.nextInt();"
+               "System.out.println(n);");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Keyboard keyboard("", true);
+    runtime::Run r(checked.program, console, keyboard);
+    while (r.step().state == runtime::RunState::Running) {
+    }
+    EXPECT_EQ(r.state(), runtime::RunState::Cancelled);
+    // The prompt was written before the input was asked for.
+    EXPECT_EQ(console.output, "Zahl: ");
+    EXPECT_EQ(r.step().state, runtime::RunState::Cancelled);
+    EXPECT_EQ(keyboard.requests, 1);
+}
+
+// Each Scanner keeps what it took from System.in: a second one sees only what the first left there.
+TEST(Run, EachScannerKeepsWhatItRead)
+{
+    const char* source =
+        "Scanner a = new Scanner(System.in); int x = a.nextInt(); Scanner b = new Scanner(System.in);"
+        "int y = b.nextInt(); System.out.println(x + y);";
+    EXPECT_EQ(run(source, "1\n2\n").output, "3\n");
+    EXPECT_NE(run(source, "1 2\n").error.find("NoSuchElementException"), std::string::npos);
+}
+
+// What the program writes and reads is UTF-8, so characters beyond code page 1252 come out as Java
+// prints them, and a character split between two pieces of input is read whole.
+TEST(Run, ConsoleIsUtf8)
+{
+    EXPECT_EQ(run("char c = 937; System.out.println(c + \"\\u00e4\" + (char) 8364 + \"\xe4\");").output,
+              "\u03a9\u00e4\u20ac\u00e4\n");
+
+    class Split final : public runtime::InputSource
+    {
+    public:
+        Status read(std::string& text) override
+        {
+            static const char* pieces[] = {"Gr\xc3", "\xbc\xc3\x9f e\n"};
+            if (m_next == 2)
+                return Status::End;
+            text = pieces[m_next++];
+            return Status::Text;
+        }
+
+    private:
+        int m_next = 0;
+    };
+    auto root = design(
+        "Scanner sc = new Scanner(System.in); String s = sc.next(); System.out.println(s.length() + s);");
+    const runtime::CheckResult checked = runtime::Check(*root);
+    ASSERT_TRUE(checked.program);
+    Console console;
+    Split input;
+    runtime::Run r(checked.program, console, input);
+    while (r.step().state == runtime::RunState::Running) {
+    }
+    EXPECT_EQ(console.output, "4Gr\u00fc\u00df\n");
+    EXPECT_EQ(r.variables().back().value, "Gr\u00fc\u00df");
+}
+
+TEST(DoubleToString, ShortestDigitsInJavasFormat)
+{
+    const struct
+    {
+        double value;
+        const char* text;
+    } cases[] = {
+        {1.0, "1.0"},         {0.1, "0.1"},
+        {1e7, "1.0E7"},       {9999999.0, "9999999.0"},
+        {1e-3, "0.001"},      {9.99e-4, "9.99E-4"},
+        {1e-5, "1.0E-5"},     {-0.0, "-0.0"},
+        {1e23, "1.0E23"},     {2e-3, "0.002"},
+        {5e-324, "4.9E-324"}, {1.7976931348623157e308, "1.7976931348623157E308"},
+        {123.456, "123.456"}, {-1234567.5, "-1234567.5"},
+        {1e100, "1.0E100"},   {2.2250738585072014E-308, "2.2250738585072014E-308"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(runtime::doubleToString(c.value), c.text);
+}
+
+} // namespace
