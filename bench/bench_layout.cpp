@@ -15,18 +15,6 @@ class TNullCanvas : public TCanvas
 {
 public:
     TSize textExtent(const std::string& s) override { return {static_cast<int>(s.size()) * 7, 13}; }
-    TColor penColor() const override { return m_pen; }
-    void setPenColor(TColor c) override { m_pen = c; }
-    int penWidth() const override { return m_width; }
-    void setPenWidth(int w) override { m_width = w; }
-    TPenStyle penStyle() const override { return m_style; }
-    void setPenStyle(TPenStyle s) override { m_style = s; }
-    TColor brushColor() const override { return m_brush; }
-    void setBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle brushStyle() const override { return m_brushStyle; }
-    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor fontColor() const override { return m_font; }
-    void setFontColor(TColor c) override { m_font = c; }
     void rectangle(int, int, int, int) override { ++primitives; }
     void line(int, int, int, int) override { ++primitives; }
     void polyline(const std::vector<TPoint>&) override { ++primitives; }
@@ -40,12 +28,6 @@ public:
     long primitives = 0;
 
 private:
-    TColor m_pen = clBlack;
-    int m_width = 1;
-    TPenStyle m_style = TPenStyle::Solid;
-    TColor m_brush = clWhite;
-    TBrushStyle m_brushStyle = TBrushStyle::Solid;
-    TColor m_font = clBlack;
 };
 
 constexpr int kWindowWidth = 696;

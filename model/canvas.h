@@ -30,20 +30,21 @@ public:
     // Width and height of `s` (code page 1252 bytes) in the current font.
     virtual TSize textExtent(const std::string& s) = 0;
 
-    virtual TColor penColor() const = 0;
-    virtual void setPenColor(TColor c) = 0;
-    virtual int penWidth() const = 0;
-    virtual void setPenWidth(int w) = 0;
-    virtual TPenStyle penStyle() const = 0;
-    virtual void setPenStyle(TPenStyle s) = 0;
+    // The drawing state, which every primitive uses as it stands when the primitive is drawn.
+    TColor penColor() const { return m_pen; }
+    void setPenColor(TColor c) { m_pen = c; }
+    int penWidth() const { return m_penWidth; }
+    void setPenWidth(int w) { m_penWidth = w; }
+    TPenStyle penStyle() const { return m_penStyle; }
+    void setPenStyle(TPenStyle s) { m_penStyle = s; }
 
-    virtual TColor brushColor() const = 0;
-    virtual void setBrushColor(TColor c) = 0;
-    virtual TBrushStyle brushStyle() const = 0;
-    virtual void setBrushStyle(TBrushStyle s) = 0;
+    TColor brushColor() const { return m_brush; }
+    void setBrushColor(TColor c) { m_brush = c; }
+    TBrushStyle brushStyle() const { return m_brushStyle; }
+    void setBrushStyle(TBrushStyle s) { m_brushStyle = s; }
 
-    virtual TColor fontColor() const = 0;
-    virtual void setFontColor(TColor c) = 0;
+    TColor fontColor() const { return m_font; }
+    void setFontColor(TColor c) { m_font = c; }
 
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     virtual void line(int x1, int y1, int x2, int y2) = 0;
@@ -66,4 +67,12 @@ public:
     // same resolution), so that sizes measured on one hold for the other; 0 promises nothing, and then
     // no size is kept from one call to the next.
     virtual std::uintptr_t metricsKey() const { return 0; }
+
+private:
+    TColor m_pen = clBlack;
+    int m_penWidth = 1;
+    TPenStyle m_penStyle = TPenStyle::Solid;
+    TColor m_brush = clWhite;
+    TBrushStyle m_brushStyle = TBrushStyle::Solid;
+    TColor m_font = clBlack;
 };

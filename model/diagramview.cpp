@@ -15,18 +15,6 @@ public:
     explicit TProbeCanvas(TCanvas& measure) : m_measure(measure) {}
 
     TSize textExtent(const std::string& s) override { return m_measure.textExtent(s); }
-    TColor penColor() const override { return m_pen; }
-    void setPenColor(TColor c) override { m_pen = c; }
-    int penWidth() const override { return m_penWidth; }
-    void setPenWidth(int w) override { m_penWidth = w; }
-    TPenStyle penStyle() const override { return m_penStyle; }
-    void setPenStyle(TPenStyle s) override { m_penStyle = s; }
-    TColor brushColor() const override { return m_brush; }
-    void setBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle brushStyle() const override { return m_brushStyle; }
-    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor fontColor() const override { return m_font; }
-    void setFontColor(TColor c) override { m_font = c; }
     void rectangle(int, int, int, int) override {}
     void line(int, int, int, int) override {}
     void polyline(const std::vector<TPoint>&) override {}
@@ -39,12 +27,6 @@ public:
 
 private:
     TCanvas& m_measure;
-    TColor m_pen = clBlack;
-    int m_penWidth = 1;
-    TPenStyle m_penStyle = TPenStyle::Solid;
-    TColor m_brush = clWhite;
-    TBrushStyle m_brushStyle = TBrushStyle::Solid;
-    TColor m_font = clBlack;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "runtime/javatext.h"
 
+#include "model/cp1252.h"
+
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -11,13 +13,6 @@
 namespace runtime {
 
 namespace {
-
-// Unicode of the bytes 0x80..0x9F of code page 1252; the rest is Latin-1.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 bool isAsciiDigit(char16_t c)
 {
@@ -143,39 +138,12 @@ bool isLatinLetter(char16_t c)
 
 std::u16string fromCp1252(std::string_view bytes)
 {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text.push_back(byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : char16_t{byte});
-    }
-    return text;
+    return cp1252ToUtf16(bytes);
 }
 
 std::string toCp1252(std::u16string_view text)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            bytes.push_back(static_cast<char>(u));
-            continue;
-        }
-        char mapped = '?';
-        for (std::size_t k = 0; k < kHighControls.size(); ++k) {
-            if (kHighControls[k] == u) {
-                mapped = static_cast<char>(0x80 + k);
-                break;
-            }
-        }
-        // A character outside the basic plane is two UTF-16 units but one character: one '?'.
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
-            ++i;
-        bytes.push_back(mapped);
-    }
-    return bytes;
+    return utf16ToCp1252(text);
 }
 
 std::string toUtf8(std::u16string_view text)

@@ -194,7 +194,7 @@ TColor TQtCanvas::windowColor() const
 
 bool TQtCanvas::outside(int left, int top, int right, int bottom) const
 {
-    const int reach = m_penWidth + 2;
+    const int reach = penWidth() + 2;
     return right + reach < m_area.Left || left - reach >= m_area.Right || bottom + reach < m_area.Top ||
            top - reach >= m_area.Bottom;
 }
@@ -217,28 +217,28 @@ void TQtCanvas::useDrawingCoordinates()
 
 QPen TQtCanvas::qtPen() const
 {
-    QPen pen(toQColor(m_pen));
-    pen.setStyle(m_penStyle == TPenStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
+    QPen pen(toQColor(penColor()));
+    pen.setStyle(penStyle() == TPenStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
     if (m_mode == Mode::Scaled) {
-        pen.setWidth(m_x.width(m_penWidth));
+        pen.setWidth(m_x.width(penWidth()));
     } else if (m_mode == Mode::Vector) {
         // In the drawing's own units, so that a printout scaled to its page keeps the proportions.
-        pen.setWidthF(std::max(1, m_penWidth));
-    } else if (m_penWidth <= 1) {
+        pen.setWidthF(std::max(1, penWidth()));
+    } else if (penWidth() <= 1) {
         // A cosmetic one-pixel pen with flat caps leaves out a line's end point.
         pen.setWidth(0);
         pen.setCosmetic(true);
     } else {
-        pen.setWidth(m_penWidth);
+        pen.setWidth(penWidth());
     }
-    pen.setCapStyle(m_penWidth <= 1 ? Qt::FlatCap : Qt::RoundCap);
-    pen.setJoinStyle(m_penWidth <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
+    pen.setCapStyle(penWidth() <= 1 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setJoinStyle(penWidth() <= 1 ? Qt::MiterJoin : Qt::RoundJoin);
     return pen;
 }
 
 QPen TQtCanvas::pointPen() const
 {
-    QPen pen(toQColor(m_pen), 0);
+    QPen pen(toQColor(penColor()), 0);
     pen.setCosmetic(true);
     pen.setCapStyle(Qt::SquareCap);
     return pen;
@@ -248,8 +248,8 @@ QPointF TQtCanvas::centreOf(TPoint p) const
 {
     if (m_mode != Mode::Scaled)
         return QPointF(p.x + 0.5, p.y + 0.5);
-    const int w = m_x.width(m_penWidth);
-    return QPointF(m_x.lineStart(p.x, m_penWidth) + w / 2.0, m_y.lineStart(p.y, m_penWidth) + w / 2.0);
+    const int w = m_x.width(penWidth());
+    return QPointF(m_x.lineStart(p.x, penWidth()) + w / 2.0, m_y.lineStart(p.y, penWidth()) + w / 2.0);
 }
 
 void TQtCanvas::fillSpan(int left, int top, int right, int bottom, TColor colour)
@@ -291,10 +291,10 @@ void TQtCanvas::verticalRun(int x, int top, int bottom)
 void TQtCanvas::deviceRun(int left, int top, int right, int bottom)
 {
     const bool horizontal = bottom - top == 1 && right - left > 1;
-    if (m_mode == Mode::Vector || (m_mode == Mode::Pixels && m_penWidth > 1)) {
+    if (m_mode == Mode::Vector || (m_mode == Mode::Pixels && penWidth() > 1)) {
         useDrawingCoordinates();
         QPen pen = qtPen();
-        if (m_penWidth <= 1) {
+        if (penWidth() <= 1) {
             // Along the edge of the pixels from the first one to the end of the last one.
             m_painter.setPen(pen);
             if (horizontal)
@@ -311,8 +311,8 @@ void TQtCanvas::deviceRun(int left, int top, int right, int bottom)
         return;
     }
     if (m_mode == Mode::Pixels) {
-        if (m_penStyle == TPenStyle::Solid) {
-            fillSpan(left, top, right, bottom, m_pen);
+        if (penStyle() == TPenStyle::Solid) {
+            fillSpan(left, top, right, bottom, penColor());
             return;
         }
         // Every other pixel, by the parity of its coordinates: the dots stay where they are however the
@@ -330,13 +330,13 @@ void TQtCanvas::deviceRun(int left, int top, int right, int bottom)
         return;
     }
     // Scaled: one width in whole device pixels, from the first drawing pixel's line to the last one's.
-    const int x0 = m_x.lineStart(left, m_penWidth);
-    const int y0 = m_y.lineStart(top, m_penWidth);
-    const QRect run(x0, y0, m_x.lineStart(right - 1, m_penWidth) + m_x.width(m_penWidth) - x0,
-                    m_y.lineStart(bottom - 1, m_penWidth) + m_y.width(m_penWidth) - y0);
+    const int x0 = m_x.lineStart(left, penWidth());
+    const int y0 = m_y.lineStart(top, penWidth());
+    const QRect run(x0, y0, m_x.lineStart(right - 1, penWidth()) + m_x.width(penWidth()) - x0,
+                    m_y.lineStart(bottom - 1, penWidth()) + m_y.width(penWidth()) - y0);
     useDevicePixels();
-    if (m_penStyle == TPenStyle::Solid) {
-        m_painter.fillRect(run, toQColor(m_pen));
+    if (penStyle() == TPenStyle::Solid) {
+        m_painter.fillRect(run, toQColor(penColor()));
         return;
     }
     // Dots as long as the line is wide, one dot's length apart, placed by the device pixels' parity.
@@ -353,7 +353,7 @@ void TQtCanvas::deviceRun(int left, int top, int right, int bottom)
                                : QRect(run.left(), begin, dot, end - begin));
     }
     m_painter.setPen(Qt::NoPen);
-    m_painter.setBrush(toQColor(m_pen));
+    m_painter.setBrush(toQColor(penColor()));
     m_painter.drawRects(dots.constData(), static_cast<int>(dots.size()));
 }
 
@@ -372,7 +372,7 @@ void TQtCanvas::rectangle(int left, int top, int right, int bottom)
 {
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
-    if (m_brushStyle == TBrushStyle::Solid) {
+    if (brushStyle() == TBrushStyle::Solid) {
         if (m_mode == Mode::Scaled) {
             // As far as the outline reaches, so that no fill shows outside it.
             const int l = std::max(left, m_area.Left - kClipMargin);
@@ -384,9 +384,9 @@ void TQtCanvas::rectangle(int left, int top, int right, int bottom)
             useDevicePixels();
             m_painter.fillRect(QRect(x, y, m_x.lineStart(r - 1, 1) + m_x.width(1) - x,
                                      m_y.lineStart(b - 1, 1) + m_y.width(1) - y),
-                               toQColor(m_brush));
+                               toQColor(brushColor()));
         } else {
-            fillSpan(left, top, right, bottom, m_brush);
+            fillSpan(left, top, right, bottom, brushColor());
         }
     }
     outline(left, top, right, bottom);
@@ -397,7 +397,7 @@ void TQtCanvas::strokedLine(const std::vector<TPoint>& points)
     QPolygonF line;
     for (const TPoint& p : points)
         line << centreOf(p);
-    if (m_penWidth <= 1) {
+    if (penWidth() <= 1) {
         // The end point is not painted: the line stops half a pixel before its centre.
         const QPointF along = line[line.size() - 1] - line[line.size() - 2];
         const double length = std::hypot(along.x(), along.y());
@@ -420,7 +420,7 @@ void TQtCanvas::line(int x1, int y1, int x2, int y2)
     if ((x1 == x2 && y1 == y2) ||
         outside(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)))
         return;
-    if (m_penWidth <= 1 && (x1 == x2 || y1 == y2)) {
+    if (penWidth() <= 1 && (x1 == x2 || y1 == y2)) {
         // Axis-parallel: the pixels from the start up to, not including, the end point.
         if (y1 == y2)
             horizontalRun(std::min(x1, x2 + 1), std::max(x1 + 1, x2), y1);
@@ -432,7 +432,7 @@ void TQtCanvas::line(int x1, int y1, int x2, int y2)
         strokedLine({TPoint{x1, y1}, TPoint{x2, y2}});
         return;
     }
-    if (m_penWidth <= 1 && m_penStyle == TPenStyle::Solid) {
+    if (penWidth() <= 1 && penStyle() == TPenStyle::Solid) {
         // Any other direction: the pixels of the line from its start, without its end point.
         const int dx = std::abs(x2 - x1);
         const int dy = std::abs(y2 - y1);
@@ -459,7 +459,7 @@ void TQtCanvas::line(int x1, int y1, int x2, int y2)
         return;
     }
     m_painter.setPen(qtPen());
-    if (m_penWidth <= 1)
+    if (penWidth() <= 1)
         m_painter.drawLine(QPoint(x1, y1), QPoint(x2, y2));
     else
         m_painter.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
@@ -472,7 +472,7 @@ void TQtCanvas::polyline(const std::vector<TPoint>& points)
     bool axisParallel = true;
     for (std::size_t i = 1; i < points.size(); ++i)
         axisParallel = axisParallel && (points[i].x == points[i - 1].x || points[i].y == points[i - 1].y);
-    if (m_penWidth <= 1 && (m_mode == Mode::Pixels || axisParallel)) {
+    if (penWidth() <= 1 && (m_mode == Mode::Pixels || axisParallel)) {
         // Each segment leaves out its end point, which the next one starts with: only the last point
         // of the whole line stays unpainted.
         for (std::size_t i = 1; i < points.size(); ++i)
@@ -501,8 +501,8 @@ void TQtCanvas::polygon(const std::vector<TPoint>& points)
         rectangle(left, top, right + 1, bottom + 1);
         return;
     }
-    if (m_brushStyle == TBrushStyle::Solid)
-        m_painter.setBrush(toQColor(m_brush));
+    if (brushStyle() == TBrushStyle::Solid)
+        m_painter.setBrush(toQColor(brushColor()));
     else
         m_painter.setBrush(Qt::NoBrush);
     m_painter.setPen(qtPen());
@@ -530,8 +530,8 @@ void TQtCanvas::ellipse(int left, int top, int right, int bottom)
     if (right <= left || bottom <= top || outside(left, top, right - 1, bottom - 1))
         return;
     m_painter.setPen(qtPen());
-    if (m_brushStyle == TBrushStyle::Solid)
-        m_painter.setBrush(toQColor(m_brush));
+    if (brushStyle() == TBrushStyle::Solid)
+        m_painter.setBrush(toQColor(brushColor()));
     else
         m_painter.setBrush(Qt::NoBrush);
     if (m_mode == Mode::Pixels) {
@@ -554,12 +554,12 @@ void TQtCanvas::textOut(int x, int y, const std::string& s)
     const TSize extent = textExtent(s);
     if (outside(x, y, x + extent.cx, y + extent.cy))
         return;
-    if (m_brushStyle == TBrushStyle::Solid)
-        fillSpan(x, y, x + extent.cx, y + extent.cy, m_brush);
+    if (brushStyle() == TBrushStyle::Solid)
+        fillSpan(x, y, x + extent.cx, y + extent.cy, brushColor());
     if (s.empty())
         return;
     useDrawingCoordinates();
-    m_painter.setPen(toQColor(m_font));
+    m_painter.setPen(toQColor(fontColor()));
     drawText(m_painter, m_metrics, QPoint(x, y + m_metrics.ascent()), fromCp1252(s),
              m_area.Left - kClipMargin, m_area.Right + kClipMargin);
 }

@@ -54,19 +54,6 @@ public:
 
     TSize textExtent(const std::string& s) override;
 
-    TColor penColor() const override { return m_pen; }
-    void setPenColor(TColor c) override { m_pen = c; }
-    int penWidth() const override { return m_penWidth; }
-    void setPenWidth(int w) override { m_penWidth = w; }
-    TPenStyle penStyle() const override { return m_penStyle; }
-    void setPenStyle(TPenStyle s) override { m_penStyle = s; }
-    TColor brushColor() const override { return m_brush; }
-    void setBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle brushStyle() const override { return m_brushStyle; }
-    void setBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
-    TColor fontColor() const override { return m_font; }
-    void setFontColor(TColor c) override { m_font = c; }
-
     void rectangle(int left, int top, int right, int bottom) override;
     void line(int x1, int y1, int x2, int y2) override;
     void polyline(const std::vector<TPoint>& points) override;
@@ -134,12 +121,6 @@ private:
     bool m_inDevice = false;
     TExtentCache* m_extents;
     TRect m_area;
-    TColor m_pen = clBlack;
-    int m_penWidth = 1;
-    TPenStyle m_penStyle = TPenStyle::Solid;
-    TColor m_brush = clWhite;
-    TBrushStyle m_brushStyle = TBrushStyle::Solid;
-    TColor m_font = clBlack;
 };
 
 // A canvas with the screen font on a small image, for measuring and hit testing outside a paint.

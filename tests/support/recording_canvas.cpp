@@ -22,12 +22,12 @@ TRecord TRecordingCanvas::record(TPrimitive kind) const
 {
     TRecord r;
     r.kind = kind;
-    r.pen = m_pen;
-    r.penWidth = m_penWidth;
-    r.penStyle = m_penStyle;
-    r.brush = m_brush;
-    r.brushStyle = m_brushStyle;
-    r.font = m_font;
+    r.pen = penColor();
+    r.penWidth = penWidth();
+    r.penStyle = penStyle();
+    r.brush = brushColor();
+    r.brushStyle = brushStyle();
+    r.font = fontColor();
     return r;
 }
 
