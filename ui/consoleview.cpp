@@ -1,5 +1,6 @@
 #include "ui/consoleview.h"
 
+#include "ui/commandguard.h"
 #include "ui/uitexts.h"
 
 #include <QFontDatabase>
@@ -41,8 +42,10 @@ TConsoleView::TConsoleView(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_output);
     layout->addWidget(m_input);
     connect(m_input, &QLineEdit::returnPressed, this, [this] {
-        m_typed.push_back(m_input->text());
-        m_input->clear();
+        runCommand(this, [this] {
+            m_typed.push_back(m_input->text());
+            m_input->clear();
+        });
     });
 }
 

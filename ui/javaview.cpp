@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -37,7 +38,17 @@ TJavaView::TJavaView(TDesignDocument& document, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     m_rebuildTimer.setSingleShot(true);
     m_rebuildTimer.setInterval(0);
-    connect(&m_rebuildTimer, &QTimer::timeout, this, [this] { runCommand(this, [this] { rebuild(); }); });
+    connect(&m_rebuildTimer, &QTimer::timeout, this, [this] {
+        // No command of the user waits for the text: a shortage shows in the view, not in a message box.
+        try {
+            rebuild();
+        } catch (const std::bad_alloc&) {
+            m_lines.reset();
+            m_noMemory = true;
+            fitScrollBars();
+            viewport()->update();
+        }
+    });
 }
 
 TJavaView::~TJavaView() = default;
@@ -59,8 +70,10 @@ const TJavaLines& TJavaView::lines()
 void TJavaView::rebuild()
 {
     m_rebuildTimer.stop();
+    m_lines.reset(); // the old text's memory serves the new one
     m_lines = std::make_unique<TJavaLines>(m_document.root());
     m_outOfDate = false;
+    m_noMemory = false;
     m_longestLine = 0;
     for (int n = 0; n < m_lines->lineCount(); ++n)
         m_longestLine = std::max(m_longestLine, static_cast<int>(m_lines->line(n).size()));
@@ -138,9 +151,13 @@ int TJavaView::lineAt(QPoint position) const
 void TJavaView::paintEvent(QPaintEvent*)
 {
     runPainting(this, [this] {
-        if (!m_lines)
-            return;
         QPainter painter(viewport());
+        if (!m_lines) {
+            if (m_noMemory)
+                painter.drawText(viewport()->rect().adjusted(kMargin, 4, -4, -4), Qt::TextWordWrap,
+                                 uitexts::javaViewNoMemory());
+            return;
+        }
         const int h = lineHeight();
         const int first = verticalScrollBar()->value();
         const int last = std::min(m_lines->lineCount() - 1, first + visibleLines());

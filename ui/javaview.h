@@ -67,6 +67,7 @@ private:
     TDesignDocument& m_document;
     std::unique_ptr<TJavaLines> m_lines;
     bool m_outOfDate = true;
+    bool m_noMemory = false; // the last try to make the text ran out of memory
     QTimer m_rebuildTimer;
     int m_longestLine = 0; // characters
     Lines m_current;

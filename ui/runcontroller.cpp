@@ -113,6 +113,10 @@ TRunController::TRunController(TForm2& main)
         if (visible)
             runCommand(&m_main, [&] { updateVariables(); });
     });
+    connect(m_javaDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            runCommand(&m_main, [&] { updateJavaView(false); });
+    });
     connect(main.mdiArea(), &QMdiArea::subWindowActivated, this,
             [this] { runCommand(&m_main, [&] { showCurrentInJava(true); }); });
 }
@@ -226,6 +230,7 @@ void TRunController::tick()
     if (m_session.state() != runtime::SessionState::Running)
         return;
     const bool fast = m_speed == 0;
+    bool done = false;
     runCommand(&m_main, [&] {
         // The timer waits while the steps run: a step that asks for input runs the dialog's event loop.
         m_session.advance(fast ? std::numeric_limits<std::uint64_t>::max() : 1,
@@ -233,7 +238,15 @@ void TRunController::tick()
         const bool running = m_session.state() == runtime::SessionState::Running;
         if (!fast || !running || m_sinceShown.elapsed() >= kShowEveryMs)
             showRun(!fast || !running);
+        done = true;
     });
+    if (!done) {
+        // Memory ran out outside the program (the program's own shortage fails the run): the run pauses
+        // rather than report the shortage again at every slice.
+        m_session.pause();
+        m_commands->update(m_session.state());
+        return;
+    }
     if (m_session.state() == runtime::SessionState::Running)
         scheduleTick();
 }

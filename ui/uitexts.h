@@ -107,6 +107,7 @@ inline QString menuSpeedItem(int stepsPerSecond, int mnemonicAt)
     return number + (stepsPerSecond == 1 ? QStringLiteral(" Schritt pro Sekunde") : QStringLiteral(" Schritte pro Sekunde"));
 }
 inline QString javaViewTitle() { return QStringLiteral("Java-Ansicht"); }
+inline QString javaViewNoMemory() { return QStringLiteral("Für den Java-Text ist nicht genug Arbeitsspeicher frei."); }
 inline QString variablesTitle() { return QStringLiteral("Variablen"); }
 inline QString consoleTitle() { return QStringLiteral("Konsole"); }
 inline QString menuJavaView() { return QStringLiteral("&Java-Ansicht"); }
