@@ -99,6 +99,22 @@ TEST_F(RunTest, SingleStepsShowTheRunningElementInEveryWindowAndBothModes)
     EXPECT_FALSE(form->document().canUndo());
 }
 
+// A window scrolls to keep the running element in view while the run steps.
+TEST_F(RunTest, WindowsScrollToTheRunningElement)
+{
+    std::string source;
+    for (int i = 0; i < 60; ++i)
+        source += "int x" + std::to_string(i) + " = " + std::to_string(i) + ";";
+    startOn(source.c_str());
+    whole().resize(300, 200);
+    for (int n = 0; n < 50; ++n)
+        key(Qt::Key_F10);
+    const std::optional<QRect> r = whole().elementRect(const_cast<TElement*>(session().next().element));
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(whole().drawingWidget()->rect().contains(*r));
+    EXPECT_GT(whole().scrollPosition().y(), 0);
+}
+
 TEST_F(RunTest, ABreakpointStopsARunBeforeItsElementAndShiftF5EndsIt)
 {
     startOn(kLoopWithDecision);
