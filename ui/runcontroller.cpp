@@ -136,6 +136,7 @@ bool TRunController::begin(bool running)
         m_docksShown = true;
         m_consoleDock->show();
         m_variablesDock->show();
+        m_main.resizeDocks({m_consoleDock}, {140}, Qt::Vertical);
     }
     const std::vector<runtime::Problem> problems = m_session.start(m_document.root(), running);
     m_reported = false;
