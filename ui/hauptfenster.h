@@ -45,6 +45,8 @@ public:
     // The diagram windows in the order of the frame's child windows.
     QList<TForm1*> diagramWindows() const;
     QMdiArea* mdiArea() const { return m_mdiArea; }
+    // Running the design: the menu "Ausführen", the Java view, the variables and the console.
+    TRunController& runController() const { return *m_run; }
 
     // Operations for the diagram windows.
     void RefreshAllWindows();
@@ -74,8 +76,6 @@ public:
     QMenu* Datei1 = nullptr;
     QMenu* Einfgen1 = nullptr;
     QMenu* Drucken1 = nullptr;
-    // Running the design: the menu "Ausführen", the Java view, the variables and the console.
-    TRunController& runController() const { return *m_run; }
     QToolBar* ToolBar1 = nullptr;
     QToolBar* ToolBar2 = nullptr;
 
