@@ -128,3 +128,15 @@ std::optional<TRect> elementRect(TCanvas& measure, TBlock& shown, TPoint origin,
         return std::nullopt;
     return probe.HighlightRect;
 }
+
+const TElement* drawnFor(const TBlock& shown, const TDisplayOptions& options, const TElement& e)
+{
+    const TElement* drawn = &e;
+    for (const TElement* x = &e; x; x = x->parent()) {
+        if (x != &e && x->isBlock() && options.IsCollapsed(x))
+            drawn = x;
+        if (x == &shown)
+            return drawn;
+    }
+    return nullptr;
+}

@@ -61,3 +61,8 @@ void printDiagram(TCanvas& printer, const std::string& caption, TBlock& shown, T
 // Draws nothing: `measure` only measures text. `options` (the window's) are left as they are.
 std::optional<TRect> elementRect(TCanvas& measure, TBlock& shown, TPoint origin,
                                  const TDisplayOptions& options, bool flowchart, TElement* e);
+
+// What a window that shows `shown` with `options` draws for `e`: `e` itself, or the outermost collapsed
+// block around it (the shown block included); null when `e` does not stand in `shown`. Follows `e` and
+// the elements it stands inside, which must live.
+const TElement* drawnFor(const TBlock& shown, const TDisplayOptions& options, const TElement& e);

@@ -4,13 +4,37 @@
 
 #include <algorithm>
 
+bool TRunMarks::Spot::holds(const TElement& e) const
+{
+    return element.is(e) ||
+           std::any_of(around.begin(), around.end(), [&e](const Entry& block) { return block.is(e); });
+}
+
+TRunMarks::Spot TRunMarks::spotOf(const TElement* e)
+{
+    Spot spot;
+    if (!e)
+        return spot;
+    spot.element = Entry{e, e->serial()};
+    for (const TElement* x = e->parent(); x; x = x->parent()) {
+        if (x->isBlock())
+            spot.around.push_back(Entry{x, x->serial()});
+    }
+    return spot;
+}
+
+bool TRunMarks::hasBreakpoint(const TElement& e) const
+{
+    return std::any_of(breakpoints.begin(), breakpoints.end(), [&e](const Entry& b) { return b.is(e); });
+}
+
 TDisplayOptions::TDisplayOptions() = default;
 
 TDisplayOptions::TDisplayOptions(const TDisplayOptions& other)
     : RootBlock(other.RootBlock), MarkedElements(other.MarkedElements), HighlightRect(other.HighlightRect),
       CollapsedBlocks(other.CollapsedBlocks), DropTarget(other.DropTarget),
       DropAfterBlock(other.DropAfterBlock), OnScreen(other.OnScreen), Spacing(other.Spacing),
-      Printing(other.Printing), Flowchart(other.Flowchart), m_live(other.m_live)
+      Printing(other.Printing), Flowchart(other.Flowchart), RunMarks(other.RunMarks), m_live(other.m_live)
 {
     followAll();
 }
@@ -31,6 +55,7 @@ TDisplayOptions& TDisplayOptions::operator=(const TDisplayOptions& other)
     Spacing = other.Spacing;
     Printing = other.Printing;
     Flowchart = other.Flowchart;
+    RunMarks = other.RunMarks;
     m_live = other.m_live;
     ++m_collapsedVersion;
     followAll();

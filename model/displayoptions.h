@@ -10,6 +10,38 @@
 
 struct TWindowLayout;
 
+// What a run of the program shows in the windows that draw it on screen: the element the next step runs,
+// an element that failed, each with the blocks it stands inside (so that a collapsed one shows it), and
+// the breakpoints. One record serves every window; the controller of the run keeps it. Entries are
+// compared by address and serial, never followed; printing and pictures leave them out.
+struct TRunMarks
+{
+    struct Entry
+    {
+        const TElement* element = nullptr;
+        std::uint64_t serial = 0;
+
+        bool is(const TElement& e) const { return element == &e && serial == e.serial(); }
+    };
+    // An element and the blocks around it, innermost first.
+    struct Spot
+    {
+        Entry element;
+        std::vector<Entry> around;
+
+        bool holds(const TElement& e) const;
+    };
+
+    // The spot of `e` (null: none), with every block it stands inside; follows `e`, which must live.
+    static Spot spotOf(const TElement* e);
+
+    Spot running;
+    Spot failed;
+    std::vector<Entry> breakpoints;
+
+    bool hasBreakpoint(const TElement& e) const;
+};
+
 // TDisplayOptions: the view state of one diagram window: marked elements, collapsed blocks, drop target,
 // where the marked element was last drawn, and the modes that steer measuring, drawing and hit testing.
 // It owns no element. Entries remember each element's serial as well as its address, so an entry for an
@@ -65,6 +97,8 @@ public:
     int Spacing = 6;
     bool Printing = false;
     bool Flowchart = false;
+    // The marks of a run, drawn on screen only; null while nothing runs (not owned).
+    const TRunMarks* RunMarks = nullptr;
 
     // While one paint, hit test or measurement runs: its layout context (model/layoutcache.h); 0 otherwise.
     std::uint32_t LayoutContext = 0;

@@ -38,6 +38,7 @@ void TDesignDocument::installRoot(std::unique_ptr<TBlock> root)
 void TDesignDocument::changed()
 {
     ++m_revision;
+    ++m_edits;
     if (m_listener)
         m_listener->documentChanged();
 }

@@ -57,6 +57,9 @@ public:
     // Every edit of the tree follows a snapshot at once, with no event handled in between, so what a
     // view found out about the tree while the revision stayed the same still holds.
     std::uint64_t revision() const { return m_revision; }
+    // Changes with every snapshot taken or taken back, every undo and redo and every design installed:
+    // whenever the design may have changed. Saving and closing windows leave it.
+    std::uint64_t edits() const { return m_edits; }
 
     // ---- the undo history ----
     const TUndoHistory& undoHistory() const { return m_undo; }
@@ -114,5 +117,6 @@ private:
     TDocumentListener* m_listener = nullptr;
     std::string m_fileName;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_edits = 0;
     bool m_modified = false;
 };

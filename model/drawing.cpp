@@ -53,6 +53,45 @@ void SetNormalColours(TCanvas& canvas)
     canvas.setFontColor(clBlack);
 }
 
+TColor runFill(const TElement& e, const TDisplayOptions& options, TColor normal)
+{
+    const TRunMarks* marks = options.RunMarks;
+    if (!marks || !options.OnScreen)
+        return normal;
+    // A block is never a step: it shows a mark only while it is collapsed and holds the marked element.
+    const auto shows = [&](const TRunMarks::Spot& spot) {
+        return e.isBlock() ? spot.holds(e) && options.IsCollapsed(&e) : spot.element.is(e);
+    };
+    if (shows(marks->running))
+        return kRunningFill;
+    if (shows(marks->failed))
+        return kFailedFill;
+    return normal;
+}
+
+void drawBreakpointMark(const TElement& e, TCanvas& canvas, int x, int y, const TDisplayOptions& options)
+{
+    if (!options.RunMarks || !options.OnScreen || !options.RunMarks->hasBreakpoint(e))
+        return;
+    constexpr TColor kDarkRed = 0x0000B0;
+    const TColor pen = canvas.penColor();
+    const TColor brush = canvas.brushColor();
+    const TBrushStyle style = canvas.brushStyle();
+    const int width = canvas.penWidth();
+    const TPenStyle penStyle = canvas.penStyle();
+    canvas.setPenColor(kDarkRed);
+    canvas.setBrushColor(kDarkRed);
+    canvas.setBrushStyle(TBrushStyle::Solid);
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(TPenStyle::Solid);
+    canvas.ellipse(x, y, x + kBreakpointSize, y + kBreakpointSize);
+    canvas.setPenColor(pen);
+    canvas.setBrushColor(brush);
+    canvas.setBrushStyle(style);
+    canvas.setPenWidth(width);
+    canvas.setPenStyle(penStyle);
+}
+
 TColor flowchartInnerFill(TColor fill)
 {
     const TColor red = fill & 0xFF;

@@ -28,6 +28,18 @@ inline bool drawnMarked(const TElement& e, const TDisplayOptions& options)
     return options.OnScreen && options.IsMarked(&e);
 }
 
+// The fill of a figure on screen while a program runs: the running element, and a collapsed block that
+// holds it, in a yellow of their own; an element that failed, and a collapsed block that holds it, in a
+// light red. Pale enough that the red of the current element stands out on them.
+inline constexpr TColor kRunningFill = 0x66E6FF;
+inline constexpr TColor kFailedFill = 0xB4B4FF;
+// The fill of `e`'s figure: kRunningFill or kFailedFill where the run's marks say so, else `normal`.
+TColor runFill(const TElement& e, const TDisplayOptions& options, TColor normal);
+// A breakpoint: a small dark red disc with its top left corner at (x, y), drawn when `e` has one and the
+// drawing goes to the screen. The canvas is left as it was.
+void drawBreakpointMark(const TElement& e, TCanvas& canvas, int x, int y, const TDisplayOptions& options);
+inline constexpr int kBreakpointSize = 6;
+
 // Draws the children of `block` with the first one's origin at `origin`: a long sequence by its index,
 // leaving out what lies wholly outside the painted area.
 void drawChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options);

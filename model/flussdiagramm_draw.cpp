@@ -13,12 +13,16 @@
 
 namespace {
 
-// The white diamond with its top corner at (x, top) and the element's text in the middle; the caller
-// keeps the fill colour.
-void drawDiamond(TCanvas& canvas, int x, int top, TSize c, const std::string& text)
+// The white diamond (while a run marks it, in the run's colour) with its top corner at (x, top) and the
+// element's text in the middle, a breakpoint's mark at the top left of its box; the caller keeps the
+// fill colour.
+void drawDiamond(const TBedingung& e, TCanvas& canvas, int x, int top, TSize c,
+                 const TDisplayOptions& options)
 {
+    const std::string& text = e.Text;
     const TSize t = canvas.textExtent(text);
-    canvas.setBrushColor(clWhite);
+    drawBreakpointMark(e, canvas, x - c.cx / 2, top, options);
+    canvas.setBrushColor(runFill(e, options, clWhite));
     canvas.polygon({TPoint{x, top}, TPoint{x + c.cx / 2, top + c.cy / 2}, TPoint{x, top + c.cy},
                     TPoint{x - c.cx / 2, top + c.cy / 2}});
     canvas.textOut(x - t.cx / 2, top + c.cy / 2 - t.cy / 2, text);
@@ -44,7 +48,7 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
     const TSize s = measured(e, canvas, options);
     const int S = options.Spacing;
     const TColor fill = canvas.brushColor();
-    canvas.setBrushColor(clWhite);
+    canvas.setBrushColor(runFill(e, options, clWhite));
     // While printing the measure holds 2 S extra for the thick lines; the box leaves it out.
     const int w = options.Printing ? s.cx - 2 * S : s.cx;
     const TRect r{o.x - w / 2, o.y, o.x + w / 2, o.y + s.cy - S};
@@ -54,6 +58,7 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
     }
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     canvas.textOut(r.Left + 5, o.y + 5, e.Text);
+    drawBreakpointMark(e, canvas, r.Left - kBreakpointSize - 3, r.Top + 2, options);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + s.cy - S - 1, o.x, o.y + s.cy - 1,
               options.DropTarget == &e, options.Printing);
     SetNormalColours(canvas);
@@ -69,7 +74,7 @@ void drawBlock(const TBlock& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
     const int w = options.Printing ? s.cx - S : s.cx;
     const TColor fill = canvas.brushColor();
     if (options.OnScreen)
-        canvas.setBrushColor(flowchartInnerFill(fill));
+        canvas.setBrushColor(runFill(e, options, flowchartInnerFill(fill)));
     canvas.setPenStyle(TPenStyle::Dotted);
     if (drawnMarked(e, options)) {
         SetMarkColours(canvas);
@@ -129,7 +134,7 @@ void drawIf(const TIf& e, TCanvas& canvas, TPoint o, int width, TDisplayOptions&
     canvas.textOut(p1.x - ja.cx - d, labelTop, texts::kJa);
     canvas.textOut(p2.x + d, labelTop, texts::kNein);
     const TColor fill = canvas.brushColor();
-    drawDiamond(canvas, o.x, o.y, c, e.Text);
+    drawDiamond(e, canvas, o.x, o.y, c, options);
     canvas.setBrushColor(fill);
 
     if (const TBlock* yes = e.branch(1))
@@ -174,7 +179,7 @@ void drawWhile(const TWhile& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
     const bool marked = markCondition(e, canvas, options, o, c);
 
     const TColor fill = canvas.brushColor();
-    drawDiamond(canvas, o.x, o.y, c, e.Text);
+    drawDiamond(e, canvas, o.x, o.y, c, options);
     canvas.setBrushColor(fill);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + c.cy, o.x, o.y + c.cy + S + ja.cy, false,
               options.Printing);
@@ -220,7 +225,7 @@ void drawDoWhile(const TDoWhile& e, TCanvas& canvas, TPoint o, int width, TDispl
     canvas.textOut(o.x - canvas.textExtent(exitLabel).cx - 2, o.y + c.cy + body.cy + 11, exitLabel);
     canvas.textOut(o.x - c.cx / 2 - canvas.textExtent(backLabel).cx + 5, yd + c.cy / 2 + 1, backLabel);
     const TColor fill = canvas.brushColor();
-    drawDiamond(canvas, o.x, yd, c, e.Text);
+    drawDiamond(e, canvas, o.x, yd, c, options);
     canvas.setBrushColor(fill);
 
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, yd + c.cy + 1, o.x,

@@ -62,6 +62,17 @@ int TJavaLines::lineOf(std::size_t offset) const
     return static_cast<int>(after - m_lineStarts.begin()) - 1;
 }
 
+std::string_view TJavaLines::line(int n) const
+{
+    if (n < 0 || n >= lineCount())
+        return {};
+    const std::size_t start = m_lineStarts[static_cast<std::size_t>(n)];
+    std::size_t end = n + 1 < lineCount() ? m_lineStarts[static_cast<std::size_t>(n) + 1] : m_text.size();
+    while (end > start && (m_text[end - 1] == '\n' || m_text[end - 1] == '\r'))
+        --end;
+    return std::string_view(m_text).substr(start, end - start);
+}
+
 std::optional<std::pair<int, int>> TJavaLines::linesOf(const TElement* e) const
 {
     const auto span =
@@ -69,6 +80,18 @@ std::optional<std::pair<int, int>> TJavaLines::linesOf(const TElement* e) const
     if (span == m_spans.end() || span->start == span->end)
         return std::nullopt;
     return std::make_pair(lineOf(span->start), lineOf(span->end - 1));
+}
+
+std::optional<std::pair<int, int>> TJavaLines::stepLines(const TElement* e) const
+{
+    std::optional<std::pair<int, int>> lines = linesOf(e);
+    if (!lines || e->isBlock())
+        return std::nullopt;
+    if (e->kind() == Kind::DoWhile || e->kind() == Kind::Repeat)
+        lines->first = lines->second;
+    else if (e->isCondition())
+        lines->second = lines->first;
+    return lines;
 }
 
 const TElement* TJavaLines::elementAt(int line) const

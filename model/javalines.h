@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,9 +21,15 @@ public:
     const std::string& text() const { return m_text; }
     // Number of lines (a text ending in a line end has no empty last line).
     int lineCount() const { return static_cast<int>(m_lineStarts.size()); }
+    // Line `n` (counted from 0) without its line end.
+    std::string_view line(int n) const;
     // The first and the last line (counted from 0) of what `e` wrote, with everything inside it; nothing
     // when it wrote no line of its own (not part of the design, or an empty body).
     std::optional<std::pair<int, int>> linesOf(const TElement* e) const;
+    // The lines that show the step of `e` when a program runs it: all lines of a statement, the head line
+    // of a decision or of a loop with the test first, the test line (the last) of a loop with the test
+    // after the body; nothing for a block or an element not in the text.
+    std::optional<std::pair<int, int>> stepLines(const TElement* e) const;
     // The element a line belongs to: the innermost one that wrote the line's first character that is not
     // a blank; null for an empty line.
     const TElement* elementAt(int line) const;

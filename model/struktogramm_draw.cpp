@@ -77,6 +77,13 @@ void dropLine(TCanvas& canvas, int x, int y, int width)
     SetNormalColours(canvas);
 }
 
+// A breakpoint's mark in the top left corner (left, top) of the strip that holds an element's text,
+// above and before the text.
+void breakpointAtCorner(const TElement& e, TCanvas& canvas, int left, int top, const TDisplayOptions& options)
+{
+    drawBreakpointMark(e, canvas, left + 1, top + 1, options);
+}
+
 TRect figureRect(TPoint o, int width, int height)
 {
     return TRect{o.x, o.y, o.x + width, o.y + height + 1};
@@ -108,11 +115,12 @@ void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptio
     }
     const TSize s = measured(*this, canvas, options);
     const TColor brush = canvas.brushColor();
-    canvas.setBrushColor(clWhite);
+    canvas.setBrushColor(runFill(*this, options, clWhite));
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     canvas.textOut(o.x + 5, o.y + 5, Text);
+    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     SetNormalColours(canvas);
     canvas.setBrushColor(brush);
 }
@@ -136,7 +144,7 @@ void TBlock::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, false);
     const TColor brush = canvas.brushColor();
-    canvas.setBrushColor(kBlockFill);
+    canvas.setBrushColor(runFill(*this, options, kBlockFill));
     canvas.setPenWidth(1);
     if (canvas.penColor() != clRed)
         canvas.setPenColor(clBlack);
@@ -182,7 +190,7 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     markFigure(*this, canvas, options, r, true);
 
     const TColor brush = canvas.brushColor();
-    canvas.setBrushColor(clWhite);
+    canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     // The yes column with the dividing line, and the no column.
     const int a = p2.x - o.x + 1;
@@ -195,6 +203,7 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     canvas.textOut(r.Left + 2, o.y + c.cy - ja.cy - 2, texts::kJa);
     canvas.textOut(r.Right - nein.cx - 2, o.y + c.cy - nein.cy - 2, texts::kNein);
     canvas.polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
+    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     canvas.setBrushColor(brush);
 
     if (const TBlock* yes = branch(1))
@@ -229,9 +238,10 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
     const TColor brush = canvas.brushColor();
-    canvas.setBrushColor(clWhite);
+    canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     canvas.textOut(o.x + 5, o.y + 5, Text);
+    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     canvas.setBrushColor(brush);
     if (const TBlock* body = branch(1))
         body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, width - 20, options);
@@ -257,9 +267,10 @@ void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions
     const TRect r = figureRect(o, width, body.cy + c.cy);
     markFigure(*this, canvas, options, r, true);
     const TColor brush = canvas.brushColor();
-    canvas.setBrushColor(clWhite);
+    canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     canvas.textOut(o.x + 5, o.y + body.cy + 5, Text);
+    breakpointAtCorner(*this, canvas, r.Left, o.y + body.cy, options);
     canvas.setBrushColor(brush);
     if (const TBlock* b = branch(1))
         b->Draw(canvas, TPoint{o.x + 20, o.y}, width - 20, options);

@@ -126,6 +126,24 @@ void TDiagramArea::scrollIntoView(TRect drawn, QPoint drawnAt, QSize windowSize)
     horizontalScrollBar()->setValue((left + right) / 2 + drawnAt.x() - windowSize.width() / 2);
 }
 
+void TDiagramArea::keepInView(TRect layout)
+{
+    const QPoint scroll = scrollPosition();
+    const QPoint shift = canvasShift();
+    const TRect drawn{layout.Left - shift.x(), layout.Top - shift.y(), layout.Right - shift.x(),
+                      layout.Bottom - shift.y()};
+    const double f = m_zoom.factor();
+    const TZoom::Placement x = m_zoom.placement(scroll.x());
+    const TZoom::Placement y = m_zoom.placement(scroll.y());
+    const QRect pixels(QPoint(static_cast<int>(std::lround(drawn.Left * f + x.offset)),
+                              static_cast<int>(std::lround(drawn.Top * f + y.offset))),
+                       QPoint(static_cast<int>(std::lround(drawn.Right * f + x.offset)) - 1,
+                              static_cast<int>(std::lround(drawn.Bottom * f + y.offset)) - 1));
+    if (viewport()->rect().contains(pixels))
+        return;
+    scrollIntoView(drawn, scroll, viewport()->size());
+}
+
 void TDiagramArea::setZoom(int percent, QPoint anchor)
 {
     const QPoint scroll = scrollPosition();

@@ -35,6 +35,8 @@ public:
     // Scrolls so that `drawn`, a rectangle as the last paint drew it while scrolled to `drawnAt`, is centred
     // in a window of `windowSize`, or its top is just below the window's top when it is higher.
     void scrollIntoView(TRect drawn, QPoint drawnAt, QSize windowSize);
+    // Centres `layout` (a rectangle in layout coordinates) in the area unless it can be seen whole already.
+    void keepInView(TRect layout);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -14,6 +14,7 @@
 #include "ui/foredit.h"
 #include "ui/outputcommands.h"
 #include "ui/qtcanvas.h"
+#include "ui/runcontroller.h"
 #include "ui/struktogrammfenster.h"
 #include "ui/toolbuttons.h"
 #include "ui/uitexts.h"
@@ -35,7 +36,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,14 +94,12 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     setCentralWidget(m_mdiArea);
     createMenus();
     m_outputCommands = std::make_unique<TOutputCommands>(*this);
+    m_run = std::make_unique<TRunController>(*this);
     createToolBars();
     m_statusHint = new QLabel(this);
     m_statusHint->setObjectName(QStringLiteral("StatusHint"));
     statusBar()->addWidget(m_statusHint, 1);
     setAcceptDrops(true);
-    // F10 opens the first menu, as on other desktops.
-    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(Datei1->menuAction()); });
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
 
     // Start-up: the design named on the command line, or a new one.
@@ -129,6 +127,7 @@ TForm2::~TForm2()
     // while the document still exists.
     m_document.setListener(nullptr);
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    disconnect(m_mdiArea, nullptr, m_run.get(), nullptr);
     for (TForm1* window : diagramWindows())
         delete window;
 }
@@ -328,6 +327,7 @@ void TForm2::showEvent(QShowEvent* event)
 
 void TForm2::addDiagramWindow(TForm1& window)
 {
+    m_run->windowAdded(window);
     connect(&window, &TForm1::currentChanged, this, &TForm2::updateCommandStates);
     fitIntoFrame(window);
     m_mdiArea->addSubWindow(&window);
@@ -403,6 +403,7 @@ bool TForm2::maySetDesignAside()
 
 void TForm2::designReplacing()
 {
+    m_run->designReplacing();
     for (TForm1* window : diagramWindows()) {
         if (window != m_wholeDesignWindow)
             delete window;
@@ -419,6 +420,7 @@ void TForm2::designReplaced(TBlock& root)
 
 void TForm2::documentChanged()
 {
+    m_run->documentChanged();
     updateCaption();
     m_rckgngig1->setEnabled(m_document.canUndo());
     m_wiederherstellen1->setEnabled(m_document.canRedo());

@@ -19,6 +19,7 @@ class QMenu;
 class QToolBar;
 class TForm1;
 class TOutputCommands;
+class TRunController;
 
 // TForm2: the main window. It owns the design as a document (with its undo history), holds the diagram
 // windows as MDI children, carries the menus and the two tool bars, and runs the commands that concern
@@ -44,6 +45,8 @@ public:
     // The diagram windows in the order of the frame's child windows.
     QList<TForm1*> diagramWindows() const;
     QMdiArea* mdiArea() const { return m_mdiArea; }
+    // Running the design: the menu "Ausführen", the Java view, the variables and the console.
+    TRunController& runController() const { return *m_run; }
 
     // Operations for the diagram windows.
     void RefreshAllWindows();
@@ -122,6 +125,7 @@ private:
     QLabel* m_statusHint = nullptr;
     // The print preview, the picture commands and the zoom, after the design's items of the menus.
     std::unique_ptr<TOutputCommands> m_outputCommands;
+    std::unique_ptr<TRunController> m_run;
 };
 
 // Start-up: gives the application its title, the name the desktop shows for the running program. It is

@@ -76,6 +76,7 @@ TPictureSource::TPictureSource(TBlock& block, const TDisplayOptions& windowOptio
 {
     view.ClearMarked();
     view.DropTarget = nullptr;
+    view.RunMarks = nullptr;
     view.HighlightRect = TRect{};
     view.OnScreen = true;
     view.Printing = false;

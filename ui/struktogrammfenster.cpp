@@ -61,7 +61,9 @@ QPoint TForm1::scrollPosition() const
 void TForm1::ShowBlock(TBlock* block)
 {
     // Nothing may fail before the window has let go of the old block, which may be released next.
+    const TRunMarks* runMarks = Options->RunMarks;
     *Options = TDisplayOptions();
+    Options->RunMarks = runMarks;
     m_main->document().viewClosed(ShownBlock);
     ShownBlock = block;
     m_main->document().viewOpened(ShownBlock);

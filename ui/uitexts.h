@@ -88,6 +88,70 @@ inline QString countingLoopFrom() { return QStringLiteral("von"); }
 inline QString countingLoopTo() { return QStringLiteral("bis"); }
 inline QString buttonOk() { return QStringLiteral("Ok"); }
 
+// Running the design: the menu after the design's menus, its speeds, the docks and their items at the end
+// of the "Ansicht" menu.
+inline QString menuRun() { return QStringLiteral("A&usführen"); }
+inline QString menuRunStart() { return QStringLiteral("&Starten"); }
+inline QString menuRunStep() { return QStringLiteral("&Einzelschritt"); }
+inline QString menuRunPause() { return QStringLiteral("&Anhalten"); }
+inline QString menuRunStop() { return QStringLiteral("&Beenden"); }
+inline QString menuBreakpoint() { return QStringLiteral("&Haltepunkt an/aus"); }
+inline QString menuSpeed() { return QStringLiteral("&Geschwindigkeit"); }
+// A speed in steps per second, with its mnemonic; 0: as fast as possible.
+inline QString menuSpeedItem(int stepsPerSecond, int mnemonicAt)
+{
+    if (stepsPerSecond == 0)
+        return QStringLiteral("&So schnell wie möglich");
+    QString number = QString::number(stepsPerSecond);
+    number.insert(mnemonicAt, QLatin1Char('&'));
+    return number + (stepsPerSecond == 1 ? QStringLiteral(" Schritt pro Sekunde") : QStringLiteral(" Schritte pro Sekunde"));
+}
+inline QString javaViewTitle() { return QStringLiteral("Java-Ansicht"); }
+inline QString javaViewNoMemory() { return QStringLiteral("Für den Java-Text ist nicht genug Arbeitsspeicher frei."); }
+inline QString variablesTitle() { return QStringLiteral("Variablen"); }
+inline QString consoleTitle() { return QStringLiteral("Konsole"); }
+inline QString menuJavaView() { return QStringLiteral("&Java-Ansicht"); }
+inline QString menuVariables() { return QStringLiteral("Va&riablen"); }
+inline QString menuConsole() { return QStringLiteral("Konso&le"); }
+inline QString variablesName() { return QStringLiteral("Name"); }
+inline QString variablesType() { return QStringLiteral("Typ"); }
+inline QString variablesValue() { return QStringLiteral("Wert"); }
+inline QString consoleInputHint() { return QStringLiteral("Eingabe für das Programm, mit der Eingabetaste abschicken"); }
+
+// Input a running program asks for, and the element that asks.
+inline QString inputCaption() { return QStringLiteral("Eingabe"); }
+inline QString inputPrompt(const QString& element) { return QStringLiteral("Eingabe für „%1“:").arg(element); }
+
+// What the status line and the console say about a run.
+inline QString runCannotStart(int problems)
+{
+    return problems == 1 ? QStringLiteral("Das Programm kann nicht ausgeführt werden: ein Problem, siehe Konsole")
+                         : QStringLiteral("Das Programm kann nicht ausgeführt werden: %1 Probleme, siehe Konsole").arg(problems);
+}
+inline QString runProblemsHeading() { return QStringLiteral("Das Programm kann nicht ausgeführt werden:"); }
+inline QString runStarted() { return QStringLiteral("Ausführung gestartet"); }
+inline QString runPausedBefore(const QString& element, unsigned long long steps)
+{
+    return QStringLiteral("Angehalten vor „%1“ nach %2 Schritten").arg(element).arg(steps);
+}
+inline QString runAtBreakpoint(const QString& element, unsigned long long steps)
+{
+    return QStringLiteral("Haltepunkt vor „%1“ nach %2 Schritten").arg(element).arg(steps);
+}
+inline QString runRunning(unsigned long long steps) { return QStringLiteral("Läuft … %1 Schritte").arg(steps); }
+inline QString runFinished(int status, unsigned long long steps)
+{
+    return QStringLiteral("Programm beendet mit Status %1 nach %2 Schritten").arg(status).arg(steps);
+}
+inline QString runFailed(const QString& message) { return QStringLiteral("Fehler: %1").arg(message); }
+inline QString runCancelled() { return QStringLiteral("Eingabe abgebrochen: Ausführung beendet"); }
+inline QString runStopped(unsigned long long steps) { return QStringLiteral("Ausführung beendet nach %1 Schritten").arg(steps); }
+inline QString runEndedByEdit() { return QStringLiteral("Ausführung beendet: der Entwurf wurde geändert"); }
+inline QString breakpointNeedsStep()
+{
+    return QStringLiteral("Haltepunkte stehen auf Anweisungen, Entscheidungen und Schleifen, nicht auf Blöcken");
+}
+
 // clang-format on
 
 } // namespace uitexts

@@ -781,3 +781,50 @@ TEST(Draw, DeepNestingAndLongSequences)
 }
 
 } // namespace
+
+namespace {
+
+// A run's marks on screen: the running element's figure in a fill of its own in both modes (a collapsed
+// block around it instead of it), a breakpoint's disc; none of it on paper.
+TEST(RunMarks, RunningElementAndBreakpointsInBothModesNotOnPaper)
+{
+    auto root = everyKindDesign();
+    const auto count = [](const TRecordingCanvas& canvas, TPrimitive kind, TColor brush) {
+        return std::count_if(canvas.records().begin(), canvas.records().end(),
+                             [&](const TRecord& r) { return r.kind == kind && r.brush == brush; });
+    };
+    const auto figure = [](bool flowchart, const TElement* e) {
+        return flowchart && e->isCondition() ? TPrimitive::Polygon : TPrimitive::Rectangle;
+    };
+    for (const bool flowchart : {false, true}) {
+        // a, the decision, the while loop, the do-while loop in the named block, the counting loop, c.
+        for (const std::vector<int>& path :
+             std::vector<std::vector<int>>{{0}, {1}, {2}, {3, 1}, {4}, {2, 1, 0}}) {
+            SCOPED_TRACE(testing::Message() << (flowchart ? "flowchart " : "structogram ") << path.size());
+            TElement* e = at(*root, path);
+            TRunMarks marks;
+            marks.running = TRunMarks::spotOf(e);
+            marks.breakpoints = {{e, e->serial()}};
+            TDisplayOptions options = modeOptions(flowchart);
+            options.RunMarks = &marks;
+            TRecordingCanvas canvas;
+            display(*root, options, canvas, {200, 15});
+            EXPECT_EQ(count(canvas, figure(flowchart, e), kRunningFill), 1);
+            EXPECT_EQ(count(canvas, TPrimitive::Ellipse, 0x0000B0), 1);
+            // The named block collapsed: it shows the run where its do-while loop is hidden.
+            options.ToggleCollapsed(asBlock(at(*root, {3})));
+            canvas.clear();
+            display(*root, options, canvas, {200, 15});
+            EXPECT_EQ(count(canvas, TPrimitive::Rectangle, kRunningFill) +
+                          count(canvas, TPrimitive::Polygon, kRunningFill),
+                      1);
+            options.ToggleCollapsed(asBlock(at(*root, {3})));
+            TRecordingCanvas printer;
+            printDiagram(printer, "Titel", *root, options, flowchart);
+            EXPECT_EQ(count(printer, figure(flowchart, e), kRunningFill), 0);
+            EXPECT_EQ(count(printer, TPrimitive::Ellipse, 0x0000B0), 0);
+        }
+    }
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 // Where each element stands in the exported text: its lines, and the element each line belongs to.
 
 #include "model/javalines.h"
+
+#include "model/diagramview.h"
 #include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +37,31 @@ TEST(JavaLines, LinesAndTheirElementsFollowTheExport)
     EXPECT_EQ(lines.linesOf(at(*root, {1, 2})), std::nullopt);       // an empty no branch writes nothing
     auto other = TAnweisung::Create("x");
     EXPECT_EQ(lines.linesOf(other.get()), std::nullopt);
+}
+
+} // namespace
+
+namespace {
+
+// The line a running element highlights: a statement's, a decision's or test-first loop's head, a test-last
+// loop's test; and what a window draws for an element: itself or the collapsed block it is hidden in.
+TEST(JavaLines, StepLinesAndWhatAWindowDrawsForAnElement)
+{
+    auto root = everyKindDesign();
+    const TJavaLines lines(*root);
+    EXPECT_EQ(lines.stepLines(at(*root, {0})), std::make_pair(0, 0));
+    EXPECT_EQ(lines.stepLines(at(*root, {1})), std::make_pair(1, 1));
+    EXPECT_EQ(lines.stepLines(at(*root, {3, 1})), std::make_pair(11, 11));
+    EXPECT_EQ(lines.stepLines(at(*root, {3})), std::nullopt);
+    EXPECT_EQ(lines.line(11), "  } while (dw);");
+
+    TDisplayOptions options;
+    TElement* dw = at(*root, {3, 1});
+    EXPECT_EQ(drawnFor(*root, options, *dw), dw);
+    options.ToggleCollapsed(asBlock(at(*root, {3, 1, 1})));
+    options.ToggleCollapsed(asBlock(at(*root, {3})));
+    EXPECT_EQ(drawnFor(*root, options, *at(*root, {3, 1, 1})), at(*root, {3}));
+    EXPECT_EQ(drawnFor(*asBlock(at(*root, {2, 1})), options, *dw), nullptr);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The editor when memory runs out: every allocation of a megabyte or more fails, so a design with a text
 // of 1.5 MB is shown but can be neither copied for undo, restored, nor put on the clipboard. Each such
 // command ends with the memory message and leaves the design, its windows, the current element, the undo
-// history, the modified mark and the clipboard as they were.
+// history, the modified mark and the clipboard as they were; the Java view says so in itself.
 
 #include "tests/support/failing_allocation.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/javaview.h"
+#include "ui/runcontroller.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,6 +44,11 @@ TEST_F(EditorTest, CommandsThatRunOutOfMemoryChangeNothing)
         dialogs.acknowledgeError();
         QTest::keyClick(whole().scrollArea(), key);
     }
+    // The Java view, made again after the current event, shows the shortage itself.
+    TJavaView& java = *form->runController().javaView();
+    java.textOutOfDate();
+    settle();
+    EXPECT_FALSE(java.upToDate());
     failAllocationsFrom(0);
 
     EXPECT_EQ(form->Design(), root);

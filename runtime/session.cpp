@@ -1,0 +1,198 @@
+#include "runtime/session.h"
+
+#include <algorithm>
+
+namespace runtime {
+
+Session::Session(OutputSink& output, InputSource& input) : m_output(output), m_input(input) {}
+
+Session::~Session() = default;
+
+std::vector<Problem> Session::start(const TBlock& root, bool running)
+{
+    if (m_inStep)
+        return {};
+    m_run.reset();
+    m_state = SessionState::Idle;
+    m_atBreakpoint = false;
+    CheckResult checked = Check(root);
+    if (!checked.program)
+        return std::move(checked.problems);
+    m_run = std::make_unique<Run>(checked.program, m_output, m_input);
+    m_state = running ? SessionState::Running : SessionState::Paused;
+    // Started with a single step, the run stands before its first element as after a pause.
+    m_passBreakpoint = !running;
+    if (m_run->state() != RunState::Running)
+        m_state = SessionState::Finished; // nothing to run
+    return {};
+}
+
+StepResult Session::runStep()
+{
+    struct InStep
+    {
+        bool& flag;
+        explicit InStep(bool& f) : flag(f) { flag = true; }
+        ~InStep() { flag = false; }
+    };
+    StepResult result;
+    {
+        const InStep inStep(m_inStep);
+        result = m_run->step();
+    }
+    if (m_forgetAfterStep) {
+        m_forgetAfterStep = false;
+        m_run.reset();
+        return result;
+    }
+    if (m_state == SessionState::Stopped)
+        return result; // stopped while the step waited for input
+    switch (result.state) {
+    case RunState::Running:
+        break;
+    case RunState::Finished:
+        m_state = SessionState::Finished;
+        break;
+    case RunState::Failed:
+        m_state = SessionState::Failed;
+        break;
+    case RunState::Cancelled:
+        m_state = SessionState::Cancelled;
+        break;
+    }
+    return result;
+}
+
+StepResult Session::step()
+{
+    if (!active() || m_inStep)
+        return {};
+    m_state = SessionState::Paused;
+    m_atBreakpoint = false;
+    m_passBreakpoint = true;
+    return runStep();
+}
+
+void Session::resume()
+{
+    if (m_state == SessionState::Paused)
+        m_state = SessionState::Running;
+}
+
+void Session::pause()
+{
+    if (m_state != SessionState::Running)
+        return;
+    m_state = SessionState::Paused;
+    m_passBreakpoint = true;
+}
+
+std::uint64_t Session::advance(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline)
+{
+    std::uint64_t done = 0;
+    if (m_inStep)
+        return done;
+    m_atBreakpoint = false;
+    while (m_state == SessionState::Running && done < maxSteps) {
+        if (!m_passBreakpoint && hasBreakpoint(m_run->next()))
+            break;
+        m_passBreakpoint = false;
+        runStep();
+        ++done;
+        // The clock is read now and then: a step takes far less time than reading it.
+        if (done % 16 == 0 && std::chrono::steady_clock::now() >= deadline)
+            break;
+    }
+    // A breakpoint that stands next stops the run now, not at the start of the next slice.
+    if (m_state == SessionState::Running && !m_passBreakpoint && hasBreakpoint(m_run->next())) {
+        m_state = SessionState::Paused;
+        m_atBreakpoint = true;
+        m_passBreakpoint = true;
+    }
+    return done;
+}
+
+void Session::stop()
+{
+    if (active())
+        m_state = SessionState::Stopped;
+}
+
+bool Session::designChanged()
+{
+    const bool ended = active();
+    if (m_inStep)
+        m_forgetAfterStep = true;
+    else
+        m_run.reset();
+    m_state = SessionState::Idle;
+    m_atBreakpoint = false;
+    return ended;
+}
+
+ElementId Session::next() const
+{
+    return active() ? m_run->next() : ElementId{};
+}
+
+const RunError* Session::error() const
+{
+    return m_state == SessionState::Failed ? &m_run->error() : nullptr;
+}
+
+std::uint64_t Session::steps() const
+{
+    return m_run ? m_run->steps() : 0;
+}
+
+int Session::exitStatus() const
+{
+    return m_run ? m_run->exitStatus() : 0;
+}
+
+std::vector<Variable> Session::variables() const
+{
+    return m_run ? m_run->variables() : std::vector<Variable>{};
+}
+
+void Session::toggleBreakpoint(ElementId element)
+{
+    if (!element)
+        return;
+    const auto found = std::find(m_breakpoints.begin(), m_breakpoints.end(), element);
+    if (found != m_breakpoints.end())
+        m_breakpoints.erase(found);
+    else
+        m_breakpoints.push_back(element);
+}
+
+bool Session::hasBreakpoint(ElementId element) const
+{
+    return element && std::find(m_breakpoints.begin(), m_breakpoints.end(), element) != m_breakpoints.end();
+}
+
+std::vector<VariableChange> changedVariables(const std::vector<Variable>& before,
+                                             const std::vector<Variable>& after)
+{
+    std::vector<VariableChange> changes(after.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const Variable& now = after[i];
+        const auto old = std::find_if(before.begin(), before.end(), [&now](const Variable& v) {
+            return v.name == now.name && v.type == now.type && v.depth == now.depth;
+        });
+        VariableChange& change = changes[i];
+        change.elements.resize(now.elements.size(), true);
+        if (old == before.end()) {
+            change.value = true;
+            continue;
+        }
+        change.value = old->assigned != now.assigned || old->value != now.value;
+        for (std::size_t k = 0; k < now.elements.size() && k < old->elements.size(); ++k)
+            change.elements[k] = now.elements[k] != old->elements[k];
+        change.value = change.value || std::find(change.elements.begin(), change.elements.end(), true) !=
+                                           change.elements.end();
+    }
+    return changes;
+}
+
+} // namespace runtime

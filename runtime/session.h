@@ -1,0 +1,105 @@
+#pragma once
+
+// A run of the design in the editor: checking the design, stepping through it one element at a time or
+// letting it run on, breakpoints, pausing and ending. The editor's controller drives it from a timer and
+// shows what it reports; everything here is plain C++.
+//
+// States: no run (Idle) until the first start; a started run stands before an element (Paused) or goes on
+// by itself (Running, one slice of steps per call of advance()); it is over when the program ends
+// (Finished), fails (Failed), when the input source is cancelled (Cancelled), or when the user ends it
+// (Stopped). A change of the design ends a run and forgets it (Idle again): its elements may be gone.
+// Breakpoints outlive runs; they name elements by address and serial, so a breakpoint of an element that
+// has been removed never matches another one.
+
+#include "runtime/runtime.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace runtime {
+
+enum class SessionState { Idle, Paused, Running, Finished, Failed, Cancelled, Stopped };
+
+class Session
+{
+public:
+    // `output` and `input` must outlive the session.
+    Session(OutputSink& output, InputSource& input);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Checks the design under `root` and starts a run of it, ending the run before. The run stands before
+    // its first element (Paused), or goes on at once (Running) when `running`; a breakpoint on the first
+    // element stops it there. When the design has problems no run starts, the state becomes Idle and the
+    // problems come back.
+    std::vector<Problem> start(const TBlock& root, bool running);
+    // Runs one element of a paused or running run; the run stands paused after it.
+    StepResult step();
+    // A paused run goes on by itself. Its first step runs even when a breakpoint stands where it paused.
+    void resume();
+    // A running run pauses where it stands.
+    void pause();
+    // One slice of a running run: steps until a breakpoint stands next (the run pauses before it), the run
+    // is over, `maxSteps` steps have run or `deadline` has passed (at least one step runs). Returns the
+    // number of steps run.
+    std::uint64_t advance(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline);
+    // The user ends a paused or running run.
+    void stop();
+    // The design changed: a paused or running run ends, and any run, over or not, is forgotten. True when
+    // a run that was paused or running ended.
+    bool designChanged();
+
+    SessionState state() const { return m_state; }
+    // Paused or running.
+    bool active() const { return m_state == SessionState::Paused || m_state == SessionState::Running; }
+    // Whether the last pause came from a breakpoint.
+    bool atBreakpoint() const { return m_atBreakpoint; }
+    // The element the next step runs while the run is active; empty otherwise.
+    ElementId next() const;
+    // The element that failed and why, after Failed; null otherwise.
+    const RunError* error() const;
+    // Steps run so far by the current or last run.
+    std::uint64_t steps() const;
+    // The program's exit status after Finished.
+    int exitStatus() const;
+    // The variables in scope where the run stands (or stood when it ended); empty without a run.
+    std::vector<Variable> variables() const;
+
+    // Breakpoints, in the order they were set.
+    void toggleBreakpoint(ElementId element);
+    bool hasBreakpoint(ElementId element) const;
+    const std::vector<ElementId>& breakpoints() const { return m_breakpoints; }
+
+private:
+    // Runs one step. The input source may run an event loop of the editor while the step waits, in which
+    // the user may stop the run or change the design: the run stays until the step is done.
+    StepResult runStep();
+
+    OutputSink& m_output;
+    InputSource& m_input;
+    std::unique_ptr<Run> m_run;
+    SessionState m_state = SessionState::Idle;
+    // The next step runs even when a breakpoint stands before it: the run paused there already.
+    bool m_passBreakpoint = false;
+    bool m_atBreakpoint = false;
+    bool m_inStep = false;
+    bool m_forgetAfterStep = false;
+    std::vector<ElementId> m_breakpoints;
+};
+
+// What changed from one look at the variables to the next, for highlighting.
+struct VariableChange
+{
+    bool value = false;         // new in scope, or its value differs (for arrays: the array or an element)
+    std::vector<bool> elements; // for arrays: each element that differs from the same element before
+};
+
+// For each variable of `after`: what differs from the variable of the same name, type and block level in
+// `before`. A variable that was not in scope before counts as changed, and so does every element of it.
+std::vector<VariableChange> changedVariables(const std::vector<Variable>& before,
+                                             const std::vector<Variable>& after);
+
+} // namespace runtime

@@ -1,0 +1,181 @@
+// A run in the editor: single steps through branches, breakpoints, running on in slices, and what ends a
+// run (its end, an exception, a cancelled input, the user, a change of the design).
+
+#include "runtime/session.h"
+
+#include "parser/interpret.h"
+#include "tests/support/designs.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <limits>
+
+namespace {
+
+using runtime::ElementId;
+using runtime::SessionState;
+
+struct Console final : runtime::OutputSink
+{
+    void write(std::string_view text) override { output += text; }
+    std::string output;
+};
+
+// Answers every request for input by calling `answer`.
+struct Answers final : runtime::InputSource
+{
+    Status read(std::string& text) override { return answer(text); }
+    std::function<Status(std::string&)> answer = [](std::string&) { return Status::End; };
+};
+
+const auto kLater = std::chrono::steady_clock::now() + std::chrono::hours(1);
+constexpr auto kAll = std::numeric_limits<std::uint64_t>::max();
+
+struct SessionTest : ::testing::Test
+{
+    void load(const char* source)
+    {
+        root = ParseText(source);
+        makeDesignRoot(*root);
+    }
+    ElementId id(const std::vector<int>& path) const
+    {
+        const TElement* e = at(*root, path);
+        return {e, e->serial()};
+    }
+
+    std::unique_ptr<TBlock> root;
+    Console console;
+    Answers input;
+    runtime::Session session{console, input};
+};
+
+const char kLoopWithDecision[] =
+    "int s = 0; for (i=1;i<=3;i=i+1) { if (i % 2 == 0) { s = s + i; } else { s = s - 1; } }"
+    "System.out.println(s);";
+
+TEST_F(SessionTest, SingleStepsFollowTheBranchesTaken)
+{
+    load(kLoopWithDecision);
+    ASSERT_TRUE(session.start(*root, false).empty());
+    EXPECT_EQ(session.state(), SessionState::Paused);
+    // The element that runs next after each step, from the first one on.
+    const std::vector<std::vector<int>> order = {{0},
+                                                 {1},
+                                                 {1, 1, 0},
+                                                 {1, 1, 0, 2, 0},
+                                                 {1},
+                                                 {1, 1, 0},
+                                                 {1, 1, 0, 1, 0},
+                                                 {1},
+                                                 {1, 1, 0},
+                                                 {1, 1, 0, 2, 0},
+                                                 {1},
+                                                 {2}};
+    for (const auto& path : order) {
+        const TElement* expected = at(*root, path);
+        EXPECT_EQ(session.next().element, expected);
+        session.step();
+        EXPECT_TRUE(session.state() == SessionState::Paused || session.state() == SessionState::Finished);
+    }
+    EXPECT_EQ(session.state(), SessionState::Finished);
+    EXPECT_EQ(console.output, "0\n");
+    EXPECT_FALSE(session.next());
+}
+
+TEST_F(SessionTest, BreakpointsStopBeforeTheirElementEveryTimeItComes)
+{
+    load(kLoopWithDecision);
+    const ElementId odd = id({1, 1, 0, 2, 0}); // s = s - 1
+    session.toggleBreakpoint(odd);
+    ASSERT_TRUE(session.start(*root, true).empty());
+    for (const char* value : {"1", "3"}) {
+        session.advance(kAll, kLater);
+        ASSERT_EQ(session.state(), SessionState::Paused);
+        EXPECT_TRUE(session.atBreakpoint());
+        EXPECT_EQ(session.next(), odd);
+        EXPECT_EQ(session.variables().back().value, value); // i
+        session.resume();                                   // runs the element it stopped at
+    }
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Finished);
+
+    // A breakpoint on the first element stops a run started to go on, not one started by a single step.
+    session.toggleBreakpoint(odd);
+    session.toggleBreakpoint(id({0}));
+    EXPECT_FALSE(session.hasBreakpoint(odd));
+    session.start(*root, true);
+    EXPECT_EQ(session.advance(kAll, kLater), 0u);
+    EXPECT_TRUE(session.atBreakpoint());
+    session.start(*root, false);
+    session.resume();
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Finished);
+}
+
+TEST_F(SessionTest, SlicesEndAtTheirStepLimit)
+{
+    load("int n = 0; while (true) { n = n + 1; }");
+    session.start(*root, true);
+    EXPECT_EQ(session.advance(1000, kLater), 1000u);
+    EXPECT_EQ(session.state(), SessionState::Running);
+    EXPECT_GT(session.advance(kAll, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)), 0u);
+    session.pause();
+    EXPECT_EQ(session.advance(kAll, kLater), 0u);
+    session.stop();
+    EXPECT_EQ(session.state(), SessionState::Stopped);
+    EXPECT_EQ(session.variables().back().name, "n"); // an ended run still shows where it stood
+}
+
+TEST_F(SessionTest, WhatEndsARun)
+{
+    load("int z = 0; System.out.println(1 / z);");
+    ASSERT_TRUE(session.start(*root, true).empty());
+    session.advance(kAll, kLater);
+    ASSERT_EQ(session.state(), SessionState::Failed);
+    EXPECT_EQ(session.error()->element, id({1}));
+    EXPECT_FALSE(session.designChanged()); // a run that is over ends nothing, and is forgotten
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_TRUE(session.variables().empty());
+
+    load("Scanner sc = new Scanner(System.in); int n = sc.nextInt();");
+    input.answer = [](std::string&) { return runtime::InputSource::Status::Cancelled; };
+    session.start(*root, true);
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Cancelled);
+
+    // The design changes while a step waits for input: the step ends, then the run is gone.
+    input.answer = [this](std::string& text) {
+        EXPECT_TRUE(session.designChanged());
+        text = "5\n";
+        return runtime::InputSource::Status::Text;
+    };
+    session.start(*root, false);
+    session.step();
+    session.step();
+    EXPECT_EQ(session.state(), SessionState::Idle);
+    EXPECT_FALSE(session.next());
+
+    load("x = 1;");
+    EXPECT_EQ(session.start(*root, true).size(), 1u);
+    EXPECT_EQ(session.state(), SessionState::Idle);
+}
+
+TEST(VariableChanges, NewValuesAndArrayElementsStandOut)
+{
+    using runtime::Variable;
+    const std::vector<Variable> before = {{"n", "int", 0, true, "1", {}},
+                                          {"a", "int[]", 0, true, "int[2]", {"0", "0"}}};
+    const std::vector<Variable> after = {{"n", "int", 0, true, "1", {}},
+                                         {"a", "int[]", 0, true, "int[2]", {"0", "7"}},
+                                         {"k", "int", 1, false, "", {}}};
+    const std::vector<runtime::VariableChange> changes = runtime::changedVariables(before, after);
+    EXPECT_FALSE(changes[0].value);
+    EXPECT_TRUE(changes[1].value);
+    EXPECT_EQ(changes[1].elements, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(changes[2].value);
+}
+
+} // namespace

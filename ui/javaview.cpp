@@ -1,0 +1,229 @@
+#include "ui/javaview.h"
+
+#include "model/document.h"
+#include "ui/commandguard.h"
+#include "ui/cp1252.h"
+#include "ui/uitexts.h"
+
+#include <QFontDatabase>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// The strip left of the text that holds the breakpoint marks.
+constexpr int kMargin = 16;
+const QColor kCurrentFill(204, 224, 255);
+const QColor kCurrentFrame(90, 130, 210);
+const QColor kRunningFill(255, 230, 102);
+const QColor kFailedFill(255, 180, 180);
+const QColor kBreakpoint(176, 0, 0);
+
+} // namespace
+
+TJavaView::TJavaView(TDesignDocument& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document)
+{
+    setObjectName(QStringLiteral("JavaView"));
+    setAccessibleName(uitexts::javaViewTitle());
+    viewport()->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    viewport()->setPalette(palette);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    m_rebuildTimer.setSingleShot(true);
+    m_rebuildTimer.setInterval(0);
+    connect(&m_rebuildTimer, &QTimer::timeout, this, [this] {
+        // No command of the user waits for the text: a shortage shows in the view, not in a message box.
+        try {
+            rebuild();
+        } catch (const std::bad_alloc&) {
+            m_lines.reset();
+            m_noMemory = true;
+            fitScrollBars();
+            viewport()->update();
+        }
+    });
+}
+
+TJavaView::~TJavaView() = default;
+
+void TJavaView::textOutOfDate()
+{
+    m_outOfDate = true;
+    if (isVisible())
+        m_rebuildTimer.start();
+}
+
+const TJavaLines& TJavaView::lines()
+{
+    if (m_outOfDate || !m_lines)
+        rebuild();
+    return *m_lines;
+}
+
+void TJavaView::rebuild()
+{
+    m_rebuildTimer.stop();
+    m_lines.reset(); // the old text's memory serves the new one
+    m_lines = std::make_unique<TJavaLines>(m_document.root());
+    m_outOfDate = false;
+    m_noMemory = false;
+    m_longestLine = 0;
+    for (int n = 0; n < m_lines->lineCount(); ++n)
+        m_longestLine = std::max(m_longestLine, static_cast<int>(m_lines->line(n).size()));
+    m_current = m_running = m_failed = std::nullopt;
+    m_breakpoints.clear();
+    fitScrollBars();
+    viewport()->update();
+    emit textRebuilt();
+}
+
+int TJavaView::lineHeight() const
+{
+    return std::max(1, viewport()->fontMetrics().height());
+}
+
+int TJavaView::visibleLines() const
+{
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
+void TJavaView::fitScrollBars()
+{
+    const int count = m_lines ? m_lines->lineCount() : 0;
+    verticalScrollBar()->setPageStep(visibleLines());
+    verticalScrollBar()->setRange(0, std::max(0, count - visibleLines()));
+    const int width =
+        kMargin + m_longestLine * viewport()->fontMetrics().horizontalAdvance(QLatin1Char('M')) + 8;
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(viewport()->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 4);
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+}
+
+void TJavaView::setCurrentLines(Lines lines)
+{
+    m_current = lines;
+    viewport()->update();
+}
+
+void TJavaView::setRunningLines(Lines lines)
+{
+    m_running = lines;
+    viewport()->update();
+}
+
+void TJavaView::setFailedLines(Lines lines)
+{
+    m_failed = lines;
+    viewport()->update();
+}
+
+void TJavaView::setBreakpointLines(std::vector<int> lines)
+{
+    m_breakpoints = std::move(lines);
+    viewport()->update();
+}
+
+void TJavaView::showLines(Lines lines)
+{
+    if (!lines)
+        return;
+    const int top = verticalScrollBar()->value();
+    const int shown = visibleLines();
+    if (lines->first >= top && lines->second < top + shown)
+        return;
+    const int height = lines->second - lines->first + 1;
+    verticalScrollBar()->setValue(height >= shown ? lines->first : lines->first - (shown - height) / 2);
+}
+
+int TJavaView::lineAt(QPoint position) const
+{
+    const int line = verticalScrollBar()->value() + position.y() / lineHeight();
+    return m_lines && position.y() >= 0 && line < m_lines->lineCount() ? line : -1;
+}
+
+void TJavaView::paintEvent(QPaintEvent*)
+{
+    runPainting(this, [this] {
+        QPainter painter(viewport());
+        if (!m_lines) {
+            if (m_noMemory)
+                painter.drawText(viewport()->rect().adjusted(kMargin, 4, -4, -4), Qt::TextWordWrap,
+                                 uitexts::javaViewNoMemory());
+            return;
+        }
+        const int h = lineHeight();
+        const int first = verticalScrollBar()->value();
+        const int last = std::min(m_lines->lineCount() - 1, first + visibleLines());
+        const int width = viewport()->width();
+        const auto band = [&](const Lines& lines) {
+            if (!lines)
+                return QRect();
+            const int from = std::max(lines->first, first);
+            const int to = std::min(lines->second, last);
+            return from > to ? QRect() : QRect(0, (from - first) * h, width, (to - from + 1) * h);
+        };
+        painter.fillRect(band(m_current), kCurrentFill);
+        painter.fillRect(band(m_failed), kFailedFill);
+        painter.fillRect(band(m_running), kRunningFill);
+        if (const QRect frame = band(m_current); !frame.isEmpty()) {
+            painter.setPen(kCurrentFrame);
+            painter.drawRect(frame.adjusted(0, 0, -1, -1));
+        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kBreakpoint);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const int disc = std::min(h - 4, 9);
+        for (const int line : m_breakpoints) {
+            if (line >= first && line <= last)
+                painter.drawEllipse(
+                    QRect((kMargin - disc) / 2, (line - first) * h + (h - disc) / 2, disc, disc));
+        }
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(palette().color(QPalette::Text));
+        // Of a long line only the characters in sight are drawn (the font is one of fixed width).
+        const int ascent = viewport()->fontMetrics().ascent();
+        const int advance = std::max(1, viewport()->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+        const auto skipped = static_cast<std::size_t>(horizontalScrollBar()->value() / advance);
+        const auto fitting = static_cast<std::size_t>(width / advance + 2);
+        const int x = kMargin - horizontalScrollBar()->value() + static_cast<int>(skipped) * advance;
+        for (int line = first; line <= last; ++line) {
+            const std::string_view text = m_lines->line(line);
+            if (text.size() > skipped)
+                painter.drawText(x, (line - first) * h + ascent, fromCp1252(text.substr(skipped, fitting)));
+        }
+    });
+}
+
+void TJavaView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void TJavaView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    fitScrollBars();
+}
+
+void TJavaView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (m_outOfDate)
+        m_rebuildTimer.start();
+}
+
+void TJavaView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int line = lineAt(event->position().toPoint());
+    if (line >= 0)
+        emit lineClicked(line);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/javalines.h"
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class TDesignDocument;
+
+// TJavaView: the design's Java text as "Exportieren" writes it, read-only, beside the diagrams. After a
+// change the text is made again once the current event is done (many changes in a row make it once), and
+// only while the view can be seen. The view paints only the lines in sight, so a design of a million
+// elements costs no more to show than a small one. It highlights lines (the current element's, the
+// running element's, a failed element's), marks breakpoint lines, and reports clicks on lines.
+class TJavaView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    using Lines = std::optional<std::pair<int, int>>;
+
+    TJavaView(TDesignDocument& document, QWidget* parent = nullptr);
+    ~TJavaView() override;
+
+    // The design changed: the text no longer matches it.
+    void textOutOfDate();
+    // The text with the lines of each element, made now if it was out of date; its elements are the
+    // design's as long as the design does not change.
+    const TJavaLines& lines();
+    bool upToDate() const { return !m_outOfDate; }
+
+    void setCurrentLines(Lines lines);
+    void setRunningLines(Lines lines);
+    void setFailedLines(Lines lines);
+    void setBreakpointLines(std::vector<int> lines);
+    Lines currentLines() const { return m_current; }
+    Lines runningLines() const { return m_running; }
+    // Scrolls so that `lines` can be seen, unless they already can.
+    void showLines(Lines lines);
+
+    // The line at a point of the viewport; -1 below the text.
+    int lineAt(QPoint position) const;
+
+signals:
+    // The text was made again: what its lines show must be worked out again.
+    void textRebuilt();
+    void lineClicked(int line);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void rebuild();
+    void fitScrollBars();
+    int lineHeight() const;
+    int visibleLines() const;
+
+    TDesignDocument& m_document;
+    std::unique_ptr<TJavaLines> m_lines;
+    bool m_outOfDate = true;
+    bool m_noMemory = false; // the last try to make the text ran out of memory
+    QTimer m_rebuildTimer;
+    int m_longestLine = 0; // characters
+    Lines m_current;
+    Lines m_running;
+    Lines m_failed;
+    std::vector<int> m_breakpoints;
+};

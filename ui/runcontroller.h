@@ -1,0 +1,104 @@
+#pragma once
+
+#include "model/displayoptions.h"
+#include "runtime/session.h"
+#include "ui/runcommands.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class QDockWidget;
+class QLabel;
+class TConsoleView;
+class TDesignDocument;
+class TForm1;
+class TForm2;
+class TJavaView;
+class TVariablesView;
+
+// TRunController: runs the design in the editor. It drives a run session (runtime/session.h) from a timer
+// at the chosen speed, shows where the run stands in every diagram window (the marks of the run, which
+// every window's display options point at), in the Java view, the variables and the console, and ends
+// the run when the design changes. It owns the docks and the commands of a run. Running reads the design
+// only: the undo history, the modified mark and the files stay as they are.
+class TRunController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TRunController(TForm2& main);
+    ~TRunController() override;
+
+    // F5: a new run that goes on at the chosen speed, or a paused run goes on.
+    void start();
+    // F10: one element; a new run first stands before its first element.
+    void singleStep();
+    void pause();
+    // Shift+F5.
+    void stop();
+    // F9: the breakpoint of the active window's current element, on or off.
+    void toggleBreakpoint();
+    // Steps per second; 0: as fast as possible.
+    void setSpeed(int stepsPerSecond);
+    int speed() const { return m_speed; }
+
+    // From the main window: a new diagram window; the design is about to be replaced; the document changed.
+    void windowAdded(TForm1& window);
+    void designReplacing();
+    void documentChanged();
+
+    const runtime::Session& session() const { return m_session; }
+    const TRunMarks& marks() const { return m_marks; }
+    TJavaView* javaView() const { return m_javaView; }
+    TVariablesView* variablesView() const { return m_variables; }
+    TConsoleView* console() const { return m_console; }
+    QDockWidget* javaDock() const { return m_javaDock; }
+    QDockWidget* variablesDock() const { return m_variablesDock; }
+    QDockWidget* consoleDock() const { return m_consoleDock; }
+
+private:
+    class Output;
+    class Input;
+
+    // Starts a run; false when the design has problems, which the console lists.
+    bool begin(bool running);
+    void tick();
+    void scheduleTick();
+    // Shows where the run stands; with `follow`, the windows and the Java view scroll to the running element.
+    void showRun(bool follow);
+    void updateMarks();
+    void repaintWindows();
+    void followIn(TForm1& window, const TElement& e);
+    void updateJavaView(bool follow);
+    void showCurrentInJava(bool follow);
+    void javaLineClicked(int line);
+    void updateVariables();
+    void updateStatus();
+    void reportEnd();
+    void designChanged();
+
+    TForm2& m_main;
+    TDesignDocument& m_document;
+    TJavaView* m_javaView;
+    TVariablesView* m_variables;
+    TConsoleView* m_console;
+    QDockWidget* m_javaDock;
+    QDockWidget* m_variablesDock;
+    QDockWidget* m_consoleDock;
+    QLabel* m_status;
+    std::unique_ptr<Output> m_output;
+    std::unique_ptr<Input> m_input;
+    runtime::Session m_session;
+    TRunMarks m_marks;
+    std::unique_ptr<TRunCommands> m_commands;
+    QTimer m_timer;
+    QElapsedTimer m_sinceShown;
+    int m_speed = 2;
+    std::uint64_t m_seenEdits = 0;
+    bool m_reported = true;    // the end of the last run has been reported
+    bool m_highlight = false;  // the variables view highlights changes (not on a run's first look)
+    bool m_docksShown = false; // the first run showed the console and the variables
+};
