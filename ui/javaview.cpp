@@ -5,6 +5,7 @@
 #include "ui/cp1252.h"
 #include "ui/uitexts.h"
 
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
@@ -70,8 +71,15 @@ const TJavaLines& TJavaView::lines()
 void TJavaView::rebuild()
 {
     m_rebuildTimer.stop();
+    QElapsedTimer took;
+    took.start();
     m_lines.reset(); // the old text's memory serves the new one
     m_lines = std::make_unique<TJavaLines>(m_document.root());
+    // On a large design making the text takes a noticeable moment: the next one waits until the edits
+    // have paused for a while (three times as long as this one took, up to a second), so that a run of
+    // quick edits is not held up after each one.
+    const qint64 ms = took.elapsed();
+    m_rebuildTimer.setInterval(ms < 20 ? 0 : static_cast<int>(std::min<qint64>(3 * ms, 1000)));
     m_outOfDate = false;
     m_noMemory = false;
     m_longestLine = 0;
