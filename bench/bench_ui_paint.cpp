@@ -2,7 +2,8 @@
 // elements in both modes:
 //   BM_Paint        a paint of a window-sized view in the middle of the design, once the sizes are known;
 //   BM_PaintDoubleResolution  the same on a screen of double resolution;
-//   BM_Floor        the same view drawn with plain QPainter calls from a recording of it, no layout at all;
+//   BM_Floor        the same view drawn with plain QPainter calls from a recording of it (boxes and
+//                   polygons filled, lines, texts), no layout at all;
 //   BM_FirstPaint   the first paint after the design was read from its file bytes (nothing measured yet,
 //                   no text extent known, as at a program's start);
 //   BM_HitTest      the element under the pointer in the middle of that view, as a mouse move makes it;
@@ -77,17 +78,22 @@ class TNotingCanvas : public TQtCanvas
 public:
     struct Shape
     {
-        enum Kind { Rect, Line, Text } kind;
+        enum Kind { Rect, Line, Text, Polygon } kind;
         QRect rect;
         QLine line;
         QString text;
+        QPolygon polygon;
+        QColor fill;
     };
     using TQtCanvas::TQtCanvas;
     void rectangle(int l, int t, int r, int b) override
     {
-        note({Shape::Rect, QRect(l, t, r - l, b - t), {}, {}});
+        note({Shape::Rect, QRect(l, t, r - l, b - t), {}, {}, {}, {}});
     }
-    void line(int x1, int y1, int x2, int y2) override { note({Shape::Line, {}, QLine(x1, y1, x2, y2), {}}); }
+    void line(int x1, int y1, int x2, int y2) override
+    {
+        note({Shape::Line, {}, QLine(x1, y1, x2, y2), {}, {}, {}});
+    }
     void polyline(const std::vector<TPoint>& p) override
     {
         for (std::size_t i = 1; i < p.size(); ++i)
@@ -95,13 +101,14 @@ public:
     }
     void polygon(const std::vector<TPoint>& p) override
     {
-        polyline(p);
-        if (!p.empty())
-            line(p.back().x, p.back().y, p.front().x, p.front().y);
+        QPolygon points;
+        for (const TPoint& point : p)
+            points << QPoint(point.x, point.y);
+        note({Shape::Polygon, points.boundingRect(), {}, {}, points, toQColor(brushColor())});
     }
     void textOut(int x, int y, const std::string& s) override
     {
-        note({Shape::Text, QRect(x, y, 1, 1), {}, fromCp1252(s)});
+        note({Shape::Text, QRect(x, y, 1, 1), {}, fromCp1252(s), {}, {}});
     }
     std::vector<Shape> shapes;
 
@@ -145,6 +152,11 @@ void BM_Floor(benchmark::State& state)
                 break;
             case TNotingCanvas::Shape::Text:
                 painter.drawText(s.rect.left(), s.rect.top() + 11, s.text);
+                break;
+            case TNotingCanvas::Shape::Polygon:
+                painter.setBrush(s.fill);
+                painter.drawPolygon(s.polygon);
+                painter.setBrush(Qt::NoBrush);
                 break;
             }
         }
