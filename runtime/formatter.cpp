@@ -32,7 +32,7 @@ std::string boxedName(const FormatArg& a)
     }
 }
 
-struct Spec
+struct Specifier
 {
     std::u16string text; // the specifier as written, for messages
     bool left = false, alternate = false, plus = false, space = false, zero = false, group = false,
@@ -42,9 +42,9 @@ struct Spec
     char16_t conversion = 0;
 };
 
-[[noreturn]] void formatError(JavaError error, const std::string& detail, const Spec& spec)
+[[noreturn]] void formatError(JavaError error, const std::string& detail, const Specifier& specifier)
 {
-    throwJava(error, detail, msg::badFormat(toCp1252(spec.text)));
+    throwJava(error, detail, msg::badFormat(toCp1252(specifier.text)));
 }
 
 std::u16string ascii(const std::string& s)
@@ -65,7 +65,7 @@ std::string grouped(const std::string& digits)
 }
 
 // Pads `body` to the width: spaces before it, or after it with '-'.
-std::u16string justify(const Spec& s, std::u16string body)
+std::u16string justify(const Specifier& s, std::u16string body)
 {
     const auto width = static_cast<std::size_t>(std::max(s.width, 0));
     if (body.size() >= width)
@@ -75,7 +75,7 @@ std::u16string justify(const Spec& s, std::u16string body)
 }
 
 // A number: the sign or parentheses and the digits, zero-padded after the sign with '0'.
-std::u16string number(const Spec& s, bool negative, const std::string& magnitude)
+std::u16string number(const Specifier& s, bool negative, const std::string& magnitude)
 {
     std::string prefix;
     std::string suffix;
@@ -183,7 +183,7 @@ std::string scientific(double value, int decimals, bool alternate)
     return out;
 }
 
-std::u16string formatOne(const Spec& s, const FormatArg* a)
+std::u16string formatOne(const Specifier& s, const FormatArg* a)
 {
     const char16_t c = s.conversion;
     const bool isNull = a && !a->type.isPrimitive() && !a->ref;
@@ -348,7 +348,7 @@ namespace {
 struct Piece
 {
     std::u16string literal;
-    Spec spec;
+    Specifier specifier;
     long index = 0; // 0: the next argument; n: the n-th; -1: the previous one
     bool isSpec = false;
 };
@@ -364,7 +364,7 @@ long readNumber(const std::u16string& format, std::size_t& at)
 
 // Checks that depend on the specifier alone; Java makes them while parsing the whole format, before
 // anything is written.
-void checkSpec(const Spec& s)
+void checkSpec(const Specifier& s)
 {
     const char16_t c = s.conversion;
     if ((s.left || s.zero) && s.width < 0)
@@ -398,7 +398,7 @@ std::vector<Piece> parseFormat(const std::u16string& format)
         // %[index$][flags][width][.precision]conversion
         Piece piece;
         piece.isSpec = true;
-        Spec& s = piece.spec;
+        Specifier& s = piece.specifier;
         std::size_t p = percent + 1;
         {
             std::size_t q = p;
@@ -460,7 +460,7 @@ void javaFormat(std::u16string& out, const std::u16string& format, const std::ve
             out += piece.literal;
             continue;
         }
-        const Spec& s = piece.spec;
+        const Specifier& s = piece.specifier;
         if (s.conversion == u'n') {
             out.push_back(u'\n');
             continue;

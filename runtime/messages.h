@@ -212,13 +212,13 @@ inline std::string inputMismatch(const std::string& token, const char* expected)
 inline constexpr char kNoInteger[] = "keine ganze Zahl";
 inline constexpr char kNoNumber[] = "keine Zahl";
 inline constexpr char kNoBoolean[] = "kein Wahrheitswert";
-inline std::string badFormat(const std::string& spec)
+inline std::string badFormat(const std::string& specifier)
 {
-    return "Formatangabe " + quoted(spec) + " passt nicht";
+    return "Formatangabe " + quoted(specifier) + " passt nicht";
 }
-inline std::string missingFormatArgument(const std::string& spec)
+inline std::string missingFormatArgument(const std::string& specifier)
 {
-    return "Zur Formatangabe " + quoted(spec) + " fehlt ein Wert";
+    return "Zur Formatangabe " + quoted(specifier) + " fehlt ein Wert";
 }
 inline std::string runError(const std::string& what, const std::string& text)
 {
