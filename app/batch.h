@@ -17,9 +17,12 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
 // Runs one batch command: a DesignError it throws, or memory running out, prints the German message on
 // standard error and gives exit status 1; success gives 0.
 int runBatchCommand(const std::function<void()>& command);
+// The same for a command that gives its exit status itself.
+int runBatchCommandWithStatus(const std::function<int()>& command);
 // Runs the design on standard input and output; `maxSteps` (a decimal number) limits the steps when not
-// empty. Exits with the program's status, 1 after problems, an exception or the step limit.
-int batchRun(const std::string& design, const std::string& maxSteps);
+// empty; `trace` writes a line for every step on standard error. Exits with the program's status, 1 after
+// problems, an exception or the step limit.
+int batchRun(const std::string& design, const std::string& maxSteps, bool trace);
 
 // Prints the message of `error` (code page 1252, with the file name for %s) on standard error, in UTF-8.
 void reportError(const DesignError& error);

@@ -17,9 +17,16 @@ void reportError(const DesignError& error)
 
 int runBatchCommand(const std::function<void()>& command)
 {
-    try {
+    return runBatchCommandWithStatus([&command] {
         command();
         return 0;
+    });
+}
+
+int runBatchCommandWithStatus(const std::function<int()>& command)
+{
+    try {
+        return command();
     } catch (const DesignError& error) {
         reportError(error);
     } catch (const std::bad_alloc&) {

@@ -13,8 +13,10 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -59,9 +61,52 @@ public:
     }
 };
 
-} // namespace
+// The place of `e` below `root`: the positions on the way down, a block's children counted from 0 and a
+// condition element's branches as 1 and 2 ("2.1.0": the third element's first branch, its first element).
+std::string pathOf(const TBlock& root, const TElement* e)
+{
+    std::vector<std::string> steps;
+    for (const TElement* child = e; child && child != &root; child = child->parent()) {
+        const TElement* holder = child->parent();
+        if (const TBedingung* condition = asCondition(holder)) {
+            steps.push_back(condition->branch(2) == child ? "2" : "1");
+            continue;
+        }
+        int position = 0;
+        if (const TBlock* block = asBlock(holder)) {
+            for (const TElement* before = block->FirstChild.get(); before && before != child;
+                 before = before->Next.get())
+                ++position;
+        }
+        steps.push_back(std::to_string(position));
+    }
+    std::string path;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+        path += (path.empty() ? "" : ".") + *step;
+    return path;
+}
 
-int batchRun(const std::string& design, const std::string& maxSteps)
+// One line of the trace: the step's number, the place and text of the element that ran, the branch a
+// condition took, and the variables in scope afterwards (name=value), UTF-8.
+void traceStep(const TBlock& root, const runtime::Run& run, const runtime::StepResult& step)
+{
+    const TElement* e = step.executed.element;
+    std::string line = std::to_string(run.steps()) + '\t' + pathOf(root, e) + '\t';
+    line += fromCp1252(e ? e->Text : std::string()).toUtf8().toStdString();
+    if (step.branch >= 0)
+        line += step.branch ? "\tja" : "\tnein";
+    line += '\t';
+    bool first = true;
+    for (const runtime::Variable& v : run.variables()) {
+        line += (first ? "" : " ") + fromCp1252(v.name).toUtf8().toStdString() + '=' +
+                (v.assigned ? v.value : "?");
+        first = false;
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+int runDesign(const std::string& design, const std::string& maxSteps, bool trace)
 {
     std::uint64_t limit = 0;
     if (!maxSteps.empty()) {
@@ -71,13 +116,7 @@ int batchRun(const std::string& design, const std::string& maxSteps)
             return 2;
         }
     }
-    std::unique_ptr<TBlock> root;
-    try {
-        root = readDesignFile(design);
-    } catch (const DesignError& error) {
-        reportError(error);
-        return 1;
-    }
+    const std::unique_ptr<TBlock> root = readDesignFile(design);
     const runtime::CheckResult checked = runtime::Check(*root);
     if (!checked.program) {
         for (const runtime::Problem& problem : checked.problems)
@@ -93,7 +132,11 @@ int batchRun(const std::string& design, const std::string& maxSteps)
             printLine(runtime::msg::stepLimit(limit));
             return 1;
         }
-        run.step();
+        const runtime::StepResult step = run.step();
+        if (trace && step.executed) {
+            std::fflush(stdout);
+            traceStep(*root, run, step);
+        }
     }
     std::fflush(stdout);
     switch (run.state()) {
@@ -105,4 +148,11 @@ int batchRun(const std::string& design, const std::string& maxSteps)
     default:
         return 1;
     }
+}
+
+} // namespace
+
+int batchRun(const std::string& design, const std::string& maxSteps, bool trace)
+{
+    return runBatchCommandWithStatus([&] { return runDesign(design, maxSteps, trace); });
 }

@@ -91,10 +91,14 @@ const std::vector<BatchCommand>& batchCommands()
         {QStringLiteral("run"),
          {QStringLiteral("DATEI.str")},
          {QCommandLineOption(QStringLiteral("max-steps"), QStringLiteral("hält nach N Schritten an"),
-                             QStringLiteral("N"))},
+                             QStringLiteral("N")),
+          QCommandLineOption(
+              QStringLiteral("trace"),
+              QStringLiteral("schreibt jeden Schritt mit den Variablen auf die Standardfehlerausgabe"))},
          QStringLiteral("führt den Entwurf aus, wie sein Java-Text läuft (Standardein- und -ausgabe)"),
          [](const Files& files, const QCommandLineParser& parser) {
-             return batchRun(files[0], toArgument(parser.value(QStringLiteral("max-steps"))));
+             return batchRun(files[0], toArgument(parser.value(QStringLiteral("max-steps"))),
+                             parser.isSet(QStringLiteral("trace")));
          }},
         // A further batch command is one more entry here: its function is declared in app/batch.h.
     };

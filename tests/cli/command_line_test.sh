@@ -66,6 +66,13 @@ kill $reader 2>/dev/null && fail "--dump of a FIFO waits for a writer"
 wait $reader
 grep -q 'fifo.str kann nicht geöffnet werden' err || fail "--dump of a FIFO: $(cat err)"
 
+# --run --trace: one line a step on standard error (number, place, text, variables), the output apart.
+printf 'int summe = 0;\nfor (int i = 1; i <= 2; i++) { summe = summe + i; }\nSystem.out.println(summe);\n' >sum.txt
+run --import-java sum.txt sum.str
+run --run sum.str --trace
+[ $status -eq 0 ] && [ "$(cat out)" = 3 ] && [ "$(wc -l <err)" -eq 7 ] &&
+    grep -q '^5	1.1.0	summe = summe + i	.*summe=3 i=2$' err || fail "--run --trace: $status $(cat err)"
+
 if [ "$sanitized" != 1 ]; then
     # 999 nested loops around 100,000 statements give 200 MB of Java and 400 MB of dump, streamed within
     # 100 MB of address space; three million statements do not fit in it.
