@@ -28,6 +28,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -44,20 +45,22 @@
 
 namespace {
 
-// Moves (and if need be shrinks) a window that would stand partly off its screen back onto it.
-void keepOnScreen(QWidget& window)
+// `frame` moved (and if need be shrunk) so that it lies within `available`.
+QRect fittedInto(QRect frame, const QRect& available)
 {
-    const QScreen* screen = window.screen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    QRect frame = window.geometry();
     frame.setSize(frame.size().boundedTo(available.size()));
     frame.moveRight(std::min(frame.right(), available.right()));
     frame.moveBottom(std::min(frame.bottom(), available.bottom()));
     frame.moveLeft(std::max(frame.left(), available.left()));
     frame.moveTop(std::max(frame.top(), available.top()));
-    window.setGeometry(frame);
+    return frame;
+}
+
+// Moves (and if need be shrinks) a window that would stand partly off its screen back onto it.
+void keepOnScreen(QWidget& window)
+{
+    if (const QScreen* screen = window.screen())
+        window.setGeometry(fittedInto(window.geometry(), screen->availableGeometry()));
 }
 
 std::string encodeFileName(const QString& name)
@@ -382,6 +385,17 @@ TForm1* TForm2::openBlockWindow(TBlock* block)
 void TForm2::fitIntoFrame(TForm1& window) const
 {
     window.resize(window.size().boundedTo(m_mdiArea->viewport()->size()));
+}
+
+void TForm2::fitWindowsIntoFrame()
+{
+    // Docks just shown or resized take their room only once the layout has run.
+    layout()->activate();
+    const QRect area = m_mdiArea->viewport()->rect();
+    for (TForm1* window : diagramWindows()) {
+        if (!window->isMinimized() && !window->isMaximized() && !area.contains(window->geometry()))
+            window->setGeometry(fittedInto(window->geometry(), area));
+    }
 }
 
 // ---- replacing the design ----

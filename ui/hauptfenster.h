@@ -54,6 +54,9 @@ public:
     void ToggleCollapsedEverywhere(TBlock* block);
     // Opens a new diagram window on `block`, captioned with its name, and makes it active.
     TForm1* openBlockWindow(TBlock* block);
+    // Diagram windows that reach past the frame's area are moved and shrunk into it, so that their own
+    // scroll bars reach all of them: called when docks take room from the frame.
+    void fitWindowsIntoFrame();
 
     // Command handlers.
     void Neu1Click();

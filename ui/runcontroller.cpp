@@ -137,6 +137,9 @@ bool TRunController::begin(bool running)
         m_consoleDock->show();
         m_variablesDock->show();
         m_main.resizeDocks({m_consoleDock}, {140}, Qt::Vertical);
+        // A diagram window's lower part would lie hidden under the console, where a running element
+        // could not be scrolled into sight.
+        m_main.fitWindowsIntoFrame();
     }
     const std::vector<runtime::Problem> problems = m_session.start(m_document.root(), running);
     m_reported = false;

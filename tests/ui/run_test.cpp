@@ -113,6 +113,15 @@ TEST_F(RunTest, WindowsScrollToTheRunningElement)
     ASSERT_TRUE(r);
     EXPECT_TRUE(whole().drawingWidget()->rect().contains(*r));
     EXPECT_GT(whole().scrollPosition().y(), 0);
+    // The same in a flowchart: the next steps follow the running element down.
+    trigger("Flussdiagramm1");
+    const int before = whole().scrollPosition().y();
+    for (int n = 0; n < 5; ++n)
+        key(Qt::Key_F10);
+    const std::optional<QRect> f = whole().elementRect(const_cast<TElement*>(session().next().element));
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(whole().drawingWidget()->rect().contains(*f)) << f->top() << " " << f->bottom();
+    EXPECT_GT(whole().scrollPosition().y(), before);
 }
 
 TEST_F(RunTest, ABreakpointStopsARunBeforeItsElementAndShiftF5EndsIt)
@@ -219,6 +228,18 @@ TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
     QTest::mouseClick(java.viewport(), Qt::LeftButton, {}, QPoint(40, height / 2));
     EXPECT_EQ(whole().currentElement(), element({0}));
     EXPECT_EQ(element({0})->kind(), Kind::For);
+}
+
+// The console opening on the first run takes room from the frame: a diagram window that reached past the
+// frame's area kept its lower part hidden under the console, where the running element could not be
+// scrolled into sight.
+TEST_F(RunTest, DiagramWindowsShrinkIntoTheFrameWhenADockTakesItsRoom)
+{
+    startOn(kLoopWithDecision);
+    whole().setGeometry(form->mdiArea()->viewport()->rect());
+    key(Qt::Key_F10);
+    ASSERT_TRUE(run().console()->isVisible());
+    EXPECT_TRUE(form->mdiArea()->viewport()->rect().contains(whole().geometry()));
 }
 
 } // namespace
