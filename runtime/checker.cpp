@@ -571,6 +571,20 @@ private:
         m_pending.insert(m_pending.end(), yesExits.begin(), yesExits.end());
     }
 
+    // A loop's continue statements go to `continueTarget`; after the loop the run goes on from its
+    // `exits` and its break statements, and what is definitely assigned there is what its end assigns
+    // (`exitDA`) and what every break assigns.
+    void leaveLoop(const LoopContext& loop, int continueTarget, std::vector<Exit> exits, const Bits& exitDA)
+    {
+        for (int b : loop.continueNodes)
+            node(b).continueTarget = continueTarget;
+        m_pending = std::move(exits);
+        for (int b : loop.breakNodes)
+            m_pending.push_back({b, Slot::Break});
+        m_da = exitDA;
+        m_da.intersect(loop.breakDA);
+    }
+
     void whileElement(const TWhile& e, const Parsed& p)
     {
         reach();
@@ -589,13 +603,7 @@ private:
         patch(m_pending, n);
         LoopContext loop = std::move(m_loops.back());
         m_loops.pop_back();
-        for (int b : loop.continueNodes)
-            node(b).continueTarget = n;
-        m_pending = {{n, Slot::Alt}};
-        for (int b : loop.breakNodes)
-            m_pending.push_back({b, Slot::Break});
-        m_da = c.whenFalse;
-        m_da.intersect(loop.breakDA);
+        leaveLoop(loop, n, {{n, Slot::Alt}}, c.whenFalse);
         m_reachable = constant != true || loop.breaks;
     }
 
@@ -622,13 +630,7 @@ private:
         node(n).condition = conditionNode(c);
         const std::optional<bool> constant = constantBool(c.value);
         node(n).next = bodyStart < static_cast<std::size_t>(n) ? static_cast<int>(bodyStart) : n;
-        for (int b : loop.continueNodes)
-            node(b).continueTarget = n;
-        m_pending = {{n, Slot::Alt}};
-        for (int b : loop.breakNodes)
-            m_pending.push_back({b, Slot::Break});
-        m_da = c.whenFalse;
-        m_da.intersect(loop.breakDA);
+        leaveLoop(loop, n, {{n, Slot::Alt}}, c.whenFalse);
         m_reachable = (bodyCompletes && constant != true) || loop.breaks;
     }
 
@@ -674,14 +676,8 @@ private:
         }
         node(advance).next =
             bodyStart < static_cast<std::size_t>(advance) ? static_cast<int>(bodyStart) : advance;
-        for (int b : loop.continueNodes)
-            node(b).continueTarget = advance;
-        m_pending = {{first, Slot::Alt}, {advance, Slot::Alt}};
-        for (int b : loop.breakNodes)
-            m_pending.push_back({b, Slot::Break});
+        leaveLoop(loop, advance, {{first, Slot::Alt}, {advance, Slot::Alt}}, exitDA);
         exitScope(loopScope);
-        m_da = exitDA;
-        m_da.intersect(loop.breakDA);
         m_reachable = true;
     }
 

@@ -69,6 +69,25 @@ bool isHexDigit(char16_t c)
     return isAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
+// [fFdD]? from `pos` to the end.
+bool readSuffix(std::u16string_view s, std::size_t pos)
+{
+    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
+        ++pos;
+    return pos == s.size();
+}
+
+// An exponent's [-+]?digit+ and then [fFdD]? from `pos` (after the e or p) to the end.
+bool readExponentAndSuffix(std::u16string_view s, std::size_t pos, std::string& out)
+{
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
+        out.push_back(static_cast<char>(s[pos++]));
+    std::size_t digits = 0;
+    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
+        out.push_back(static_cast<char>(s[pos]));
+    return digits > 0 && readSuffix(s, pos);
+}
+
 // [-+]?0[xX](hex+ "."? | hex* "." hex+)[pP][-+]?digit+[fFdD]? from `pos` (after the sign) to the end;
 // `out` receives the text for strtod.
 bool readHexFloat(std::u16string_view s, std::size_t pos, std::string& out)
@@ -86,17 +105,7 @@ bool readHexFloat(std::u16string_view s, std::size_t pos, std::string& out)
     if (digits == 0 || pos >= s.size() || (s[pos] != u'p' && s[pos] != u'P'))
         return false;
     out.push_back('p');
-    ++pos;
-    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
-        out.push_back(static_cast<char>(s[pos++]));
-    std::size_t expDigits = 0;
-    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++expDigits)
-        out.push_back(static_cast<char>(s[pos]));
-    if (expDigits == 0)
-        return false;
-    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
-        ++pos;
-    return pos == s.size();
+    return readExponentAndSuffix(s, pos + 1, out);
 }
 
 // digit* ["." digit*] (at least one digit) [eE [-+] digit+] [fFdD] from `pos` to the end.
@@ -114,18 +123,9 @@ bool readDecimalFloat(std::u16string_view s, std::size_t pos, std::string& out)
         return false;
     if (pos < s.size() && (s[pos] == u'e' || s[pos] == u'E')) {
         out.push_back('e');
-        ++pos;
-        if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
-            out.push_back(static_cast<char>(s[pos++]));
-        std::size_t expDigits = 0;
-        for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++expDigits)
-            out.push_back(static_cast<char>(s[pos]));
-        if (expDigits == 0)
-            return false;
+        return readExponentAndSuffix(s, pos + 1, out);
     }
-    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
-        ++pos;
-    return pos == s.size();
+    return readSuffix(s, pos);
 }
 
 bool isLatinLetter(char16_t c)
