@@ -1,6 +1,7 @@
-// Load, Save, Clone and release of large designs, flat and nested.
+// Load, Save, Clone and release of large designs, flat and nested; the Java text with its lines.
 
 #include "model/dateiformat.h"
+#include "model/javalines.h"
 #include "model/struktteile.h"
 
 #include <benchmark/benchmark.h>
@@ -103,6 +104,24 @@ void BM_Release(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Release)->Apply(args);
+
+// The text of the Java view: the export and which element each line belongs to. Deep nesting makes
+// long indentations and many elements around each line.
+void BM_JavaLines(benchmark::State& state)
+{
+    auto root = makeDesign(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        const TJavaLines lines(*root);
+        benchmark::DoNotOptimize(lines.lineCount());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_JavaLines)
+    ->Args({10000, 0})
+    ->Args({10000, 999})
+    ->Args({1000000, 0})
+    ->Args({1000000, 20})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

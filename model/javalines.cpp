@@ -4,7 +4,6 @@
 #include "model/javaexport.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -39,20 +38,45 @@ TJavaLines::TJavaLines(const TBlock& root)
         const std::size_t end = m_text.find('\n', i);
         i = end == std::string::npos ? m_text.size() : end + 1;
     }
-    // An element is written after everything inside it, so walking the spans backwards meets every
-    // element before the ones inside it: the inner ones overwrite the owners of their lines.
+    assignOwners(root);
+}
+
+void TJavaLines::assignOwners(const TBlock& root)
+{
+    // A line belongs to the innermost span that holds its first character that is not a blank. Spans
+    // nest like the elements, so one sweep over the lines with a stack of the spans open at that point
+    // finds it; an outer span comes before the inner ones that open where it does (the export writes the
+    // inner one first). Each line and each span is looked at a bounded number of times, however deep
+    // the nesting: deep designs have long indentations and many spans around each line.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < m_spans.size(); ++i) {
+        if (m_spans[i].element != &root && m_spans[i].start != m_spans[i].end)
+            order.push_back(i);
+    }
+    std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const Span& x = m_spans[a];
+        const Span& y = m_spans[b];
+        if (x.start != y.start)
+            return x.start < y.start;
+        return x.end != y.end ? x.end > y.end : a > b;
+    });
     m_owners.assign(m_lineStarts.size(), nullptr);
-    for (auto span = m_spans.rbegin(); span != m_spans.rend(); ++span) {
-        if (span->element == &root || span->start == span->end)
+    std::vector<const Span*> open;
+    std::size_t next = 0;
+    for (std::size_t line = 0; line < m_lineStarts.size(); ++line) {
+        const std::size_t first = m_text.find_first_not_of(' ', m_lineStarts[line]);
+        if (first == std::string::npos || m_text[first] == '\r' || m_text[first] == '\n')
             continue;
-        for (int line = lineOf(span->start); line < lineCount(); ++line) {
-            const std::size_t first =
-                m_text.find_first_not_of(' ', m_lineStarts[static_cast<std::size_t>(line)]);
-            if (first >= span->end)
-                break;
-            if (first >= span->start && m_text[first] != '\r')
-                m_owners[static_cast<std::size_t>(line)] = span->element;
+        for (; next < order.size() && m_spans[order[next]].start <= first; ++next) {
+            const Span& span = m_spans[order[next]];
+            while (!open.empty() && open.back()->end <= span.start)
+                open.pop_back();
+            open.push_back(&span);
         }
+        while (!open.empty() && open.back()->end <= first)
+            open.pop_back();
+        if (!open.empty())
+            m_owners[line] = open.back()->element;
     }
 }
 

@@ -43,6 +43,8 @@ private:
     };
 
     int lineOf(std::size_t offset) const;
+    // Works out the element each line belongs to.
+    void assignOwners(const TBlock& root);
 
     std::string m_text;
     std::vector<Span> m_spans;             // in the order the export wrote them (inner ones first)

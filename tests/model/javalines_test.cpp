@@ -39,9 +39,29 @@ TEST(JavaLines, LinesAndTheirElementsFollowTheExport)
     EXPECT_EQ(lines.linesOf(other.get()), std::nullopt);
 }
 
-} // namespace
-
-namespace {
+// Deep nesting: each head belongs to its own decision and each closing brace to the decision's branch,
+// the innermost line to the statement, however many elements stand around a line.
+TEST(JavaLines, EveryLineOfADeepNestFindsItsOwnElement)
+{
+    constexpr int kDepth = 300;
+    auto root = makeRoot();
+    std::vector<TIf*> nest;
+    TBlock* body = root.get();
+    for (int level = 0; level < kDepth; ++level) {
+        TIf* decision = append(*body, TIf::Create("a"));
+        nest.push_back(decision);
+        body = decision->branch(1);
+    }
+    TElement* inner = statement(*body, "x = 1");
+    const TJavaLines lines(*root);
+    ASSERT_EQ(lines.lineCount(), 2 * kDepth + 1);
+    for (int level = 0; level < kDepth; ++level) {
+        EXPECT_EQ(lines.elementAt(level), nest[static_cast<std::size_t>(level)]) << level;
+        EXPECT_EQ(lines.elementAt(2 * kDepth - level), nest[static_cast<std::size_t>(level)]->branch(1))
+            << level;
+    }
+    EXPECT_EQ(lines.elementAt(kDepth), inner);
+}
 
 // The line a running element highlights: a statement's, a decision's or test-first loop's head, a test-last
 // loop's test; and what a window draws for an element: itself or the collapsed block it is hidden in.
