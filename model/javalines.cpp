@@ -86,6 +86,11 @@ int TJavaLines::lineOf(std::size_t offset) const
     return static_cast<int>(after - m_lineStarts.begin()) - 1;
 }
 
+std::size_t TJavaLines::lineStart(int n) const
+{
+    return n >= 0 && n < lineCount() ? m_lineStarts[static_cast<std::size_t>(n)] : m_text.size();
+}
+
 std::string_view TJavaLines::line(int n) const
 {
     if (n < 0 || n >= lineCount())

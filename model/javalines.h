@@ -33,6 +33,10 @@ public:
     // The element a line belongs to: the innermost one that wrote the line's first character that is not
     // a blank; null for an empty line.
     const TElement* elementAt(int line) const;
+    // Where line `n` starts in text(); the text's length for n == lineCount().
+    std::size_t lineStart(int n) const;
+    // The line that holds the character at `offset` of text().
+    int lineOf(std::size_t offset) const;
 
 private:
     struct Span
@@ -42,7 +46,6 @@ private:
         std::size_t end;
     };
 
-    int lineOf(std::size_t offset) const;
     // Works out the element each line belongs to.
     void assignOwners(const TBlock& root);
 

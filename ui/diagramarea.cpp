@@ -50,6 +50,8 @@ std::optional<TKey> virtualKey(int qtKey)
 
 TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(form)
 {
+    // Before anything that could make the area's accessible interface: the first one made is kept.
+    installDiagramAccessibility();
     setObjectName(QStringLiteral("DiagramArea"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -61,7 +63,6 @@ TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(for
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(16);
     verticalScrollBar()->setSingleStep(16);
-    installDiagramAccessibility();
     connect(form, &TForm1::currentChanged, this, [form] { announceCurrentElement(*form); });
     m_zoomLine = new QLabel(this);
     m_zoomLine->setObjectName(QStringLiteral("ZoomLine"));

@@ -3,10 +3,12 @@
 #include "model/document.h"
 #include "ui/commandguard.h"
 #include "ui/cp1252.h"
+#include "ui/javaviewaccessible.h"
 #include "ui/uitexts.h"
 
 #include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -30,7 +32,11 @@ TJavaView::TJavaView(TDesignDocument& document, QWidget* parent)
     : QAbstractScrollArea(parent), m_document(document)
 {
     setObjectName(QStringLiteral("JavaView"));
+    // Before anything that makes the view's accessible interface (naming it does): the first one made is
+    // kept.
+    installJavaViewAccessibility();
     setAccessibleName(uitexts::javaViewTitle());
+    setFocusPolicy(Qt::StrongFocus);
     viewport()->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -87,6 +93,7 @@ void TJavaView::rebuild()
         m_longestLine = std::max(m_longestLine, static_cast<int>(m_lines->line(n).size()));
     m_current = m_running = m_failed = std::nullopt;
     m_breakpoints.clear();
+    m_cursor = -1;
     fitScrollBars();
     viewport()->update();
     emit textRebuilt();
@@ -117,6 +124,12 @@ void TJavaView::fitScrollBars()
 void TJavaView::setCurrentLines(Lines lines)
 {
     m_current = lines;
+    // The cursor stays on a clicked line inside the element, and goes to the element's first line when
+    // the current element was chosen elsewhere.
+    if (lines && (m_cursor < lines->first || m_cursor > lines->second)) {
+        m_cursor = lines->first;
+        javaViewCursorMoved(*this);
+    }
     viewport()->update();
 }
 
@@ -148,6 +161,16 @@ void TJavaView::showLines(Lines lines)
         return;
     const int height = lines->second - lines->first + 1;
     verticalScrollBar()->setValue(height >= shown ? lines->first : lines->first - (shown - height) / 2);
+}
+
+QPoint TJavaView::linePosition(int n) const
+{
+    return {kMargin - horizontalScrollBar()->value(), (n - verticalScrollBar()->value()) * lineHeight()};
+}
+
+int TJavaView::characterWidth() const
+{
+    return std::max(1, viewport()->fontMetrics().horizontalAdvance(QLatin1Char('M')));
 }
 
 int TJavaView::lineAt(QPoint position) const
@@ -184,6 +207,10 @@ void TJavaView::paintEvent(QPaintEvent*)
             painter.setPen(kCurrentFrame);
             painter.drawRect(frame.adjusted(0, 0, -1, -1));
         }
+        if (const QRect cursor = band(std::make_pair(m_cursor, m_cursor)); hasFocus() && !cursor.isEmpty()) {
+            painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+            painter.drawRect(cursor.adjusted(1, 1, -2, -2));
+        }
         painter.setPen(Qt::NoPen);
         painter.setBrush(kBreakpoint);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -197,7 +224,7 @@ void TJavaView::paintEvent(QPaintEvent*)
         painter.setPen(palette().color(QPalette::Text));
         // Of a long line only the characters in sight are drawn (the font is one of fixed width).
         const int ascent = viewport()->fontMetrics().ascent();
-        const int advance = std::max(1, viewport()->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+        const int advance = characterWidth();
         const auto skipped = static_cast<std::size_t>(horizontalScrollBar()->value() / advance);
         const auto fitting = static_cast<std::size_t>(width / advance + 2);
         const int x = kMargin - horizontalScrollBar()->value() + static_cast<int>(skipped) * advance;
@@ -233,5 +260,62 @@ void TJavaView::mousePressEvent(QMouseEvent* event)
         return;
     const int line = lineAt(event->position().toPoint());
     if (line >= 0)
-        emit lineClicked(line);
+        moveCursorTo(line);
+}
+
+void TJavaView::keyPressEvent(QKeyEvent* event)
+{
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    int line = -1;
+    switch (event->key()) {
+    case Qt::Key_Down:
+        line = elementLineFrom(m_cursor < 0 ? verticalScrollBar()->value() : m_cursor + 1, 1);
+        break;
+    case Qt::Key_Up:
+        line = elementLineFrom(m_cursor < 0 ? verticalScrollBar()->value() : m_cursor - 1, -1);
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (!ctrl || !m_lines)
+            return QAbstractScrollArea::keyPressEvent(event);
+        line = event->key() == Qt::Key_Home ? elementLineFrom(0, 1)
+                                            : elementLineFrom(m_lines->lineCount() - 1, -1);
+        break;
+    default:
+        return QAbstractScrollArea::keyPressEvent(event);
+    }
+    if (line >= 0)
+        moveCursorTo(line);
+}
+
+int TJavaView::elementLineFrom(int from, int step) const
+{
+    if (!m_lines || m_outOfDate)
+        return -1;
+    for (int line = from; line >= 0 && line < m_lines->lineCount(); line += step) {
+        if (m_lines->elementAt(line))
+            return line;
+    }
+    return -1;
+}
+
+void TJavaView::moveCursorTo(int line)
+{
+    m_cursor = line;
+    showLines(std::make_pair(line, line));
+    viewport()->update();
+    javaViewCursorMoved(*this);
+    emit lineClicked(line);
+}
+
+void TJavaView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TJavaView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }

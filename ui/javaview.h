@@ -16,7 +16,10 @@ class TDesignDocument;
 // change the text is made again once the current event is done (many changes in a row make it once), and
 // only while the view can be seen. The view paints only the lines in sight, so a design of a million
 // elements costs no more to show than a small one. It highlights lines (the current element's, the
-// running element's, a failed element's), marks breakpoint lines, and reports clicks on lines.
+// running element's, a failed element's), marks breakpoint lines, and reports clicks on lines. With the
+// keyboard focus, Up and Down move a line cursor to the next line that belongs to an element and report
+// it like a click, so the elements can be walked in the order of the text; assistive technology reads the
+// text and follows the cursor (ui/javaviewaccessible).
 class TJavaView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -45,6 +48,16 @@ public:
 
     // The line at a point of the viewport; -1 below the text.
     int lineAt(QPoint position) const;
+    // The line the keyboard cursor stands on: the one last clicked or moved to, else the first line of
+    // the current element; -1 when there is none.
+    int cursorLine() const { return m_cursor; }
+    // Moves the cursor to `line`, scrolls it into sight and reports it like a click.
+    void moveCursorTo(int line);
+    // The text, when it has been made; null while it is out of date or could not be made.
+    const TJavaLines* shownLines() const { return m_outOfDate ? nullptr : m_lines.get(); }
+    // Where the first character of line `n` is drawn, in viewport coordinates, and the width of a character.
+    QPoint linePosition(int n) const;
+    int characterWidth() const;
 
 signals:
     // The text was made again: what its lines show must be worked out again.
@@ -57,12 +70,17 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void rebuild();
     void fitScrollBars();
     int lineHeight() const;
     int visibleLines() const;
+    // The nearest line from `from` in steps of `step` (1 or -1) that belongs to an element; -1 if none.
+    int elementLineFrom(int from, int step) const;
 
     TDesignDocument& m_document;
     std::unique_ptr<TJavaLines> m_lines;
@@ -74,4 +92,5 @@ private:
     Lines m_running;
     Lines m_failed;
     std::vector<int> m_breakpoints;
+    int m_cursor = -1;
 };

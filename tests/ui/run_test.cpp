@@ -13,6 +13,7 @@
 #include "ui/uitexts.h"
 #include "ui/variablesview.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
@@ -228,6 +229,37 @@ TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
     QTest::mouseClick(java.viewport(), Qt::LeftButton, {}, QPoint(40, height / 2));
     EXPECT_EQ(whole().currentElement(), element({0}));
     EXPECT_EQ(element({0})->kind(), Kind::For);
+}
+
+// The Java view is walked with the keyboard: Up and Down go to the next line that belongs to an element
+// and make that element current; a screen reader reads the line the cursor stands on.
+TEST_F(RunTest, TheJavaViewIsWalkedByKeyboardAndReadAloud)
+{
+    startOn(kLoopWithDecision);
+    TJavaView& java = *run().javaView();
+    whole().setCurrent(element({0}));
+    java.setFocus();
+    const auto press = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&java, k, modifiers);
+        settle();
+        return whole().currentElement();
+    };
+    EXPECT_EQ(press(Qt::Key_Down), element({1}));
+    EXPECT_EQ(press(Qt::Key_Down), element({1, 1, 0}));
+    EXPECT_EQ(press(Qt::Key_Up), element({1}));
+    EXPECT_EQ(press(Qt::Key_End, Qt::ControlModifier), element({2}));
+
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&java);
+    QAccessibleTextInterface* text = face->textInterface();
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(face->state().readOnly);
+    int start = 0;
+    int end = 0;
+    const QString line = text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end);
+    EXPECT_EQ(line.trimmed(), QStringLiteral("System.out.println(s);"));
+    EXPECT_EQ(text->text(start, end), line);
+    EXPECT_EQ(text->textBeforeOffset(start, QAccessible::LineBoundary, &start, &end).trimmed(),
+              QStringLiteral("}"));
 }
 
 // The console opening on the first run takes room from the frame: a diagram window that reached past the

@@ -1,0 +1,206 @@
+#include "ui/javaviewaccessible.h"
+
+#include "model/javalines.h"
+#include "ui/cp1252.h"
+#include "ui/javaview.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+namespace {
+
+// Offsets are those of the exported text: one byte of code page 1252 is one character.
+class TJavaViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit TJavaViewAccessible(TJavaView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.focusable = true;
+        return s;
+    }
+
+    // No selections: the view shows the current element by its highlight, not by selected text.
+    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+
+    int cursorPosition() const override
+    {
+        const TJavaLines* lines = view().shownLines();
+        return lines && view().cursorLine() >= 0 ? offset(lines->lineStart(view().cursorLine())) : 0;
+    }
+    void setCursorPosition(int position) override
+    {
+        if (const TJavaLines* lines = view().shownLines(); lines && position >= 0)
+            // After the request, by the keyboard's own route: the element is chosen as by Up and Down.
+            QMetaObject::invokeMethod(&view(), [v = &view(), line = lines->lineOf(static_cast<std::size_t>(
+                                                                 position))] { v->moveCursorTo(line); });
+    }
+
+    QString text(int startOffset, int endOffset) const override
+    {
+        const std::string_view all = whole();
+        const std::size_t from = clamp(startOffset);
+        const std::size_t to = std::max(from, clamp(endOffset));
+        return fromCp1252(all.substr(from, to - from));
+    }
+    int characterCount() const override { return offset(whole().size()); }
+
+    QString textAtOffset(int at, QAccessible::TextBoundaryType type, int* start, int* end) const override
+    {
+        const auto [from, to] = unitAt(clamp(at), type);
+        *start = offset(from);
+        *end = offset(to);
+        return text(*start, *end);
+    }
+    QString textBeforeOffset(int at, QAccessible::TextBoundaryType type, int* start, int* end) const override
+    {
+        const std::size_t unitStart = unitAt(clamp(at), type).first;
+        if (unitStart == 0) {
+            *start = *end = -1;
+            return {};
+        }
+        return textAtOffset(offset(unitStart - 1), type, start, end);
+    }
+    QString textAfterOffset(int at, QAccessible::TextBoundaryType type, int* start, int* end) const override
+    {
+        const std::size_t unitEnd = unitAt(clamp(at), type).second;
+        if (unitEnd >= whole().size()) {
+            *start = *end = -1;
+            return {};
+        }
+        return textAtOffset(offset(unitEnd), type, start, end);
+    }
+
+    QRect characterRect(int at) const override
+    {
+        const TJavaLines* lines = view().shownLines();
+        if (!lines)
+            return {};
+        const std::size_t position = clamp(at);
+        const int line = lines->lineOf(position);
+        const int column = static_cast<int>(position - lines->lineStart(line));
+        const int width = view().characterWidth();
+        const QPoint topLeft = view().linePosition(line) + QPoint(column * width, 0);
+        const QRect r(topLeft, QSize(width, view().viewport()->fontMetrics().height()));
+        return QRect(view().viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        const TJavaLines* lines = view().shownLines();
+        const QPoint inViewport = view().viewport()->mapFromGlobal(point);
+        const int line = view().lineAt(inViewport);
+        if (!lines || line < 0)
+            return -1;
+        const int column = (inViewport.x() - view().linePosition(line).x()) / view().characterWidth();
+        if (column < 0 || column >= static_cast<int>(lines->line(line).size()))
+            return -1;
+        return offset(lines->lineStart(line) + static_cast<std::size_t>(column));
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override
+    {
+        if (const TJavaLines* lines = view().shownLines())
+            view().showLines(
+                std::make_pair(lines->lineOf(clamp(startIndex)), lines->lineOf(clamp(endIndex))));
+    }
+    QString attributes(int, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+private:
+    TJavaView& view() const { return *static_cast<TJavaView*>(widget()); }
+    std::string_view whole() const
+    {
+        const TJavaLines* lines = view().shownLines();
+        return lines ? std::string_view(lines->text()) : std::string_view();
+    }
+    static int offset(std::size_t position)
+    {
+        return static_cast<int>(std::min<std::size_t>(position, INT_MAX));
+    }
+    std::size_t clamp(int at) const
+    {
+        return std::min(static_cast<std::size_t>(std::max(at, 0)), whole().size());
+    }
+
+    // The character, word (a run of blanks or of other characters), line (with its line end) or whole text
+    // around `position`.
+    std::pair<std::size_t, std::size_t> unitAt(std::size_t position, QAccessible::TextBoundaryType type) const
+    {
+        const std::string_view all = whole();
+        const TJavaLines* lines = view().shownLines();
+        if (all.empty() || !lines || type == QAccessible::NoBoundary)
+            return {0, all.size()};
+        position = std::min(position, all.size() - 1);
+        switch (type) {
+        case QAccessible::CharBoundary:
+            return {position, position + 1};
+        case QAccessible::WordBoundary: {
+            const auto blank = [&](std::size_t i) {
+                return all[i] == ' ' || all[i] == '\r' || all[i] == '\n';
+            };
+            std::size_t from = position;
+            std::size_t to = position + 1;
+            while (from > 0 && blank(from - 1) == blank(position))
+                --from;
+            while (to < all.size() && blank(to) == blank(position))
+                ++to;
+            return {from, to};
+        }
+        default: { // lines, sentences and paragraphs: a line of program text is all three
+            const int line = lines->lineOf(position);
+            return {lines->lineStart(line), lines->lineStart(line + 1)};
+        }
+        }
+    }
+};
+
+QAccessibleInterface* javaViewFactory(const QString&, QObject* object)
+{
+    auto* view = dynamic_cast<TJavaView*>(object);
+    return view ? new TJavaViewAccessible(view) : nullptr;
+}
+
+} // namespace
+
+void installJavaViewAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(javaViewFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+void javaViewCursorMoved(TJavaView& view)
+{
+    if (!QAccessible::isActive() || !view.hasFocus())
+        return;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&view);
+    QAccessibleTextInterface* text = face ? face->textInterface() : nullptr;
+    if (!text)
+        return;
+    QAccessibleTextCursorEvent event(&view, text->cursorPosition());
+    QAccessible::updateAccessibility(&event);
+}
