@@ -123,6 +123,20 @@ BENCHMARK(BM_JavaLines)
     ->Args({1000000, 20})
     ->Unit(benchmark::kMillisecond);
 
+// Finding an element's lines: after every change of the current element, and for each breakpoint and the
+// running element while a design runs.
+void BM_JavaLinesOf(benchmark::State& state)
+{
+    auto root = makeDesign(int(state.range(0)), 0);
+    const TJavaLines lines(*root);
+    const TElement* last = root->FirstChild.get();
+    while (last->Next)
+        last = last->Next.get();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lines.linesOf(last));
+}
+BENCHMARK(BM_JavaLinesOf)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
