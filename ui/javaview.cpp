@@ -260,12 +260,17 @@ void TJavaView::mousePressEvent(QMouseEvent* event)
         return;
     const int line = lineAt(event->position().toPoint());
     if (line >= 0)
-        moveCursorTo(line);
+        moveCursorTo(line, false);
 }
 
 void TJavaView::keyPressEvent(QKeyEvent* event)
 {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool moves = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up ||
+                       (ctrl && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End));
+    // A key that moves the cursor waits for no pause in the edits: the text is made now.
+    if (moves && m_outOfDate)
+        runCommand(this, [this] { lines(); });
     int line = -1;
     switch (event->key()) {
     case Qt::Key_Down:
@@ -299,10 +304,11 @@ int TJavaView::elementLineFrom(int from, int step) const
     return -1;
 }
 
-void TJavaView::moveCursorTo(int line)
+void TJavaView::moveCursorTo(int line, bool scrollIntoSight)
 {
     m_cursor = line;
-    showLines(std::make_pair(line, line));
+    if (scrollIntoSight)
+        showLines(std::make_pair(line, line));
     viewport()->update();
     javaViewCursorMoved(*this);
     emit lineClicked(line);

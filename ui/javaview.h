@@ -51,8 +51,9 @@ public:
     // The line the keyboard cursor stands on: the one last clicked or moved to, else the first line of
     // the current element; -1 when there is none.
     int cursorLine() const { return m_cursor; }
-    // Moves the cursor to `line`, scrolls it into sight and reports it like a click.
-    void moveCursorTo(int line);
+    // Moves the cursor to `line`, scrolls it into sight unless told not to (a click is on a line in
+    // sight) and reports it like a click.
+    void moveCursorTo(int line, bool scrollIntoSight = true);
     // The text, when it has been made; null while it is out of date or could not be made.
     const TJavaLines* shownLines() const { return m_outOfDate ? nullptr : m_lines.get(); }
     // Where the first character of line `n` is drawn, in viewport coordinates, and the width of a character.
