@@ -75,6 +75,11 @@ void TConsoleView::flush()
     append(text, palette().color(QPalette::Text));
 }
 
+QString TConsoleView::openLine() const
+{
+    return m_output->document()->lastBlock().text();
+}
+
 void TConsoleView::append(const QString& text, const QColor& colour)
 {
     QTextCursor cursor(m_output->document());

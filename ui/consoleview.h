@@ -36,6 +36,9 @@ public:
     // is none.
     bool takeLine(QString& line);
 
+    // The output after its last line end: what a program asks before it reads the answer ("Zahl: ").
+    QString openLine() const;
+
     QPlainTextEdit* output() const { return m_output; }
     QLineEdit* input() const { return m_input; }
 

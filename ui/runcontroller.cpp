@@ -60,9 +60,13 @@ public:
         QString line;
         if (!console.takeLine(line)) {
             const runtime::ElementId asking = m_controller.m_session.next();
+            QString prompt = uitexts::inputPrompt(quotedText(asking.element));
+            // With the console closed the program's question would go unseen: the dialog shows it.
+            if (const QString question = console.openLine().trimmed();
+                !m_controller.m_consoleDock->isVisible() && !question.isEmpty())
+                prompt = question + QLatin1Char('\n') + prompt;
             const std::optional<QString> answer =
-                dialogService().inputBox(&m_controller.m_main, uitexts::inputCaption(),
-                                         uitexts::inputPrompt(quotedText(asking.element)), QString());
+                dialogService().inputBox(&m_controller.m_main, uitexts::inputCaption(), prompt, QString());
             if (!answer)
                 return Status::Cancelled;
             line = *answer;

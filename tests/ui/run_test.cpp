@@ -177,8 +177,8 @@ TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
 
 TEST_F(RunTest, InputComesFromTheConsoleLineOrADialogWhoseCancelEndsTheRun)
 {
-    startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); int b = sc.nextInt();"
-            "System.out.println(a + b);");
+    startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); System.out.print(\"b: \");"
+            "int b = sc.nextInt(); System.out.println(a + b);");
     QLineEdit* line = run().console()->input();
     QTest::keyClicks(line, QStringLiteral("3"));
     QTest::keyClick(line, Qt::Key_Return);
@@ -188,12 +188,17 @@ TEST_F(RunTest, InputComesFromTheConsoleLineOrADialogWhoseCancelEndsTheRun)
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Finished; }, 5000));
     EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
               QStringLiteral("Eingabe für „int b = sc.nextInt()“:"));
-    EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\n4\n7\n"));
+    EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\nb: 4\n7\n"));
 
+    // With the console closed, the dialog shows what the program asked.
+    run().consoleDock()->hide();
+    dialogs.answerInput(QStringLiteral("5"));
     dialogs.cancelInput();
     trigger("Starten1");
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Cancelled; }, 5000));
     EXPECT_EQ(status(), uitexts::runCancelled());
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
+              QStringLiteral("b:\nEingabe für „int b = sc.nextInt()“:"));
 }
 
 // Texts that are not Java are listed, and nothing runs.
