@@ -21,12 +21,12 @@ TDesignDocument::TDesignDocument(std::unique_ptr<TBlock> root) : m_root(std::mov
 
 TDesignDocument::~TDesignDocument() = default;
 
-void TDesignDocument::installRoot(std::unique_ptr<TBlock> root)
+void TDesignDocument::installRoot(std::unique_ptr<TBlock> root, bool historyStep)
 {
     makeDesignRoot(*root);
     adoptTree(*root); // a tree put together link by link learns where each element stands
     if (m_listener)
-        m_listener->designReplacing();
+        m_listener->designReplacing(historyStep);
     // Released after the listener has moved the windows on: they point into it until then.
     const std::unique_ptr<TBlock> old = std::exchange(m_root, std::move(root));
     m_parked.clear();
@@ -58,7 +58,7 @@ void TDesignDocument::markSaved(std::string fileName)
 
 void TDesignDocument::replaceDesign(std::unique_ptr<TBlock> root, bool modified, std::string fileName)
 {
-    installRoot(std::move(root));
+    installRoot(std::move(root), false);
     m_undo.clear();
     m_modified = modified;
     m_fileName = std::move(fileName);
@@ -89,7 +89,7 @@ bool TDesignDocument::undo()
     std::unique_ptr<TBlock> restored = m_undo.undo(*m_root);
     if (!restored)
         return false;
-    installRoot(std::move(restored));
+    installRoot(std::move(restored), true);
     m_modified = true;
     changed();
     return true;
@@ -100,7 +100,7 @@ bool TDesignDocument::redo()
     std::unique_ptr<TBlock> restored = m_undo.redo();
     if (!restored)
         return false;
-    installRoot(std::move(restored));
+    installRoot(std::move(restored), true);
     m_modified = true;
     changed();
     return true;

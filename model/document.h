@@ -22,8 +22,9 @@ class TDocumentListener
 {
 public:
     virtual ~TDocumentListener() = default;
-    // The old design is still in place and still valid.
-    virtual void designReplacing() = 0;
+    // The old design is still in place and still valid; `historyStep` when undo or redo replaces it by
+    // another state of the same design, not by another design.
+    virtual void designReplacing(bool historyStep) = 0;
     // The new root is in place; the old design is released right after this returns.
     virtual void designReplaced(TBlock& root) = 0;
     virtual void documentChanged() {}
@@ -106,7 +107,7 @@ public:
     int parkedCount() const { return static_cast<int>(m_parked.size()); }
 
 private:
-    void installRoot(std::unique_ptr<TBlock> root);
+    void installRoot(std::unique_ptr<TBlock> root, bool historyStep);
     bool holdsShownBlock(TElement& part) const;
     void changed();
 

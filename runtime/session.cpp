@@ -166,6 +166,15 @@ void Session::toggleBreakpoint(ElementId element)
         m_breakpoints.push_back(element);
 }
 
+void Session::setBreakpoints(const std::vector<ElementId>& elements)
+{
+    m_breakpoints.clear();
+    for (const ElementId& e : elements) {
+        if (!hasBreakpoint(e))
+            toggleBreakpoint(e);
+    }
+}
+
 bool Session::hasBreakpoint(ElementId element) const
 {
     return element && std::find(m_breakpoints.begin(), m_breakpoints.end(), element) != m_breakpoints.end();

@@ -72,6 +72,8 @@ public:
     void toggleBreakpoint(ElementId element);
     bool hasBreakpoint(ElementId element) const;
     const std::vector<ElementId>& breakpoints() const { return m_breakpoints; }
+    // Replaces all breakpoints (after the design was replaced by another state of itself); each once.
+    void setBreakpoints(const std::vector<ElementId>& elements);
 
 private:
     // Runs one step. The input source may run an event loop of the editor while the step waits, in which

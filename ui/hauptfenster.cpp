@@ -415,9 +415,9 @@ bool TForm2::maySetDesignAside()
     return false;
 }
 
-void TForm2::designReplacing()
+void TForm2::designReplacing(bool historyStep)
 {
-    m_run->designReplacing();
+    m_run->designReplacing(historyStep);
     for (TForm1* window : diagramWindows()) {
         if (window != m_wholeDesignWindow)
             delete window;
@@ -430,6 +430,7 @@ void TForm2::designReplaced(TBlock& root)
     // which must not stop the replacement half-way.
     if (m_wholeDesignWindow)
         runCommand(this, [this, &root] { m_wholeDesignWindow->ShowBlock(&root); });
+    m_run->designReplaced(root);
 }
 
 void TForm2::documentChanged()

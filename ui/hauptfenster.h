@@ -93,7 +93,7 @@ protected:
 
 private:
     // When the design is replaced: block windows close, the whole-design window shows the new root.
-    void designReplacing() override;
+    void designReplacing(bool historyStep) override;
     void designReplaced(TBlock& root) override;
     // The caption and the undo and redo items follow the document.
     void documentChanged() override;

@@ -426,10 +426,29 @@ void TRunController::windowAdded(TForm1& window)
             [this] { runCommand(&m_main, [&] { showCurrentInJava(true); }); });
 }
 
-void TRunController::designReplacing()
+void TRunController::designReplacing(bool historyStep)
 {
+    // Undo and redo make every element anew: breakpoints would be lost with the old ones, so their
+    // elements are found again in the new state. Another design starts without breakpoints.
+    m_tracedBreakpoints.clear();
+    if (historyStep && !m_session.breakpoints().empty())
+        m_tracedBreakpoints = traceElements(m_document.root(), [this](const TElement& e) {
+            return m_session.hasBreakpoint({&e, e.serial()});
+        });
     m_javaView->textOutOfDate();
     designChanged();
+}
+
+void TRunController::designReplaced(TBlock& root)
+{
+    std::vector<runtime::ElementId> found;
+    for (TElement* e : findTraced(root, m_tracedBreakpoints)) {
+        if (e)
+            found.push_back({e, e->serial()});
+    }
+    m_tracedBreakpoints.clear();
+    m_session.setBreakpoints(found);
+    updateMarks();
 }
 
 void TRunController::documentChanged()

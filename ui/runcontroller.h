@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/displayoptions.h"
+#include "model/refind.h"
 #include "runtime/session.h"
 #include "ui/runcommands.h"
 
@@ -47,7 +48,8 @@ public:
 
     // From the main window: a new diagram window; the design is about to be replaced; the document changed.
     void windowAdded(TForm1& window);
-    void designReplacing();
+    void designReplacing(bool historyStep);
+    void designReplaced(TBlock& root);
     void documentChanged();
 
     const runtime::Session& session() const { return m_session; }
@@ -93,6 +95,8 @@ private:
     std::unique_ptr<Input> m_input;
     runtime::Session m_session;
     TRunMarks m_marks;
+    // The breakpoints' elements while undo or redo replaces the design, to be found again in the new one.
+    std::vector<TElementTrace> m_tracedBreakpoints;
     std::unique_ptr<TRunCommands> m_commands;
     QTimer m_timer;
     QElapsedTimer m_sinceShown;

@@ -3,6 +3,7 @@
 
 #include "model/document.h"
 #include "model/editing.h"
+#include "model/refind.h"
 #include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
@@ -184,9 +185,25 @@ struct Listener : TDocumentListener
 {
     std::vector<std::string> calls;
     TDesignDocument* document = nullptr;
-    void designReplacing() override { calls.push_back("replacing " + sequence(document->root())); }
+    void designReplacing(bool) override { calls.push_back("replacing " + sequence(document->root())); }
     void designReplaced(TBlock& root) override { calls.push_back("replaced " + sequence(root)); }
 };
+
+// Elements found again in another state of the design: by kind and text, the nearest in the walk order
+// among several alike; not where the text changed.
+TEST(Refind, ElementsAreFoundAgainByKindTextAndNearestPlace)
+{
+    auto before = statements({"a", "b", "a", "c"});
+    const std::vector<TElementTrace> traces =
+        traceElements(*before, [](const TElement& e) { return e.Text != "b"; });
+    ASSERT_EQ(traces.size(), 4u); // the root, both "a" and "c"
+    auto after = statements({"x", "a", "a", "c2"});
+    const std::vector<TElement*> found = findTraced(*after, traces);
+    EXPECT_EQ(found[0], after.get());
+    EXPECT_EQ(found[1], at(*after, {1}));
+    EXPECT_EQ(found[2], at(*after, {2}));
+    EXPECT_EQ(found[3], nullptr);
+}
 
 TEST(DesignDocument, SnapshotsTakeTheirModifiedMarkWithThem)
 {

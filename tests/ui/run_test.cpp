@@ -236,6 +236,25 @@ TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
     EXPECT_EQ(element({0})->kind(), Kind::For);
 }
 
+// Undo makes every element anew: the breakpoints are found again on the same elements; another design
+// starts without any.
+TEST_F(RunTest, BreakpointsOutliveUndoButNotAnotherDesign)
+{
+    startOn(kLoopWithDecision);
+    whole().setCurrent(element({2}));
+    key(Qt::Key_F9);
+    whole().setCurrent(element({0}));
+    key(Qt::Key_Delete);
+    trigger("Rckgngig1");
+    const TElement* println = element({2});
+    EXPECT_EQ(session().breakpoints(), (std::vector<runtime::ElementId>{{println, println->serial()}}));
+    EXPECT_EQ(run().marks().breakpoints.size(), 1u);
+
+    dialogs.answerSaveChanges(SaveChoice::Nein);
+    trigger("Neu1");
+    EXPECT_TRUE(session().breakpoints().empty());
+}
+
 // The Java view is walked with the keyboard: Up and Down go to the next line that belongs to an element
 // and make that element current; a screen reader reads the line the cursor stands on.
 TEST_F(RunTest, TheJavaViewIsWalkedByKeyboardAndReadAloud)
