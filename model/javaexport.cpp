@@ -139,17 +139,20 @@ void TDoWhile::exportJavaElement(TByteSink& out, const std::string& indent) cons
     out += kLineEnd;
 }
 
-// "do" followed directly by the unbraced body, then "while (c);" on a line of its own. The condition is
-// written as it stands, not negated.
+// "do {...} while (!(c));": the loop repeats until its condition holds, so Java's do-while repeats while
+// it does not. The body is always braced, whatever its block's flag says.
 void TRepeat::exportJavaElement(TByteSink& out, const std::string& indent) const
 {
     out += indent;
-    out += "do ";
-    exportBranch(out, branch(1), indent);
+    out += "do {";
+    out += kLineEnd;
+    const TBlock* body = branch(1);
+    if (body && body->FirstChild)
+        body->FirstChild->ExportJava(out, indent + kIndentUnit);
     out += indent;
-    out += "while (";
+    out += "} while (!(";
     out += Text;
-    out += ");";
+    out += "));";
     out += kLineEnd;
 }
 

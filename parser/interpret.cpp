@@ -4,6 +4,8 @@
 #include "parser/interpreter.h"
 
 #include "model/texts.h"
+#include "parser/sourcetext.h"
+#include "parser/statementtext.h"
 
 #include <algorithm>
 #include <climits>
@@ -66,10 +68,9 @@ void normalisePass(std::string& s, std::string_view pattern, char replacement)
     while (r + m <= n) {
         const char c = data[r];
         if (isQuote(c)) {
-            const void* partner = std::memchr(data + r + 1, c, n - r - 1);
-            if (!partner)
+            const std::size_t after = literalEnd(std::string_view(data, n), r, n);
+            if (after == npos)
                 break; // a quote without a partner ends the pass
-            const std::size_t after = static_cast<std::size_t>(static_cast<const char*>(partner) - data) + 1;
             std::memmove(data + w, data + r, after - r);
             w += after - r;
             r = after;
@@ -84,41 +85,6 @@ void normalisePass(std::string& s, std::string_view pattern, char replacement)
     }
     std::memmove(data + w, data + r, n - r);
     s.resize(w + (n - r));
-}
-
-// The value of a 32-bit signed integer literal (decimal digits, or hexadecimal after "0x"); nothing for
-// any other token or a value that does not fit.
-std::optional<long long> integerLiteral(const std::string& token)
-{
-    long long value = 0;
-    if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
-        for (std::size_t i = 2; i < token.size(); ++i) {
-            const char c = token[i];
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return std::nullopt;
-            value = value * 16 + digit;
-            if (value > INT_MAX)
-                return std::nullopt;
-        }
-        return value;
-    }
-    if (token.empty())
-        return std::nullopt;
-    for (char c : token) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > INT_MAX)
-            return std::nullopt;
-    }
-    return value;
 }
 
 // The condition of a do-while loop from the text of the statement that ended it: from its eighth
@@ -187,9 +153,25 @@ std::string TrimSpace(std::string_view s)
     return std::string(s.substr(start, end - start));
 }
 
+TParsedSource parseSource(std::string_view text)
+{
+    TStrippedText stripped = stripComments(text);
+    TParsedSource parsed;
+    parsed.commentsLeftOut = stripped.commentsLeftOut;
+    parsed.root = TInterpreter(NormaliseText(stripped.text), std::move(stripped.blockNames)).ParseText();
+    return parsed;
+}
+
 std::unique_ptr<TBlock> ParseText(std::string_view text)
 {
-    return TInterpreter(NormaliseText(text)).ParseText();
+    return parseSource(text).root;
+}
+
+TImportedText importJava(std::string_view bytes)
+{
+    TDecodedText decoded = decodeSourceText(bytes);
+    TParsedSource parsed = parseSource(decoded.text);
+    return {std::move(parsed.root), parsed.commentsLeftOut, decoded.replaced};
 }
 
 // Counts nested calls and refuses the text when they would exceed `limit`.
@@ -211,7 +193,21 @@ private:
     int& m_frames;
 };
 
-TInterpreter::TInterpreter(std::string normalisedText) : m_text(std::move(normalisedText))
+// Opens a scope for the time of a body's parse.
+class TInterpreter::TScopeGuard
+{
+public:
+    explicit TScopeGuard(std::vector<TScope>& scopes) : m_scopes(scopes) { m_scopes.emplace_back(); }
+    ~TScopeGuard() { m_scopes.pop_back(); }
+    TScopeGuard(const TScopeGuard&) = delete;
+    TScopeGuard& operator=(const TScopeGuard&) = delete;
+
+private:
+    std::vector<TScope>& m_scopes;
+};
+
+TInterpreter::TInterpreter(std::string normalisedText, std::vector<std::string> blockNames)
+    : m_text(std::move(normalisedText)), m_blockNames(std::move(blockNames)), m_scopes(1)
 {
     // Parentheses and braces are matched as the scans of CutCondition and ParseDoWhile count them: a
     // closing one belongs to the nearest opening one still open, and is ignored when none is open.
@@ -301,9 +297,8 @@ TInterpreter::TToken TInterpreter::NextToken(TRemaining& rest)
     TToken token{p, p + 1};
     std::size_t next = p + 1;
     if (isQuote(c)) {
-        const void* partner = std::memchr(m_text.data() + p + 1, c, rest.end - p - 1);
-        next = partner ? static_cast<std::size_t>(static_cast<const char*>(partner) - m_text.data()) + 1
-                       : rest.end;
+        const std::size_t after = literalEnd(m_text, p, rest.end);
+        next = after != npos ? after : rest.end;
         token.end = next;
     } else if (isWordChar(c)) {
         while (next < rest.end && isWordChar(m_text[next]))
@@ -431,7 +426,23 @@ TInterpreter::TParsed TInterpreter::ParseStatement(TRemaining& rest, TPlace plac
     }
     if (isChar(head, '}'))
         return {endMarker(rest), true};
+    if (isChar(head, kBlockMarker))
+        return namedBlock(rest, place);
     return {simpleStatement(rest, head), false};
+}
+
+// After a named-block marker: "N{" begins the named block with the name N, "}" ends it.
+TInterpreter::TParsed TInterpreter::namedBlock(TRemaining& rest, TPlace place)
+{
+    const TToken number = NextToken(rest);
+    if (isChar(number, '}'))
+        return {nullptr, true};
+    const std::size_t index = std::stoul(text(number));
+    NextToken(rest); // the "{" after the number
+    checkLevel(place.depth);
+    auto block = ParseBlock(rest, TPlace{place.depth + 1, false});
+    block->Text = m_blockNames.at(index);
+    return {std::move(block), false, true};
 }
 
 // The end marker "}": a ";" right after it is consumed with it.
@@ -458,6 +469,10 @@ std::unique_ptr<TElement> TInterpreter::simpleStatement(TRemaining& rest, TToken
             putBackElse(rest, token);
             break;
         }
+        if (isChar(token, kBlockMarker)) { // a named block begins or ends: the statement lacked its ";"
+            putBack(rest, token);
+            break;
+        }
         if (insertion == npos || token.end <= insertion) {
             statement.append(m_text, token.start, token.end - token.start);
         } else {
@@ -465,7 +480,41 @@ std::unique_ptr<TElement> TInterpreter::simpleStatement(TRemaining& rest, TToken
             insertion = firstInsertion(token.end);
         }
     }
-    return TAnweisung::Create(std::move(statement));
+    return TAnweisung::Create(declaredStatement(std::move(statement)));
+}
+
+const TInterpreter::TVariable* TInterpreter::lookup(const std::string& name) const
+{
+    for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
+        const auto found = scope->find(name);
+        if (found != scope->end())
+            return &found->second;
+    }
+    return nullptr;
+}
+
+void TInterpreter::declare(const TDeclaration& declaration, bool leaked)
+{
+    for (const TDeclarator& declarator : declaration.declarators)
+        m_scopes.back()[declarator.name] = TVariable{declaration.type, leaked};
+}
+
+// Records a declaration. A declaration of a variable that the initial statement of an earlier for loop
+// (while form) declared with the same type is written as an assignment: in Java that variable's scope
+// ended with its loop, in the design it goes on, and a second declaration would be refused.
+std::string TInterpreter::declaredStatement(std::string statement)
+{
+    const std::optional<TDeclaration> declaration = parseDeclaration(statement);
+    if (!declaration)
+        return statement;
+    if (declaration->declarators.size() == 1 && declaration->declarators[0].initialised) {
+        const TDeclarator& only = declaration->declarators[0];
+        const TVariable* earlier = lookup(only.name);
+        if (earlier && earlier->leaked && earlier->type == declaration->type)
+            return std::string(only.text);
+    }
+    declare(*declaration, false);
+    return statement;
 }
 
 // Block := { Statement } "}"      (after "{"; a missing "}" ends the block at the end of the text)
@@ -483,12 +532,15 @@ std::unique_ptr<TBlock> TInterpreter::ParseBlock(TRemaining& rest, TPlace childr
 }
 
 // Body := Statement           (a braced block gives its own sequence to the branch)
+// A body is a scope of its own; a named block standing as the body stays a named block.
 void TInterpreter::parseBody(TRemaining& rest, TBlock& branch, int depth)
 {
+    const TScopeGuard scope(m_scopes);
     TParsed parsed = ParseStatement(rest, TPlace{depth, true});
     if (!parsed.element)
         return;
-    if (TBlock* block = asBlock(parsed.element.get())) {
+    TBlock* block = asBlock(parsed.element.get());
+    if (block && !parsed.named) {
         branch.FirstChild = block->takeChildren();
         // Elements behind the block (a for loop whose header was a braced block) are kept after it.
         branch.appendChain(std::move(block->Next));
@@ -562,6 +614,7 @@ TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
     // The text of the last result; before the first one, that of the placeholder head of the sequence.
     std::string closingStatement = "Dummy";
     const std::string* closing = &closingStatement;
+    const TScopeGuard scope(m_scopes);
     while (!rest.empty()) {
         // After a leading braced block, what is collected is dropped (see below): not counted as nesting.
         const TPlace next =
@@ -585,95 +638,194 @@ TInterpreter::TParsed TInterpreter::ParseDoWhile(TRemaining& rest, TPlace place)
     return {std::move(loop), false};
 }
 
-// The text of a counting loop when the header parts have the counting form
-//   [int] V = S ; V < number | V <= E ; V = V + 1 | V ++
-// token by token, each part trimmed before each check; nothing otherwise.
-std::optional<std::string> TInterpreter::countingLoopText(TRemaining init, TRemaining test, TRemaining step)
+namespace {
+
+bool isContinue(const TElement& e)
 {
-    std::string v = readText(init);
-    trim(init);
-    if (upperText(v) == "INT")
-        v = readText(init);
-    trim(init);
-    if (readText(init) != "=" || init.empty())
-        return std::nullopt;
-    trim(init);
-    const std::string start = readText(init);
+    return e.kind() == Kind::Anweisung && TrimSpace(e.Text) == "continue";
+}
 
-    trim(test);
-    if (readText(test) != v || test.empty())
-        return std::nullopt;
-    trim(test);
-    if (readText(test) != "<" || test.empty())
-        return std::nullopt;
-    std::string end;
-    const std::string relation = readText(test);
-    if (relation == " " && !test.empty()) {
-        trim(test);
-        const std::optional<long long> bound = integerLiteral(readText(test));
-        if (!bound)
-            return std::nullopt;
-        end = std::to_string(*bound - 1);
-    } else if (relation == "=" && !test.empty()) {
-        trim(test);
-        end = readText(test);
-    } else {
-        return std::nullopt;
+// Puts a copy of `steps` before every "continue" of the loop whose body holds the sequence at `link`:
+// in decisions and named blocks, not in the loops inside, whose "continue" is their own.
+void stepBeforeContinue(std::unique_ptr<TElement>* link, const TElement& steps)
+{
+    while (*link) {
+        TElement& e = **link;
+        if (isContinue(e)) {
+            std::unique_ptr<TElement> rest = std::move(*link);
+            linkChain(link, steps.Clone());
+            *link = std::move(rest);
+        } else if (TBlock* block = asBlock(&e)) {
+            stepBeforeContinue(&block->FirstChild, steps);
+        } else if (e.kind() == Kind::If) {
+            const auto& decision = static_cast<TIf&>(e);
+            for (int i = 1; i <= decision.BranchCount; ++i)
+                if (TBlock* branch = decision.branch(i))
+                    stepBeforeContinue(&branch->FirstChild, steps);
+        }
+        link = &(*link)->Next;
     }
+}
 
-    trim(step);
-    if (readText(step) != v || step.empty())
-        return std::nullopt;
-    trim(step);
-    const std::string op = readText(step);
-    if (op == "=") {
-        trim(step);
-        if (readText(step) != v)
-            return std::nullopt;
-        trim(step);
-        if (readText(step) != "+")
-            return std::nullopt;
-        trim(step);
-        if (readText(step) != "1")
-            return std::nullopt;
-    } else if (op != "+" || readText(step) != "+") {
-        return std::nullopt;
+bool startsWithKeyword(const std::string& text)
+{
+    std::size_t end = 0;
+    while (end < text.size() && isWordChar(text[end]))
+        ++end;
+    const std::string word = upperText(text.substr(0, end));
+    return word == "FOR" || word == "WHILE" || word == "IF" || word == "DO" || (end == 0 && !text.empty());
+}
+
+} // namespace
+
+// The three parts of a for header, split at its first two ";". A missing ";" leaves the part before it
+// empty and all of the text to the part after it.
+TInterpreter::THeader TInterpreter::splitHeader(TRemaining header) const
+{
+    THeader parts;
+    parts.init = {header.pos, header.pos};
+    TRemaining afterInit = header;
+    const std::size_t first = firstIn(m_semicolons, header.pos, header.end);
+    if (first != npos) {
+        parts.init.end = first;
+        afterInit.pos = first + 1;
     }
-    return v + " von " + start + " bis " + end;
+    parts.test = {afterInit.pos, afterInit.pos};
+    parts.step = afterInit;
+    if (const std::size_t second = firstIn(m_semicolons, afterInit.pos, afterInit.end); second != npos) {
+        parts.test.end = second;
+        parts.step.pos = second + 1;
+        parts.complete = first != npos;
+    }
+    return parts;
+}
+
+// The text of a part as a statement read from it has it: its tokens one after the other, line ends left
+// out, blanks at its ends trimmed.
+std::string TInterpreter::partText(TRemaining part)
+{
+    trim(part);
+    std::string out;
+    while (!part.empty()) {
+        const TToken token = NextToken(part);
+        appendText(out, token.start, token.end);
+    }
+    return out;
 }
 
 // For := "(" init ";" test ";" step ")" Body      (after "for")
-// A header in counting form gives a counting loop; any other gives the initial statement followed by a
-// while loop whose body ends with the step.
+// A header that a counting loop can hold without losing a character gives a counting loop; any other
+// gives the initial statements followed by a while loop whose body ends with the steps.
 TInterpreter::TParsed TInterpreter::ParseFor(TRemaining& rest, TPlace place)
 {
     const std::optional<TRemaining> headerPart = cutTrimmedCondition(rest);
     if (!headerPart)
         return {};
-    TRemaining header = *headerPart;
+    const THeader header = splitHeader(*headerPart);
 
-    // A missing ";" leaves the part before it empty and all of the text to the part after it.
-    TRemaining init{header.pos, header.pos};
-    TRemaining afterInit = header;
-    if (const std::size_t semicolon = firstIn(m_semicolons, header.pos, header.end); semicolon != npos) {
-        init.end = semicolon;
-        afterInit.pos = semicolon + 1;
-    }
-    TRemaining test{afterInit.pos, afterInit.pos};
-    TRemaining step = afterInit;
-    if (const std::size_t semicolon = firstIn(m_semicolons, afterInit.pos, afterInit.end);
-        semicolon != npos) {
-        test.end = semicolon;
-        step.pos = semicolon + 1;
-    }
+    const auto typeOf = [this](const std::string& name) -> std::optional<std::string> {
+        const TVariable* variable = lookup(name);
+        return variable ? std::optional<std::string>(variable->type) : std::nullopt;
+    };
+    if (std::optional<std::string> loopText =
+            countingLoopText(text(header.init.pos, header.init.end), text(header.test.pos, header.test.end),
+                             text(header.step.pos, header.step.end), typeOf))
+        return countingLoop(rest, place, header, std::move(*loopText));
 
-    if (std::optional<std::string> loopText = countingLoopText(init, test, step)) {
-        checkLevel(place.depth);
-        auto loop = TFor::Create(std::move(*loopText));
-        parseBody(rest, *loop->branch(1), place.depth + 1);
+    // An initial part that begins with a keyword or another character than a letter is parsed as a statement
+    // of its own, with the rest of the header after it, as it always was. So is a header that lacks a ";".
+    TRemaining init = header.init;
+    trim(init);
+    if (!header.complete || startsWithKeyword(text(init.pos, std::min(init.end, init.pos + 6))))
+        return legacyWhileForm(rest, place, *headerPart);
+
+    std::unique_ptr<TElement> initial = initialStatements(header.init);
+    // A header with both ";" but no test loops until it is left: Java's empty test is true.
+    std::string condition = text(header.test.pos, header.test.end);
+    if (header.complete && TrimSpace(condition).empty())
+        condition = "true";
+    checkLevel(place.depth);
+    auto loop = TWhile::Create(std::move(condition));
+    TBlock& body = *loop->branch(1);
+    parseBody(rest, body, place.depth + 1);
+    std::unique_ptr<TElement> steps = stepStatements(header.step, TPlace{place.depth + 1, false});
+    if (steps)
+        stepBeforeContinue(&body.FirstChild, *steps);
+    body.appendChain(std::move(steps));
+    if (!initial)
         return {std::move(loop), false};
-    }
+    std::unique_ptr<TElement>* link = &initial;
+    while (*link)
+        link = &(*link)->Next;
+    *link = std::move(loop);
+    return {std::move(initial), false};
+}
 
+// A counting loop; a variable the header declares lives in the loop.
+TInterpreter::TParsed TInterpreter::countingLoop(TRemaining& rest, TPlace place, const THeader& header,
+                                                 std::string loopText)
+{
+    checkLevel(place.depth);
+    auto loop = TFor::Create(std::move(loopText));
+    const TScopeGuard scope(m_scopes);
+    if (const std::optional<TDeclaration> declaration = parseDeclaration(partText(header.init)))
+        declare(*declaration, false);
+    parseBody(rest, *loop->branch(1), place.depth + 1);
+    return {std::move(loop), false};
+}
+
+// The initial statements of a while form, one for each declared variable or each expression of a comma
+// list. A variable already declared with the same type where the statement lands is assigned instead
+// of declared again.
+std::unique_ptr<TElement> TInterpreter::initialStatements(TRemaining init)
+{
+    const std::string whole = partText(init);
+    if (whole.empty())
+        return nullptr;
+    std::vector<std::string> statements;
+    if (const std::optional<TDeclaration> declaration = parseDeclaration(whole)) {
+        bool rewritten = false;
+        for (const TDeclarator& declarator : declaration->declarators) {
+            const TVariable* earlier = lookup(declarator.name);
+            if (earlier && earlier->type == declaration->type && declarator.initialised) {
+                statements.emplace_back(declarator.text);
+                rewritten = true;
+            } else {
+                statements.push_back(declaration->type + " " + std::string(declarator.text));
+            }
+        }
+        if (!rewritten && declaration->declarators.size() == 1)
+            statements = {whole};
+        declare(*declaration, true);
+    } else {
+        for (const std::string_view piece : splitAtCommas(whole))
+            statements.emplace_back(piece);
+    }
+    std::unique_ptr<TElement> chain;
+    std::unique_ptr<TElement>* link = &chain;
+    for (std::string& statement : statements)
+        linkChain(link, TAnweisung::Create(std::move(statement)));
+    return chain;
+}
+
+// The steps of a while form, one statement for each expression of the comma list.
+std::unique_ptr<TElement> TInterpreter::stepStatements(TRemaining step, TPlace place)
+{
+    std::unique_ptr<TElement> chain;
+    std::unique_ptr<TElement>* link = &chain;
+    // A "do" inserted into the text changes no comma, bracket or quote: the pieces are found in the text.
+    const std::string_view part = std::string_view(m_text).substr(step.pos, step.end - step.pos);
+    for (const auto& [start, end] : commaRanges(part)) {
+        TRemaining piece{step.pos + start, step.pos + end};
+        linkChain(link, ParseStatement(piece, place).element);
+    }
+    return chain;
+}
+
+// The while form as the header's text gives it when its initial part is a statement of its own kind:
+// that statement, and the while loop whose condition is the text up to the next ";" after it.
+TInterpreter::TParsed TInterpreter::legacyWhileForm(TRemaining& rest, TPlace place, TRemaining header)
+{
     TParsed initial;
     {
         const TFrameGuard headerGuard(m_headers, kMaxHeaderNesting);

@@ -3,12 +3,15 @@
 // The parser's own machinery behind parser/interpret.h: for the parser and its tests only.
 
 #include "parser/interpret.h"
+#include "parser/sourcetext.h"
+#include "parser/statementtext.h"
 
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // TInterpreter: the recursive-descent parser over one normalised text.
@@ -41,7 +44,8 @@ public:
         bool empty() const { return start == end; }
     };
 
-    explicit TInterpreter(std::string normalisedText);
+    // `normalisedText` may hold the named-block markers of stripComments; `blockNames` names them.
+    explicit TInterpreter(std::string normalisedText, std::vector<std::string> blockNames = {});
 
     // The whole text as the remaining text.
     TRemaining whole() const { return {0, m_text.size()}; }
@@ -78,12 +82,24 @@ private:
     };
 
     // What ParseStatement gives: an element (possibly the head of a chain), or nothing; `endMarker` for
-    // the "}" that ends a braced block.
+    // the "}" that ends a braced block; `named` for a named block, which a body keeps as it is.
     struct TParsed
     {
         std::unique_ptr<TElement> element;
         bool endMarker = false;
+        bool named = false;
     };
+
+    // A variable declared in the design's scopes: a branch or loop body, or the whole design. Named blocks
+    // share the scope they stand in, as they do in the exported text. `leaked`: declared by the initial
+    // statement that a for loop in while form puts before the loop, where Java would have ended its scope.
+    struct TVariable
+    {
+        std::string type;
+        bool leaked = false;
+    };
+    using TScope = std::unordered_map<std::string, TVariable>;
+    class TScopeGuard;
 
     TParsed ParseStatement(TRemaining& rest, TPlace place);
     std::unique_ptr<TBlock> ParseBlock(TRemaining& rest, TPlace children);
@@ -93,10 +109,30 @@ private:
     TParsed ParseFor(TRemaining& rest, TPlace place);
 
     std::unique_ptr<TElement> endMarker(TRemaining& rest);
+    TParsed namedBlock(TRemaining& rest, TPlace place);
     std::unique_ptr<TElement> simpleStatement(TRemaining& rest, TToken head);
     void parseBody(TRemaining& rest, TBlock& branch, int depth);
-    std::optional<std::string> countingLoopText(TRemaining init, TRemaining test, TRemaining step);
     void insertDoBeforeClosingWhile(const TRemaining& rest);
+
+    // For loops: the header's parts, the counting loop, the while form and its initial statements.
+    struct THeader
+    {
+        TRemaining init;
+        TRemaining test;
+        TRemaining step;
+        bool complete = false; // both ";" were there
+    };
+    THeader splitHeader(TRemaining header) const;
+    TParsed countingLoop(TRemaining& rest, TPlace place, const THeader& header, std::string loopText);
+    TParsed legacyWhileForm(TRemaining& rest, TPlace place, TRemaining header);
+    std::unique_ptr<TElement> initialStatements(TRemaining init);
+    std::unique_ptr<TElement> stepStatements(TRemaining step, TPlace place);
+    std::string partText(TRemaining part);
+
+    // Declarations, looked up from the innermost scope out.
+    const TVariable* lookup(const std::string& name) const;
+    void declare(const TDeclaration& declaration, bool leaked);
+    std::string declaredStatement(std::string statement);
 
     std::size_t firstInsertion(std::size_t from) const;
     void putBack(TRemaining& rest, TToken token) const;
@@ -120,6 +156,8 @@ private:
     std::vector<std::size_t> m_braceMatch;  // for each "{", the "}" that closes it, or npos
     std::vector<std::size_t> m_lowerW;      // positions of "w"
     std::vector<std::size_t> m_semicolons;  // positions of ";"
+    std::vector<std::string> m_blockNames;  // the names of the named-block markers, by their number
+    std::vector<TScope> m_scopes;           // the scopes open where the parse stands, innermost last
     int m_frames = 0;                       // ParseStatement calls active on the stack
     int m_headers = 0;                      // for-loop headers being parsed inside each other
 

@@ -234,46 +234,7 @@ private:
             for (int i = 1; i <= c->BranchCount; ++i)
                 if (const TBlock* branch = c->branch(i))
                     parseSequence(branch->FirstChild.get());
-            if (e->kind() == Kind::Repeat && m_parsed.at(e).error.empty())
-                checkRepeatBody(*c);
         }
-    }
-
-    // The body of a repeat-until loop is the single statement after "do" in the Java text.
-    void checkRepeatBody(const TBedingung& loop)
-    {
-        const TBlock* body = loop.branch(1);
-        int count = 0;
-        bool declaration = false;
-        if (!countStatements(body ? body->FirstChild.get() : nullptr, count, declaration))
-            return;
-        m_element = elementIndex(&loop);
-        if (count != 1)
-            problem(msg::repeatBody(count));
-        else if (declaration)
-            problem(msg::kDeclarationNotAllowed);
-    }
-
-    // Counts the Java statements that the sequence from `first` becomes; false when a text did not parse.
-    bool countStatements(const TElement* first, int& count, bool& declaration)
-    {
-        for (const TElement* e = first; e; e = e->Next.get()) {
-            if (e->kind() == Kind::Anweisung) {
-                const Parsed& p = m_parsed.at(e);
-                if (!p.error.empty())
-                    return false;
-                for (const ast::StmtPtr& s : p.statements) {
-                    ++count;
-                    declaration = declaration || s->kind == StmtKind::Declaration;
-                }
-            } else if (const TBlock* b = asBlock(e)) {
-                if (!countStatements(b->FirstChild.get(), count, declaration))
-                    return false;
-            } else {
-                ++count;
-            }
-        }
-        return true;
     }
 
     void parse(const TElement& e)
@@ -607,18 +568,14 @@ private:
         m_reachable = constant != true || loop.breaks;
     }
 
-    // do-while and repeat-until: the body, then the condition; a repeat-until body has no braces.
+    // do-while and repeat-until: the body, then the condition. A repeat-until loop repeats until its
+    // condition holds: its Java text is "do {...} while (!(c));".
     void doElement(const TDoWhile& e, const Parsed& p)
     {
         reach();
         const std::size_t bodyStart = m_p.nodes.size();
         m_loops.emplace_back();
-        if (e.kind() == Kind::Repeat) {
-            if (const TBlock* b = e.branch(1))
-                sequence(b->FirstChild.get());
-        } else {
-            body(e.branch(1));
-        }
+        body(e.branch(1));
         m_element = elementIndex(&e);
         LoopContext loop = std::move(m_loops.back());
         m_loops.pop_back();
@@ -627,6 +584,8 @@ private:
         m_reachable = true;
         const int n = emit();
         Cond c = condition(*p.condition);
+        if (e.kind() == Kind::Repeat && c.value.type == kBoolean)
+            c = negated(std::move(c));
         node(n).condition = conditionNode(c);
         const std::optional<bool> constant = constantBool(c.value);
         node(n).next = bodyStart < static_cast<std::size_t>(n) ? static_cast<int>(bodyStart) : n;
@@ -1269,6 +1228,17 @@ private:
         return castTo(std::move(v), *to);
     }
 
+    // The boolean condition `c` negated: true and false trade their values and what they assign.
+    Cond negated(Cond c)
+    {
+        const bool constant = c.value.constant.has_value();
+        c.value = make(makeNot(std::move(c.value.node)));
+        if (constant)
+            c.value = fold(std::move(c.value));
+        std::swap(c.whenTrue, c.whenFalse);
+        return c;
+    }
+
     // Conditions and the operators whose definite assignment depends on truth: &&, ||, !, ?:.
     Cond condition(const ast::Expr& e)
     {
@@ -1283,12 +1253,7 @@ private:
                 c.value = bad();
                 return c;
             }
-            const bool constant = c.value.constant.has_value();
-            c.value = make(makeNot(std::move(c.value.node)));
-            if (constant)
-                c.value = fold(std::move(c.value));
-            std::swap(c.whenTrue, c.whenFalse);
-            return c;
+            return negated(std::move(c));
         }
         if (e.kind == ExprKind::Binary && (e.name == u"&&" || e.name == u"||")) {
             const bool isAnd = e.name == u"&&";

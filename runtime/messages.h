@@ -42,12 +42,6 @@ inline std::string statementUnsupported(const std::string& w)
 {
     return quoted(w) + " wird nicht unterst\xfctzt";
 }
-inline std::string repeatBody(int count)
-{
-    return "Im Java-Text folgt auf \x84"
-           "do\x93 genau eine Anweisung ohne Klammern, dieser Schleifenk\xf6rper hat " +
-           std::to_string(count);
-}
 inline constexpr char kUnexpectedEnd[] = "der Text endet zu fr\xfch";
 inline constexpr char kBadUnicodeEscape[] = "ung\xfcltige Unicode-Folge";
 inline constexpr char kUnclosedComment[] = "Kommentar ohne Ende";

@@ -156,17 +156,17 @@ TEST(JavaExport, ElementRules)
          "  while (w) {\r\n  }\r\n"},
         {"do-while with empty body", []() -> std::unique_ptr<TElement> { return TDoWhile::Create("k"); },
          "  do {\r\n  } while (k);\r\n"},
-        {"repeat-until without braces",
+        {"repeat-until: braced, repeats until its condition holds",
          []() -> std::unique_ptr<TElement> {
              auto r = TRepeat::Create("fertig");
              r->branch(1)->appendChain(TAnweisung::Create("x = x + 1"));
              r->branch(1)->appendChain(TAnweisung::Create("y = y * 2"));
              return r;
          },
-         "  do     x = x + 1;\r\n    y = y * 2;\r\n  while (fertig);\r\n"},
+         "  do {\r\n    x = x + 1;\r\n    y = y * 2;\r\n  } while (!(fertig));\r\n"},
         {"repeat-until with empty body",
          []() -> std::unique_ptr<TElement> { return TRepeat::Create("fertig"); },
-         "  do   while (fertig);\r\n"},
+         "  do {\r\n  } while (!(fertig));\r\n"},
         {"new counting loop", []() -> std::unique_ptr<TElement> { return TFor::Create("???"); },
          "  for (?=?;?<=?;?=?+1) {\r\n  }\r\n"},
         {"counting loop end keeps its blanks",
@@ -224,8 +224,9 @@ TEST(JavaExport, ElseIfChainAndRepeatInsideABody)
                                                 "  }",
                                                 "  else{",
                                                 "    if (b) {",
-                                                "      do         y;",
-                                                "      while (c);",
+                                                "      do {",
+                                                "        y;",
+                                                "      } while (!(c));",
                                                 "    }",
                                                 "    else{",
                                                 "      z;",
@@ -245,16 +246,12 @@ TEST(JavaExport, DisplayStateAndBranchNamesPlayNoPart)
     EXPECT_EQ(exportJavaText(*root, false), kWorkedExampleFile);
 }
 
-// Every non-empty line of the clipboard form is the file form's line with two more leading blanks. (A
-// repeat-until loop is left out: its first body line continues the "do " line, so that line also gets
-// two more blanks in its middle.)
+// Every non-empty line of the clipboard form is the file form's line with two more leading blanks.
 TEST(JavaExport, ClipboardFormDiffersOnlyByTwoBlanksOnNonEmptyLines)
 {
     for (unsigned seed = 1; seed <= 200; ++seed) {
         std::mt19937 rng(seed);
-        GeneratorOptions options;
-        options.repeatLoops = false;
-        const auto root = generateDesign(rng, options);
+        const auto root = generateDesign(rng, GeneratorOptions{});
         const std::string file = exportJavaText(*root, false);
         const std::string clip = exportJavaText(*root, true);
         std::string expected;

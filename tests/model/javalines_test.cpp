@@ -16,15 +16,16 @@ TEST(JavaLines, LinesAndTheirElementsFollowTheExport)
     // The text, line by line:
     //  0 a;   1 if (x > 0) {   2 b;   3 }   4 while (w) {   5 c;   6 }   7 (empty)   8 // Teil   9 d;
     // 10 do {   11 }  while (dw);   12 // Ende Teil   13 (empty)   14 for (...) {   15 e;   16 }
-    // 17 do   while (r);
-    ASSERT_EQ(lines.lineCount(), 18);
+    // 17 do {   18 } while (!(r));
+    ASSERT_EQ(lines.lineCount(), 19);
     const struct
     {
         int line;
         std::vector<int> element; // path from the root; {} for none
     } owners[] = {
-        {0, {0}},    {1, {1}},     {2, {1, 1, 0}},  {3, {1, 1}}, {4, {2}},  {5, {2, 1, 0}},  {8, {3}},
-        {9, {3, 0}}, {10, {3, 1}}, {11, {3, 1, 1}}, {12, {3}},   {14, {4}}, {15, {4, 1, 0}}, {17, {5}},
+        {0, {0}},       {1, {1}},  {2, {1, 1, 0}},  {3, {1, 1}},  {4, {2}},
+        {5, {2, 1, 0}}, {8, {3}},  {9, {3, 0}},     {10, {3, 1}}, {11, {3, 1, 1}},
+        {12, {3}},      {14, {4}}, {15, {4, 1, 0}}, {17, {5}},    {18, {5}},
     };
     for (const auto& o : owners)
         EXPECT_EQ(lines.elementAt(o.line), at(*root, o.element)) << "line " << o.line;

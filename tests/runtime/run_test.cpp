@@ -353,20 +353,20 @@ TEST(CheckLikeJava, ListsEveryTextThatIsNotJava)
     EXPECT_NE(checked.problems[2].message.find("\x84x ist gross\x93"), std::string::npos);
 }
 
-// A repeat-until loop runs as its Java text "do S while (c);" runs: it repeats while c holds, and its
-// unbraced body must be a single statement.
-TEST(RunLikeJava, RepeatLoopRunsAsItsJavaText)
+// A repeat-until loop runs as its Java text "do { S } while (!(c));" runs: it repeats until c holds,
+// and its body is a block of any length with a scope of its own.
+TEST(RunLikeJava, RepeatLoopRunsUntilItsCondition)
 {
     auto root = design("int x = 0;");
     auto* loop = append(*root, TRepeat::Create("x < 5"));
-    append(*loop->branch(1), TAnweisung::Create("x = x + 1"));
+    append(*loop->branch(1), TAnweisung::Create("int step = 1"));
+    append(*loop->branch(1), TAnweisung::Create("x = x + step"));
     append(*root, TAnweisung::Create("System.out.println(x)"));
-    EXPECT_EQ(run(*root).output, "5\n");
+    EXPECT_EQ(run(*root).output, "1\n");
 
+    loop->Text = "x >= 5";
     append(*loop->branch(1), TAnweisung::Create("x = x * 2"));
-    const runtime::CheckResult checked = runtime::Check(*root);
-    ASSERT_EQ(checked.problems.size(), 1u);
-    EXPECT_EQ(checked.problems[0].element.element, loop);
+    EXPECT_EQ(run(*root).output, "6\n");
 }
 
 // Named blocks are comments in the Java text: their variables stay visible after them.
