@@ -4,6 +4,9 @@
 #include "model/dateiformat.h"
 #include "model/javaexport.h"
 #include "parser/interpret.h"
+#include "ui/uitexts.h"
+
+#include <cstdio>
 
 int batchExportJava(const std::string& design, const std::string& out)
 {
@@ -18,9 +21,14 @@ int batchExportJava(const std::string& design, const std::string& out)
 int batchImportJava(const std::string& source, const std::string& out)
 {
     return runBatchCommand([&] {
-        // The file's bytes are the code page 1252 text that paste takes from the clipboard, all of it.
-        const std::unique_ptr<TBlock> root = ParseText(readWholeFile(source));
-        makeDesignRoot(*root);
-        writeDesignFile(out, *root);
+        // The file's bytes go through the paste command's import, all of them.
+        const TImportedText imported = importJava(readWholeFile(source));
+        makeDesignRoot(*imported.root);
+        writeDesignFile(out, *imported.root);
+        const QString notice = uitexts::importNotice(imported.commentsLeftOut, imported.charactersReplaced);
+        if (!notice.isEmpty()) {
+            const QByteArray bytes = notice.toUtf8() + '\n';
+            std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+        }
     });
 }

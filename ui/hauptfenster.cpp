@@ -629,19 +629,27 @@ void TForm2::InZwischenablage1Click()
     QApplication::clipboard()->setText(text);
 }
 
+// How long the status line says what a paste left out: long enough to be read after a glance at the
+// new design.
+constexpr int kImportNoticeMs = 20000;
+
 void TForm2::AusZwischenablageeinfgen1Click()
 {
     if (!maySetDesignAside())
         return;
-    const std::string text = toCp1252(QApplication::clipboard()->text());
-    std::unique_ptr<TBlock> root;
+    // The clipboard's text is Unicode: it goes to the import as UTF-8, which the import reads as such.
+    const QByteArray text = QApplication::clipboard()->text().toUtf8();
+    TImportedText imported;
     try {
-        root = ParseText(text);
+        imported = importJava(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     } catch (const DesignError& error) {
         showError(error);
         return;
     }
     // A pasted design is in no file yet.
-    const bool empty = !root->FirstChild;
-    m_document.replaceDesign(std::move(root), !empty);
+    const bool empty = !imported.root->FirstChild;
+    m_document.replaceDesign(std::move(imported.root), !empty);
+    const QString notice = uitexts::importNotice(imported.commentsLeftOut, imported.charactersReplaced);
+    if (!notice.isEmpty())
+        statusBar()->showMessage(notice, kImportNoticeMs);
 }

@@ -5,6 +5,7 @@
 // model/texts.h as code page 1252 bytes.
 
 #include <QString>
+#include <QStringList>
 
 namespace uitexts {
 
@@ -153,5 +154,22 @@ inline QString breakpointNeedsStep()
 }
 
 // clang-format on
+
+// What an import of Java text left out or replaced; empty when nothing. The editor shows it in the
+// status line, --import-java on standard error.
+inline QString importNotice(int commentsLeftOut, int charactersReplaced)
+{
+    QStringList parts;
+    if (commentsLeftOut == 1)
+        parts << QStringLiteral("1 Kommentar wurde ausgelassen");
+    else if (commentsLeftOut > 1)
+        parts << QStringLiteral("%1 Kommentare wurden ausgelassen").arg(commentsLeftOut);
+    if (charactersReplaced == 1)
+        parts << QStringLiteral("1 Zeichen ohne Platz im Zeichensatz wurde durch \u201e?\u201c ersetzt");
+    else if (charactersReplaced > 1)
+        parts << QStringLiteral("%1 Zeichen ohne Platz im Zeichensatz wurden durch \u201e?\u201c ersetzt")
+                     .arg(charactersReplaced);
+    return parts.isEmpty() ? QString() : QStringLiteral("Java-Text eingef\u00fcgt: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
 
 } // namespace uitexts
