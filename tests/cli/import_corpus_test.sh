@@ -1,0 +1,46 @@
+#!/bin/sh
+# Classroom programs pasted as they are written in an IDE: each NAME.txt of the folder is imported with
+# --import-java and the design is run with --run on NAME.in (or no input). Its output and exit status must
+# be what a JDK 17 printed for the same lines as the body of main (NAME.out and NAME.status, kept as they
+# came from the JDK). The design's export, imported again, must run the same way.
+#   import_corpus_test.sh PROGRAM FOLDER
+set -u
+program=$1
+folder=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+count=0
+for source in "$folder"/*.txt; do
+    name=$(basename "$source" .txt)
+    count=$((count + 1))
+    input=/dev/null
+    [ -f "$folder/$name.in" ] && input="$folder/$name.in"
+    if ! "$program" --import-java "$source" "$work/$name.str" 2>"$work/$name.notice"; then
+        echo "FAIL: $name: --import-java"
+        failures=$((failures + 1))
+        continue
+    fi
+    "$program" --run "$work/$name.str" <"$input" >"$work/$name.got" 2>"$work/$name.err"
+    status=$?
+    if ! cmp -s "$work/$name.got" "$folder/$name.out" || [ "$status" != "$(cat "$folder/$name.status")" ]; then
+        echo "FAIL: $name: exit $status, output differs from the JDK's:"
+        diff "$work/$name.got" "$folder/$name.out" | head -10
+        head -5 "$work/$name.err"
+        failures=$((failures + 1))
+    fi
+    "$program" --export-java "$work/$name.str" "$work/$name.java" &&
+        "$program" --import-java "$work/$name.java" "$work/$name.again.str" 2>/dev/null &&
+        "$program" --run "$work/$name.again.str" <"$input" >"$work/$name.again" 2>/dev/null
+    if [ $? != "$(cat "$folder/$name.status")" ] || ! cmp -s "$work/$name.again" "$folder/$name.out"; then
+        echo "FAIL: $name: its export, imported again, runs differently"
+        failures=$((failures + 1))
+    fi
+done
+# The comments of one program: left out, and said so.
+grep -q '^Java-Text eingefügt: 8 Kommentare wurden ausgelassen\.$' "$work/comments.notice" || {
+    echo "FAIL: comments: the notice on standard error"
+    failures=$((failures + 1))
+}
+echo "$((count - failures)) passed, $failures failed"
+[ $failures -eq 0 ]
