@@ -1,6 +1,7 @@
-// Parses arbitrary bytes as pasted source text and exports the result. The only refusal allowed is the
-// nesting message; whatever parses must be a well-formed tree (as paste installs it) that exports in
-// both forms, and the file form is parsed again, unless the export is far larger than the input.
+// Imports arbitrary bytes as pasted source text (UTF-8 or code page 1252, comments left out) and exports
+// the result. The only refusal allowed is the nesting message; whatever parses must be a well-formed
+// tree (as paste installs it) that exports in both forms, and the file form is parsed again, unless the
+// export is far larger than the input.
 
 #include "model/javaexport.h"
 #include "parser/interpret.h"
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::unique_ptr<TBlock> root;
     try {
-        root = ParseText(text);
+        // The paste command's whole import: the encoding, the comments, the parse.
+        root = importJava(text).root;
     } catch (const DesignError& error) {
         if (error.reason() != ErrorReason::TooDeeplyNested)
             std::abort();

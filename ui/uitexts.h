@@ -169,7 +169,9 @@ inline QString importNotice(int commentsLeftOut, int charactersReplaced)
     else if (charactersReplaced > 1)
         parts << QStringLiteral("%1 Zeichen ohne Platz im Zeichensatz wurden durch \u201e?\u201c ersetzt")
                      .arg(charactersReplaced);
-    return parts.isEmpty() ? QString() : QStringLiteral("Java-Text eingef\u00fcgt: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+    return parts.isEmpty() ? QString()
+                           : QStringLiteral("Java-Text eingef\u00fcgt: ") + parts.join(QStringLiteral(", ")) +
+                                 QLatin1Char('.');
 }
 
 } // namespace uitexts

@@ -32,6 +32,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -375,7 +376,7 @@ TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
     EXPECT_TRUE(copied.contains(QStringLiteral("preis = € + äöüß")));
 
     // Pasting what was copied rebuilds the same statements; a character outside code page 1252 becomes '?'.
-    QApplication::clipboard()->setText(QStringLiteral("x = \"€→\";\r\nif (a) {\r\n  y;\r\n}\r\n"));
+    QApplication::clipboard()->setText(QStringLiteral("x = \"€→\"; // Preis\r\nif (a) {\r\n  y;\r\n}\r\n"));
     whole().setCurrent(form->Design());
     form->openBlockWindow(form->Design());
     form->document().takeSnapshot();
@@ -390,6 +391,10 @@ TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
     EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
     EXPECT_EQ(form->document().undoHistory().snapshotCount(), 0);
+    // The status line says what the paste left out and what it replaced.
+    EXPECT_EQ(form->statusBar()->currentMessage(),
+              QStringLiteral("Java-Text eingefügt: 1 Kommentar wurde ausgelassen, 1 Zeichen ohne Platz im "
+                             "Zeichensatz wurde durch „?“ ersetzt."));
 }
 
 TEST_F(EditorTest, PasteTakesTheWholeClipboardAndRefusesDeepNesting)
