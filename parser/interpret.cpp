@@ -8,6 +8,7 @@
 #include "parser/statementtext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstring>
 
@@ -437,8 +438,13 @@ TInterpreter::TParsed TInterpreter::namedBlock(TRemaining& rest, TPlace place)
     const TToken number = NextToken(rest);
     if (isChar(number, '}'))
         return {nullptr, true};
-    const std::size_t index = std::stoul(text(number));
-    NextToken(rest); // the "{" after the number
+    // A marker that a stretch cuts off (a for-loop header that reaches across one) is no block.
+    const std::string digits = text(number);
+    std::size_t index = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (error != std::errc() || end != digits.data() + digits.size() || index >= m_blockNames.size() ||
+        !isChar(NextToken(rest), '{'))
+        return {};
     checkLevel(place.depth);
     auto block = ParseBlock(rest, TPlace{place.depth + 1, false});
     block->Text = m_blockNames.at(index);

@@ -151,6 +151,22 @@ private:
     std::vector<int> m_open; // comments that may still open a named block, innermost last
 };
 
+bool isWordPart(char c)
+{
+    return c == '_' || c == '$' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+           (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isWordStart(std::string_view s, std::size_t i)
+{
+    return isWordPart(s[i]) && (i == 0 || !isWordPart(s[i - 1]));
+}
+
+bool isBlankChar(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Whether the comment at `start` stands alone on its line.
 bool aloneOnLine(std::string_view s, std::size_t start)
 {
@@ -225,6 +241,8 @@ TStrippedText stripComments(std::string_view text)
     // The last character of code before the current position: a named block can begin or end only
     // after a complete statement or a brace, never right after "if (...)", "else" or "do".
     char lastCode = ';';
+    std::vector<int> forHeaders; // the parenthesis levels of the for-loop headers open here
+    bool forFollows = false;     // the last word was "for", and only blanks came after it
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (isQuote(c)) {
@@ -258,12 +276,31 @@ TStrippedText stripComments(std::string_view text)
             parens = 0;
             pairs.braceLevel(braces);
         } else if (c == ';') {
-            parens = 0; // a statement with a "(" that is never closed ends here all the same
+            // A statement with a "(" that is never closed ends here all the same; the ";" of a for
+            // loop's header ends nothing.
+            if (forHeaders.empty() || forHeaders.back() != parens) {
+                parens = 0;
+                forHeaders.clear();
+            }
         } else if (c == '(') {
             ++parens;
+            if (forFollows)
+                forHeaders.push_back(parens);
         } else if (c == ')' && parens > 0) {
+            if (!forHeaders.empty() && forHeaders.back() == parens)
+                forHeaders.pop_back();
             --parens;
+        } else if (isWordStart(text, i)) {
+            std::size_t end = i;
+            while (end < text.size() && isWordPart(text[end]))
+                ++end;
+            forFollows = text.substr(i, end - i) == "for";
+            lastCode = text[end - 1];
+            i = end - 1;
+            continue;
         }
+        if (c != '(' && !isBlankChar(c))
+            forFollows = false;
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             lastCode = c;
     }
