@@ -11,6 +11,8 @@
 int batchDump(const std::string& design);
 int batchExportJava(const std::string& design, const std::string& out);
 int batchImportJava(const std::string& source, const std::string& out);
+// The design as a compilable Java program; a design with problems is refused with the run's messages.
+int batchExportJavaProgram(const std::string& design, const std::string& out);
 // PNG and SVG at `scale` (1 for 100 %); PDF is the printed page.
 int batchRender(const std::string& design, const std::string& out, bool flowchart, double scale);
 

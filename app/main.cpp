@@ -70,6 +70,13 @@ const std::vector<BatchCommand>& batchCommands()
          {},
          QStringLiteral("schreibt den Entwurf als Java-Quelltext"),
          [](const Files& files, const QCommandLineParser&) { return batchExportJava(files[0], files[1]); }},
+        {QStringLiteral("export-java-program"),
+         {QStringLiteral("DATEI.str"), QStringLiteral("AUSGABE.java")},
+         {},
+         QStringLiteral("schreibt den Entwurf als übersetzbares Java-Programm (Klasse mit main)"),
+         [](const Files& files, const QCommandLineParser&) {
+             return batchExportJavaProgram(files[0], files[1]);
+         }},
         {QStringLiteral("import-java"),
          {QStringLiteral("QUELLE.txt"), QStringLiteral("AUSGABE.str")},
          {},

@@ -185,6 +185,9 @@ public:
         return std::move(m_problems);
     }
 
+    // The counting loops whose variable no enclosing scope declares, so that the loop declares it.
+    std::vector<ElementId> declaringLoops() const { return m_declaringLoops; }
+
 private:
     // --- Problems ---
 
@@ -599,8 +602,10 @@ private:
         reach();
         const ScopeMark loopScope = enterScope();
         const std::u16string variable = fromCp1252(splitLoopText(e.Text).variable);
-        if (isIdentifierText(variable) && !lookup(variable))
+        if (isIdentifierText(variable) && !lookup(variable)) {
             declare(variable, kInt, false, true);
+            m_declaringLoops.push_back(m_p.elements[static_cast<std::size_t>(elementIndex(&e))].id);
+        }
         const int first = emit();
         StmtList init;
         for (const ast::ExprPtr& x : p.header.init)
@@ -1782,6 +1787,7 @@ private:
     Program& m_p;
     Machine m_scratch;
     std::vector<Problem> m_problems;
+    std::vector<ElementId> m_declaringLoops;
     std::set<std::pair<int, std::string>> m_reported;
     bool m_silent = false;
     std::unordered_map<const TElement*, int> m_elementIndex;
@@ -1808,7 +1814,9 @@ CheckResult Check(const TBlock& root)
 {
     auto program = std::make_shared<Program>();
     CheckResult result;
-    result.problems = Checker(*program).check(root);
+    Checker checker(*program);
+    result.problems = checker.check(root);
+    result.declaringLoops = checker.declaringLoops();
     if (result.problems.empty())
         result.program = std::move(program);
     return result;

@@ -8,7 +8,7 @@
 // (names, types, definite assignment, unreachable statements, texts that are not Java); a design with
 // problems does not run at all. One convenience goes beyond the Java text: the counting variable of a
 // counting loop that no enclosing scope declares is an int local to the loop. A repeat-until loop runs
-// as its Java text "do S while (c);" runs: it repeats while c holds, and its body must be one statement.
+// as its Java text "do { S } while (!(c));" runs: it repeats until c holds.
 //
 // Outside the subset, and refused with a message: loops inside a statement's text (one step must never
 // be endless; the loop elements are for loops), float, byte and short, switch, methods and classes of
@@ -67,6 +67,8 @@ struct CheckResult
 {
     std::shared_ptr<const Program> program; // null when there are problems
     std::vector<Problem> problems;          // in the order of the design
+    // The counting loops whose variable no enclosing scope declares: the loop declares it as an int.
+    std::vector<ElementId> declaringLoops;
 };
 
 // Checks the design under `root` and compiles it. Reads the design only during the call: the program

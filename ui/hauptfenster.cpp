@@ -5,6 +5,7 @@
 #include "model/printlayout.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
+#include "runtime/javaprogram.h"
 #include "ui/commandguard.h"
 #include "ui/commandstates.h"
 #include "ui/cp1252.h"
@@ -38,6 +39,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStringList>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -187,6 +189,8 @@ void TForm2::createMenus()
             &TForm2::AusZwischenablageeinfgen1Click, QKeySequence(Qt::CTRL | Qt::Key_Insert));
     addSeparator(Datei1, "N5");
     addItem(Datei1, "Exportieren1", QStringLiteral("E&xportieren"), &TForm2::Exportieren1Click);
+    addItem(Datei1, "AlsJavaProgramm1", QStringLiteral("Als &Java-Programm exportieren …"),
+            &TForm2::exportJavaProgram);
     addItem(Datei1, "Drucken2", QStringLiteral("&Drucken"), &TForm2::Drucken2Click,
             QKeySequence(Qt::CTRL | Qt::Key_P));
     addSeparator(Datei1, "N1");
@@ -611,6 +615,32 @@ void TForm2::Exportieren1Click()
     try {
         TSafeFileWriter file(encodeFileName(name));
         exportJava(file, *Design(), false);
+        file.commit();
+    } catch (const DesignError& error) {
+        showError(error);
+    }
+}
+
+// The design as a class with main that javac compiles; a design the run would refuse is refused here with
+// the same messages.
+void TForm2::exportJavaProgram()
+{
+    const runtime::CheckResult checked = runtime::Check(*Design());
+    if (!checked.program) {
+        QStringList problems;
+        for (const runtime::Problem& problem : checked.problems)
+            problems << fromCp1252(problem.message);
+        dialogService().errorMessage(this, uitexts::notAProgram(problems));
+        return;
+    }
+    const QString name = dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    if (name.isEmpty())
+        return;
+    const std::string stem = QFileInfo(name).completeBaseName().toUtf8().toStdString();
+    const std::string className = runtime::javaClassName(stem);
+    try {
+        TSafeFileWriter file(encodeFileName(name));
+        file += runtime::javaProgram(*Design(), checked, className, className == stem);
         file.commit();
     } catch (const DesignError& error) {
         showError(error);

@@ -73,6 +73,7 @@ public:
     void Rckgngig1Click();
     void Wiederherstellen1Click();
     void Exportieren1Click();
+    void exportJavaProgram();
     void InZwischenablage1Click();
     void AusZwischenablageeinfgen1Click();
 

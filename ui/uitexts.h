@@ -155,6 +155,13 @@ inline QString breakpointNeedsStep()
 
 // clang-format on
 
+// "Als Java-Programm exportieren" for a design that does not run: the problems, one a line.
+inline QString notAProgram(const QStringList& problems)
+{
+    return QStringLiteral("Der Entwurf ist so noch kein Java-Programm:\n\n") +
+           problems.join(QLatin1Char('\n'));
+}
+
 // What an import of Java text left out or replaced; empty when nothing. The editor shows it in the
 // status line, --import-java on standard error.
 inline QString importNotice(int commentsLeftOut, int charactersReplaced)

@@ -36,7 +36,21 @@ for source in "$folder"/*.txt; do
         echo "FAIL: $name: its export, imported again, runs differently"
         failures=$((failures + 1))
     fi
+    # As a program to compile: a class named after the file (checked with javac when the data was made).
+    "$program" --export-java-program "$work/$name.str" "$work/$name.java" 2>/dev/null &&
+        grep -q "^public class $name {\$" "$work/$name.java" || {
+        echo "FAIL: $name: --export-java-program"
+        failures=$((failures + 1))
+    }
 done
+# A design the run refuses is no program either: the run's message, exit 1, no file.
+printf 'Eingabe x;\n' >"$work/pseudo.txt"
+"$program" --import-java "$work/pseudo.txt" "$work/pseudo.str" 2>/dev/null
+if "$program" --export-java-program "$work/pseudo.str" "$work/Pseudo.java" 2>"$work/pseudo.err" ||
+    [ -e "$work/Pseudo.java" ] || ! grep -q 'Eingabe x' "$work/pseudo.err"; then
+    echo "FAIL: --export-java-program of a design that does not run"
+    failures=$((failures + 1))
+fi
 # The comments of one program: left out, and said so.
 grep -q '^Java-Text eingefügt: 8 Kommentare wurden ausgelassen\.$' "$work/comments.notice" || {
     echo "FAIL: comments: the notice on standard error"

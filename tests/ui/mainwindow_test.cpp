@@ -365,6 +365,27 @@ TEST_F(EditorTest, ExportWritesTheJavaTextOfTheWholeDesign)
     EXPECT_FALSE(readFile(java).empty());
 }
 
+// "Als Java-Programm exportieren": a class named after the file, and for a design that does not run, the
+// run's problems instead of a file.
+TEST_F(EditorTest, ExportAsAJavaProgram)
+{
+    start();
+    form->document().replaceDesign(ParseText("int n = 3; for (i=1;i<=n;i=i+1) System.out.println(i);"), true);
+    const std::string java = path("Zaehlen.java");
+    dialogs.answerSave(QString::fromStdString(java));
+    trigger("AlsJavaProgramm1");
+    const std::string program = readFile(java);
+    EXPECT_NE(program.find("public class Zaehlen {\n"), std::string::npos) << program;
+    EXPECT_NE(program.find("for (int i=1;i<=n;i=i+1) {\n"), std::string::npos) << program;
+
+    form->document().replaceDesign(ParseText("Eingabe x;"), true);
+    dialogs.acknowledgeError();
+    trigger("AlsJavaProgramm1");
+    ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
+    EXPECT_TRUE(dialogs.lastCall(DialogKind::Error)->text.contains(QStringLiteral("Eingabe x")));
+    EXPECT_EQ(dialogs.callCount(DialogKind::Save), 1);
+}
+
 TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
 {
     auto design = everyKindDesign();
