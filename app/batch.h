@@ -21,10 +21,16 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
 int runBatchCommand(const std::function<void()>& command);
 // The same for a command that gives its exit status itself.
 int runBatchCommandWithStatus(const std::function<int()>& command);
+// What --run writes besides the program's output.
+struct RunOptions
+{
+    bool trace = false;     // a line for every step on standard error
+    std::string traceTable; // when not empty: the trace table as CSV into this file
+    bool counts = false;    // after the run, how often each element ran, on standard error
+};
 // Runs the design on standard input and output; `maxSteps` (a decimal number) limits the steps when not
-// empty; `trace` writes a line for every step on standard error. Exits with the program's status, 1 after
-// problems, an exception or the step limit.
-int batchRun(const std::string& design, const std::string& maxSteps, bool trace);
+// empty. Exits with the program's status, 1 after problems, an exception or the step limit.
+int batchRun(const std::string& design, const std::string& maxSteps, const RunOptions& options);
 
 // Prints the message of `error` (code page 1252, with the file name for %s) on standard error, in UTF-8.
 void reportError(const DesignError& error);

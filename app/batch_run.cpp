@@ -3,8 +3,10 @@
 #include "app/batch.h"
 
 #include "model/dateiformat.h"
+#include "model/fileio.h"
 #include "runtime/messages.h"
 #include "runtime/runtime.h"
+#include "runtime/tracetable.h"
 #include "ui/cp1252.h"
 
 #include <QByteArray>
@@ -13,9 +15,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -106,8 +110,30 @@ void traceStep(const TBlock& root, const runtime::Run& run, const runtime::StepR
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-int runDesign(const std::string& design, const std::string& maxSteps, bool trace)
+// Every statement and condition element below `first`, in the order of the design, with how often it ran,
+// one line each on standard error: its place, its text, the count.
+void printCounts(const TBlock& root, const TElement* first,
+                 const std::unordered_map<const TElement*, std::uint64_t>& counts)
 {
+    for (const TElement* e = first; e; e = e->Next.get()) {
+        if (const TBlock* block = asBlock(e)) {
+            printCounts(root, block->FirstChild.get(), counts);
+            continue;
+        }
+        const auto found = counts.find(e);
+        const std::string line = pathOf(root, e) + '\t' + fromCp1252(e->Text).toUtf8().toStdString() + '\t' +
+                                 std::to_string(found == counts.end() ? 0 : found->second) + '\n';
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        if (const TBedingung* condition = asCondition(e))
+            for (int i = 1; i <= condition->BranchCount; ++i)
+                if (const TBlock* branch = condition->branch(i))
+                    printCounts(root, branch->FirstChild.get(), counts);
+    }
+}
+
+int runDesign(const std::string& design, const std::string& maxSteps, const RunOptions& options)
+{
+    const bool trace = options.trace;
     std::uint64_t limit = 0;
     if (!maxSteps.empty()) {
         const auto [end, error] = std::from_chars(maxSteps.data(), maxSteps.data() + maxSteps.size(), limit);
@@ -126,19 +152,40 @@ int runDesign(const std::string& design, const std::string& maxSteps, bool trace
     StandardOutput output;
     StandardInput input;
     runtime::Run run(checked.program, output, input);
+    std::optional<runtime::TraceTable> table;
+    if (!options.traceTable.empty())
+        table.emplace();
+    std::unordered_map<const TElement*, std::uint64_t> counts;
+    // The table and the counts are written however the run ends.
+    const auto report = [&] {
+        if (table) {
+            TSafeFileWriter file(options.traceTable);
+            file += table->csv(runtime::csvSeparatorOfEnvironment());
+            file.commit();
+        }
+        if (options.counts)
+            printCounts(*root, root->FirstChild.get(), counts);
+    };
     while (run.state() == runtime::RunState::Running) {
         if (!maxSteps.empty() && run.steps() >= limit) {
             std::fflush(stdout);
             printLine(runtime::msg::stepLimit(limit));
+            report();
             return 1;
         }
         const runtime::StepResult step = run.step();
+        if (step.executed) {
+            if (table)
+                table->add(run, step);
+            ++counts[step.executed.element];
+        }
         if (trace && step.executed) {
             std::fflush(stdout);
             traceStep(*root, run, step);
         }
     }
     std::fflush(stdout);
+    report();
     switch (run.state()) {
     case runtime::RunState::Failed:
         printLine(run.error().message + " (" + run.error().javaException + ")");
@@ -152,7 +199,7 @@ int runDesign(const std::string& design, const std::string& maxSteps, bool trace
 
 } // namespace
 
-int batchRun(const std::string& design, const std::string& maxSteps, bool trace)
+int batchRun(const std::string& design, const std::string& maxSteps, const RunOptions& options)
 {
-    return runBatchCommandWithStatus([&] { return runDesign(design, maxSteps, trace); });
+    return runBatchCommandWithStatus([&] { return runDesign(design, maxSteps, options); });
 }

@@ -101,11 +101,20 @@ const std::vector<BatchCommand>& batchCommands()
                              QStringLiteral("N")),
           QCommandLineOption(
               QStringLiteral("trace"),
-              QStringLiteral("schreibt jeden Schritt mit den Variablen auf die Standardfehlerausgabe"))},
+              QStringLiteral("schreibt jeden Schritt mit den Variablen auf die Standardfehlerausgabe")),
+          QCommandLineOption(QStringLiteral("trace-table"),
+                             QStringLiteral("schreibt das Ablaufprotokoll als CSV-Datei (UTF-8)"),
+                             QStringLiteral("AUSGABE.csv")),
+          QCommandLineOption(QStringLiteral("counts"),
+                             QStringLiteral("schreibt nach dem Lauf, wie oft jedes Element lief, auf die "
+                                            "Standardfehlerausgabe"))},
          QStringLiteral("führt den Entwurf aus, wie sein Java-Text läuft (Standardein- und -ausgabe)"),
          [](const Files& files, const QCommandLineParser& parser) {
-             return batchRun(files[0], toArgument(parser.value(QStringLiteral("max-steps"))),
-                             parser.isSet(QStringLiteral("trace")));
+             RunOptions options;
+             options.trace = parser.isSet(QStringLiteral("trace"));
+             options.traceTable = toArgument(parser.value(QStringLiteral("trace-table")));
+             options.counts = parser.isSet(QStringLiteral("counts"));
+             return batchRun(files[0], toArgument(parser.value(QStringLiteral("max-steps"))), options);
          }},
         // A further batch command is one more entry here: its function is declared in app/batch.h.
     };

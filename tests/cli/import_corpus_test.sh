@@ -43,6 +43,19 @@ for source in "$folder"/*.txt; do
         failures=$((failures + 1))
     }
 done
+# The trace table and the counts agree with the trace: a row for every line of it, and for every element
+# as many runs as it has lines.
+"$program" --run "$work/scanner.str" --trace <"$folder/scanner.in" >/dev/null 2>"$work/trace"
+"$program" --run "$work/scanner.str" --trace-table "$work/table.csv" --counts <"$folder/scanner.in" \
+    >/dev/null 2>"$work/counts"
+cut -f2 "$work/trace" | sort | uniq -c | awk '{ print $2 " " $1 }' >"$work/from-trace"
+awk -F '\t' '$3 > 0 { print $1 " " $3 }' "$work/counts" | sort >"$work/from-counts"
+if ! cmp -s "$work/from-trace" "$work/from-counts" ||
+    [ "$(($(wc -l <"$work/table.csv") - 1))" != "$(wc -l <"$work/trace")" ]; then
+    echo "FAIL: --counts and --trace-table against --trace"
+    diff "$work/from-trace" "$work/from-counts" | head
+    failures=$((failures + 1))
+fi
 # A design the run refuses is no program either: the run's message, exit 1, no file.
 printf 'Eingabe x;\n' >"$work/pseudo.txt"
 "$program" --import-java "$work/pseudo.txt" "$work/pseudo.str" 2>/dev/null
