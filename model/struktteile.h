@@ -96,6 +96,8 @@ public:
 
     // Deep copy of this element, everything it owns, and its whole chain of successors.
     std::unique_ptr<TElement> Clone() const;
+    // Deep copy of this element and everything it owns, without its successors.
+    std::unique_ptr<TElement> cloneAlone() const { return cloneElement(); }
 
     // Draws the element, everything inside it and all its successors; each element's selection frame and
     // drop mark come after its successors.

@@ -39,13 +39,20 @@ QMenu* createDiagramPopup(TForm1& form)
     addInsert("WhileSchleife", QStringLiteral("Schleife (Test &vorher)"), true);
     addInsert("DoWhileSchleife", QStringLiteral("Schleife (Test &danach)"), true);
     addInsert("RepeatUntilSchleife", QStringLiteral("Schleife (Tes&t danach)"), false);
-    addInsert("ForSchleife", QStringLiteral("&Zählschleife"), false);
+    // Every element the tool bar offers.
+    addInsert("ForSchleife", QStringLiteral("&Zählschleife"), true);
     setCommandNeed(
         *addItem("Textbearbeiten1", QStringLiteral("&Text bearbeiten"), &TForm1::Textbearbeiten1Click),
         TCommandNeed::Element);
     // Without a statement it says what it refines, so it stays enabled.
     addItem("Genauerbestimmen1", QStringLiteral("&Genauer bestimmen"), &TForm1::Genauerbestimmen1Click);
     setCommandNeed(*addItem("Lschen1", QStringLiteral("&Löschen"), &TForm1::Loeschen), TCommandNeed::Element);
+    setCommandNeed(*addItem("Ausschneiden2", QStringLiteral("Aus&schneiden"), &TForm1::cutElement),
+                   TCommandNeed::Element);
+    setCommandNeed(*addItem("Elementkopieren2", QStringLiteral("Element &kopieren"), &TForm1::copyElement),
+                   TCommandNeed::Element);
+    setCommandNeed(*addItem("Elementeinfgen2", QStringLiteral("Element einf&ügen"), &TForm1::pasteElements),
+                   TCommandNeed::Element);
     addSeparator(popup, "N3");
     setCommandNeed(*addItem("Anzeigeverkleinernvergrern1", QStringLiteral("&Anzeige verkleinern/vergrößern"),
                             &TForm1::ChangeDisplay),

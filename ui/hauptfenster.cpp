@@ -204,6 +204,28 @@ void TForm2::createMenus()
                                   &TForm2::Wiederherstellen1Click, QKeySequence(Qt::CTRL | Qt::Key_Y));
     m_wiederherstellen1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The element clipboard acts in the active diagram window; Ctrl+C keeps copying the whole program.
+    addSeparator(Einfgen1, "NElemente");
+    const auto addElementItem = [this](const char* name, const QString& caption, void (TForm1::*handler)(),
+                                       const QKeySequence& shortcut) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
+        Einfgen1->addAction(action);
+        connect(action, &QAction::triggered, this, [this, handler] {
+            runCommand(this, [&] {
+                if (TForm1* window = ActiveWindow())
+                    (window->*handler)();
+            });
+        });
+        setCommandNeed(*action, TCommandNeed::Element);
+    };
+    addElementItem("Ausschneiden1", QStringLiteral("Aus&schneiden"), &TForm1::cutElement,
+                   QKeySequence(Qt::CTRL | Qt::Key_X));
+    addElementItem("Elementkopieren1", QStringLiteral("Element &kopieren"), &TForm1::copyElement,
+                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    addElementItem("Elementeinfgen1", QStringLiteral("Element einf&ügen"), &TForm1::pasteElements,
+                   QKeySequence(Qt::CTRL | Qt::Key_V));
     addSeparator(Einfgen1, "N4");
     addInsertItem(Einfgen1, "Anweisung", QStringLiteral("&Anweisung einfügen"));
     addInsertItem(Einfgen1, "IfAnweisung", QStringLiteral("&Entscheidung einfügen"));

@@ -49,6 +49,12 @@ public:
     // Editing. `sender` is the object name of the pop-up item, menu item or tool-bar button that asked.
     void Einfuegen(std::string_view sender);
     void Loeschen();
+    // The element clipboard (ui/elementcommands.cpp): the current element with everything inside it goes to
+    // the clipboard in this program's format and as Java text; a paste puts the clipboard's elements (or
+    // Java text from any program, read as the import reads it) where an insertion would go.
+    void copyElement();
+    void cutElement();
+    void pasteElements();
     // Edits the current element's text; true when the user cancelled.
     bool Textbearbeiten();
     void Textbearbeiten1Click();

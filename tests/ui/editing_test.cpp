@@ -14,6 +14,8 @@
 #include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 
 #include <functional>
@@ -132,7 +134,8 @@ TEST_F(EditingTest, EveryInsertRouteCreatesItsKindAndAsksForItsText)
     }
 }
 
-TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatAndCountingItems)
+// The pop-up offers every element the tool bar offers (the repeat-until loop is the flowchart's only).
+TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatItem)
 {
     start();
     QMenu* menu = whole().PopupMenu1;
@@ -140,15 +143,16 @@ TEST_F(EditingTest, PopupMenuHoldsItsItemsAndHidesTheRepeatAndCountingItems)
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(QLatin1Char('&'))) +
                      (a->isVisible() ? "" : " (hidden)");
-    EXPECT_EQ(items, QStringList({"Einfügen", "Text bearbeiten", "Genauer bestimmen", "Löschen", "-",
+    EXPECT_EQ(items, QStringList({"Einfügen", "Text bearbeiten", "Genauer bestimmen", "Löschen",
+                                  "Ausschneiden", "Element kopieren", "Element einfügen", "-",
                                   "Anzeige verkleinern/vergrößern", "In neuem Fenster anzeigen"}));
     QStringList inserts;
     for (QAction* a : menu->actions().first()->menu()->actions())
         inserts << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(QLatin1Char('&'))) +
                        (a->isVisible() ? "" : " (hidden)");
-    EXPECT_EQ(inserts, QStringList({"Anweisung", "-", "Entscheidung", "-", "Schleife (Test vorher)",
-                                    "Schleife (Test danach)", "Schleife (Test danach) (hidden)",
-                                    "Zählschleife (hidden)"}));
+    EXPECT_EQ(inserts,
+              QStringList({"Anweisung", "-", "Entscheidung", "-", "Schleife (Test vorher)",
+                           "Schleife (Test danach)", "Schleife (Test danach) (hidden)", "Zählschleife"}));
 }
 
 TEST_F(EditingTest, InsertWithoutCurrentElementOrCancelledChangesNothing)
@@ -614,6 +618,53 @@ TEST_F(EditingTest, MainMenuShortcutsWorkWhileADiagramWindowHasTheFocus)
     dialogs.answerSaveChanges(SaveChoice::Nein);
     key(whole(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
+}
+
+// Elements through the clipboard with the keys: a decision copied and pasted after itself (one undo step
+// takes the copy away), a statement cut and pasted into an empty branch, Java text from another program
+// pasted where the current element is.
+TEST_F(EditingTest, ElementsCopiedCutAndPastedWithTheKeys)
+{
+    startOn(everyKindDesign());
+    TElement* decision = element({1});
+    whole().setCurrent(decision);
+    const std::string before = dump();
+    key(whole(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_TRUE(mime->hasFormat(QStringLiteral("application/x-struktogramm-elemente")));
+    EXPECT_TRUE(mime->text().contains(QStringLiteral("if (x > 0) {")));
+    key(whole(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_NE(element({2}), nullptr);
+    EXPECT_EQ(element({2})->kind(), Kind::If);
+    EXPECT_EQ(element({2})->Text, decision->Text);
+    EXPECT_EQ(whole().currentElement(), element({2}));
+    EXPECT_NE(dump(), before);
+    key(whole(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(dump(), before);
+
+    // Cut the first statement and paste it into the decision's empty no branch.
+    whole().setCurrent(element({0}));
+    key(whole(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(element({0})->kind(), Kind::If);
+    TBlock* no = static_cast<TIf*>(element({0}))->branch(2);
+    ASSERT_EQ(no->FirstChild, nullptr);
+    whole().setCurrent(no);
+    key(whole(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_NE(no->FirstChild, nullptr);
+    EXPECT_EQ(no->FirstChild->Text, "a");
+
+    // Java text from another program goes in at the current place, comments left out.
+    QApplication::clipboard()->setText(
+        QStringLiteral("int summe = 0; // Anfang\nfor (int i = 1; i < 5; i++) summe += i;\n"));
+    whole().setCurrent(no->FirstChild.get());
+    key(whole(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_NE(no->FirstChild->Next, nullptr);
+    EXPECT_EQ(no->FirstChild->Next->Text, "int summe = 0");
+    ASSERT_NE(no->FirstChild->Next->Next, nullptr);
+    EXPECT_EQ(no->FirstChild->Next->Next->Text, "i von 1 bis 4");
+    EXPECT_EQ(form->statusBar()->currentMessage(),
+              QStringLiteral("Java-Text eingefügt: 1 Kommentar wurde ausgelassen."));
 }
 
 // Another window removes what this one shows or has as its current element.

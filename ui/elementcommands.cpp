@@ -1,0 +1,87 @@
+// Copying, cutting and pasting elements through the system clipboard.
+#include "ui/struktogrammfenster.h"
+
+#include "model/document.h"
+#include "model/elementclipboard.h"
+#include "parser/interpret.h"
+#include "ui/cp1252.h"
+#include "ui/dialogservice.h"
+#include "ui/errortext.h"
+#include "ui/hauptfenster.h"
+#include "ui/uitexts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QStatusBar>
+
+void TForm1::copyElement()
+{
+    TElement* target = currentElement();
+    if (!target)
+        return;
+    // Both forms are made before the clipboard changes hands.
+    const std::string bytes = elementBytes(*target);
+    const QString java = fromCp1252(elementJavaText(*target));
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QLatin1String(kElementsMimeType),
+                  QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    mime->setText(java);
+    QApplication::clipboard()->setMimeData(mime.release());
+}
+
+void TForm1::cutElement()
+{
+    if (!currentElement())
+        return;
+    copyElement();
+    Loeschen(); // one undo step
+}
+
+void TForm1::pasteElements()
+{
+    TElement* target = currentElement();
+    if (!target)
+        return;
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    if (!mime)
+        return;
+    std::unique_ptr<TElement> chain;
+    QString notice;
+    try {
+        if (mime->hasFormat(QLatin1String(kElementsMimeType))) {
+            const QByteArray bytes = mime->data(QLatin1String(kElementsMimeType));
+            chain = elementsFromBytes(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        } else if (mime->hasText()) {
+            // Java from an IDE: read as the import reads it, and put in here instead of replacing the design.
+            const QByteArray text = mime->text().toUtf8();
+            TImportedText imported =
+                importJava(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+            chain = imported.root->takeChildren();
+            notice = uitexts::importNotice(imported.commentsLeftOut, imported.charactersReplaced);
+        }
+    } catch (const DesignError& error) {
+        dialogService().errorMessage(this, errorText(error));
+        return;
+    }
+    if (!chain)
+        return;
+    TDesignDocument& document = m_main->document();
+    document.takeSnapshot();
+    TElement* pasted = nullptr;
+    try {
+        pasted = ::pasteElements(*target, std::move(chain));
+    } catch (const DesignError& error) {
+        document.dropNewestSnapshot(); // nothing changed
+        dialogService().errorMessage(this, errorText(error));
+        return;
+    }
+    TBlock* block = asBlock(target);
+    if (block && Options->IsCollapsed(block))
+        m_main->ToggleCollapsedEverywhere(block);
+    setCurrent(pasted);
+    m_main->RefreshAllWindows();
+    if (!notice.isEmpty())
+        m_main->statusBar()->showMessage(notice, 20000);
+}
