@@ -193,8 +193,8 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     // The yes column with the dividing line, and the no column.
-    const int a = p2.x - o.x + 1;
-    const int b = o.x + width - p2.x;
+    const int a = branchWidth(canvas, o, width, 1, options);
+    const int b = branchWidth(canvas, o, width, 2, options);
     // The text's centre near the midpoint between the diagonals at five sixths of the strip's height.
     const long double centre = (a * 0.83333333333333333334L + b * 0.16666666666666666667L + a) / 2.0L;
     canvas.textOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2, Text);
@@ -244,7 +244,7 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     canvas.setBrushColor(brush);
     if (const TBlock* body = branch(1))
-        body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, width - 20, options);
+        body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, branchWidth(canvas, o, width, 1, options), options);
     SetNormalColours(canvas);
 }
 
@@ -273,7 +273,7 @@ void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions
     breakpointAtCorner(*this, canvas, r.Left, o.y + body.cy, options);
     canvas.setBrushColor(brush);
     if (const TBlock* b = branch(1))
-        b->Draw(canvas, TPoint{o.x + 20, o.y}, width - 20, options);
+        b->Draw(canvas, TPoint{o.x + 20, o.y}, branchWidth(canvas, o, width, 1, options), options);
     SetNormalColours(canvas);
 }
 
