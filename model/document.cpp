@@ -1,5 +1,6 @@
 #include "model/document.h"
 
+#include "model/editing.h"
 #include "model/texts.h"
 #include "model/treewalk.h"
 
@@ -70,6 +71,17 @@ void TDesignDocument::takeSnapshot()
     m_undo.TakeSnapshot(*m_root, m_modified);
     m_modified = true;
     changed();
+}
+
+bool TDesignDocument::changeText(TElement& e, std::string text)
+{
+    if (text == e.Text)
+        return false;
+    m_undo.TakeSnapshot(*m_root, m_modified);
+    m_modified = true;
+    setText(e, std::move(text));
+    changed();
+    return true;
 }
 
 void TDesignDocument::dropNewestSnapshot()

@@ -3,6 +3,7 @@
 #include "ui/foredit.h"
 #include "ui/printpreview.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -163,6 +164,8 @@ std::optional<QString> ScriptedDialogs::inputBox(QWidget*, const QString& captio
     DialogCall call = callOf(DialogKind::Input, text);
     call.caption = caption;
     call.prompt = prompt;
+    // While a real input box is open, its event loop handles what was posted before it opened.
+    QCoreApplication::processEvents();
     const Answer* answer = next(DialogKind::Input, call);
     if (!answer || !answer->accept)
         return std::nullopt;
