@@ -197,7 +197,8 @@ TEST_F(EditorTest, StartWithAnUnreadableFileShowsTheReadErrorAndStartsANewDesign
     dialogs.acknowledgeError();
     start(file);
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, errorText(DesignError(ErrorReason::StreamRead)));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text,
+              QStringLiteral("Datei „%1“ ist kein Struktogramm.").arg(QString::fromStdString(file)));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
 }
 
