@@ -521,7 +521,10 @@ void TForm2::Struktogrammladen1Click()
 
 bool TForm2::Struktogrammspeichern1Click()
 {
-    const QString name = dialogService().saveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"));
+    // The dialog proposes the file the design came from or was last saved to.
+    const QString current = QFile::decodeName(QByteArray::fromStdString(m_document.fileName()));
+    const QString name =
+        dialogService().saveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"), current);
     if (name.isEmpty())
         return false;
     try {
@@ -605,7 +608,8 @@ void TForm2::Wiederherstellen1Click()
 
 void TForm2::Exportieren1Click()
 {
-    const QString name = dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    const QString name =
+        dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"), QString());
     if (name.isEmpty())
         return;
     try {

@@ -41,10 +41,12 @@ inline QString captionLoop() { return QStringLiteral("Schleife"); }
 inline QString promptStatement() { return QStringLiteral("Gib eine neue Anweisung ein:"); }
 inline QString promptCondition() { return QStringLiteral("Gib eine neue Bedingung ein:"); }
 
-// The question before work would be thrown away, and its three answers.
+// The question before work would be thrown away, and its three answers with their mnemonics.
 inline QString saveChangesQuestion() { return QStringLiteral("Änderungen speichern?"); }
-inline QString answerJa() { return QStringLiteral("Ja"); }
-inline QString answerNein() { return QStringLiteral("Nein"); }
+inline QString answerJa() { return QStringLiteral("&Ja"); }
+inline QString answerNein() { return QStringLiteral("&Nein"); }
+inline QString answerAbbrechenQuestion() { return QStringLiteral("&Abbrechen"); }
+// "Abbrechen" of the input box and the counting-loop dialog.
 inline QString answerAbbrechen() { return QStringLiteral("Abbrechen"); }
 inline QString answerOk() { return QStringLiteral("OK"); }
 

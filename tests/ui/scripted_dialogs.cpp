@@ -196,9 +196,11 @@ QString ScriptedDialogs::openFileName(QWidget*, const QString& filter)
     return answer && answer->accept ? answer->text : QString();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString& defaultExtension)
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString& defaultExtension,
+                                      const QString& proposed)
 {
     DialogCall call = callOf(DialogKind::Save);
+    call.text = proposed;
     call.filter = filter;
     call.defaultExtension = defaultExtension;
     const Answer* answer = next(DialogKind::Save, call);
@@ -248,7 +250,7 @@ int ScriptedDialogs::countingLoopDialog(TForm3& form)
 TSaveFileChoice ScriptedDialogs::saveFileChoice(QWidget* parent, const QString& filter,
                                                 const QString& defaultExtension)
 {
-    const QString name = saveFileName(parent, filter, defaultExtension);
+    const QString name = saveFileName(parent, filter, defaultExtension, QString());
     return {name, name.isEmpty() ? 0 : m_current.filter};
 }
 
