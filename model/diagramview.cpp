@@ -48,13 +48,14 @@ TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
     return {s.cx + 50, s.cy + 50};
 }
 
-void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart)
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart,
+                  std::optional<TColor> background)
 {
     options.Flowchart = flowchart;
     options.RootBlock = &shown;
     // One layout scope for the measure of the width and the drawing.
     TLayoutScope scope(canvas, options);
-    canvas.setBrushColor(options.OnScreen ? kWindowFill : clWhite);
+    canvas.setBrushColor(background.value_or(options.OnScreen ? kWindowFill : clWhite));
     if (flowchart) {
         // The start symbol above the origin.
         canvas.ellipse(origin.x - 2, origin.y - 9, origin.x + 3, origin.y - 4);

@@ -20,8 +20,10 @@ TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
 TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
 
 // Paints `shown` with its layout origin at `origin` (window coordinates): sets options.RootBlock, the
-// base fill colour, the start symbol in flowchart mode, then draws.
-void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart);
+// base fill colour (`background`, else the window's on screen and white on paper), the start symbol in
+// flowchart mode, then draws.
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart,
+                  std::optional<TColor> background = std::nullopt);
 
 // The settings of printing while it lives: no marking, the spacing from the printer font, thick pens.
 // Puts the screen settings back when it ends, however the printing ends.
