@@ -57,7 +57,7 @@ inline QString filterJava() { return QStringLiteral("Quellcode (*.java)|*.java|A
 // The print job could not be started (no printer, or the output file cannot be written).
 inline QString cannotPrint() { return QStringLiteral("Der Ausdruck konnte nicht gestartet werden"); }
 
-// The commands after the design's own items of the "Datei" and "Ansicht" menus.
+// The commands beside "Drucken" in the "Datei" menu and after the design's own items of "Ansicht".
 inline QString menuPrintPreview() { return QStringLiteral("Druck&vorschau"); }
 inline QString menuSavePicture() { return QStringLiteral("&Als Bild speichern …"); }
 inline QString menuCopyPicture() { return QStringLiteral("Als B&ild kopieren"); }
@@ -75,7 +75,7 @@ inline QString filterPictures()
 inline QString clipboardPicture() { return QStringLiteral("die Zwischenablage"); }
 
 // The print preview.
-inline QString printPreviewCaption() { return QStringLiteral("Druck&vorschau"); }
+inline QString printPreviewCaption() { return QStringLiteral("Druckvorschau"); }
 inline QString shrinkToOnePage() { return QStringLiteral("Auf eine Seite verkleinern"); }
 inline QString spreadOverPages() { return QStringLiteral("Auf mehrere Seiten verteilen"); }
 inline QString portrait() { return QStringLiteral("Hochformat"); }
