@@ -11,6 +11,7 @@
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
+#include "ui/printpreview.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
@@ -711,6 +712,24 @@ QString mainCaption(const char* file, bool modified)
 {
     return QString::fromLatin1(file) + (modified ? "*" : "") +
            QStringLiteral(" — Struktogramm — Struktogramm-Editor");
+}
+
+// Found looking for the picture commands: they stood after "Programm beenden", and the print preview's
+// title read "Druck&vorschau". The editor's items stand beside "Drucken", the design's own keep their
+// order, "Programm beenden" stays last, and no window title shows a mnemonic.
+TEST_F(EditorTest, FileMenuKeepsTheDesignsOrderWithTheAddedItemsBesideDrucken)
+{
+    start();
+    QStringList items;
+    for (const QAction* item : form->Datei1->actions())
+        items << item->objectName();
+    EXPECT_EQ(items, QStringList({"Neu1", "N2", "Struktogrammladen1", "Struktogrammspeichern1", "N11",
+                                  "InZwischenablage1", "AusZwischenablageeinfgen1", "N5", "Exportieren1",
+                                  "Drucken2", "Druckvorschau1", "AlsBildspeichern1", "AlsBildkopieren1", "N1",
+                                  "Programmbeenden1"}));
+    TPrintPreview preview(whole(), form);
+    EXPECT_FALSE(preview.windowTitle().contains(QLatin1Char('&')));
+    EXPECT_EQ(preview.windowTitle(), QStringLiteral("Druckvorschau"));
 }
 
 TEST_F(EditorTest, CaptionNamesTheFileAndFollowsItsUnsavedChanges)
