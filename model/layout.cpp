@@ -34,6 +34,7 @@ TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
     TSize size{t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
     if (options.Printing)
         size.cx += 2 * options.Spacing;
+    size.cy += 2 * printedTextInset(options);
     return size;
 }
 
@@ -44,7 +45,9 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
     const TSize t = canvas.textExtent(Text);
     TSize size;
     if (options.IsCollapsed(this)) {
-        size = {t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
+        const int inset = printedTextInset(options);
+        size = {t.cx + 12 + 2 * inset,
+                (options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10) + 2 * inset};
     } else {
         for (const TElement* child = FirstChild.get(); child; child = child->Next.get()) {
             const TSize c = measured(*child, canvas, options);
@@ -69,8 +72,10 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
 TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize t = canvas.textExtent(Text);
-    if (!options.Flowchart)
-        return {t.cx + 10, t.cy + 12};
+    if (!options.Flowchart) {
+        const int inset = printedTextInset(options);
+        return {t.cx + 10 + 2 * inset, t.cy + 12 + 2 * inset};
+    }
     const int height = t.cx / 3 + t.cy + 2;
     return {3 * height + 2, height};
 }

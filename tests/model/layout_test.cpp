@@ -47,9 +47,9 @@ TEST(Measure, StatementInEveryMode)
     auto s = TAnweisung::Create("abc"); // 21 wide
     const ModeCase cases[] = {
         {"structogram", false, false, {33, 23}},
-        {"structogram printing", false, true, {45, 23}},
+        {"structogram printing", false, true, {45, 35}}, // the text S further inside on every side
         {"flowchart", true, false, {33, 30}},
-        {"flowchart printing", true, true, {45, 30}},
+        {"flowchart printing", true, true, {45, 42}},
     };
     for (const ModeCase& c : cases)
         EXPECT_EQ(measure(*s, modeOptions(c.flowchart, c.printing)), c.expected) << c.name;
