@@ -90,12 +90,6 @@ void TDesignDocument::dropNewestSnapshot()
     changed();
 }
 
-void TDesignDocument::changedNothing()
-{
-    m_modified = m_undo.newestModified();
-    changed();
-}
-
 bool TDesignDocument::undo()
 {
     std::unique_ptr<TBlock> restored = m_undo.undo(*m_root);

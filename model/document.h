@@ -72,9 +72,6 @@ public:
     // the text is set. A text equal to the old one changes nothing: the history, the modified mark and
     // what undo and redo can do stay as they were. True when the text changed.
     bool changeText(TElement& e, std::string text);
-    // The change that took the newest snapshot left the design as it was: the snapshot stays (an undo
-    // step that changes nothing), but the design is as modified as it was before.
-    void changedNothing();
     // One step back through the history; false when there is nothing to undo.
     bool undo();
     // Takes back the last undo step; false when there is none since the last change.
