@@ -135,57 +135,66 @@ TEST_F(MouseTest, DoubleClickEditsTheElementUnderThePointer)
 TEST_F(MouseTest, ClicksInTheRightPartOfABoxHitWhatIsDrawnThere)
 {
     auto design = makeRoot();
-    statement(*design, "a");
-    append(*design, TIf::Create("?"));
-    statement(*design, std::string(30, 'x'));
+    TBlock* teil = append(*design, TBlock::Create("Teil"));
+    statement(*teil, "a");
+    append(*teil, TIf::Create("?"));
+    statement(*teil, std::string(30, 'x'));
     startOn(std::move(design));
-    TDiagramArea& area = *whole().diagramArea();
-    QWidget* view = area.viewport();
-    QRect at100;
-    for (int percent : {100, 200}) {
-        SCOPED_TRACE(percent);
-        area.setZoom(percent, {0, 0});
-        area.horizontalScrollBar()->setValue(0);
-        area.verticalScrollBar()->setValue(0);
-        TElement* a = element({0});
-        auto* decision = asCondition(element({1}));
-        const QRect r = *whole().elementRect(a);
-        if (percent == 100) {
-            at100 = r;
-        } else {
-            EXPECT_NEAR(r.left(), 2 * at100.left(), 1);
-            EXPECT_NEAR(r.top(), 2 * at100.top(), 1);
-            EXPECT_NEAR(r.width(), 2 * at100.width(), 2);
-            EXPECT_NEAR(r.height(), 2 * at100.height(), 2);
+    TForm1* blockWindow = form->openBlockWindow(asBlock(element({0})));
+    blockWindow->showMaximized();
+    int edits = 0;
+    for (TForm1* window : {&whole(), blockWindow}) {
+        form->mdiArea()->setActiveSubWindow(window);
+        TDiagramArea& area = *window->diagramArea();
+        QWidget* view = area.viewport();
+        QRect at100;
+        for (int percent : {100, 200}) {
+            SCOPED_TRACE(std::to_string(percent) + (window == blockWindow ? "% block window" : "% whole"));
+            area.setZoom(percent, {0, 0});
+            area.horizontalScrollBar()->setValue(0);
+            area.verticalScrollBar()->setValue(0);
+            TElement* a = element({0, 0});
+            auto* decision = asCondition(element({0, 1}));
+            const QRect r = *window->elementRect(a);
+            if (percent == 100) {
+                at100 = r;
+            } else {
+                EXPECT_NEAR(r.left(), 2 * at100.left(), 1);
+                EXPECT_NEAR(r.top(), 2 * at100.top(), 1);
+                EXPECT_NEAR(r.width(), 2 * at100.width(), 2);
+                EXPECT_NEAR(r.height(), 2 * at100.height(), 2);
+            }
+            ASSERT_TRUE(view->rect().contains(r));
+            const QPoint rightPart(r.right() - 4 * percent / 100, r.center().y());
+            QTest::mouseClick(view, Qt::LeftButton, {}, rightPart);
+            EXPECT_EQ(window->currentElement(), a);
+            for (int i : {1, 2}) {
+                TBlock* column = decision->branch(i);
+                const QRect c = *window->elementRect(column);
+                QTest::mouseClick(view, Qt::LeftButton, {},
+                                  QPoint(c.right() - 4 * percent / 100, c.center().y()));
+                EXPECT_EQ(window->currentElement(), column) << i;
+            }
+            const QString text = QStringLiteral("doppelt %1").arg(++edits);
+            dialogs.answerInput(text);
+            QTest::mouseDClick(view, Qt::LeftButton, {}, rightPart);
+            EXPECT_EQ(element({0, 0}), a);
+            EXPECT_EQ(a->Text, text.toStdString());
+            ASSERT_NE(element({0, 2}), nullptr);
+            EXPECT_EQ(element({0, 2})->Text, std::string(30, 'x'));
+            EXPECT_EQ(element({0, 3}), nullptr); // nothing was inserted
+            EXPECT_EQ(element({1}), nullptr);
         }
-        ASSERT_TRUE(view->rect().contains(r));
-        const QPoint rightPart(r.right() - 4 * percent / 100, r.center().y());
-        QTest::mouseClick(view, Qt::LeftButton, {}, rightPart);
-        EXPECT_EQ(whole().currentElement(), a);
-        for (int i : {1, 2}) {
-            TBlock* column = decision->branch(i);
-            const QRect c = *whole().elementRect(column);
-            QTest::mouseClick(view, Qt::LeftButton, {},
-                              QPoint(c.right() - 4 * percent / 100, c.center().y()));
-            EXPECT_EQ(whole().currentElement(), column) << i;
-        }
-        const QString text = QStringLiteral("doppelt %1").arg(percent);
-        dialogs.answerInput(text);
-        QTest::mouseDClick(view, Qt::LeftButton, {}, rightPart);
-        EXPECT_EQ(element({0}), a);
-        EXPECT_EQ(a->Text, text.toStdString());
-        ASSERT_NE(element({2}), nullptr);
-        EXPECT_EQ(element({2})->Text, std::string(30, 'x'));
-        EXPECT_EQ(element({3}), nullptr); // nothing was inserted
+        area.setZoom(100, {0, 0});
     }
     // A statement inserted after a click in the middle of the empty no column goes into that column.
-    area.setZoom(100, {0, 0});
-    const QRect no = *whole().elementRect(asCondition(element({1}))->branch(2));
-    QTest::mouseClick(view, Qt::LeftButton, {}, no.center());
+    form->mdiArea()->setActiveSubWindow(&whole());
+    const QRect no = *whole().elementRect(asCondition(element({0, 1}))->branch(2));
+    QTest::mouseClick(widget(whole()), Qt::LeftButton, {}, no.center());
     dialogs.answerInput(QStringLiteral("nein-Zweig"));
     trigger("Anweisung");
-    ASSERT_NE(element({1, 2, 0}), nullptr) << dump();
-    EXPECT_EQ(element({1, 2, 0})->Text, "nein-Zweig");
+    ASSERT_NE(element({0, 1, 2, 0}), nullptr) << dump();
+    EXPECT_EQ(element({0, 1, 2, 0})->Text, "nein-Zweig");
 }
 
 TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)
