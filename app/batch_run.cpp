@@ -102,8 +102,11 @@ void traceStep(const TBlock& root, const runtime::Run& run, const runtime::StepR
     line += '\t';
     bool first = true;
     for (const runtime::Variable& v : run.variables()) {
-        line += (first ? "" : " ") + fromCp1252(v.name).toUtf8().toStdString() + '=' +
-                (v.assigned ? v.value : "?");
+        if (!first)
+            line += ' ';
+        line += fromCp1252(v.name).toUtf8().toStdString();
+        line += '=';
+        line += v.assigned ? v.value : "?";
         first = false;
     }
     line += '\n';

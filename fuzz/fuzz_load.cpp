@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         root = loadDesign(bytes);
     } catch (const DesignError& error) {
-        if (error.reason() != ErrorReason::StreamRead && error.reason() != ErrorReason::TooDeeplyNested)
+        if (error.reason() != ErrorReason::StreamRead && error.reason() != ErrorReason::TooDeeplyNested &&
+            error.reason() != ErrorReason::NotADesign)
             std::abort();
         return 0;
     }

@@ -188,6 +188,9 @@ private:
 
 std::unique_ptr<TBlock> loadDesign(std::string_view bytes)
 {
+    // Every design begins with its root's record, a block: anything else (a picture, a text) is none.
+    if (!bytes.starts_with("B:"))
+        throw DesignError(ErrorReason::NotADesign);
     TByteReader in(bytes);
     Loader loader(in);
     loader.skipTag(); // the root's tag: the root is always read as a block
@@ -281,7 +284,15 @@ std::string saveDesign(const TBlock& root)
 
 std::unique_ptr<TBlock> readDesignFile(const std::string& path)
 {
-    return loadDesign(readWholeFile(path));
+    const std::string bytes = readWholeFile(path);
+    try {
+        return loadDesign(bytes);
+    } catch (const DesignError& error) {
+        // Data that ends inside a record is no design either; the user learns which file it was.
+        if (error.reason() == ErrorReason::StreamRead || error.reason() == ErrorReason::NotADesign)
+            throw DesignError(ErrorReason::NotADesign, path);
+        throw;
+    }
 }
 
 void writeDesignFile(const std::string& path, const TBlock& root)

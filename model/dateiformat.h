@@ -48,10 +48,11 @@ private:
     TByteSink& m_out;
 };
 
-// Reads a whole design from a file's bytes as the load command does: the first two bytes (the root's tag)
-// are ignored, the root is read as a TBlock with everything after it, and the root's Standalone and
-// Braced are set to 0. Throws DesignError: "Stream-Lesefehler" when the data ends inside a text, the
-// nesting message when blocks are nested deeper than kMaxNesting.
+// Reads a whole design from a file's bytes as the load command does: the first two bytes must be the
+// root's tag "B:", the root is read as a TBlock with everything after it, and the root's Standalone and
+// Braced are set to 0. Throws DesignError: NotADesign when the data does not begin with "B:",
+// "Stream-Lesefehler" when it ends inside a text, the nesting message when blocks are nested deeper than
+// kMaxNesting.
 std::unique_ptr<TBlock> loadDesign(std::string_view bytes);
 
 // The bytes of a design file for `root` and its successors.
@@ -59,5 +60,6 @@ std::string saveDesign(const TBlock& root);
 void saveDesign(TByteSink& out, const TBlock& root);
 
 // Load and save of a design file, as the main window's commands do them (see fileio.h for the files).
+// Reading a file that is no design, or one cut off inside a record, fails with NotADesign and the path.
 std::unique_ptr<TBlock> readDesignFile(const std::string& path);
 void writeDesignFile(const std::string& path, const TBlock& root);

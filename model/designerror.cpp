@@ -13,6 +13,8 @@ const char* messageTemplate(ErrorReason reason)
         return texts::kCannotOpenFile;
     case ErrorReason::CannotCreateFile:
         return texts::kCannotCreateFile;
+    case ErrorReason::NotADesign:
+        return texts::kNotADesign;
     case ErrorReason::TooDeeplyNested:
         return texts::kTooDeeplyNested;
     case ErrorReason::UnknownOutputFormat:

@@ -10,6 +10,7 @@ enum class ErrorReason : std::uint8_t {
     StreamWrite,         // a write failed
     CannotOpenFile,      // a file could not be opened for reading
     CannotCreateFile,    // a file could not be created for writing
+    NotADesign,          // a file read as a design is none: not the root's tag first, or cut off
     TooDeeplyNested,     // a design nested deeper than kMaxNesting block levels
     UnknownOutputFormat, // a picture's file name has no known extension
     ImageTooLarge,       // a picture too large to be written

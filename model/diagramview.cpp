@@ -3,7 +3,10 @@
 #include "model/layoutcache.h"
 #include "model/texts.h"
 
+#include <algorithm>
 #include <climits>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -29,6 +32,116 @@ private:
     TCanvas& m_measure;
 };
 
+// The rows inside an element where a printout may end a sheet: between the elements of a sequence, and
+// where a structogram's figure has no text on the row (below a loop's condition strip, between the
+// elements of a loop body, where both columns of a decision allow it). Sequences are walked in loops;
+// only nesting recurses.
+class TBreakFinder
+{
+public:
+    TBreakFinder(TCanvas& canvas, TDisplayOptions& options) : m_canvas(canvas), m_options(options) {}
+
+    // The breaks inside `e` standing at `y`, sorted; when `e` is an element of a sequence (not a branch
+    // block, not the printed block), each break cuts through it too.
+    std::vector<TPageBreak> inside(const TElement& e, int y, bool cutsElement)
+    {
+        const int height = measured(e, m_canvas, m_options).cy;
+        std::vector<TPageBreak> breaks;
+        if (const TBlock* block = asBlock(&e))
+            breaks = insideBlock(*block, y);
+        else if (const TBedingung* condition = asCondition(&e); condition && !m_options.Flowchart)
+            breaks = insideCondition(*condition, y, height);
+        if (cutsElement) {
+            for (TPageBreak& b : breaks)
+                b.within = std::min(b.within, height);
+        }
+        return breaks;
+    }
+
+private:
+    std::vector<TPageBreak> insideBlock(const TBlock& block, int y)
+    {
+        std::vector<TPageBreak> breaks;
+        if (m_options.IsCollapsed(&block))
+            return breaks;
+        if (m_options.Flowchart && block.Framed)
+            y += m_options.Spacing + 1;
+        for (const TElement* e = block.FirstChild.get(); e; e = e->Next.get()) {
+            if (e != block.FirstChild.get())
+                breaks.push_back(TPageBreak{y, TPageBreak::kNoElement});
+            const std::vector<TPageBreak> inner = inside(*e, y, true);
+            breaks.insert(breaks.end(), inner.begin(), inner.end());
+            y += measured(*e, m_canvas, m_options).cy;
+        }
+        return breaks;
+    }
+
+    std::vector<TPageBreak> insideCondition(const TBedingung& e, int y, int height)
+    {
+        const int strip = e.MeasureCondition(m_canvas, m_options).cy;
+        const TBlock* body = e.branch(1);
+        std::vector<TPageBreak> breaks;
+        if (e.kind() == Kind::DoWhile || e.kind() == Kind::Repeat) {
+            const int bodyHeight = body ? measured(*body, m_canvas, m_options).cy : 0;
+            if (body)
+                breaks = inside(*body, y, false);
+            breaks.push_back(TPageBreak{y + bodyHeight, TPageBreak::kNoElement});
+            return breaks;
+        }
+        breaks.push_back(TPageBreak{y + strip, TPageBreak::kNoElement});
+        if (e.kind() != Kind::If) {
+            if (body) {
+                const std::vector<TPageBreak> inner = inside(*body, y + strip, false);
+                breaks.insert(breaks.end(), inner.begin(), inner.end());
+            }
+            return breaks;
+        }
+        // A decision: a row is free in a column on a break of its branch, on the branch's lower edge and
+        // below it; the decision may end a sheet where both columns are free.
+        struct Column
+        {
+            std::vector<TPageBreak> breaks;
+            int bottom = 0;
+        };
+        Column columns[2];
+        for (int i = 0; i < 2; ++i) {
+            const TBlock* branch = e.branch(i + 1);
+            columns[i].bottom = y + strip + (branch ? measured(*branch, m_canvas, m_options).cy : 0);
+            if (branch)
+                columns[i].breaks = inside(*branch, y + strip, false);
+            columns[i].breaks.push_back(TPageBreak{columns[i].bottom, TPageBreak::kNoElement});
+        }
+        const auto freeIn = [](const Column& c, int row) -> std::optional<int> {
+            if (row >= c.bottom)
+                return TPageBreak::kNoElement;
+            for (const TPageBreak& b : c.breaks) {
+                if (b.y == row)
+                    return b.within;
+            }
+            return std::nullopt;
+        };
+        for (int i = 0; i < 2; ++i) {
+            for (const TPageBreak& b : columns[i].breaks) {
+                if (b.y >= y + height)
+                    continue;
+                const std::optional<int> other = freeIn(columns[1 - i], b.y);
+                if (other)
+                    breaks.push_back(TPageBreak{b.y, std::min(b.within, *other)});
+            }
+        }
+        std::sort(breaks.begin(), breaks.end(), [](const TPageBreak& a, const TPageBreak& b) {
+            return a.y < b.y || (a.y == b.y && a.within > b.within);
+        });
+        breaks.erase(std::unique(breaks.begin(), breaks.end(),
+                                 [](const TPageBreak& a, const TPageBreak& b) { return a.y == b.y; }),
+                     breaks.end());
+        return breaks;
+    }
+
+    TCanvas& m_canvas;
+    TDisplayOptions& m_options;
+};
+
 } // namespace
 
 TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart)
@@ -48,13 +161,14 @@ TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
     return {s.cx + 50, s.cy + 50};
 }
 
-void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart)
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart,
+                  std::optional<TColor> background)
 {
     options.Flowchart = flowchart;
     options.RootBlock = &shown;
     // One layout scope for the measure of the width and the drawing.
     TLayoutScope scope(canvas, options);
-    canvas.setBrushColor(options.OnScreen ? kWindowFill : clWhite);
+    canvas.setBrushColor(background.value_or(options.OnScreen ? kWindowFill : clWhite));
     if (flowchart) {
         // The start symbol above the origin.
         canvas.ellipse(origin.x - 2, origin.y - 9, origin.x + 3, origin.y - 4);
@@ -92,7 +206,9 @@ TPrintedDiagram printedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions&
     const int reach = flowchart ? printer.textExtent(texts::kNein).cx + 12 : 3;
     const int left = flowchart ? origin.x - size.cx / 2 : origin.x;
     const int top = flowchart ? origin.y - 10 : origin.y;
-    return {origin, TRect{left - reach, top - reach, left + size.cx + reach, origin.y + size.cy + reach}};
+    std::vector<TPageBreak> breaks = TBreakFinder(printer, options).inside(shown, origin.y, false);
+    return {origin, TRect{left - reach, top - reach, left + size.cx + reach, origin.y + size.cy + reach},
+            std::move(breaks)};
 }
 
 void drawPrintedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart)

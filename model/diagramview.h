@@ -5,9 +5,11 @@
 
 #include "model/canvas.h"
 #include "model/displayoptions.h"
+#include "model/printlayout.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The window's background and the base fill of every paint on screen (red, green, blue 245).
 inline constexpr TColor kWindowFill = 0xF5F5F5;
@@ -20,8 +22,10 @@ TPoint displayOrigin(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, b
 TSize scrollRangesOf(TCanvas& canvas, TBlock& shown, TDisplayOptions& options, bool flowchart);
 
 // Paints `shown` with its layout origin at `origin` (window coordinates): sets options.RootBlock, the
-// base fill colour, the start symbol in flowchart mode, then draws.
-void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart);
+// base fill colour (`background`, else the window's on screen and white on paper), the start symbol in
+// flowchart mode, then draws.
+void paintDiagram(TCanvas& canvas, TBlock& shown, TPoint origin, TDisplayOptions& options, bool flowchart,
+                  std::optional<TColor> background = std::nullopt);
 
 // The settings of printing while it lives: no marking, the spacing from the printer font, thick pens.
 // Puts the screen settings back when it ends, however the printing ends.
@@ -37,14 +41,16 @@ private:
     TDisplayOptions& m_options;
 };
 
-// Where the print command puts `shown` on a page without end, and the rectangle its drawing covers, pens
-// and the flowchart's start symbol included. The origin is worked out on `printer` too, not on the
-// window's own canvas, whose smaller font would put a flowchart's centre line too far left and cut off
-// the left part of the printout. Needs TPrintSettings in force.
+// Where the print command puts `shown` on a page without end, the rectangle its drawing covers, pens and
+// the flowchart's start symbol included, and the rows where a sheet may end. The origin is worked out on
+// `printer` too, not on the window's own canvas, whose smaller font would put a flowchart's centre line too
+// far left and cut off the left part of the printout. Needs TPrintSettings in force.
 struct TPrintedDiagram
 {
     TPoint origin;
     TRect extent;
+    // Where a spread printout may end a sheet, from top to bottom (model/printlayout.h).
+    std::vector<TPageBreak> breaks;
 };
 TPrintedDiagram printedDiagram(TCanvas& printer, TBlock& shown, TDisplayOptions& options, bool flowchart);
 

@@ -121,3 +121,12 @@ private:
     std::uint64_t m_collapsedVersion = 0;
     mutable std::unique_ptr<TWindowLayout> m_layout;
 };
+
+// How much further inside its box a text stands while printing than on screen. The box's fixed margins
+// are in device pixels, a fraction of a millimetre on the printer, where the thick lines would touch the
+// text: on paper each side gets the spacing unit (half the printer font's height) more, so the text keeps
+// about the margin it has on screen.
+inline int printedTextInset(const TDisplayOptions& options)
+{
+    return options.Printing ? options.Spacing : 0;
+}

@@ -1,5 +1,6 @@
 #include "model/document.h"
 
+#include "model/editing.h"
 #include "model/texts.h"
 #include "model/treewalk.h"
 
@@ -72,15 +73,20 @@ void TDesignDocument::takeSnapshot()
     changed();
 }
 
+bool TDesignDocument::changeText(TElement& e, std::string text)
+{
+    if (text == e.Text)
+        return false;
+    m_undo.TakeSnapshot(*m_root, m_modified);
+    m_modified = true;
+    setText(e, std::move(text));
+    changed();
+    return true;
+}
+
 void TDesignDocument::dropNewestSnapshot()
 {
     m_modified = m_undo.DropNewestSnapshot();
-    changed();
-}
-
-void TDesignDocument::changedNothing()
-{
-    m_modified = m_undo.newestModified();
     changed();
 }
 

@@ -68,9 +68,10 @@ public:
     void takeSnapshot();
     // Takes back the newest snapshot, and with it the modified mark that it brought.
     void dropNewestSnapshot();
-    // The change that took the newest snapshot left the design as it was: the snapshot stays (an undo
-    // step that changes nothing), but the design is as modified as it was before.
-    void changedNothing();
+    // Gives `e`, an element of the design, the text `text` as one undo step, and tells the listener once
+    // the text is set. A text equal to the old one changes nothing: the history, the modified mark and
+    // what undo and redo can do stay as they were. True when the text changed.
+    bool changeText(TElement& e, std::string text);
     // One step back through the history; false when there is nothing to undo.
     bool undo();
     // Takes back the last undo step; false when there is none since the last change.

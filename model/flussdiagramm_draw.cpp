@@ -49,15 +49,14 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
     const int S = options.Spacing;
     const TColor fill = canvas.brushColor();
     canvas.setBrushColor(runFill(e, options, clWhite));
-    // While printing the measure holds 2 S extra for the thick lines; the box leaves it out.
-    const int w = options.Printing ? s.cx - 2 * S : s.cx;
-    const TRect r{o.x - w / 2, o.y, o.x + w / 2, o.y + s.cy - S};
+    // While printing the measure holds 2 S extra on each axis: the text stands that much further inside.
+    const TRect r{o.x - s.cx / 2, o.y, o.x + s.cx / 2, o.y + s.cy - S};
     if (drawnMarked(e, options)) {
         SetMarkColours(canvas);
         options.HighlightRect = r;
     }
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.textOut(r.Left + 5, o.y + 5, e.Text);
+    canvas.textOut(r.Left + 5 + printedTextInset(options), o.y + 5 + printedTextInset(options), e.Text);
     drawBreakpointMark(e, canvas, r.Left - kBreakpointSize - 3, r.Top + 2, options);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + s.cy - S - 1, o.x, o.y + s.cy - 1,
               options.DropTarget == &e, options.Printing);
@@ -94,7 +93,8 @@ void drawBlock(const TBlock& e, TCanvas& canvas, TPoint o, int width, TDisplayOp
 
     const bool collapsed = options.IsCollapsed(&e);
     if (collapsed)
-        canvas.textOut(o.x - w / 2 + 5, o.y + 5, e.Text);
+        canvas.textOut(o.x - w / 2 + 5 + printedTextInset(options), o.y + 5 + printedTextInset(options),
+                       e.Text);
     const bool dropTarget = options.DropTarget == &e;
     DrawArrow(canvas, e.Standalone ? TArrowKind::ArrowDown : TArrowKind::ArrowNone, o.x, bottom, o.x,
               o.y + s.cy - 1, dropTarget && options.DropAfterBlock, options.Printing);

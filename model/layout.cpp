@@ -34,6 +34,7 @@ TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
     TSize size{t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
     if (options.Printing)
         size.cx += 2 * options.Spacing;
+    size.cy += 2 * printedTextInset(options);
     return size;
 }
 
@@ -44,7 +45,9 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
     const TSize t = canvas.textExtent(Text);
     TSize size;
     if (options.IsCollapsed(this)) {
-        size = {t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
+        const int inset = printedTextInset(options);
+        size = {t.cx + 12 + 2 * inset,
+                (options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10) + 2 * inset};
     } else {
         for (const TElement* child = FirstChild.get(); child; child = child->Next.get()) {
             const TSize c = measured(*child, canvas, options);
@@ -69,8 +72,10 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
 TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize t = canvas.textExtent(Text);
-    if (!options.Flowchart)
-        return {t.cx + 10, t.cy + 12};
+    if (!options.Flowchart) {
+        const int inset = printedTextInset(options);
+        return {t.cx + 10 + 2 * inset, t.cy + 12 + 2 * inset};
+    }
     const int height = t.cx / 3 + t.cy + 2;
     return {3 * height + 2, height};
 }
@@ -169,13 +174,24 @@ TPoint TDoWhile::BranchOrigin(TCanvas&, TPoint origin, int, TDisplayOptions& opt
 
 // ---- HitTest ----
 
+// A decision's yes column reaches to the dividing line, which it draws; the no column starts on that line
+// and takes whatever width the decision is drawn with beyond its yes column.
+int TBedingung::branchWidth(TCanvas& canvas, TPoint origin, int width, int i, TDisplayOptions& options) const
+{
+    if (isLoop())
+        return width - 20;
+    const int dividing = BranchOrigin(canvas, origin, 2, options).x;
+    return i == 1 ? dividing - origin.x + 1 : origin.x + width - dividing;
+}
+
 namespace {
 
-// Whether (X, Y) lies on the measured rectangle of an element at (x, y): bounds inclusive; in flowchart
-// mode centred on x.
-bool pointOn(int x, int y, TSize s, const TDisplayOptions& options, int X, int Y)
+// Whether (X, Y) lies on the rectangle of an element at (x, y), `s` its measured size and `width` the
+// width it is drawn with: bounds inclusive; in structogram mode as wide as drawn, in flowchart mode its
+// measured width centred on x.
+bool pointOn(int x, int y, TSize s, int width, const TDisplayOptions& options, int X, int Y)
 {
-    const bool inX = options.Flowchart ? x - s.cx / 2 <= X && X <= x + s.cx / 2 : x <= X && X <= x + s.cx;
+    const bool inX = options.Flowchart ? x - s.cx / 2 <= X && X <= x + s.cx / 2 : x <= X && X <= x + width;
     return inX && y <= Y && Y <= y + s.cy;
 }
 
@@ -184,12 +200,12 @@ bool pointOn(int x, int y, TSize s, const TDisplayOptions& options, int X, int Y
 // The element under (X, Y) among the children of `block`, the first child's origin at `origin`. A long
 // sequence is searched by bisection: a point lies on at most two neighbours (on the row they share), and
 // the first of them that it lies on answers, as in a walk.
-TElement* TSequenceWalk::hitTestChildren(const TBlock& block, TCanvas& canvas, TPoint origin,
+TElement* TSequenceWalk::hitTestChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width,
                                          TDisplayOptions& options, int X, int Y)
 {
     const TSequenceIndex* index = sequenceIndex(block, canvas, options);
     if (!index)
-        return block.FirstChild->HitTest(canvas, origin, options, X, Y);
+        return hitTestSequence(*block.FirstChild, canvas, origin, width, options, X, Y);
     const std::vector<int>& tops = index->tops;
     // The last child that starts at or above Y, and the one before it when Y is on their shared row.
     auto after = std::upper_bound(tops.begin(), tops.end(), Y - origin.y);
@@ -203,28 +219,27 @@ TElement* TSequenceWalk::hitTestChildren(const TBlock& block, TCanvas& canvas, T
     for (std::size_t k = i; k < tops.size() && k <= i + 1; ++k) {
         auto* e = const_cast<TElement*>(index->elements[k]);
         const TPoint at{origin.x, origin.y + tops[k]};
-        if (pointOn(at.x, at.y, measured(*e, canvas, options), options, X, Y)) {
+        if (pointOn(at.x, at.y, measured(*e, canvas, options), width, options, X, Y)) {
             options.DropAfterBlock = false;
-            return e->hitTestInside(canvas, at, options, X, Y);
+            return e->hitTestInside(canvas, at, width, options, X, Y);
         }
     }
     options.DropAfterBlock = false;
     return nullptr;
 }
 
-// The element under (X, Y) in this sequence: each element in turn is tested against its measured
-// rectangle (bounds inclusive; in flowchart mode centred on x); the first one hit answers for what lies
-// inside it. The sequence of the window's root block ends with that block.
-TElement* TElement::HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+// Each element in turn is tested against its rectangle; the first one hit answers for what lies inside
+// it. The sequence of the window's root block ends with that block.
+TElement* TSequenceWalk::hitTestSequence(TElement& first, TCanvas& canvas, TPoint origin, int width,
+                                         TDisplayOptions& options, int X, int Y)
 {
-    TLayoutScope scope(canvas, options);
     const int x = origin.x;
     int y = origin.y;
-    for (TElement* e = this; e;) {
+    for (TElement* e = &first; e;) {
         const TSize s = measured(*e, canvas, options);
-        if (pointOn(x, y, s, options, X, Y)) {
+        if (pointOn(x, y, s, width, options, X, Y)) {
             options.DropAfterBlock = false;
-            return e->hitTestInside(canvas, TPoint{x, y}, options, X, Y);
+            return e->hitTestInside(canvas, TPoint{x, y}, width, options, X, Y);
         }
         if (!e->Next || e == options.RootBlock)
             break;
@@ -235,22 +250,53 @@ TElement* TElement::HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& opt
     return nullptr;
 }
 
-TElement* TElement::hitTestInside(TCanvas&, TPoint, TDisplayOptions&, int, int)
+// The sequence is drawn as wide as its widest element, as a block draws its children (for the window's
+// root block: its own width).
+TElement* TElement::HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+{
+    TLayoutScope scope(canvas, options);
+    int width = 0;
+    if (!options.Flowchart) {
+        for (const TElement* e = this; e; e = e->Next.get()) {
+            width = std::max(width, measured(*e, canvas, options).cx);
+            if (e == options.RootBlock)
+                break;
+        }
+    }
+    return TSequenceWalk::hitTestSequence(*this, canvas, origin, width, options, X, Y);
+}
+
+TElement* TElement::hitTestInside(TCanvas&, TPoint, int, TDisplayOptions&, int, int)
 {
     return this;
 }
 
-// Inside a block: its children; a point inside a named block on none of its children, below where the
-// children start, means a drop after the block.
-TElement* TBlock::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+// Inside a block: its children, drawn as wide as the block; a point inside a named block on none of its
+// children, below where the children start, means a drop after the block. In structogram mode the children
+// cover a block wholly: the top rows of a named block (five) and of the window's own block (three, to take
+// little from its first element) stand for the block itself (a drop into it, first), the bottom five rows
+// of a named block for a drop after it.
+TElement* TBlock::hitTestInside(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options, int X,
+                                int Y)
 {
     if (!FirstChild || options.IsCollapsed(this))
         return this;
+    if (!options.Flowchart && (Standalone || this == options.RootBlock)) {
+        constexpr int kEdgeRows = 5;
+        constexpr int kRootEdgeRows = 3;
+        const bool root = this == options.RootBlock;
+        if (Y < origin.y + (root ? kRootEdgeRows : kEdgeRows))
+            return this;
+        if (!root && Y > origin.y + measured(*this, canvas, options).cy - kEdgeRows) {
+            options.DropAfterBlock = true;
+            return this;
+        }
+    }
     TPoint child = origin;
     if (options.Flowchart && Framed)
         child.y += options.Spacing + 1;
     TElement* r = this;
-    if (TElement* inner = TSequenceWalk::hitTestChildren(*this, canvas, child, options, X, Y))
+    if (TElement* inner = TSequenceWalk::hitTestChildren(*this, canvas, child, width, options, X, Y))
         r = inner;
     if (r == this && Standalone && Y > child.y)
         options.DropAfterBlock = true;
@@ -258,22 +304,39 @@ TElement* TBlock::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions&
 }
 
 // Inside a condition element: its branch blocks (all of them are tested, the last hit wins), else the
-// condition figure; in structogram mode the band of the "ja"/"nein" labels selects the branch named.
-TElement* TBedingung::hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y)
+// condition figure; in structogram mode the band of the "ja"/"nein" labels selects the branch named, and
+// a decision's column below a shorter branch block still belongs to that branch.
+TElement* TBedingung::hitTestInside(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options,
+                                    int X, int Y)
 {
     TElement* r = this;
     for (int i = 1; i <= BranchCount && i <= 2; ++i) {
         TBlock* branch = this->branch(i);
         if (!branch)
             continue;
-        if (TElement* inner =
-                branch->HitTest(canvas, BranchOrigin(canvas, origin, i, options), options, X, Y))
+        const TPoint at = BranchOrigin(canvas, origin, i, options);
+        const int drawn = options.Flowchart ? 0 : branchWidth(canvas, origin, width, i, options);
+        if (TElement* inner = TSequenceWalk::hitTestSequence(*branch, canvas, at, drawn, options, X, Y))
             r = inner;
     }
     if (r != this)
         return r;
     const TSize c = MeasureCondition(canvas, options);
-    if (Y <= origin.y + c.cy - 8 || Y >= origin.y + c.cy || options.Flowchart)
+    if (options.Flowchart)
+        return this;
+    if (kind() == Kind::If && Y > origin.y + c.cy) {
+        const int bottom = origin.y + measured(*this, canvas, options).cy;
+        for (int i = 1; i <= 2; ++i) {
+            const TPoint at = BranchOrigin(canvas, origin, i, options);
+            if (branch(i) && at.x <= X && X <= at.x + branchWidth(canvas, origin, width, i, options) &&
+                Y <= bottom) {
+                options.DropAfterBlock = false;
+                r = branch(i);
+            }
+        }
+        return r;
+    }
+    if (Y <= origin.y + c.cy - 8 || Y >= origin.y + c.cy)
         return this;
     r = branch(1);
     if (BranchCount == 2 && BranchOrigin(canvas, origin, 2, options).x < X)

@@ -28,6 +28,17 @@ struct TPrintPage
     int row = 0;
 };
 
+// A row where a spread printout may end a sheet (layout coordinates): it runs between elements and
+// through no text. `within` is the height of the smallest element it cuts through (kNoElement: it cuts
+// none, it runs between elements of the printed block).
+struct TPageBreak
+{
+    static constexpr int kNoElement = 1 << 30;
+    int y = 0;
+    int within = kNoElement;
+    friend bool operator==(const TPageBreak&, const TPageBreak&) = default;
+};
+
 struct TPageLayout
 {
     std::vector<TPrintPage> pages;
@@ -42,5 +53,7 @@ struct TPageLayout
 // Lays out the diagram that covers `extent` (layout coordinates; the caption stands above it) on sheets of
 // `page` size. A diagram that fits the sheet stays as it is, whatever `mode` says. Shrinking keeps the
 // diagram's top-left corner where it is and scales it into the rest of the sheet. Spreading keeps its
-// size, and every sheet shows its piece at the place the diagram starts on the first one.
-TPageLayout layOutPages(TSize page, TRect extent, TPageMode mode);
+// size, and every sheet shows its piece at the place the diagram starts on the first one. A sheet ends at
+// the lowest of `breaks` (sorted by y) that it reaches and that cuts no element that would fit on a sheet;
+// where there is none, it ends where the room ends and the next sheet overlaps it.
+TPageLayout layOutPages(TSize page, TRect extent, TPageMode mode, const std::vector<TPageBreak>& breaks = {});

@@ -25,7 +25,11 @@ public:
     // The noted marks, last element first.
     static void drawMarkJobs(const std::vector<MarkJob>& marks, TCanvas& canvas, int width,
                              TDisplayOptions& options);
-    // The element under (X, Y) among the children of `block`, the first child's origin at `origin`.
-    static TElement* hitTestChildren(const TBlock& block, TCanvas& canvas, TPoint origin,
+    // The element under (X, Y) among the children of `block`, the first child's origin at `origin`, the
+    // children drawn `width` wide.
+    static TElement* hitTestChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width,
+                                     TDisplayOptions& options, int X, int Y);
+    // The element under (X, Y) in the sequence that starts with `first` at `origin`, drawn `width` wide.
+    static TElement* hitTestSequence(TElement& first, TCanvas& canvas, TPoint origin, int width,
                                      TDisplayOptions& options, int X, int Y);
 };

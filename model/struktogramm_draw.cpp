@@ -119,7 +119,8 @@ void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptio
     const TRect r = figureRect(o, width, s.cy);
     markFigure(*this, canvas, options, r, true);
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.textOut(o.x + 5, o.y + 5, Text);
+    const int inset = printedTextInset(options);
+    canvas.textOut(o.x + 5 + inset, o.y + 5 + inset, Text);
     breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     SetNormalColours(canvas);
     canvas.setBrushColor(brush);
@@ -152,7 +153,8 @@ void TBlock::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     if (options.Printing)
         canvas.setPenWidth(3);
     if (options.IsCollapsed(this)) {
-        canvas.textOut(o.x + 5, o.y + 5, Text);
+        const int inset = printedTextInset(options);
+        canvas.textOut(o.x + 5 + inset, o.y + 5 + inset, Text);
     } else if (FirstChild) {
         SetNormalColours(canvas);
         drawChildren(*this, canvas, o, width, options);
@@ -193,15 +195,16 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     // The yes column with the dividing line, and the no column.
-    const int a = p2.x - o.x + 1;
-    const int b = o.x + width - p2.x;
+    const int a = branchWidth(canvas, o, width, 1, options);
+    const int b = branchWidth(canvas, o, width, 2, options);
     // The text's centre near the midpoint between the diagonals at five sixths of the strip's height.
     const long double centre = (a * 0.83333333333333333334L + b * 0.16666666666666666667L + a) / 2.0L;
-    canvas.textOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2, Text);
+    const int inset = printedTextInset(options);
+    canvas.textOut(r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2, o.y + 2 + inset, Text);
     const TSize ja = canvas.textExtent(texts::kJa);
     const TSize nein = canvas.textExtent(texts::kNein);
-    canvas.textOut(r.Left + 2, o.y + c.cy - ja.cy - 2, texts::kJa);
-    canvas.textOut(r.Right - nein.cx - 2, o.y + c.cy - nein.cy - 2, texts::kNein);
+    canvas.textOut(r.Left + 2 + inset, o.y + c.cy - ja.cy - 2 - inset, texts::kJa);
+    canvas.textOut(r.Right - nein.cx - 2 - inset, o.y + c.cy - nein.cy - 2 - inset, texts::kNein);
     canvas.polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
     breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     canvas.setBrushColor(brush);
@@ -240,11 +243,12 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     const TColor brush = canvas.brushColor();
     canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.textOut(o.x + 5, o.y + 5, Text);
+    const int inset = printedTextInset(options);
+    canvas.textOut(o.x + 5 + inset, o.y + 5 + inset, Text);
     breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
     canvas.setBrushColor(brush);
     if (const TBlock* body = branch(1))
-        body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, width - 20, options);
+        body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, branchWidth(canvas, o, width, 1, options), options);
     SetNormalColours(canvas);
 }
 
@@ -269,11 +273,12 @@ void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions
     const TColor brush = canvas.brushColor();
     canvas.setBrushColor(runFill(*this, options, clWhite));
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
-    canvas.textOut(o.x + 5, o.y + body.cy + 5, Text);
+    const int inset = printedTextInset(options);
+    canvas.textOut(o.x + 5 + inset, o.y + body.cy + 5 + inset, Text);
     breakpointAtCorner(*this, canvas, r.Left, o.y + body.cy, options);
     canvas.setBrushColor(brush);
     if (const TBlock* b = branch(1))
-        b->Draw(canvas, TPoint{o.x + 20, o.y}, width - 20, options);
+        b->Draw(canvas, TPoint{o.x + 20, o.y}, branchWidth(canvas, o, width, 1, options), options);
     SetNormalColours(canvas);
 }
 

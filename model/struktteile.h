@@ -134,7 +134,9 @@ public:
     virtual TSize Measure(TCanvas& canvas, TDisplayOptions& options) const = 0;
 
     // The element under (X, Y), searching this element, everything inside it, and its successors (not
-    // those of the options' RootBlock); null if none. Writes options.DropAfterBlock.
+    // those of the options' RootBlock); null if none. Writes options.DropAfterBlock. In structogram mode
+    // each element is hit where it is drawn: as wide as the block it stands in, the sequence as wide as
+    // its widest element, as Draw is called for the window's root block.
     TElement* HitTest(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y);
 
     std::string Text;
@@ -160,9 +162,11 @@ protected:
     // Draws the selection frame and the drop mark, after the successors have been drawn.
     virtual void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const = 0;
 
-    // Called when (X, Y) lies on this element's own rectangle: the element answered for that point, which
-    // may be this element or one inside it. The base answers this element.
-    virtual TElement* hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y);
+    // Called when (X, Y) lies on this element's own rectangle, drawn `width` wide (structogram mode): the
+    // element answered for that point, which may be this element or one inside it. The base answers this
+    // element.
+    virtual TElement* hitTestInside(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options,
+                                    int X, int Y);
 
     // The parts of DeleteElement, DetachElement and FindReferrer that look inside this one element (its
     // children or branch blocks); the sequence walk along `Next` is the base's. The base has no inside.
@@ -251,7 +255,8 @@ protected:
     void exportJavaElement(TByteSink& out, const std::string& indent) const override;
     void drawElement(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
     void drawMarks(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options) const override;
-    TElement* hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y) override;
+    TElement* hitTestInside(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options, int X,
+                            int Y) override;
     std::unique_ptr<TElement> deleteInside(TElement* x) override;
     std::unique_ptr<TElement> detachInside(TElement* x) override;
     bool refersInside(const TElement* x) const override;
@@ -269,6 +274,10 @@ public:
     TSize MeasureCondition(TCanvas& canvas, TDisplayOptions& options) const;
     // Where branch block number i is drawn, for an element whose origin is `origin`.
     virtual TPoint BranchOrigin(TCanvas& canvas, TPoint origin, int i, TDisplayOptions& options) const = 0;
+    // In structogram mode, how wide branch block number i is drawn when this element is drawn `width`
+    // wide at `origin`: a decision's yes column up to and with the dividing line, its no column from
+    // there to the right edge; a loop's body all but the 20-pixel bar.
+    int branchWidth(TCanvas& canvas, TPoint origin, int width, int i, TDisplayOptions& options) const;
 
     // Branches[0] is branch 1 (yes branch or body), Branches[1] branch 2 (no branch; null for loops).
     std::unique_ptr<TBlock> Branches[2];
@@ -278,7 +287,8 @@ protected:
     TBedingung(Kind kind, std::string text);
     // Copies the TElement and TBedingung parts (branch blocks cloned) into `copy`.
     void copyConditionPart(TBedingung& copy) const;
-    TElement* hitTestInside(TCanvas& canvas, TPoint origin, TDisplayOptions& options, int X, int Y) override;
+    TElement* hitTestInside(TCanvas& canvas, TPoint origin, int width, TDisplayOptions& options, int X,
+                            int Y) override;
     std::unique_ptr<TElement> deleteInside(TElement* x) override;
     std::unique_ptr<TElement> detachInside(TElement* x) override;
     bool refersInside(const TElement* x) const override;

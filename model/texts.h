@@ -36,6 +36,7 @@ inline constexpr char kUnknownOutputFormat[] = "Unbekanntes Ausgabeformat f\374r
 inline constexpr char kImageTooLarge[] = "Das Bild f\374r %s ist zu gro\337";
 
 // The system's own messages.
+inline constexpr char kNotADesign[] = "Datei \204%s\223 ist kein Struktogramm.";
 inline constexpr char kTooDeeplyNested[] =
     "Das Struktogramm ist zu tief verschachtelt (mehr als 1000 Ebenen)";
 inline constexpr char kOnlyStatementsRefine[] = "Nur Anweisungen k\366nnen genauer spezifiziert werden";

@@ -118,8 +118,3 @@ const TSnapshot* TUndoHistory::slot(int i) const
         return nullptr;
     return m_slots[static_cast<std::size_t>(i - 1)].design.get();
 }
-
-bool TUndoHistory::newestModified() const
-{
-    return !m_slots.empty() && m_slots.front().modified;
-}

@@ -53,8 +53,6 @@ public:
     int snapshotCount() const { return static_cast<int>(m_slots.size()); }
     // Snapshot in slot i (1 to the number of filled slots), or null.
     const TSnapshot* slot(int i) const;
-    // The modified state kept with the newest snapshot (false when there is none).
-    bool newestModified() const;
 
 private:
     struct Snapshot

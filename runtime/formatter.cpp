@@ -80,12 +80,13 @@ std::u16string number(const Specifier& s, bool negative, const std::string& magn
     std::string prefix;
     std::string suffix;
     if (negative) {
-        prefix = s.parens ? "(" : "-";
-        suffix = s.parens ? ")" : "";
+        prefix.push_back(s.parens ? '(' : '-');
+        if (s.parens)
+            suffix.push_back(')');
     } else if (s.plus) {
-        prefix = "+";
+        prefix.push_back('+');
     } else if (s.space) {
-        prefix = " ";
+        prefix.push_back(' ');
     }
     std::string body = magnitude;
     if (s.zero && s.width > 0) {
@@ -143,7 +144,7 @@ std::pair<std::string, std::string> fixedDigits(double value, int decimals)
         fraction = std::string(static_cast<std::size_t>(std::min<long>(-intCount, decimals)), '0') + kept;
     }
     if (integer.empty())
-        integer = "0";
+        integer.push_back('0');
     fraction.resize(static_cast<std::size_t>(decimals), '0');
     return {integer, fraction};
 }

@@ -150,6 +150,15 @@ private:
         fail(msg::unexpectedToken(spelling(t)));
     }
 
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal put before a string with +.
+    static std::string quoted(char quote, const std::string& text)
+    {
+        std::string s(1, quote);
+        s += text;
+        s += quote;
+        return s;
+    }
+
     static std::string spelling(const Token& t)
     {
         switch (t.kind) {
@@ -157,9 +166,9 @@ private:
         case Tok::Operator:
             return toCp1252(t.text);
         case Tok::StringLiteral:
-            return "\"" + toCp1252(t.text) + "\"";
+            return quoted('"', toCp1252(t.text));
         case Tok::CharLiteral:
-            return "'" + toCp1252(std::u16string(1, static_cast<char16_t>(t.integer))) + "'";
+            return quoted('\'', toCp1252(std::u16string(1, static_cast<char16_t>(t.integer))));
         case Tok::DoubleLiteral:
             return doubleToString(t.number);
         default:
@@ -620,8 +629,10 @@ private:
             e->type.name = take().text;
         } else {
             e->type.name = identifier();
-            while (accept(u"."))
-                e->type.name += u"." + identifier();
+            while (accept(u".")) {
+                e->type.name += u'.';
+                e->type.name += identifier();
+            }
             if (peek().is(u"(")) {
                 e->kind = ExprKind::NewObject;
                 arguments(*e);

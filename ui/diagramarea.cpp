@@ -127,22 +127,29 @@ void TDiagramArea::scrollIntoView(TRect drawn, QPoint drawnAt, QSize windowSize)
     horizontalScrollBar()->setValue((left + right) / 2 + drawnAt.x() - windowSize.width() / 2);
 }
 
-void TDiagramArea::keepInView(TRect layout)
+QRect TDiagramArea::toWindow(TRect layout) const
 {
     const QPoint scroll = scrollPosition();
     const QPoint shift = canvasShift();
-    const TRect drawn{layout.Left - shift.x(), layout.Top - shift.y(), layout.Right - shift.x(),
-                      layout.Bottom - shift.y()};
     const double f = m_zoom.factor();
     const TZoom::Placement x = m_zoom.placement(scroll.x());
     const TZoom::Placement y = m_zoom.placement(scroll.y());
-    const QRect pixels(QPoint(static_cast<int>(std::lround(drawn.Left * f + x.offset)),
-                              static_cast<int>(std::lround(drawn.Top * f + y.offset))),
-                       QPoint(static_cast<int>(std::lround(drawn.Right * f + x.offset)) - 1,
-                              static_cast<int>(std::lround(drawn.Bottom * f + y.offset)) - 1));
-    if (viewport()->rect().contains(pixels))
+    const auto at = [f](int layoutPixel, int shiftBy, double offset) {
+        return static_cast<int>(std::lround((layoutPixel - shiftBy) * f + offset));
+    };
+    return QRect(
+        QPoint(at(layout.Left, shift.x(), x.offset), at(layout.Top, shift.y(), y.offset)),
+        QPoint(at(layout.Right, shift.x(), x.offset) - 1, at(layout.Bottom, shift.y(), y.offset) - 1));
+}
+
+void TDiagramArea::keepInView(TRect layout)
+{
+    if (viewport()->rect().contains(toWindow(layout)))
         return;
-    scrollIntoView(drawn, scroll, viewport()->size());
+    const QPoint shift = canvasShift();
+    const TRect drawn{layout.Left - shift.x(), layout.Top - shift.y(), layout.Right - shift.x(),
+                      layout.Bottom - shift.y()};
+    scrollIntoView(drawn, scrollPosition(), viewport()->size());
 }
 
 void TDiagramArea::setZoom(int percent, QPoint anchor)

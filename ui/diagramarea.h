@@ -35,6 +35,9 @@ public:
     // Scrolls so that `drawn`, a rectangle as the last paint drew it while scrolled to `drawnAt`, is centred
     // in a window of `windowSize`, or its top is just below the window's top when it is higher.
     void scrollIntoView(TRect drawn, QPoint drawnAt, QSize windowSize);
+    // The area's pixels that a rectangle in layout coordinates (right and bottom edges excluded) covers
+    // at the zoom and scroll position.
+    QRect toWindow(TRect layout) const;
     // Centres `layout` (a rectangle in layout coordinates) in the area unless it can be seen whole already.
     void keepInView(TRect layout);
 

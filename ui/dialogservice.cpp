@@ -4,12 +4,16 @@
 #include "ui/printpreview.h"
 #include "ui/uitexts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -21,8 +25,80 @@ namespace {
 
 TDialogService* g_service = nullptr;
 
+// While it lives, keys that were typed for the window under a question box never answer the question:
+// key events that reach the box before it has been shown for a moment are swallowed, and so is every key
+// of a run of typing that began before then, until the typing pauses for that moment.
+class TTypeAheadGuard : public QObject
+{
+public:
+    static constexpr int kQuietMs = 500;
+
+    explicit TTypeAheadGuard(QWidget& box) : m_box(box)
+    {
+        QApplication::instance()->installEventFilter(this);
+    }
+    ~TTypeAheadGuard() override { QApplication::instance()->removeEventFilter(this); }
+    TTypeAheadGuard(const TTypeAheadGuard&) = delete;
+    TTypeAheadGuard& operator=(const TTypeAheadGuard&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_box && event->type() == QEvent::Show && !m_shown.isValid())
+            m_shown.start();
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+            return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != &m_box)
+            return false;
+        if (type == QEvent::KeyRelease)
+            return m_swallowing;
+        // A key is first offered as a shortcut override, then pressed: both are decided alike. An override
+        // taken here keeps the key from the buttons' mnemonics.
+        const bool early = !m_shown.isValid() || m_shown.elapsed() < kQuietMs;
+        const bool typingOn = m_lastSwallowed.isValid() && m_lastSwallowed.elapsed() < kQuietMs;
+        m_swallowing = early || typingOn;
+        if (!m_swallowing)
+            return false;
+        m_lastSwallowed.start();
+        event->accept();
+        return true;
+    }
+
+private:
+    QWidget& m_box;
+    QElapsedTimer m_shown;
+    QElapsedTimer m_lastSwallowed;
+    bool m_swallowing = true;
+};
+
+// While it lives, a dialog may run; at its end the keyboard goes back to the window and the widget that
+// had it before. A window manager does not always give it back by itself, after a dialog over a dialog
+// (the question before a file is replaced) least of all.
+class TFocusReturn
+{
+public:
+    TFocusReturn() : m_window(QApplication::activeWindow()), m_focus(QApplication::focusWidget()) {}
+    ~TFocusReturn()
+    {
+        if (!m_window || !m_window->isVisible())
+            return;
+        m_window->activateWindow();
+        if (m_focus && m_focus->window() == m_window)
+            m_focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    TFocusReturn(const TFocusReturn&) = delete;
+    TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
+
 QMessageBox::StandardButton messageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text)
 {
+    const TFocusReturn focus;
     QMessageBox box(icon, uitexts::appTitle(), text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(uitexts::answerOk());
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -68,6 +144,7 @@ QStringList toQtNameFilters(const QString& filter)
 std::optional<QString> TQtDialogService::inputBox(QWidget* parent, const QString& caption,
                                                   const QString& prompt, const QString& text)
 {
+    const TFocusReturn focus;
     QDialog dialog(parent);
     dialog.setWindowTitle(caption);
     auto* layout = new QVBoxLayout(&dialog);
@@ -103,13 +180,15 @@ void TQtDialogService::informationMessage(QWidget* parent, const QString& text)
 
 SaveChoice TQtDialogService::askSaveChanges(QWidget* parent)
 {
+    const TFocusReturn focus;
     QMessageBox box(QMessageBox::Question, uitexts::appTitle(), uitexts::saveChangesQuestion(),
                     QMessageBox::NoButton, parent);
     QPushButton* ja = box.addButton(uitexts::answerJa(), QMessageBox::YesRole);
     QPushButton* nein = box.addButton(uitexts::answerNein(), QMessageBox::NoRole);
-    QPushButton* abbrechen = box.addButton(uitexts::answerAbbrechen(), QMessageBox::RejectRole);
+    QPushButton* abbrechen = box.addButton(uitexts::answerAbbrechenQuestion(), QMessageBox::RejectRole);
     box.setDefaultButton(ja);
     box.setEscapeButton(abbrechen);
+    const TTypeAheadGuard typeAhead(box);
     box.exec();
     if (box.clickedButton() == ja)
         return SaveChoice::Ja;
@@ -120,6 +199,7 @@ SaveChoice TQtDialogService::askSaveChanges(QWidget* parent)
 
 QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
 {
+    const TFocusReturn focus;
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name of a missing file goes through, so that the command says which file it cannot open.
@@ -131,13 +211,19 @@ QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
 }
 
 QString TQtDialogService::saveFileName(QWidget* parent, const QString& filter,
-                                       const QString& defaultExtension)
+                                       const QString& defaultExtension, const QString& proposed)
 {
+    const TFocusReturn focus;
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.setDefaultSuffix(defaultExtension);
+    if (!proposed.isEmpty()) {
+        const QFileInfo file(proposed);
+        dialog.setDirectory(file.absolutePath());
+        dialog.selectFile(file.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -145,18 +231,21 @@ QString TQtDialogService::saveFileName(QWidget* parent, const QString& filter,
 
 bool TQtDialogService::printDialog(QWidget* parent, QPrinter& printer)
 {
+    const TFocusReturn focus;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
 int TQtDialogService::countingLoopDialog(TForm3& form)
 {
+    const TFocusReturn focus;
     return form.exec();
 }
 
 TSaveFileChoice TQtDialogService::saveFileChoice(QWidget* parent, const QString& filter,
                                                  const QString& defaultExtension)
 {
+    const TFocusReturn focus;
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -177,5 +266,6 @@ TSaveFileChoice TQtDialogService::saveFileChoice(QWidget* parent, const QString&
 
 int TQtDialogService::printPreviewDialog(TPrintPreview& preview)
 {
+    const TFocusReturn focus;
     return preview.exec();
 }

@@ -36,8 +36,10 @@ public:
     // "Änderungen speichern?" with Ja, Nein and Abbrechen.
     virtual SaveChoice askSaveChanges(QWidget* parent) = 0;
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
-    // `defaultExtension` (without the dot) is added to a name typed without an extension.
-    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) = 0;
+    // `defaultExtension` (without the dot) is added to a name typed without an extension. The dialog opens
+    // in the folder of `proposed` (a path; may be empty) with its name filled in.
+    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension,
+                                 const QString& proposed) = 0;
     // Lets the user set up `printer`; false when cancelled.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
     // Shows the counting-loop dialog modally (its fields already filled) and returns its result code.
@@ -69,7 +71,8 @@ public:
     void informationMessage(QWidget* parent, const QString& text) override;
     SaveChoice askSaveChanges(QWidget* parent) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
+    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension,
+                         const QString& proposed) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     int countingLoopDialog(TForm3& form) override;
     TSaveFileChoice saveFileChoice(QWidget* parent, const QString& filter,

@@ -547,7 +547,10 @@ void TForm2::Struktogrammladen1Click()
 
 bool TForm2::Struktogrammspeichern1Click()
 {
-    const QString name = dialogService().saveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"));
+    // The dialog proposes the file the design came from or was last saved to.
+    const QString current = QFile::decodeName(QByteArray::fromStdString(m_document.fileName()));
+    const QString name =
+        dialogService().saveFileName(this, uitexts::filterDesigns(), QStringLiteral("str"), current);
     if (name.isEmpty())
         return false;
     try {
@@ -631,7 +634,8 @@ void TForm2::Wiederherstellen1Click()
 
 void TForm2::Exportieren1Click()
 {
-    const QString name = dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    const QString name =
+        dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"), QString());
     if (name.isEmpty())
         return;
     try {
@@ -655,7 +659,14 @@ void TForm2::exportJavaProgram()
         dialogService().errorMessage(this, uitexts::notAProgram(problems));
         return;
     }
-    const QString name = dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"));
+    // The dialog proposes the design's own name as a .java file beside it.
+    const QString design = QFile::decodeName(QByteArray::fromStdString(m_document.fileName()));
+    const QString proposed = design.isEmpty()
+                                 ? QString()
+                                 : QFileInfo(design).path() + QLatin1Char('/') +
+                                       QFileInfo(design).completeBaseName() + QStringLiteral(".java");
+    const QString name =
+        dialogService().saveFileName(this, uitexts::filterJava(), QStringLiteral("java"), proposed);
     if (name.isEmpty())
         return;
     const std::string stem = QFileInfo(name).completeBaseName().toUtf8().toStdString();

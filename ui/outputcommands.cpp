@@ -27,10 +27,18 @@ constexpr double kPngScales[] = {1, 2, 4};
 
 TOutputCommands::TOutputCommands(TForm2& main) : m_main(main)
 {
-    main.Datei1->addSeparator()->setObjectName(QStringLiteral("N7"));
-    addItem(main.Datei1, "Druckvorschau1", uitexts::menuPrintPreview(), &TOutputCommands::printPreview);
-    addItem(main.Datei1, "AlsBildspeichern1", uitexts::menuSavePicture(), &TOutputCommands::savePicture);
-    addItem(main.Datei1, "AlsBildkopieren1", uitexts::menuCopyPicture(), &TOutputCommands::copyPicture);
+    // Beside "Drucken", before the separator that keeps "Programm beenden" the last item.
+    QAction* quitSeparator = nullptr;
+    for (QAction* item : main.Datei1->actions()) {
+        if (item->objectName() == QLatin1String("N1"))
+            quitSeparator = item;
+    }
+    addItem(main.Datei1, "Druckvorschau1", uitexts::menuPrintPreview(), &TOutputCommands::printPreview,
+            quitSeparator);
+    addItem(main.Datei1, "AlsBildspeichern1", uitexts::menuSavePicture(), &TOutputCommands::savePicture,
+            quitSeparator);
+    addItem(main.Datei1, "AlsBildkopieren1", uitexts::menuCopyPicture(), &TOutputCommands::copyPicture,
+            quitSeparator);
     main.Drucken1->addSeparator()->setObjectName(QStringLiteral("N8"));
     addItem(main.Drucken1, "Vergroessern1", uitexts::menuZoomIn(), &TOutputCommands::zoomIn)
         ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
@@ -41,11 +49,11 @@ TOutputCommands::TOutputCommands(TForm2& main) : m_main(main)
 }
 
 QAction* TOutputCommands::addItem(QMenu* menu, const char* name, const QString& caption,
-                                  void (TOutputCommands::*handler)())
+                                  void (TOutputCommands::*handler)(), QAction* before)
 {
     auto* action = new QAction(caption, &m_main);
     action->setObjectName(QLatin1String(name));
-    menu->addAction(action);
+    menu->insertAction(before, action);
     QObject::connect(action, &QAction::triggered, action,
                      [this, handler] { runCommand(&m_main, [&] { (this->*handler)(); }); });
     return action;

@@ -6,9 +6,9 @@ class QString;
 class TForm2;
 
 // TOutputCommands: the main window's commands that take the active diagram window's block beyond the
-// editor or enlarge it in it: the print preview and the two picture commands at the end of the "Datei"
-// menu, the zoom at the end of the "Ansicht" menu. Their actions belong to the main window like its own,
-// after the design's items, so that those keep their places.
+// editor or enlarge it in it: the print preview and the two picture commands beside "Drucken" in the
+// "Datei" menu ("Programm beenden" stays last), the zoom at the end of the "Ansicht" menu. Their actions
+// belong to the main window like its own; the design's items keep their order.
 class TOutputCommands
 {
 public:
@@ -25,8 +25,9 @@ public:
     void zoomReset();
 
 private:
+    // Puts the item before `before` in `menu`, or at its end when that is null.
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,
-                     void (TOutputCommands::*handler)());
+                     void (TOutputCommands::*handler)(), QAction* before = nullptr);
 
     TForm2& m_main;
 };

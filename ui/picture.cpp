@@ -61,12 +61,13 @@ void refuseHugeSvg(const TPictureSource& source, const std::string& name)
         throw DesignError(ErrorReason::ImageTooLarge, name);
 }
 
-// Paints the window's background and the diagram; the painter's transform gives the scale.
+// Paints the diagram as on screen, but on white, as it goes on a worksheet; the painter's transform gives
+// the scale.
 void paintPicture(QPainter& painter, TPictureSource& source, const Frame& frame)
 {
-    painter.fillRect(QRect(0, 0, frame.size.cx, frame.size.cy), toQColor(kWindowFill));
+    painter.fillRect(QRect(0, 0, frame.size.cx, frame.size.cy), Qt::white);
     TQtCanvas canvas(painter, screenFont());
-    paintDiagram(canvas, source.shown, frame.origin, source.view, source.flowchart);
+    paintDiagram(canvas, source.shown, frame.origin, source.view, source.flowchart, clWhite);
 }
 
 } // namespace

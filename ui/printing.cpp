@@ -36,8 +36,8 @@ std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, T
     {
         TQtCanvas measure(painter, printerFont());
         const TPrintSettings settings(measure, job.options);
-        const TRect extent = printedDiagram(measure, job.shown, job.options, job.flowchart).extent;
-        layout = layOutPages(TSize{sheet.width(), sheet.height()}, extent, mode);
+        const TPrintedDiagram printed = printedDiagram(measure, job.shown, job.options, job.flowchart);
+        layout = layOutPages(TSize{sheet.width(), sheet.height()}, printed.extent, mode, printed.breaks);
     }
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         const TPrintPage& page = layout.pages[i];

@@ -219,16 +219,21 @@ void TForm1::Einfuegen(std::string_view sender)
         m_main->ToggleCollapsedEverywhere(block);
     setCurrent(element);
     m_main->RefreshAllWindows();
-    // Asking for the text takes a snapshot of its own; a cancelled answer removes the element again,
-    // which takes another. Those are taken back, and the insertion's own one too when it was cancelled,
-    // so an insertion leaves one undo step, and a cancelled one none.
-    const bool cancelled = Textbearbeiten();
-    if (cancelled) {
+    // A changed text takes a snapshot of its own; a cancelled answer removes the element again, which
+    // takes another. Those are taken back, and the insertion's own one too when it was cancelled, so an
+    // insertion leaves one undo step, and a cancelled one none.
+    switch (Textbearbeiten()) {
+    case TTextEdit::Cancelled:
         Loeschen();
         document.dropNewestSnapshot(); // Loeschen's
-        document.dropNewestSnapshot(); // Textbearbeiten's
+        document.dropNewestSnapshot(); // the insertion's own
+        break;
+    case TTextEdit::Changed:
+        document.dropNewestSnapshot(); // the text's
+        break;
+    case TTextEdit::Unchanged:
+        break;
     }
-    document.dropNewestSnapshot(); // Textbearbeiten's, or after a cancel the insertion's own
     m_main->RefreshAllWindows();
 }
 
@@ -245,61 +250,55 @@ void TForm1::Loeschen()
     m_main->RefreshAllWindows();
 }
 
-bool TForm1::Textbearbeiten()
+std::optional<std::string> TForm1::askText(const TElement& target)
 {
-    TElement* target = currentElement();
-    if (!target)
-        return false;
-    const std::string oldText = target->Text;
-    const TDesignDocument::TCommand command(m_main->document());
-    m_main->document().takeSnapshot();
-    bool cancelled = false;
-    auto inputBox = [&](const QString& caption, const QString& prompt) {
-        const QString preset = fromCp1252(target->Text);
+    auto inputBox = [&](const QString& caption, const QString& prompt) -> std::optional<std::string> {
+        const QString preset = fromCp1252(target.Text);
         const std::optional<QString> answer = dialogService().inputBox(this, caption, prompt, preset);
-        if (!answer) {
-            cancelled = true;
-            return;
-        }
-        setText(*target, toCp1252(answer->left(inputLimit(preset))));
+        if (!answer)
+            return std::nullopt;
+        return toCp1252(answer->left(inputLimit(preset)));
     };
-    bool changed = true;
-    switch (target->kind()) {
+    switch (target.kind()) {
     case Kind::Anweisung:
-        inputBox(uitexts::captionStatement(), uitexts::promptStatement());
-        break;
+        return inputBox(uitexts::captionStatement(), uitexts::promptStatement());
     case Kind::If:
-        inputBox(uitexts::captionDecision(), uitexts::promptCondition());
-        break;
+        return inputBox(uitexts::captionDecision(), uitexts::promptCondition());
     case Kind::For: {
         TForm3& form = Form3(m_main);
-        form.SetLoopText(target->Text);
-        const int result = dialogService().countingLoopDialog(form);
-        setText(*target, form.LoopText());
-        cancelled = result == TForm3::kCancel;
-        break;
+        form.SetLoopText(target.Text);
+        if (dialogService().countingLoopDialog(form) == TForm3::kCancel)
+            return std::nullopt;
+        return form.LoopText();
     }
     case Kind::While:
     case Kind::DoWhile:
     case Kind::Repeat:
-        inputBox(uitexts::captionLoop(), uitexts::promptCondition());
+        return inputBox(uitexts::captionLoop(), uitexts::promptCondition());
+    case Kind::Block:
         break;
-    case Kind::Block: {
+    }
+    return std::nullopt;
+}
+
+TForm1::TTextEdit TForm1::Textbearbeiten()
+{
+    TElement* target = currentElement();
+    if (!target)
+        return TTextEdit::Unchanged;
+    if (target->isBlock()) {
         // A block's own name is not edited: a new statement goes in at its start.
-        TBlock* block = asBlock(target);
-        const TElement* firstBefore = block->FirstChild.get();
         Einfuegen(kInsertStatement);
-        m_main->RefreshCaptions();
-        changed = block->FirstChild.get() != firstBefore;
-        break;
+        return TTextEdit::Unchanged;
     }
-    }
-    if (!target->isBlock())
-        changed = target->Text != oldText;
-    if (!changed)
-        m_main->document().changedNothing();
+    std::optional<std::string> text = askText(*target);
+    if (!text)
+        return TTextEdit::Cancelled;
+    // The document announces the change once the text is set, so every view shows the new text.
+    if (!m_main->document().changeText(*target, std::move(*text)))
+        return TTextEdit::Unchanged;
     m_main->RefreshAllWindows();
-    return cancelled;
+    return TTextEdit::Changed;
 }
 
 void TForm1::Textbearbeiten1Click()

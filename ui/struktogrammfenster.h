@@ -55,8 +55,11 @@ public:
     void copyElement();
     void cutElement();
     void pasteElements();
-    // Edits the current element's text; true when the user cancelled.
-    bool Textbearbeiten();
+    // What editing a text came to.
+    enum class TTextEdit { Changed, Unchanged, Cancelled };
+    // Edits the current element's text (a block's: inserts a statement at its start); a text that stays
+    // as it was takes no undo step.
+    TTextEdit Textbearbeiten();
     void Textbearbeiten1Click();
     void Genauerbestimmen1Click();
     // `key` is the virtual-key code (TKey).
@@ -112,6 +115,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Asks for a new text of `target` in the dialog of its kind; nothing when the user cancelled.
+    std::optional<std::string> askText(const TElement& target);
     void repaintNow();
     // Makes `e` current and repaints this window, unless `e` is null.
     void moveMark(TElement* e);

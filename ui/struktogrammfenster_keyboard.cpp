@@ -7,6 +7,7 @@
 #include "model/diagramview.h"
 #include "model/document.h"
 #include "model/editing.h"
+#include "ui/diagramarea.h"
 #include "ui/hauptfenster.h"
 #include "ui/qtcanvas.h"
 
@@ -18,15 +19,12 @@
 std::optional<QRect> TForm1::elementRect(TElement* e)
 {
     TQtMeasureCanvas measure;
-    TPoint origin = displayOrigin(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
-    const QPoint scroll = scrollPosition();
-    origin.x -= scroll.x();
-    origin.y -= scroll.y();
+    const TPoint origin = displayOrigin(measure.canvas(), *ShownBlock, *Options, m_main->flowchartMode());
     const std::optional<TRect> r =
         ::elementRect(measure.canvas(), *ShownBlock, origin, *Options, m_main->flowchartMode(), e);
     if (!r)
         return std::nullopt;
-    return QRect(QPoint(r->Left, r->Top), QPoint(r->Right - 1, r->Bottom - 1));
+    return m_area->toWindow(*r);
 }
 
 void TForm1::showPopupAtCurrent()

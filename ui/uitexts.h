@@ -42,10 +42,12 @@ inline QString captionLoop() { return QStringLiteral("Schleife"); }
 inline QString promptStatement() { return QStringLiteral("Gib eine neue Anweisung ein:"); }
 inline QString promptCondition() { return QStringLiteral("Gib eine neue Bedingung ein:"); }
 
-// The question before work would be thrown away, and its three answers.
+// The question before work would be thrown away, and its three answers with their mnemonics.
 inline QString saveChangesQuestion() { return QStringLiteral("Änderungen speichern?"); }
-inline QString answerJa() { return QStringLiteral("Ja"); }
-inline QString answerNein() { return QStringLiteral("Nein"); }
+inline QString answerJa() { return QStringLiteral("&Ja"); }
+inline QString answerNein() { return QStringLiteral("&Nein"); }
+inline QString answerAbbrechenQuestion() { return QStringLiteral("&Abbrechen"); }
+// "Abbrechen" of the input box and the counting-loop dialog.
 inline QString answerAbbrechen() { return QStringLiteral("Abbrechen"); }
 inline QString answerOk() { return QStringLiteral("OK"); }
 
@@ -56,7 +58,7 @@ inline QString filterJava() { return QStringLiteral("Quellcode (*.java)|*.java|A
 // The print job could not be started (no printer, or the output file cannot be written).
 inline QString cannotPrint() { return QStringLiteral("Der Ausdruck konnte nicht gestartet werden"); }
 
-// The commands after the design's own items of the "Datei" and "Ansicht" menus.
+// The commands beside "Drucken" in the "Datei" menu and after the design's own items of "Ansicht".
 inline QString menuPrintPreview() { return QStringLiteral("Druck&vorschau"); }
 inline QString menuSavePicture() { return QStringLiteral("&Als Bild speichern …"); }
 inline QString menuCopyPicture() { return QStringLiteral("Als B&ild kopieren"); }
@@ -74,7 +76,7 @@ inline QString filterPictures()
 inline QString clipboardPicture() { return QStringLiteral("die Zwischenablage"); }
 
 // The print preview.
-inline QString printPreviewCaption() { return QStringLiteral("Druck&vorschau"); }
+inline QString printPreviewCaption() { return QStringLiteral("Druckvorschau"); }
 inline QString shrinkToOnePage() { return QStringLiteral("Auf eine Seite verkleinern"); }
 inline QString spreadOverPages() { return QStringLiteral("Auf mehrere Seiten verteilen"); }
 inline QString portrait() { return QStringLiteral("Hochformat"); }

@@ -44,6 +44,15 @@ run --render -design.str --scale 2 -- two.png
 run --render -design.str --scale 0 -- none.png
 [ $status -eq 2 ] && [ ! -e none.png ] && grep -q -- '--scale' err || fail "--scale out of range"
 
+# A picture, a PDF or a text opened as a design: refused with the file's name, exit status 1.
+printf '\211PNG\r\n\032\n' >bild.png
+printf '%%PDF-1.4\n' >blatt.pdf
+for file in bild.png blatt.pdf source.txt; do
+    run --dump "$file"
+    [ $status -eq 1 ] && [ ! -s out ] && [ "$(cat err)" = "Datei „$file“ ist kein Struktogramm." ] ||
+        fail "--dump of $file: $status $(cat err)"
+done
+
 latin1=$(printf 'caf\351.str')
 run --import-java source.txt "$latin1"
 [ $status -eq 0 ] && [ -s "$latin1" ] || fail "a file name that is not UTF-8 is kept byte for byte"

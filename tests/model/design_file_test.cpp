@@ -46,7 +46,14 @@ std::string dumpOrError(const std::string& bytes)
     try {
         return dumpTree(*loadDesign(bytes));
     } catch (const DesignError& error) {
-        return error.reason() == ErrorReason::TooDeeplyNested ? "error: too deep" : "error: read";
+        switch (error.reason()) {
+        case ErrorReason::TooDeeplyNested:
+            return "error: too deep";
+        case ErrorReason::NotADesign:
+            return "error: not a design";
+        default:
+            return "error: read";
+        }
     }
 }
 
@@ -117,7 +124,8 @@ TEST(DesignFileTest, ReadingQuirks)
          "B:r\x01"
          "Axa\x01\x02?"s,
          root + "  A s=1 \"a\"\n"},
-        {"root tag may be anything", "zzr\x01\x02\x02"s, root},
+        {"a root tag other than the block's is no design", "zzr\x01\x02\x02"s, "error: not a design"},
+        {"nor is a block's tag without its colon", "Bzr\x01\x02\x02"s, "error: not a design"},
         {"unknown tag ends the sequence",
          "B:r\x01"
          "A:a\x01"
@@ -147,7 +155,8 @@ TEST(DesignFileTest, ReadingQuirks)
          "B:b\x01\x02\x02"
          "A:x\x01\x02\x02\x02\x02"s,
          root + "  W s=1 \"w\"\n    B s=0 b=1 \"b\"\n    A s=1 \"x\"\n"},
-        {"empty file", "", "error: read"},
+        {"empty file", "", "error: not a design"},
+        {"one byte", "B", "error: not a design"},
         {"cut in the root text", "B:gesamt", "error: read"},
         {"cut in a later text",
          "B:r\x01"
@@ -163,7 +172,7 @@ TEST(DesignFileTest, EveryTruncationLoadsASmallerDesignOrFailsCleanly)
     for (std::size_t length = 0; length < kWorkedExample.size(); ++length) {
         const std::string result = dumpOrError(kWorkedExample.substr(0, length));
         if (result.rfind("error: ", 0) == 0) {
-            EXPECT_EQ(result, "error: read") << length;
+            EXPECT_EQ(result, length < 2 ? "error: not a design" : "error: read") << length;
             continue;
         }
         // A design cut at a record boundary is a prefix of the whole one in pre-order.
@@ -255,6 +264,42 @@ TEST_F(DesignFileOnDiskTest, WriteThenReadAndMessagesNameTheFile)
     } catch (const DesignError& error) {
         EXPECT_EQ(error.reason(), ErrorReason::CannotCreateFile);
     }
+}
+
+// Found by opening the wrong file: a picture or a PDF loaded as a garbage tree, a text file failed with
+// a bare stream message. Whatever does not begin with the root's tag, or ends inside a record, is refused
+// naming the file; designs as the editor writes them still load.
+TEST_F(DesignFileOnDiskTest, FilesThatAreNoDesignAreRefusedNamingTheFile)
+{
+    const std::pair<const char*, std::string> others[] = {
+        {"bild.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0"s},
+        {"blatt.pdf", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n"s},
+        {"notiz.txt", "Bitte bis Montag abgeben.\nB: Aufgabe 2\n"s},
+        {"leer.str", ""s},
+        {"abgebrochen.str", "B:gesamtes Programm\x01"
+                            "A:abgebr"s},
+    };
+    for (const auto& [name, bytes] : others) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        try {
+            readDesignFile(path(name));
+            ADD_FAILURE() << name << " loaded";
+        } catch (const DesignError& error) {
+            EXPECT_EQ(error.reason(), ErrorReason::NotADesign) << name;
+            EXPECT_EQ(error.fileName(), path(name)) << name;
+        }
+    }
+    EXPECT_STREQ(messageTemplate(ErrorReason::NotADesign), "Datei \x84%s\x93 ist kein Struktogramm.");
+
+    // Designs as the editor writes them: every kind of element, odd texts, nesting.
+    std::mt19937 rng(21);
+    for (int i = 0; i < 50; ++i) {
+        const std::unique_ptr<TBlock> design = generateDesign(rng);
+        writeDesignFile(path("d.str"), *design);
+        EXPECT_EQ(dumpTree(*readDesignFile(path("d.str"))), dumpTree(*design)) << i;
+    }
+    writeDesignFile(path("neu.str"), *makeRoot());
+    EXPECT_EQ(dumpTree(*readDesignFile(path("neu.str"))), dumpTree(*makeRoot()));
 }
 
 std::optional<ErrorReason> failureOf(const std::function<void()>& command)

@@ -330,9 +330,13 @@ TEST(StructogramDraw, PrintingCarriesNoMarking)
         EXPECT_NE(r.brush, kWindow);
     }
     EXPECT_EQ(options.HighlightRect, TRect{});
-    // The diagram at y = 80; statements 2 S wider while printing; outlines 3 wide except block frames.
-    const TRecord* box = findRect(printer, {15, 80, 15 + 100 + 20, 80 + 31});
+    // The diagram at y = 80; statements 2 S wider and higher while printing, their text S further inside;
+    // outlines 3 wide except block frames.
+    const TRecord* box = findRect(printer, {15, 80, 15 + 100 + 20, 80 + 51});
     ASSERT_NE(box, nullptr);
+    const TRecord* text = findText(printer, "a");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->points[0], (TPoint{15 + 5 + 10, 80 + 5 + 10}));
     EXPECT_EQ(box->penWidth, 3);
     EXPECT_EQ(printer.records()[1].penWidth, 1); // the root block's frame
     EXPECT_EQ(printer.records()[1].brush, kBlockFill);
@@ -427,7 +431,7 @@ TEST(FlowchartDraw, PrintingKeepsFramesWhiteAndUsesLargeHeads)
             box = &r;
     }
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->rect().Right - box->rect().Left, 32); // 53 - 2 S = 33: x - 16 .. x + 16
+    EXPECT_EQ(box->rect().Right - box->rect().Left, 52); // the whole measure, 33 + 2 S: x - 26 .. x + 26
     EXPECT_EQ(box->penWidth, 3);
 }
 

@@ -218,14 +218,49 @@ TEST(DesignDocument, SnapshotsTakeTheirModifiedMarkWithThem)
     EXPECT_FALSE(document.isModified());
 
     document.takeSnapshot();
-    document.changedNothing(); // an edit that kept the text: an undo step, but nothing changed
-    EXPECT_FALSE(document.isModified());
-    EXPECT_EQ(document.undoHistory().snapshotCount(), 1);
     EXPECT_TRUE(document.undo());
     EXPECT_TRUE(document.isModified());
     EXPECT_FALSE(document.undo());
     document.markSaved();
     EXPECT_FALSE(document.isModified());
+}
+
+// Found trying the editor: the change of a text was announced before the text was set, so the Java view
+// was made from the old text; and an edit that kept the text took an undo step. The change is announced
+// once, with the new text in place; a text that stays changes nothing.
+TEST(DesignDocument, ATextChangeIsAnnouncedOnceItIsSetAndNoChangeTakesNoStep)
+{
+    struct ChangeListener : TDocumentListener
+    {
+        std::vector<std::string> seen;
+        TDesignDocument* document = nullptr;
+        void designReplacing(bool) override {}
+        void designReplaced(TBlock&) override {}
+        void documentChanged() override { seen.push_back(sequence(document->root())); }
+    };
+    TDesignDocument document(statements({"a", "b"}));
+    ChangeListener listener;
+    listener.document = &document;
+    document.setListener(&listener);
+    TElement* b = at(document.root(), {1});
+
+    EXPECT_FALSE(document.changeText(*b, "b"));
+    EXPECT_TRUE(listener.seen.empty());
+    EXPECT_FALSE(document.canUndo());
+    EXPECT_FALSE(document.isModified());
+
+    EXPECT_TRUE(document.changeText(*b, "neu"));
+    EXPECT_EQ(listener.seen, (std::vector<std::string>{"a neu"}));
+    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(document.undoHistory().snapshotCount(), 1);
+
+    // After a step back, an unchanged text leaves what redo would restore.
+    EXPECT_TRUE(document.undo());
+    EXPECT_FALSE(document.changeText(*at(document.root(), {1}), "b"));
+    EXPECT_TRUE(document.canRedo());
+    EXPECT_TRUE(document.redo());
+    EXPECT_EQ(at(document.root(), {1})->Text, "neu");
+    document.setListener(nullptr);
 }
 
 TEST(DesignDocument, ReplacingTellsTheListenerAndMakesADesignRoot)

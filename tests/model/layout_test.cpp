@@ -47,9 +47,9 @@ TEST(Measure, StatementInEveryMode)
     auto s = TAnweisung::Create("abc"); // 21 wide
     const ModeCase cases[] = {
         {"structogram", false, false, {33, 23}},
-        {"structogram printing", false, true, {45, 23}},
+        {"structogram printing", false, true, {45, 35}}, // the text S further inside on every side
         {"flowchart", true, false, {33, 30}},
-        {"flowchart printing", true, true, {45, 30}},
+        {"flowchart printing", true, true, {45, 42}},
     };
     for (const ModeCase& c : cases)
         EXPECT_EQ(measure(*s, modeOptions(c.flowchart, c.printing)), c.expected) << c.name;
@@ -207,9 +207,11 @@ TEST(HitTest, EdgesAreInclusive)
     TAnweisung* b = statement(*root, "abcdefgh");
     checkHits(*root, {15, 15}, modeOptions(false),
               {
-                  {"top-left corner", 15, 15, a},
+                  {"top-left corner: the window's block", 15, 15, root.get()},
+                  {"below the window block's top rows", 15, 18, a},
                   {"right edge of the first", 48, 20, a},
-                  {"right of the first: the root", 49, 20, root.get()},
+                  {"right of the first's text, in its drawn box", 49, 20, a},
+                  {"right edge of the first's drawn box", 83, 20, a},
                   {"shared edge belongs to the first", 20, 38, a},
                   {"below the shared edge", 20, 39, b},
                   {"bottom-right corner", 83, 61, b},
@@ -252,9 +254,9 @@ TEST(HitTest, DecisionLabelBandSelectsTheBranch)
                   {"on the dividing line", 99, 36, d->branch(1)},
                   {"nein label", 100, 36, d->branch(2)},
                   {"yes branch element", 20, 45, inYes},
-                  {"right of the yes element, in the yes branch", 50, 45, d->branch(1)},
+                  {"right of the yes element's text, in its drawn box", 50, 45, inYes},
                   {"empty no branch", 120, 45, d->branch(2)},
-                  {"right of the no branch block: the decision", 150, 45, d},
+                  {"right part of the empty no column", 180, 45, d->branch(2)},
               });
     // Flowchart mode has no label band: the point is on the decision.
     auto loop = makeRoot();
@@ -291,9 +293,61 @@ TEST(HitTest, DropAfterNamedBlock)
     checkHits(*root, {0, 0}, modeOptions(false),
               {
                   {"on the short child", 10, 10, a},
-                  {"right of the short child: after the block", 60, 10, named, true},
+                  {"right of the short child, in its drawn box", 60, 10, a},
+                  {"top rows of the window's block: into it", 60, 2, root.get(), false},
+                  {"top rows of the named block below them: into it", 60, 4, named, false},
+                  {"below them, the first child", 60, 5, a},
+                  {"bottom rows of the named block: after it", 60, 42, named, true},
+                  {"above them, the last child", 60, 41, named->FirstChild->Next.get()},
+                  {"bottom edge of the named block", 10, 46, named, true},
                   {"empty named block: into it", 10, 50, empty, false},
                   {"empty branch block: into it", 10, 100, d->branch(1), false},
+              });
+}
+
+TEST(HitTest, StructogramBoxesAreHitWhereTheyAreDrawn)
+{
+    // A decision "?" (84 + 84 wide, 25 + 23 high) above a statement of 40 characters (292 wide): the
+    // decision is drawn 292 wide, its yes column 0..85 with the dividing line at 84, its no column
+    // 84..292, both columns 25 + 23 high.
+    auto root = makeRoot();
+    TIf* d = append(*root, TIf::Create("?"));
+    statement(*root, std::string(40, 'x'));
+    checkHits(*root, {0, 0}, modeOptions(false),
+              {
+                  {"empty yes column past its measured width", 60, 30, d->branch(1)},
+                  {"empty no column past the decision's measured width", 250, 30, d->branch(2)},
+                  {"right edge of the no column", 292, 30, d->branch(2)},
+                  {"right of the design", 293, 30, nullptr},
+                  {"condition strip far right", 250, 5, d},
+              });
+
+    // The yes column three statements high, the no column empty: below the no branch block the no column
+    // still belongs to the no branch.
+    auto tall = makeRoot();
+    TIf* t = append(*tall, TIf::Create("?"));
+    statement(*t->branch(1), "a");
+    TAnweisung* b = statement(*t->branch(1), "b");
+    checkHits(*tall, {0, 0}, modeOptions(false),
+              {
+                  {"bottom edge of the no branch block", 100, 48, t->branch(2)},
+                  {"no column below the no branch block", 100, 60, t->branch(2)},
+                  {"bottom row of the no column", 100, 71, t->branch(2)},
+                  {"yes column's last statement, right part", 80, 60, b},
+                  {"below the decision", 100, 72, nullptr},
+              });
+
+    // A loop's body is drawn as wide as the loop less its bar: a statement in it is hit in its right part.
+    auto loops = makeRoot();
+    TWhile* w = append(*loops, TWhile::Create(std::string(16, 'c'))); // strip 122 x 25
+    TAnweisung* inWhile = statement(*w->branch(1), "s");
+    TDoWhile* dw = append(*loops, TDoWhile::Create(std::string(16, 'c')));
+    TAnweisung* inDoWhile = statement(*dw->branch(1), "s");
+    checkHits(*loops, {0, 0}, modeOptions(false),
+              {
+                  {"test-first body statement, right part", 120, 30, inWhile},
+                  {"bar of the test-first loop", 10, 30, w},
+                  {"test-last body statement, right part", 120, 60, inDoWhile},
               });
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 namespace {
@@ -90,13 +92,15 @@ TEST(PageLayout, EveryTextOfALongDesignLandsWholeOnASheet)
             root->appendChain(TAnweisung::Create("Schritt " + std::to_string(i)));
         TRecordingCanvas printer(25, 50); // about the printer font at 300 dpi
         TDisplayOptions options;
-        TRect extent;
+        TPrintedDiagram printed;
         {
             const TPrintSettings settings(printer, options);
-            extent = printedDiagram(printer, *root, options, flowchart).extent;
+            printed = printedDiagram(printer, *root, options, flowchart);
             drawPrintedDiagram(printer, *root, options, flowchart);
         }
-        const TPageLayout layout = layOutPages(TSize{2400, 3300}, extent, TPageMode::SplitPages);
+        const TRect extent = printed.extent;
+        const TPageLayout layout =
+            layOutPages(TSize{2400, 3300}, extent, TPageMode::SplitPages, printed.breaks);
         EXPECT_EQ(layout.columns, 1);
         EXPECT_GT(layout.rows, 3);
         for (const TRecord& r : printer.records()) {
@@ -106,6 +110,79 @@ TEST(PageLayout, EveryTextOfALongDesignLandsWholeOnASheet)
                         std::any_of(layout.pages.begin(), layout.pages.end(),
                                     [&](const TPrintPage& p) { return contains(p.part, drawn); }))
                 << r.text;
+        }
+    }
+}
+
+// Found printing a long design spread over pages: a sheet ended in the middle of a text row and put half
+// a decision under the next sheet's caption. Sheets end between elements; an element that fits on a
+// sheet stands whole on one, and only one taller than a sheet is cut, between its own elements.
+TEST(PageLayout, SpreadSheetsEndBetweenElements)
+{
+    auto root = makeRoot();
+    const auto statements = [](TBlock& block, int count, const std::string& prefix) {
+        for (int i = 0; i < count; ++i)
+            statement(block, prefix + std::to_string(i));
+    };
+    statements(*root, 45, "a"); // the decision after them reaches past the first sheet
+    TIf* decision = append(*root, TIf::Create("x > 0"));
+    statements(*decision->branch(1), 12, "ja");
+    statements(*decision->branch(2), 3, "nein");
+    statements(*root, 17, "b");
+    TWhile* loop = append(*root, TWhile::Create("i < 100")); // taller than a sheet
+    statements(*loop->branch(1), 30, "c");
+    TIf* inner = append(*loop->branch(1), TIf::Create("i % 2 == 0"));
+    statements(*inner->branch(1), 9, "d");
+    statements(*inner->branch(2), 9, "e");
+    statements(*loop->branch(1), 30, "f");
+    statements(*root, 25, "g");
+    append(*root, TDoWhile::Create("weiter"));
+    statements(*root, 31, "h");
+
+    TRecordingCanvas printer(25, 50);
+    TDisplayOptions options;
+    TPrintedDiagram printed;
+    std::vector<std::pair<int, int>> spans; // of the elements of the printed block
+    {
+        const TPrintSettings settings(printer, options);
+        printed = printedDiagram(printer, *root, options, false);
+        drawPrintedDiagram(printer, *root, options, false);
+        int y = printed.origin.y;
+        for (const TElement* e = root->FirstChild.get(); e; e = e->Next.get()) {
+            const int height = e->Measure(printer, options).cy;
+            spans.emplace_back(y, y + height);
+            y += height;
+        }
+    }
+    const TSize page{2400, 3300};
+    const int room = page.cy - printed.extent.Top;
+    const TPageLayout layout = layOutPages(page, printed.extent, TPageMode::SplitPages, printed.breaks);
+    ASSERT_GE(layout.rows, 3);
+    const auto onOneSheet = [&layout](int top, int bottom) {
+        return std::any_of(layout.pages.begin(), layout.pages.end(),
+                           [&](const TPrintPage& p) { return p.part.Top <= top && bottom <= p.part.Bottom; });
+    };
+    int cutTall = 0;
+    for (const auto& [top, bottom] : spans) {
+        if (bottom - top <= room)
+            EXPECT_TRUE(onOneSheet(top, bottom)) << top << "-" << bottom;
+        else
+            cutTall += !onOneSheet(top, bottom);
+    }
+    EXPECT_EQ(cutTall, 1); // the loop
+    for (const TRecord& r : printer.records()) {
+        if (r.kind == TPrimitive::TextOut) {
+            const TRect text = bounds(r, printer);
+            EXPECT_TRUE(onOneSheet(text.Top, text.Bottom)) << r.text;
+        }
+    }
+    // The decision inside the loop fits on a sheet: no sheet ends inside it.
+    for (std::size_t i = 0; i + 1 < layout.pages.size(); ++i) {
+        const int end = layout.pages[i].part.Bottom;
+        for (const TPageBreak& b : printed.breaks) {
+            if (std::abs(b.y - end) <= 2) {
+                EXPECT_GT(b.within, room) << end;
+            }
         }
     }
 }

@@ -4,7 +4,10 @@
 
 #include "tests/ui/editor_fixture.h"
 
+#include "model/javalines.h"
 #include "model/texts.h"
+#include "ui/javaview.h"
+#include "ui/runcontroller.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
@@ -12,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
@@ -270,7 +274,7 @@ TEST_F(EditingTest, EditTextByKeyAndPopupWithLimitAndCancel)
     dialogs.cancelInput();
     key(whole(), Qt::Key_Enter);
     EXPECT_EQ(element({0})->Text.size(), 400u);
-    EXPECT_EQ(undoSteps(), 3); // a cancelled edit leaves a step that changes nothing
+    EXPECT_EQ(undoSteps(), 1); // neither the unchanged nor the cancelled edit takes a step
     EXPECT_FALSE(form->document().isModified());
 
     struct Row
@@ -303,7 +307,7 @@ TEST_F(EditingTest, EditTextOfACountingLoopUsesTheCountingLoopDialog)
         key(whole(), Qt::Key_Return);
         EXPECT_EQ(loop->Text, "k von 0 bis n - 1");
     }
-    EXPECT_EQ(undoSteps(), 3);
+    EXPECT_EQ(undoSteps(), 1);
 }
 
 TEST_F(EditingTest, EditTextOfABlockInsertsAStatementIntoIt)
@@ -315,15 +319,73 @@ TEST_F(EditingTest, EditTextOfABlockInsertsAStatementIntoIt)
     key(whole(), Qt::Key_Return);
     EXPECT_EQ(teil->Text, "Teil");
     EXPECT_EQ(teil->FirstChild->Text, "neu im Block");
-    EXPECT_EQ(undoSteps(), 2);
+    EXPECT_EQ(undoSteps(), 1);
 
     form->document().markSaved();
     whole().setCurrent(teil);
     dialogs.cancelInput();
     key(whole(), Qt::Key_Return);
     EXPECT_EQ(teil->FirstChild->Text, "neu im Block");
-    EXPECT_EQ(undoSteps(), 3);
+    EXPECT_EQ(undoSteps(), 1);
     EXPECT_FALSE(form->document().isModified());
+}
+
+// Found trying the editor: F2 and Esc, or OK without a change, took one of the ten undo steps, and undoing
+// it set the unsaved star. An edit that changes nothing leaves the history, the modified mark, the caption
+// and the undo and redo items as they were.
+TEST_F(EditingTest, AnEditThatChangesNothingLeavesHistoryMarkAndUndoItemAlone)
+{
+    startOn(everyKindDesign());
+    const QString caption = form->windowTitle();
+    const auto editWithoutChange = [this] {
+        whole().setCurrent(element({0}));
+        dialogs.cancelInput();
+        key(whole(), Qt::Key_F2);
+        dialogs.answerInput(QString::fromStdString(element({0})->Text));
+        key(whole(), Qt::Key_Return);
+        whole().setCurrent(element({4}));
+        dialogs.answerCountingLoop(LoopButton::Ok);
+        key(whole(), Qt::Key_F2);
+    };
+    editWithoutChange();
+    EXPECT_EQ(undoSteps(), 0);
+    EXPECT_FALSE(action("Rckgngig1")->isEnabled());
+    EXPECT_FALSE(form->document().isModified());
+    EXPECT_EQ(form->windowTitle(), caption);
+
+    // After a change taken back, redo stays possible, and undo still has exactly the one step.
+    whole().setCurrent(element({0}));
+    dialogs.answerInput(QStringLiteral("geaendert"));
+    key(whole(), Qt::Key_F2);
+    trigger("Rckgngig1");
+    editWithoutChange();
+    EXPECT_TRUE(action("Wiederherstellen1")->isEnabled());
+    EXPECT_FALSE(action("Rckgngig1")->isEnabled());
+    trigger("Wiederherstellen1");
+    EXPECT_EQ(element({0})->Text, "geaendert");
+}
+
+// Found trying the editor: the Java view showed the text before the last edit, because the change was
+// announced before the input box and the view was made again while the box was open.
+TEST_F(EditingTest, TheJavaViewShowsTheTextOfEveryEdit)
+{
+    startOn(everyKindDesign());
+    TJavaView& java = *form->runController().javaView();
+    form->runController().javaDock()->show();
+    ASSERT_TRUE(java.isVisible());
+    for (const char* text : {"erste Fassung", "zweite Fassung"}) {
+        whole().setCurrent(element({0}));
+        dialogs.answerInput(QString::fromUtf8(text));
+        key(whole(), Qt::Key_F2);
+        settle();
+        EXPECT_NE(java.lines().text().find(text), std::string::npos) << text;
+    }
+    whole().setCurrent(element({2}));
+    dialogs.answerInput(QStringLiteral("k < 3"));
+    QTest::mouseDClick(whole().drawingWidget(), Qt::LeftButton, {},
+                       whole().elementRect(element({2}))->topLeft() + QPoint(4, 4));
+    settle();
+    EXPECT_NE(java.lines().text().find("k < 3"), std::string::npos);
 }
 
 TEST_F(EditingTest, RefineReplacesAStatementByACollapsedNamedBlockInItsOwnWindow)

@@ -11,9 +11,11 @@
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
+#include "ui/printpreview.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
@@ -28,6 +30,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -198,7 +201,8 @@ TEST_F(EditorTest, StartWithAnUnreadableFileShowsTheReadErrorAndStartsANewDesign
     dialogs.acknowledgeError();
     start(file);
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text, errorText(DesignError(ErrorReason::StreamRead)));
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Error)->text,
+              QStringLiteral("Datei „%1“ ist kein Struktogramm.").arg(QString::fromStdString(file)));
     EXPECT_EQ(dump(), "B s=0 b=0 \"gesamtes Programm\"\n");
 }
 
@@ -247,7 +251,12 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call->filter, QStringLiteral("Struktogramme (*.str)|*.str|Alle Dateien|*.*"));
     EXPECT_EQ(call->defaultExtension, QStringLiteral("str"));
+    // The dialog proposes the file the design came from, and next time the one it was saved to.
+    EXPECT_EQ(call->text, QString::fromStdString(path("generated.str")));
     EXPECT_EQ(readFile(saved), saveDesign(*form->Design()));
+    dialogs.answerSave(QString());
+    trigger("Struktogrammspeichern1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Save)->text, QString::fromStdString(saved));
 
     trigger("Neu1");
     whole().setCurrent(form->Design());
@@ -264,6 +273,66 @@ TEST_F(EditorTest, SaveThenLoadReadsTheDesignBack)
     EXPECT_EQ(form->diagramWindows().size(), 1);
     EXPECT_EQ(whole().ShownBlock, form->Design());
     EXPECT_FALSE(form->document().isModified());
+}
+
+// A new design is in no file yet: nothing to propose.
+TEST_F(EditorTest, SavingANewDesignProposesNoName)
+{
+    start();
+    dialogs.answerSave(QString());
+    trigger("Struktogrammspeichern1");
+    EXPECT_EQ(dialogs.lastCall(DialogKind::Save)->text, QString());
+}
+
+// Found when closing with unsaved changes while typing a name elsewhere: a key typed as "Änderungen
+// speichern?" appeared answered it. Typing that began before the box reaches none of its buttons, also
+// not their mnemonics; after a pause the mnemonics answer.
+TEST(QuestionBoxTest, TypingThatBeganBeforeTheBoxDoesNotAnswerIt)
+{
+    QWidget parent;
+    parent.show();
+    TQtDialogService qt;
+    bool openWhileTyping = false;
+    QTimer::singleShot(0, [&openWhileTyping] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box, Qt::Key_J);
+            QTest::keyClick(box, Qt::Key_J, Qt::AltModifier);
+            QTest::keyClick(box, Qt::Key_N);
+            QTest::qWait(100);
+        }
+        openWhileTyping = box->isVisible();
+        QTest::qWait(700);
+        QTest::keyClick(box, Qt::Key_N);
+    });
+    // Should a key answer, the box must still end.
+    QTimer::singleShot(10000, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    EXPECT_EQ(qt.askSaveChanges(&parent), SaveChoice::Nein);
+    EXPECT_TRUE(openWhileTyping);
+}
+
+TEST(QuestionBoxTest, AnswersHaveMnemonics)
+{
+    QWidget parent;
+    parent.show();
+    TQtDialogService qt;
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons())
+            texts << button->text();
+        box->close();
+    });
+    EXPECT_EQ(qt.askSaveChanges(&parent), SaveChoice::Abbrechen);
+    texts.sort();
+    EXPECT_EQ(texts,
+              QStringList({QStringLiteral("&Abbrechen"), QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
 }
 
 TEST_F(EditorTest, FileErrorsAreReportedAndChangeNothing)
@@ -669,6 +738,24 @@ QString mainCaption(const char* file, bool modified)
 {
     return QString::fromLatin1(file) + (modified ? "*" : "") +
            QStringLiteral(" — Struktogramm — Struktogramm-Editor");
+}
+
+// Found looking for the picture commands: they stood after "Programm beenden", and the print preview's
+// title read "Druck&vorschau". The editor's items stand beside "Drucken", the design's own keep their
+// order, "Programm beenden" stays last, and no window title shows a mnemonic.
+TEST_F(EditorTest, FileMenuKeepsTheDesignsOrderWithTheAddedItemsBesideDrucken)
+{
+    start();
+    QStringList items;
+    for (const QAction* item : form->Datei1->actions())
+        items << item->objectName();
+    EXPECT_EQ(items, QStringList({"Neu1", "N2", "Struktogrammladen1", "Struktogrammspeichern1", "N11",
+                                  "InZwischenablage1", "AusZwischenablageeinfgen1", "N5", "Exportieren1",
+                                  "AlsJavaProgramm1", "Drucken2", "Druckvorschau1", "AlsBildspeichern1",
+                                  "AlsBildkopieren1", "N1", "Programmbeenden1"}));
+    TPrintPreview preview(whole(), form);
+    EXPECT_FALSE(preview.windowTitle().contains(QLatin1Char('&')));
+    EXPECT_EQ(preview.windowTitle(), QStringLiteral("Druckvorschau"));
 }
 
 TEST_F(EditorTest, CaptionNamesTheFileAndFollowsItsUnsavedChanges)

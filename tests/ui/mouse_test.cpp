@@ -3,12 +3,15 @@
 
 #include "tests/ui/editor_fixture.h"
 
+#include "ui/diagramarea.h"
+
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 
 #include <functional>
@@ -43,7 +46,8 @@ protected:
         const TRect r = window.Options->HighlightRect;
         window.setCurrent(current);
         window.drawingWidget()->repaint();
-        for (int y = r.Top; y < r.Bottom; y += 2) {
+        // A branch block wholly covered by its elements is hit on its label, just above it.
+        for (int y = r.Top - 8; y < r.Bottom; y += 2) {
             for (int x = r.Left; x < r.Right; x += 2) {
                 if (window.elementAt({x, y}) == e && (!accept || accept(window.Options->DropAfterBlock)))
                     return {x, y};
@@ -75,7 +79,7 @@ TEST_F(MouseTest, ClickMakesTheElementUnderThePointerCurrent)
 {
     startOn(everyKindDesign());
     for (std::initializer_list<int> path :
-         {std::initializer_list<int>{0}, {1}, {1, 1, 0}, {1, 2}, {3}, {4, 1, 0}}) {
+         {std::initializer_list<int>{0}, {1}, {1, 1, 0}, {1, 2}, {3}, {3, 0}, {4, 1, 0}}) {
         TElement* e = element(path);
         SCOPED_TRACE(e->Text);
         const QPoint p = pointOf(whole(), e);
@@ -122,6 +126,75 @@ TEST_F(MouseTest, DoubleClickEditsTheElementUnderThePointer)
     EXPECT_EQ(whole().currentElement(), e);
     EXPECT_EQ(undoSteps(), 1);
     EXPECT_EQ(dump().find("doppelt") != std::string::npos, true);
+}
+
+// Found under a window manager: a click in the right part of a statement's box selected the block around
+// it, a click in an empty branch column past its first 40 pixels the decision, and a double click there
+// inserted a statement at the top of the program. Boxes are hit where they are drawn, at every zoom, and
+// the rectangle the window reports for an element follows the zoom.
+TEST_F(MouseTest, ClicksInTheRightPartOfABoxHitWhatIsDrawnThere)
+{
+    auto design = makeRoot();
+    TBlock* teil = append(*design, TBlock::Create("Teil"));
+    statement(*teil, "a");
+    append(*teil, TIf::Create("?"));
+    statement(*teil, std::string(30, 'x'));
+    startOn(std::move(design));
+    TForm1* blockWindow = form->openBlockWindow(asBlock(element({0})));
+    blockWindow->showMaximized();
+    int edits = 0;
+    for (TForm1* window : {&whole(), blockWindow}) {
+        form->mdiArea()->setActiveSubWindow(window);
+        TDiagramArea& area = *window->diagramArea();
+        QWidget* view = area.viewport();
+        QRect at100;
+        for (int percent : {100, 200}) {
+            SCOPED_TRACE(std::to_string(percent) + (window == blockWindow ? "% block window" : "% whole"));
+            area.setZoom(percent, {0, 0});
+            area.horizontalScrollBar()->setValue(0);
+            area.verticalScrollBar()->setValue(0);
+            TElement* a = element({0, 0});
+            auto* decision = asCondition(element({0, 1}));
+            const QRect r = *window->elementRect(a);
+            if (percent == 100) {
+                at100 = r;
+            } else {
+                EXPECT_NEAR(r.left(), 2 * at100.left(), 1);
+                EXPECT_NEAR(r.top(), 2 * at100.top(), 1);
+                EXPECT_NEAR(r.width(), 2 * at100.width(), 2);
+                EXPECT_NEAR(r.height(), 2 * at100.height(), 2);
+            }
+            ASSERT_TRUE(view->rect().contains(r));
+            const QPoint rightPart(r.right() - 4 * percent / 100, r.center().y());
+            QTest::mouseClick(view, Qt::LeftButton, {}, rightPart);
+            EXPECT_EQ(window->currentElement(), a);
+            for (int i : {1, 2}) {
+                TBlock* column = decision->branch(i);
+                const QRect c = *window->elementRect(column);
+                QTest::mouseClick(view, Qt::LeftButton, {},
+                                  QPoint(c.right() - 4 * percent / 100, c.center().y()));
+                EXPECT_EQ(window->currentElement(), column) << i;
+            }
+            const QString text = QStringLiteral("doppelt %1").arg(++edits);
+            dialogs.answerInput(text);
+            QTest::mouseDClick(view, Qt::LeftButton, {}, rightPart);
+            EXPECT_EQ(element({0, 0}), a);
+            EXPECT_EQ(a->Text, text.toStdString());
+            ASSERT_NE(element({0, 2}), nullptr);
+            EXPECT_EQ(element({0, 2})->Text, std::string(30, 'x'));
+            EXPECT_EQ(element({0, 3}), nullptr); // nothing was inserted
+            EXPECT_EQ(element({1}), nullptr);
+        }
+        area.setZoom(100, {0, 0});
+    }
+    // A statement inserted after a click in the middle of the empty no column goes into that column.
+    form->mdiArea()->setActiveSubWindow(&whole());
+    const QRect no = *whole().elementRect(asCondition(element({0, 1}))->branch(2));
+    QTest::mouseClick(widget(whole()), Qt::LeftButton, {}, no.center());
+    dialogs.answerInput(QStringLiteral("nein-Zweig"));
+    trigger("Anweisung");
+    ASSERT_NE(element({0, 1, 2, 0}), nullptr) << dump();
+    EXPECT_EQ(element({0, 1, 2, 0})->Text, "nein-Zweig");
 }
 
 TEST_F(MouseTest, DraggingAStatementOntoAnotherMakesItItsSuccessor)

@@ -94,6 +94,44 @@ TEST_F(OutputTest, SavePictureWritesTheActiveWindowAsOnScreenWithoutMarks)
     EXPECT_EQ(pdfPageCount(path("bild.pdf")), 1);
 }
 
+// Found making worksheets: pictures had the window's grey around the figures. They are white in every
+// format and on the clipboard, in both modes, while the window keeps its grey.
+TEST_F(OutputTest, PicturesHaveAWhiteBackgroundWhileTheWindowKeepsItsGrey)
+{
+    start(writeDesign("every.str", *everyKindDesign()));
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb grey = qRgb(245, 245, 245);
+    for (bool flowchart : {false, true}) {
+        SCOPED_TRACE(flowchart ? "flowchart" : "structogram");
+        trigger(flowchart ? "Flussdiagramm1" : "Struktogramm1");
+        const std::string png = path(flowchart ? "fluss.png" : "strukt.png");
+        dialogs.answerSave(QString::fromStdString(png), 0);
+        trigger("AlsBildspeichern1");
+        const QImage image(QString::fromStdString(png));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_FALSE(image.hasAlphaChannel());
+        const QPoint corners[] = {
+            {1, 1}, {image.width() - 2, 1}, {1, image.height() - 2}, {image.width() - 2, image.height() - 2}};
+        for (QPoint p : corners)
+            EXPECT_EQ(image.pixel(p), white) << p.x() << "," << p.y();
+
+        trigger("AlsBildkopieren1");
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        ASSERT_NE(data, nullptr);
+        const QImage copied = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(copied.pixel(1, 1), white);
+        EXPECT_FALSE(data->data(QStringLiteral("image/svg+xml")).toLower().contains("#f5f5f5"));
+
+        const std::string svg = path(flowchart ? "fluss.svg" : "strukt.svg");
+        dialogs.answerSave(QString::fromStdString(svg), 3);
+        trigger("AlsBildspeichern1");
+        EXPECT_FALSE(fileBytes(svg).toLower().contains("#f5f5f5"));
+
+        const QImage screen = whole().drawingWidget()->grab().toImage();
+        EXPECT_EQ(screen.pixel(screen.width() - 2, screen.height() - 2), grey);
+    }
+}
+
 TEST_F(OutputTest, CopyPicturePutsThePictureOnTheClipboardAsImageAndSvg)
 {
     start(writeDesign("every.str", *everyKindDesign()));

@@ -3,6 +3,7 @@
 #include "ui/foredit.h"
 #include "ui/printpreview.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -163,6 +164,8 @@ std::optional<QString> ScriptedDialogs::inputBox(QWidget*, const QString& captio
     DialogCall call = callOf(DialogKind::Input, text);
     call.caption = caption;
     call.prompt = prompt;
+    // While a real input box is open, its event loop handles what was posted before it opened.
+    QCoreApplication::processEvents();
     const Answer* answer = next(DialogKind::Input, call);
     if (!answer || !answer->accept)
         return std::nullopt;
@@ -193,9 +196,11 @@ QString ScriptedDialogs::openFileName(QWidget*, const QString& filter)
     return answer && answer->accept ? answer->text : QString();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString& defaultExtension)
+QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString& defaultExtension,
+                                      const QString& proposed)
 {
     DialogCall call = callOf(DialogKind::Save);
+    call.text = proposed;
     call.filter = filter;
     call.defaultExtension = defaultExtension;
     const Answer* answer = next(DialogKind::Save, call);
@@ -245,7 +250,7 @@ int ScriptedDialogs::countingLoopDialog(TForm3& form)
 TSaveFileChoice ScriptedDialogs::saveFileChoice(QWidget* parent, const QString& filter,
                                                 const QString& defaultExtension)
 {
-    const QString name = saveFileName(parent, filter, defaultExtension);
+    const QString name = saveFileName(parent, filter, defaultExtension, QString());
     return {name, name.isEmpty() ? 0 : m_current.filter};
 }
 

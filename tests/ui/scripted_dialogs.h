@@ -23,7 +23,7 @@ struct DialogCall
     DialogKind kind = DialogKind::Input;
     QString caption; // input box
     QString prompt;  // input box
-    QString text;    // input box preset, message text
+    QString text;    // input box preset, message text, the file name a save dialog proposes
     QString filter;  // file dialogs
     QString defaultExtension;
     int pages = 0;                     // print preview: the pages it showed after the scripted choice
@@ -70,7 +70,8 @@ public:
     void informationMessage(QWidget* parent, const QString& text) override;
     SaveChoice askSaveChanges(QWidget* parent) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension) override;
+    QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExtension,
+                         const QString& proposed) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     int countingLoopDialog(TForm3& form) override;
     TSaveFileChoice saveFileChoice(QWidget* parent, const QString& filter,
