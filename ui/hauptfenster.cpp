@@ -13,6 +13,7 @@
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/foredit.h"
+#include "ui/helpwindow.h"
 #include "ui/outputcommands.h"
 #include "ui/qtcanvas.h"
 #include "ui/runcontroller.h"
@@ -100,6 +101,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     createMenus();
     m_outputCommands = std::make_unique<TOutputCommands>(*this);
     m_run = std::make_unique<TRunController>(*this);
+    createHelpMenu();
     createToolBars();
     m_statusHint = new QLabel(this);
     m_statusHint->setObjectName(QStringLiteral("StatusHint"));
@@ -312,6 +314,25 @@ void TForm2::createToolBars()
         }
     }
     ToolBar1->setVisible(false);
+}
+
+// "Hilfe" after every other menu: the manual (F1, which also works in dialogs) and the "Über" box.
+void TForm2::createHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(uitexts::menuHelp());
+    help->setObjectName(QStringLiteral("Hilfe1"));
+    auto* manual = new QAction(uitexts::menuManual(), this);
+    help->addAction(manual);
+    manual->setObjectName(QStringLiteral("Handbuch1"));
+    manual->setShortcut(QKeySequence(Qt::Key_F1));
+    // The application-wide F1 key opens the manual; the shortcut is shown in the menu only.
+    manual->setShortcutContext(Qt::WidgetShortcut);
+    connect(manual, &QAction::triggered, this, [this] { showManual(this); });
+    auto* about = new QAction(uitexts::menuAbout(), this);
+    help->addAction(about);
+    about->setObjectName(QStringLiteral("Ueber1"));
+    connect(about, &QAction::triggered, this, [this] { showAbout(this); });
+    installHelpKey();
 }
 
 bool TForm2::flowchartMode() const

@@ -112,6 +112,7 @@ private:
     void addSeparator(QMenu* menu, const char* name);
     void createMenus();
     void createToolBars();
+    void createHelpMenu();
     void setDrawingMode(bool flowchart);
     // A new diagram window keeps its size unless the frame is smaller.
     void fitIntoFrame(TForm1& window) const;

@@ -157,6 +157,36 @@ inline QString breakpointNeedsStep()
 
 // clang-format on
 
+// The "Hilfe" menu: the manual and the "Über" box.
+inline QString menuHelp()
+{
+    return QStringLiteral("&Hilfe");
+}
+inline QString menuManual()
+{
+    return QStringLiteral("&Handbuch");
+}
+inline QString menuAbout()
+{
+    return QStringLiteral("Ü&ber Struktogramm-Editor");
+}
+inline QString manualTitle()
+{
+    return QStringLiteral("Handbuch \u2014 Struktogramm-Editor");
+}
+inline QString aboutTitle()
+{
+    return QStringLiteral("\u00dcber Struktogramm-Editor");
+}
+inline QString aboutText(const QString& version, const QString& qtVersion)
+{
+    return QStringLiteral(
+               "<h3>Struktogramm-Editor %1</h3>"
+               "<p>Entw\u00fcrfe als Struktogramm oder Flussdiagramm, ausgef\u00fchrt wie ihr Java-Text.</p>"
+               "<p>Ver\u00f6ffentlicht unter der MIT-Lizenz.</p><p>Qt %2</p>")
+        .arg(version, qtVersion);
+}
+
 // "Als Java-Programm exportieren" for a design that does not run: the problems, one a line.
 inline QString notAProgram(const QStringList& problems)
 {

@@ -7,10 +7,12 @@
 #include "model/javaexport.h"
 #include "model/texts.h"
 #include "parser/interpret.h"
+#include "runtime/reference.h"
 #include "tests/support/designs.h"
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
+#include "ui/helpwindow.h"
 #include "ui/printpreview.h"
 #include "ui/qtcanvas.h"
 #include "ui/uitexts.h"
@@ -453,6 +455,31 @@ TEST_F(EditorTest, ExportAsAJavaProgram)
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 1);
     EXPECT_TRUE(dialogs.lastCall(DialogKind::Error)->text.contains(QStringLiteral("Eingabe x")));
     EXPECT_EQ(dialogs.callCount(DialogKind::Save), 1);
+}
+
+// The manual is in the program, and its Java reference is the run's own library: every method the checker
+// finds in the library table stands in it.
+TEST_F(EditorTest, ManualNamesTheLibraryTheRunAccepts)
+{
+    const QString manual = manualHtml();
+    EXPECT_TRUE(manual.contains(QStringLiteral("<a name=\"java\">")));
+    EXPECT_FALSE(manual.contains(QStringLiteral("JAVA-REFERENZ")));
+    for (const runtime::LibraryEntry& entry : runtime::libraryReference())
+        EXPECT_TRUE(manual.contains(QString::fromStdString(entry.signature).toHtmlEscaped()))
+            << entry.owner << " " << entry.signature;
+    EXPECT_TRUE(manual.contains(QStringLiteral("Math.sqrt(double)")));
+    EXPECT_TRUE(manual.contains(QStringLiteral("<i>wert</i>.nextInt()")));
+    EXPECT_EQ(manualSectionFor(nullptr), QString());
+
+    start();
+    trigger("Handbuch1");
+    settle();
+    QWidget* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("Handbuch") && w->isVisible())
+            window = w;
+    ASSERT_NE(window, nullptr);
+    window->close();
 }
 
 TEST_F(EditorTest, CopyAndPasteGoThroughTheClipboardInCodePage1252)
