@@ -4,6 +4,7 @@
 
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
+#include "ui/settings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -71,6 +72,8 @@ int runEditor(const char* programPath, const std::optional<std::string>& designF
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
 
+    // The window, the zoom, the folders and the recent designs of the last session.
+    appsettings::enable();
     TForm2 form2(designFile);
     setForm3(new TForm3(&form2));
 

@@ -2,6 +2,7 @@
 
 #include "ui/foredit.h"
 #include "ui/printpreview.h"
+#include "ui/settings.h"
 #include "ui/uitexts.h"
 
 #include <QApplication>
@@ -197,6 +198,38 @@ SaveChoice TQtDialogService::askSaveChanges(QWidget* parent)
     return SaveChoice::Abbrechen;
 }
 
+namespace {
+
+// The kind of files a filter is for, by its first extension ("str" for "Struktogramme (*.str)|*.str|…"):
+// each kind of file dialog starts in the folder it last went to.
+QString fileKind(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QLatin1String("*."));
+    if (star < 0)
+        return {};
+    qsizetype end = star + 2;
+    while (end < filter.size() && filter.at(end).isLetterOrNumber())
+        ++end;
+    return filter.mid(star + 2, end - star - 2);
+}
+
+// Starts the dialog in the folder files of `kind` came from last, when there is one.
+void startInLastFolder(QFileDialog& dialog, const QString& kind)
+{
+    const QString folder = appsettings::lastFolder(kind);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
+}
+
+QString chosenFile(const QFileDialog& dialog, const QString& kind)
+{
+    const QString file = dialog.selectedFiles().constFirst();
+    appsettings::setLastFolder(kind, QFileInfo(file).absolutePath());
+    return file;
+}
+
+} // namespace
+
 QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
 {
     const TFocusReturn focus;
@@ -205,9 +238,10 @@ QString TQtDialogService::openFileName(QWidget* parent, const QString& filter)
     // A typed name of a missing file goes through, so that the command says which file it cannot open.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
+    startInLastFolder(dialog, fileKind(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenFile(dialog, fileKind(filter));
 }
 
 QString TQtDialogService::saveFileName(QWidget* parent, const QString& filter,
@@ -223,10 +257,12 @@ QString TQtDialogService::saveFileName(QWidget* parent, const QString& filter,
         const QFileInfo file(proposed);
         dialog.setDirectory(file.absolutePath());
         dialog.selectFile(file.fileName());
+    } else {
+        startInLastFolder(dialog, defaultExtension);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenFile(dialog, defaultExtension);
 }
 
 bool TQtDialogService::printDialog(QWidget* parent, QPrinter& printer)
@@ -253,6 +289,7 @@ TSaveFileChoice TQtDialogService::saveFileChoice(QWidget* parent, const QString&
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(defaultExtension);
     // A name typed without an extension gets the chosen filter's.
+    startInLastFolder(dialog, fileKind(filter));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
         const qsizetype dot = chosen.lastIndexOf(QLatin1String("*."));
         if (dot >= 0)
@@ -261,7 +298,7 @@ TSaveFileChoice TQtDialogService::saveFileChoice(QWidget* parent, const QString&
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const auto chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-    return {dialog.selectedFiles().constFirst(), std::max(0, chosen)};
+    return {chosenFile(dialog, fileKind(filter)), std::max(0, chosen)};
 }
 
 int TQtDialogService::printPreviewDialog(TPrintPreview& preview)

@@ -10,6 +10,7 @@
 #include "ui/commandstates.h"
 #include "ui/cp1252.h"
 #include "ui/diagramaccessible.h"
+#include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/foredit.h"
@@ -17,6 +18,7 @@
 #include "ui/outputcommands.h"
 #include "ui/qtcanvas.h"
 #include "ui/runcontroller.h"
+#include "ui/settings.h"
 #include "ui/struktogrammfenster.h"
 #include "ui/toolbuttons.h"
 #include "ui/uitexts.h"
@@ -114,6 +116,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
         runCommand(this, [this, &designFile] {
             try {
                 m_document.replaceDesign(readDesignFile(*designFile), false, *designFile);
+                appsettings::addRecentFile(QFile::decodeName(QByteArray::fromStdString(*designFile)));
             } catch (const DesignError& error) {
                 if (error.reason() != ErrorReason::CannotOpenFile)
                     throw;
@@ -126,6 +129,66 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     findChild<QAction*>(QStringLiteral("DoWhileSchleife"))->setVisible(true);
     documentChanged();
     updateCommandStates();
+    restoreSettings();
+}
+
+// The window as it was left: its geometry (moved onto the screen), docks and tool bars, and the drawing
+// mode's last zoom. Nothing saved, or nothing readable, keeps the window as made above.
+void TForm2::restoreSettings()
+{
+    if (!appsettings::enabled())
+        return;
+    const QByteArray geometry = appsettings::windowGeometry();
+    if (!geometry.isEmpty() && restoreGeometry(geometry))
+        keepOnScreen(*this);
+    const QByteArray state = appsettings::windowState();
+    if (!state.isEmpty())
+        restoreState(state);
+}
+
+void TForm2::applySavedZoom()
+{
+    if (appsettings::enabled() && wholeDesignWindow())
+        wholeDesignWindow()->diagramArea()->setZoom(appsettings::zoom(flowchartMode()), QPoint());
+}
+
+void TForm2::saveSettings()
+{
+    if (!appsettings::enabled())
+        return;
+    appsettings::setWindow(saveGeometry(), saveState());
+    if (wholeDesignWindow())
+        appsettings::setZoom(flowchartMode(), wholeDesignWindow()->diagramArea()->zoom().percent());
+}
+
+// "Zuletzt geöffnet": the designs opened or saved last, newest first.
+void TForm2::updateRecentFiles()
+{
+    if (!m_recentMenu)
+        return;
+    m_recentMenu->clear();
+    const QStringList files = appsettings::recentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString& file = files[i];
+        QAction* item = m_recentMenu->addAction(uitexts::recentFileItem(i + 1, file));
+        item->setObjectName(QStringLiteral("Zuletzt%1").arg(i + 1));
+        connect(item, &QAction::triggered, this,
+                [this, file] { runCommand(this, [&] { openRecentFile(file); }); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void TForm2::openRecentFile(const QString& file)
+{
+    if (!QFileInfo::exists(file)) {
+        appsettings::removeRecentFile(file);
+        updateRecentFiles();
+        dialogService().informationMessage(this, uitexts::recentFileMissing(file));
+        return;
+    }
+    if (!maySetDesignAside())
+        return;
+    loadDesignFile(file);
 }
 
 TForm2::~TForm2()
@@ -184,6 +247,10 @@ void TForm2::createMenus()
     Datei1->addAction(save);
     connect(save, &QAction::triggered, this,
             [this] { runCommand(this, [this] { Struktogrammspeichern1Click(); }); });
+    m_recentMenu = Datei1->addMenu(uitexts::menuRecentFiles());
+    m_recentMenu->setObjectName(QStringLiteral("Zuletztgeoeffnet1"));
+    m_recentMenu->menuAction()->setObjectName(QStringLiteral("Zuletztgeoeffnet1"));
+    updateRecentFiles();
     addSeparator(Datei1, "N11");
     addItem(Datei1, "InZwischenablage1", QStringLiteral("In Zwischenablage &kopieren"),
             &TForm2::InZwischenablage1Click, QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -371,6 +438,7 @@ void TForm2::showEvent(QShowEvent* event)
     m_wholeDesignWindow = window;
     window->FreeOnClose = false;
     addDiagramWindow(*window);
+    applySavedZoom(); // the window is made only now
     RefreshCaptions();
     updateCommandStates();
 }
@@ -392,6 +460,7 @@ void TForm2::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    saveSettings();
     QMainWindow::closeEvent(event);
 }
 
@@ -545,6 +614,8 @@ void TForm2::loadDesignFile(const QString& name)
         return;
     }
     m_document.replaceDesign(std::move(root), false, file);
+    appsettings::addRecentFile(name);
+    updateRecentFiles();
 }
 
 // ---- commands ----
@@ -581,6 +652,8 @@ bool TForm2::Struktogrammspeichern1Click()
         return false;
     }
     m_document.markSaved(encodeFileName(name));
+    appsettings::addRecentFile(name);
+    updateRecentFiles();
     return true;
 }
 
@@ -602,11 +675,16 @@ void TForm2::Drucken2Click()
 
 void TForm2::setDrawingMode(bool flowchart)
 {
+    if (flowchart != flowchartMode() && appsettings::enabled() && wholeDesignWindow())
+        appsettings::setZoom(flowchartMode(), wholeDesignWindow()->diagramArea()->zoom().percent());
+    const bool changes = flowchart != flowchartMode();
     m_struktogramm1->setChecked(!flowchart);
     m_flussdiagramm1->setChecked(flowchart);
     ToolBar1->setVisible(flowchart);
     ToolBar2->setVisible(!flowchart);
     updateCaption();
+    if (changes)
+        applySavedZoom();
     RefreshAllWindows();
 }
 

@@ -113,6 +113,12 @@ private:
     void createMenus();
     void createToolBars();
     void createHelpMenu();
+    // What the editor keeps between starts (ui/settings.h), and "Zuletzt geöffnet".
+    void restoreSettings();
+    void saveSettings();
+    void applySavedZoom();
+    void updateRecentFiles();
+    void openRecentFile(const QString& file);
     void setDrawingMode(bool flowchart);
     // A new diagram window keeps its size unless the frame is smaller.
     void fitIntoFrame(TForm1& window) const;
@@ -122,6 +128,7 @@ private:
 
     TDesignDocument m_document;
     QMdiArea* m_mdiArea = nullptr;
+    QMenu* m_recentMenu = nullptr;
     QPointer<TForm1> m_wholeDesignWindow;
     QAction* m_struktogramm1 = nullptr;
     QAction* m_flussdiagramm1 = nullptr;

@@ -157,6 +157,22 @@ inline QString breakpointNeedsStep()
 
 // clang-format on
 
+// "Zuletzt geöffnet" in the "Datei" menu: an item per design, numbered for the keyboard.
+inline QString menuRecentFiles()
+{
+    return QStringLiteral("&Zuletzt ge\u00f6ffnet");
+}
+inline QString recentFileItem(int number, const QString& path)
+{
+    return QStringLiteral("&%1 %2").arg(number).arg(
+        QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+inline QString recentFileMissing(const QString& path)
+{
+    return QStringLiteral("Die Datei \u201e%1\u201c gibt es nicht mehr; sie wird aus der Liste genommen.")
+        .arg(path);
+}
+
 // The "Hilfe" menu: the manual and the "Über" box.
 inline QString menuHelp()
 {

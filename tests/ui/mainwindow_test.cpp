@@ -10,11 +10,13 @@
 #include "runtime/reference.h"
 #include "tests/support/designs.h"
 #include "ui/cp1252.h"
+#include "ui/diagramarea.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
 #include "ui/helpwindow.h"
 #include "ui/printpreview.h"
 #include "ui/qtcanvas.h"
+#include "ui/settings.h"
 #include "ui/uitexts.h"
 
 #include <QAbstractButton>
@@ -37,6 +39,8 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -457,6 +461,54 @@ TEST_F(EditorTest, ExportAsAJavaProgram)
     EXPECT_EQ(dialogs.callCount(DialogKind::Save), 1);
 }
 
+// What the editor keeps between starts: the window's size, the zoom of the drawing mode, the designs
+// opened last (a missing one leaves the list with a message). A damaged settings file starts as the first
+// start does.
+TEST_F(EditorTest, SettingsAndRecentDesignsOutliveARestart)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    appsettings::enable();
+    appsettings::reset();
+    const std::string first = writeDesign("erste.str", *everyKindDesign());
+    const std::string second = writeDesign("zweite.str", *everyKindDesign());
+    start(first);
+    dialogs.answerOpen(QString::fromStdString(second));
+    trigger("Struktogrammladen1");
+    form->resize(700, 420);
+    whole().diagramArea()->setZoom(200, QPoint());
+    form->close();
+    EXPECT_EQ(appsettings::zoom(false), 200);
+    finish();
+
+    start();
+    EXPECT_EQ(form->size(), QSize(700, 420));
+    EXPECT_EQ(whole().diagramArea()->zoom().percent(), 200);
+    auto* recent = form->findChild<QMenu*>(QStringLiteral("Zuletztgeoeffnet1"));
+    ASSERT_NE(recent, nullptr);
+    ASSERT_EQ(recent->actions().size(), 2);
+    EXPECT_TRUE(recent->actions()[0]->text().endsWith(QStringLiteral("zweite.str")));
+    EXPECT_TRUE(recent->actions()[1]->text().endsWith(QStringLiteral("erste.str")));
+    QFile::remove(QString::fromStdString(second));
+    dialogs.acknowledgeInformation();
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(dialogs.callCount(DialogKind::Information), 1);
+    ASSERT_EQ(recent->actions().size(), 1);
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(form->document().fileName(), first);
+    finish();
+
+    // Settings that are no settings: the window starts as the first start does.
+    QSettings(QStringLiteral("struktogramm"), QStringLiteral("struktogramm"))
+        .setValue(QStringLiteral("fenster/geometrie"), QStringLiteral("kaputt"));
+    QSettings(QStringLiteral("struktogramm"), QStringLiteral("struktogramm"))
+        .setValue(QStringLiteral("ansicht/zoomStruktogramm"), QStringLiteral("viel"));
+    start();
+    EXPECT_EQ(whole().diagramArea()->zoom().percent(), 100);
+    finish();
+    appsettings::reset();
+    appsettings::enable(false);
+}
+
 // The manual is in the program, and its Java reference is the run's own library: every method the checker
 // finds in the library table stands in it.
 TEST_F(EditorTest, ManualNamesTheLibraryTheRunAccepts)
@@ -776,10 +828,11 @@ TEST_F(EditorTest, FileMenuKeepsTheDesignsOrderWithTheAddedItemsBesideDrucken)
     QStringList items;
     for (const QAction* item : form->Datei1->actions())
         items << item->objectName();
-    EXPECT_EQ(items, QStringList({"Neu1", "N2", "Struktogrammladen1", "Struktogrammspeichern1", "N11",
-                                  "InZwischenablage1", "AusZwischenablageeinfgen1", "N5", "Exportieren1",
-                                  "AlsJavaProgramm1", "Drucken2", "Druckvorschau1", "AlsBildspeichern1",
-                                  "AlsBildkopieren1", "N1", "Programmbeenden1"}));
+    EXPECT_EQ(items,
+              QStringList({"Neu1", "N2", "Struktogrammladen1", "Struktogrammspeichern1", "Zuletztgeoeffnet1",
+                           "N11", "InZwischenablage1", "AusZwischenablageeinfgen1", "N5", "Exportieren1",
+                           "AlsJavaProgramm1", "Drucken2", "Druckvorschau1", "AlsBildspeichern1",
+                           "AlsBildkopieren1", "N1", "Programmbeenden1"}));
     TPrintPreview preview(whole(), form);
     EXPECT_FALSE(preview.windowTitle().contains(QLatin1Char('&')));
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("Druckvorschau"));
