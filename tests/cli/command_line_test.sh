@@ -73,6 +73,9 @@ run --run sum.str --trace
 [ $status -eq 0 ] && [ "$(cat out)" = 3 ] && [ "$(wc -l <err)" -eq 7 ] &&
     grep -q '^5	1.1.0	summe = summe + i	.*summe=3 i=2$' err || fail "--run --trace: $status $(cat err)"
 
+# A prompt before a read on a pseudo-terminal; output before SIGINT and SIGTERM.
+python3 "$(dirname "$0")/terminal_test.py" "$program" "$work" || fail "--run in a terminal"
+
 if [ "$sanitized" != 1 ]; then
     # 999 nested loops around 100,000 statements give 200 MB of Java and 400 MB of dump, streamed within
     # 100 MB of address space; three million statements do not fit in it.
