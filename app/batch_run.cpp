@@ -160,7 +160,7 @@ int runDesign(const std::string& design, const std::string& maxSteps, bool trace
     }
     StandardOutput output;
     StandardInput input;
-    runtime::Run run(checked.program, output, input);
+    runtime::Run run(checked.program, output, input, runtime::environmentNumberSymbols());
     catchInterrupts();
     while (run.state() == runtime::RunState::Running) {
         endIfInterrupted();

@@ -169,7 +169,7 @@ bool widens(Base from, Base to)
 class Checker
 {
 public:
-    explicit Checker(Program& program) : m_p(program), m_scratch(nullptr, nullptr) {}
+    explicit Checker(Program& program) : m_p(program), m_scratch(nullptr, nullptr, NumberSymbols{}) {}
 
     std::vector<Problem> check(const TBlock& root)
     {

@@ -37,8 +37,9 @@ const char* describe(JavaError error)
 
 } // namespace
 
-Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input)
-    : m_program(std::move(program)), m_machine(std::make_unique<Machine>(&output, &input))
+Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input,
+         NumberSymbols symbols)
+    : m_program(std::move(program)), m_machine(std::make_unique<Machine>(&output, &input, symbols))
 {
     Machine& m = *m_machine;
     m.prims.resize(static_cast<std::size_t>(m_program->primSlots));

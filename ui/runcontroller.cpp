@@ -82,7 +82,8 @@ private:
 
 TRunController::TRunController(TForm2& main)
     : m_main(main), m_document(main.document()), m_output(std::make_unique<Output>(*this)),
-      m_input(std::make_unique<Input>(*this)), m_session(*m_output, *m_input)
+      m_input(std::make_unique<Input>(*this)),
+      m_session(*m_output, *m_input, runtime::environmentNumberSymbols())
 {
     const auto makeDock = [&main](const char* name, const QString& title, QWidget* content,
                                   Qt::DockWidgetArea area) {
