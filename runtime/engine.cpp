@@ -153,6 +153,9 @@ std::vector<Variable> Run::variables() const
     out.reserve(chain.size());
     const Machine& m = *m_machine;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        // main's parameter `args` is the export's, not a variable the design declares.
+        if (*it == 0)
+            continue;
         const ProgramVariable& pv = m_program->variables[static_cast<std::size_t>(*it)];
         Variable v;
         v.name = pv.name;

@@ -436,24 +436,25 @@ TEST(Run, VariablesInScopeInnermostLast)
     runtime::Run r(checked.program, console, keyboard);
     for (int i = 0; i < 6; ++i)
         r.step();
-    // Before "x = 7": c is declared and set, the variables of the outer level come first.
+    // Before "x = 7": c is declared and set, the variables of the outer level come first; main's `args`
+    // is not among them.
     const std::vector<runtime::Variable> vars = r.variables();
-    ASSERT_EQ(vars.size(), 6u);
-    const char* names[] = {"args", "x", "s", "a", "d", "c"};
+    ASSERT_EQ(vars.size(), 5u);
+    const char* names[] = {"x", "s", "a", "d", "c"};
     for (std::size_t i = 0; i < vars.size(); ++i)
         EXPECT_EQ(vars[i].name, names[i]);
-    EXPECT_EQ(vars[1].type, "int");
-    EXPECT_EQ(vars[1].value, "3");
-    EXPECT_EQ(vars[2].value, "a3");
-    EXPECT_EQ(vars[3].type, "int[]");
-    EXPECT_EQ(vars[3].value, "int[2]");
-    EXPECT_EQ(vars[3].elements, (std::vector<std::string>{"4", "5"}));
-    EXPECT_FALSE(vars[4].assigned);
-    EXPECT_EQ(vars[5].value, "q");
-    EXPECT_EQ(vars[5].depth, 1);
+    EXPECT_EQ(vars[0].type, "int");
+    EXPECT_EQ(vars[0].value, "3");
+    EXPECT_EQ(vars[1].value, "a3");
+    EXPECT_EQ(vars[2].type, "int[]");
+    EXPECT_EQ(vars[2].value, "int[2]");
+    EXPECT_EQ(vars[2].elements, (std::vector<std::string>{"4", "5"}));
+    EXPECT_FALSE(vars[3].assigned);
+    EXPECT_EQ(vars[4].value, "q");
+    EXPECT_EQ(vars[4].depth, 1);
     r.step();
-    EXPECT_EQ(r.variables().size(), 5u);
-    EXPECT_EQ(r.variables()[1].value, "7");
+    EXPECT_EQ(r.variables().size(), 4u);
+    EXPECT_EQ(r.variables()[0].value, "7");
 }
 
 // The program keeps what it needs: it runs after the design is gone.
