@@ -347,10 +347,49 @@ TEST(CheckLikeJava, ListsEveryTextThatIsNotJava)
                                   asCondition(loop)->branch(1)->FirstChild.get(), loop->Next.get()};
     for (std::size_t i = 0; i < std::size(expected); ++i)
         EXPECT_EQ(checked.problems[i].element.element, expected[i]) << i;
-    EXPECT_EQ(checked.problems[0].message, "Unbekannter Typ \x84"
-                                           "Eingabe\x93 in \x84"
-                                           "Eingabe x\x93");
+    EXPECT_NE(checked.problems[0].message.find("\x84int x = sc.nextInt();\x93"), std::string::npos);
+    EXPECT_NE(checked.problems[1].message.find("\x84int y = sc.nextInt();\x93"), std::string::npos);
     EXPECT_NE(checked.problems[2].message.find("\x84x ist gross\x93"), std::string::npos);
+}
+
+// One check lists every problem of the design: the pseudo-code of school books, each with the Java to
+// write instead, and after it what the rest of the design gets wrong (here a variable never declared).
+// The variable that pseudo-code seems to declare raises nothing more.
+TEST(CheckLikeJava, ListsPseudoCodeWithTheJavaToWriteAndTheProblemsAfterIt)
+{
+    auto root = design("Eingabe zahl;");
+    append(*root, TAnweisung::Create("summe ? zahl * 2")); // "summe <- zahl * 2", the arrow became '?'
+    append(*root, TAnweisung::Create("ausgeben(summe)"));
+    append(*root, TAnweisung::Create("int doppelt = summe + zahl"));
+    auto* decision = append(*root, TIf::Create("wenn zahl > 0 dann"));
+    append(*decision->branch(1), TAnweisung::Create("gib \"positiv\" aus"));
+    append(*root, TAnweisung::Create("Ausgabe: doppelt"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    EXPECT_FALSE(checked.program);
+    std::vector<const TElement*> elements;
+    std::vector<std::string> messages;
+    for (const runtime::Problem& p : checked.problems) {
+        elements.push_back(p.element.element);
+        messages.push_back(p.message);
+    }
+    const TElement* first = root->FirstChild.get();
+    const TElement* assignment = first->Next.get();
+    const TElement* output = assignment->Next.get();
+    const TElement* declaration = output->Next.get();
+    ASSERT_EQ(elements,
+              (std::vector<const TElement*>{first, assignment, output, declaration, decision,
+                                            decision->branch(1)->FirstChild.get(), decision->Next.get()}));
+    const char* expected[] = {"\x84int zahl = sc.nextInt();\x93",
+                              "\x84Scanner sc = new Scanner(System.in);\x93",
+                              "\x84summe = zahl * 2;\x93",
+                              "\x84System.out.println(summe);\x93",
+                              "Unbekannte Variable \x84summe\x93",
+                              "nur \x84zahl > 0\x93",
+                              "\x84System.out.println(\"positiv\");\x93",
+                              "\x84System.out.println(doppelt);\x93"};
+    const std::size_t in[] = {0, 0, 1, 2, 3, 4, 5, 6};
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_NE(messages[in[i]].find(expected[i]), std::string::npos) << messages[in[i]];
 }
 
 // A repeat-until loop runs as its Java text "do S while (c);" runs: it repeats while c holds, and its
