@@ -15,12 +15,15 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTimer>
 
 namespace {
 
@@ -94,7 +97,7 @@ TEST_F(RunTest, SingleStepsShowTheRunningElementInEveryWindowAndBothModes)
     EXPECT_EQ(session().steps(), 9u);
     EXPECT_EQ(session().state(), SessionState::Finished);
     EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("1\n"));
-    QTreeWidgetItem* s = run().variablesView()->topLevelItem(1);
+    QTreeWidgetItem* s = run().variablesView()->topLevelItem(0);
     EXPECT_EQ(s->text(0) + s->text(2), QStringLiteral("s1"));
     EXPECT_FALSE(form->document().isModified());
     EXPECT_FALSE(form->document().canUndo());
@@ -135,7 +138,7 @@ TEST_F(RunTest, ABreakpointStopsARunBeforeItsElementAndShiftF5EndsIt)
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() != SessionState::Running; }, 5000));
     EXPECT_TRUE(session().atBreakpoint());
     EXPECT_EQ(session().next().element, element({1, 1, 0, 1, 0}));
-    EXPECT_EQ(run().variablesView()->topLevelItem(2)->text(2), QStringLiteral("2")); // i
+    EXPECT_EQ(run().variablesView()->topLevelItem(1)->text(2), QStringLiteral("2")); // i
     EXPECT_TRUE(status().startsWith(QStringLiteral("Haltepunkt vor „s = s + i“"))) << status().toStdString();
     key(Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_EQ(session().state(), SessionState::Stopped);
@@ -175,41 +178,110 @@ TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
     EXPECT_EQ(form->document().undoHistory().snapshotCount(), 1);
 }
 
-TEST_F(RunTest, InputComesFromTheConsoleLineOrADialogWhoseCancelEndsTheRun)
+// The console is the program's terminal: a line typed ahead stands in it at once; when the program reads
+// and nothing was typed, the console's input line waits, without a dialog, while the windows and the
+// status show the step that reads (also at full speed); the answer stands after the question.
+TEST_F(RunTest, AProgramReadsWhatIsTypedIntoTheConsole)
 {
     startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); System.out.print(\"b: \");"
             "int b = sc.nextInt(); System.out.println(a + b);");
     QLineEdit* line = run().console()->input();
     QTest::keyClicks(line, QStringLiteral("3"));
     QTest::keyClick(line, Qt::Key_Return);
-    dialogs.answerInput(QStringLiteral("4"));
+    EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\n"));
     trigger("Geschwindigkeit0");
+    // The program waits inside the run's step: what the test does there, a timer does.
+    QString waitingStatus;
+    const TElement* waitingAt = nullptr;
+    bool focused = false;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        if (!run().console()->waiting())
+            return;
+        typist.stop();
+        waitingStatus = status();
+        waitingAt = run().marks().running.element.element;
+        focused = QApplication::focusWidget() == line;
+        QTest::keyClicks(line, QStringLiteral("4"));
+        QTest::keyClick(line, Qt::Key_Return);
+    });
+    typist.start(5);
     trigger("Starten1");
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Finished; }, 5000));
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
-              QStringLiteral("Eingabe für „int b = sc.nextInt()“:"));
+    EXPECT_TRUE(dialogs.calls().empty());
     EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\nb: 4\n7\n"));
-
-    // With the console closed, the dialog shows what the program asked.
-    run().consoleDock()->hide();
-    dialogs.answerInput(QStringLiteral("5"));
-    dialogs.cancelInput();
-    trigger("Starten1");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Cancelled; }, 5000));
-    EXPECT_EQ(status(), uitexts::runCancelled());
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
-              QStringLiteral("b:\nEingabe für „int b = sc.nextInt()“:"));
+    EXPECT_EQ(waitingAt, element({3}));
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(waitingStatus.toStdString(),
+              uitexts::runWaiting(QStringLiteral("int b = sc.nextInt()"), 4).toStdString());
+    EXPECT_EQ(status().toStdString(), uitexts::runFinished(0, 5).toStdString());
 }
 
-// Texts that are not Java are listed, and nothing runs.
-TEST_F(RunTest, ProblemsAreListedAndTheRunDoesNotStart)
+// With the console closed by the user, an input box asks, above its field what the program wrote since
+// it last read (a question written with println too); its "Abbrechen" ends the run.
+TEST_F(RunTest, WithTheConsoleClosedAnInputBoxShowsTheProgramsQuestion)
 {
-    startOn("int a = 1; b = a;");
+    startOn("Scanner sc = new Scanner(System.in); System.out.println(\"Zwei Zahlen, bitte:\");"
+            "System.out.println(\"die erste\"); int a = sc.nextInt(); System.out.print(\"b: \");"
+            "int b = sc.nextInt(); System.out.println(a + b);");
+    key(Qt::Key_F10);
+    run().consoleDock()->close();
+    dialogs.answerInput(QStringLiteral("5"));
+    dialogs.cancelInput();
+    trigger("Geschwindigkeit0");
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Cancelled; }, 5000));
+    EXPECT_FALSE(run().consoleDock()->isVisible());
+    EXPECT_EQ(status(), uitexts::runCancelled());
+    ASSERT_EQ(dialogs.calls().size(), 2u);
+    EXPECT_EQ(dialogs.calls()[0].prompt,
+              QStringLiteral("Zwei Zahlen, bitte:\ndie erste\nEingabe für „int a = sc.nextInt()“:"));
+    EXPECT_EQ(dialogs.calls()[1].prompt, QStringLiteral("b: \nEingabe für „int b = sc.nextInt()“:"));
+}
+
+// Texts that are not Java are listed, all in one check, and nothing runs; every faulty element is marked
+// in the windows and the Java view, and a click on a listed problem makes its element current.
+TEST_F(RunTest, ProblemsAreListedMarkedAndLeadToTheirElements)
+{
+    std::unique_ptr<TBlock> root = ParseText("Eingabe x; ausgeben(x); int a = 1; if (a > 0) { b = a; }");
+    append(*root, TAnweisung::Create("a <- 2"));
+    start(writeDesign("fehler.str", *root));
+    form->mdiArea()->setActiveSubWindow(&whole());
+    settle();
     key(Qt::Key_F5);
     EXPECT_EQ(session().state(), SessionState::Idle);
     EXPECT_TRUE(run().consoleDock()->isVisible());
-    EXPECT_TRUE(run().console()->output()->toPlainText().contains(QStringLiteral("„b = a“")));
-    EXPECT_EQ(status(), uitexts::runCannotStart(1));
+    EXPECT_EQ(status(), uitexts::runCannotStart(4));
+    const TElement* faulty[] = {element({0}), element({1}), element({3, 1, 0}), element({4})};
+    const TRunMarks& marks = run().marks();
+    ASSERT_EQ(marks.failed.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(marks.failed[i].element.element, faulty[i]) << i;
+    const QImage image = whole().drawingWidget()->grab().toImage();
+    const QRect second = *whole().elementRect(const_cast<TElement*>(faulty[1]));
+    int filled = 0;
+    for (int y = second.top(); y <= second.bottom(); ++y)
+        for (int x = second.left(); x <= second.right(); ++x)
+            filled += image.pixel(x, y) == toQColor(kFailedFill).rgb();
+    EXPECT_GT(filled, second.width() * second.height() / 2);
+    TJavaView& java = *run().javaView();
+    ASSERT_EQ(java.failedLines().size(), 4u);
+    EXPECT_EQ(java.failedLines()[2], java.lines().stepLines(faulty[2]));
+
+    QPlainTextEdit* output = run().console()->output();
+    const QStringList lines = output->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("Unbekannte Variable „b“ in „b = a“")))
+        << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("„a = 2;“"))) << lines[4].toStdString();
+    const QRect third = output->cursorRect(QTextCursor(output->document()->findBlockByNumber(3)));
+    QTest::mouseClick(output->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(whole().currentElement(), faulty[2]);
+
+    // The marks go with the next change of the design.
+    whole().setCurrent(element({2}));
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(run().marks().failed.empty());
 }
 
 TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
