@@ -99,6 +99,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     m_outputCommands = std::make_unique<TOutputCommands>(*this);
     m_run = std::make_unique<TRunController>(*this);
     createToolBars();
+    m_run->createToolBar();
     m_statusHint = new QLabel(this);
     m_statusHint->setObjectName(QStringLiteral("StatusHint"));
     statusBar()->addWidget(m_statusHint, 1);

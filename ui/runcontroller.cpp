@@ -273,6 +273,7 @@ void TRunController::toggleBreakpoint()
 void TRunController::setSpeed(int stepsPerSecond)
 {
     m_speed = stepsPerSecond;
+    m_commands->showSpeed(stepsPerSecond);
     if (m_timer.isActive())
         scheduleTick();
 }
@@ -327,6 +328,14 @@ void TRunController::showRun(bool follow)
     updateStatus();
     m_commands->update(m_session.state());
     reportEnd();
+    showSelectionHint();
+}
+
+void TRunController::showSelectionHint()
+{
+    // While a run is shown, the status line speaks of the run, not of the selection.
+    if (auto* hint = m_main.findChild<QLabel*>(QStringLiteral("StatusHint")))
+        hint->setVisible(!m_session.active());
 }
 
 void TRunController::updateMarks()
@@ -550,8 +559,9 @@ void TRunController::designChanged()
     m_variables->clearVariables();
     m_commands->update(m_session.state());
     m_reported = true;
-    if (ended) {
+    // The message of the last run is stale now.
+    m_status->setText(ended ? uitexts::runEndedByEdit() : QString());
+    showSelectionHint();
+    if (ended)
         m_console->dropTypedLines();
-        m_status->setText(uitexts::runEndedByEdit());
-    }
 }

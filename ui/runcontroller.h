@@ -13,6 +13,7 @@
 
 class QDockWidget;
 class QLabel;
+class QSlider;
 class TConsoleView;
 class TDesignDocument;
 class TForm1;
@@ -46,6 +47,8 @@ public:
     void setSpeed(int stepsPerSecond);
     int speed() const { return m_speed; }
 
+    // From the main window: its tool bars are made, the run's comes after them.
+    void createToolBar() { m_commands->createToolBar(); }
     // From the main window: a new diagram window; the design is about to be replaced; the document changed.
     void windowAdded(TForm1& window);
     void designReplacing(bool historyStep);
@@ -60,6 +63,7 @@ public:
     QDockWidget* javaDock() const { return m_javaDock; }
     QDockWidget* variablesDock() const { return m_variablesDock; }
     QDockWidget* consoleDock() const { return m_consoleDock; }
+    QSlider* speedSlider() const { return m_commands->speedSlider(); }
 
 private:
     class Output;
@@ -83,6 +87,7 @@ private:
     void openConsole();
     void updateVariables();
     void updateStatus();
+    void showSelectionHint();
     void reportEnd();
     void designChanged();
 

@@ -93,6 +93,15 @@ inline QString buttonOk() { return QStringLiteral("Ok"); }
 // of the "Ansicht" menu.
 inline QString menuRun() { return QStringLiteral("A&usführen"); }
 inline QString menuRunStart() { return QStringLiteral("&Starten"); }
+inline QString menuRunResume() { return QStringLiteral("&Fortsetzen"); }
+inline QString runToolBar() { return QStringLiteral("Ausführen"); }
+inline QString speedSliderLabel() { return QStringLiteral(" Tempo: "); }
+inline QString speedSliderTip(int stepsPerSecond)
+{
+    return stepsPerSecond == 0 ? QStringLiteral("So schnell wie möglich")
+                               : stepsPerSecond == 1 ? QStringLiteral("1 Schritt pro Sekunde")
+                                                     : QStringLiteral("%1 Schritte pro Sekunde").arg(stepsPerSecond);
+}
 inline QString menuRunStep() { return QStringLiteral("&Einzelschritt"); }
 inline QString menuRunPause() { return QStringLiteral("&Anhalten"); }
 inline QString menuRunStop() { return QStringLiteral("&Beenden"); }

@@ -9,6 +9,7 @@
 #include "ui/consoleview.h"
 #include "ui/javaview.h"
 #include "ui/qtcanvas.h"
+#include "ui/runcommands.h"
 #include "ui/runcontroller.h"
 #include "ui/uitexts.h"
 #include "ui/variablesview.h"
@@ -17,13 +18,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
+#include <QSlider>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -160,6 +164,55 @@ TEST_F(RunTest, ShiftF5StopsAnEndlessLoop)
     const QStringList lines = run().console()->output()->toPlainText().split(QLatin1Char('\n'));
     const long long n = std::stoll(session().variables().back().value);
     EXPECT_LE(n - lines[lines.size() - 2].toLongLong(), 1);
+}
+
+// The run tool bar stands after the design's; its Anhalten (F6) pauses a full-speed run at once, its start
+// item then says "Fortsetzen", and its slider sets the speed the menu shows. The status line counts steps
+// in German and drops the selection hint while a run is shown.
+TEST_F(RunTest, TheRunToolBarPausesAFullSpeedRunAndSetsTheSpeed)
+{
+    startOn("int n = 0; while (n >= 0) { n = (n + 1) % 1000; }");
+    auto* bar = form->findChild<QToolBar*>(QStringLiteral("LaufLeiste"));
+    ASSERT_TRUE(bar);
+    EXPECT_GT(bar->geometry().left(),
+              form->findChild<QToolBar*>(QStringLiteral("ToolBar2"))->geometry().left());
+    auto* hint = form->findChild<QLabel*>(QStringLiteral("StatusHint"));
+    whole().setCurrent(nullptr);
+    settle();
+    EXPECT_TRUE(hint->isVisible());
+    key(Qt::Key_F10); // stands before the first element
+    key(Qt::Key_F10);
+    EXPECT_EQ(status(), uitexts::runPausedBefore(QStringLiteral("n >= 0"), 1));
+    EXPECT_TRUE(status().endsWith(QStringLiteral("nach 1 Schritt")));
+    EXPECT_FALSE(hint->isVisible());
+    auto* start = form->findChild<QAction*>(QStringLiteral("Starten1"));
+    EXPECT_EQ(start->text(), QStringLiteral("&Fortsetzen"));
+
+    QSlider* slider = run().speedSlider();
+    slider->setValue(slider->maximum());
+    EXPECT_EQ(run().speed(), 0);
+    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("Geschwindigkeit0"))->isChecked());
+    key(Qt::Key_F5);
+    EXPECT_EQ(start->text(), QStringLiteral("&Starten"));
+    QElapsedTimer sincePause;
+    QTimer::singleShot(300, [&] {
+        sincePause.start();
+        QTest::keyClick(form->ActiveWindow()->scrollArea(), Qt::Key_F6);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Paused; }, 5000));
+    EXPECT_LT(sincePause.elapsed(), 500);
+    EXPECT_GT(session().steps(), 1000u);
+    const QString steps = QLocale(QLocale::German).toString(static_cast<qulonglong>(session().steps()));
+    EXPECT_TRUE(status().endsWith(QStringLiteral("nach ") + steps + QStringLiteral(" Schritten")));
+    EXPECT_TRUE(steps.contains(QLatin1Char('.')));
+
+    slider->setValue(0);
+    EXPECT_EQ(run().speed(), 1);
+    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("Geschwindigkeit1"))->isChecked());
+    trigger("Geschwindigkeit10");
+    EXPECT_EQ(TRunCommands::kSliderSpeeds[slider->value()], 10);
+    key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_TRUE(hint->isVisible());
 }
 
 TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
