@@ -125,6 +125,7 @@ inline QString menuVariables() { return QStringLiteral("Va&riablen"); }
 inline QString menuConsole() { return QStringLiteral("Konso&le"); }
 inline QString variablesName() { return QStringLiteral("Name"); }
 inline QString variablesType() { return QStringLiteral("Typ"); }
+inline QString copyValue() { return QStringLiteral("Wert &kopieren"); }
 inline QString variablesValue() { return QStringLiteral("Wert"); }
 inline QString consoleInputHint() { return QStringLiteral("Eingabe für das Programm, mit der Eingabetaste abschicken"); }
 

@@ -17,6 +17,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -213,6 +214,30 @@ TEST_F(RunTest, TheRunToolBarPausesAFullSpeedRunAndSetsTheSpeed)
     EXPECT_EQ(TRunCommands::kSliderSpeeds[slider->value()], 10);
     key(Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_TRUE(hint->isVisible());
+}
+
+// A value too long for its column shows whole in a tool tip, and Ctrl+C copies the current row's value.
+TEST_F(RunTest, ALongValueShowsInAToolTipAndCanBeCopied)
+{
+    startOn("String kurz = \"ab\"; String lang = \"\"; for (i=1;i<=150;i=i+1) { lang = lang + i % 10; }"
+            "System.out.println(lang);");
+    trigger("Geschwindigkeit0");
+    key(Qt::Key_F10);
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Finished; }, 5000));
+    TVariablesView& view = *run().variablesView();
+    ASSERT_EQ(view.topLevelItemCount(), 2);
+    const QString whole = view.topLevelItem(1)->text(2);
+    ASSERT_EQ(whole.size(), 150);
+    const QRect longCell = view.visualRect(view.model()->index(1, 2));
+    ASSERT_LT(longCell.width(), view.fontMetrics().horizontalAdvance(whole));
+    EXPECT_EQ(view.valueTip(longCell.center()).remove(QLatin1Char('\n')), whole);
+    EXPECT_TRUE(view.valueTip(view.visualRect(view.model()->index(0, 2)).center()).isEmpty());
+
+    view.setCurrentItem(view.topLevelItem(1));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), whole);
 }
 
 TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
