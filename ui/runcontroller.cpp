@@ -17,7 +17,6 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStatusBar>
 
 #include <chrono>
@@ -434,10 +433,7 @@ void TRunController::makeCurrent(const TElement& e)
         drawn = window ? drawnFor(*window->ShownBlock, *window->Options, e) : nullptr;
         if (!drawn)
             return;
-        for (QMdiSubWindow* sub : m_main.mdiArea()->subWindowList()) {
-            if (sub->widget() == window)
-                m_main.mdiArea()->setActiveSubWindow(sub);
-        }
+        m_main.mdiArea()->setActiveSubWindow(window);
     }
     window->setCurrent(const_cast<TElement*>(drawn));
     window->drawingWidget()->update();

@@ -384,6 +384,16 @@ TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
     QTest::mouseClick(java.viewport(), Qt::LeftButton, {}, QPoint(40, height / 2));
     EXPECT_EQ(whole().currentElement(), element({0}));
     EXPECT_EQ(element({0})->kind(), Kind::For);
+
+    // A line whose element the active window does not show makes it current in the whole-design window.
+    TForm1* body = form->openBlockWindow(asBlock(element({0, 1})));
+    settle();
+    ASSERT_EQ(form->ActiveWindow(), body);
+    const int last = java.lines().stepLines(element({1}))->first; // System.out.println(s);
+    java.moveCursorTo(last);
+    settle();
+    EXPECT_EQ(form->ActiveWindow(), &whole());
+    EXPECT_EQ(whole().currentElement(), element({1}));
 }
 
 // Undo makes every element anew: the breakpoints are found again on the same elements; another design
