@@ -184,8 +184,9 @@ bool TConsoleView::waitForLine(QString& line, const QString& hint)
     m_input->setProperty("waiting", true);
     m_input->setStyleSheet(QStringLiteral("QLineEdit { background: #fff8c0; }"));
     m_input->setFocus(Qt::OtherFocusReason);
-    while (!m_cancelled && m_typed.empty())
-        loop.exec();
+    // The loop ends when a line is entered, when the wait is cancelled, or when the application quits
+    // (which ends every event loop): then no line has come, and the read counts as cancelled.
+    loop.exec();
     m_waitLoop = nullptr;
     m_waiting = false;
     m_input->setPlaceholderText(uitexts::consoleInputHint());

@@ -295,6 +295,25 @@ TEST_F(RunTest, AProgramReadsWhatIsTypedIntoTheConsole)
     EXPECT_EQ(status().toStdString(), uitexts::runFinished(0, 5).toStdString());
 }
 
+// Beenden while the program waits for a line ends the wait and the run.
+TEST_F(RunTest, StoppingARunThatWaitsForInputEndsTheWait)
+{
+    startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); System.out.println(a);");
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (run().console()->waiting()) {
+            stopper.stop();
+            trigger("Beenden1");
+        }
+    });
+    stopper.start(5);
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Stopped; }, 5000));
+    EXPECT_FALSE(run().console()->waiting());
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(status(), uitexts::runStopped(2));
+}
+
 // With the console closed by the user, an input box asks, above its field what the program wrote since
 // it last read (a question written with println too); its "Abbrechen" ends the run.
 TEST_F(RunTest, WithTheConsoleClosedAnInputBoxShowsTheProgramsQuestion)
