@@ -328,9 +328,18 @@ private:
             // A condition that stands for the one that did not parse: of no known value, and silent.
             auto unknown = std::make_unique<ast::Expr>();
             unknown->kind = ExprKind::Name;
-            if (e.kind() == Kind::For)
+            if (e.kind() == Kind::For) {
+                // The counting variable still gets a value, so that its uses in the body raise nothing.
+                const std::u16string v = fromCp1252(splitLoopText(e.Text).variable);
+                if (isIdentifierText(v)) {
+                    try {
+                        p.header = ast::parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
+                    } catch (const ast::SyntaxError&) {
+                        p.header = {}; // a keyword: no variable
+                    }
+                }
                 p.header.test = std::move(unknown);
-            else if (e.kind() != Kind::Anweisung)
+            } else if (e.kind() != Kind::Anweisung)
                 p.condition = std::move(unknown);
         }
         m_element = elementIndex(&e);

@@ -392,6 +392,35 @@ TEST(CheckLikeJava, ListsPseudoCodeWithTheJavaToWriteAndTheProblemsAfterIt)
         EXPECT_NE(messages[in[i]].find(expected[i]), std::string::npos) << messages[in[i]];
 }
 
+// Every kind of element whose text does not parse is listed once, the check goes on over the elements
+// inside and after it, and the elements after them are checked as usual.
+TEST(CheckLikeJava, GoesOnAfterTextsThatDoNotParse)
+{
+    auto root = design("int n = 0;");
+    auto* decision = append(*root, TIf::Create("n >"));
+    append(*decision->branch(1), TAnweisung::Create("n = true"));
+    auto* loop = append(*root, TWhile::Create(""));
+    append(*loop->branch(1), TAnweisung::Create("n++"));
+    append(*root, TDoWhile::Create("n <"));
+    append(*root, TRepeat::Create("solange n < 3"));
+    auto* counting = append(*root, TFor::Create("i = 1 bis"));
+    append(*counting->branch(1), TAnweisung::Create("n = n + i"));
+    append(*root, TAnweisung::Create("System.out.println(m)"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    EXPECT_FALSE(checked.program);
+    std::vector<const TElement*> elements;
+    for (const runtime::Problem& p : checked.problems)
+        elements.push_back(p.element.element);
+    const TElement* last = root->FirstChild.get();
+    while (last->Next)
+        last = last->Next.get();
+    // The assignment of a boolean in the decision's branch is found; the counting loop's variable, of a
+    // header that did not parse, raises nothing in its body.
+    EXPECT_EQ(elements,
+              (std::vector<const TElement*>{decision, decision->branch(1)->FirstChild.get(), loop,
+                                            loop->Next.get(), loop->Next->Next.get(), counting, last}));
+}
+
 // A repeat-until loop runs as its Java text "do S while (c);" runs: it repeats while c holds, and its
 // unbraced body must be a single statement.
 TEST(RunLikeJava, RepeatLoopRunsAsItsJavaText)
