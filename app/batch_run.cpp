@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -31,6 +32,36 @@ void printLine(std::string_view cp1252)
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
 }
 
+// Set by SIGINT and SIGTERM. The handler only notes the signal; the run looks at it after every step and
+// while it waits for input, writes out what the program has printed, and then dies of the signal as it
+// would have without the handler.
+volatile std::sig_atomic_t interruptedBy = 0;
+
+extern "C" void noteInterrupt(int signal)
+{
+    interruptedBy = signal;
+}
+
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = noteInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a read that waits for input returns with EINTR
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void endIfInterrupted()
+{
+    const int signal = interruptedBy;
+    if (signal == 0)
+        return;
+    std::fflush(stdout);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 class StandardOutput final : public runtime::OutputSink
 {
 public:
@@ -44,11 +75,15 @@ class StandardInput final : public runtime::InputSource
 public:
     Status read(std::string& text) override
     {
+        // A prompt written with print stands on the terminal before the program waits.
+        std::fflush(stdout);
         char buffer[8192];
         ssize_t got;
-        do
+        do {
             got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        while (got < 0 && errno == EINTR);
+            if (got < 0 && errno == EINTR)
+                endIfInterrupted();
+        } while (got < 0 && errno == EINTR);
         if (got <= 0)
             return Status::End;
         auto n = static_cast<std::size_t>(got);
@@ -154,7 +189,8 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
     }
     StandardOutput output;
     StandardInput input;
-    runtime::Run run(checked.program, output, input);
+    runtime::Run run(checked.program, output, input, runtime::environmentNumberSymbols());
+    catchInterrupts();
     std::optional<runtime::TraceTable> table;
     if (!options.traceTable.empty())
         table.emplace();
@@ -170,6 +206,7 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
             printCounts(*root, root->FirstChild.get(), counts);
     };
     while (run.state() == runtime::RunState::Running) {
+        endIfInterrupted();
         if (!maxSteps.empty() && run.steps() >= limit) {
             std::fflush(stdout);
             printLine(runtime::msg::stepLimit(limit));

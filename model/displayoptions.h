@@ -11,9 +11,10 @@
 struct TWindowLayout;
 
 // What a run of the program shows in the windows that draw it on screen: the element the next step runs,
-// an element that failed, each with the blocks it stands inside (so that a collapsed one shows it), and
-// the breakpoints. One record serves every window; the controller of the run keeps it. Entries are
-// compared by address and serial, never followed; printing and pictures leave them out.
+// the element that failed (or every element with a problem, when the design could not start), each with the
+// blocks it stands inside (so that a collapsed one shows it), and the breakpoints. One record serves every
+// window; the controller of the run keeps it. Entries are compared by address and serial, never followed;
+// printing and pictures leave them out.
 struct TRunMarks
 {
     struct Entry
@@ -36,7 +37,7 @@ struct TRunMarks
     static Spot spotOf(const TElement* e);
 
     Spot running;
-    Spot failed;
+    std::vector<Spot> failed;
     std::vector<Entry> breakpoints;
 
     bool hasBreakpoint(const TElement& e) const;

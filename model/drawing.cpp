@@ -64,7 +64,7 @@ TColor runFill(const TElement& e, const TDisplayOptions& options, TColor normal)
     };
     if (shows(marks->running))
         return kRunningFill;
-    if (shows(marks->failed))
+    if (std::any_of(marks->failed.begin(), marks->failed.end(), shows))
         return kFailedFill;
     return normal;
 }

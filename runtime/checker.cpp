@@ -15,8 +15,10 @@
 #include "runtime/library.h"
 #include "runtime/messages.h"
 #include "runtime/program.h"
+#include "runtime/pseudocode.h"
 #include "runtime/syntax.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -169,19 +171,25 @@ bool widens(Base from, Base to)
 class Checker
 {
 public:
-    explicit Checker(Program& program) : m_p(program), m_scratch(nullptr, nullptr) {}
+    explicit Checker(Program& program) : m_p(program), m_scratch(nullptr, nullptr, NumberSymbols{}) {}
 
     std::vector<Problem> check(const TBlock& root)
     {
         parseAll(root);
-        if (!m_problems.empty())
-            return std::move(m_problems);
+        // The elements whose texts did not parse or name what no program declares were reported once;
+        // the rest of the check passes over them in silence (their variables are declared with the
+        // error type, which no use complains about), so that it reports the problems of the others.
+        m_quiet = m_failed;
         declareArgs();
         m_depth = 0;
         sequence(root.FirstChild.get());
         patch(m_pending, -1);
         m_p.endScope = m_head;
         m_p.entry = m_p.nodes.empty() ? -1 : 0;
+        // In the order of the design: an element's problems from parsing and from the rest together.
+        std::stable_sort(m_problems.begin(), m_problems.end(), [this](const Problem& a, const Problem& b) {
+            return m_elementIndex.at(a.element.element) < m_elementIndex.at(b.element.element);
+        });
         return std::move(m_problems);
     }
 
@@ -193,7 +201,7 @@ private:
 
     void problem(const std::string& message)
     {
-        if (m_silent)
+        if (m_silent || m_quiet.count(m_element))
             return;
         const ProgramElement& e = m_p.elements[static_cast<std::size_t>(m_element)];
         std::string text = message + " in \x84" + e.text + "\x93";
@@ -242,6 +250,7 @@ private:
 
     void parse(const TElement& e)
     {
+        const std::size_t problemsBefore = m_problems.size();
         Parsed p;
         const std::u16string text = fromCp1252(e.Text);
         try {
@@ -280,8 +289,33 @@ private:
             p.error = error.what();
             m_element = elementIndex(&e);
             problem(msg::syntaxError(p.error));
+            // A condition that stands for the one that did not parse: of no known value, and silent.
+            auto unknown = std::make_unique<ast::Expr>();
+            unknown->kind = ExprKind::Name;
+            if (e.kind() == Kind::For) {
+                // The counting variable still gets a value, so that its uses in the body raise nothing.
+                const std::u16string v = fromCp1252(splitLoopText(e.Text).variable);
+                if (isIdentifierText(v)) {
+                    try {
+                        p.header = ast::parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
+                    } catch (const ast::SyntaxError&) {
+                        p.header = {}; // a keyword: no variable
+                    }
+                }
+                p.header.test = std::move(unknown);
+            } else if (e.kind() != Kind::Anweisung)
+                p.condition = std::move(unknown);
         }
-        elementIndex(&e);
+        m_element = elementIndex(&e);
+        if (m_problems.size() > problemsBefore) {
+            m_failed.insert(m_element);
+            // Pseudo-code gets one message that says what to write in Java instead.
+            if (std::optional<std::string> advice = pseudoCodeAdvice(e.Text, e.kind() != Kind::Anweisung)) {
+                m_problems.resize(problemsBefore);
+                m_problems.push_back(
+                    {m_p.elements[static_cast<std::size_t>(m_element)].id, std::move(*advice)});
+            }
+        }
         m_parsed.emplace(&e, std::move(p));
     }
 
@@ -959,10 +993,12 @@ private:
     // A variable read: it must be definitely assigned.
     Value readVariable(const Var& v)
     {
-        if (v.da >= 0 && !m_da.test(v.da))
-            problem(msg::notInitialized(cp(v.name)));
+        // A variable of unknown type comes from a declaration already reported (pseudo-code such as
+        // "Eingabe x"): nothing more is said about it.
         if (v.type.isError())
             return bad();
+        if (v.da >= 0 && !m_da.test(v.da))
+            problem(msg::notInitialized(cp(v.name)));
         if (v.constant)
             return constantValue(v.type, *v.constant);
         return make(makeLocal(v.type, v.slot));
@@ -1790,6 +1826,9 @@ private:
     std::vector<ElementId> m_declaringLoops;
     std::set<std::pair<int, std::string>> m_reported;
     bool m_silent = false;
+    // Elements with problems found while parsing, and those the rest of the check keeps silent about.
+    std::set<int> m_failed;
+    std::set<int> m_quiet;
     std::unordered_map<const TElement*, int> m_elementIndex;
     std::unordered_map<const TElement*, Parsed> m_parsed;
     std::map<std::u16string, Ref> m_interned;

@@ -37,8 +37,9 @@ const char* describe(JavaError error)
 
 } // namespace
 
-Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input)
-    : m_program(std::move(program)), m_machine(std::make_unique<Machine>(&output, &input))
+Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input,
+         NumberSymbols symbols)
+    : m_program(std::move(program)), m_machine(std::make_unique<Machine>(&output, &input, symbols))
 {
     Machine& m = *m_machine;
     m.prims.resize(static_cast<std::size_t>(m_program->primSlots));
@@ -152,6 +153,9 @@ std::vector<Variable> Run::variables() const
     out.reserve(chain.size());
     const Machine& m = *m_machine;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        // main's parameter `args` is the export's, not a variable the design declares.
+        if (*it == 0)
+            continue;
         const ProgramVariable& pv = m_program->variables[static_cast<std::size_t>(*it)];
         Variable v;
         v.name = pv.name;

@@ -184,7 +184,19 @@ std::string scientific(double value, int decimals, bool alternate)
     return out;
 }
 
-std::u16string formatOne(const Specifier& s, const FormatArg* a)
+// A number written with ',' between groups and '.' as the point, with the locale's separators.
+std::u16string localized(std::u16string text, const NumberSymbols& symbols)
+{
+    for (char16_t& c : text) {
+        if (c == u',')
+            c = symbols.grouping;
+        else if (c == u'.')
+            c = symbols.decimal;
+    }
+    return text;
+}
+
+std::u16string formatOne(const Specifier& s, const FormatArg* a, const NumberSymbols& symbols)
 {
     const char16_t c = s.conversion;
     const bool isNull = a && !a->type.isPrimitive() && !a->ref;
@@ -275,7 +287,7 @@ std::u16string formatOne(const Specifier& s, const FormatArg* a)
         const std::uint64_t magnitude =
             v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
         const std::string digits = std::to_string(magnitude);
-        return number(s, v < 0, s.group ? grouped(digits) : digits);
+        return localized(number(s, v < 0, s.group ? grouped(digits) : digits), symbols);
     }
     case u'x':
     case u'X':
@@ -331,7 +343,7 @@ std::u16string formatOne(const Specifier& s, const FormatArg* a)
                 formatError(JavaError::IllegalFormat, "Conversion = e, Flags = ,", s);
             magnitude = scientific(std::fabs(v), precision, s.alternate);
         }
-        std::u16string out = number(s, std::signbit(v), magnitude);
+        std::u16string out = localized(number(s, std::signbit(v), magnitude), symbols);
         return c == u'E' ? upperCase(out) : out;
     }
     default:
@@ -451,7 +463,8 @@ std::vector<Piece> parseFormat(const std::u16string& format)
 
 } // namespace
 
-void javaFormat(std::u16string& out, const std::u16string& format, const std::vector<FormatArg>& args)
+void javaFormat(std::u16string& out, const std::u16string& format, const std::vector<FormatArg>& args,
+                const NumberSymbols& symbols)
 {
     const std::vector<Piece> pieces = parseFormat(format);
     std::size_t next = 0;            // the next ordinary argument
@@ -483,7 +496,7 @@ void javaFormat(std::u16string& out, const std::u16string& format, const std::ve
             throwJava(JavaError::MissingFormatArgument, "Format specifier '" + toCp1252(s.text) + "'",
                       msg::missingFormatArgument(toCp1252(s.text)));
         last = arg;
-        out += formatOne(s, arg);
+        out += formatOne(s, arg, symbols);
         if (out.size() > kMaxStringLength)
             throwJava(JavaError::OutOfMemory, "Java heap space");
     }

@@ -29,8 +29,8 @@ std::size_t skipSign(const std::u16string& s)
 }
 
 // The whole of `s` from `pos` is a numeral: digit+, or one to three digits (the first not 0) followed by
-// groups of "," and three digits.
-bool wholeNumeral(const std::u16string& s, std::size_t pos)
+// groups of the grouping separator and three digits.
+bool wholeNumeral(const std::u16string& s, std::size_t pos, char16_t grouping)
 {
     std::size_t p = pos;
     while (p < s.size() && isDigit(s[p]))
@@ -42,7 +42,7 @@ bool wholeNumeral(const std::u16string& s, std::size_t pos)
     if (p - pos > 3 || s[pos] == u'0')
         return false;
     while (p < s.size()) {
-        if (p + 4 > s.size() || s[p] != u',' || !isDigit(s[p + 1]) || !isDigit(s[p + 2]) ||
+        if (p + 4 > s.size() || s[p] != grouping || !isDigit(s[p + 1]) || !isDigit(s[p + 2]) ||
             !isDigit(s[p + 3]))
             return false;
         p += 4;
@@ -50,14 +50,28 @@ bool wholeNumeral(const std::u16string& s, std::size_t pos)
     return true;
 }
 
-} // namespace
-
-bool matchesInteger(const std::u16string& token)
+// `token`, a number written with the symbols `from`, written with the symbols `to`.
+std::u16string withOtherSeparators(const std::u16string& token, const NumberSymbols& from,
+                                   const NumberSymbols& to)
 {
-    return wholeNumeral(token, skipSign(token));
+    std::u16string out = token;
+    for (char16_t& c : out) {
+        if (c == from.decimal)
+            c = to.decimal;
+        else if (c == from.grouping)
+            c = to.grouping;
+    }
+    return out;
 }
 
-bool matchesFloat(const std::u16string& token)
+} // namespace
+
+bool matchesInteger(const std::u16string& token, const NumberSymbols& symbols)
+{
+    return wholeNumeral(token, skipSign(token), symbols.grouping);
+}
+
+bool matchesFloat(const std::u16string& token, const NumberSymbols& symbols)
 {
     const std::size_t start = skipSign(token);
     const std::u16string rest = token.substr(start);
@@ -88,7 +102,8 @@ bool matchesFloat(const std::u16string& token)
             }
         }
     }
-    // Decimal: (numeral | numeral "." digit* | "." digit+) ([eE] [-+]? digit+)?
+    // Decimal: (numeral | numeral point digit* | point digit+) ([eE] [-+]? digit+)?, with the locale's
+    // decimal separator as the point
     std::size_t mantissaEnd = rest.size();
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] == u'e' || rest[i] == u'E') {
@@ -107,23 +122,25 @@ bool matchesFloat(const std::u16string& token)
                 return false;
     }
     const std::u16string mantissa = rest.substr(0, mantissaEnd);
-    const std::size_t point = mantissa.find(u'.');
+    const std::size_t point = mantissa.find(symbols.decimal);
     if (point == std::u16string::npos)
-        return wholeNumeral(mantissa, 0);
+        return wholeNumeral(mantissa, 0, symbols.grouping);
     for (std::size_t i = point + 1; i < mantissa.size(); ++i)
         if (!isDigit(mantissa[i]))
             return false;
     if (point == 0)
         return mantissa.size() > 1;
-    return wholeNumeral(mantissa.substr(0, point), 0);
+    return wholeNumeral(mantissa.substr(0, point), 0, symbols.grouping);
 }
 
-std::u16string withoutGroupSeparators(const std::u16string& token)
+std::u16string javaNumberText(const std::u16string& token, const NumberSymbols& symbols)
 {
     std::u16string out;
-    for (char16_t c : token)
-        if (c != u',')
-            out.push_back(c);
+    for (char16_t c : token) {
+        if (c == symbols.grouping)
+            continue;
+        out.push_back(c == symbols.decimal ? u'.' : c);
+    }
     return out;
 }
 
@@ -151,7 +168,7 @@ void JScanner::readInput(Machine& m)
         m_sourceClosed = true;
 }
 
-void JScanner::throwFor(Pattern p)
+void JScanner::throwFor(Pattern p, const NumberSymbols& symbols)
 {
     m_skipped = false;
     if (m_sourceClosed && m_position == m_buffer.size())
@@ -159,14 +176,22 @@ void JScanner::throwFor(Pattern p)
     std::size_t end = m_position;
     while (end < m_buffer.size() && !isJavaWhitespace(m_buffer[end]))
         ++end;
-    const std::string token = toCp1252(m_buffer.substr(m_position, end - m_position));
+    const std::u16string token = m_buffer.substr(m_position, end - m_position);
     const char* expected = p == Pattern::Integer ? msg::kNoInteger
                            : p == Pattern::Float ? msg::kNoNumber
                                                  : msg::kNoBoolean;
-    throwJava(JavaError::InputMismatch, {}, msg::inputMismatch(token, expected));
+    // A number written with the other convention ("3.5" where the comma is the decimal separator, or
+    // the other way round): the message says which separator this machine's Java expects.
+    const NumberSymbols other = symbols.decimal == u'.' ? NumberSymbols{u',', u'.'} : NumberSymbols{};
+    if (p == Pattern::Float && matchesFloat(token, other))
+        throwJava(JavaError::InputMismatch, {},
+                  msg::otherDecimalSeparator(toCp1252(token), symbols.decimal == u',',
+                                             toCp1252(withOtherSeparators(token, other, symbols))));
+    throwJava(JavaError::InputMismatch, {}, msg::inputMismatch(toCp1252(token), expected));
 }
 
-std::optional<std::u16string> JScanner::completeToken(Pattern p, bool& needInput)
+std::optional<std::u16string> JScanner::completeToken(Pattern p, const NumberSymbols& symbols,
+                                                      bool& needInput)
 {
     needInput = false;
     if (!m_skipped) {
@@ -202,10 +227,10 @@ std::optional<std::u16string> JScanner::completeToken(Pattern p, bool& needInput
     case Pattern::Any:
         break;
     case Pattern::Integer:
-        matches = matchesInteger(token);
+        matches = matchesInteger(token, symbols);
         break;
     case Pattern::Float:
-        matches = matchesFloat(token);
+        matches = matchesFloat(token, symbols);
         break;
     case Pattern::Boolean:
         matches = lowerCase(token) == u"true" || lowerCase(token) == u"false";
@@ -222,12 +247,12 @@ std::u16string JScanner::nextToken(Machine& m, Pattern p)
     ensureOpen();
     while (true) {
         bool needInput = false;
-        if (std::optional<std::u16string> token = completeToken(p, needInput)) {
+        if (std::optional<std::u16string> token = completeToken(p, m.symbols, needInput)) {
             m_skipped = false;
             return std::move(*token);
         }
         if (!needInput)
-            throwFor(p);
+            throwFor(p, m.symbols);
         readInput(m);
     }
 }
@@ -239,7 +264,7 @@ std::optional<std::u16string> JScanner::peekToken(Machine& m, Pattern p)
     std::optional<std::u16string> result;
     while (true) {
         bool needInput = false;
-        result = completeToken(p, needInput);
+        result = completeToken(p, m.symbols, needInput);
         if (result || !needInput)
             break;
         readInput(m);
@@ -252,7 +277,7 @@ std::optional<std::u16string> JScanner::peekToken(Machine& m, Pattern p)
 std::int32_t JScanner::nextInt(Machine& m)
 {
     const std::u16string token = nextToken(m, Pattern::Integer);
-    const std::u16string text = withoutGroupSeparators(token);
+    const std::u16string text = javaNumberText(token, m.symbols);
     if (std::optional<std::int32_t> v = parseJavaInt(text))
         return *v;
     // The token is left unread, as Java does.
@@ -264,7 +289,7 @@ std::int32_t JScanner::nextInt(Machine& m)
 std::int64_t JScanner::nextLong(Machine& m)
 {
     const std::u16string token = nextToken(m, Pattern::Integer);
-    const std::u16string text = withoutGroupSeparators(token);
+    const std::u16string text = javaNumberText(token, m.symbols);
     if (std::optional<std::int64_t> v = parseJavaLong(text))
         return *v;
     m_position -= token.size();
@@ -275,7 +300,7 @@ std::int64_t JScanner::nextLong(Machine& m)
 double JScanner::nextDouble(Machine& m)
 {
     const std::u16string token = nextToken(m, Pattern::Float);
-    if (std::optional<double> v = parseJavaDouble(withoutGroupSeparators(token)))
+    if (std::optional<double> v = parseJavaDouble(javaNumberText(token, m.symbols)))
         return *v;
     m_position -= token.size();
     throwJava(JavaError::InputMismatch, {}, msg::inputMismatch(toCp1252(token), msg::kNoNumber));
@@ -299,19 +324,19 @@ bool JScanner::hasNext(Machine& m)
 bool JScanner::hasNextInt(Machine& m)
 {
     const std::optional<std::u16string> token = peekToken(m, Pattern::Integer);
-    return token && parseJavaInt(withoutGroupSeparators(*token)).has_value();
+    return token && parseJavaInt(javaNumberText(*token, m.symbols)).has_value();
 }
 
 bool JScanner::hasNextLong(Machine& m)
 {
     const std::optional<std::u16string> token = peekToken(m, Pattern::Integer);
-    return token && parseJavaLong(withoutGroupSeparators(*token)).has_value();
+    return token && parseJavaLong(javaNumberText(*token, m.symbols)).has_value();
 }
 
 bool JScanner::hasNextDouble(Machine& m)
 {
     const std::optional<std::u16string> token = peekToken(m, Pattern::Float);
-    return token && parseJavaDouble(withoutGroupSeparators(*token)).has_value();
+    return token && parseJavaDouble(javaNumberText(*token, m.symbols)).has_value();
 }
 
 std::optional<std::u16string> JScanner::findLine(Machine& m, bool consume)

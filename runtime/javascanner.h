@@ -1,13 +1,15 @@
 #pragma once
 
-// java.util.Scanner over System.in or over a String, with Java's token rules for the default (English)
-// number format: tokens are separated by white space (Character.isWhitespace); nextInt accepts an
-// optional sign and digits, with ',' between groups of three; nextDouble also a point, an exponent,
+// java.util.Scanner over System.in or over a String, with Java's token rules for the number format of
+// the run's locale: tokens are separated by white space (Character.isWhitespace); nextInt accepts an
+// optional sign and digits, with the grouping separator between groups of three; nextDouble also the
+// decimal separator, an exponent,
 // "NaN", "Infinity" and hexadecimal numbers. A token that does not fit throws InputMismatchException
 // and stays unread; the end of the input throws NoSuchElementException. Each scanner keeps what it has
 // read from System.in, as Java's does, so a second scanner on System.in sees only what the first one
 // has not taken from the source.
 
+#include "runtime/runtime.h"
 #include "runtime/values.h"
 
 #include <optional>
@@ -45,12 +47,12 @@ private:
     void readInput(Machine& m);
     // The next complete token if it matches `p`; otherwise nothing, with `needInput` set when more input
     // could complete it.
-    std::optional<std::u16string> completeToken(Pattern p, bool& needInput);
+    std::optional<std::u16string> completeToken(Pattern p, const NumberSymbols& symbols, bool& needInput);
     std::u16string nextToken(Machine& m, Pattern p);
     std::optional<std::u16string> peekToken(Machine& m, Pattern p);
     // The next line and the length of its line separator, or nothing at the end of the input.
     std::optional<std::u16string> findLine(Machine& m, bool consume);
-    [[noreturn]] void throwFor(Pattern p);
+    [[noreturn]] void throwFor(Pattern p, const NumberSymbols& symbols);
 
     std::u16string m_buffer;
     std::size_t m_position = 0;
@@ -62,8 +64,9 @@ private:
 
 // Whether `token` as a whole is what Scanner.nextInt / nextDouble accepts (before the value is checked),
 // and the text Integer.parseInt / Double.parseDouble is then given.
-bool matchesInteger(const std::u16string& token);
-bool matchesFloat(const std::u16string& token);
-std::u16string withoutGroupSeparators(const std::u16string& token);
+bool matchesInteger(const std::u16string& token, const NumberSymbols& symbols);
+bool matchesFloat(const std::u16string& token, const NumberSymbols& symbols);
+// Without the grouping separators, with '.' for the decimal separator.
+std::u16string javaNumberText(const std::u16string& token, const NumberSymbols& symbols);
 
 } // namespace runtime

@@ -203,6 +203,13 @@ inline std::string inputMismatch(const std::string& token, const char* expected)
 {
     return "Die Eingabe " + quoted(token) + " ist " + expected;
 }
+// A number typed with the decimal separator of the other convention: `written` is how this machine's
+// Java reads it.
+inline std::string otherDecimalSeparator(const std::string& token, bool comma, const std::string& written)
+{
+    return "Die Eingabe " + quoted(token) + " ist keine Zahl: auf diesem Rechner steht " +
+           (comma ? "ein Komma" : "ein Punkt") + " vor den Nachkommastellen (" + written + ")";
+}
 inline constexpr char kNoInteger[] = "keine ganze Zahl";
 inline constexpr char kNoNumber[] = "keine Zahl";
 inline constexpr char kNoBoolean[] = "kein Wahrheitswert";

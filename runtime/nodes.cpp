@@ -868,7 +868,7 @@ public:
         if (!format)
             throwJava(JavaError::NullPointer);
         std::u16string text;
-        javaFormat(m_printf ? m.output : text, textOf(format), values);
+        javaFormat(m_printf ? m.output : text, textOf(format), values, m.symbols);
         return text.empty() ? emptyString() : makeString(std::move(text));
     }
 

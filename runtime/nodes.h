@@ -6,6 +6,7 @@
 // through the factory functions below.
 
 #include "runtime/javatext.h"
+#include "runtime/runtime.h"
 #include "runtime/values.h"
 
 #include <memory>
@@ -35,7 +36,13 @@ struct ProgramExit
 class Machine
 {
 public:
-    Machine(OutputSink* sink, InputSource* input) : m_sink(sink), m_input(input) {}
+    Machine(OutputSink* sink, InputSource* input, NumberSymbols numberSymbols)
+        : symbols(numberSymbols), m_sink(sink), m_input(input)
+    {
+    }
+
+    // The separators of Scanner's numbers and of String.format's and printf's.
+    const NumberSymbols symbols;
 
     std::vector<Prim> prims;
     std::vector<Ref> refs;

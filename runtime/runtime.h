@@ -75,6 +75,24 @@ struct CheckResult
 // keeps copies of the texts it needs and never touches the design again.
 CheckResult Check(const TBlock& root);
 
+// The separators with which Scanner reads and String.format and printf write numbers: those of the default
+// locale of the Java that runs the export. Double.toString, string concatenation and Double.parseDouble
+// always use the point. The default is English ("1,234.5").
+struct NumberSymbols
+{
+    char16_t decimal = u'.';
+    char16_t grouping = u',';
+    friend bool operator==(const NumberSymbols&, const NumberSymbols&) = default;
+};
+
+// The symbols of a locale name as the environment gives it ("de_DE.UTF-8", "en_US", "C"), from a table of
+// the locales a JDK knows, by language and country: a country the table does not know takes its
+// language's symbols, a language it does not know (and "C", "POSIX") the English ones. The name alone
+// counts, so a run does not depend on the locales installed on the machine.
+NumberSymbols numberSymbolsOf(std::string_view localeName);
+// The symbols of the locale a JDK on Linux takes for numbers: LC_ALL, else LC_CTYPE, else LANG.
+NumberSymbols environmentNumberSymbols();
+
 // Where the program's output goes (System.out): UTF-8, handed over after every step and before input is
 // asked for.
 class OutputSink
@@ -143,7 +161,8 @@ class Run
 {
 public:
     // `output` and `input` must outlive the run.
-    Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input);
+    Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input,
+        NumberSymbols symbols = {});
     ~Run();
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;

@@ -4,7 +4,10 @@
 
 namespace runtime {
 
-Session::Session(OutputSink& output, InputSource& input) : m_output(output), m_input(input) {}
+Session::Session(OutputSink& output, InputSource& input, NumberSymbols symbols)
+    : m_output(output), m_input(input), m_symbols(symbols)
+{
+}
 
 Session::~Session() = default;
 
@@ -18,7 +21,7 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
     CheckResult checked = Check(root);
     if (!checked.program)
         return std::move(checked.problems);
-    m_run = std::make_unique<Run>(checked.program, m_output, m_input);
+    m_run = std::make_unique<Run>(checked.program, m_output, m_input, m_symbols);
     m_state = running ? SessionState::Running : SessionState::Paused;
     // Started with a single step, the run stands before its first element as after a pause.
     m_passBreakpoint = !running;

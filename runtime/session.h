@@ -25,8 +25,8 @@ enum class SessionState { Idle, Paused, Running, Finished, Failed, Cancelled, St
 class Session
 {
 public:
-    // `output` and `input` must outlive the session.
-    Session(OutputSink& output, InputSource& input);
+    // `output` and `input` must outlive the session; `symbols` are the number symbols of its runs.
+    Session(OutputSink& output, InputSource& input, NumberSymbols symbols = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -82,6 +82,7 @@ private:
 
     OutputSink& m_output;
     InputSource& m_input;
+    NumberSymbols m_symbols;
     std::unique_ptr<Run> m_run;
     SessionState m_state = SessionState::Idle;
     // The next step runs even when a breakpoint stands before it: the run paused there already.

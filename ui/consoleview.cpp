@@ -3,8 +3,10 @@
 #include "ui/commandguard.h"
 #include "ui/uitexts.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -20,6 +22,8 @@ constexpr int kKeptLines = 5000;
 constexpr int kLongestLine = 10000;
 // Output waiting for the next flush beyond this is cut from the front.
 constexpr std::size_t kMostPending = std::size_t{kKeptLines} * 200;
+// The user state of an output line that ends with typed input.
+constexpr int kInputLine = 1;
 
 } // namespace
 
@@ -41,10 +45,15 @@ TConsoleView::TConsoleView(QWidget* parent) : QWidget(parent)
     layout->setSpacing(2);
     layout->addWidget(m_output);
     layout->addWidget(m_input);
+    m_output->viewport()->installEventFilter(this);
     connect(m_input, &QLineEdit::returnPressed, this, [this] {
         runCommand(this, [this] {
+            flush();
             m_typed.push_back(m_input->text());
+            echoInput(m_input->text());
             m_input->clear();
+            if (m_waitLoop)
+                m_waitLoop->quit();
         });
     });
 }
@@ -75,9 +84,17 @@ void TConsoleView::flush()
     append(text, palette().color(QPalette::Text));
 }
 
-QString TConsoleView::openLine() const
+QString TConsoleView::lastOutput(int maxLines) const
 {
-    return m_output->document()->lastBlock().text();
+    QStringList lines;
+    QTextBlock block = m_output->document()->lastBlock();
+    // The last line is open (empty after a println): it counts only with text.
+    if (block.isValid() && block.text().isEmpty())
+        block = block.previous();
+    for (; block.isValid() && block.userState() != kInputLine && lines.size() < maxLines;
+         block = block.previous())
+        lines.prepend(block.text());
+    return lines.join(QLatin1Char('\n'));
 }
 
 void TConsoleView::append(const QString& text, const QColor& colour)
@@ -121,9 +138,18 @@ void TConsoleView::message(const QString& text, bool error)
            error ? QColor(176, 0, 0) : QColor(0, 0, 160));
 }
 
+void TConsoleView::problem(const QString& text, int index)
+{
+    message(text, true);
+    // The message ends with its line end: it stands in the block before the last, empty one.
+    m_problems.emplace_back(m_output->document()->blockCount() - 2, index);
+}
+
 void TConsoleView::echoInput(const QString& line)
 {
-    append(line + QLatin1Char('\n'), QColor(0, 96, 0));
+    append(line, QColor(0, 96, 0));
+    m_output->document()->lastBlock().setUserState(kInputLine);
+    append(QStringLiteral("\n"), QColor(0, 96, 0));
 }
 
 void TConsoleView::clear()
@@ -131,6 +157,9 @@ void TConsoleView::clear()
     m_pending.clear();
     m_decoder.resetState();
     m_output->clear();
+    m_problems.clear();
+    for (const QString& line : m_typed)
+        echoInput(line);
 }
 
 bool TConsoleView::takeLine(QString& line)
@@ -139,6 +168,54 @@ bool TConsoleView::takeLine(QString& line)
         return false;
     line = m_typed.front();
     m_typed.pop_front();
-    echoInput(line);
     return true;
+}
+
+bool TConsoleView::waitForLine(QString& line, const QString& hint)
+{
+    flush();
+    if (takeLine(line))
+        return true;
+    QEventLoop loop;
+    m_waitLoop = &loop;
+    m_waiting = true;
+    m_cancelled = false;
+    m_input->setPlaceholderText(hint);
+    m_input->setProperty("waiting", true);
+    m_input->setStyleSheet(QStringLiteral("QLineEdit { background: #fff8c0; }"));
+    m_input->setFocus(Qt::OtherFocusReason);
+    // The loop ends when a line is entered, when the wait is cancelled, or when the application quits
+    // (which ends every event loop): then no line has come, and the read counts as cancelled.
+    loop.exec();
+    m_waitLoop = nullptr;
+    m_waiting = false;
+    m_input->setPlaceholderText(uitexts::consoleInputHint());
+    m_input->setProperty("waiting", false);
+    m_input->setStyleSheet(QString());
+    return !m_cancelled && takeLine(line);
+}
+
+void TConsoleView::cancelWait()
+{
+    if (!m_waiting)
+        return;
+    m_cancelled = true;
+    if (m_waitLoop)
+        m_waitLoop->quit();
+}
+
+bool TConsoleView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_output->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        !m_problems.empty()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int block = m_output->cursorForPosition(mouse->position().toPoint()).blockNumber();
+        for (const auto& [number, index] : m_problems) {
+            if (number == block) {
+                emit problemClicked(index);
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

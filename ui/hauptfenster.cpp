@@ -105,6 +105,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     m_run = std::make_unique<TRunController>(*this);
     createHelpMenu();
     createToolBars();
+    m_run->createToolBar();
     m_statusHint = new QLabel(this);
     m_statusHint->setObjectName(QStringLiteral("StatusHint"));
     statusBar()->addWidget(m_statusHint, 1);

@@ -91,7 +91,8 @@ void TJavaView::rebuild()
     m_longestLine = 0;
     for (int n = 0; n < m_lines->lineCount(); ++n)
         m_longestLine = std::max(m_longestLine, static_cast<int>(m_lines->line(n).size()));
-    m_current = m_running = m_failed = std::nullopt;
+    m_current = m_running = std::nullopt;
+    m_failed.clear();
     m_breakpoints.clear();
     m_cursor = -1;
     fitScrollBars();
@@ -139,9 +140,9 @@ void TJavaView::setRunningLines(Lines lines)
     viewport()->update();
 }
 
-void TJavaView::setFailedLines(Lines lines)
+void TJavaView::setFailedLines(std::vector<Lines> lines)
 {
-    m_failed = lines;
+    m_failed = std::move(lines);
     viewport()->update();
 }
 
@@ -201,7 +202,8 @@ void TJavaView::paintEvent(QPaintEvent*)
             return from > to ? QRect() : QRect(0, (from - first) * h, width, (to - from + 1) * h);
         };
         painter.fillRect(band(m_current), kCurrentFill);
-        painter.fillRect(band(m_failed), kFailedFill);
+        for (const Lines& failed : m_failed)
+            painter.fillRect(band(failed), kFailedFill);
         painter.fillRect(band(m_running), kRunningFill);
         if (const QRect frame = band(m_current); !frame.isEmpty()) {
             painter.setPen(kCurrentFrame);

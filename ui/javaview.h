@@ -39,10 +39,11 @@ public:
 
     void setCurrentLines(Lines lines);
     void setRunningLines(Lines lines);
-    void setFailedLines(Lines lines);
+    void setFailedLines(std::vector<Lines> lines);
     void setBreakpointLines(std::vector<int> lines);
     Lines currentLines() const { return m_current; }
     Lines runningLines() const { return m_running; }
+    const std::vector<Lines>& failedLines() const { return m_failed; }
     // Scrolls so that `lines` can be seen, unless they already can.
     void showLines(Lines lines);
 
@@ -91,7 +92,7 @@ private:
     int m_longestLine = 0; // characters
     Lines m_current;
     Lines m_running;
-    Lines m_failed;
+    std::vector<Lines> m_failed;
     std::vector<int> m_breakpoints;
     int m_cursor = -1;
 };

@@ -28,6 +28,8 @@ namespace {
 // between two repaints of where the run stands.
 constexpr auto kSlice = std::chrono::milliseconds(20);
 constexpr qint64 kShowEveryMs = 80;
+// The input box shows at most this many lines of what the program wrote before it reads.
+constexpr int kQuestionLines = 5;
 
 // An element's text as the status line quotes it.
 QString quotedText(const TElement* e)
@@ -37,40 +39,64 @@ QString quotedText(const TElement* e)
 
 } // namespace
 
-// The program's output goes to the console.
+// The program's output goes to the console, which comes to the front when a run first writes.
 class TRunController::Output final : public runtime::OutputSink
 {
 public:
     explicit Output(TRunController& controller) : m_controller(controller) {}
-    void write(std::string_view text) override { m_controller.m_console->write(text); }
+    void write(std::string_view text) override
+    {
+        if (!m_controller.m_consoleOpened)
+            m_controller.openConsole();
+        m_controller.m_console->write(text);
+    }
 
 private:
     TRunController& m_controller;
 };
 
-// Input comes from the lines typed into the console, else from a small dialog; its "Abbrechen" ends the run.
+// Input comes from the console: a line typed ahead, else the console waits for one. The console comes to
+// the front when a run first reads; when the user has closed it, a small dialog asks instead, with what
+// the program wrote since it last read above the field, and its "Abbrechen" ends the run.
 class TRunController::Input final : public runtime::InputSource
 {
 public:
     explicit Input(TRunController& controller) : m_controller(controller) {}
     Status read(std::string& text) override
     {
-        TConsoleView& console = *m_controller.m_console;
+        TRunController& c = m_controller;
+        TConsoleView& console = *c.m_console;
+        if (!c.m_consoleOpened)
+            c.openConsole();
         console.flush();
         QString line;
         if (!console.takeLine(line)) {
-            const runtime::ElementId asking = m_controller.m_session.next();
-            QString prompt = uitexts::inputPrompt(quotedText(asking.element));
-            // With the console closed the program's question would go unseen: the dialog shows it.
-            if (const QString question = console.openLine().trimmed();
-                !m_controller.m_consoleDock->isVisible() && !question.isEmpty())
-                prompt = question + QLatin1Char('\n') + prompt;
-            const std::optional<QString> answer =
-                dialogService().inputBox(&m_controller.m_main, uitexts::inputCaption(), prompt, QString());
-            if (!answer)
+            const runtime::ElementId asking = c.m_session.next();
+            const QString element = quotedText(asking.element);
+            // The windows, the Java view, the variables and the status show the step that waits.
+            c.m_waitingForInput = true;
+            c.showRun(true);
+            bool answered = false;
+            if (c.m_consoleDock->toggleViewAction()->isChecked()) {
+                c.m_consoleDock->raise();
+                answered = console.waitForLine(line, uitexts::consoleWaiting(element));
+            } else {
+                QString prompt = uitexts::inputPrompt(element);
+                if (const QString question = console.lastOutput(kQuestionLines);
+                    !question.trimmed().isEmpty())
+                    prompt = question + QLatin1Char('\n') + prompt;
+                const std::optional<QString> answer =
+                    dialogService().inputBox(&c.m_main, uitexts::inputCaption(), prompt, QString());
+                if (answer) {
+                    line = *answer;
+                    console.echoInput(line);
+                    answered = true;
+                }
+            }
+            c.m_waitingForInput = false;
+            if (!answered)
                 return Status::Cancelled;
-            line = *answer;
-            console.echoInput(line);
+            c.updateStatus();
         }
         text = line.toStdString() + "\n";
         return Status::Text;
@@ -82,7 +108,8 @@ private:
 
 TRunController::TRunController(TForm2& main)
     : m_main(main), m_document(main.document()), m_output(std::make_unique<Output>(*this)),
-      m_input(std::make_unique<Input>(*this)), m_session(*m_output, *m_input)
+      m_input(std::make_unique<Input>(*this)),
+      m_session(*m_output, *m_input, runtime::environmentNumberSymbols())
 {
     const auto makeDock = [&main](const char* name, const QString& title, QWidget* content,
                                   Qt::DockWidgetArea area) {
@@ -113,6 +140,12 @@ TRunController::TRunController(TForm2& main)
     connect(m_javaView, &TJavaView::textRebuilt, this, [this] { updateJavaView(false); });
     connect(m_javaView, &TJavaView::lineClicked, this,
             [this](int line) { runCommand(&m_main, [&] { javaLineClicked(line); }); });
+    connect(m_console, &TConsoleView::problemClicked, this, [this](int index) {
+        runCommand(&m_main, [&] {
+            if (index >= 0 && static_cast<std::size_t>(index) < m_problemElements.size())
+                makeCurrent(*m_problemElements[static_cast<std::size_t>(index)].element);
+        });
+    });
     connect(m_variablesDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
             runCommand(&m_main, [&] { updateVariables(); });
@@ -128,6 +161,15 @@ TRunController::TRunController(TForm2& main)
 TRunController::~TRunController()
 {
     m_timer.stop();
+    m_console->cancelWait();
+}
+
+void TRunController::openConsole()
+{
+    // The first run has shown the console; once the user has closed it, it stays closed.
+    m_consoleOpened = true;
+    if (m_consoleDock->toggleViewAction()->isChecked())
+        m_consoleDock->raise();
 }
 
 // ---- the commands ----
@@ -148,12 +190,19 @@ bool TRunController::begin(bool running)
     const std::vector<runtime::Problem> problems = m_session.start(m_document.root(), running);
     m_reported = false;
     m_highlight = false;
+    m_consoleOpened = false;
+    m_problemElements.clear();
     if (problems.empty())
         return true;
     m_reported = true;
+    // Every problem is listed, and its element marked in every window and in the Java view; a click on
+    // a listed problem makes its element current.
     m_console->message(uitexts::runProblemsHeading(), true);
-    for (const runtime::Problem& problem : problems)
-        m_console->message(QStringLiteral("• ") + fromCp1252(problem.message), true);
+    for (const runtime::Problem& problem : problems) {
+        m_console->problem(QStringLiteral("• ") + fromCp1252(problem.message),
+                           static_cast<int>(m_problemElements.size()));
+        m_problemElements.push_back(problem.element);
+    }
     m_consoleDock->show();
     showRun(false);
     m_status->setText(uitexts::runCannotStart(static_cast<int>(problems.size())));
@@ -200,6 +249,7 @@ void TRunController::stop()
 {
     m_timer.stop();
     m_session.stop();
+    m_console->cancelWait();
     showRun(true);
 }
 
@@ -222,6 +272,7 @@ void TRunController::toggleBreakpoint()
 void TRunController::setSpeed(int stepsPerSecond)
 {
     m_speed = stepsPerSecond;
+    m_commands->showSpeed(stepsPerSecond);
     if (m_timer.isActive())
         scheduleTick();
 }
@@ -276,13 +327,25 @@ void TRunController::showRun(bool follow)
     updateStatus();
     m_commands->update(m_session.state());
     reportEnd();
+    showSelectionHint();
+}
+
+void TRunController::showSelectionHint()
+{
+    // While a run is shown, the status line speaks of the run, not of the selection.
+    if (auto* hint = m_main.findChild<QLabel*>(QStringLiteral("StatusHint")))
+        hint->setVisible(!m_session.active());
 }
 
 void TRunController::updateMarks()
 {
     m_marks.running = TRunMarks::spotOf(m_session.next().element);
     const runtime::RunError* error = m_session.error();
-    m_marks.failed = TRunMarks::spotOf(error ? error->element.element : nullptr);
+    m_marks.failed.clear();
+    if (error && error->element)
+        m_marks.failed.push_back(TRunMarks::spotOf(error->element.element));
+    for (const runtime::ElementId& problem : m_problemElements)
+        m_marks.failed.push_back(TRunMarks::spotOf(problem.element));
     m_marks.breakpoints.clear();
     for (const runtime::ElementId& b : m_session.breakpoints())
         m_marks.breakpoints.push_back(TRunMarks::Entry{b.element, b.serial});
@@ -318,8 +381,12 @@ void TRunController::updateJavaView(bool follow)
     const TJavaView::Lines runningLines = running ? lines.stepLines(running.element) : std::nullopt;
     m_javaView->setRunningLines(runningLines);
     const runtime::RunError* error = m_session.error();
-    m_javaView->setFailedLines(error && error->element ? lines.stepLines(error->element.element)
-                                                       : std::nullopt);
+    std::vector<TJavaView::Lines> failed;
+    if (error && error->element)
+        failed.push_back(lines.stepLines(error->element.element));
+    for (const runtime::ElementId& problem : m_problemElements)
+        failed.push_back(lines.stepLines(problem.element));
+    m_javaView->setFailedLines(std::move(failed));
     std::vector<int> marked;
     for (const runtime::ElementId& b : m_session.breakpoints()) {
         // An element in the text lives, so its serial can be read; a breakpoint of a removed element
@@ -351,13 +418,23 @@ void TRunController::javaLineClicked(int line)
         m_javaView->lines(); // the click was on the text before the change
         return;
     }
-    const TElement* e = m_javaView->lines().elementAt(line);
+    if (const TElement* e = m_javaView->lines().elementAt(line))
+        makeCurrent(*e);
+}
+
+void TRunController::makeCurrent(const TElement& e)
+{
+    // In the active window when it shows the element, else in the whole-design window, which is made
+    // active.
     TForm1* window = m_main.ActiveWindow();
-    if (!e || !window)
-        return;
-    const TElement* drawn = drawnFor(*window->ShownBlock, *window->Options, *e);
-    if (!drawn)
-        return;
+    const TElement* drawn = window ? drawnFor(*window->ShownBlock, *window->Options, e) : nullptr;
+    if (!drawn) {
+        window = m_main.wholeDesignWindow();
+        drawn = window ? drawnFor(*window->ShownBlock, *window->Options, e) : nullptr;
+        if (!drawn)
+            return;
+        m_main.mdiArea()->setActiveSubWindow(window);
+    }
     window->setCurrent(const_cast<TElement*>(drawn));
     window->drawingWidget()->update();
     followIn(*window, *drawn);
@@ -375,14 +452,21 @@ void TRunController::updateStatus()
 {
     const auto steps = static_cast<unsigned long long>(m_session.steps());
     switch (m_session.state()) {
-    case runtime::SessionState::Paused: {
-        const QString text = quotedText(m_session.next().element);
-        m_status->setText(m_session.atBreakpoint() ? uitexts::runAtBreakpoint(text, steps)
-                                                   : uitexts::runPausedBefore(text, steps));
-        break;
-    }
+    case runtime::SessionState::Paused:
     case runtime::SessionState::Running:
-        m_status->setText(uitexts::runRunning(steps));
+        if (m_waitingForInput) {
+            m_status->setText(uitexts::runWaiting(quotedText(m_session.next().element), steps));
+            break;
+        }
+        if (m_session.state() == runtime::SessionState::Running) {
+            m_status->setText(uitexts::runRunning(steps));
+            break;
+        }
+        {
+            const QString text = quotedText(m_session.next().element);
+            m_status->setText(m_session.atBreakpoint() ? uitexts::runAtBreakpoint(text, steps)
+                                                       : uitexts::runPausedBefore(text, steps));
+        }
         break;
     default:
         break; // the end of a run is reported once, and stays
@@ -464,13 +548,16 @@ void TRunController::designChanged()
 {
     m_timer.stop();
     const bool ended = m_session.designChanged();
+    m_console->cancelWait();
+    m_problemElements.clear();
     m_marks.running = {};
-    m_marks.failed = {};
+    m_marks.failed.clear();
     m_variables->clearVariables();
     m_commands->update(m_session.state());
     m_reported = true;
-    if (ended) {
+    // The message of the last run is stale now.
+    m_status->setText(ended ? uitexts::runEndedByEdit() : QString());
+    showSelectionHint();
+    if (ended)
         m_console->dropTypedLines();
-        m_status->setText(uitexts::runEndedByEdit());
-    }
 }

@@ -13,6 +13,7 @@
 
 class QDockWidget;
 class QLabel;
+class QSlider;
 class TConsoleView;
 class TDesignDocument;
 class TForm1;
@@ -46,6 +47,8 @@ public:
     void setSpeed(int stepsPerSecond);
     int speed() const { return m_speed; }
 
+    // From the main window: its tool bars are made, the run's comes after them.
+    void createToolBar() { m_commands->createToolBar(); }
     // From the main window: a new diagram window; the design is about to be replaced; the document changed.
     void windowAdded(TForm1& window);
     void designReplacing(bool historyStep);
@@ -60,6 +63,7 @@ public:
     QDockWidget* javaDock() const { return m_javaDock; }
     QDockWidget* variablesDock() const { return m_variablesDock; }
     QDockWidget* consoleDock() const { return m_consoleDock; }
+    QSlider* speedSlider() const { return m_commands->speedSlider(); }
 
 private:
     class Output;
@@ -77,8 +81,13 @@ private:
     void updateJavaView(bool follow);
     void showCurrentInJava(bool follow);
     void javaLineClicked(int line);
+    // Makes `e` current where it can be seen: in the active window, else in the whole-design window.
+    void makeCurrent(const TElement& e);
+    // Brings the console to the front at a run's first output or input, unless the user closed it.
+    void openConsole();
     void updateVariables();
     void updateStatus();
+    void showSelectionHint();
     void reportEnd();
     void designChanged();
 
@@ -102,7 +111,12 @@ private:
     QElapsedTimer m_sinceShown;
     int m_speed = 2;
     std::uint64_t m_seenEdits = 0;
-    bool m_reported = true;    // the end of the last run has been reported
-    bool m_highlight = false;  // the variables view highlights changes (not on a run's first look)
-    bool m_docksShown = false; // the first run showed the console and the variables
+    bool m_reported = true;         // the end of the last run has been reported
+    bool m_highlight = false;       // the variables view highlights changes (not on a run's first look)
+    bool m_docksShown = false;      // the first run showed the console and the variables
+    bool m_consoleOpened = false;   // this run has shown the console
+    bool m_waitingForInput = false; // a step waits for a line of input
+    // The elements of the problems of the last check that failed, in the order listed; until the design
+    // changes.
+    std::vector<runtime::ElementId> m_problemElements;
 };

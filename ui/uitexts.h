@@ -4,6 +4,7 @@
 // prompts and questions. Texts that the model also uses (messages, default element texts) are in
 // model/texts.h as code page 1252 bytes.
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -95,6 +96,15 @@ inline QString buttonOk() { return QStringLiteral("Ok"); }
 // of the "Ansicht" menu.
 inline QString menuRun() { return QStringLiteral("A&usführen"); }
 inline QString menuRunStart() { return QStringLiteral("&Starten"); }
+inline QString menuRunResume() { return QStringLiteral("&Fortsetzen"); }
+inline QString runToolBar() { return QStringLiteral("Ausführen"); }
+inline QString speedSliderLabel() { return QStringLiteral(" Tempo: "); }
+inline QString speedSliderTip(int stepsPerSecond)
+{
+    return stepsPerSecond == 0 ? QStringLiteral("So schnell wie möglich")
+                               : stepsPerSecond == 1 ? QStringLiteral("1 Schritt pro Sekunde")
+                                                     : QStringLiteral("%1 Schritte pro Sekunde").arg(stepsPerSecond);
+}
 inline QString menuRunStep() { return QStringLiteral("&Einzelschritt"); }
 inline QString menuRunPause() { return QStringLiteral("&Anhalten"); }
 inline QString menuRunStop() { return QStringLiteral("&Beenden"); }
@@ -118,10 +128,33 @@ inline QString menuVariables() { return QStringLiteral("Va&riablen"); }
 inline QString menuConsole() { return QStringLiteral("Konso&le"); }
 inline QString variablesName() { return QStringLiteral("Name"); }
 inline QString variablesType() { return QStringLiteral("Typ"); }
+inline QString copyValue() { return QStringLiteral("Wert &kopieren"); }
 inline QString variablesValue() { return QStringLiteral("Wert"); }
 inline QString consoleInputHint() { return QStringLiteral("Eingabe für das Programm, mit der Eingabetaste abschicken"); }
 
-// Input a running program asks for, and the element that asks.
+// A number of steps with German thousands separators: "nach 1 Schritt", "nach 55.558.208 Schritten"
+// (after "nach"), "1 Schritt", "12 Schritte" (on its own).
+inline QString stepCount(unsigned long long steps)
+{
+    const QString number = QLocale(QLocale::German).toString(static_cast<qulonglong>(steps));
+    return steps == 1 ? number + QStringLiteral(" Schritt") : number + QStringLiteral(" Schritten");
+}
+inline QString stepCountAlone(unsigned long long steps)
+{
+    const QString number = QLocale(QLocale::German).toString(static_cast<qulonglong>(steps));
+    return steps == 1 ? number + QStringLiteral(" Schritt") : number + QStringLiteral(" Schritte");
+}
+
+// Input a running program asks for, and the element that asks; `step` is the number of the step that reads.
+inline QString runWaiting(const QString& element, unsigned long long step)
+{
+    return QStringLiteral("Schritt %1 wartet auf eine Eingabe für „%2“")
+        .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(step)), element);
+}
+inline QString consoleWaiting(const QString& element)
+{
+    return QStringLiteral("Das Programm wartet auf eine Eingabe für „%1“ – Zeile eintippen, Eingabetaste").arg(element);
+}
 inline QString inputCaption() { return QStringLiteral("Eingabe"); }
 inline QString inputPrompt(const QString& element) { return QStringLiteral("Eingabe für „%1“:").arg(element); }
 
@@ -135,20 +168,20 @@ inline QString runProblemsHeading() { return QStringLiteral("Das Programm kann n
 inline QString runStarted() { return QStringLiteral("Ausführung gestartet"); }
 inline QString runPausedBefore(const QString& element, unsigned long long steps)
 {
-    return QStringLiteral("Angehalten vor „%1“ nach %2 Schritten").arg(element).arg(steps);
+    return QStringLiteral("Angehalten vor „%1“ nach %2").arg(element, stepCount(steps));
 }
 inline QString runAtBreakpoint(const QString& element, unsigned long long steps)
 {
-    return QStringLiteral("Haltepunkt vor „%1“ nach %2 Schritten").arg(element).arg(steps);
+    return QStringLiteral("Haltepunkt vor „%1“ nach %2").arg(element, stepCount(steps));
 }
-inline QString runRunning(unsigned long long steps) { return QStringLiteral("Läuft … %1 Schritte").arg(steps); }
+inline QString runRunning(unsigned long long steps) { return QStringLiteral("Läuft … %1").arg(stepCountAlone(steps)); }
 inline QString runFinished(int status, unsigned long long steps)
 {
-    return QStringLiteral("Programm beendet mit Status %1 nach %2 Schritten").arg(status).arg(steps);
+    return QStringLiteral("Programm beendet mit Status %1 nach %2").arg(QString::number(status), stepCount(steps));
 }
 inline QString runFailed(const QString& message) { return QStringLiteral("Fehler: %1").arg(message); }
 inline QString runCancelled() { return QStringLiteral("Eingabe abgebrochen: Ausführung beendet"); }
-inline QString runStopped(unsigned long long steps) { return QStringLiteral("Ausführung beendet nach %1 Schritten").arg(steps); }
+inline QString runStopped(unsigned long long steps) { return QStringLiteral("Ausführung beendet nach %1").arg(stepCount(steps)); }
 inline QString runEndedByEdit() { return QStringLiteral("Ausführung beendet: der Entwurf wurde geändert"); }
 inline QString breakpointNeedsStep()
 {

@@ -4,12 +4,22 @@
 #include "ui/cp1252.h"
 #include "ui/uitexts.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QToolTip>
 
 namespace {
 
 // The highlight of a changed value.
 const QColor kChanged(255, 230, 102);
+// A tool tip shows at most this much of a value, broken into lines of this length.
+constexpr qsizetype kLongestTip = 4000;
+constexpr qsizetype kTipLine = 100;
 
 void setHighlight(QTreeWidgetItem& item, bool changed)
 {
@@ -39,6 +49,70 @@ TVariablesView::TVariablesView(QWidget* parent) : QTreeWidget(parent)
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     header()->setStretchLastSection(true);
+    auto* copy = new QAction(uitexts::copyValue(), this);
+    copy->setObjectName(QStringLiteral("WertKopieren"));
+    connect(copy, &QAction::triggered, this, [this] { copyValue(); });
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+QString TVariablesView::valueTip(QPoint position) const
+{
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid())
+        return {};
+    const QString text = index.data().toString();
+    const QRect cell = visualRect(index);
+    // The text fits when its width and the cell's margins fit into the cell.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) * 2 + 2;
+    if (fontMetrics().horizontalAdvance(text) + margin <= cell.width())
+        return {};
+    QString tip;
+    for (qsizetype from = 0; from < std::min(text.size(), kLongestTip); from += kTipLine)
+        tip += (from ? QStringLiteral("\n") : QString()) + text.mid(from, kTipLine);
+    if (text.size() > kLongestTip)
+        tip += QStringLiteral(" …");
+    return tip;
+}
+
+bool TVariablesView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = valueTip(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+bool TVariablesView::event(QEvent* event)
+{
+    // Ctrl+C is the view's while it has the focus, not the main window's copy command.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QTreeWidget::event(event);
+}
+
+void TVariablesView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copyValue();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void TVariablesView::copyValue()
+{
+    if (const QTreeWidgetItem* item = currentItem())
+        QApplication::clipboard()->setText(item->text(2));
 }
 
 void TVariablesView::showVariables(const std::vector<runtime::Variable>& variables, bool highlight)

@@ -82,6 +82,25 @@ run --run sum.str --trace
 [ $status -eq 0 ] && [ "$(cat out)" = 3 ] && [ "$(wc -l <err)" -eq 7 ] &&
     grep -q '^5	1.1.0	summe = summe + i	.*summe=3 i=2$' err || fail "--run --trace: $status $(cat err)"
 
+# Numbers as a JDK prints and reads them under each locale (kept in locale/): Scanner and printf with the
+# locale's separators, concatenation and Double.toString with the point. The locales need not be installed.
+data=$(dirname "$0")/locale
+run --import-java "$data/numbers.txt" numbers.str
+grep -v '^#' "$data/cases" | while read -r locale input expected; do
+    LC_ALL=$locale "$program" --run numbers.str <"$data/$input.in" >out 2>err
+    status=$?
+    [ $status -eq "$expected" ] && cmp -s out "$data/$locale.$input.out" ||
+        { echo "FAIL: --run under $locale with $input input: $status $(cat err)"; exit 1; }
+done || failures=$((failures + 1))
+LC_ALL=de_DE.UTF-8 LC_CTYPE=en_US.UTF-8 "$program" --run numbers.str <"$data/point.in" >out 2>err
+grep -q 'auf diesem Rechner steht ein Komma vor den Nachkommastellen (3,5)' err ||
+    fail "LC_ALL before LC_CTYPE, and the message for a point where a comma is expected: $(cat err)"
+env -u LC_ALL LC_CTYPE=de_DE.UTF-8 LANG=en_US.UTF-8 "$program" --run numbers.str <"$data/comma.in" >out 2>&1
+cmp -s out "$data/de_DE.UTF-8.comma.out" || fail "LC_CTYPE before LANG: $(cat out)"
+
+# A prompt before a read on a pseudo-terminal; output before SIGINT and SIGTERM.
+python3 "$(dirname "$0")/terminal_test.py" "$program" "$work" || fail "--run in a terminal"
+
 if [ "$sanitized" != 1 ]; then
     # 999 nested loops around 100,000 statements give 200 MB of Java and 400 MB of dump, streamed within
     # 100 MB of address space; three million statements do not fit in it.

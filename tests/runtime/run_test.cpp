@@ -347,10 +347,78 @@ TEST(CheckLikeJava, ListsEveryTextThatIsNotJava)
                                   asCondition(loop)->branch(1)->FirstChild.get(), loop->Next.get()};
     for (std::size_t i = 0; i < std::size(expected); ++i)
         EXPECT_EQ(checked.problems[i].element.element, expected[i]) << i;
-    EXPECT_EQ(checked.problems[0].message, "Unbekannter Typ \x84"
-                                           "Eingabe\x93 in \x84"
-                                           "Eingabe x\x93");
+    EXPECT_NE(checked.problems[0].message.find("\x84int x = sc.nextInt();\x93"), std::string::npos);
+    EXPECT_NE(checked.problems[1].message.find("\x84int y = sc.nextInt();\x93"), std::string::npos);
     EXPECT_NE(checked.problems[2].message.find("\x84x ist gross\x93"), std::string::npos);
+}
+
+// One check lists every problem of the design: the pseudo-code of school books, each with the Java to
+// write instead, and after it what the rest of the design gets wrong (here a variable never declared).
+// The variable that pseudo-code seems to declare raises nothing more.
+TEST(CheckLikeJava, ListsPseudoCodeWithTheJavaToWriteAndTheProblemsAfterIt)
+{
+    auto root = design("Eingabe zahl;");
+    append(*root, TAnweisung::Create("summe ? zahl * 2")); // "summe <- zahl * 2", the arrow became '?'
+    append(*root, TAnweisung::Create("ausgeben(summe)"));
+    append(*root, TAnweisung::Create("int doppelt = summe + zahl"));
+    auto* decision = append(*root, TIf::Create("wenn zahl > 0 dann"));
+    append(*decision->branch(1), TAnweisung::Create("gib \"positiv\" aus"));
+    append(*root, TAnweisung::Create("Ausgabe: doppelt"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    EXPECT_FALSE(checked.program);
+    std::vector<const TElement*> elements;
+    std::vector<std::string> messages;
+    for (const runtime::Problem& p : checked.problems) {
+        elements.push_back(p.element.element);
+        messages.push_back(p.message);
+    }
+    const TElement* first = root->FirstChild.get();
+    const TElement* assignment = first->Next.get();
+    const TElement* output = assignment->Next.get();
+    const TElement* declaration = output->Next.get();
+    ASSERT_EQ(elements,
+              (std::vector<const TElement*>{first, assignment, output, declaration, decision,
+                                            decision->branch(1)->FirstChild.get(), decision->Next.get()}));
+    const char* expected[] = {"\x84int zahl = sc.nextInt();\x93",
+                              "\x84Scanner sc = new Scanner(System.in);\x93",
+                              "\x84summe = zahl * 2;\x93",
+                              "\x84System.out.println(summe);\x93",
+                              "Unbekannte Variable \x84summe\x93",
+                              "nur \x84zahl > 0\x93",
+                              "\x84System.out.println(\"positiv\");\x93",
+                              "\x84System.out.println(doppelt);\x93"};
+    const std::size_t in[] = {0, 0, 1, 2, 3, 4, 5, 6};
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_NE(messages[in[i]].find(expected[i]), std::string::npos) << messages[in[i]];
+}
+
+// Every kind of element whose text does not parse is listed once, the check goes on over the elements
+// inside and after it, and the elements after them are checked as usual.
+TEST(CheckLikeJava, GoesOnAfterTextsThatDoNotParse)
+{
+    auto root = design("int n = 0;");
+    auto* decision = append(*root, TIf::Create("n >"));
+    append(*decision->branch(1), TAnweisung::Create("n = true"));
+    auto* loop = append(*root, TWhile::Create(""));
+    append(*loop->branch(1), TAnweisung::Create("n++"));
+    append(*root, TDoWhile::Create("n <"));
+    append(*root, TRepeat::Create("solange n < 3"));
+    auto* counting = append(*root, TFor::Create("i = 1 bis"));
+    append(*counting->branch(1), TAnweisung::Create("n = n + i"));
+    append(*root, TAnweisung::Create("System.out.println(m)"));
+    const runtime::CheckResult checked = runtime::Check(*root);
+    EXPECT_FALSE(checked.program);
+    std::vector<const TElement*> elements;
+    for (const runtime::Problem& p : checked.problems)
+        elements.push_back(p.element.element);
+    const TElement* last = root->FirstChild.get();
+    while (last->Next)
+        last = last->Next.get();
+    // The assignment of a boolean in the decision's branch is found; the counting loop's variable, of a
+    // header that did not parse, raises nothing in its body.
+    EXPECT_EQ(elements,
+              (std::vector<const TElement*>{decision, decision->branch(1)->FirstChild.get(), loop,
+                                            loop->Next.get(), loop->Next->Next.get(), counting, last}));
 }
 
 // A repeat-until loop runs as its Java text "do { S } while (!(c));" runs: it repeats until c holds,
@@ -436,24 +504,25 @@ TEST(Run, VariablesInScopeInnermostLast)
     runtime::Run r(checked.program, console, keyboard);
     for (int i = 0; i < 6; ++i)
         r.step();
-    // Before "x = 7": c is declared and set, the variables of the outer level come first.
+    // Before "x = 7": c is declared and set, the variables of the outer level come first; main's `args`
+    // is not among them.
     const std::vector<runtime::Variable> vars = r.variables();
-    ASSERT_EQ(vars.size(), 6u);
-    const char* names[] = {"args", "x", "s", "a", "d", "c"};
+    ASSERT_EQ(vars.size(), 5u);
+    const char* names[] = {"x", "s", "a", "d", "c"};
     for (std::size_t i = 0; i < vars.size(); ++i)
         EXPECT_EQ(vars[i].name, names[i]);
-    EXPECT_EQ(vars[1].type, "int");
-    EXPECT_EQ(vars[1].value, "3");
-    EXPECT_EQ(vars[2].value, "a3");
-    EXPECT_EQ(vars[3].type, "int[]");
-    EXPECT_EQ(vars[3].value, "int[2]");
-    EXPECT_EQ(vars[3].elements, (std::vector<std::string>{"4", "5"}));
-    EXPECT_FALSE(vars[4].assigned);
-    EXPECT_EQ(vars[5].value, "q");
-    EXPECT_EQ(vars[5].depth, 1);
+    EXPECT_EQ(vars[0].type, "int");
+    EXPECT_EQ(vars[0].value, "3");
+    EXPECT_EQ(vars[1].value, "a3");
+    EXPECT_EQ(vars[2].type, "int[]");
+    EXPECT_EQ(vars[2].value, "int[2]");
+    EXPECT_EQ(vars[2].elements, (std::vector<std::string>{"4", "5"}));
+    EXPECT_FALSE(vars[3].assigned);
+    EXPECT_EQ(vars[4].value, "q");
+    EXPECT_EQ(vars[4].depth, 1);
     r.step();
-    EXPECT_EQ(r.variables().size(), 5u);
-    EXPECT_EQ(r.variables()[1].value, "7");
+    EXPECT_EQ(r.variables().size(), 4u);
+    EXPECT_EQ(r.variables()[0].value, "7");
 }
 
 // The program keeps what it needs: it runs after the design is gone.

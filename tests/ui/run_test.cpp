@@ -9,18 +9,26 @@
 #include "ui/consoleview.h"
 #include "ui/javaview.h"
 #include "ui/qtcanvas.h"
+#include "ui/runcommands.h"
 #include "ui/runcontroller.h"
 #include "ui/uitexts.h"
 #include "ui/variablesview.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPlainTextEdit>
+#include <QSlider>
 #include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -94,7 +102,7 @@ TEST_F(RunTest, SingleStepsShowTheRunningElementInEveryWindowAndBothModes)
     EXPECT_EQ(session().steps(), 9u);
     EXPECT_EQ(session().state(), SessionState::Finished);
     EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("1\n"));
-    QTreeWidgetItem* s = run().variablesView()->topLevelItem(1);
+    QTreeWidgetItem* s = run().variablesView()->topLevelItem(0);
     EXPECT_EQ(s->text(0) + s->text(2), QStringLiteral("s1"));
     EXPECT_FALSE(form->document().isModified());
     EXPECT_FALSE(form->document().canUndo());
@@ -135,7 +143,7 @@ TEST_F(RunTest, ABreakpointStopsARunBeforeItsElementAndShiftF5EndsIt)
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() != SessionState::Running; }, 5000));
     EXPECT_TRUE(session().atBreakpoint());
     EXPECT_EQ(session().next().element, element({1, 1, 0, 1, 0}));
-    EXPECT_EQ(run().variablesView()->topLevelItem(2)->text(2), QStringLiteral("2")); // i
+    EXPECT_EQ(run().variablesView()->topLevelItem(1)->text(2), QStringLiteral("2")); // i
     EXPECT_TRUE(status().startsWith(QStringLiteral("Haltepunkt vor „s = s + i“"))) << status().toStdString();
     key(Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_EQ(session().state(), SessionState::Stopped);
@@ -159,6 +167,79 @@ TEST_F(RunTest, ShiftF5StopsAnEndlessLoop)
     EXPECT_LE(n - lines[lines.size() - 2].toLongLong(), 1);
 }
 
+// The run tool bar stands after the design's; its Anhalten (F6) pauses a full-speed run at once, its start
+// item then says "Fortsetzen", and its slider sets the speed the menu shows. The status line counts steps
+// in German and drops the selection hint while a run is shown.
+TEST_F(RunTest, TheRunToolBarPausesAFullSpeedRunAndSetsTheSpeed)
+{
+    startOn("int n = 0; while (n >= 0) { n = (n + 1) % 1000; }");
+    auto* bar = form->findChild<QToolBar*>(QStringLiteral("LaufLeiste"));
+    ASSERT_TRUE(bar);
+    EXPECT_GT(bar->geometry().left(),
+              form->findChild<QToolBar*>(QStringLiteral("ToolBar2"))->geometry().left());
+    auto* hint = form->findChild<QLabel*>(QStringLiteral("StatusHint"));
+    whole().setCurrent(nullptr);
+    settle();
+    EXPECT_TRUE(hint->isVisible());
+    key(Qt::Key_F10); // stands before the first element
+    key(Qt::Key_F10);
+    EXPECT_EQ(status(), uitexts::runPausedBefore(QStringLiteral("n >= 0"), 1));
+    EXPECT_TRUE(status().endsWith(QStringLiteral("nach 1 Schritt")));
+    EXPECT_FALSE(hint->isVisible());
+    auto* start = form->findChild<QAction*>(QStringLiteral("Starten1"));
+    EXPECT_EQ(start->text(), QStringLiteral("&Fortsetzen"));
+
+    QSlider* slider = run().speedSlider();
+    slider->setValue(slider->maximum());
+    EXPECT_EQ(run().speed(), 0);
+    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("Geschwindigkeit0"))->isChecked());
+    key(Qt::Key_F5);
+    EXPECT_EQ(start->text(), QStringLiteral("&Starten"));
+    QElapsedTimer sincePause;
+    QTimer::singleShot(300, [&] {
+        sincePause.start();
+        QTest::keyClick(form->ActiveWindow()->scrollArea(), Qt::Key_F6);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Paused; }, 5000));
+    EXPECT_LT(sincePause.elapsed(), 500);
+    EXPECT_GT(session().steps(), 1000u);
+    const QString steps = QLocale(QLocale::German).toString(static_cast<qulonglong>(session().steps()));
+    EXPECT_TRUE(status().endsWith(QStringLiteral("nach ") + steps + QStringLiteral(" Schritten")));
+    EXPECT_TRUE(steps.contains(QLatin1Char('.')));
+
+    slider->setValue(0);
+    EXPECT_EQ(run().speed(), 1);
+    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("Geschwindigkeit1"))->isChecked());
+    trigger("Geschwindigkeit10");
+    EXPECT_EQ(TRunCommands::kSliderSpeeds[slider->value()], 10);
+    key(Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_TRUE(hint->isVisible());
+}
+
+// A value too long for its column shows whole in a tool tip, and Ctrl+C copies the current row's value.
+TEST_F(RunTest, ALongValueShowsInAToolTipAndCanBeCopied)
+{
+    startOn("String kurz = \"ab\"; String lang = \"\"; for (i=1;i<=150;i=i+1) { lang = lang + i % 10; }"
+            "System.out.println(lang);");
+    trigger("Geschwindigkeit0");
+    key(Qt::Key_F10);
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Finished; }, 5000));
+    TVariablesView& view = *run().variablesView();
+    ASSERT_EQ(view.topLevelItemCount(), 2);
+    const QString whole = view.topLevelItem(1)->text(2);
+    ASSERT_EQ(whole.size(), 150);
+    const QRect longCell = view.visualRect(view.model()->index(1, 2));
+    ASSERT_LT(longCell.width(), view.fontMetrics().horizontalAdvance(whole));
+    EXPECT_EQ(view.valueTip(longCell.center()).remove(QLatin1Char('\n')), whole);
+    EXPECT_TRUE(view.valueTip(view.visualRect(view.model()->index(0, 2)).center()).isEmpty());
+
+    view.setCurrentItem(view.topLevelItem(1));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), whole);
+}
+
 TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
 {
     startOn(kLoopWithDecision);
@@ -175,41 +256,129 @@ TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)
     EXPECT_EQ(form->document().undoHistory().snapshotCount(), 1);
 }
 
-TEST_F(RunTest, InputComesFromTheConsoleLineOrADialogWhoseCancelEndsTheRun)
+// The console is the program's terminal: a line typed ahead stands in it at once; when the program reads
+// and nothing was typed, the console's input line waits, without a dialog, while the windows and the
+// status show the step that reads (also at full speed); the answer stands after the question.
+TEST_F(RunTest, AProgramReadsWhatIsTypedIntoTheConsole)
 {
     startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); System.out.print(\"b: \");"
             "int b = sc.nextInt(); System.out.println(a + b);");
     QLineEdit* line = run().console()->input();
     QTest::keyClicks(line, QStringLiteral("3"));
     QTest::keyClick(line, Qt::Key_Return);
-    dialogs.answerInput(QStringLiteral("4"));
+    EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\n"));
     trigger("Geschwindigkeit0");
+    // The program waits inside the run's step: what the test does there, a timer does.
+    QString waitingStatus;
+    const TElement* waitingAt = nullptr;
+    bool focused = false;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+        if (!run().console()->waiting())
+            return;
+        typist.stop();
+        waitingStatus = status();
+        waitingAt = run().marks().running.element.element;
+        focused = QApplication::focusWidget() == line;
+        QTest::keyClicks(line, QStringLiteral("4"));
+        QTest::keyClick(line, Qt::Key_Return);
+    });
+    typist.start(5);
     trigger("Starten1");
     ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Finished; }, 5000));
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
-              QStringLiteral("Eingabe für „int b = sc.nextInt()“:"));
+    EXPECT_TRUE(dialogs.calls().empty());
     EXPECT_EQ(run().console()->output()->toPlainText(), QStringLiteral("3\nb: 4\n7\n"));
-
-    // With the console closed, the dialog shows what the program asked.
-    run().consoleDock()->hide();
-    dialogs.answerInput(QStringLiteral("5"));
-    dialogs.cancelInput();
-    trigger("Starten1");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Cancelled; }, 5000));
-    EXPECT_EQ(status(), uitexts::runCancelled());
-    EXPECT_EQ(dialogs.lastCall(DialogKind::Input)->prompt,
-              QStringLiteral("b:\nEingabe für „int b = sc.nextInt()“:"));
+    EXPECT_EQ(waitingAt, element({3}));
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(waitingStatus.toStdString(),
+              uitexts::runWaiting(QStringLiteral("int b = sc.nextInt()"), 4).toStdString());
+    EXPECT_EQ(status().toStdString(), uitexts::runFinished(0, 5).toStdString());
 }
 
-// Texts that are not Java are listed, and nothing runs.
-TEST_F(RunTest, ProblemsAreListedAndTheRunDoesNotStart)
+// Beenden while the program waits for a line ends the wait and the run.
+TEST_F(RunTest, StoppingARunThatWaitsForInputEndsTheWait)
 {
-    startOn("int a = 1; b = a;");
+    startOn("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); System.out.println(a);");
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (run().console()->waiting()) {
+            stopper.stop();
+            trigger("Beenden1");
+        }
+    });
+    stopper.start(5);
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Stopped; }, 5000));
+    EXPECT_FALSE(run().console()->waiting());
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(status(), uitexts::runStopped(2));
+}
+
+// With the console closed by the user, an input box asks, above its field what the program wrote since
+// it last read (a question written with println too); its "Abbrechen" ends the run.
+TEST_F(RunTest, WithTheConsoleClosedAnInputBoxShowsTheProgramsQuestion)
+{
+    startOn("Scanner sc = new Scanner(System.in); System.out.println(\"Zwei Zahlen, bitte:\");"
+            "System.out.println(\"die erste\"); int a = sc.nextInt(); System.out.print(\"b: \");"
+            "int b = sc.nextInt(); System.out.println(a + b);");
+    key(Qt::Key_F10);
+    run().consoleDock()->close();
+    dialogs.answerInput(QStringLiteral("5"));
+    dialogs.cancelInput();
+    trigger("Geschwindigkeit0");
+    trigger("Starten1");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return session().state() == SessionState::Cancelled; }, 5000));
+    EXPECT_FALSE(run().consoleDock()->isVisible());
+    EXPECT_EQ(status(), uitexts::runCancelled());
+    ASSERT_EQ(dialogs.calls().size(), 2u);
+    EXPECT_EQ(dialogs.calls()[0].prompt,
+              QStringLiteral("Zwei Zahlen, bitte:\ndie erste\nEingabe für „int a = sc.nextInt()“:"));
+    EXPECT_EQ(dialogs.calls()[1].prompt, QStringLiteral("b: \nEingabe für „int b = sc.nextInt()“:"));
+}
+
+// Texts that are not Java are listed, all in one check, and nothing runs; every faulty element is marked
+// in the windows and the Java view, and a click on a listed problem makes its element current.
+TEST_F(RunTest, ProblemsAreListedMarkedAndLeadToTheirElements)
+{
+    std::unique_ptr<TBlock> root = ParseText("Eingabe x; ausgeben(x); int a = 1; if (a > 0) { b = a; }");
+    append(*root, TAnweisung::Create("a <- 2"));
+    start(writeDesign("fehler.str", *root));
+    form->mdiArea()->setActiveSubWindow(&whole());
+    settle();
     key(Qt::Key_F5);
     EXPECT_EQ(session().state(), SessionState::Idle);
     EXPECT_TRUE(run().consoleDock()->isVisible());
-    EXPECT_TRUE(run().console()->output()->toPlainText().contains(QStringLiteral("„b = a“")));
-    EXPECT_EQ(status(), uitexts::runCannotStart(1));
+    EXPECT_EQ(status(), uitexts::runCannotStart(4));
+    const TElement* faulty[] = {element({0}), element({1}), element({3, 1, 0}), element({4})};
+    const TRunMarks& marks = run().marks();
+    ASSERT_EQ(marks.failed.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(marks.failed[i].element.element, faulty[i]) << i;
+    const QImage image = whole().drawingWidget()->grab().toImage();
+    const QRect second = *whole().elementRect(const_cast<TElement*>(faulty[1]));
+    int filled = 0;
+    for (int y = second.top(); y <= second.bottom(); ++y)
+        for (int x = second.left(); x <= second.right(); ++x)
+            filled += image.pixel(x, y) == toQColor(kFailedFill).rgb();
+    EXPECT_GT(filled, second.width() * second.height() / 2);
+    TJavaView& java = *run().javaView();
+    ASSERT_EQ(java.failedLines().size(), 4u);
+    EXPECT_EQ(java.failedLines()[2], java.lines().stepLines(faulty[2]));
+
+    QPlainTextEdit* output = run().console()->output();
+    const QStringList lines = output->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("Unbekannte Variable „b“ in „b = a“")))
+        << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("„a = 2;“"))) << lines[4].toStdString();
+    const QRect third = output->cursorRect(QTextCursor(output->document()->findBlockByNumber(3)));
+    QTest::mouseClick(output->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(whole().currentElement(), faulty[2]);
+
+    // The marks go with the next change of the design.
+    whole().setCurrent(element({2}));
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(run().marks().failed.empty());
 }
 
 TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
@@ -234,6 +403,16 @@ TEST_F(RunTest, TheJavaViewFollowsTheCurrentElementAndItsLinesSelectElements)
     QTest::mouseClick(java.viewport(), Qt::LeftButton, {}, QPoint(40, height / 2));
     EXPECT_EQ(whole().currentElement(), element({0}));
     EXPECT_EQ(element({0})->kind(), Kind::For);
+
+    // A line whose element the active window does not show makes it current in the whole-design window.
+    TForm1* body = form->openBlockWindow(asBlock(element({0, 1})));
+    settle();
+    ASSERT_EQ(form->ActiveWindow(), body);
+    const int last = java.lines().stepLines(element({1}))->first; // System.out.println(s);
+    java.moveCursorTo(last);
+    settle();
+    EXPECT_EQ(form->ActiveWindow(), &whole());
+    EXPECT_EQ(whole().currentElement(), element({1}));
 }
 
 // Undo makes every element anew: the breakpoints are found again on the same elements; another design
