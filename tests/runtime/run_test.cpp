@@ -125,6 +125,18 @@ const Case kCases[] = {
      "\" \" + Math.round(5));"
      "double d = 7; int x = 7; x += 3.9; System.out.println(d / 2 + \" \" + x);",
      "", "3 -3 0 2147483647\n-9223372036854775808 -1294967296 B 97\n3 -2 0 5\n3.5 10\n", 0, nullptr},
+    {"Math and StrictMath",
+     "System.out.println(Math.cbrt(27) + \" \" + StrictMath.exp(1.0) + \" \" + Math.exp(1.0) + \" \" + "
+     "Math.sinh(1) + "
+     "\" \" + StrictMath.round(5) + \" \" + StrictMath.PI);"
+     "System.out.println(Math.log1p(1e-10) + \" \" + Math.expm1(1e-10) + \" \" + StrictMath.pow(2, 0.5) + \" "
+     "\" + "
+     "Math.tanh(0.5) + \" \" + Math.cosh(-2) + \" \" + StrictMath.hypot(3, 4));",
+     "",
+     "3.0 2.7182818284590455 2.718281828459045 1.1752011936438014 5 3.141592653589793\n"
+     "9.999999999500001E-11 1.00000000005E-10 1.4142135623730951 0.46211715726000974 3.7621956910836314 "
+     "5.0\n",
+     0, nullptr},
     {"concatenation",
      "System.out.println(\"\" + 'a' + 1); System.out.println(1 + 2 + \"x\" + 1 + 2);"
      "System.out.println('a' + 'b' + \"c\"); String s = null; System.out.println(s + true + 2.0 + 'c' + 10L);"
