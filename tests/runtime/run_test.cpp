@@ -65,7 +65,27 @@ struct Outcome
     std::vector<std::string> problems;
 };
 
-Outcome run(const TBlock& root, const std::string& input = {})
+// Input in pieces of a fixed number of bytes, as a pipe may deliver it.
+class Trickle final : public runtime::InputSource
+{
+public:
+    Trickle(std::string text, std::size_t piece) : m_text(std::move(text)), m_piece(piece) {}
+    Status read(std::string& text) override
+    {
+        if (m_pos >= m_text.size())
+            return Status::End;
+        text = m_text.substr(m_pos, m_piece);
+        m_pos += text.size();
+        return Status::Text;
+    }
+
+private:
+    std::string m_text;
+    std::size_t m_piece;
+    std::size_t m_pos = 0;
+};
+
+Outcome run(const TBlock& root, runtime::InputSource& input)
 {
     Outcome out;
     const runtime::CheckResult checked = runtime::Check(root);
@@ -74,8 +94,7 @@ Outcome run(const TBlock& root, const std::string& input = {})
     if (!checked.program)
         return out;
     Console console;
-    Keyboard keyboard(input);
-    runtime::Run r(checked.program, console, keyboard);
+    runtime::Run r(checked.program, console, input);
     while (r.state() == runtime::RunState::Running && r.steps() < 1'000'000)
         r.step();
     out.output = console.output;
@@ -84,6 +103,12 @@ Outcome run(const TBlock& root, const std::string& input = {})
     if (r.state() == runtime::RunState::Failed)
         out.error = r.error().message + " / " + r.error().javaException;
     return out;
+}
+
+Outcome run(const TBlock& root, const std::string& input = {})
+{
+    Keyboard keyboard(input);
+    return run(root, keyboard);
 }
 
 Outcome run(const char* source, const std::string& input = {})
@@ -503,6 +528,27 @@ TEST(Run, CancelledInputStopsTheRun)
 }
 
 // Each Scanner keeps what it took from System.in: a second one sees only what the first left there.
+// A scanner's tokens and lines do not depend on how its input arrives: a line, a token, delimiters and
+// "\r\n" cut anywhere read as Java reads them whole.
+TEST(Run, ScannerInputInPieces)
+{
+    const auto root =
+        design("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); String rest = sc.nextLine();"
+               "String w = sc.next(); boolean h = sc.hasNextInt(); String line2 = sc.nextLine();"
+               "double d = sc.nextDouble(); long sum = 0; while (sc.hasNextInt()) { sum += sc.nextInt(); }"
+               "String tail = \"-\"; if (sc.hasNextLine()) { tail = sc.nextLine(); }"
+               "System.out.println(a + \"|\" + rest + \"|\" + w + \"|\" + h + \"|\" + line2 + \"|\" + d + "
+               "\"|\" + sum + "
+               "\"|\" + tail + \"|\" + sc.hasNext());");
+    const std::string input = "  12 abc def\r\nwort  \t 42 x\r\n3.5\n1 2 3\n4 5 zz end\n";
+    for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u}) {
+        SCOPED_TRACE(piece);
+        Trickle trickle(input, piece);
+        const Outcome out = run(*root, trickle);
+        EXPECT_EQ(out.output, "12| abc def|wort|true|  \t 42 x|3.5|15| zz end|false\n") << out.error;
+    }
+}
+
 TEST(Run, EachScannerKeepsWhatItRead)
 {
     const char* source =
