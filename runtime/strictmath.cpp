@@ -1,10 +1,12 @@
 #include "runtime/strictmath.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <utility>
 
 // The algorithms name a double's high word (sign, exponent, top 20 bits of the fraction) and low word
@@ -51,7 +53,6 @@ int truncated(double x)
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kHuge = 1.0e300;
 constexpr double kTiny = 1.0e-300;
 constexpr double kTwo54 = 1.80143985094819840000e+16;  // 2^54
 constexpr double kTwo24 = 1.67772160000000000000e+07;  // 2^24
@@ -71,112 +72,71 @@ constexpr double kP3 = 6.61375632143793436117e-05;
 constexpr double kP4 = -1.65339022054652515390e-06;
 constexpr double kP5 = 4.13813679705723846039e-08;
 
+constexpr double kExpOverflow = 7.09782712893383973096e+02;   // ln of the largest double
+constexpr double kExpUnderflow = -7.45133219101941108420e+02; // ln of the smallest subnormal
+
+// r - r^2 * R(r^2): e^r = 1 + 2r/(c - 2) + r with this c.
+double expC(double r)
+{
+    const double t = r * r;
+    return r - t * (kP1 + t * (kP2 + t * (kP3 + t * (kP4 + t * kP5))));
+}
+
+// x = k*ln2 + (hi - lo) with |hi - lo| <= 0.5 ln2, for |x| > 0.5 ln2 (hx: the high word of |x|).
+struct Ln2Reduced
+{
+    double hi;
+    double lo;
+    int k;
+};
+
+Ln2Reduced reduceLn2(double x, int hx, bool negative)
+{
+    if (hx < 0x3FF0A2B2) { // |x| < 1.5 ln2
+        if (negative)
+            return {x + kLn2Hi, -kLn2Lo, -1};
+        return {x - kLn2Hi, kLn2Lo, 1};
+    }
+    const int k = truncated(kInvLn2 * x + (negative ? -0.5 : 0.5));
+    const double t = toDouble(k);
+    return {x - t * kLn2Hi, t * kLn2Lo, k}; // t * kLn2Hi is exact
+}
+
 } // namespace
 
 // e^x: x = k*ln2 + r with |r| <= 0.5*ln2, e^r from the rational approximation, then scaled by 2^k.
 double exp(double x)
 {
-    constexpr double kOverflow = 7.09782712893383973096e+02;
-    constexpr double kUnderflow = -7.45133219101941108420e+02;
     constexpr double kTwoM1000 = 9.33263618503218878990e-302;
-    int hx = high(x);
-    const int negative = (hx >> 31) & 1;
-    hx &= 0x7fffffff;
-    if (hx >= 0x40862E42) { // |x| >= 709.78
-        if (hx >= 0x7ff00000) {
-            if (((hx & 0xfffff) | static_cast<int>(low(x))) != 0)
-                return x + x; // NaN
-            return negative == 0 ? x : 0.0;
-        }
-        if (x > kOverflow)
+    const int hx = high(x) & 0x7fffffff;
+    if (std::isnan(x))
+        return x + x;
+    if (hx >= 0x40862E42) { // |x| >= 709.78: infinities, overflow, underflow
+        if (x > kExpOverflow)
             return kInf;
-        if (x < kUnderflow)
+        if (x < kExpUnderflow)
             return 0.0;
     }
-    double hi = 0.0;
-    double lo = 0.0;
-    int k = 0;
-    if (hx > 0x3fd62e42) {     // |x| > 0.5 ln2
-        if (hx < 0x3FF0A2B2) { // and |x| < 1.5 ln2
-            hi = negative != 0 ? x + kLn2Hi : x - kLn2Hi;
-            lo = negative != 0 ? -kLn2Lo : kLn2Lo;
-            k = 1 - negative - negative;
-        } else {
-            k = truncated(kInvLn2 * x + (negative != 0 ? -0.5 : 0.5));
-            const double t = toDouble(k);
-            hi = x - t * kLn2Hi;
-            lo = t * kLn2Lo;
-        }
-        x = hi - lo;
-    } else if (hx < 0x3e300000) { // |x| < 2^-28
+    if (hx < 0x3e300000) // |x| < 2^-28
         return 1.0 + x;
-    }
-    const double t = x * x;
-    const double c = x - t * (kP1 + t * (kP2 + t * (kP3 + t * (kP4 + t * kP5))));
-    if (k == 0)
+    if (hx <= 0x3fd62e42) { // |x| <= 0.5 ln2
+        const double c = expC(x);
         return 1.0 - ((x * c) / (c - 2.0) - x);
-    const double y = 1.0 - ((lo - (x * c) / (2.0 - c)) - hi);
-    if (k >= -1021)
-        return addExponent(y, k);
-    return addExponent(y, k + 1000) * kTwoM1000;
+    }
+    const Ln2Reduced r = reduceLn2(x, hx, high(x) < 0);
+    const double reduced = r.hi - r.lo;
+    const double c = expC(reduced);
+    const double y = 1.0 - ((r.lo - (reduced * c) / (2.0 - c)) - r.hi);
+    if (r.k >= -1021)
+        return addExponent(y, r.k);
+    return addExponent(y, r.k + 1000) * kTwoM1000;
 }
 
-// e^x - 1, accurate near 0: the same reduction as exp, a rational approximation of the scaled
-// function on the reduced interval, and the correction term of the reduction carried along.
-double expm1(double x)
+namespace {
+
+// e^x - 1 from the reduced x (|x| <= 0.5 ln2), the error e of the approximation and k.
+double expm1Scaled(double x, double e, int k)
 {
-    constexpr double kOverflow = 7.09782712893383973096e+02;
-    // Coefficients of the approximation of 6/x * ((e^x+1)/(e^x-1) - 2/x) in x*x/2.
-    constexpr double kQ1 = -3.33333333333331316428e-02;
-    constexpr double kQ2 = 1.58730158725481460165e-03;
-    constexpr double kQ3 = -7.93650757867487942473e-05;
-    constexpr double kQ4 = 4.00821782732936239552e-06;
-    constexpr double kQ5 = -2.01099218183624371326e-07;
-    int hx = high(x);
-    const bool negative = hx < 0;
-    hx &= 0x7fffffff;
-    if (hx >= 0x4043687A) {     // |x| >= 56 ln2
-        if (hx >= 0x40862E42) { // |x| >= 709.78
-            if (hx >= 0x7ff00000) {
-                if (((hx & 0xfffff) | static_cast<int>(low(x))) != 0)
-                    return x + x; // NaN
-                return negative ? -1.0 : x;
-            }
-            if (x > kOverflow)
-                return kInf;
-        }
-        if (negative)
-            return kTiny - 1.0; // -1 rounded
-    }
-    double c = 0.0;
-    int k = 0;
-    if (hx > 0x3fd62e42) { // |x| > 0.5 ln2
-        double hi = 0.0;
-        double lo = 0.0;
-        if (hx < 0x3FF0A2B2) { // and |x| < 1.5 ln2
-            hi = negative ? x + kLn2Hi : x - kLn2Hi;
-            lo = negative ? -kLn2Lo : kLn2Lo;
-            k = negative ? -1 : 1;
-        } else {
-            k = truncated(kInvLn2 * x + (negative ? -0.5 : 0.5));
-            const double t = toDouble(k);
-            hi = x - t * kLn2Hi;
-            lo = t * kLn2Lo;
-        }
-        x = hi - lo;
-        c = (hi - x) - lo;
-    } else if (hx < 0x3c900000) { // |x| < 2^-54
-        return x;
-    }
-    const double hfx = 0.5 * x;
-    const double hxs = x * hfx;
-    const double r1 = 1.0 + hxs * (kQ1 + hxs * (kQ2 + hxs * (kQ3 + hxs * (kQ4 + hxs * kQ5))));
-    double t = 3.0 - r1 * hfx;
-    double e = hxs * ((r1 - t) / (6.0 - x * t));
-    if (k == 0)
-        return x - (x * e - hxs);
-    e = (x * (e - c) - c);
-    e -= hxs;
     if (k == -1)
         return 0.5 * (x - e) - 0.5;
     if (k == 1) {
@@ -184,18 +144,58 @@ double expm1(double x)
             return -2.0 * (e - (x + 0.5));
         return 1.0 + 2.0 * (x - e);
     }
-    if (k <= -2 || k > 56) { // e^x - 1 is e^x here
-        const double y = 1.0 - (e - x);
-        return addExponent(y, k) - 1.0;
-    }
+    if (k <= -2 || k > 56) // e^x - 1 is e^x here
+        return addExponent(1.0 - (e - x), k) - 1.0;
     if (k < 20) {
-        t = fromWords(0x3ff00000 - (0x200000 >> k), 0); // 1 - 2^-k
+        const double t = fromWords(0x3ff00000 - (0x200000 >> k), 0); // 1 - 2^-k
         return addExponent(t - (e - x), k);
     }
-    t = fromWords((0x3ff - k) << 20, 0); // 2^-k
-    double y = x - (e + t);
-    y += 1.0;
-    return addExponent(y, k);
+    const double t = fromWords((0x3ff - k) << 20, 0); // 2^-k
+    return addExponent((x - (e + t)) + 1.0, k);
+}
+
+} // namespace
+
+// e^x - 1, accurate near 0: the same reduction as exp, a rational approximation of the scaled
+// function on the reduced interval, and the correction term c of the reduction carried along.
+double expm1(double x)
+{
+    // Coefficients of the approximation of 6/x * ((e^x+1)/(e^x-1) - 2/x) in x*x/2.
+    constexpr double kQ1 = -3.33333333333331316428e-02;
+    constexpr double kQ2 = 1.58730158725481460165e-03;
+    constexpr double kQ3 = -7.93650757867487942473e-05;
+    constexpr double kQ4 = 4.00821782732936239552e-06;
+    constexpr double kQ5 = -2.01099218183624371326e-07;
+    const int hx = high(x) & 0x7fffffff;
+    const bool negative = high(x) < 0;
+    if (std::isnan(x))
+        return x + x;
+    if (hx >= 0x4043687A) { // |x| >= 56 ln2: overflow, or -1 rounded
+        if (x > kExpOverflow)
+            return kInf;
+        if (negative)
+            return kTiny - 1.0;
+    }
+    if (hx < 0x3c900000) // |x| < 2^-54
+        return x;
+    double c = 0.0;
+    int k = 0;
+    if (hx > 0x3fd62e42) { // |x| > 0.5 ln2
+        const Ln2Reduced r = reduceLn2(x, hx, negative);
+        x = r.hi - r.lo;
+        c = (r.hi - x) - r.lo;
+        k = r.k;
+    }
+    const double hfx = 0.5 * x;
+    const double hxs = x * hfx;
+    const double r1 = 1.0 + hxs * (kQ1 + hxs * (kQ2 + hxs * (kQ3 + hxs * (kQ4 + hxs * kQ5))));
+    const double t = 3.0 - r1 * hfx;
+    double e = hxs * ((r1 - t) / (6.0 - x * t));
+    if (k == 0)
+        return x - (x * e - hxs);
+    e = (x * (e - c) - c);
+    e -= hxs;
+    return expm1Scaled(x, e, k);
 }
 
 // --- log ---
@@ -293,79 +293,81 @@ double log10(double x)
     return z + y * kLog10of2Hi;
 }
 
+namespace {
+
+// 1+x as 2^k * (1+f), with c the rounding error of 1+x divided by 1+x, and hu the top fraction bits
+// of 1+f (0 when |f| < 2^-20).
+struct OnePlus
+{
+    int k;
+    double f;
+    double c;
+    int hu;
+};
+
+OnePlus splitOnePlus(double x, int hx)
+{
+    double u = x;
+    double c = 0.0;
+    if (hx < 0x43400000) { // below 2^53 the rounding of 1+x matters
+        u = 1.0 + x;
+        const int k = (high(u) >> 20) - 1023;
+        c = k > 0 ? 1.0 - (u - x) : x - (u - 1.0);
+        c /= u;
+    }
+    int k = (high(u) >> 20) - 1023;
+    int hu = high(u) & 0x000fffff;
+    if (hu < 0x6a09e) {
+        u = withHigh(u, hu | 0x3ff00000); // u within [1, sqrt(2)]
+    } else {
+        k += 1;
+        u = withHigh(u, hu | 0x3fe00000); // u/2 within [sqrt(2)/2, 1]
+        hu = (0x00100000 - hu) >> 2;
+    }
+    return {k, u - 1.0, c, hu};
+}
+
+// log(1+f) + k*ln2 + c as log computes it.
+double logOfSplit(const OnePlus& s)
+{
+    const double f = s.f;
+    const double hfsq = 0.5 * f * f;
+    const double dk = toDouble(s.k);
+    if (s.hu == 0) { // |f| < 2^-20
+        if (f == 0.0)
+            return s.k == 0 ? 0.0 : dk * kLn2Hi + (s.c + dk * kLn2Lo);
+        const double r = hfsq * (1.0 - 0.66666666666666666 * f);
+        if (s.k == 0)
+            return f - r;
+        return dk * kLn2Hi - ((r - (dk * kLn2Lo + s.c)) - f);
+    }
+    const double sf = f / (2.0 + f);
+    const double z = sf * sf;
+    const double r = z * (kLg1 + z * (kLg2 + z * (kLg3 + z * (kLg4 + z * (kLg5 + z * (kLg6 + z * kLg7))))));
+    if (s.k == 0)
+        return f - (hfsq - sf * (hfsq + r));
+    return dk * kLn2Hi - ((hfsq - (sf * (hfsq + r) + (dk * kLn2Lo + s.c))) - f);
+}
+
+} // namespace
+
 // ln(1+x), accurate near 0: 1+x = 2^k * (1+f) as in log, with a correction term for the rounding of
-// 1+x.
+// 1+x; between -0.2929 and 0.41422 f is x itself.
 double log1p(double x)
 {
     const int hx = high(x);
     const int ax = hx & 0x7fffffff;
-    int k = 1;
-    double f = 0.0;
-    double c = 0.0;
-    int hu = 0;
-    if (hx < 0x3FDA827A) {      // x < 0.41422
-        if (ax >= 0x3ff00000) { // x <= -1.0
-            if (x == -1.0)
-                return -kInf;
-            return kNaN;
-        }
-        if (ax < 0x3e200000) {   // |x| < 2^-29
-            if (ax < 0x3c900000) // |x| < 2^-54
-                return x;
-            return x - x * x * 0.5;
-        }
-        if (hx > 0 || hx <= static_cast<int>(0xbfd2bec3u)) { // -0.2929 < x < 0.41422
-            k = 0;
-            f = x;
-            hu = 1;
-        }
-    }
     if (hx >= 0x7ff00000)
-        return x + x;
-    if (k != 0) {
-        double u = 0.0;
-        if (hx < 0x43400000) {
-            u = 1.0 + x;
-            hu = high(u);
-            k = (hu >> 20) - 1023;
-            c = (k > 0) ? 1.0 - (u - x) : x - (u - 1.0); // the rounding error of 1+x
-            c /= u;
-        } else {
-            u = x;
-            hu = high(u);
-            k = (hu >> 20) - 1023;
-            c = 0;
-        }
-        hu &= 0x000fffff;
-        if (hu < 0x6a09e) {
-            u = withHigh(u, hu | 0x3ff00000); // u within [1, sqrt(2)]
-        } else {
-            k += 1;
-            u = withHigh(u, hu | 0x3fe00000); // u/2 within [sqrt(2)/2, 1]
-            hu = (0x00100000 - hu) >> 2;
-        }
-        f = u - 1.0;
-    }
-    const double hfsq = 0.5 * f * f;
-    const double dk = toDouble(k);
-    if (hu == 0) { // |f| < 2^-20
-        if (f == 0.0) {
-            if (k == 0)
-                return 0.0;
-            c += dk * kLn2Lo;
-            return dk * kLn2Hi + c;
-        }
-        const double r = hfsq * (1.0 - 0.66666666666666666 * f);
-        if (k == 0)
-            return f - r;
-        return dk * kLn2Hi - ((r - (dk * kLn2Lo + c)) - f);
-    }
-    const double s = f / (2.0 + f);
-    const double z = s * s;
-    const double r = z * (kLg1 + z * (kLg2 + z * (kLg3 + z * (kLg4 + z * (kLg5 + z * (kLg6 + z * kLg7))))));
-    if (k == 0)
-        return f - (hfsq - s * (hfsq + r));
-    return dk * kLn2Hi - ((hfsq - (s * (hfsq + r) + (dk * kLn2Lo + c))) - f);
+        return x + x;     // +Infinity, NaN
+    if (hx >= 0x3FDA827A) // x >= 0.41422
+        return logOfSplit(splitOnePlus(x, hx));
+    if (ax >= 0x3ff00000) // x <= -1.0
+        return x == -1.0 ? -kInf : kNaN;
+    if (ax < 0x3e200000) // |x| < 2^-29
+        return ax < 0x3c900000 ? x : x - x * x * 0.5;
+    if (hx > 0 || hx <= static_cast<int>(0xbfd2bec3u)) // -0.2929 < x < 0.41422
+        return logOfSplit({0, x, 0.0, 1});
+    return logOfSplit(splitOnePlus(x, hx));
 }
 
 // --- pow ---
@@ -374,6 +376,23 @@ double log1p(double x)
 // part), multiplied by y split the same way, then 2^z from the exp approximation.
 namespace {
 
+constexpr std::array<double, 2> kBp = {1.0, 1.5};
+constexpr std::array<double, 2> kDpH = {0.0, 5.84962487220764160156e-01}; // log2(1.5), high part
+constexpr std::array<double, 2> kDpL = {0.0, 1.35003920212974897128e-08}; // and the tail
+// Coefficients of (3/2) * (log(x) - 2s - 2/3 s^3) in s*s.
+constexpr double kL1 = 5.99999999999994648725e-01;
+constexpr double kL2 = 4.28571428578550184252e-01;
+constexpr double kL3 = 3.33333329818377432918e-01;
+constexpr double kL4 = 2.72728123808534006489e-01;
+constexpr double kL5 = 2.30660745775561754067e-01;
+constexpr double kL6 = 2.06975017800338417784e-01;
+constexpr double kCp = 9.61796693925975554329e-01;     // 2/(3 ln2)
+constexpr double kCpH = 9.61796700954437255859e-01;    // its high part
+constexpr double kCpL = -7.02846165095275826516e-09;   // and the tail
+constexpr double kIvLn2 = 1.44269504088896338700e+00;  // 1/ln2
+constexpr double kIvLn2H = 1.44269502162933349609e+00; // to 24 bits
+constexpr double kIvLn2L = 1.92596299112661746887e-08; // and the tail
+
 // log2 of a number as t1 + t2, t1 with a zero low word.
 struct SplitLog2
 {
@@ -381,24 +400,18 @@ struct SplitLog2
     double t2;
 };
 
-// log2(ax) for ax = |x| (ix its high word): ax = 2^n * x' with x' in [1, 2) or [1.5, 3) around
-// b = 1 or 1.5, then from s = (x'-b)/(x'+b).
-SplitLog2 log2Split(double ax, int ix)
+// A positive x as 2^n * m, m within [sqrt(2)/2, sqrt(3/2)) or [sqrt(3/2), sqrt(3)) around kBp[k].
+struct Normalised
 {
-    constexpr std::array<double, 2> kBp = {1.0, 1.5};
-    constexpr std::array<double, 2> kDpH = {0.0, 5.84962487220764160156e-01}; // log2(1.5) high
-    constexpr std::array<double, 2> kDpL = {0.0, 1.35003920212974897128e-08}; // log2(1.5) low
+    double m;
+    int n;
+    std::size_t k;
+};
+
+Normalised normalise(double ax)
+{
     constexpr double kTwo53 = 9007199254740992.0;
-    // Coefficients of (3/2) * (log(x) - 2s - 2/3 s^3) in s*s.
-    constexpr double kL1 = 5.99999999999994648725e-01;
-    constexpr double kL2 = 4.28571428578550184252e-01;
-    constexpr double kL3 = 3.33333329818377432918e-01;
-    constexpr double kL4 = 2.72728123808534006489e-01;
-    constexpr double kL5 = 2.30660745775561754067e-01;
-    constexpr double kL6 = 2.06975017800338417784e-01;
-    constexpr double kCp = 9.61796693925975554329e-01;   // 2/(3 ln2)
-    constexpr double kCpH = 9.61796700954437255859e-01;  // its high part
-    constexpr double kCpL = -7.02846165095275826516e-09; // and the tail
+    int ix = high(ax);
     int n = 0;
     if (ix < 0x00100000) { // subnormal
         ax *= kTwo53;
@@ -409,25 +422,30 @@ SplitLog2 log2Split(double ax, int ix)
     const int j = ix & 0x000fffff;
     ix = j | 0x3ff00000; // normalised to [1, 2)
     std::size_t k = 0;
-    if (j <= 0x3988E) { // below sqrt(3/2)
-        k = 0;
-    } else if (j < 0xBB67A) { // below sqrt(3)
+    if (j > 0x3988E && j < 0xBB67A) { // between sqrt(3/2) and sqrt(3)
         k = 1;
-    } else {
-        k = 0;
+    } else if (j >= 0xBB67A) {
         n += 1;
         ix -= 0x00100000;
     }
-    ax = withHigh(ax, ix);
-    // ss = s_h + s_l = (x-1)/(x+1) or (x-1.5)/(x+1.5)
-    double u = ax - kBp[k];
-    double v = 1.0 / (ax + kBp[k]);
+    return {withHigh(ax, ix), n, k};
+}
+
+// log2(ax) from s = (m-b)/(m+b), b = 1 or 1.5, in extra precision.
+SplitLog2 log2Split(double ax)
+{
+    const Normalised x = normalise(ax);
+    const std::size_t k = x.k;
+    const int ix = high(x.m);
+    // ss = s_h + s_l = (m-b)/(m+b)
+    double u = x.m - kBp[k];
+    double v = 1.0 / (x.m + kBp[k]);
     const double ss = u * v;
     const double sH = withLow(ss, 0);
-    double tH = fromWords(((ix >> 1) | 0x20000000) + 0x00080000 + (static_cast<int>(k) << 18), 0);
-    double tL = ax - (tH - kBp[k]);
+    double tH = fromWords(((ix >> 1) | 0x20000000) + 0x00080000 + (static_cast<int>(k) << 18), 0); // m+b
+    double tL = x.m - (tH - kBp[k]);
     const double sL = v * ((u - sH * tH) - sH * tL);
-    // log(ax)
+    // log(m/b) = 2s + 2/3 s^3 + s^5 R
     double s2 = ss * ss;
     double r = s2 * s2 * (kL1 + s2 * (kL2 + s2 * (kL3 + s2 * (kL4 + s2 * (kL5 + s2 * kL6)))));
     r += sL * (sH + ss);
@@ -442,23 +460,34 @@ SplitLog2 log2Split(double ax, int ix)
     const double pL = v - (pH - u);
     const double zH = kCpH * pH;
     const double zL = kCpL * pH + pL * kCp + kDpL[k];
-    // log2(ax) = (ss+..)*2/(3*log2) = n + dp_h + z_h + z_l
-    const double t = toDouble(n);
+    // log2(ax) = n + dp_h + z_h + z_l
+    const double t = toDouble(x.n);
     const double t1 = withLow(((zH + zL) + kDpH[k]) + t, 0);
     const double t2 = zL - (((t1 - t) - kDpH[k]) - zH);
     return {t1, t2};
 }
 
-// 2^(pH + pL) * sign, for -1075 < pH + pL < 1024.
+// log2(ax) for |1-ax| <= 2^-20 from the series ax-1 - (ax-1)^2/2 + (ax-1)^3/3 - (ax-1)^4/4.
+SplitLog2 log2NearOne(double ax)
+{
+    const double t = ax - 1.0; // has 20 trailing zeros
+    const double w = (t * t) * (0.5 - t * (0.3333333333333333333333 - t * 0.25));
+    const double u = kIvLn2H * t;
+    const double v = t * kIvLn2L - w * kIvLn2;
+    const double t1 = withLow(u + v, 0);
+    return {t1, v - (t1 - u)};
+}
+
+// 2^(pH + pL) for -1075 < pH + pL < 1024; j is the high word of pH + pL.
 double exp2Split(double pH, double pL, int j)
 {
     constexpr double kLn2 = 6.93147180559945286227e-01;
     constexpr double kLn2H = 6.93147182464599609375e-01;  // ln 2 to 32 bits
     constexpr double kLn2L = -1.90465429995776804525e-09; // the tail
     const int i = j & 0x7fffffff;
-    int k = (i >> 20) - 0x3ff;
     int n = 0;
     if (i > 0x3fe00000) { // |z| > 0.5: n = [z+0.5]
+        int k = (i >> 20) - 0x3ff;
         n = j + (0x00100000 >> (k + 1));
         k = ((n & 0x7fffffff) >> 20) - 0x3ff; // new k for n
         const double t = fromWords(n & ~(0x000fffff >> k), 0);
@@ -467,13 +496,12 @@ double exp2Split(double pH, double pL, int j)
             n = -n;
         pH -= t;
     }
-    double t = withLow(pL + pH, 0);
+    const double t = withLow(pL + pH, 0);
     const double u = t * kLn2H;
     const double v = (pL - (t - pH)) * kLn2 + t * kLn2L;
     double z = u + v;
     const double w = v - (z - u);
-    t = z * z;
-    const double t1 = z - t * (kP1 + t * (kP2 + t * (kP3 + t * (kP4 + t * kP5))));
+    const double t1 = expC(z);
     const double r = (z * t1) / (t1 - 2.0) - (w + z * w);
     z = 1.0 - (r - z);
     if (((high(z) + n * (1 << 20)) >> 20) <= 0)
@@ -481,118 +509,114 @@ double exp2Split(double pH, double pL, int j)
     return addExponent(z, n);
 }
 
+// For negative x: 0 if y is not an integer, 1 if it is odd, 2 if even.
+int integerKind(double y)
+{
+    const int iy = high(y) & 0x7fffffff;
+    const unsigned ly = low(y);
+    if (iy >= 0x43400000) // |y| >= 2^53
+        return 2;
+    if (iy < 0x3ff00000) // |y| < 1
+        return 0;
+    const int e = (iy >> 20) - 0x3ff;
+    if (e > 20) {
+        const unsigned j = ly >> (52 - e);
+        return (j << (52 - e)) == ly ? 2 - static_cast<int>(j & 1) : 0;
+    }
+    if (ly != 0)
+        return 0;
+    const int j = iy >> (20 - e);
+    return (j << (20 - e)) == iy ? 2 - (j & 1) : 0;
+}
+
+// pow's results that need no logarithm: y = 0, NaN, y = +-inf, +-1, 2, 0.5, and x = +-0, +-inf, +-1.
+std::optional<double> powSpecial(double x, double y, int yIsInt)
+{
+    const int hx = high(x);
+    const int hy = high(y);
+    const double ax = std::fabs(x);
+    if (y == 0.0)
+        return 1.0;
+    if (std::isnan(x) || std::isnan(y))
+        return x + y;
+    if (std::isinf(y)) {
+        if (ax == 1.0)
+            return kNaN; // (+-1)^+-inf
+        return (ax > 1.0) == (hy >= 0) ? std::fabs(y) : 0.0;
+    }
+    if (std::fabs(y) == 1.0)
+        return hy < 0 ? 1.0 / x : x;
+    if (y == 2.0)
+        return x * x;
+    if (y == 0.5 && hx >= 0) // x >= +0
+        return std::sqrt(x);
+    if (ax != 0.0 && !std::isinf(ax) && ax != 1.0)
+        return std::nullopt;
+    double z = hy < 0 ? 1.0 / ax : ax; // x is +-0, +-inf, +-1
+    if (hx < 0) {
+        if (ax == 1.0 && yIsInt == 0)
+            z = kNaN; // (-1)^non-integer
+        else if (yIsInt == 1)
+            z = -z;
+    }
+    return z;
+}
+
+} // namespace
+
+namespace {
+
+// With z = pH + pL = y * log2|x|: the overflow or underflow of 2^z when z is beyond [-1075, 1024),
+// signed by s; nothing otherwise.
+std::optional<double> powBeyondRange(double pH, double pL, double s)
+{
+    constexpr double kOvt = 8.0085662595372944372e-17; // -(1024 - log2(overflow + 0.5 ulp))
+    const double z = pL + pH;
+    const int j = high(z);
+    const auto i = low(z);
+    if (j >= 0x40900000) { // z >= 1024
+        if (((j - 0x40900000) | static_cast<int>(i)) != 0 || pL + kOvt > z - pH)
+            return s * kInf;
+    } else if ((j & 0x7fffffff) >= 0x4090cc00) { // z <= -1075
+        if (((static_cast<unsigned>(j) - 0xc090cc00u) | i) != 0 || pL <= z - pH)
+            return s * 0.0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 double pow(double x, double y)
 {
-    constexpr double kIvLn2 = 1.44269504088896338700e+00;
-    constexpr double kIvLn2H = 1.44269502162933349609e+00; // 1/ln2, 24 bits
-    constexpr double kIvLn2L = 1.92596299112661746887e-08; // the tail
-    constexpr double kOvt = 8.0085662595372944372e-17;     // -(1024 - log2(overflow + 0.5 ulp))
     const int hx = high(x);
-    const unsigned lx = low(x);
-    const int hy = high(y);
-    const unsigned ly = low(y);
-    int ix = hx & 0x7fffffff;
-    const int iy = hy & 0x7fffffff;
-
-    if ((iy | static_cast<int>(ly)) == 0)
-        return 1.0;
-    if (ix > 0x7ff00000 || (ix == 0x7ff00000 && lx != 0) || iy > 0x7ff00000 || (iy == 0x7ff00000 && ly != 0))
-        return x + y; // NaN
-
-    // For x < 0: 0 if y is not an integer, 1 if it is odd, 2 if even.
-    int yIsInt = 0;
-    if (hx < 0) {
-        if (iy >= 0x43400000) {
-            yIsInt = 2;
-        } else if (iy >= 0x3ff00000) {
-            const int e = (iy >> 20) - 0x3ff;
-            if (e > 20) {
-                const unsigned j = ly >> (52 - e);
-                if ((j << (52 - e)) == ly)
-                    yIsInt = 2 - static_cast<int>(j & 1);
-            } else if (ly == 0) {
-                const int j = iy >> (20 - e);
-                if ((j << (20 - e)) == iy)
-                    yIsInt = 2 - (j & 1);
-            }
-        }
-    }
-
-    if (ly == 0) {
-        if (iy == 0x7ff00000) { // y is +-inf
-            if (((ix - 0x3ff00000) | static_cast<int>(lx)) == 0)
-                return kNaN; // (+-1)^+-inf
-            if (ix >= 0x3ff00000)
-                return hy >= 0 ? y : 0.0;
-            return hy < 0 ? -y : 0.0;
-        }
-        if (iy == 0x3ff00000) // y is +-1
-            return hy < 0 ? 1.0 / x : x;
-        if (hy == 0x40000000) // y is 2
-            return x * x;
-        if (hy == 0x3fe00000 && hx >= 0) // y is 0.5 and x >= +0
-            return std::sqrt(x);
-    }
-
-    double ax = std::fabs(x);
-    if (lx == 0 && (ix == 0x7ff00000 || ix == 0 || ix == 0x3ff00000)) { // x is +-0, +-inf, +-1
-        double z = ax;
-        if (hy < 0)
-            z = 1.0 / z;
-        if (hx < 0) {
-            if (((ix - 0x3ff00000) | yIsInt) == 0)
-                z = kNaN; // (-1)^non-integer
-            else if (yIsInt == 1)
-                z = -z;
-        }
-        return z;
-    }
-
-    const int n = (hx >> 31) + 1; // 0 for negative x
-    if ((n | yIsInt) == 0)
-        return kNaN;                                       // negative^non-integer
-    const double s = (n | (yIsInt - 1)) == 0 ? -1.0 : 1.0; // negative^odd is negative
+    const int ix = hx & 0x7fffffff;
+    const int iy = high(y) & 0x7fffffff;
+    const int yIsInt = hx < 0 ? integerKind(y) : 0;
+    if (const std::optional<double> special = powSpecial(x, y, yIsInt))
+        return *special;
+    if (hx < 0 && yIsInt == 0)
+        return kNaN;                                     // negative^non-integer
+    const double s = hx < 0 && yIsInt == 1 ? -1.0 : 1.0; // negative^odd is negative
 
     SplitLog2 l{};
-    if (iy > 0x41e00000) {     // |y| > 2^31
-        if (iy > 0x43f00000) { // |y| > 2^64: overflow or underflow
-            if (ix <= 0x3fefffff)
-                return hy < 0 ? kInf : 0.0;
-            if (ix >= 0x3ff00000)
-                return hy > 0 ? kInf : 0.0;
-        }
-        if (ix < 0x3fefffff)
-            return hy < 0 ? s * kInf : s * 0.0;
-        if (ix > 0x3ff00000)
-            return hy > 0 ? s * kInf : s * 0.0;
-        // |1-x| <= 2^-20: log(x) from its series x - x^2/2 + x^3/3 - x^4/4
-        const double t = ax - 1.0;
-        const double w = (t * t) * (0.5 - t * (0.3333333333333333333333 - t * 0.25));
-        const double u = kIvLn2H * t;
-        const double v = t * kIvLn2L - w * kIvLn2;
-        l.t1 = withLow(u + v, 0);
-        l.t2 = v - (l.t1 - u);
+    if (iy > 0x41e00000) { // |y| > 2^31: overflow or underflow unless x is within 2^-20 of 1
+        const bool grows = (ix >= 0x3ff00000) != (high(y) < 0);
+        if (iy > 0x43f00000) // |y| > 2^64
+            return grows ? kInf : 0.0;
+        if (ix < 0x3fefffff || ix > 0x3ff00000)
+            return grows ? s * kInf : s * 0.0;
+        l = log2NearOne(std::fabs(x));
     } else {
-        l = log2Split(ax, ix);
+        l = log2Split(std::fabs(x));
     }
 
     // (y1 + y2) * (t1 + t2) with y1 the high part of y
     const double y1 = withLow(y, 0);
     const double pL = (y - y1) * l.t1 + y * l.t2;
     const double pH = y1 * l.t1;
-    const double z = pL + pH;
-    const int j = high(z);
-    const int i = static_cast<int>(low(z));
-    if (j >= 0x40900000) { // z >= 1024
-        if (((j - 0x40900000) | i) != 0 || pL + kOvt > z - pH)
-            return s * kInf;
-    } else if ((j & 0x7fffffff) >= 0x4090cc00) { // z <= -1075
-        if (((static_cast<unsigned>(j) - 0xc090cc00u) | static_cast<unsigned>(i)) != 0 || pL <= z - pH)
-            return s * 0.0;
-    }
-    return s * exp2Split(pH, pL, j);
+    if (const std::optional<double> beyond = powBeyondRange(pH, pL, s))
+        return *beyond;
+    return s * exp2Split(pH, pL, high(pL + pH));
 }
 
 // --- sqrt, cbrt, hypot ---
@@ -642,72 +666,67 @@ double cbrt(double x)
     return withHigh(t, high(t) | sign);
 }
 
-// sqrt(x*x + y*y) without undue overflow or underflow: both scaled into a safe range, and the sum of
-// squares formed from high and low parts so that its rounding error stays below one ulp.
+namespace {
+
+// sqrt(a*a + b*b) for a >= b > 0 scaled so that the squares neither overflow nor underflow, with ha
+// and hb the high words a and b had before the last scaling: the sum of squares is formed from high
+// and low parts so that its rounding error stays below one ulp.
+double sqrtOfSquares(double a, double b, int ha, int hb)
+{
+    const double w = a - b;
+    if (w > b) {
+        const double t1 = fromWords(ha, 0);
+        const double t2 = a - t1;
+        return std::sqrt(t1 * t1 - (b * (-b) - t2 * (a + t1)));
+    }
+    a = a + a;
+    const double y1 = fromWords(hb, 0);
+    const double y2 = b - y1;
+    const double t1 = fromWords(ha + 0x00100000, 0);
+    const double t2 = a - t1;
+    return std::sqrt(t1 * y1 - (w * (-w) - (t1 * y2 + t2 * b)));
+}
+
+} // namespace
+
+// sqrt(x*x + y*y) without undue overflow or underflow: both scaled by a power of two into a safe
+// range first. An infinity wins over NaN.
 double hypot(double x, double y)
 {
-    int ha = high(x) & 0x7fffffff;
-    int hb = high(y) & 0x7fffffff;
-    double a = x;
-    double b = y;
-    if (hb > ha) {
-        a = y;
-        b = x;
-        std::swap(ha, hb);
-    }
-    a = withHigh(a, ha);       // |a|
-    b = withHigh(b, hb);       // |b|
+    double a = std::fabs(x);
+    double b = std::fabs(y);
+    if (high(b) > high(a))
+        std::swap(a, b);
+    int ha = high(a);
+    int hb = high(b);
     if ((ha - hb) > 0x3c00000) // a/b > 2^60
         return a + b;
+    if (ha >= 0x7ff00000) // Inf or NaN
+        return std::isinf(b) ? b : std::isinf(a) ? a : a + b;
     int k = 0;
-    if (ha > 0x5f300000) {      // a > 2^500
-        if (ha >= 0x7ff00000) { // Inf or NaN: an infinity wins over NaN
-            double w = a + b;
-            if (((ha & 0xfffff) | static_cast<int>(low(a))) == 0)
-                w = a;
-            if (((hb ^ 0x7ff00000) | static_cast<int>(low(b))) == 0)
-                w = b;
-            return w;
-        }
-        // scale both by 2^-600
+    if (ha > 0x5f300000) { // a > 2^500: both scaled by 2^-600
         ha -= 0x25800000;
         hb -= 0x25800000;
         k += 600;
         a = withHigh(a, ha);
         b = withHigh(b, hb);
     }
-    if (hb < 0x20b00000) {      // b < 2^-500
-        if (hb <= 0x000fffff) { // subnormal b or 0
-            if ((hb | static_cast<int>(low(b))) == 0)
-                return a;
-            const double t1 = fromWords(0x7fd00000, 0); // 2^1022
-            b *= t1;
-            a *= t1;
-            k -= 1022;
-        } else { // scale both by 2^600
-            ha += 0x25800000;
-            hb += 0x25800000;
-            k -= 600;
-            a = withHigh(a, ha);
-            b = withHigh(b, hb);
-        }
+    if (b == 0.0)
+        return a;
+    if (hb <= 0x000fffff) { // subnormal b: both scaled by 2^1022 (the high words stay)
+        const double t1 = fromWords(0x7fd00000, 0);
+        b *= t1;
+        a *= t1;
+        k -= 1022;
+    } else if (hb < 0x20b00000) { // b < 2^-500: both scaled by 2^600
+        ha += 0x25800000;
+        hb += 0x25800000;
+        k -= 600;
+        a = withHigh(a, ha);
+        b = withHigh(b, hb);
     }
-    double w = a - b;
-    if (w > b) {
-        const double t1 = fromWords(ha, 0);
-        const double t2 = a - t1;
-        w = std::sqrt(t1 * t1 - (b * (-b) - t2 * (a + t1)));
-    } else {
-        a = a + a;
-        const double y1 = fromWords(hb, 0);
-        const double y2 = b - y1;
-        const double t1 = fromWords(ha + 0x00100000, 0);
-        const double t2 = a - t1;
-        w = std::sqrt(t1 * y1 - (w * (-w) - (t1 * y2 + t2 * b)));
-    }
-    if (k != 0)
-        return addExponent(1.0, k) * w;
-    return w;
+    const double w = sqrtOfSquares(a, b, ha, hb);
+    return k == 0 ? w : addExponent(1.0, k) * w;
 }
 
 // --- sin, cos, tan ---
@@ -747,221 +766,244 @@ struct Reduced
     double lo;
 };
 
-// x * 2/pi for large x: x given as nx pieces of 24 bits (x[i] * 2^(e0 - 24*i)), multiplied by just
-// the bits of 2/pi that matter, the integer part taken modulo 8, the fraction times pi/2 returned as
-// hi + lo (to 2x53 bits). Recomputes with more bits of 2/pi when the fraction cancels.
-Reduced reduceLarge(const std::array<double, 3>& x, int e0, int nx)
+// An array's element at a signed index, as the reduction counts.
+template <typename Array> auto& at(Array& array, int i)
 {
-    constexpr int jk = 4; // initial terms for double precision with two results
-    constexpr int jp = jk;
-    std::array<int, 20> iq{};
-    std::array<double, 20> f{};
-    std::array<double, 20> fq{};
-    std::array<double, 20> q{};
-    const auto at = [](auto& arr, int i) -> auto&
-    {
-        return arr[static_cast<std::size_t>(i)];
-    };
-
-    const int jx = nx - 1;
-    int jv = (e0 - 3) / 24;
-    if (jv < 0)
-        jv = 0;
-    int q0 = e0 - 24 * (jv + 1);
-
-    // f[0..jx+jk] = the pieces of 2/pi from jv-jx on
-    int j = jv - jx;
-    const int m = jx + jk;
-    for (int i = 0; i <= m; i++, j++)
-        at(f, i) = j < 0 ? 0.0 : toDouble(at(kTwoOverPi, j));
-
-    for (int i = 0; i <= jk; i++) {
-        double fw = 0.0;
-        for (j = 0; j <= jx; j++)
-            fw += at(x, j) * at(f, jx + i - j);
-        at(q, i) = fw;
-    }
-
-    int jz = jk;
-    int n = 0;
-    int ih = 0;
-    double z = 0.0;
-    for (;;) {
-        // distill q[] into iq[] in reverse
-        int i = 0;
-        z = at(q, jz);
-        for (j = jz; j > 0; i++, j--) {
-            const double fw = toDouble(truncated(kTwoM24 * z));
-            at(iq, i) = truncated(z - kTwo24 * fw);
-            z = at(q, j - 1) + fw;
-        }
-        // the integer part n
-        z = std::scalbn(z, q0);
-        z -= 8.0 * std::floor(z * 0.125); // integer parts of 8 and more do not matter
-        n = truncated(z);
-        z -= toDouble(n);
-        ih = 0;
-        if (q0 > 0) { // iq[jz-1] holds bits of n
-            i = (at(iq, jz - 1) >> (24 - q0));
-            n += i;
-            at(iq, jz - 1) -= i << (24 - q0);
-            ih = at(iq, jz - 1) >> (23 - q0);
-        } else if (q0 == 0) {
-            ih = at(iq, jz - 1) >> 23;
-        } else if (z >= 0.5) {
-            ih = 2;
-        }
-        if (ih > 0) { // the fraction exceeds 0.5: take 1 - fraction
-            n += 1;
-            int carry = 0;
-            for (i = 0; i < jz; i++) {
-                j = at(iq, i);
-                if (carry == 0) {
-                    if (j != 0) {
-                        carry = 1;
-                        at(iq, i) = 0x1000000 - j;
-                    }
-                } else {
-                    at(iq, i) = 0xffffff - j;
-                }
-            }
-            if (q0 == 1)
-                at(iq, jz - 1) &= 0x7fffff;
-            else if (q0 == 2)
-                at(iq, jz - 1) &= 0x3fffff;
-            if (ih == 2) {
-                z = 1.0 - z;
-                if (carry != 0)
-                    z -= std::scalbn(1.0, q0);
-            }
-        }
-        // a fraction that cancelled to zero needs more bits of 2/pi
-        if (z != 0.0)
-            break;
-        j = 0;
-        for (i = jz - 1; i >= jk; i--)
-            j |= at(iq, i);
-        if (j != 0)
-            break;
-        int k = 1;
-        while (at(iq, jk - k) == 0)
-            k++;
-        for (i = jz + 1; i <= jz + k; i++) {
-            at(f, jx + i) = toDouble(at(kTwoOverPi, jv + i));
-            double fw = 0.0;
-            for (j = 0; j <= jx; j++)
-                fw += at(x, j) * at(f, jx + i - j);
-            at(q, i) = fw;
-        }
-        jz += k;
-    }
-
-    // chop off zero terms
-    if (z == 0.0) {
-        jz -= 1;
-        q0 -= 24;
-        while (at(iq, jz) == 0) {
-            jz--;
-            q0 -= 24;
-        }
-    } else { // break z into 24-bit pieces if necessary
-        z = std::scalbn(z, -q0);
-        if (z >= kTwo24) {
-            const double fw = toDouble(truncated(kTwoM24 * z));
-            at(iq, jz) = truncated(z - kTwo24 * fw);
-            jz += 1;
-            q0 += 24;
-            at(iq, jz) = truncated(fw);
-        } else {
-            at(iq, jz) = truncated(z);
-        }
-    }
-
-    // the integer pieces as doubles
-    double fw = std::scalbn(1.0, q0);
-    for (int i = jz; i >= 0; i--) {
-        at(q, i) = fw * toDouble(at(iq, i));
-        fw *= kTwoM24;
-    }
-    // times pi/2
-    for (int i = jz; i >= 0; i--) {
-        fw = 0.0;
-        for (int k = 0; k <= jp && k <= jz - i; k++)
-            fw += at(kPiOver2Pieces, k) * at(q, i + k);
-        at(fq, jz - i) = fw;
-    }
-    // compressed into two doubles
-    fw = 0.0;
-    for (int i = jz; i >= 0; i--)
-        fw += at(fq, i);
-    const double hi = ih == 0 ? fw : -fw;
-    fw = at(fq, 0) - fw;
-    for (int i = 1; i <= jz; i++)
-        fw += at(fq, i);
-    const double lo = ih == 0 ? fw : -fw;
-    return {n & 7, hi, lo};
+    return array[static_cast<std::size_t>(i)];
 }
 
-// x - n*pi/2 as hi + lo, with n; pi/2 is taken in pieces of 33 bits with a 53-bit tail, as many as
-// the cancellation needs.
-Reduced reducePiOver2(double x)
+// x * 2/pi for large x, with x given as nx pieces of 24 bits (x[i] * 2^(e0 - 24*i)): multiplied by
+// just the bits of 2/pi that matter, the integer part taken modulo 8, the fraction times pi/2 returned
+// as hi + lo (to 2x53 bits). When the fraction cancels, more bits of 2/pi are taken.
+class LargeReduction
 {
-    constexpr double kInvPiOver2 = 6.36619772367581382433e-01;
-    constexpr double kPio2_1 = 1.57079632673412561417e+00;  // first 33 bits of pi/2
-    constexpr double kPio2_1t = 6.07710050650619224932e-11; // pi/2 - kPio2_1
-    constexpr double kPio2_2 = 6.07710050630396597660e-11;  // second 33 bits
-    constexpr double kPio2_2t = 2.02226624879595063154e-21; // pi/2 - (kPio2_1 + kPio2_2)
-    constexpr double kPio2_3 = 2.02226624871116645580e-21;  // third 33 bits
-    constexpr double kPio2_3t = 8.47842766036889956997e-32; // pi/2 - (kPio2_1 + kPio2_2 + kPio2_3)
-    const int hx = high(x);
-    const int ix = hx & 0x7fffffff;
-    if (ix <= 0x3fe921fb) // |x| <= pi/4
-        return {0, x, 0.0};
-    if (ix < 0x4002d97c) { // |x| < 3pi/4: n = +-1
-        const double sign = hx > 0 ? 1.0 : -1.0;
-        double z = x - sign * kPio2_1;
-        if (ix != 0x3ff921fb) { // 33+53 bits of pi/2 suffice
-            const double y0 = z - sign * kPio2_1t;
-            return {hx > 0 ? 1 : -1, y0, (z - y0) - sign * kPio2_1t};
-        }
-        z -= sign * kPio2_2; // near pi/2: 33+33+53 bits
-        const double y0 = z - sign * kPio2_2t;
-        return {hx > 0 ? 1 : -1, y0, (z - y0) - sign * kPio2_2t};
+public:
+    LargeReduction(const std::array<double, 3>& x, int e0, int nx)
+        : m_x(x), m_jx(nx - 1), m_jv(std::max((e0 - 3) / 24, 0)), m_q0(e0 - 24 * (m_jv + 1))
+    {
+        // f[0..jx+jk] = the pieces of 2/pi from jv-jx on
+        for (int i = 0, j = m_jv - m_jx; i <= m_jx + kJk; i++, j++)
+            at(m_f, i) = j < 0 ? 0.0 : toDouble(at(kTwoOverPi, j));
+        for (int i = 0; i <= kJk; i++)
+            at(m_q, i) = product(i);
     }
-    if (ix <= 0x413921fb) { // |x| <= 2^19 * pi/2
-        const double t0 = std::fabs(x);
-        const int n = truncated(t0 * kInvPiOver2 + 0.5);
-        const double fn = toDouble(n);
-        double r = t0 - fn * kPio2_1;
-        double w = fn * kPio2_1t; // good to 85 bits
-        double y0 = r - w;
-        if (n >= 32 || ix == kNPiOver2High[static_cast<std::size_t>(n - 1)]) {
-            const int e = ix >> 20;
-            int i = e - ((high(y0) >> 20) & 0x7ff);
-            if (i > 16) { // second step, good to 118 bits
-                double t = r;
-                w = fn * kPio2_2;
-                r = t - w;
-                w = fn * kPio2_2t - ((t - r) - w);
-                y0 = r - w;
-                i = e - ((high(y0) >> 20) & 0x7ff);
-                if (i > 49) { // third step, 151 bits
-                    t = r;
-                    w = fn * kPio2_3;
-                    r = t - w;
-                    w = fn * kPio2_3t - ((t - r) - w);
-                    y0 = r - w;
+
+    Reduced result()
+    {
+        m_jz = kJk;
+        while (!distill())
+            takeMoreBits();
+        chopZeros();
+        return sumTimesPiOver2();
+    }
+
+private:
+    static constexpr int kJk = 4; // initial terms for double precision with two results
+
+    // Term i of x times 2/pi.
+    double product(int i) const
+    {
+        double fw = 0.0;
+        for (int j = 0; j <= m_jx; j++)
+            fw += at(m_x, j) * at(m_f, m_jx + i - j);
+        return fw;
+    }
+
+    // q[] as 24-bit integers in iq[] (in reverse), the integer part n and the fraction z; a fraction
+    // above 0.5 is replaced by 1 - fraction. False when the fraction cancelled and needs more bits.
+    bool distill()
+    {
+        double z = at(m_q, m_jz);
+        for (int i = 0, j = m_jz; j > 0; i++, j--) {
+            const double fw = toDouble(truncated(kTwoM24 * z));
+            at(m_iq, i) = truncated(z - kTwo24 * fw);
+            z = at(m_q, j - 1) + fw;
+        }
+        z = std::scalbn(z, m_q0);
+        z -= 8.0 * std::floor(z * 0.125); // integer parts of 8 and more do not matter
+        m_n = truncated(z);
+        z -= toDouble(m_n);
+        m_ih = 0;
+        if (m_q0 > 0) { // iq[jz-1] holds bits of n
+            const int i = (at(m_iq, m_jz - 1) >> (24 - m_q0));
+            m_n += i;
+            at(m_iq, m_jz - 1) -= i << (24 - m_q0);
+            m_ih = at(m_iq, m_jz - 1) >> (23 - m_q0);
+        } else if (m_q0 == 0) {
+            m_ih = at(m_iq, m_jz - 1) >> 23;
+        } else if (z >= 0.5) {
+            m_ih = 2;
+        }
+        if (m_ih > 0)
+            z = complement(z);
+        m_z = z;
+        return z != 0.0 || !lowTermsZero();
+    }
+
+    // 1 - fraction, with n one more.
+    double complement(double z)
+    {
+        m_n += 1;
+        int carry = 0;
+        for (int i = 0; i < m_jz; i++) {
+            const int j = at(m_iq, i);
+            if (carry == 0) {
+                if (j != 0) {
+                    carry = 1;
+                    at(m_iq, i) = 0x1000000 - j;
                 }
+            } else {
+                at(m_iq, i) = 0xffffff - j;
             }
         }
-        const double y1 = (r - y0) - w;
-        if (hx < 0)
-            return {-n, -y0, -y1};
-        return {n, y0, y1};
+        if (m_q0 == 1)
+            at(m_iq, m_jz - 1) &= 0x7fffff;
+        else if (m_q0 == 2)
+            at(m_iq, m_jz - 1) &= 0x3fffff;
+        if (m_ih != 2)
+            return z;
+        z = 1.0 - z;
+        return carry != 0 ? z - std::scalbn(1.0, m_q0) : z;
     }
-    if (ix >= 0x7ff00000) // Inf or NaN
-        return {0, x - x, x - x};
-    // |x| as three 24-bit pieces times 2^e0
+
+    bool lowTermsZero() const
+    {
+        int j = 0;
+        for (int i = m_jz - 1; i >= kJk; i--)
+            j |= at(m_iq, i);
+        return j == 0;
+    }
+
+    void takeMoreBits()
+    {
+        int k = 1;
+        while (at(m_iq, kJk - k) == 0)
+            k++;
+        for (int i = m_jz + 1; i <= m_jz + k; i++) {
+            at(m_f, m_jx + i) = toDouble(at(kTwoOverPi, m_jv + i));
+            at(m_q, i) = product(i);
+        }
+        m_jz += k;
+    }
+
+    // Drops zero terms, or breaks the fraction into 24-bit pieces.
+    void chopZeros()
+    {
+        if (m_z == 0.0) {
+            m_jz -= 1;
+            m_q0 -= 24;
+            while (at(m_iq, m_jz) == 0) {
+                m_jz--;
+                m_q0 -= 24;
+            }
+            return;
+        }
+        const double z = std::scalbn(m_z, -m_q0);
+        if (z < kTwo24) {
+            at(m_iq, m_jz) = truncated(z);
+            return;
+        }
+        const double fw = toDouble(truncated(kTwoM24 * z));
+        at(m_iq, m_jz) = truncated(z - kTwo24 * fw);
+        m_jz += 1;
+        m_q0 += 24;
+        at(m_iq, m_jz) = truncated(fw);
+    }
+
+    // The pieces as doubles, times pi/2, compressed into two doubles.
+    Reduced sumTimesPiOver2()
+    {
+        double fw = std::scalbn(1.0, m_q0);
+        for (int i = m_jz; i >= 0; i--) {
+            at(m_q, i) = fw * toDouble(at(m_iq, i));
+            fw *= kTwoM24;
+        }
+        std::array<double, 20> fq{};
+        for (int i = m_jz; i >= 0; i--) {
+            fw = 0.0;
+            for (int k = 0; k <= kJk && k <= m_jz - i; k++)
+                fw += at(kPiOver2Pieces, k) * at(m_q, i + k);
+            at(fq, m_jz - i) = fw;
+        }
+        fw = 0.0;
+        for (int i = m_jz; i >= 0; i--)
+            fw += at(fq, i);
+        const double hi = m_ih == 0 ? fw : -fw;
+        fw = at(fq, 0) - fw;
+        for (int i = 1; i <= m_jz; i++)
+            fw += at(fq, i);
+        const double lo = m_ih == 0 ? fw : -fw;
+        return {m_n & 7, hi, lo};
+    }
+
+    const std::array<double, 3>& m_x;
+    const int m_jx;
+    const int m_jv;
+    int m_q0;
+    int m_jz = kJk;
+    int m_n = 0;
+    int m_ih = 0;
+    double m_z = 0.0;
+    std::array<int, 20> m_iq{};
+    std::array<double, 20> m_f{};
+    std::array<double, 20> m_q{};
+};
+
+constexpr double kInvPiOver2 = 6.36619772367581382433e-01;
+constexpr double kPio2_1 = 1.57079632673412561417e+00;  // first 33 bits of pi/2
+constexpr double kPio2_1t = 6.07710050650619224932e-11; // pi/2 - kPio2_1
+constexpr double kPio2_2 = 6.07710050630396597660e-11;  // second 33 bits
+constexpr double kPio2_2t = 2.02226624879595063154e-21; // pi/2 - (kPio2_1 + kPio2_2)
+constexpr double kPio2_3 = 2.02226624871116645580e-21;  // third 33 bits
+constexpr double kPio2_3t = 8.47842766036889956997e-32; // pi/2 - (kPio2_1 + kPio2_2 + kPio2_3)
+
+// |x| < 3pi/4: x -+ pi/2.
+Reduced reduceNearPiOver2(double x, int hx, int ix)
+{
+    const double sign = hx > 0 ? 1.0 : -1.0;
+    const int n = hx > 0 ? 1 : -1;
+    double z = x - sign * kPio2_1;
+    if (ix != 0x3ff921fb) { // 33+53 bits of pi/2 suffice
+        const double y0 = z - sign * kPio2_1t;
+        return {n, y0, (z - y0) - sign * kPio2_1t};
+    }
+    z -= sign * kPio2_2; // near pi/2: 33+33+53 bits
+    const double y0 = z - sign * kPio2_2t;
+    return {n, y0, (z - y0) - sign * kPio2_2t};
+}
+
+// |x| <= 2^19 * pi/2: x - n*pi/2 with as many pieces of pi/2 as the cancellation needs.
+Reduced reduceMedium(double x, int hx, int ix)
+{
+    const double t0 = std::fabs(x);
+    const int n = truncated(t0 * kInvPiOver2 + 0.5);
+    const double fn = toDouble(n);
+    double r = t0 - fn * kPio2_1;
+    double w = fn * kPio2_1t; // good to 85 bits
+    double y0 = r - w;
+    const auto cancelled = [&](int bits) { return (ix >> 20) - ((high(y0) >> 20) & 0x7ff) > bits; };
+    // The next piece of pi/2 (with its tail) taken off too.
+    const auto refine = [&](double piece, double tail) {
+        const double t = r;
+        w = fn * piece;
+        r = t - w;
+        w = fn * tail - ((t - r) - w);
+        y0 = r - w;
+    };
+    if ((n >= 32 || ix == kNPiOver2High[static_cast<std::size_t>(n - 1)]) && cancelled(16)) {
+        refine(kPio2_2, kPio2_2t); // good to 118 bits
+        if (cancelled(49))
+            refine(kPio2_3, kPio2_3t); // 151 bits
+    }
+    const double y1 = (r - y0) - w;
+    if (hx < 0)
+        return {-n, -y0, -y1};
+    return {n, y0, y1};
+}
+
+// Any larger finite x: |x| as three 24-bit pieces times 2^e0, reduced with the bits of 2/pi.
+Reduced reduceHuge(double x, int hx, int ix)
+{
     const int e0 = (ix >> 20) - 1046; // ilogb(x) - 23
     double z = fromWords(ix - (e0 << 20), low(x));
     std::array<double, 3> tx{};
@@ -973,10 +1015,26 @@ Reduced reducePiOver2(double x)
     int nx = 3;
     while (tx[static_cast<std::size_t>(nx - 1)] == 0.0)
         nx--;
-    Reduced r = reduceLarge(tx, e0, nx);
+    const Reduced r = LargeReduction(tx, e0, nx).result();
     if (hx < 0)
         return {-r.n, -r.hi, -r.lo};
     return r;
+}
+
+// x - n*pi/2 as hi + lo, with n.
+Reduced reducePiOver2(double x)
+{
+    const int hx = high(x);
+    const int ix = hx & 0x7fffffff;
+    if (ix <= 0x3fe921fb) // |x| <= pi/4
+        return {0, x, 0.0};
+    if (ix < 0x4002d97c) // |x| < 3pi/4: n = +-1
+        return reduceNearPiOver2(x, hx, ix);
+    if (ix <= 0x413921fb) // |x| <= 2^19 * pi/2
+        return reduceMedium(x, hx, ix);
+    if (ix >= 0x7ff00000) // Inf or NaN
+        return {0, x - x, x - x};
+    return reduceHuge(x, hx, ix);
 }
 
 // sin(x + y) on [-pi/4, pi/4], y the tail of x; the odd polynomial of degree 13. `tailIsZero` skips
@@ -1290,65 +1348,51 @@ double atan(double x)
     return hx < 0 ? -result : result;
 }
 
+namespace {
+
+constexpr double kPiO4 = 7.8539816339744827900E-01;
+constexpr double kPiO2 = 1.5707963267948965580E+00;
+constexpr double kPi = 3.1415926535897931160E+00;
+constexpr double kPiLo = 1.2246467991473531772E-16;
+
+// atan2 where y is zero or x infinite, by the quadrant m = 2*sign(x) + sign(y); nothing otherwise.
+std::optional<double> atan2Edge(double y, double x, int m)
+{
+    if (y == 0.0) {
+        constexpr std::array<double, 4> kOfZero = {0.0, -0.0, kPi + kTiny, -kPi - kTiny};
+        return m < 2 ? y : kOfZero[static_cast<std::size_t>(m)]; // +-0 keeps its sign for x > 0
+    }
+    if (x == 0.0)
+        return y < 0 ? -kPiO2 - kTiny : kPiO2 + kTiny;
+    if (!std::isinf(x))
+        return std::nullopt;
+    if (std::isinf(y)) {
+        constexpr std::array<double, 4> kBothInfinite = {kPiO4 + kTiny, -kPiO4 - kTiny, 3.0 * kPiO4 + kTiny,
+                                                         -3.0 * kPiO4 - kTiny};
+        return kBothInfinite[static_cast<std::size_t>(m)];
+    }
+    constexpr std::array<double, 4> kOfInfiniteX = {0.0, -0.0, kPi + kTiny, -kPi - kTiny};
+    return kOfInfiniteX[static_cast<std::size_t>(m)];
+}
+
+} // namespace
+
 // atan2(y, x) = atan(y/x) moved into the quadrant of (x, y); the signed zeros and infinities as
 // Java specifies them.
 double atan2(double y, double x)
 {
-    constexpr double kPiO4 = 7.8539816339744827900E-01;
-    constexpr double kPiO2 = 1.5707963267948965580E+00;
-    constexpr double kPi = 3.1415926535897931160E+00;
-    constexpr double kPiLo = 1.2246467991473531772E-16;
     if (std::isnan(x) || std::isnan(y))
         return x + y;
     if (x == 1.0)
         return atan(y);
     const int hx = high(x);
-    const int ix = hx & 0x7fffffff;
     const int hy = high(y);
-    const int iy = hy & 0x7fffffff;
     const int m = ((hy >> 31) & 1) | ((hx >> 30) & 2); // 2*sign(x) + sign(y)
-
-    if (y == 0.0) {
-        switch (m) {
-        case 0:
-        case 1:
-            return y; // atan(+-0, +anything) = +-0
-        case 2:
-            return kPi + kTiny; // atan(+0, -anything) = pi
-        default:
-            return -kPi - kTiny; // atan(-0, -anything) = -pi
-        }
-    }
-    if (x == 0.0)
+    if (const std::optional<double> edge = atan2Edge(y, x, m))
+        return *edge;
+    if (std::isinf(y))
         return hy < 0 ? -kPiO2 - kTiny : kPiO2 + kTiny;
-    if (ix == 0x7ff00000) { // x is infinite
-        if (iy == 0x7ff00000) {
-            switch (m) {
-            case 0:
-                return kPiO4 + kTiny;
-            case 1:
-                return -kPiO4 - kTiny;
-            case 2:
-                return 3.0 * kPiO4 + kTiny;
-            default:
-                return -3.0 * kPiO4 - kTiny;
-            }
-        }
-        switch (m) {
-        case 0:
-            return 0.0;
-        case 1:
-            return -0.0;
-        case 2:
-            return kPi + kTiny;
-        default:
-            return -kPi - kTiny;
-        }
-    }
-    if (iy == 0x7ff00000) // y is infinite
-        return hy < 0 ? -kPiO2 - kTiny : kPiO2 + kTiny;
-
-    const int k = (iy - ix) >> 20;
+    const int k = ((hy & 0x7fffffff) - (hx & 0x7fffffff)) >> 20;
     double z = 0.0;
     if (k > 60) // |y/x| > 2^60
         z = kPiO2 + 0.5 * kPiLo;
