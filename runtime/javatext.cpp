@@ -4,20 +4,14 @@
 
 #include <array>
 #include <charconv>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <limits>
-#include <locale.h>
+#include <system_error>
 
 namespace runtime {
 
 namespace {
-
-bool isAsciiDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 // The decimal digits and the decimal exponent of a scientific text from std::to_chars ("-4.9e-324").
 Decimal splitScientific(std::string_view text)
@@ -66,7 +60,7 @@ template <class Int> std::optional<Int> parseInteger(std::u16string_view text)
 
 bool isHexDigit(char16_t c)
 {
-    return isAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return hexDigitValue(c) >= 0;
 }
 
 // [fFdD]? from `pos` to the end.
@@ -128,6 +122,40 @@ bool readDecimalFloat(std::u16string_view s, std::size_t pos, std::string& out)
     return readSuffix(s, pos);
 }
 
+// Whether a numeral beyond the range of double (as std::from_chars finds it) is too large rather than
+// too small: the place of its first significant digit plus its exponent, in digits (hexadecimal: in
+// bits), is above zero.
+bool beyondLargest(std::string_view text, bool hex)
+{
+    const char exponentMark = hex ? 'p' : 'e';
+    std::int64_t place = 0; // the numeral is 0.ddd times 10^place (16^place)
+    bool point = false;
+    bool significant = false;
+    std::size_t i = 0;
+    for (; i < text.size() && (text[i] | 0x20) != exponentMark; ++i) {
+        if (text[i] == '.') {
+            point = true;
+        } else if (!significant && text[i] == '0') {
+            place -= point ? 1 : 0; // a zero after the point and before the first other digit
+        } else {
+            significant = true;
+            place += point ? 0 : 1;
+        }
+    }
+    std::int64_t exponent = 0;
+    if (i + 1 < text.size()) {
+        std::string_view digits = text.substr(i + 1);
+        const bool negative = digits[0] == '-';
+        if (digits[0] == '-' || digits[0] == '+')
+            digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc{})
+            exponent = std::int64_t{1} << 40; // more than any number of digits
+        if (negative)
+            exponent = -exponent;
+    }
+    return (hex ? 4 * place : place) + exponent > 0;
+}
+
 bool isLatinLetter(char16_t c)
 {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == 0xAA || c == 0xB5 || c == 0xBA ||
@@ -135,6 +163,31 @@ bool isLatinLetter(char16_t c)
 }
 
 } // namespace
+
+bool isAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int hexDigitValue(char16_t c)
+{
+    if (isAsciiDigit(c))
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+std::optional<std::uint64_t> readUnsigned(std::string_view digits, int radix)
+{
+    std::uint64_t value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value, radix);
+    if (result.ec != std::errc{} || result.ptr != digits.data() + digits.size())
+        return std::nullopt;
+    return value;
+}
 
 std::u16string fromCp1252(std::string_view bytes)
 {
@@ -316,11 +369,22 @@ std::optional<std::int64_t> parseJavaLong(std::u16string_view text)
     return parseInteger<std::int64_t>(text);
 }
 
-double readDouble(const std::string& text)
+double readDouble(std::string_view text)
 {
-    // The "C" locale, whatever the program's locale is: a German locale would read ',' as the point.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return strtod_l(text.c_str(), nullptr, cLocale);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const bool hex = text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex)
+        text.remove_prefix(2);
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
+                                        hex ? std::chars_format::hex : std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        value = beyondLargest(text, hex) ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -value : value;
 }
 
 std::optional<double> parseJavaDouble(std::u16string_view text)

@@ -12,22 +12,6 @@ namespace runtime {
 
 namespace {
 
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-int hexValue(char16_t c)
-{
-    if (isDigit(c))
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 bool isLineEnd(char16_t c)
 {
     return c == u'\n' || c == u'\r';
@@ -88,7 +72,7 @@ private:
                     return false;
                 int value = 0;
                 for (std::size_t k = j; k < j + 4; ++k) {
-                    const int h = hexValue(m_s[k]);
+                    const int h = hexDigitValue(m_s[k]);
                     if (h < 0)
                         return false;
                     value = value * 16 + h;
@@ -154,7 +138,7 @@ private:
             }
             return t;
         }
-        if (isDigit(c) || (c == u'.' && isDigit(peek(1))))
+        if (isAsciiDigit(c) || (c == u'.' && isAsciiDigit(peek(1))))
             return number();
         if (c == u'\'')
             return charLiteral();
@@ -269,7 +253,7 @@ private:
                 ++m_pos;
                 continue;
             }
-            const int v = hexValue(c);
+            const int v = hexDigitValue(c);
             if (v < 0 || v >= radix)
                 break;
             digits.push_back(static_cast<char>(c));
@@ -279,21 +263,26 @@ private:
         return !lastUnderscore;
     }
 
+    // A numeral after 0x or 0b: a hexadecimal or binary integer, or a hexadecimal floating-point number.
+    Token prefixedNumber()
+    {
+        const bool hex = peek(1) == u'x' || peek(1) == u'X';
+        m_pos += 2;
+        std::string digits;
+        if (!digitsOf(hex ? 16 : 2, digits))
+            return error(msg::kBadNumber);
+        if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P'))
+            return hexFloat(digits);
+        if (digits.empty() || (isIdentifierPart(peek()) && peek() != u'l' && peek() != u'L'))
+            return error(msg::kBadNumber);
+        return integer(digits, hex ? 16 : 2);
+    }
+
     Token number()
     {
         const std::size_t start = m_pos;
-        if (peek() == u'0' && (peek(1) == u'x' || peek(1) == u'X' || peek(1) == u'b' || peek(1) == u'B')) {
-            const bool hex = peek(1) == u'x' || peek(1) == u'X';
-            m_pos += 2;
-            std::string digits;
-            if (!digitsOf(hex ? 16 : 2, digits))
-                return error(msg::kBadNumber);
-            if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P'))
-                return hexFloat(digits);
-            if (digits.empty() || (isIdentifierPart(peek()) && peek() != u'l' && peek() != u'L'))
-                return error(msg::kBadNumber);
-            return integer(digits, hex ? 16 : 2);
-        }
+        if (peek() == u'0' && (peek(1) == u'x' || peek(1) == u'X' || peek(1) == u'b' || peek(1) == u'B'))
+            return prefixedNumber();
         std::string digits;
         if (!digitsOf(10, digits))
             return error(msg::kBadNumber);
@@ -327,14 +316,10 @@ private:
         const std::uint64_t max = radix == 10  ? (std::uint64_t{1} << (bits - 1))
                                   : bits == 64 ? ~std::uint64_t{0}
                                                : (std::uint64_t{1} << bits) - 1;
-        std::uint64_t value = 0;
-        for (char d : digits) {
-            const auto digit = static_cast<std::uint64_t>(hexValue(static_cast<char16_t>(d)));
-            const auto base = static_cast<std::uint64_t>(radix);
-            if (value > (max - digit) / base)
-                return error(msg::kNumberTooLarge);
-            value = value * base + digit;
-        }
+        const std::optional<std::uint64_t> read = readUnsigned(digits, radix);
+        if (!read || *read > max)
+            return error(msg::kNumberTooLarge);
+        const std::uint64_t value = *read;
         if (radix == 10 && value == max)
             t.limit = true;
         if (isLong)

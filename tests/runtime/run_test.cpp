@@ -7,6 +7,7 @@
 #include "model/texts.h"
 #include "parser/interpret.h"
 #include "runtime/javatext.h"
+#include "runtime/messages.h"
 #include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
@@ -328,6 +329,43 @@ TEST(CheckLikeJava, RefusesWhatTheCompilerRefuses)
         EXPECT_FALSE(out.problems.empty());
         EXPECT_TRUE(out.output.empty());
     }
+}
+
+// Literals at the ends of their types' ranges, and Double.parseDouble beyond them, as javac and a JDK
+// take them.
+TEST(CheckLikeJava, NumeralsAtTheEndsOfTheirRange)
+{
+    const std::pair<const char*, const char*> refused[] = {
+        {"double d = 1e309;", runtime::msg::kNumberTooLarge},
+        {"double d = 0x1p1024;", runtime::msg::kNumberTooLarge},
+        {"double d = 2e-324;", runtime::msg::kNumberTooSmall},
+        {"double d = 0x1p-1075;", runtime::msg::kNumberTooSmall},
+        {"long x = 0x1_0000_0000_0000_0000L;", runtime::msg::kNumberTooLarge},
+        {"int x = 0x1_0000_0000;", runtime::msg::kNumberTooLarge},
+        {"int x = 040000000000;", runtime::msg::kNumberTooLarge},
+    };
+    for (const auto& [source, message] : refused) {
+        SCOPED_TRACE(source);
+        const Outcome out = run(source);
+        ASSERT_FALSE(out.problems.empty());
+        EXPECT_NE(out.problems[0].find(message), std::string::npos) << out.problems[0];
+    }
+    const Outcome out = run(
+        "System.out.println(0xFFFFFFFF + \" \" + 0x7fffffffffffffffL + \" \" + 0b1010 + \" \" + 017 + \" \" "
+        "+ "
+        "1_000_000 + \" \" + 0xFFFF_FFFF_FFFF_FFFFL + \" \" + 1.7976931348623157e308 + \" \" + 4.9e-324 + \" "
+        "\" + "
+        "0x1p-1074 + \" \" + 0x1.fffffffffffffp1023 + \" \" + 2.4703282292062328e-324 + \" \" + 0x1.8p-1075);"
+        "System.out.println(Double.parseDouble(\"1e-400\") + \" \" + Double.parseDouble(\"1e309\") + \" \" + "
+        "Double.parseDouble(\"-1.7976931348623159e308\") + \" \" + Double.parseDouble(\"0x1.8p-1075\") + \" "
+        "\" + "
+        "Double.parseDouble(\"  +3e-324d \") + \" \" + Double.parseDouble(\"-0x1p1024\") + \" \" + "
+        "Double.parseDouble(\"000.000012e+99999999999999999999\") + \" \" + "
+        "Double.parseDouble(\"-1234.5e-99999999999999\"));");
+    EXPECT_TRUE(out.problems.empty()) << (out.problems.empty() ? "" : out.problems[0]);
+    EXPECT_EQ(out.output, "-1 9223372036854775807 10 15 1000000 -1 1.7976931348623157E308 4.9E-324 4.9E-324 "
+                          "1.7976931348623157E308 4.9E-324 4.9E-324\n"
+                          "0.0 Infinity -Infinity 4.9E-324 4.9E-324 -Infinity Infinity -0.0\n");
 }
 
 TEST(CheckLikeJava, AcceptsWhatTheCompilerAccepts)
