@@ -55,6 +55,19 @@ int hexDigitValue(char16_t c);
 // value beyond 64 bits.
 std::optional<std::uint64_t> readUnsigned(std::string_view digits, int radix);
 
+// Java's floating-point numeral from `pos` on, as the lexer and Double.parseDouble read it: decimal
+// digits with an optional point and an optional exponent (e or E, a sign, digits), with at least one
+// digit before or after the point; or 0x (0X), hexadecimal digits with an optional point (at least one
+// digit) and a binary exponent (p or P, a sign, decimal digits). With `underscores` (program text)
+// underscores may stand between digits. No sign and no suffix. Nothing where no such numeral starts.
+struct FloatNumeral
+{
+    std::size_t end = 0; // where the numeral ends in the text
+    std::string text;    // for readDouble, without underscores
+    bool zero = true;    // all its digits are zero
+};
+std::optional<FloatNumeral> readFloatNumeral(std::u16string_view s, std::size_t pos, bool underscores);
+
 // Integer.parseInt and Long.parseLong: an optional sign and decimal digits; nothing on any other text
 // or on overflow.
 std::optional<std::int32_t> parseJavaInt(std::u16string_view text);

@@ -266,13 +266,16 @@ private:
     // A numeral after 0x or 0b: a hexadecimal or binary integer, or a hexadecimal floating-point number.
     Token prefixedNumber()
     {
+        const std::size_t start = m_pos;
         const bool hex = peek(1) == u'x' || peek(1) == u'X';
         m_pos += 2;
         std::string digits;
         if (!digitsOf(hex ? 16 : 2, digits))
             return error(msg::kBadNumber);
-        if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P'))
-            return hexFloat(digits);
+        if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P')) {
+            m_pos = start;
+            return floatNumeral();
+        }
         if (digits.empty() || (isIdentifierPart(peek()) && peek() != u'l' && peek() != u'L'))
             return error(msg::kBadNumber);
         return integer(digits, hex ? 16 : 2);
@@ -289,7 +292,7 @@ private:
         const char16_t c = peek();
         if (c == u'.' || c == u'e' || c == u'E' || c == u'f' || c == u'F' || c == u'd' || c == u'D') {
             m_pos = start;
-            return decimalFloat();
+            return floatNumeral();
         }
         if (isIdentifierPart(c) && c != u'l' && c != u'L')
             return error(msg::kBadNumber);
@@ -347,55 +350,15 @@ private:
         return t;
     }
 
-    Token decimalFloat()
+    // A floating-point literal from the current place on (the grammar Double.parseDouble shares, with
+    // underscores between digits), then its suffix.
+    Token floatNumeral()
     {
-        std::string text;
-        if (!digitsOf(10, text))
+        const std::optional<FloatNumeral> numeral = readFloatNumeral(m_s, m_pos, true);
+        if (!numeral)
             return error(msg::kBadNumber);
-        if (peek() == u'.') {
-            ++m_pos;
-            text.push_back('.');
-            if (peek() == u'_' || !digitsOf(10, text))
-                return error(msg::kBadNumber);
-        }
-        if (peek() == u'e' || peek() == u'E') {
-            ++m_pos;
-            text.push_back('e');
-            if (peek() == u'+' || peek() == u'-')
-                text.push_back(static_cast<char>(m_s[m_pos++]));
-            const std::size_t before = text.size();
-            if (!digitsOf(10, text) || text.size() == before)
-                return error(msg::kBadNumber);
-        }
-        const std::size_t ePos = text.find('e');
-        const std::string mantissa = text.substr(0, ePos);
-        const bool zero = mantissa.find_first_not_of("0.") == std::string::npos;
-        return floatResult(text, zero);
-    }
-
-    Token hexFloat(const std::string& intDigits)
-    {
-        std::string text = "0x" + intDigits;
-        std::string fraction;
-        if (peek() == u'.') {
-            ++m_pos;
-            if (!digitsOf(16, fraction))
-                return error(msg::kBadNumber);
-            text += "." + fraction;
-        }
-        if (intDigits.empty() && fraction.empty())
-            return error(msg::kBadNumber);
-        if (peek() != u'p' && peek() != u'P')
-            return error(msg::kBadNumber);
-        ++m_pos;
-        text.push_back('p');
-        if (peek() == u'+' || peek() == u'-')
-            text.push_back(static_cast<char>(m_s[m_pos++]));
-        const std::size_t before = text.size();
-        if (!digitsOf(10, text) || text.size() == before)
-            return error(msg::kBadNumber);
-        const bool zero = (intDigits + fraction).find_first_not_of('0') == std::string::npos;
-        return floatResult(text, zero);
+        m_pos = numeral->end;
+        return floatResult(numeral->text, numeral->zero);
     }
 
     std::u16string m_s;
