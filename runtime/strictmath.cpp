@@ -58,7 +58,7 @@ constexpr double kTwo54 = 1.80143985094819840000e+16;  // 2^54
 constexpr double kTwo24 = 1.67772160000000000000e+07;  // 2^24
 constexpr double kTwoM24 = 5.96046447753906250000e-08; // 2^-24
 
-// ln 2 split: the high part has 32 trailing zero bits, so k * kLn2Hi is exact for |k| < 2^11.
+// ln 2 in two parts: the last 21 bits of the high part are zero, so k * kLn2Hi is exact for |k| < 2^11.
 constexpr double kLn2Hi = 6.93147180369123816490e-01;
 constexpr double kLn2Lo = 1.90821492927058770002e-10;
 constexpr double kInvLn2 = 1.44269504088896338700e+00;
@@ -202,8 +202,8 @@ double expm1(double x)
 
 namespace {
 
-// Remez coefficients of R(s) ~ log(1+f) - 2s + s*R with s = f/(2+f), in s*s on [0, 0.1716]; shared
-// with log1p.
+// Remez coefficients of R(z) = kLg1*z + ... + kLg7*z^7 with log(1+f) = 2s + s*R(s*s) for s = f/(2+f),
+// on s*s in [0, 0.1716]; shared with log1p.
 constexpr double kLg1 = 6.666666666666735130e-01;
 constexpr double kLg2 = 3.999999999940941908e-01;
 constexpr double kLg3 = 2.857142874366239149e-01;
@@ -253,7 +253,7 @@ double log(double x)
     const double t1 = w * (kLg2 + w * (kLg4 + w * kLg6));
     const double t2 = z * (kLg1 + w * (kLg3 + w * (kLg5 + w * kLg7)));
     const double r = t2 + t1;
-    if (((hx - 0x6147a) | (0x6b851 - hx)) > 0) { // 1+f within (1.38, 1.42): f*f/2 kept apart
+    if (((hx - 0x6147a) | (0x6b851 - hx)) > 0) { // x's mantissa within (1.38, 1.42): f*f/2 kept apart
         const double hfsq = 0.5 * f * f;
         if (k == 0)
             return f - (hfsq - s * (hfsq + r));
@@ -264,7 +264,8 @@ double log(double x)
     return dk * kLn2Hi - ((s * (f - r) - dk * kLn2Lo) - f);
 }
 
-// log10 x = (k + log10(x/2^k)): n*log10(2) in two parts plus log(x/2^k)/ln 10.
+// log10 x = k*log10(2) + log(x/2^k)/ln 10, with k*log10(2) in two parts and x/2^k within [1, 2) (or
+// [0.5, 1) for k < 0).
 double log10(double x)
 {
     constexpr double kInvLn10 = 4.34294481903251816668e-01;
