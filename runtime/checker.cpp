@@ -1660,7 +1660,8 @@ private:
                                                                           : u"";
         if (ownerName.empty())
             return failed(msg::unknownMethod(cp(e.name)));
-        if (ownerName == u"Math" && e.name == u"round" && args.size() == 1 && args[0].type.isIntegral()) {
+        if ((ownerName == u"Math" || ownerName == u"StrictMath") && e.name == u"round" && args.size() == 1 &&
+            args[0].type.isIntegral()) {
             // Math.round(float) is the closest overload for an int, long or char: it gives an int.
             std::vector<ExprPtr> nodes;
             nodes.push_back(promote(std::move(args[0]), kLong).node);

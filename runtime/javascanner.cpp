@@ -155,11 +155,25 @@ void JScanner::ensureOpen()
 {
     if (m_closed)
         throwJava(JavaError::IllegalState, "Scanner closed");
-    // What has been read is dropped now and then, so that the buffer does not grow with the input.
-    if (m_position > 8192) {
+    // What has been read is dropped once it is more than half the buffer, so that the buffer does not
+    // grow with the input and moving the rest costs no more than reading it did.
+    if (m_position > 8192 && m_position * 2 > m_buffer.size()) {
         m_buffer.erase(0, m_position);
         m_position = 0;
+        m_scans = {};
     }
+}
+
+template <typename Stop> std::size_t JScanner::scan(Scan kind, std::size_t from, Stop stop)
+{
+    ScanProgress& memo = m_scans[static_cast<std::size_t>(kind)];
+    // Between an earlier start and where it stopped, no character stops this search either.
+    const bool known = memo.from <= from && from <= memo.upTo && memo.upTo <= m_buffer.size();
+    std::size_t p = known ? memo.upTo : from;
+    while (p < m_buffer.size() && !stop(m_buffer[p]))
+        ++p;
+    memo = {from, p};
+    return p;
 }
 
 void JScanner::readInput(Machine& m)
@@ -197,9 +211,8 @@ std::optional<std::u16string> JScanner::completeToken(Pattern p, const NumberSym
     if (!m_skipped) {
         // Leading delimiters are skipped once; if they run to the end of the buffer, more input could
         // extend them.
-        std::size_t end = m_position;
-        while (end < m_buffer.size() && isJavaWhitespace(m_buffer[end]))
-            ++end;
+        const std::size_t end =
+            scan(Scan::Delimiters, m_position, [](char16_t c) { return !isJavaWhitespace(c); });
         if (end > m_position) {
             if (end == m_buffer.size() && !m_sourceClosed) {
                 needInput = true;
@@ -213,9 +226,7 @@ std::optional<std::u16string> JScanner::completeToken(Pattern p, const NumberSym
         needInput = !m_sourceClosed;
         return std::nullopt;
     }
-    std::size_t end = m_position;
-    while (end < m_buffer.size() && !isJavaWhitespace(m_buffer[end]))
-        ++end;
+    const std::size_t end = scan(Scan::Token, m_position, isJavaWhitespace);
     if (end == m_buffer.size() && !m_sourceClosed) {
         // A partial token: more input could continue it.
         needInput = true;
@@ -343,9 +354,7 @@ std::optional<std::u16string> JScanner::findLine(Machine& m, bool consume)
 {
     ensureOpen();
     while (true) {
-        std::size_t t = m_position;
-        while (t < m_buffer.size() && !isLineSeparator(m_buffer[t]))
-            ++t;
+        const std::size_t t = scan(Scan::Line, m_position, isLineSeparator);
         if (t < m_buffer.size()) {
             std::size_t separator = 1;
             if (m_buffer[t] == u'\r') {

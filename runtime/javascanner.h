@@ -12,6 +12,7 @@
 #include "runtime/runtime.h"
 #include "runtime/values.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -54,8 +55,21 @@ private:
     std::optional<std::u16string> findLine(Machine& m, bool consume);
     [[noreturn]] void throwFor(Pattern p, const NumberSymbols& symbols);
 
+    // How far a search from `from` has looked without finding what it looks for. More input only
+    // appends to the buffer, so the next search from the same place goes on from `upTo`: a long line or
+    // token that arrives in pieces is looked at once, not once per piece.
+    enum class Scan { Delimiters, Token, Line };
+    struct ScanProgress
+    {
+        std::size_t from = 0;
+        std::size_t upTo = 0;
+    };
+    // The first place at or after `from` where `stop` holds for the character, or the buffer's end.
+    template <typename Stop> std::size_t scan(Scan kind, std::size_t from, Stop stop);
+
     std::u16string m_buffer;
     std::size_t m_position = 0;
+    std::array<ScanProgress, 3> m_scans{};
     bool m_fromStdin;
     bool m_sourceClosed = false;
     bool m_closed = false;

@@ -4,20 +4,14 @@
 
 #include <array>
 #include <charconv>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <limits>
-#include <locale.h>
+#include <system_error>
 
 namespace runtime {
 
 namespace {
-
-bool isAsciiDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 // The decimal digits and the decimal exponent of a scientific text from std::to_chars ("-4.9e-324").
 Decimal splitScientific(std::string_view text)
@@ -64,68 +58,71 @@ template <class Int> std::optional<Int> parseInteger(std::u16string_view text)
     return negative ? value : static_cast<Int>(-value);
 }
 
-bool isHexDigit(char16_t c)
+// A run of digits of `radix` from `pos`, appended to `out`; with `underscores`, single or repeated
+// underscores may stand between two digits. The end of the run and how many digits it has; nothing when
+// an underscore does not stand between digits.
+struct DigitRun
 {
-    return isAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+    std::size_t end;
+    std::size_t digits;
+};
 
-// [fFdD]? from `pos` to the end.
-bool readSuffix(std::u16string_view s, std::size_t pos)
-{
-    if (pos < s.size() && (s[pos] == u'f' || s[pos] == u'F' || s[pos] == u'd' || s[pos] == u'D'))
-        ++pos;
-    return pos == s.size();
-}
-
-// An exponent's [-+]?digit+ and then [fFdD]? from `pos` (after the e or p) to the end.
-bool readExponentAndSuffix(std::u16string_view s, std::size_t pos, std::string& out)
-{
-    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
-        out.push_back(static_cast<char>(s[pos++]));
-    std::size_t digits = 0;
-    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
-        out.push_back(static_cast<char>(s[pos]));
-    return digits > 0 && readSuffix(s, pos);
-}
-
-// [-+]?0[xX](hex+ "."? | hex* "." hex+)[pP][-+]?digit+[fFdD]? from `pos` (after the sign) to the end;
-// `out` receives the text for strtod.
-bool readHexFloat(std::u16string_view s, std::size_t pos, std::string& out)
-{
-    pos += 2;
-    out += "0x";
-    std::size_t digits = 0;
-    for (; pos < s.size() && isHexDigit(s[pos]); ++pos, ++digits)
-        out.push_back(static_cast<char>(s[pos]));
-    if (pos < s.size() && s[pos] == u'.') {
-        out.push_back('.');
-        for (++pos; pos < s.size() && isHexDigit(s[pos]); ++pos, ++digits)
-            out.push_back(static_cast<char>(s[pos]));
-    }
-    if (digits == 0 || pos >= s.size() || (s[pos] != u'p' && s[pos] != u'P'))
-        return false;
-    out.push_back('p');
-    return readExponentAndSuffix(s, pos + 1, out);
-}
-
-// digit* ["." digit*] (at least one digit) [eE [-+] digit+] [fFdD] from `pos` to the end.
-bool readDecimalFloat(std::u16string_view s, std::size_t pos, std::string& out)
+std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int radix, bool underscores,
+                                   std::string& out)
 {
     std::size_t digits = 0;
-    for (; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
+    bool afterUnderscore = false;
+    for (; pos < s.size(); ++pos) {
+        if (underscores && s[pos] == u'_') {
+            if (digits == 0)
+                return std::nullopt;
+            afterUnderscore = true;
+            continue;
+        }
+        const int value = hexDigitValue(s[pos]);
+        if (value < 0 || value >= radix)
+            break;
         out.push_back(static_cast<char>(s[pos]));
-    if (pos < s.size() && s[pos] == u'.') {
-        out.push_back('.');
-        for (++pos; pos < s.size() && isAsciiDigit(s[pos]); ++pos, ++digits)
-            out.push_back(static_cast<char>(s[pos]));
+        ++digits;
+        afterUnderscore = false;
     }
-    if (digits == 0)
-        return false;
-    if (pos < s.size() && (s[pos] == u'e' || s[pos] == u'E')) {
-        out.push_back('e');
-        return readExponentAndSuffix(s, pos + 1, out);
+    if (afterUnderscore)
+        return std::nullopt;
+    return DigitRun{pos, digits};
+}
+
+// Whether a numeral beyond the range of double (as std::from_chars finds it) is too large rather than
+// too small: the place of its first significant digit plus its exponent, in digits (hexadecimal: in
+// bits), is above zero.
+bool beyondLargest(std::string_view text, bool hex)
+{
+    const char exponentMark = hex ? 'p' : 'e';
+    std::int64_t place = 0; // the numeral is 0.ddd times 10^place (16^place)
+    bool point = false;
+    bool significant = false;
+    std::size_t i = 0;
+    for (; i < text.size() && (text[i] | 0x20) != exponentMark; ++i) {
+        if (text[i] == '.') {
+            point = true;
+        } else if (!significant && text[i] == '0') {
+            place -= point ? 1 : 0; // a zero after the point and before the first other digit
+        } else {
+            significant = true;
+            place += point ? 0 : 1;
+        }
     }
-    return readSuffix(s, pos);
+    std::int64_t exponent = 0;
+    if (i + 1 < text.size()) {
+        std::string_view digits = text.substr(i + 1);
+        const bool negative = digits[0] == '-';
+        if (digits[0] == '-' || digits[0] == '+')
+            digits.remove_prefix(1);
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc{})
+            exponent = std::int64_t{1} << 40; // more than any number of digits
+        if (negative)
+            exponent = -exponent;
+    }
+    return (hex ? 4 * place : place) + exponent > 0;
 }
 
 bool isLatinLetter(char16_t c)
@@ -135,6 +132,31 @@ bool isLatinLetter(char16_t c)
 }
 
 } // namespace
+
+bool isAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int hexDigitValue(char16_t c)
+{
+    if (isAsciiDigit(c))
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+std::optional<std::uint64_t> readUnsigned(std::string_view digits, int radix)
+{
+    std::uint64_t value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value, radix);
+    if (result.ec != std::errc{} || result.ptr != digits.data() + digits.size())
+        return std::nullopt;
+    return value;
+}
 
 std::u16string fromCp1252(std::string_view bytes)
 {
@@ -316,11 +338,65 @@ std::optional<std::int64_t> parseJavaLong(std::u16string_view text)
     return parseInteger<std::int64_t>(text);
 }
 
-double readDouble(const std::string& text)
+std::optional<FloatNumeral> readFloatNumeral(std::u16string_view s, std::size_t pos, bool underscores)
 {
-    // The "C" locale, whatever the program's locale is: a German locale would read ',' as the point.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return strtod_l(text.c_str(), nullptr, cLocale);
+    FloatNumeral n;
+    const bool hex = pos + 1 < s.size() && s[pos] == u'0' && (s[pos + 1] == u'x' || s[pos + 1] == u'X');
+    const int radix = hex ? 16 : 10;
+    if (hex) {
+        pos += 2;
+        n.text = "0x";
+    }
+    const std::size_t digitsStart = n.text.size();
+    std::optional<DigitRun> run = readDigits(s, pos, radix, underscores, n.text);
+    if (!run)
+        return std::nullopt;
+    std::size_t digits = run->digits;
+    pos = run->end;
+    if (pos < s.size() && s[pos] == u'.') {
+        n.text.push_back('.');
+        run = readDigits(s, pos + 1, radix, underscores, n.text);
+        if (!run)
+            return std::nullopt;
+        digits += run->digits;
+        pos = run->end;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    n.zero = n.text.find_first_not_of("0.", digitsStart) == std::string::npos;
+    const bool exponent =
+        pos < s.size() && (hex ? s[pos] == u'p' || s[pos] == u'P' : s[pos] == u'e' || s[pos] == u'E');
+    if (!exponent) {
+        n.end = pos;
+        return hex ? std::nullopt : std::optional<FloatNumeral>(std::move(n)); // hexadecimal needs one
+    }
+    n.text.push_back(hex ? 'p' : 'e');
+    ++pos;
+    if (pos < s.size() && (s[pos] == u'+' || s[pos] == u'-'))
+        n.text.push_back(static_cast<char>(s[pos++]));
+    run = readDigits(s, pos, 10, underscores, n.text);
+    if (!run || run->digits == 0)
+        return std::nullopt;
+    n.end = run->end;
+    return n;
+}
+
+double readDouble(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const bool hex = text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex)
+        text.remove_prefix(2);
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
+                                        hex ? std::chars_format::hex : std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        value = beyondLargest(text, hex) ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -value : value;
 }
 
 std::optional<double> parseJavaDouble(std::u16string_view text)
@@ -346,9 +422,15 @@ std::optional<double> parseJavaDouble(std::u16string_view text)
         return std::numeric_limits<double>::quiet_NaN();
     if (rest == u"Infinity")
         return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-    const bool hex = rest.size() >= 2 && rest[0] == u'0' && (rest[1] == u'x' || rest[1] == u'X');
-    if (!(hex ? readHexFloat(s, pos, clean) : readDecimalFloat(s, pos, clean)))
+    std::optional<FloatNumeral> numeral = readFloatNumeral(s, pos, false);
+    if (!numeral)
         return std::nullopt;
+    std::size_t after = numeral->end;
+    if (after < s.size() && (s[after] == u'f' || s[after] == u'F' || s[after] == u'd' || s[after] == u'D'))
+        ++after; // a float or double suffix
+    if (after != s.size())
+        return std::nullopt;
+    clean += numeral->text;
     return readDouble(clean);
 }
 

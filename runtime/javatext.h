@@ -47,6 +47,27 @@ void appendInteger(std::u16string& out, std::int64_t value);
 void appendDouble(std::u16string& out, double value);
 std::string doubleToString(double value);
 
+// The digits of numerals in Java's source and Java's parsing methods: 0-9, and for hexadecimal also
+// a-f and A-F (the value, or -1 for any other character).
+bool isAsciiDigit(char16_t c);
+int hexDigitValue(char16_t c);
+// ASCII digits of `radix` as an unsigned 64-bit value; nothing for any other character, no digit or a
+// value beyond 64 bits.
+std::optional<std::uint64_t> readUnsigned(std::string_view digits, int radix);
+
+// Java's floating-point numeral from `pos` on, as the lexer and Double.parseDouble read it: decimal
+// digits with an optional point and an optional exponent (e or E, a sign, digits), with at least one
+// digit before or after the point; or 0x (0X), hexadecimal digits with an optional point (at least one
+// digit) and a binary exponent (p or P, a sign, decimal digits). With `underscores` (program text)
+// underscores may stand between digits. No sign and no suffix. Nothing where no such numeral starts.
+struct FloatNumeral
+{
+    std::size_t end = 0; // where the numeral ends in the text
+    std::string text;    // for readDouble, without underscores
+    bool zero = true;    // all its digits are zero
+};
+std::optional<FloatNumeral> readFloatNumeral(std::u16string_view s, std::size_t pos, bool underscores);
+
 // Integer.parseInt and Long.parseLong: an optional sign and decimal digits; nothing on any other text
 // or on overflow.
 std::optional<std::int32_t> parseJavaInt(std::u16string_view text);
@@ -55,9 +76,10 @@ std::optional<std::int64_t> parseJavaLong(std::u16string_view text);
 // decimal digits with an optional point and exponent, or a hexadecimal number with a binary exponent;
 // an optional suffix f, F, d or D. Correctly rounded; nothing on any other text.
 std::optional<double> parseJavaDouble(std::u16string_view text);
-// The value of a decimal or hexadecimal floating-point text without sign checks, correctly rounded
-// (out-of-range values give infinity or zero); `text` must be valid for strtod in the "C" locale.
-double readDouble(const std::string& text);
+// The value of a decimal or hexadecimal ("0x", binary exponent "p") floating-point numeral with an
+// optional sign, correctly rounded by std::from_chars whatever the program's locale is; beyond the
+// range of double infinity, below it zero.
+double readDouble(std::string_view text);
 
 // Character.isWhitespace, Character.isJavaIdentifierStart / Part (for the characters code page 1252 can
 // hold; any other character above U+00FF counts as a letter).

@@ -12,22 +12,6 @@ namespace runtime {
 
 namespace {
 
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-int hexValue(char16_t c)
-{
-    if (isDigit(c))
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 bool isLineEnd(char16_t c)
 {
     return c == u'\n' || c == u'\r';
@@ -88,7 +72,7 @@ private:
                     return false;
                 int value = 0;
                 for (std::size_t k = j; k < j + 4; ++k) {
-                    const int h = hexValue(m_s[k]);
+                    const int h = hexDigitValue(m_s[k]);
                     if (h < 0)
                         return false;
                     value = value * 16 + h;
@@ -154,7 +138,7 @@ private:
             }
             return t;
         }
-        if (isDigit(c) || (c == u'.' && isDigit(peek(1))))
+        if (isAsciiDigit(c) || (c == u'.' && isAsciiDigit(peek(1))))
             return number();
         if (c == u'\'')
             return charLiteral();
@@ -269,7 +253,7 @@ private:
                 ++m_pos;
                 continue;
             }
-            const int v = hexValue(c);
+            const int v = hexDigitValue(c);
             if (v < 0 || v >= radix)
                 break;
             digits.push_back(static_cast<char>(c));
@@ -279,28 +263,36 @@ private:
         return !lastUnderscore;
     }
 
+    // A numeral after 0x or 0b: a hexadecimal or binary integer, or a hexadecimal floating-point number.
+    Token prefixedNumber()
+    {
+        const std::size_t start = m_pos;
+        const bool hex = peek(1) == u'x' || peek(1) == u'X';
+        m_pos += 2;
+        std::string digits;
+        if (!digitsOf(hex ? 16 : 2, digits))
+            return error(msg::kBadNumber);
+        if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P')) {
+            m_pos = start;
+            return floatNumeral();
+        }
+        if (digits.empty() || (isIdentifierPart(peek()) && peek() != u'l' && peek() != u'L'))
+            return error(msg::kBadNumber);
+        return integer(digits, hex ? 16 : 2);
+    }
+
     Token number()
     {
         const std::size_t start = m_pos;
-        if (peek() == u'0' && (peek(1) == u'x' || peek(1) == u'X' || peek(1) == u'b' || peek(1) == u'B')) {
-            const bool hex = peek(1) == u'x' || peek(1) == u'X';
-            m_pos += 2;
-            std::string digits;
-            if (!digitsOf(hex ? 16 : 2, digits))
-                return error(msg::kBadNumber);
-            if (hex && (peek() == u'.' || peek() == u'p' || peek() == u'P'))
-                return hexFloat(digits);
-            if (digits.empty() || (isIdentifierPart(peek()) && peek() != u'l' && peek() != u'L'))
-                return error(msg::kBadNumber);
-            return integer(digits, hex ? 16 : 2);
-        }
+        if (peek() == u'0' && (peek(1) == u'x' || peek(1) == u'X' || peek(1) == u'b' || peek(1) == u'B'))
+            return prefixedNumber();
         std::string digits;
         if (!digitsOf(10, digits))
             return error(msg::kBadNumber);
         const char16_t c = peek();
         if (c == u'.' || c == u'e' || c == u'E' || c == u'f' || c == u'F' || c == u'd' || c == u'D') {
             m_pos = start;
-            return decimalFloat();
+            return floatNumeral();
         }
         if (isIdentifierPart(c) && c != u'l' && c != u'L')
             return error(msg::kBadNumber);
@@ -327,14 +319,10 @@ private:
         const std::uint64_t max = radix == 10  ? (std::uint64_t{1} << (bits - 1))
                                   : bits == 64 ? ~std::uint64_t{0}
                                                : (std::uint64_t{1} << bits) - 1;
-        std::uint64_t value = 0;
-        for (char d : digits) {
-            const auto digit = static_cast<std::uint64_t>(hexValue(static_cast<char16_t>(d)));
-            const auto base = static_cast<std::uint64_t>(radix);
-            if (value > (max - digit) / base)
-                return error(msg::kNumberTooLarge);
-            value = value * base + digit;
-        }
+        const std::optional<std::uint64_t> read = readUnsigned(digits, radix);
+        if (!read || *read > max)
+            return error(msg::kNumberTooLarge);
+        const std::uint64_t value = *read;
         if (radix == 10 && value == max)
             t.limit = true;
         if (isLong)
@@ -362,55 +350,15 @@ private:
         return t;
     }
 
-    Token decimalFloat()
+    // A floating-point literal from the current place on (the grammar Double.parseDouble shares, with
+    // underscores between digits), then its suffix.
+    Token floatNumeral()
     {
-        std::string text;
-        if (!digitsOf(10, text))
+        const std::optional<FloatNumeral> numeral = readFloatNumeral(m_s, m_pos, true);
+        if (!numeral)
             return error(msg::kBadNumber);
-        if (peek() == u'.') {
-            ++m_pos;
-            text.push_back('.');
-            if (peek() == u'_' || !digitsOf(10, text))
-                return error(msg::kBadNumber);
-        }
-        if (peek() == u'e' || peek() == u'E') {
-            ++m_pos;
-            text.push_back('e');
-            if (peek() == u'+' || peek() == u'-')
-                text.push_back(static_cast<char>(m_s[m_pos++]));
-            const std::size_t before = text.size();
-            if (!digitsOf(10, text) || text.size() == before)
-                return error(msg::kBadNumber);
-        }
-        const std::size_t ePos = text.find('e');
-        const std::string mantissa = text.substr(0, ePos);
-        const bool zero = mantissa.find_first_not_of("0.") == std::string::npos;
-        return floatResult(text, zero);
-    }
-
-    Token hexFloat(const std::string& intDigits)
-    {
-        std::string text = "0x" + intDigits;
-        std::string fraction;
-        if (peek() == u'.') {
-            ++m_pos;
-            if (!digitsOf(16, fraction))
-                return error(msg::kBadNumber);
-            text += "." + fraction;
-        }
-        if (intDigits.empty() && fraction.empty())
-            return error(msg::kBadNumber);
-        if (peek() != u'p' && peek() != u'P')
-            return error(msg::kBadNumber);
-        ++m_pos;
-        text.push_back('p');
-        if (peek() == u'+' || peek() == u'-')
-            text.push_back(static_cast<char>(m_s[m_pos++]));
-        const std::size_t before = text.size();
-        if (!digitsOf(10, text) || text.size() == before)
-            return error(msg::kBadNumber);
-        const bool zero = (intDigits + fraction).find_first_not_of('0') == std::string::npos;
-        return floatResult(text, zero);
+        m_pos = numeral->end;
+        return floatResult(numeral->text, numeral->zero);
     }
 
     std::u16string m_s;

@@ -1,9 +1,12 @@
 #include "runtime/library.h"
 
+#include "runtime/javamath.h"
 #include "runtime/javascanner.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
+#include "runtime/strictmath.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -76,6 +79,16 @@ void checkRange(std::int32_t begin, std::int32_t end, std::size_t length)
 
 // --- Math ---
 
+// A function of doubles as a library method.
+template <double (*F)(double)> void unary(Machine&, Val* a, Val& r)
+{
+    setDouble(r, F(a[0].p.d));
+}
+template <double (*F)(double, double)> void binary(Machine&, Val* a, Val& r)
+{
+    setDouble(r, F(a[0].p.d, a[1].p.d));
+}
+
 void absInt(Machine&, Val* a, Val& r)
 {
     const std::int32_t v = a[0].p.i;
@@ -129,21 +142,6 @@ void minDouble(Machine&, Val* a, Val& r)
     else
         setDouble(r, x <= y ? x : y);
 }
-void sqrtFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::sqrt(a[0].p.d));
-}
-// Math.pow with Java's special cases where C's pow differs: a NaN exponent gives NaN, and 1 or -1 to an
-// infinite power gives NaN.
-void powFn(Machine&, Val* a, Val& r)
-{
-    const double x = a[0].p.d;
-    const double y = a[1].p.d;
-    if (std::isnan(y) || (std::isinf(y) && std::fabs(x) == 1.0))
-        setDouble(r, y == 0 ? 1.0 : std::numeric_limits<double>::quiet_NaN());
-    else
-        setDouble(r, std::pow(x, y));
-}
 void floorFn(Machine&, Val* a, Val& r)
 {
     setDouble(r, std::floor(a[0].p.d));
@@ -174,38 +172,6 @@ void randomFn(Machine&, Val*, Val& r)
     static std::mt19937_64 generator{std::random_device{}()};
     setDouble(r, std::generate_canonical<double, 53>(generator));
 }
-void expFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::exp(a[0].p.d));
-}
-void logFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::log(a[0].p.d));
-}
-void log10Fn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::log10(a[0].p.d));
-}
-void sinFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::sin(a[0].p.d));
-}
-void cosFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::cos(a[0].p.d));
-}
-void tanFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::tan(a[0].p.d));
-}
-void cbrtFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::cbrt(a[0].p.d));
-}
-void hypotFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::hypot(a[0].p.d, a[1].p.d));
-}
 
 void signumFn(Machine&, Val* a, Val& r)
 {
@@ -219,22 +185,6 @@ void toRadiansFn(Machine&, Val* a, Val& r)
 void toDegreesFn(Machine&, Val* a, Val& r)
 {
     setDouble(r, a[0].p.d * (180.0 / 3.141592653589793));
-}
-void asinFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::asin(a[0].p.d));
-}
-void acosFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::acos(a[0].p.d));
-}
-void atanFn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::atan(a[0].p.d));
-}
-void atan2Fn(Machine&, Val* a, Val& r)
-{
-    setDouble(r, std::atan2(a[0].p.d, a[1].p.d));
 }
 // Math.floorDiv and floorMod: division rounded toward negative infinity, and the remainder that goes
 // with it (the sign of the divisor).
@@ -743,9 +693,40 @@ void stringValueOfObject(Machine&, Val* a, Val& r)
         setString(r, u"null");
 }
 
+namespace {
+
+// StrictMath offers every method Math offers; where a JDK's Math has routines of its own, StrictMath's
+// are the fdlibm ones.
+std::vector<Builtin> withStrictMath(std::vector<Builtin> table)
+{
+    const std::array<std::pair<std::u16string_view, BuiltinFn>, 7> strict = {{
+        {u"sin", unary<strictmath::sin>},
+        {u"cos", unary<strictmath::cos>},
+        {u"tan", unary<strictmath::tan>},
+        {u"exp", unary<strictmath::exp>},
+        {u"log", unary<strictmath::log>},
+        {u"log10", unary<strictmath::log10>},
+        {u"pow", binary<strictmath::pow>},
+    }};
+    const std::size_t count = table.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (table[i].owner != u"Math")
+            continue;
+        Builtin copy = table[i];
+        copy.owner = u"StrictMath";
+        for (const auto& [name, fn] : strict)
+            if (copy.name == name)
+                copy.fn = fn;
+        table.push_back(std::move(copy));
+    }
+    return table;
+}
+
+} // namespace
+
 std::span<const Builtin> builtins()
 {
-    static const std::vector<Builtin> table = {
+    static const std::vector<Builtin> table = withStrictMath({
         {u"Math", u"abs", false, {kInt}, kInt, absInt},
         {u"Math", u"abs", false, {kLong}, kLong, absLong},
         {u"Math", u"abs", false, {kDouble}, kDouble, absDouble},
@@ -755,27 +736,32 @@ std::span<const Builtin> builtins()
         {u"Math", u"min", false, {kInt, kInt}, kInt, minInt},
         {u"Math", u"min", false, {kLong, kLong}, kLong, minLong},
         {u"Math", u"min", false, {kDouble, kDouble}, kDouble, minDouble},
-        {u"Math", u"sqrt", false, {kDouble}, kDouble, sqrtFn},
-        {u"Math", u"pow", false, {kDouble, kDouble}, kDouble, powFn},
+        {u"Math", u"sqrt", false, {kDouble}, kDouble, unary<strictmath::sqrt>},
+        {u"Math", u"pow", false, {kDouble, kDouble}, kDouble, binary<javamath::pow>},
         {u"Math", u"floor", false, {kDouble}, kDouble, floorFn},
         {u"Math", u"ceil", false, {kDouble}, kDouble, ceilFn},
         {u"Math", u"round", false, {kDouble}, kLong, roundFn},
         {u"Math", u"random", false, {}, kDouble, randomFn},
-        {u"Math", u"exp", false, {kDouble}, kDouble, expFn},
-        {u"Math", u"log", false, {kDouble}, kDouble, logFn},
-        {u"Math", u"log10", false, {kDouble}, kDouble, log10Fn},
-        {u"Math", u"sin", false, {kDouble}, kDouble, sinFn},
-        {u"Math", u"cos", false, {kDouble}, kDouble, cosFn},
-        {u"Math", u"tan", false, {kDouble}, kDouble, tanFn},
-        {u"Math", u"cbrt", false, {kDouble}, kDouble, cbrtFn},
-        {u"Math", u"hypot", false, {kDouble, kDouble}, kDouble, hypotFn},
+        {u"Math", u"exp", false, {kDouble}, kDouble, unary<javamath::exp>},
+        {u"Math", u"log", false, {kDouble}, kDouble, unary<javamath::log>},
+        {u"Math", u"log10", false, {kDouble}, kDouble, unary<javamath::log10>},
+        {u"Math", u"sin", false, {kDouble}, kDouble, unary<javamath::sin>},
+        {u"Math", u"cos", false, {kDouble}, kDouble, unary<javamath::cos>},
+        {u"Math", u"tan", false, {kDouble}, kDouble, unary<javamath::tan>},
+        {u"Math", u"cbrt", false, {kDouble}, kDouble, unary<strictmath::cbrt>},
+        {u"Math", u"hypot", false, {kDouble, kDouble}, kDouble, binary<strictmath::hypot>},
         {u"Math", u"signum", false, {kDouble}, kDouble, signumFn},
         {u"Math", u"toRadians", false, {kDouble}, kDouble, toRadiansFn},
         {u"Math", u"toDegrees", false, {kDouble}, kDouble, toDegreesFn},
-        {u"Math", u"asin", false, {kDouble}, kDouble, asinFn},
-        {u"Math", u"acos", false, {kDouble}, kDouble, acosFn},
-        {u"Math", u"atan", false, {kDouble}, kDouble, atanFn},
-        {u"Math", u"atan2", false, {kDouble, kDouble}, kDouble, atan2Fn},
+        {u"Math", u"asin", false, {kDouble}, kDouble, unary<strictmath::asin>},
+        {u"Math", u"acos", false, {kDouble}, kDouble, unary<strictmath::acos>},
+        {u"Math", u"atan", false, {kDouble}, kDouble, unary<strictmath::atan>},
+        {u"Math", u"atan2", false, {kDouble, kDouble}, kDouble, binary<strictmath::atan2>},
+        {u"Math", u"sinh", false, {kDouble}, kDouble, unary<strictmath::sinh>},
+        {u"Math", u"cosh", false, {kDouble}, kDouble, unary<strictmath::cosh>},
+        {u"Math", u"tanh", false, {kDouble}, kDouble, unary<strictmath::tanh>},
+        {u"Math", u"expm1", false, {kDouble}, kDouble, unary<strictmath::expm1>},
+        {u"Math", u"log1p", false, {kDouble}, kDouble, unary<strictmath::log1p>},
         {u"Math", u"floorDiv", false, {kInt, kInt}, kInt, floorDivInt},
         {u"Math", u"floorDiv", false, {kLong, kLong}, kLong, floorDivLong},
         {u"Math", u"floorMod", false, {kInt, kInt}, kInt, floorModInt},
@@ -843,7 +829,7 @@ std::span<const Builtin> builtins()
         {u"Scanner", u"hasNextDouble", true, {}, kBoolean, hasNextDoubleFn},
         {u"Scanner", u"hasNextLine", true, {}, kBoolean, hasNextLineFn},
         {u"Scanner", u"close", true, {}, kVoid, closeFn},
-    };
+    });
     return table;
 }
 
@@ -864,14 +850,17 @@ std::span<const StaticField> staticFields()
         {u"Character", u"MIN_VALUE", kChar, Prim{.i = 0}},
         {u"Math", u"PI", kDouble, Prim{.d = 3.141592653589793}},
         {u"Math", u"E", kDouble, Prim{.d = 2.718281828459045}},
+        {u"StrictMath", u"PI", kDouble, Prim{.d = 3.141592653589793}},
+        {u"StrictMath", u"E", kDouble, Prim{.d = 2.718281828459045}},
     };
     return table;
 }
 
 bool isLibraryClass(std::u16string_view name)
 {
-    return name == u"Math" || name == u"Integer" || name == u"Long" || name == u"Double" ||
-           name == u"Boolean" || name == u"Character" || name == u"String" || name == u"System";
+    return name == u"Math" || name == u"StrictMath" || name == u"Integer" || name == u"Long" ||
+           name == u"Double" || name == u"Boolean" || name == u"Character" || name == u"String" ||
+           name == u"System";
 }
 
 } // namespace runtime

@@ -1,9 +1,10 @@
 #pragma once
 
-// The Java library the interpreter offers: static methods of Math, Integer, Long, Double, Boolean,
-// Character and String, the methods of String and Scanner, and the constants Integer.MAX_VALUE, Math.PI
-// and the like. The checker picks an overload from this table by Java's rules; System.out.print,
-// println, printf, System.exit and String.valueOf are compiled by the checker itself.
+// The Java library the interpreter offers: static methods of Math, StrictMath, Integer, Long, Double,
+// Boolean, Character and String, the methods of String and Scanner, and the constants Integer.MAX_VALUE,
+// Math.PI and the like (the functions of Math and StrictMath: runtime/javamath.h, runtime/strictmath.h).
+// The checker picks an overload from this table by Java's rules; System.out.print, println, printf,
+// System.exit and String.valueOf are compiled by the checker itself.
 
 #include "runtime/nodes.h"
 

@@ -7,6 +7,7 @@
 #include "model/texts.h"
 #include "parser/interpret.h"
 #include "runtime/javatext.h"
+#include "runtime/messages.h"
 #include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,27 @@ struct Outcome
     std::vector<std::string> problems;
 };
 
-Outcome run(const TBlock& root, const std::string& input = {})
+// Input in pieces of a fixed number of bytes, as a pipe may deliver it.
+class Trickle final : public runtime::InputSource
+{
+public:
+    Trickle(std::string text, std::size_t piece) : m_text(std::move(text)), m_piece(piece) {}
+    Status read(std::string& text) override
+    {
+        if (m_pos >= m_text.size())
+            return Status::End;
+        text = m_text.substr(m_pos, m_piece);
+        m_pos += text.size();
+        return Status::Text;
+    }
+
+private:
+    std::string m_text;
+    std::size_t m_piece;
+    std::size_t m_pos = 0;
+};
+
+Outcome run(const TBlock& root, runtime::InputSource& input)
 {
     Outcome out;
     const runtime::CheckResult checked = runtime::Check(root);
@@ -74,8 +95,7 @@ Outcome run(const TBlock& root, const std::string& input = {})
     if (!checked.program)
         return out;
     Console console;
-    Keyboard keyboard(input);
-    runtime::Run r(checked.program, console, keyboard);
+    runtime::Run r(checked.program, console, input);
     while (r.state() == runtime::RunState::Running && r.steps() < 1'000'000)
         r.step();
     out.output = console.output;
@@ -84,6 +104,12 @@ Outcome run(const TBlock& root, const std::string& input = {})
     if (r.state() == runtime::RunState::Failed)
         out.error = r.error().message + " / " + r.error().javaException;
     return out;
+}
+
+Outcome run(const TBlock& root, const std::string& input = {})
+{
+    Keyboard keyboard(input);
+    return run(root, keyboard);
 }
 
 Outcome run(const char* source, const std::string& input = {})
@@ -125,6 +151,18 @@ const Case kCases[] = {
      "\" \" + Math.round(5));"
      "double d = 7; int x = 7; x += 3.9; System.out.println(d / 2 + \" \" + x);",
      "", "3 -3 0 2147483647\n-9223372036854775808 -1294967296 B 97\n3 -2 0 5\n3.5 10\n", 0, nullptr},
+    {"Math and StrictMath",
+     "System.out.println(Math.cbrt(27) + \" \" + StrictMath.exp(1.0) + \" \" + Math.exp(1.0) + \" \" + "
+     "Math.sinh(1) + "
+     "\" \" + StrictMath.round(5) + \" \" + StrictMath.PI);"
+     "System.out.println(Math.log1p(1e-10) + \" \" + Math.expm1(1e-10) + \" \" + StrictMath.pow(2, 0.5) + \" "
+     "\" + "
+     "Math.tanh(0.5) + \" \" + Math.cosh(-2) + \" \" + StrictMath.hypot(3, 4));",
+     "",
+     "3.0 2.7182818284590455 2.718281828459045 1.1752011936438014 5 3.141592653589793\n"
+     "9.999999999500001E-11 1.00000000005E-10 1.4142135623730951 0.46211715726000974 3.7621956910836314 "
+     "5.0\n",
+     0, nullptr},
     {"concatenation",
      "System.out.println(\"\" + 'a' + 1); System.out.println(1 + 2 + \"x\" + 1 + 2);"
      "System.out.println('a' + 'b' + \"c\"); String s = null; System.out.println(s + true + 2.0 + 'c' + 10L);"
@@ -291,6 +329,43 @@ TEST(CheckLikeJava, RefusesWhatTheCompilerRefuses)
         EXPECT_FALSE(out.problems.empty());
         EXPECT_TRUE(out.output.empty());
     }
+}
+
+// Literals at the ends of their types' ranges, and Double.parseDouble beyond them, as javac and a JDK
+// take them.
+TEST(CheckLikeJava, NumeralsAtTheEndsOfTheirRange)
+{
+    const std::pair<const char*, const char*> refused[] = {
+        {"double d = 1e309;", runtime::msg::kNumberTooLarge},
+        {"double d = 0x1p1024;", runtime::msg::kNumberTooLarge},
+        {"double d = 2e-324;", runtime::msg::kNumberTooSmall},
+        {"double d = 0x1p-1075;", runtime::msg::kNumberTooSmall},
+        {"long x = 0x1_0000_0000_0000_0000L;", runtime::msg::kNumberTooLarge},
+        {"int x = 0x1_0000_0000;", runtime::msg::kNumberTooLarge},
+        {"int x = 040000000000;", runtime::msg::kNumberTooLarge},
+    };
+    for (const auto& [source, message] : refused) {
+        SCOPED_TRACE(source);
+        const Outcome out = run(source);
+        ASSERT_FALSE(out.problems.empty());
+        EXPECT_NE(out.problems[0].find(message), std::string::npos) << out.problems[0];
+    }
+    const Outcome out = run(
+        "System.out.println(0xFFFFFFFF + \" \" + 0x7fffffffffffffffL + \" \" + 0b1010 + \" \" + 017 + \" \" "
+        "+ "
+        "1_000_000 + \" \" + 0xFFFF_FFFF_FFFF_FFFFL + \" \" + 1.7976931348623157e308 + \" \" + 4.9e-324 + \" "
+        "\" + "
+        "0x1p-1074 + \" \" + 0x1.fffffffffffffp1023 + \" \" + 2.4703282292062328e-324 + \" \" + 0x1.8p-1075);"
+        "System.out.println(Double.parseDouble(\"1e-400\") + \" \" + Double.parseDouble(\"1e309\") + \" \" + "
+        "Double.parseDouble(\"-1.7976931348623159e308\") + \" \" + Double.parseDouble(\"0x1.8p-1075\") + \" "
+        "\" + "
+        "Double.parseDouble(\"  +3e-324d \") + \" \" + Double.parseDouble(\"-0x1p1024\") + \" \" + "
+        "Double.parseDouble(\"000.000012e+99999999999999999999\") + \" \" + "
+        "Double.parseDouble(\"-1234.5e-99999999999999\"));");
+    EXPECT_TRUE(out.problems.empty()) << (out.problems.empty() ? "" : out.problems[0]);
+    EXPECT_EQ(out.output, "-1 9223372036854775807 10 15 1000000 -1 1.7976931348623157E308 4.9E-324 4.9E-324 "
+                          "1.7976931348623157E308 4.9E-324 4.9E-324\n"
+                          "0.0 Infinity -Infinity 4.9E-324 4.9E-324 -Infinity Infinity -0.0\n");
 }
 
 TEST(CheckLikeJava, AcceptsWhatTheCompilerAccepts)
@@ -560,6 +635,27 @@ TEST(Run, CancelledInputStopsTheRun)
 }
 
 // Each Scanner keeps what it took from System.in: a second one sees only what the first left there.
+// A scanner's tokens and lines do not depend on how its input arrives: a line, a token, delimiters and
+// "\r\n" cut anywhere read as Java reads them whole.
+TEST(Run, ScannerInputInPieces)
+{
+    const auto root =
+        design("Scanner sc = new Scanner(System.in); int a = sc.nextInt(); String rest = sc.nextLine();"
+               "String w = sc.next(); boolean h = sc.hasNextInt(); String line2 = sc.nextLine();"
+               "double d = sc.nextDouble(); long sum = 0; while (sc.hasNextInt()) { sum += sc.nextInt(); }"
+               "String tail = \"-\"; if (sc.hasNextLine()) { tail = sc.nextLine(); }"
+               "System.out.println(a + \"|\" + rest + \"|\" + w + \"|\" + h + \"|\" + line2 + \"|\" + d + "
+               "\"|\" + sum + "
+               "\"|\" + tail + \"|\" + sc.hasNext());");
+    const std::string input = "  12 abc def\r\nwort  \t 42 x\r\n3.5\n1 2 3\n4 5 zz end\n";
+    for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u}) {
+        SCOPED_TRACE(piece);
+        Trickle trickle(input, piece);
+        const Outcome out = run(*root, trickle);
+        EXPECT_EQ(out.output, "12| abc def|wort|true|  \t 42 x|3.5|15| zz end|false\n") << out.error;
+    }
+}
+
 TEST(Run, EachScannerKeepsWhatItRead)
 {
     const char* source =
