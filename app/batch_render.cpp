@@ -9,9 +9,8 @@
 #include "ui/printing.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QPrinter>
-#include <QTemporaryFile>
+#include <QBuffer>
+#include <QPdfWriter>
 
 #include <cstdio>
 #include <memory>
@@ -20,22 +19,20 @@ namespace {
 
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
 // at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics; a design too large for
-// the page is shrunk to fit it, as the print command does.
-std::string renderPdf(TBlock& root, bool flowchart, const std::string& out)
+// the page is shrunk to fit it, as the print command does. The document is made in memory (the PDF
+// writer notices no failed write) and written by the caller, which notices every one.
+QByteArray renderPdf(TBlock& root, bool flowchart, const std::string& out)
 {
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/struktogramm-XXXXXX.pdf"));
-    if (!file.open())
-        throw DesignError(ErrorReason::CannotCreateFile, out);
-    file.close();
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file.fileName());
-    printer.setDocName(fromCp1252(root.Text));
-    TDisplayOptions options;
-    if (!printBlock(printer, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
-        throw DesignError(ErrorReason::CannotCreateFile, out);
-    return readWholeFile(file.fileName().toLocal8Bit().toStdString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(fromCp1252(root.Text));
+        TDisplayOptions options;
+        if (!printBlock(pdf, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
+            throw DesignError(ErrorReason::CannotCreateFile, out);
+    }
+    return buffer.data();
 }
 
 // Qt's own notes (a missing runtime folder, font fallbacks) are not the command's messages: standard
@@ -67,14 +64,15 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
         const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
         TSafeFileWriter file(out);
+        QByteArray bytes;
         if (format == TPictureFormat::Pdf) {
-            file += renderPdf(*root, flowchart, out);
+            bytes = renderPdf(*root, flowchart, out);
         } else {
             // The whole-design window as it starts: nothing collapsed, nothing marked.
             TPictureSource picture(*root, TDisplayOptions(), flowchart);
-            const QByteArray bytes = pictureBytes(picture, format, scale, out);
-            file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            bytes = pictureBytes(picture, format, scale, out);
         }
+        file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         file.commit();
     });
 }

@@ -6,11 +6,13 @@
 #include "tests/support/failing_allocation.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/javaview.h"
+#include "ui/painterscope.h"
 #include "ui/runcontroller.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
+#include <QPaintEngine>
 #include <QTest>
 
 namespace {
@@ -62,6 +64,98 @@ TEST_F(EditorTest, CommandsThatRunOutOfMemoryChangeNothing)
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 5);
     for (const DialogCall& call : dialogs.calls())
         EXPECT_EQ(call.text, QStringLiteral("Nicht genug Arbeitsspeicher für diesen Befehl"));
+}
+
+// A device whose document runs out of memory when it is ended, as a PDF or SVG document that is written
+// at its end does.
+class EndFailingEngine final : public QPaintEngine
+{
+public:
+    enum class End { Succeeds, Fails, RunsOutOfMemory };
+    End ending = End::RunsOutOfMemory;
+    int ends = 0;
+
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override
+    {
+        ++ends;
+        if (ending == End::RunsOutOfMemory)
+            throw std::bad_alloc();
+        return ending == End::Succeeds;
+    }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    Type type() const override { return QPaintEngine::User; }
+};
+
+class EndFailingDevice final : public QPaintDevice
+{
+public:
+    EndFailingEngine engine;
+    QPaintEngine* paintEngine() const override { return const_cast<EndFailingEngine*>(&engine); }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        default:
+            return 100;
+        }
+    }
+};
+
+// A painter ended while a failure unwinds, whose end runs out of memory too, leaves the first failure to
+// the caller instead of ending the program; an end that fails or runs out of memory is reported once and
+// never tried again.
+TEST(PainterScopeTest, EndingThatFailsNeverEndsTheProgram)
+{
+    EndFailingDevice unwinding;
+    EXPECT_THROW(
+        {
+            TPainterScope scope(unwinding);
+            ASSERT_TRUE(scope.begun());
+            scope.painter().drawLine(0, 0, 10, 10);
+            throw DesignError(ErrorReason::StreamWrite);
+        },
+        DesignError);
+    EXPECT_EQ(unwinding.engine.ends, 1);
+
+    EndFailingDevice ending;
+    EXPECT_THROW(
+        {
+            TPainterScope scope(ending);
+            scope.end();
+        },
+        std::bad_alloc);
+    EXPECT_EQ(ending.engine.ends, 1);
+
+    EndFailingDevice failing;
+    failing.engine.ending = EndFailingEngine::End::Fails;
+    {
+        TPainterScope scope(failing);
+        EXPECT_FALSE(scope.end());
+        EXPECT_FALSE(scope.end());
+    }
+    EXPECT_EQ(failing.engine.ends, 1);
+
+    EndFailingDevice finishing;
+    finishing.engine.ending = EndFailingEngine::End::Succeeds;
+    {
+        TPainterScope scope(finishing);
+        EXPECT_TRUE(scope.end());
+    }
+    EXPECT_EQ(finishing.engine.ends, 1);
+    EXPECT_FALSE(finishing.paintingActive());
 }
 
 } // namespace
