@@ -110,7 +110,8 @@ TRunController::TRunController(TForm2& main)
     m_seenEdits = m_document.edits();
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
     m_timer.setSingleShot(true);
-    connect(m_javaView, &TJavaView::textRebuilt, this, [this] { updateJavaView(false); });
+    connect(m_javaView, &TJavaView::textRebuilt, this,
+            [this] { runCommand(&m_main, [&] { updateJavaView(false); }); });
     connect(m_javaView, &TJavaView::lineClicked, this,
             [this](int line) { runCommand(&m_main, [&] { javaLineClicked(line); }); });
     connect(m_variablesDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
@@ -251,8 +252,10 @@ void TRunController::tick()
     if (!done) {
         // Memory ran out outside the program (the program's own shortage fails the run): the run pauses
         // rather than report the shortage again at every slice.
-        m_session.pause();
-        m_commands->update(m_session.state());
+        runCommand(&m_main, [&] {
+            m_session.pause();
+            m_commands->update(m_session.state());
+        });
         return;
     }
     if (m_session.state() == runtime::SessionState::Running)

@@ -9,11 +9,18 @@
 #include "ui/painterscope.h"
 #include "ui/runcontroller.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QMdiArea>
 #include <QPaintEngine>
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -64,6 +71,84 @@ TEST_F(EditorTest, CommandsThatRunOutOfMemoryChangeNothing)
     ASSERT_EQ(dialogs.callCount(DialogKind::Error), 5);
     for (const DialogCall& call : dialogs.calls())
         EXPECT_EQ(call.text, QStringLiteral("Nicht genug Arbeitsspeicher für diesen Befehl"));
+}
+
+// Every menu item, tool-bar button and key of a diagram window, each once with every allocation of 64 KiB
+// or more failing, on a design with a text of 100,000 characters and an unsaved change that can be undone:
+// none ends the editor, and each that reports the shortage leaves the design, the modified mark, the undo
+// history and the clipboard as they were.
+TEST_F(EditorTest, NoCommandThatRunsOutOfMemoryEndsTheEditorOrLosesAnything)
+{
+    auto design = everyKindDesign();
+    statement(*design, std::string(100000, 'x'));
+    const std::string file = writeDesign("gross.str", *design);
+    dialogs.answerEveryDialog(QString::fromStdString(file), QString::fromStdString(path("ausgabe")),
+                              QString::fromStdString(path("druck.pdf")));
+
+    struct Command
+    {
+        std::string name;
+        std::function<void()> run;
+    };
+    std::vector<Command> commands;
+    start(file);
+    for (QAction* a : form->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const std::string name = a->objectName().toStdString();
+        if (!name.empty() && name != "Programmbeenden1")
+            commands.push_back({name, [this, name] { trigger(name.c_str()); }});
+    }
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Insert, Qt::NoModifier},  {Qt::Key_Delete, Qt::NoModifier},
+        {Qt::Key_Return, Qt::NoModifier},  {Qt::Key_F2, Qt::NoModifier},
+        {Qt::Key_Up, Qt::NoModifier},      {Qt::Key_Down, Qt::NoModifier},
+        {Qt::Key_Left, Qt::NoModifier},    {Qt::Key_Right, Qt::NoModifier},
+        {Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_Down, Qt::ControlModifier},
+        {Qt::Key_Escape, Qt::NoModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        commands.push_back(
+            {"Taste " + QKeySequence(key | modifiers).toString().toStdString(),
+             [this, key, modifiers] { QTest::keyClick(whole().scrollArea(), key, modifiers); }});
+    }
+    ASSERT_GT(commands.size(), 40u);
+
+    // The editor is started anew only after a command that changed the design or its history.
+    std::string baseline;
+    const auto changed = [&] {
+        const TUndoHistory& history = form->document().undoHistory();
+        return dump() != baseline || history.snapshotCount() != 1 || history.UndoPosition() != 0 ||
+               !form->document().isModified() || form->diagramWindows().size() != 1;
+    };
+    int shortages = 0;
+    for (const Command& command : commands) {
+        if (baseline.empty() || changed()) {
+            start(file);
+            // The long statement is current; an inserted statement is a step to undo and an unsaved change.
+            whole().setCurrent(at(*form->Design(), {0}));
+            trigger("BAnweisung2");
+            baseline = dump();
+        }
+        whole().setCurrent(at(*form->Design(), {1}));
+        QApplication::clipboard()->setText(QStringLiteral("vorher"));
+        settle();
+        dialogs.clearLog();
+
+        failAllocationsFrom(1 << 16);
+        command.run();
+        settle();
+        failAllocationsFrom(0);
+
+        const bool shortage =
+            std::any_of(dialogs.calls().begin(), dialogs.calls().end(), [](const DialogCall& c) {
+                return c.kind == DialogKind::Error &&
+                       c.text == QStringLiteral("Nicht genug Arbeitsspeicher für diesen Befehl");
+            });
+        if (!shortage)
+            continue;
+        ++shortages;
+        EXPECT_FALSE(changed()) << command.name;
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("vorher")) << command.name;
+    }
+    EXPECT_GE(shortages, 20);
 }
 
 // A device whose document runs out of memory when it is ended, as a PDF or SVG document that is written
