@@ -29,8 +29,14 @@ QByteArray renderPdf(TBlock& root, bool flowchart, const std::string& out)
         QPdfWriter pdf(&buffer);
         pdf.setTitle(fromCp1252(root.Text));
         TDisplayOptions options;
-        if (!printBlock(pdf, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
-            throw DesignError(ErrorReason::CannotCreateFile, out);
+        try {
+            if (!printBlock(pdf, TPrintJob{root.Text, root, options, flowchart}, TPageMode::ShrinkToFit))
+                throw DesignError(ErrorReason::CannotCreateFile, out);
+        } catch (const DesignError& error) {
+            if (error.reason() != ErrorReason::ImageTooLarge)
+                throw;
+            throw DesignError(ErrorReason::ImageTooLarge, out); // the page of the file named
+        }
     }
     return buffer.data();
 }

@@ -150,8 +150,9 @@ QByteArray pictureSvg(TPictureSource& source, double scale, const std::string& n
     return buffer.data();
 }
 
-QByteArray picturePdf(TPictureSource& source)
+QByteArray picturePdf(TPictureSource& source, const std::string& name)
 {
+    refuseCutTexts(source, name);
     const Frame frame = frameOf(source);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -185,5 +186,5 @@ QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double sc
     case TPictureFormat::Pdf:
         break;
     }
-    return picturePdf(source);
+    return picturePdf(source, name);
 }

@@ -1,10 +1,14 @@
 #include "ui/printing.h"
 
+#include "model/designerror.h"
 #include "model/diagramview.h"
+#include "model/treewalk.h"
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
 #include "ui/painterscope.h"
 #include "ui/qtcanvas.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -25,6 +29,15 @@ void printHeading(QPainter& painter, const TPrintJob& job, const TPageLayout& la
     canvas.textOut(canvas.paintArea().Right - 10 - canvas.textExtent(number).cx, 10, number);
 }
 
+// A text as wide as the canvas can measure (about 5.7 million characters of the printer font) would be
+// printed cut: such a printout is refused, as such a picture is.
+bool hasCutText(TCanvas& measure, const TBlock& shown)
+{
+    return visitTree(&shown, false, [&measure](const TElement* e) {
+        return measure.textExtent(e->Text).cx >= kMaxTextWidth;
+    });
+}
+
 // Prints on a printer or a PDF writer set to the print resolution. The painter is ended here, so that a
 // device that cannot finish the document (or memory running out while it does) is noticed.
 std::optional<TPageLayout> printPages(QPagedPaintDevice& printer, const TPrintJob& job, TPageMode mode)
@@ -40,6 +53,12 @@ std::optional<TPageLayout> printPages(QPagedPaintDevice& printer, const TPrintJo
         const TPrintSettings settings(measure, job.options);
         const TRect extent = printedDiagram(measure, job.shown, job.options, job.flowchart).extent;
         layout = layOutPages(TSize{sheet.width(), sheet.height()}, extent, mode);
+        if (hasCutText(measure, job.shown)) {
+            if (auto* started = dynamic_cast<QPrinter*>(&printer))
+                started->abort();
+            throw DesignError(ErrorReason::ImageTooLarge,
+                              QFile::encodeName(fromCp1252(job.caption)).toStdString());
+        }
     }
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         const TPrintPage& page = layout.pages[i];

@@ -2,6 +2,7 @@
 
 #include "ui/commandguard.h"
 #include "ui/dialogservice.h"
+#include "ui/errortext.h"
 #include "ui/printing.h"
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
@@ -107,8 +108,12 @@ void TPrintPreview::paintPages(QPrinter* printer)
     // paint, with the memory message after the current event.
     m_layout.reset();
     runPainting(parentWidget() ? parentWidget() : this, [this, printer] {
-        m_layout = m_window.PrintStruktogramm(*printer, pageMode());
-        m_note->setText(m_layout ? pageLayoutNote(*m_layout) : uitexts::cannotPrint());
+        try {
+            m_layout = m_window.PrintStruktogramm(*printer, pageMode());
+            m_note->setText(m_layout ? pageLayoutNote(*m_layout) : uitexts::cannotPrint());
+        } catch (const DesignError& error) {
+            m_note->setText(errorText(error));
+        }
     });
 }
 

@@ -5,13 +5,16 @@
 
 #include "model/diagramview.h"
 #include "ui/diagramarea.h"
+#include "ui/printing.h"
 #include "ui/qtcanvas.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -108,6 +111,26 @@ TEST_F(OutputTest, CopyPicturePutsThePictureOnTheClipboardAsImageAndSvg)
                               .convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(copied, QImage(QString::fromStdString(path("bild.png"))).convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(data->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+}
+
+// A text too wide for the printer's canvas (six million characters of the printer font, wider than the
+// layout's integers reach) is not printed cut: the printout is refused, as a PNG or SVG picture is.
+TEST(PrintingTest, TextTooWideToPrintWholeIsRefusedNotCut)
+{
+    auto root = makeRoot();
+    statement(*root, std::string(6000000, 'W'));
+    TDisplayOptions options;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    try {
+        printBlock(pdf, TPrintJob{"Lang", *root, options, false}, TPageMode::ShrinkToFit);
+        ADD_FAILURE() << "printed";
+    } catch (const DesignError& error) {
+        EXPECT_EQ(error.reason(), ErrorReason::ImageTooLarge);
+        EXPECT_EQ(error.fileName(), "Lang");
+    }
+    EXPECT_EQ(options.Spacing, 6);
 }
 
 TEST_F(OutputTest, ZoomCommandsAndTheWheelZoomTheActiveWindowOnly)
