@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -41,10 +42,22 @@ QByteArray renderPdf(TBlock& root, bool flowchart, const std::string& out)
     return buffer.data();
 }
 
+constexpr char kCannotStartQt[] = "Die Zeichenausgabe kann nicht starten: zu wenig Arbeitsspeicher, oder "
+                                  "QT_QPA_PLATFORM nennt keine verf\xC3\xBCgbare Plattform\n";
+
+// Whether the application is being made: a fatal message of Qt then (no platform plugin could be started,
+// which under the offscreen platform means that memory ran out) would end the program with a core dump.
+bool g_startingQt = false;
+
 // Qt's own notes (a missing runtime folder, font fallbacks) are not the command's messages: standard
 // error carries only the German message of a failure.
 void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
+    if (type == QtFatalMsg && g_startingQt) {
+        std::fputs(kCannotStartQt, stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
     if (type == QtCriticalMsg || type == QtFatalMsg) {
         const QByteArray text = message.toLocal8Bit() + '\n';
         std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
@@ -59,14 +72,21 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
     // A batch command needs no display: the offscreen platform unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No GLib main loop either: GLib ends the program when an allocation fails, and a batch command runs
+    // no events that need it.
+    qputenv("QT_NO_GLIB", "1");
     static int argc = 1;
     static char name[] = "struktogramm";
     static char* argv[] = {name, nullptr};
     std::unique_ptr<QApplication> application;
-    if (!QCoreApplication::instance())
-        application = std::make_unique<QApplication>(argc, argv);
 
     return runBatchCommand([&] {
+        // Made inside the command: memory may run out while the toolkit starts.
+        if (!QCoreApplication::instance()) {
+            g_startingQt = true;
+            application = std::make_unique<QApplication>(argc, argv);
+            g_startingQt = false;
+        }
         const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
         TSafeFileWriter file(out);
