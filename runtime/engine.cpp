@@ -88,6 +88,7 @@ StepResult Run::step()
     Machine& m = *m_machine;
     result.executed = element.id;
     ++m_steps;
+    bool outOfMemory = false;
     try {
         const Completion c = execAll(n.statements, m);
         int target = n.next;
@@ -125,10 +126,13 @@ StepResult Run::step()
         m_error.javaException = javaClassName(e.error);
         if (!e.detail.empty())
             m_error.javaException += ": " + e.detail;
+        outOfMemory = e.error == JavaError::OutOfMemory;
     } catch (const std::bad_alloc&) {
         failOutOfMemory(element);
+        outOfMemory = true;
     } catch (const std::length_error&) {
         failOutOfMemory(element); // a string longer than a string can be
+        outOfMemory = true;
     } catch (const ProgramExit& e) {
         m_state = RunState::Finished;
         m_exitStatus = e.status;
@@ -138,6 +142,11 @@ StepResult Run::step()
         m_scope = n.scopeBefore;
     }
     m.flush();
+    if (outOfMemory) {
+        // A run that failed for memory lets go of what it holds at once: whatever shows the failure next
+        // needs memory, and the values are not shown any more.
+        m_machine.reset();
+    }
     result.state = m_state;
     result.next = next();
     return result;
@@ -145,6 +154,8 @@ StepResult Run::step()
 
 std::vector<Variable> Run::variables() const
 {
+    if (!m_machine)
+        return {}; // let go after the run failed for memory
     std::vector<int> chain;
     for (int link = m_scope; link >= 0; link = m_program->links[static_cast<std::size_t>(link)].parent)
         chain.push_back(m_program->links[static_cast<std::size_t>(link)].variable);

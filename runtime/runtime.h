@@ -159,7 +159,8 @@ public:
     int exitStatus() const;
     // Valid when state() is Failed.
     const RunError& error() const { return m_error; }
-    // The variables in scope where the run stands, outermost first, innermost last.
+    // The variables in scope where the run stands, outermost first, innermost last; none after the run
+    // failed for memory, which releases its values at once.
     std::vector<Variable> variables() const;
 
 private:
