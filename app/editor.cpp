@@ -2,6 +2,7 @@
 // command line, the counting-loop dialog, then the event loop until the main window closes.
 #include "app/editor.h"
 
+#include "ui/commandguard.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
 
@@ -71,6 +72,7 @@ int runEditor(const char* programPath, const std::optional<std::string>& designF
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
 
+    keepMemoryReserve();
     TForm2 form2(designFile);
     setForm3(new TForm3(&form2));
 

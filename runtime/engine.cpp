@@ -70,6 +70,15 @@ void Run::failOutOfMemory(const ProgramElement& element)
     m_error.element = element.id;
     m_error.message = msg::runError(msg::kOutOfMemory, element.text);
     m_error.javaException = "java.lang.OutOfMemoryError: Java heap space";
+    m_error.outOfMemory = true;
+}
+
+void Run::failForMemory()
+{
+    m_machine.reset();
+    if (m_state == RunState::Running && m_node >= 0)
+        failOutOfMemory(m_program->elements[static_cast<std::size_t>(
+            m_program->nodes[static_cast<std::size_t>(m_node)].element)]);
 }
 
 int Run::exitStatus() const
@@ -127,6 +136,7 @@ StepResult Run::step()
         if (!e.detail.empty())
             m_error.javaException += ": " + e.detail;
         outOfMemory = e.error == JavaError::OutOfMemory;
+        m_error.outOfMemory = outOfMemory;
     } catch (const std::bad_alloc&) {
         failOutOfMemory(element);
         outOfMemory = true;

@@ -5,13 +5,18 @@
 
 #include "tests/support/failing_allocation.h"
 #include "tests/ui/editor_fixture.h"
+
+#include "parser/interpret.h"
+#include "runtime/values.h"
 #include "ui/javaview.h"
 #include "ui/painterscope.h"
 #include "ui/runcontroller.h"
+#include "ui/variablesview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMdiArea>
 #include <QPaintEngine>
 #include <QTest>
@@ -149,6 +154,44 @@ TEST_F(EditorTest, NoCommandThatRunsOutOfMemoryEndsTheEditorOrLosesAnything)
         EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("vorher")) << command.name;
     }
     EXPECT_GE(shortages, 20);
+}
+
+// A run that runs out of memory ends as failed for memory, with its values let go before anything shows
+// it, and without a message box between the steps; the editor goes on. So it ends when the program's own
+// allocation fails, and when memory runs out outside the program, here in showing the variables.
+TEST_F(EditorTest, RunThatRunsOutOfMemoryEndsAndTheEditorGoesOn)
+{
+    const std::size_t before = runtime::heapInUse();
+    auto program = ParseText("int[] kept = new int[100000]; kept[0] = 1; int[] huge = new int[400000000];");
+    start(writeDesign("lauf.str", *program));
+    const std::string design = dump();
+    const auto& session = form->runController().session();
+    for (int step = 0; step < 3; ++step)
+        trigger("Einzelschritt1");
+    EXPECT_GT(runtime::heapInUse(), before + 400000);
+    trigger("Einzelschritt1");
+    ASSERT_EQ(session.state(), runtime::SessionState::Failed);
+    EXPECT_TRUE(session.error()->outOfMemory);
+    EXPECT_EQ(runtime::heapInUse(), before);
+    EXPECT_EQ(form->runController().variablesView()->topLevelItemCount(), 0);
+    EXPECT_TRUE(
+        form->findChild<QLabel*>(QStringLiteral("RunStatus"))->text().contains(QStringLiteral("Speicher")));
+
+    // Shown variables need an allocation of 32,000 bytes (a thousand elements of the kept array).
+    for (int step = 0; step < 2; ++step)
+        trigger("Einzelschritt1");
+    ASSERT_EQ(session.next().element, at(*form->Design(), {1}));
+    failAllocationsFrom(1 << 14);
+    trigger("Einzelschritt1");
+    failAllocationsFrom(0);
+    EXPECT_EQ(session.state(), runtime::SessionState::Failed);
+    EXPECT_EQ(runtime::heapInUse(), before);
+    EXPECT_EQ(dialogs.callCount(DialogKind::Error), 0);
+
+    whole().setCurrent(at(*form->Design(), {0}));
+    dialogs.answerInput(QStringLiteral("x = 1"));
+    trigger("BAnweisung2");
+    EXPECT_NE(dump(), design);
 }
 
 // A device whose document runs out of memory when it is ended, as a PDF or SVG document that is written
