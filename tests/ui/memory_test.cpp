@@ -13,6 +13,7 @@
 #include "ui/runcontroller.h"
 #include "ui/variablesview.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -114,6 +115,18 @@ TEST_F(EditorTest, NoCommandThatRunsOutOfMemoryEndsTheEditorOrLosesAnything)
             {"Taste " + QKeySequence(key | modifiers).toString().toStdString(),
              [this, key, modifiers] { QTest::keyClick(whole().scrollArea(), key, modifiers); }});
     }
+    // Assistive technology asks the toolkit for the elements' names at any time.
+    commands.push_back({"Namen für Hilfsmittel", [this] {
+                            std::vector<QAccessibleInterface*> open{
+                                QAccessible::queryAccessibleInterface(whole().scrollArea())};
+                            while (!open.empty()) {
+                                QAccessibleInterface* item = open.back();
+                                open.pop_back();
+                                item->text(QAccessible::Name);
+                                for (int i = 0; i < item->childCount(); ++i)
+                                    open.push_back(item->child(i));
+                            }
+                        }});
     ASSERT_GT(commands.size(), 40u);
 
     // The editor is started anew only after a command that changed the design or its history.
