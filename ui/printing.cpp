@@ -30,18 +30,23 @@ void printHeading(QPainter& painter, const TPrintJob& job, const TPageLayout& la
 }
 
 // A text as wide as the canvas can measure (about 5.7 million characters of the printer font) would be
-// printed cut: such a printout is refused, as such a picture is.
-bool hasCutText(TCanvas& measure, const TBlock& shown)
+// printed cut: such a printout is refused, as such a picture is, before the printer's job begins.
+void refuseCutTexts(const QPaintDevice& printer, const TPrintJob& job)
 {
-    return visitTree(&shown, false, [&measure](const TElement* e) {
-        return measure.textExtent(e->Text).cx >= kMaxTextWidth;
+    const QFont font = printerFont();
+    const bool cut = visitTree(&job.shown, false, [&](const TElement* e) {
+        return textExtentOn(printer, font, e->Text).cx >= kMaxTextWidth;
     });
+    if (cut)
+        throw DesignError(ErrorReason::ImageTooLarge,
+                          QFile::encodeName(fromCp1252(job.caption)).toStdString());
 }
 
 // Prints on a printer or a PDF writer set to the print resolution. The painter is ended here, so that a
 // device that cannot finish the document (or memory running out while it does) is noticed.
 std::optional<TPageLayout> printPages(QPagedPaintDevice& printer, const TPrintJob& job, TPageMode mode)
 {
+    refuseCutTexts(printer, job);
     TPainterScope scope(printer);
     if (!scope.begun())
         return std::nullopt;
@@ -53,12 +58,6 @@ std::optional<TPageLayout> printPages(QPagedPaintDevice& printer, const TPrintJo
         const TPrintSettings settings(measure, job.options);
         const TRect extent = printedDiagram(measure, job.shown, job.options, job.flowchart).extent;
         layout = layOutPages(TSize{sheet.width(), sheet.height()}, extent, mode);
-        if (hasCutText(measure, job.shown)) {
-            if (auto* started = dynamic_cast<QPrinter*>(&printer))
-                started->abort();
-            throw DesignError(ErrorReason::ImageTooLarge,
-                              QFile::encodeName(fromCp1252(job.caption)).toStdString());
-        }
     }
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         const TPrintPage& page = layout.pages[i];

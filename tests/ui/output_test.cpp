@@ -11,12 +11,15 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -131,6 +134,16 @@ TEST(PrintingTest, TextTooWideToPrintWholeIsRefusedNotCut)
         EXPECT_EQ(error.fileName(), "Lang");
     }
     EXPECT_EQ(options.Spacing, 6);
+
+    // A printer job begun for it is given up: no page comes out.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("lang.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    EXPECT_THROW(printBlock(printer, TPrintJob{"Lang", *root, options, false}, TPageMode::ShrinkToFit),
+                 DesignError);
+    EXPECT_FALSE(QFileInfo(file).size() > 0) << "a page came out";
 }
 
 TEST_F(OutputTest, ZoomCommandsAndTheWheelZoomTheActiveWindowOnly)
