@@ -2,6 +2,7 @@
 // command line, the counting-loop dialog, then the event loop until the main window closes.
 #include "app/editor.h"
 
+#include "ui/commandguard.h"
 #include "ui/foredit.h"
 #include "ui/hauptfenster.h"
 #include "ui/settings.h"
@@ -72,6 +73,7 @@ int runEditor(const char* programPath, const std::optional<std::string>& designF
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&toolkitTexts);
 
+    keepMemoryReserve();
     // The window, the zoom, the folders and the recent designs of the last session.
     appsettings::enable();
     TForm2 form2(designFile);

@@ -4,10 +4,13 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,6 +133,80 @@ std::string temporaryTemplate(const fs::path& target)
     return (folder / ("." + name + ".XXXXXX")).string();
 }
 
+// When this process began (as near as static initialisation comes to it): a temporary file changed
+// before then belongs to a writer that is gone.
+const std::time_t g_processStart = std::time(nullptr);
+
+// The six characters mkstemp puts in place of "XXXXXX".
+bool isTemporarySuffix(std::string_view suffix)
+{
+    if (suffix.size() != 6)
+        return false;
+    for (const char c : suffix) {
+        const bool alphanumeric = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alphanumeric)
+            return false;
+    }
+    return true;
+}
+
+class Folder
+{
+public:
+    explicit Folder(const char* path) : m_dir(::opendir(path)) {}
+    ~Folder()
+    {
+        if (m_dir)
+            ::closedir(m_dir);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    DIR* get() const { return m_dir; }
+
+private:
+    DIR* m_dir;
+};
+
+// Removes the folder entry `name` when it is a temporary file that an earlier writer left when it was
+// killed or crashed: regular, the user's own, last changed before this process began, and not locked
+// (every writer locks its temporary file while it lives). It is removed while it is locked here, so no
+// writer can take it in between, and only while the name still names the file looked at.
+void removeIfStale(int folderFd, const char* name)
+{
+    const FileDescriptor fd(
+        ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat info
+    {
+    };
+    struct stat named
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !isRegularFile(info) || info.st_uid != ::geteuid() ||
+        info.st_mtime >= g_processStart || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return;
+    if (::fstatat(folderFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == info.st_dev &&
+        named.st_ino == info.st_ino)
+        ::unlinkat(folderFd, name, 0);
+}
+
+// Removes the stale temporary files of the target whose temporary files are named as `pattern`
+// ("FOLDER/.NAME.XXXXXX"). Whatever cannot be looked at or removed stays; writing goes on regardless.
+void removeStaleTemporaries(const fs::path& pattern)
+{
+    const fs::path folder = pattern.parent_path().empty() ? fs::path(".") : pattern.parent_path();
+    const std::string filename = pattern.filename().string();
+    const std::string_view prefix = std::string_view(filename).substr(0, filename.size() - 6);
+    const Folder directory(folder.c_str());
+    if (!directory.get())
+        return;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.size() == filename.size() && name.substr(0, prefix.size()) == prefix &&
+            isTemporarySuffix(name.substr(prefix.size())))
+            removeIfStale(::dirfd(directory.get()), entry->d_name);
+    }
+}
+
 bool writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -172,11 +249,15 @@ TSafeFileWriter::TSafeFileWriter(const std::string& path) : m_path(path)
         throw DesignError(ErrorReason::CannotCreateFile, path);
 
     m_temporary = temporaryTemplate(*target);
+    removeStaleTemporaries(m_temporary);
     m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
     if (m_fd < 0) {
         m_temporary.clear();
         throw DesignError(ErrorReason::CannotCreateFile, path);
     }
+    // The lock tells a writer that cleans up after killed ones that this file is still being written; it
+    // ends with the process, however that ends.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     // mkstemp creates the file for the owner only; a replaced file keeps its permissions (and, where the
     // user may set them, its owner and group), a new one gets what a plainly created file would get.
     if (exists) {

@@ -18,7 +18,10 @@ std::string readWholeFile(const std::string& path);
 // TSafeFileWriter: a file written as a stream without ever leaving a half-written file in place of the old
 // one. The bytes go into a temporary file beside the target; commit() renames it over the target, and a
 // writer that is destroyed without commit() removes it. A symbolic link is followed to the file it names,
-// which is created if it does not exist (a dangling link), so that the link stays a link.
+// which is created if it does not exist (a dangling link), so that the link stays a link. Before it
+// writes, a writer removes the temporary files that earlier writers of the same target left when they
+// were killed or crashed (the same name pattern, changed before this process began, not locked: every
+// writer holds a lock on its temporary file while it lives).
 //
 // Refused with "Datei %s kann nicht erstellt werden": a target that exists and is no regular file (a
 // folder, a device, a FIFO, a socket), one the user may not write, and one in a folder where no file can

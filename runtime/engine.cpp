@@ -71,6 +71,15 @@ void Run::failOutOfMemory(const ProgramElement& element)
     m_error.element = element.id;
     m_error.message = msg::runError(msg::kOutOfMemory, element.text);
     m_error.javaException = "java.lang.OutOfMemoryError: Java heap space";
+    m_error.outOfMemory = true;
+}
+
+void Run::failForMemory()
+{
+    m_machine.reset();
+    if (m_state == RunState::Running && m_node >= 0)
+        failOutOfMemory(m_program->elements[static_cast<std::size_t>(
+            m_program->nodes[static_cast<std::size_t>(m_node)].element)]);
 }
 
 int Run::exitStatus() const
@@ -89,6 +98,7 @@ StepResult Run::step()
     Machine& m = *m_machine;
     result.executed = element.id;
     ++m_steps;
+    bool outOfMemory = false;
     try {
         const Completion c = execAll(n.statements, m);
         int target = n.next;
@@ -126,10 +136,14 @@ StepResult Run::step()
         m_error.javaException = javaClassName(e.error);
         if (!e.detail.empty())
             m_error.javaException += ": " + e.detail;
+        outOfMemory = e.error == JavaError::OutOfMemory;
+        m_error.outOfMemory = outOfMemory;
     } catch (const std::bad_alloc&) {
         failOutOfMemory(element);
+        outOfMemory = true;
     } catch (const std::length_error&) {
         failOutOfMemory(element); // a string longer than a string can be
+        outOfMemory = true;
     } catch (const ProgramExit& e) {
         m_state = RunState::Finished;
         m_exitStatus = e.status;
@@ -139,6 +153,11 @@ StepResult Run::step()
         m_scope = n.scopeBefore;
     }
     m.flush();
+    if (outOfMemory) {
+        // A run that failed for memory lets go of what it holds at once: whatever shows the failure next
+        // needs memory, and the values are not shown any more.
+        m_machine.reset();
+    }
     result.state = m_state;
     result.next = next();
     return result;
@@ -146,6 +165,8 @@ StepResult Run::step()
 
 std::vector<Variable> Run::variables() const
 {
+    if (!m_machine)
+        return {}; // let go after the run failed for memory
     std::vector<int> chain;
     for (int link = m_scope; link >= 0; link = m_program->links[static_cast<std::size_t>(link)].parent)
         chain.push_back(m_program->links[static_cast<std::size_t>(link)].variable);

@@ -144,6 +144,8 @@ struct RunError
     std::string message;
     // Java's own report: "java.lang.ArithmeticException: / by zero".
     std::string javaException;
+    // The run failed for memory (OutOfMemoryError): it has let go of its values.
+    bool outOfMemory = false;
 };
 
 // What one step did.
@@ -180,7 +182,11 @@ public:
     int exitStatus() const;
     // Valid when state() is Failed.
     const RunError& error() const { return m_error; }
-    // The variables in scope where the run stands, outermost first, innermost last.
+    // Memory ran out outside the run while it stood before its next element: it lets go of its values
+    // and fails there for memory. A run that is over only lets go of its values.
+    void failForMemory();
+    // The variables in scope where the run stands, outermost first, innermost last; none after the run
+    // failed for memory, which releases its values at once.
     std::vector<Variable> variables() const;
 
 private:

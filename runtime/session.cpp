@@ -121,6 +121,16 @@ void Session::stop()
         m_state = SessionState::Stopped;
 }
 
+void Session::failForMemory()
+{
+    if (!m_run || m_inStep)
+        return;
+    const bool wasActive = active();
+    m_run->failForMemory();
+    if (wasActive && m_run->state() == RunState::Failed)
+        m_state = SessionState::Failed;
+}
+
 bool Session::designChanged()
 {
     const bool ended = active();

@@ -48,6 +48,9 @@ public:
     std::uint64_t advance(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline);
     // The user ends a paused or running run.
     void stop();
+    // Memory ran out outside the program while a run was active or had just ended (in showing where it
+    // stands): an active run fails for memory before its next element; every run lets go of its values.
+    void failForMemory();
     // The design changed: a paused or running run ends, and any run, over or not, is forgotten. True when
     // a run that was paused or running ended.
     bool designChanged();

@@ -42,6 +42,11 @@ void releaseHeap(std::size_t bytes)
     g_heapBytes -= bytes;
 }
 
+std::size_t heapInUse()
+{
+    return g_heapBytes.load();
+}
+
 std::string typeName(Type type)
 {
     const char* name = "?";

@@ -5,6 +5,7 @@
 // reference count, so that memory held by the program never outgrows what it can still reach (no value
 // refers to itself, so counting is enough) and `==` compares identities as Java does.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -130,11 +131,20 @@ private:
 };
 
 // The bytes held by the strings and arrays of all runs have a budget, as a Java heap has: allocating
-// beyond it throws OutOfMemoryError instead of exhausting the machine.
+// beyond it throws OutOfMemoryError instead of exhausting the machine. What is charged is what the
+// objects really take: the object itself and its element storage, each as the allocator hands it out.
 inline constexpr std::size_t kHeapBudget = std::size_t{1} << 30;
 inline constexpr std::size_t kMaxStringLength = kHeapBudget / 2;
 void chargeHeap(std::size_t bytes);
 void releaseHeap(std::size_t bytes);
+// The bytes charged now.
+std::size_t heapInUse();
+// What an allocation of `bytes` takes from the allocator: a header of 8 bytes, rounded up to its
+// granule of 16, at least 32 (the C library's allocator; new allocates through it).
+constexpr std::size_t allocatedBytes(std::size_t bytes)
+{
+    return std::max<std::size_t>(32, (bytes + 8 + 15) / 16 * 16);
+}
 // Throws OutOfMemoryError when `bytes` more would not fit (for text that is still being built).
 void checkHeap(std::size_t bytes);
 
@@ -150,7 +160,14 @@ public:
     const std::u16string& text() const { return m_text; }
 
 private:
-    std::size_t bytes() const { return m_text.size() * sizeof(char16_t); }
+    // The object, and the text's own storage unless the text is short enough to be kept in the object.
+    std::size_t bytes() const
+    {
+        constexpr std::size_t kInObject = 16 / sizeof(char16_t) - 1;
+        return allocatedBytes(sizeof(JString)) +
+               (m_text.capacity() > kInObject ? allocatedBytes((m_text.capacity() + 1) * sizeof(char16_t))
+                                              : 0);
+    }
 
     std::u16string m_text;
 };
@@ -189,7 +206,9 @@ template <class T> class JArrayOf final : public JArray
 {
 public:
     JArrayOf(Type element, std::int32_t length)
-        : JArray(element, length, static_cast<std::size_t>(length) * sizeof(T)),
+        : JArray(element, length,
+                 allocatedBytes(sizeof(JArrayOf)) +
+                     (length > 0 ? allocatedBytes(static_cast<std::size_t>(length) * sizeof(T)) : 0)),
           m_data(static_cast<std::size_t>(length))
     {
     }

@@ -8,11 +8,16 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 // Whether a failed paint has been reported since the last paint that succeeded.
 bool g_paintFailureReported = false;
+
+// Enough for a message box and a few lines of text; taken when the editor starts.
+constexpr std::size_t kReserveBytes = std::size_t{8} << 20;
+void* g_reserve = nullptr;
 
 void showError(QWidget* parent, const DesignError& error) noexcept
 {
@@ -27,13 +32,27 @@ void showError(QWidget* parent, const DesignError& error) noexcept
 
 } // namespace
 
+void releaseMemoryReserve() noexcept
+{
+    std::free(g_reserve);
+    g_reserve = nullptr;
+}
+
+void keepMemoryReserve() noexcept
+{
+    if (!g_reserve)
+        g_reserve = std::malloc(kReserveBytes);
+}
+
 void reportOutOfMemory(QWidget* parent) noexcept
 {
+    releaseMemoryReserve();
     try {
         showError(parent, DesignError(ErrorReason::OutOfMemory));
     } catch (...) {
         std::fputs("Nicht genug Arbeitsspeicher f\xC3\xBCr diesen Befehl\n", stderr);
     }
+    keepMemoryReserve();
 }
 
 void reportCommandError(QWidget* parent, const DesignError& error) noexcept

@@ -8,8 +8,14 @@
 class QWidget;
 
 // Messages for commands that ended by an exception; neither ever throws.
-// "Nicht genug Arbeitsspeicher für diesen Befehl".
+// "Nicht genug Arbeitsspeicher für diesen Befehl", shown with the memory reserve given up for it.
 void reportOutOfMemory(QWidget* parent) noexcept;
+
+// The editor keeps a few megabytes back from its start (keepMemoryReserve). Showing that memory ran out needs
+// memory itself (a message box, the console's text): what shows it gives the reserve up first and takes it
+// again after.
+void releaseMemoryReserve() noexcept;
+void keepMemoryReserve() noexcept;
 // The message of an error that a command did not handle itself.
 void reportCommandError(QWidget* parent, const DesignError& error) noexcept;
 // For painting, which must not open a dialog: the memory message comes after the current event, and only

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -292,7 +293,13 @@ QString TItemAccessible::text(QAccessible::Text t) const
 {
     if (t != QAccessible::Name || !isValid())
         return {};
-    return fromCp1252(outlineName(*m_element, holder()));
+    // Asked for by assistive technology through the toolkit, outside every command: an element's text
+    // may be millions of characters, and memory running out leaves the name empty.
+    try {
+        return fromCp1252(outlineName(*m_element, holder()));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 QRect TItemAccessible::rect() const

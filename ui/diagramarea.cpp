@@ -63,7 +63,8 @@ TDiagramArea::TDiagramArea(TForm1* form) : QAbstractScrollArea(form), m_form(for
     viewport()->setAutoFillBackground(true);
     horizontalScrollBar()->setSingleStep(16);
     verticalScrollBar()->setSingleStep(16);
-    connect(form, &TForm1::currentChanged, this, [form] { announceCurrentElement(*form); });
+    connect(form, &TForm1::currentChanged, this,
+            [form] { runCommand(form, [form] { announceCurrentElement(*form); }); });
     m_zoomLine = new QLabel(this);
     m_zoomLine->setObjectName(QStringLiteral("ZoomLine"));
     m_zoomLine->setContentsMargins(4, 1, 4, 1);
@@ -228,17 +229,21 @@ void TDiagramArea::resizeEvent(QResizeEvent* event)
 
 void TDiagramArea::keyPressEvent(QKeyEvent* event)
 {
-    if (keyOfItsOwn(*event)) {
-        event->accept();
-        return;
-    }
-    const std::optional<TKey> key = virtualKey(event->key());
-    if (!key) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
+    // The keys of its own (Ctrl+Up moves the current element, with an undo step) are commands as well.
     event->accept();
-    runCommand(this, [this, &key] { m_form->FormKeyDown(static_cast<int>(*key)); });
+    bool passOn = false;
+    runCommand(this, [this, event, &passOn] {
+        if (keyOfItsOwn(*event))
+            return;
+        const std::optional<TKey> key = virtualKey(event->key());
+        if (!key) {
+            passOn = true;
+            return;
+        }
+        m_form->FormKeyDown(static_cast<int>(*key));
+    });
+    if (passOn)
+        QAbstractScrollArea::keyPressEvent(event);
 }
 
 bool TDiagramArea::keyOfItsOwn(const QKeyEvent& event)
@@ -298,5 +303,6 @@ void TDiagramArea::focusInEvent(QFocusEvent* event)
     QAbstractScrollArea::focusInEvent(event);
     // After the toolkit has announced the area itself, which it does once this handler has returned.
     QMetaObject::invokeMethod(
-        this, [this] { announceCurrentElement(*m_form); }, Qt::QueuedConnection);
+        this, [this] { runCommand(this, [this] { announceCurrentElement(*m_form); }); },
+        Qt::QueuedConnection);
 }

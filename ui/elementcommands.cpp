@@ -15,27 +15,38 @@
 #include <QMimeData>
 #include <QStatusBar>
 
-void TForm1::copyElement()
+namespace {
+
+// The clipboard's contents for `e`: made in full before the clipboard changes hands, so that running out of
+// memory leaves the clipboard as it was.
+std::unique_ptr<QMimeData> elementMime(const TElement& e)
 {
-    TElement* target = currentElement();
-    if (!target)
-        return;
-    // Both forms are made before the clipboard changes hands.
-    const std::string bytes = elementBytes(*target);
-    const QString java = fromCp1252(elementJavaText(*target));
+    const std::string bytes = elementBytes(e);
+    const QString java = fromCp1252(elementJavaText(e));
     auto mime = std::make_unique<QMimeData>();
     mime->setData(QLatin1String(kElementsMimeType),
                   QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     mime->setText(java);
-    QApplication::clipboard()->setMimeData(mime.release());
+    return mime;
+}
+
+} // namespace
+
+void TForm1::copyElement()
+{
+    if (TElement* target = currentElement())
+        QApplication::clipboard()->setMimeData(elementMime(*target).release());
 }
 
 void TForm1::cutElement()
 {
-    if (!currentElement())
+    TElement* target = currentElement();
+    if (!target)
         return;
-    copyElement();
-    Loeschen(); // one undo step
+    std::unique_ptr<QMimeData> mime = elementMime(*target);
+    // One undo step. Memory running out in it ends the command here, with the clipboard as it was.
+    Loeschen();
+    QApplication::clipboard()->setMimeData(mime.release());
 }
 
 void TForm1::pasteElements()

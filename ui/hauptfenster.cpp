@@ -6,6 +6,7 @@
 #include "model/texts.h"
 #include "parser/interpret.h"
 #include "runtime/javaprogram.h"
+#include "ui/clipboardtext.h"
 #include "ui/commandguard.h"
 #include "ui/commandstates.h"
 #include "ui/cp1252.h"
@@ -789,7 +790,7 @@ void TForm2::InZwischenablage1Click()
         showError(error);
         return;
     }
-    QApplication::clipboard()->setText(text);
+    putTextOnClipboard(text);
 }
 
 // How long the status line says what a paste left out: long enough to be read after a glance at the

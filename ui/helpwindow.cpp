@@ -2,6 +2,7 @@
 #include "ui/helpwindow.h"
 
 #include "runtime/reference.h"
+#include "ui/dialogservice.h"
 #include "ui/uitexts.h"
 
 #include <QApplication>
@@ -166,6 +167,7 @@ void installHelpKey()
 
 void showAbout(QWidget* parent)
 {
-    QMessageBox::about(parent, uitexts::aboutTitle(),
-                       uitexts::aboutText(QStringLiteral(STRUKT_VERSION), QString::fromLatin1(qVersion())));
+    // Through the dialog service, as every modal box of the editor.
+    dialogService().informationMessage(
+        parent, uitexts::aboutText(QStringLiteral(STRUKT_VERSION), QString::fromLatin1(qVersion())));
 }

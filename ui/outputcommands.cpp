@@ -97,9 +97,13 @@ void TOutputCommands::copyPicture()
         return;
     TPictureSource picture(*window->ShownBlock, *window->Options, m_main.flowchartMode());
     try {
+        // As file bytes made here, once: an image left to the toolkit would be encoded anew for every
+        // program that asks, inside its handling of the display's events, where memory running out
+        // cannot be caught.
         auto data = std::make_unique<QMimeData>();
-        data->setImageData(
-            pictureImage(picture, 1, QFile::encodeName(uitexts::clipboardPicture()).toStdString()));
+        data->setData(QStringLiteral("image/png"),
+                      pictureBytes(picture, TPictureFormat::Png, 1,
+                                   QFile::encodeName(uitexts::clipboardPicture()).toStdString()));
         data->setData(QStringLiteral("image/svg+xml"), pictureSvg(picture));
         QApplication::clipboard()->setMimeData(data.release());
     } catch (const DesignError& error) {

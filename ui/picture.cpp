@@ -5,6 +5,7 @@
 #include "model/treewalk.h"
 #include "ui/cp1252.h"
 #include "ui/longtext.h"
+#include "ui/painterscope.h"
 #include "ui/qtcanvas.h"
 
 #include <QBuffer>
@@ -70,6 +71,19 @@ void paintPicture(QPainter& painter, TPictureSource& source, const Frame& frame)
     paintDiagram(canvas, source.shown, frame.origin, source.view, source.flowchart, clWhite);
 }
 
+// Paints the picture on `device` and ends the painter before anything can leave: a device that cannot
+// begin or finish the picture throws `failure`.
+void paintPictureOn(QPaintDevice& device, TPictureSource& source, const Frame& frame,
+                    const DesignError& failure)
+{
+    TPainterScope scope(device);
+    if (!scope.begun())
+        throw failure;
+    paintPicture(scope.painter(), source, frame);
+    if (!scope.end())
+        throw failure;
+}
+
 } // namespace
 
 TPictureSource::TPictureSource(TBlock& block, const TDisplayOptions& windowOptions, bool flowchartMode)
@@ -114,10 +128,7 @@ QImage pictureImage(TPictureSource& source, double scale, const std::string& nam
     // Drawn at the picture's own resolution: the canvas makes lines whole device pixels wide and draws the
     // texts for that resolution, where a scaled-up small picture would be blurred.
     image.setDevicePixelRatio(scale);
-    {
-        QPainter painter(&image);
-        paintPicture(painter, source, frame);
-    }
+    paintPictureOn(image, source, frame, DesignError(ErrorReason::ImageTooLarge, name));
     image.setDevicePixelRatio(1);
     return image;
 }
@@ -136,15 +147,13 @@ QByteArray pictureSvg(TPictureSource& source, double scale, const std::string& n
                       static_cast<int>(std::ceil(frame.size.cy * scale))));
     svg.setViewBox(QRect(0, 0, frame.size.cx, frame.size.cy));
     svg.setTitle(fromCp1252(source.shown.Text));
-    {
-        QPainter painter(&svg);
-        paintPicture(painter, source, frame);
-    }
+    paintPictureOn(svg, source, frame, DesignError(ErrorReason::StreamWrite));
     return buffer.data();
 }
 
-QByteArray picturePdf(TPictureSource& source)
+QByteArray picturePdf(TPictureSource& source, const std::string& name)
 {
+    refuseCutTexts(source, name);
     const Frame frame = frameOf(source);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -157,8 +166,7 @@ QByteArray picturePdf(TPictureSource& source)
         pdf.setPageSize(QPageSize(QSizeF(frame.size.cx * 0.75, frame.size.cy * 0.75), QPageSize::Point,
                                   QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF());
-        QPainter painter(&pdf);
-        paintPicture(painter, source, frame);
+        paintPictureOn(pdf, source, frame, DesignError(ErrorReason::StreamWrite));
     }
     return buffer.data();
 }
@@ -179,5 +187,5 @@ QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double sc
     case TPictureFormat::Pdf:
         break;
     }
-    return picturePdf(source);
+    return picturePdf(source, name);
 }

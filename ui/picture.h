@@ -39,7 +39,8 @@ QImage pictureImage(TPictureSource& source, double scale, const std::string& nam
 // drawing inside keeps its coordinates. A design too large for an SVG picture throws ImageTooLarge with
 // `name`.
 QByteArray pictureSvg(TPictureSource& source, double scale = 1, const std::string& name = {});
-// The picture as a one-page PDF drawing of the picture's size.
-QByteArray picturePdf(TPictureSource& source);
+// The picture as a one-page PDF drawing of the picture's size. A text too wide to be drawn whole throws
+// ImageTooLarge with `name`.
+QByteArray picturePdf(TPictureSource& source, const std::string& name = {});
 // The picture as the file bytes of `format`; PNG at `scale`.
 QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double scale, const std::string& name);

@@ -1,10 +1,16 @@
 #include "ui/printing.h"
 
+#include "model/designerror.h"
 #include "model/diagramview.h"
+#include "model/treewalk.h"
 #include "ui/cp1252.h"
+#include "ui/longtext.h"
+#include "ui/painterscope.h"
 #include "ui/qtcanvas.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <cmath>
@@ -23,14 +29,28 @@ void printHeading(QPainter& painter, const TPrintJob& job, const TPageLayout& la
     canvas.textOut(canvas.paintArea().Right - 10 - canvas.textExtent(number).cx, 10, number);
 }
 
-} // namespace
-
-std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, TPageMode mode)
+// A text as wide as the canvas can measure (about 5.7 million characters of the printer font) would be
+// printed cut: such a printout is refused, as such a picture is, before the printer's job begins.
+void refuseCutTexts(const QPaintDevice& printer, const TPrintJob& job)
 {
-    printer.setResolution(kPrintResolution);
-    QPainter painter;
-    if (!painter.begin(&printer))
+    const QFont font = printerFont();
+    const bool cut = visitTree(&job.shown, false, [&](const TElement* e) {
+        return textExtentOn(printer, font, e->Text).cx >= kMaxTextWidth;
+    });
+    if (cut)
+        throw DesignError(ErrorReason::ImageTooLarge,
+                          QFile::encodeName(fromCp1252(job.caption)).toStdString());
+}
+
+// Prints on a printer or a PDF writer set to the print resolution. The painter is ended here, so that a
+// device that cannot finish the document (or memory running out while it does) is noticed.
+std::optional<TPageLayout> printPages(QPagedPaintDevice& printer, const TPrintJob& job, TPageMode mode)
+{
+    refuseCutTexts(printer, job);
+    TPainterScope scope(printer);
+    if (!scope.begun())
         return std::nullopt;
+    QPainter& painter = scope.painter();
     const QRect sheet(0, 0, printer.width(), printer.height());
     TPageLayout layout;
     {
@@ -41,8 +61,8 @@ std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, T
     }
     for (std::size_t i = 0; i < layout.pages.size(); ++i) {
         const TPrintPage& page = layout.pages[i];
-        if (i > 0)
-            printer.newPage();
+        if (i > 0 && !printer.newPage())
+            return std::nullopt;
         painter.save();
         printHeading(painter, job, layout, i);
         // Only the page's piece of the diagram, at its place: what lies beyond is cut off by the clip, so no
@@ -62,8 +82,23 @@ std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, T
         }
         painter.restore();
     }
-    painter.end();
+    if (!scope.end())
+        return std::nullopt;
     return layout;
+}
+
+} // namespace
+
+std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, TPageMode mode)
+{
+    printer.setResolution(kPrintResolution);
+    return printPages(printer, job, mode);
+}
+
+std::optional<TPageLayout> printBlock(QPdfWriter& pdf, const TPrintJob& job, TPageMode mode)
+{
+    pdf.setResolution(kPrintResolution);
+    return printPages(pdf, job, mode);
 }
 
 QString pageNumberText(int page, int pages)

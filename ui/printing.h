@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+class QPdfWriter;
 class QPrinter;
 class TDisplayOptions;
 
@@ -26,8 +27,11 @@ struct TPrintJob
 
 // Prints `job` on `printer`, laid out at 300 dpi: every page carries the caption at the top left, a spread
 // page also its number at the top right. Returns the layout of the pages, or nothing when the printer
-// cannot be started.
+// cannot start or finish the document. A design with a text too wide to be printed whole is not printed:
+// ImageTooLarge with the caption.
 std::optional<TPageLayout> printBlock(QPrinter& printer, const TPrintJob& job, TPageMode mode);
+// The same pages as a PDF document (the batch command's printed page).
+std::optional<TPageLayout> printBlock(QPdfWriter& pdf, const TPrintJob& job, TPageMode mode);
 
 // "Seite 2 von 6".
 QString pageNumberText(int page, int pages);

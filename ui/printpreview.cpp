@@ -1,6 +1,8 @@
 #include "ui/printpreview.h"
 
+#include "ui/commandguard.h"
 #include "ui/dialogservice.h"
+#include "ui/errortext.h"
 #include "ui/printing.h"
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
@@ -29,7 +31,7 @@ TPrintPreview::TPrintPreview(TForm1& window, QWidget* parent)
         group->addButton(button);
         connect(button, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
-                choiceChanged();
+                runCommand(this, [this] { choiceChanged(); });
         });
         return button;
     };
@@ -51,7 +53,7 @@ TPrintPreview::TPrintPreview(TForm1& window, QWidget* parent)
     connect(m_pages, &QPrintPreviewWidget::paintRequested, this, &TPrintPreview::paintPages);
     PrintButton = new QPushButton(uitexts::printButton(), this);
     CloseButton = new QPushButton(uitexts::closeButton(), this);
-    connect(PrintButton, &QPushButton::clicked, this, &TPrintPreview::printPages);
+    connect(PrintButton, &QPushButton::clicked, this, [this] { runCommand(this, [this] { printPages(); }); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* choices = new QHBoxLayout;
@@ -102,8 +104,17 @@ void TPrintPreview::choiceChanged()
 
 void TPrintPreview::paintPages(QPrinter* printer)
 {
-    m_layout = m_window.PrintStruktogramm(*printer, pageMode());
-    m_note->setText(m_layout ? pageLayoutNote(*m_layout) : uitexts::cannotPrint());
+    // The preview widget asks for the pages whenever it lays them out anew, also from its own events: a
+    // paint, with the memory message after the current event.
+    m_layout.reset();
+    runPainting(parentWidget() ? parentWidget() : this, [this, printer] {
+        try {
+            m_layout = m_window.PrintStruktogramm(*printer, pageMode());
+            m_note->setText(m_layout ? pageLayoutNote(*m_layout) : uitexts::cannotPrint());
+        } catch (const DesignError& error) {
+            m_note->setText(errorText(error));
+        }
+    });
 }
 
 void TPrintPreview::printPages()

@@ -67,6 +67,11 @@ void forgetTextExtents()
         cache.clear();
 }
 
+TSize textExtentOn(const QPaintDevice& device, const QFont& font, const std::string& s)
+{
+    return extentCache(font, &device).extent(s);
+}
+
 QFont screenFont()
 {
     static const QFont font = [] {

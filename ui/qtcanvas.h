@@ -28,6 +28,10 @@ void forgetTextExtents();
 // The printer font: "Times New Roman", 12 point, or its metric-compatible substitute Liberation Serif.
 QFont printerFont();
 
+// The extent of `s` in `font` on `device` as a TQtCanvas drawing there measures it, without a painter
+// (before a printer's job begins).
+TSize textExtentOn(const QPaintDevice& device, const QFont& font, const std::string& s);
+
 // TQtCanvas: the drawing surface over a QPainter, with the design's conventions. A rectangle (L, T, R, B)
 // covers the columns L..R-1 and the rows T..B-1; a line does not paint its end point; text stands with
 // its top-left corner at the point given, on the brush colour when the brush is solid. Primitives that lie

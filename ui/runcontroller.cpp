@@ -137,7 +137,8 @@ TRunController::TRunController(TForm2& main)
     m_seenEdits = m_document.edits();
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
     m_timer.setSingleShot(true);
-    connect(m_javaView, &TJavaView::textRebuilt, this, [this] { updateJavaView(false); });
+    connect(m_javaView, &TJavaView::textRebuilt, this,
+            [this] { runCommand(&m_main, [&] { updateJavaView(false); }); });
     connect(m_javaView, &TJavaView::lineClicked, this,
             [this](int line) { runCommand(&m_main, [&] { javaLineClicked(line); }); });
     connect(m_console, &TConsoleView::problemClicked, this, [this](int index) {
@@ -235,7 +236,7 @@ void TRunController::singleStep()
         return;
     }
     m_session.step();
-    showRun(true);
+    showAfterSteps(true);
 }
 
 void TRunController::pause()
@@ -295,19 +296,57 @@ void TRunController::tick()
         m_session.advance(fast ? std::numeric_limits<std::uint64_t>::max() : 1,
                           std::chrono::steady_clock::now() + kSlice);
         const bool running = m_session.state() == runtime::SessionState::Running;
-        if (!fast || !running || m_sinceShown.elapsed() >= kShowEveryMs)
-            showRun(!fast || !running);
+        if (failedForMemory() || !fast || !running || m_sinceShown.elapsed() >= kShowEveryMs)
+            showAfterSteps(!fast || !running);
         done = true;
     });
     if (!done) {
-        // Memory ran out outside the program (the program's own shortage fails the run): the run pauses
-        // rather than report the shortage again at every slice.
-        m_session.pause();
-        m_commands->update(m_session.state());
+        // Even the run's failure could not be shown: it ends, rather than report the shortage again at
+        // every slice.
+        m_timer.stop();
+        runCommand(&m_main, [&] {
+            m_session.failForMemory();
+            showFailureForMemory();
+        });
         return;
     }
     if (m_session.state() == runtime::SessionState::Running)
         scheduleTick();
+}
+
+bool TRunController::failedForMemory() const
+{
+    const runtime::RunError* error = m_session.error();
+    return error && error->outOfMemory;
+}
+
+void TRunController::showAfterSteps(bool follow)
+{
+    try {
+        if (!failedForMemory()) {
+            showRun(follow);
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+        // Memory ran out outside the program (the program's own shortage fails the run in its step):
+        // the run fails for memory as well.
+        m_timer.stop();
+        m_session.failForMemory();
+    }
+    showFailureForMemory();
+}
+
+void TRunController::showFailureForMemory()
+{
+    // The run has let go of its values; what memory is still short the reserve gives for the message.
+    releaseMemoryReserve();
+    try {
+        showRun(true);
+    } catch (...) {
+        keepMemoryReserve();
+        throw;
+    }
+    keepMemoryReserve();
 }
 
 void TRunController::showRun(bool follow)

@@ -72,6 +72,12 @@ private:
     // Starts a run; false when the design has problems, which the console lists.
     bool begin(bool running);
     void tick();
+    bool failedForMemory() const;
+    // Shows where the run stands after steps. A run that failed for memory, or ran out of it while it is
+    // shown, has let go of its values (the latter fails for memory here) before it is shown.
+    void showAfterSteps(bool follow);
+    // Shows where a run that failed for memory ended, with the memory reserve given up for it.
+    void showFailureForMemory();
     void scheduleTick();
     // Shows where the run stands; with `follow`, the windows and the Java view scroll to the running element.
     void showRun(bool follow);

@@ -1,6 +1,7 @@
 #include "ui/toolbuttons.h"
 
 #include "model/displayoptions.h"
+#include "ui/painterscope.h"
 #include "ui/qtcanvas.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -79,8 +81,8 @@ void drawPicture(QPainter& painter, Kind kind, bool flowchart)
     TSize condition;
     {
         QImage scratch(8, 8, QImage::Format_RGB32);
-        QPainter measurePainter(&scratch);
-        TQtCanvas measure(measurePainter, pictureFont(flowchart));
+        TPainterScope measurePainter(scratch);
+        TQtCanvas measure(measurePainter.painter(), pictureFont(flowchart));
         size = element->Measure(measure, options);
         if (const auto* c = dynamic_cast<const TBedingung*>(element.get()))
             condition = c->MeasureCondition(measure, options);
@@ -140,6 +142,18 @@ public:
     // `size` in device pixels; the picture fills it at `scale` device pixels to a pixel.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
     {
+        // The toolkit asks while it paints a button, outside every command: when memory runs out the
+        // button goes without its picture until it is painted again.
+        try {
+            return makePixmap(size, mode, scale);
+        } catch (const std::bad_alloc&) {
+            return QPixmap();
+        }
+    }
+
+private:
+    QPixmap makePixmap(const QSize& size, QIcon::Mode mode, qreal scale) const
+    {
         const QString cacheKey = QStringLiteral("struktogramm-tool-%1-%2-%3x%4-%5-%6")
                                      .arg(static_cast<int>(m_kind))
                                      .arg(m_flowchart)
@@ -157,8 +171,9 @@ public:
                                      size.height() / qreal(kPictureSize.height()));
         image.setDevicePixelRatio(ratio > 0 ? ratio : 1.0);
         {
-            QPainter painter(&image);
-            drawPicture(painter, m_kind, m_flowchart);
+            TPainterScope painter(image);
+            drawPicture(painter.painter(), m_kind, m_flowchart);
+            painter.end();
         }
         image.setDevicePixelRatio(scale);
         QPixmap picture = QPixmap::fromImage(image);
@@ -171,7 +186,6 @@ public:
         return picture;
     }
 
-private:
     Kind m_kind;
     bool m_flowchart;
 };

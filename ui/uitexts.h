@@ -223,10 +223,6 @@ inline QString manualTitle()
 {
     return QStringLiteral("Handbuch \u2014 Struktogramm-Editor");
 }
-inline QString aboutTitle()
-{
-    return QStringLiteral("\u00dcber Struktogramm-Editor");
-}
 inline QString aboutText(const QString& version, const QString& qtVersion)
 {
     return QStringLiteral(

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The program's command line from outside, without a display: help and version on standard output, an
 # unknown option, a wrong number of files, --render's --scale, file names that start with "-" after "--" or
-# are not UTF-8, the editor's one-line refusal to start without a display, and the batch commands under a
-# memory limit (not in a sanitizer build, whose shadow memory no address-space limit leaves room for).
+# are not UTF-8, the editor's and --render's one-line refusals to start without a display or platform, the
+# printed page without a temporary folder, and the batch commands under a memory limit (not in a sanitizer
+# build, whose shadow memory no address-space limit leaves room for).
 #   command_line_test.sh PROGRAM VERSION [SANITIZED]
 set -u
 program=$1
@@ -60,6 +61,22 @@ run --import-java source.txt "$latin1"
 run -- -design.str
 [ $status -eq 1 ] && [ "$(lines err)" = 1 ] && grep -q '^Keine grafische Anzeige gefunden' err ||
     fail "editor without a display: $(cat err)"
+
+# A toolkit that cannot start (here for want of the platform named) ends --render with one German line.
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=nosuch "$program" --render -design.str -- start.png >out 2>err
+status=$?
+[ $status -eq 1 ] && [ "$(lines err)" = 1 ] && grep -q '^Die Zeichenausgabe kann nicht starten' err &&
+    [ ! -e start.png ] || fail "--render without a platform: $status $(cat err)"
+
+# The printed page goes from memory through the file writer, never through the temporary folder, and the
+# writer removes what a killed writer of the same file left.
+printf 'left' >.page.pdf.Xy12Zw
+touch -d '2000-01-01' .page.pdf.Xy12Zw
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TMPDIR=/nonexistent "$program" --render -design.str -- page.pdf \
+    >out 2>err
+status=$?
+[ $status -eq 0 ] && [ "$(head -c 5 page.pdf)" = "%PDF-" ] && [ ! -e .page.pdf.Xy12Zw ] ||
+    fail "--render to PDF without a temporary folder: $status $(cat err)"
 
 # An SVG picture of 70,000 statements would be larger than the SVG limit: refused before it is drawn.
 python3 -c 'import sys; sys.stdout.buffer.write(b"B:r\1" + b"A:s\1" * 70000)' >many.str

@@ -13,9 +13,13 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include <csignal>
+#include <ctime>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -354,6 +358,43 @@ TEST_F(DesignFileOnDiskTest, DanglingLinksLongNamesAndUnfinishedStreams)
     }
     EXPECT_EQ(readWholeFile(longest), "long");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 3);
+}
+
+// What a writer killed or crashed left beside its target is removed by the next writer of that target:
+// only its own temporary files (the target's name, six characters), only regular files changed before
+// the process began, and none that a live writer holds locked.
+TEST_F(DesignFileOnDiskTest, TheNextWriterRemovesStaleTemporaryFilesOfItsTarget)
+{
+    const auto create = [this](const char* name, bool old) {
+        std::ofstream(path(name), std::ios::binary) << "left";
+        if (old) {
+            const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+            ::utimensat(AT_FDCWD, path(name).c_str(), times, 0);
+        }
+    };
+    create(".a.str.Ab3xYz", true);  // stale
+    create(".a.str.k9QmW2", true);  // stale
+    create(".a.str.Fresh1", false); // being written since this process began
+    create(".a.str.Lockd1", true);  // held by a live writer
+    create(".a.str.toolong", true); // not a temporary name of the target
+    create(".a.str.ab-cd1", true);  // nor is this
+    create(".b.str.Ab3xYz", true);  // another target's
+    create("a.str.Ab3xYz", true);   // no leading dot
+    std::filesystem::create_directory(path(".a.str.Folder"));
+    const int held = ::open(path(".a.str.Lockd1").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    writeFileSafely(path("a.str"), "new");
+    ::close(held);
+
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left,
+              (std::set<std::string>{"a.str", ".a.str.Fresh1", ".a.str.Lockd1", ".a.str.toolong",
+                                     ".a.str.ab-cd1", ".b.str.Ab3xYz", "a.str.Ab3xYz", ".a.str.Folder"}));
+    EXPECT_EQ(readWholeFile(path("a.str")), "new");
 }
 
 // A file without write permission is refused as a plain open for writing would refuse it, for a user

@@ -4,6 +4,7 @@
 #include "runtime/session.h"
 
 #include "parser/interpret.h"
+#include "runtime/values.h"
 #include "tests/support/designs.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 #include <chrono>
 #include <functional>
 #include <limits>
+#include <vector>
+
+#include <malloc.h>
 
 namespace {
 
@@ -176,6 +180,53 @@ TEST(VariableChanges, NewValuesAndArrayElementsStandOut)
     EXPECT_TRUE(changes[1].value);
     EXPECT_EQ(changes[1].elements, (std::vector<bool>{false, true}));
     EXPECT_TRUE(changes[2].value);
+}
+
+} // namespace
+
+namespace {
+
+// A run that fails for memory lets go of every value it holds at once, before anything shows the
+// failure; the failure itself stays to be shown.
+TEST_F(SessionTest, RunThatFailsForMemoryReleasesItsValues)
+{
+    load("int[] kept = new int[100000]; kept[0] = 1; int[] huge = new int[400000000];");
+    const std::size_t before = runtime::heapInUse();
+    ASSERT_TRUE(session.start(*root, true).empty());
+    session.advance(2, kLater);
+    EXPECT_GT(runtime::heapInUse(), before + 400000);
+    EXPECT_FALSE(session.variables().empty());
+    session.advance(kAll, kLater);
+    ASSERT_EQ(session.state(), SessionState::Failed);
+    EXPECT_EQ(session.error()->javaException, "java.lang.OutOfMemoryError: Java heap space");
+    EXPECT_EQ(session.error()->element, id({2}));
+    EXPECT_EQ(runtime::heapInUse(), before);
+    EXPECT_TRUE(session.variables().empty());
+}
+
+// The budget counts what strings and arrays really take from the allocator (the objects, their element
+// storage and the allocator's headers), so a run never holds much more than its budget: a program that
+// fills an array with one-character strings took seven times the budget when only the characters counted.
+TEST(HeapBudgetTest, ChargesWhatStringsAndArraysReallyTake)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps books of its own";
+#endif
+    std::vector<runtime::Ref> kept;
+    kept.reserve(120000);
+    const std::size_t realBefore = ::mallinfo2().uordblks;
+    const std::size_t chargedBefore = runtime::heapInUse();
+    for (int i = 0; i < 100000; ++i)
+        kept.push_back(runtime::makeString(i % 3 == 0 ? u"x"
+                                           : i % 3 == 1
+                                               ? u"zwölf Zeichen"
+                                               : u"ein längerer Text, der nicht in das Objekt passt"));
+    for (int i = 0; i < 20000; ++i)
+        kept.push_back(runtime::makeArray(i % 2 == 0 ? runtime::kInt : runtime::kString, i % 100));
+    const std::size_t real = ::mallinfo2().uordblks - realBefore;
+    const std::size_t charged = runtime::heapInUse() - chargedBefore;
+    EXPECT_GE(charged, real);
+    EXPECT_LE(charged, real + real / 20);
 }
 
 } // namespace

@@ -5,15 +5,21 @@
 
 #include "model/diagramview.h"
 #include "ui/diagramarea.h"
+#include "ui/printing.h"
 #include "ui/qtcanvas.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -118,7 +124,9 @@ TEST_F(OutputTest, PicturesHaveAWhiteBackgroundWhileTheWindowKeepsItsGrey)
         trigger("AlsBildkopieren1");
         const QMimeData* data = QApplication::clipboard()->mimeData();
         ASSERT_NE(data, nullptr);
-        const QImage copied = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+        const QImage copied = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG")
+                                  .convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(copied.isNull());
         EXPECT_EQ(copied.pixel(1, 1), white);
         EXPECT_FALSE(data->data(QStringLiteral("image/svg+xml")).toLower().contains("#f5f5f5"));
 
@@ -141,10 +149,41 @@ TEST_F(OutputTest, CopyPicturePutsThePictureOnTheClipboardAsImageAndSvg)
     trigger("AlsBildkopieren1");
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    ASSERT_TRUE(data->hasImage());
-    const QImage copied = qvariant_cast<QImage>(data->imageData()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(data->hasFormat(QStringLiteral("image/png")));
+    const QImage copied = QImage::fromData(data->data(QStringLiteral("image/png")), "PNG")
+                              .convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(copied, QImage(QString::fromStdString(path("bild.png"))).convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(data->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+}
+
+// A text too wide for the printer's canvas (six million characters of the printer font, wider than the
+// layout's integers reach) is not printed cut: the printout is refused, as a PNG or SVG picture is.
+TEST(PrintingTest, TextTooWideToPrintWholeIsRefusedNotCut)
+{
+    auto root = makeRoot();
+    statement(*root, std::string(6000000, 'W'));
+    TDisplayOptions options;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    try {
+        printBlock(pdf, TPrintJob{"Lang", *root, options, false}, TPageMode::ShrinkToFit);
+        ADD_FAILURE() << "printed";
+    } catch (const DesignError& error) {
+        EXPECT_EQ(error.reason(), ErrorReason::ImageTooLarge);
+        EXPECT_EQ(error.fileName(), "Lang");
+    }
+    EXPECT_EQ(options.Spacing, 6);
+
+    // A printer job begun for it is given up: no page comes out.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("lang.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    EXPECT_THROW(printBlock(printer, TPrintJob{"Lang", *root, options, false}, TPageMode::ShrinkToFit),
+                 DesignError);
+    EXPECT_FALSE(QFileInfo(file).size() > 0) << "a page came out";
 }
 
 TEST_F(OutputTest, ZoomCommandsAndTheWheelZoomTheActiveWindowOnly)

@@ -124,6 +124,15 @@ void ScriptedDialogs::answerPrintPreview(TPageMode mode, bool print, bool landsc
     answer.landscape = landscape;
 }
 
+void ScriptedDialogs::answerEveryDialog(const QString& openName, const QString& saveName,
+                                        const QString& printName)
+{
+    m_answerEvery = true;
+    m_openName = openName;
+    m_saveName = saveName;
+    m_printName = printName;
+}
+
 int ScriptedDialogs::callCount(DialogKind kind) const
 {
     int count = 0;
@@ -144,6 +153,17 @@ const DialogCall* ScriptedDialogs::lastCall(DialogKind kind) const
 const ScriptedDialogs::Answer* ScriptedDialogs::next(DialogKind kind, const DialogCall& call)
 {
     m_calls.push_back(call);
+    if (m_answers.empty() && m_answerEvery) {
+        m_current = Answer();
+        m_current.kind = kind;
+        m_current.choice = SaveChoice::Nein;
+        m_current.accept = kind != DialogKind::PrintPreview;
+        m_current.text = kind == DialogKind::Open    ? m_openName
+                         : kind == DialogKind::Save  ? m_saveName + u'.' + call.defaultExtension
+                         : kind == DialogKind::Print ? m_printName
+                                                     : call.text;
+        return &m_current;
+    }
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected " << dialogKindName(kind) << ": \"" << call.text.toStdString() << "\"";
         return nullptr;

@@ -58,6 +58,12 @@ public:
     // call's text is the preview's note after the choice.
     void answerPrintPreview(TPageMode mode, bool print, bool landscape = false);
 
+    // From now on a dialog without a scripted answer is answered as a user who agrees to everything: an
+    // input box with its preset text, messages acknowledged, unsaved changes discarded, the open dialog
+    // with `openName`, save dialogs with `saveName` and their default extension, printing into the PDF file
+    // `printName`, the counting-loop dialog with OK, the print preview closed.
+    void answerEveryDialog(const QString& openName, const QString& saveName, const QString& printName);
+
     const std::vector<DialogCall>& calls() const { return m_calls; }
     int callCount(DialogKind kind) const;
     const DialogCall* lastCall(DialogKind kind) const;
@@ -98,5 +104,7 @@ private:
 
     std::deque<Answer> m_answers;
     Answer m_current;
+    bool m_answerEvery = false;
+    QString m_openName, m_saveName, m_printName;
     std::vector<DialogCall> m_calls;
 };
