@@ -6,6 +6,7 @@
 //                   polygons filled, lines, texts), no layout at all;
 //   BM_FirstPaint   the first paint after the design was read from its file bytes (nothing measured yet,
 //                   no text extent known, as at a program's start);
+//   BM_LoadAndFirstPaint  reading the file bytes, installing the design (adoptTree) and that first paint;
 //   BM_HitTest      the element under the pointer in the middle of that view, as a mouse move makes it;
 //   BM_PlainQPainter  a fixed loop of 24 boxes with texts, the floor of the first measurement.
 
@@ -186,6 +187,37 @@ void BM_FirstPaint(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+// What opening a design costs until it is seen: the file's bytes read into a tree, the tree installed as
+// the document does it, then the first paint.
+void BM_LoadAndFirstPaint(benchmark::State& state)
+{
+    const std::string bytes = saveDesign(bench::design(int(state.range(0)), int(state.range(1))));
+    const bool flowchart = state.range(2) != 0;
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    const QFont font = screenFont();
+    for (auto _ : state) {
+        state.PauseTiming();
+        forgetTextExtents();
+        TDisplayOptions options;
+        state.ResumeTiming();
+        std::unique_ptr<TBlock> root = loadDesign(bytes);
+        adoptTree(*root);
+        TQtMeasureCanvas measure;
+        benchmark::DoNotOptimize(scrollRangesOf(measure.canvas(), *root, options, flowchart));
+        paintView({root.get(), flowchart, 0}, options, image, font); // a design opens at its top
+        state.PauseTiming();
+        root.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadAndFirstPaint)
+    ->Args({1000000, 0, 0})
+    ->Args({1000000, 20, 0})
+    ->Args({1000000, 20, 1})
+    ->ArgNames({"elements", "depth", "flowchart"})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_FirstPaint)
     ->Args({100000, 0, 0})
     ->Args({1000000, 0, 0})

@@ -152,8 +152,10 @@ std::size_t sequenceLength(const TBlock& block, std::size_t atLeast)
 void TElement::invalidateLayout() const
 {
     ++g_generation;
-    for (const TElement* e = this; e; e = e->parent())
+    for (const TElement* e = this; e; e = e->parent()) {
         TLayoutCache::clear(*e);
+        e->m_snapshotChanged = true; // the next undo snapshot encodes it anew
+    }
 }
 
 std::uint64_t layoutGeneration()

@@ -27,6 +27,7 @@
 class TBlock;
 class TByteReader;
 struct TSequenceIndex;
+struct TSnapshotPart;
 class TByteSink;
 class TByteWriter;
 class TCanvas;
@@ -86,8 +87,9 @@ public:
     // The structural operations keep it; adoptTree sets it for a tree put together link by link.
     TElement* parent() const { return m_parent; }
 
-    // The measured sizes of this element and of every element it stands inside are out of date: called
-    // by the structural operations, and by whoever changes an element's text.
+    // The measured sizes of this element and of every element it stands inside, and their encodings kept
+    // for undo snapshots, are out of date: called by the structural operations, and by whoever changes an
+    // element's text (model/editing.h: setText).
     void invalidateLayout() const;
 
     // Links `e` (a single new or detached element) right after this element in its sequence, also when
@@ -187,11 +189,15 @@ private:
     friend void watchElement(TElement& e, class TElementWatcher& watcher);
     friend std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link);
     friend void adoptTree(TElement& top);
+    friend class TSnapshotParts; // model/snapshot.cpp
 
     void markWatched() { m_watched = true; }
 
     Kind m_kind;
     bool m_watched = false; // somebody watches this element (model/elementwatch.h)
+    // Something in or of this element changed since the last undo snapshot encoded it (model/snapshot.h);
+    // set by invalidateLayout on the element and every element it stands inside.
+    mutable bool m_snapshotChanged = true;
     std::uint64_t m_serial;
     TElement* m_parent = nullptr; // see parent(); kept by the structural operations
     // Sizes kept between paints for up to two layout contexts (model/layoutcache.h); context 0: empty.
@@ -246,8 +252,12 @@ public:
 
 private:
     friend class TLayoutCache;
+    friend class TSnapshotParts; // model/snapshot.cpp
     // The positions of a long child sequence, for finding a child by its position (model/layoutcache.h).
     mutable std::unique_ptr<TSequenceIndex> m_index;
+    // This block's encoding as the undo history's snapshots share it (model/snapshot.h); it is what
+    // the block holds while the element's snapshot mark is clear.
+    mutable std::shared_ptr<const TSnapshotPart> m_snapshotPart;
 
 protected:
     std::unique_ptr<TElement> cloneElement() const override;

@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-// TUndoHistory: up to ten earlier designs, each kept as a compact TSnapshot (model/snapshot.h). Slot 1 holds
+// TUndoHistory: up to ten earlier designs, each kept as a TSnapshot (model/snapshot.h), which shares with the
+// others every block and run of elements that did not change between them. Slot 1 holds
 // the newest snapshot, slot 10 the oldest; UndoPosition counts the undo steps taken since the last snapshot,
 // and after k steps the design is a copy of slot k. Redo walks the same slots back towards the newest, and
 // last to the design as it was before the first undo step, which the history keeps for that; a new snapshot

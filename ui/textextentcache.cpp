@@ -104,10 +104,15 @@ std::optional<int> TExtentCache::addedWidth(std::string_view text)
             return std::nullopt;
         units += m_advance[c];
         if (i > 0) {
-            const std::optional<std::int32_t> extra = pairExtra(previous, c);
-            if (!extra)
-                return std::nullopt;
-            units += *extra;
+            // Pairs known already are looked up here: a large design's first paint adds up millions.
+            std::int32_t extra = m_pairs[std::size_t{previous} * 256 + c];
+            if (extra == kUnknown || extra == kNoAdvance) {
+                const std::optional<std::int32_t> asked = pairExtra(previous, c);
+                if (!asked)
+                    return std::nullopt;
+                extra = *asked;
+            }
+            units += extra;
         }
         previous = c;
     }

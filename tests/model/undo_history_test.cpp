@@ -1,5 +1,6 @@
 // The undo history on its own: ten slots, stepping back, changes after undo steps.
 
+#include "model/editing.h"
 #include "model/undohistory.h"
 
 #include "tests/support/designs.h"
@@ -29,7 +30,7 @@ struct Session
     void change()
     {
         history.TakeSnapshot(*design, false);
-        design->FirstChild->Text = std::to_string(++changes);
+        setText(*design->FirstChild, std::to_string(++changes));
     }
     // One undo step; false when nothing happened.
     bool undo() { return install(history.undo(*design)); }
@@ -150,7 +151,7 @@ TEST(UndoHistoryTest, SnapshotsTakenBackInsideACommandKeepAFullHistoryAndRedo)
     auto insertion = [&s](bool cancelled) {
         s.history.beginCommand();
         s.history.TakeSnapshot(*s.design, false);
-        s.design->FirstChild->Text = std::to_string(++s.changes);
+        setText(*s.design->FirstChild, std::to_string(++s.changes));
         s.history.TakeSnapshot(*s.design, false);
         if (cancelled) {
             s.history.DropNewestSnapshot();

@@ -3,6 +3,7 @@
 // command ends with the memory message and leaves the design, its windows, the current element, the undo
 // history, the modified mark and the clipboard as they were; the Java view says so in itself.
 
+#include "model/editing.h"
 #include "tests/support/failing_allocation.h"
 #include "tests/ui/editor_fixture.h"
 
@@ -39,7 +40,7 @@ TEST_F(EditorTest, CommandsThatRunOutOfMemoryChangeNothing)
     TAnweisung* current = statement(*design, "y = 1");
     form->document().replaceDesign(std::move(design), false);
     form->document().takeSnapshot(); // one step to undo, taken while memory lasts
-    current->Text = "y = 2";
+    setText(*current, "y = 2");      // as every change of the tree, through the operation that reports it
     form->openBlockWindow(part);
     form->mdiArea()->setActiveSubWindow(&whole());
     whole().setCurrent(current);
