@@ -146,6 +146,7 @@ void TForm2::restoreSettings()
     const QByteArray state = appsettings::windowState();
     if (!state.isEmpty())
         restoreState(state);
+    m_run->setSpeed(appsettings::runSpeed(m_run->speed()));
 }
 
 void TForm2::applySavedZoom()
@@ -159,6 +160,7 @@ void TForm2::saveSettings()
     if (!appsettings::enabled())
         return;
     appsettings::setWindow(saveGeometry(), saveState());
+    appsettings::setRunSpeed(m_run->speed());
     if (wholeDesignWindow())
         appsettings::setZoom(flowchartMode(), wholeDesignWindow()->diagramArea()->zoom().percent());
 }

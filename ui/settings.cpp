@@ -93,6 +93,18 @@ void setZoom(bool flowchart, int percent)
     put(zoomKey(flowchart), percent);
 }
 
+int runSpeed(int fallback)
+{
+    bool number = false;
+    const int speed = textOf(QStringLiteral("ausfuehren/geschwindigkeit")).toInt(&number);
+    return number && speed >= 0 && speed <= 1000 ? speed : fallback;
+}
+
+void setRunSpeed(int stepsPerSecond)
+{
+    put(QStringLiteral("ausfuehren/geschwindigkeit"), stepsPerSecond);
+}
+
 QString lastFolder(const QString& kind)
 {
     const QString folder = textOf(QStringLiteral("ordner/") + kind);

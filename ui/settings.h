@@ -27,6 +27,10 @@ void setWindow(const QByteArray& geometry, const QByteArray& state);
 int zoom(bool flowchart);
 void setZoom(bool flowchart, int percent);
 
+// The run's speed in steps a second (0: full speed); nothing saved gives `fallback`.
+int runSpeed(int fallback);
+void setRunSpeed(int stepsPerSecond);
+
 // The folder a file dialog for files of `kind` ("str", "java", a picture's "png") last went to; empty
 // for none.
 QString lastFolder(const QString& kind);

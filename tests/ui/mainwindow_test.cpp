@@ -16,6 +16,7 @@
 #include "ui/helpwindow.h"
 #include "ui/printpreview.h"
 #include "ui/qtcanvas.h"
+#include "ui/runcontroller.h"
 #include "ui/settings.h"
 #include "ui/uitexts.h"
 
@@ -476,6 +477,7 @@ TEST_F(EditorTest, SettingsAndRecentDesignsOutliveARestart)
     trigger("Struktogrammladen1");
     form->resize(700, 420);
     whole().diagramArea()->setZoom(200, QPoint());
+    form->runController().setSpeed(10);
     form->close();
     EXPECT_EQ(appsettings::zoom(false), 200);
     finish();
@@ -483,6 +485,7 @@ TEST_F(EditorTest, SettingsAndRecentDesignsOutliveARestart)
     start();
     EXPECT_EQ(form->size(), QSize(700, 420));
     EXPECT_EQ(whole().diagramArea()->zoom().percent(), 200);
+    EXPECT_EQ(form->runController().speed(), 10);
     auto* recent = form->findChild<QMenu*>(QStringLiteral("Zuletztgeoeffnet1"));
     ASSERT_NE(recent, nullptr);
     ASSERT_EQ(recent->actions().size(), 2);
