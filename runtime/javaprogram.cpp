@@ -4,6 +4,7 @@
 #include "model/bytesink.h"
 #include "model/cp1252.h"
 #include "model/javaexport.h"
+#include "runtime/javatext.h"
 
 #include <algorithm>
 #include <array>
@@ -33,37 +34,15 @@ private:
     std::set<const TElement*> m_loops;
 };
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool isIdentifierStart(char32_t c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0xC0;
-}
-
-bool isIdentifierPart(char32_t c)
-{
-    return isIdentifierStart(c) || (c >= '0' && c <= '9');
-}
-
 // Whether `text` holds the word "Scanner".
 bool namesScanner(const std::string& text)
 {
     for (std::size_t at = text.find("Scanner"); at != std::string::npos; at = text.find("Scanner", at + 1)) {
-        const bool before = at > 0 && isIdentifierPart(static_cast<unsigned char>(text[at - 1]));
+        const bool before =
+            at > 0 && isIdentifierPart(cp1252ToUnicode(static_cast<unsigned char>(text[at - 1])));
         const std::size_t end = at + 7;
-        const bool after = end < text.size() && isIdentifierPart(static_cast<unsigned char>(text[end]));
+        const bool after =
+            end < text.size() && isIdentifierPart(cp1252ToUnicode(static_cast<unsigned char>(text[end])));
         if (!before && !after)
             return true;
     }
@@ -110,7 +89,7 @@ std::string javaClassName(std::string_view fileStem)
     std::string name;
     for (std::size_t i = 0; i < fileStem.size(); ++i) {
         const auto c = static_cast<unsigned char>(fileStem[i]);
-        if (c >= 0x80 || isIdentifierPart(c))
+        if (c >= 0x80 || isIdentifierPart(static_cast<char16_t>(c)))
             name.push_back(static_cast<char>(c));
         else
             name.push_back('_');
@@ -159,12 +138,13 @@ std::string javaProgram(const TBlock& root, const CheckResult& checked, const st
             out += "      "; // the export indents by two already: eight in all, inside main
             lineStart = false;
         }
-        appendUtf8(out, cp1252ToUnicode(static_cast<unsigned char>(c)));
+        out.push_back(c);
     }
     if (!lineStart)
         out.push_back('\n');
     out += "    }\n}\n";
-    return out;
+    // The design's texts are code page 1252; the program is UTF-8.
+    return toUtf8(cp1252ToUtf16(out));
 }
 
 } // namespace runtime
