@@ -12,11 +12,118 @@
 #include <QBuffer>
 #include <QPdfWriter>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <new>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
+
+// What a child made, as the first byte of what it sends: the bytes follow, or the error's reason and
+// file name, or nothing for memory running out.
+constexpr char kChildMade = 'b';
+constexpr char kChildError = 'e';
+constexpr char kChildOutOfMemory = 'm';
+
+bool writeAll(int fd, const char* data, std::size_t size) noexcept
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The child's side: runs `make` and sends its result or failure; never returns.
+[[noreturn]] void makeAndSend(int fd, const std::function<QByteArray()>& make) noexcept
+{
+    bool sent = false;
+    try {
+        const QByteArray bytes = make();
+        sent = writeAll(fd, &kChildMade, 1) &&
+               writeAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    } catch (const DesignError& error) {
+        const char reason = static_cast<char>(error.reason());
+        sent = writeAll(fd, &kChildError, 1) && writeAll(fd, &reason, 1) &&
+               writeAll(fd, error.fileName().data(), error.fileName().size());
+    } catch (...) {
+        sent = writeAll(fd, &kChildOutOfMemory, 1);
+    }
+    // No destructors and no exit handlers: the toolkit's objects belong to the parent.
+    ::_exit(sent ? 0 : 1);
+}
+
+// Runs `make` in a child process and gives the bytes it made, or throws the DesignError or memory failure
+// it ended with. The PDF engine embeds the fonts at the document's end with allocations of its own that it
+// does not check: where one of them fails, the toolkit follows a null pointer, which no guard can catch.
+// In a child that ends the child only; a child that ends by a signal or without an answer has run out
+// of memory, and the command fails as for any shortage, with the old file kept.
+std::string madeInChild(const std::function<QByteArray()>& make)
+{
+    std::fflush(nullptr); // nothing buffered is written twice
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        throw std::bad_alloc();
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        throw std::bad_alloc();
+    }
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        makeAndSend(pipeEnds[1], make);
+    }
+    ::close(pipeEnds[1]);
+    std::string received;
+    bool readFailed = false;
+    try {
+        char chunk[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(pipeEnds[0], chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                readFailed = got < 0;
+                break;
+            }
+            received.append(chunk, static_cast<std::size_t>(got));
+        }
+    } catch (...) {
+        // The child, finding the pipe closed, ends; it is waited for in any case.
+        ::close(pipeEnds[0]);
+        ::waitpid(child, nullptr, 0);
+        throw;
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (readFailed || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || received.empty())
+        throw std::bad_alloc();
+    switch (received[0]) {
+    case kChildMade:
+        received.erase(0, 1);
+        return received;
+    case kChildError:
+        if (received.size() >= 2)
+            throw DesignError(static_cast<ErrorReason>(received[1]), received.substr(2));
+        break;
+    default:
+        break;
+    }
+    throw std::bad_alloc();
+}
 
 // The page the print command prints: the window's caption (for the whole-design window the root's name)
 // at (10, 10) in the printer font, the diagram at y = 80, with the printer's metrics; a design too large for
@@ -90,15 +197,14 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
         const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
         TSafeFileWriter file(out);
-        QByteArray bytes;
         if (format == TPictureFormat::Pdf) {
-            bytes = renderPdf(*root, flowchart, out);
+            file += madeInChild([&] { return renderPdf(*root, flowchart, out); });
         } else {
             // The whole-design window as it starts: nothing collapsed, nothing marked.
             TPictureSource picture(*root, TDisplayOptions(), flowchart);
-            bytes = pictureBytes(picture, format, scale, out);
+            const QByteArray bytes = pictureBytes(picture, format, scale, out);
+            file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         }
-        file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         file.commit();
     });
 }
