@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 namespace {
 
@@ -123,8 +124,9 @@ QImage pictureImage(TPictureSource& source, double scale, const std::string& nam
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
         throw DesignError(ErrorReason::ImageTooLarge, name);
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    // Within these limits an image is null only where its pixels found no memory.
     if (image.isNull())
-        throw DesignError(ErrorReason::ImageTooLarge, name);
+        throw std::bad_alloc();
     // Drawn at the picture's own resolution: the canvas makes lines whole device pixels wide and draws the
     // texts for that resolution, where a scaled-up small picture would be blurred.
     image.setDevicePixelRatio(scale);
@@ -178,8 +180,9 @@ QByteArray pictureBytes(TPictureSource& source, TPictureFormat format, double sc
         const QImage image = pictureImage(source, scale, name);
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
+        // Encoding into memory fails only where memory runs out.
         if (!image.save(&buffer, "PNG"))
-            throw DesignError(ErrorReason::StreamWrite);
+            throw std::bad_alloc();
         return buffer.data();
     }
     case TPictureFormat::Svg:
