@@ -64,10 +64,11 @@ bool writeAll(int fd, const char* data, std::size_t size) noexcept
 }
 
 // Runs `make` in a child process and gives the bytes it made, or throws the DesignError or memory failure
-// it ended with. The PDF engine embeds the fonts at the document's end with allocations of its own that it
-// does not check: where one of them fails, the toolkit follows a null pointer, which no guard can catch.
-// In a child that ends the child only; a child that ends by a signal or without an answer has run out
-// of memory, and the command fails as for any shortage, with the old file kept.
+// it ended with. The toolkit does not check all of its own allocations while it draws and finishes a
+// picture (the PDF engine embeds the fonts at the document's end so): where one of them fails, it
+// follows a null pointer, which no guard can catch. In a child that ends the child only; a child that
+// ends by a signal or without an answer has run out of memory, and the command fails as for any
+// shortage, with the old file kept.
 std::string madeInChild(const std::function<QByteArray()>& make)
 {
     std::fflush(nullptr); // nothing buffered is written twice
@@ -197,14 +198,13 @@ int batchRender(const std::string& design, const std::string& out, bool flowchar
         const TPictureFormat format = pictureFormatOf(out);
         const std::unique_ptr<TBlock> root = readDesignFile(design);
         TSafeFileWriter file(out);
-        if (format == TPictureFormat::Pdf) {
-            file += madeInChild([&] { return renderPdf(*root, flowchart, out); });
-        } else {
+        file += madeInChild([&] {
+            if (format == TPictureFormat::Pdf)
+                return renderPdf(*root, flowchart, out);
             // The whole-design window as it starts: nothing collapsed, nothing marked.
             TPictureSource picture(*root, TDisplayOptions(), flowchart);
-            const QByteArray bytes = pictureBytes(picture, format, scale, out);
-            file += std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        }
+            return pictureBytes(picture, format, scale, out);
+        });
         file.commit();
     });
 }
