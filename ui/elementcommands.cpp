@@ -4,6 +4,7 @@
 #include "model/document.h"
 #include "model/elementclipboard.h"
 #include "parser/interpret.h"
+#include "ui/clipboardreader.h"
 #include "ui/cp1252.h"
 #include "ui/dialogservice.h"
 #include "ui/errortext.h"
@@ -66,9 +67,7 @@ void TForm1::pasteElements()
                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         } else if (mime->hasText()) {
             // Java from an IDE: read as the import reads it, and put in here instead of replacing the design.
-            const QByteArray text = mime->text().toUtf8();
-            TImportedText imported =
-                importJava(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+            TImportedText imported = importJava(clipboardTextUtf8());
             chain = imported.root->takeChildren();
             notice = uitexts::importNotice(imported.commentsLeftOut, imported.charactersReplaced);
         }

@@ -6,6 +6,7 @@
 #include "model/texts.h"
 #include "parser/interpret.h"
 #include "runtime/javaprogram.h"
+#include "ui/clipboardreader.h"
 #include "ui/clipboardtext.h"
 #include "ui/commandguard.h"
 #include "ui/commandstates.h"
@@ -804,10 +805,10 @@ void TForm2::AusZwischenablageeinfgen1Click()
     if (!maySetDesignAside())
         return;
     // The clipboard's text is Unicode: it goes to the import as UTF-8, which the import reads as such.
-    const QByteArray text = QApplication::clipboard()->text().toUtf8();
+    const std::string text = clipboardTextUtf8();
     TImportedText imported;
     try {
-        imported = importJava(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+        imported = importJava(text);
     } catch (const DesignError& error) {
         showError(error);
         return;
