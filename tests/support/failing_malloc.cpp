@@ -2,13 +2,15 @@
 // memory running out makes them fail: with STRUKT_FAIL_FROM=k, every request of 4 KiB or more fails from
 // the k-th such request on (a toolkit's own allocations included, which no operator new sees). With
 // STRUKT_COUNT_REQUESTS set it prints the number of such requests on standard error at the end, so that a
-// test can place k where a command ends.
+// test can place k where a command ends. Child processes share the count: requests are numbered in the
+// order they are made, whichever process makes them.
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 extern "C" {
@@ -22,18 +24,22 @@ namespace {
 
 constexpr std::size_t kLarge = 4096;
 long g_failFrom = 0; // 0: nothing fails
-long g_requests = 0;
+long g_ownCount = 0;
+long* g_requests = &g_ownCount; // in memory shared with child processes once set up
 
 void reportCount()
 {
     char text[64];
-    const int length = std::snprintf(text, sizeof text, "large requests: %ld\n", g_requests);
+    const int length = std::snprintf(text, sizeof text, "large requests: %ld\n", *g_requests);
     if (length > 0)
         static_cast<void>(::write(2, text, static_cast<std::size_t>(length)));
 }
 
 __attribute__((constructor)) void readSettings()
 {
+    void* shared = ::mmap(nullptr, sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared != MAP_FAILED)
+        g_requests = static_cast<long*>(shared);
     if (const char* from = std::getenv("STRUKT_FAIL_FROM"))
         g_failFrom = std::atol(from);
     if (std::getenv("STRUKT_COUNT_REQUESTS"))
@@ -44,7 +50,7 @@ bool fails(std::size_t size)
 {
     if (size < kLarge)
         return false;
-    const long request = __atomic_add_fetch(&g_requests, 1, __ATOMIC_RELAXED);
+    const long request = __atomic_add_fetch(g_requests, 1, __ATOMIC_RELAXED);
     if (g_failFrom <= 0 || request < g_failFrom)
         return false;
     errno = ENOMEM;
