@@ -50,13 +50,15 @@ public:
 
     bool connected() const { return xcb_connection_has_error(m_connection) == 0; }
 
-    // Asks the owner of CLIPBOARD for UTF8_STRING: false when there is no answer or no such text.
-    bool request()
+    enum class TAnswer { Text, Refused, None };
+
+    // Asks the owner of CLIPBOARD for UTF8_STRING.
+    TAnswer request()
     {
         const xcb_setup_t* setup = xcb_get_setup(m_connection);
         const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
         if (!screen)
-            return false;
+            return TAnswer::Refused;
         m_window = xcb_generate_id(m_connection);
         const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
@@ -66,13 +68,13 @@ public:
         m_incr = atom("INCR");
         m_property = atom("STRUKTOGRAMM_EINFUEGEN");
         if (clipboard == XCB_NONE || m_utf8 == XCB_NONE || m_incr == XCB_NONE || m_property == XCB_NONE)
-            return false;
+            return TAnswer::Refused;
         xcb_convert_selection(m_connection, m_window, clipboard, m_utf8, m_property, XCB_CURRENT_TIME);
         XcbReply<xcb_generic_event_t> answer = waitFor(XCB_SELECTION_NOTIFY);
         if (!answer)
-            return false;
+            return TAnswer::None;
         const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(answer.get());
-        return notify->property != XCB_NONE;
+        return notify->property != XCB_NONE ? TAnswer::Text : TAnswer::Refused;
     }
 
     // The text the owner put on the window, piece by piece for an incremental transfer. Where a piece
@@ -202,8 +204,16 @@ std::string clipboardTextUtf8()
     if (QGuiApplication::platformName() == QLatin1String("xcb") &&
         !QApplication::clipboard()->ownsClipboard()) {
         TSelectionReader reader;
-        if (reader.connected() && reader.request())
-            return reader.take();
+        if (reader.connected()) {
+            switch (reader.request()) {
+            case TSelectionReader::TAnswer::Text:
+                return reader.take();
+            case TSelectionReader::TAnswer::None:
+                return {}; // an owner that does not answer would not answer the toolkit either
+            case TSelectionReader::TAnswer::Refused:
+                break; // no UTF-8 text: the toolkit converts what the owner has
+            }
+        }
     }
 #endif
     return toolkitText();
