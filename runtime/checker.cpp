@@ -28,9 +28,6 @@ namespace runtime {
 
 namespace {
 
-using ast::ExprKind;
-using ast::StmtKind;
-
 // A set of variables by their definite-assignment index. `m_fill` stands for every index beyond the
 // stored words: the set after a jump holds every variable ("vacuously assigned").
 class Bits
@@ -127,13 +124,13 @@ struct Exit
 // What a statement text holds once parsed; `statements` is empty when `error` is set.
 struct Parsed
 {
-    std::vector<ast::StmtPtr> statements;
-    ast::ExprPtr condition;
-    ast::ForHeader header;
+    std::vector<SyntaxStmtPtr> statements;
+    SyntaxExprPtr condition;
+    ForHeader header;
     std::string error;
 };
 
-bool isTypeName(const ast::TypeRef& t, std::u16string_view name)
+bool isTypeName(const TypeRef& t, std::u16string_view name)
 {
     return t.name == name;
 }
@@ -259,7 +256,7 @@ private:
                 std::u16string fragment = text;
                 if (fragment.empty() || fragment.back() != u';')
                     fragment.push_back(u';');
-                p.statements = ast::parseStatements(fragment);
+                p.statements = parseStatements(fragment);
                 break;
             }
             case Kind::Block:
@@ -267,38 +264,38 @@ private:
             case Kind::For: {
                 const LoopParts parts = splitLoopText(e.Text);
                 const std::u16string v = fromCp1252(parts.variable);
-                p.header = ast::parseForHeader(v + u"=" + fromCp1252(parts.start) + u";" + v + u"<=" +
-                                               fromCp1252(parts.end) + u";" + v + u"=" + v + u"+1)");
+                p.header = parseForHeader(v + u"=" + fromCp1252(parts.start) + u";" + v + u"<=" +
+                                          fromCp1252(parts.end) + u";" + v + u"=" + v + u"+1)");
                 break;
             }
             default:
-                p.condition = ast::parseCondition(text);
+                p.condition = parseCondition(text);
                 break;
             }
             m_element = elementIndex(&e);
-            for (const ast::StmtPtr& s : p.statements)
+            for (const SyntaxStmtPtr& s : p.statements)
                 scanNames(*s);
             scanNames(p.condition.get());
-            for (const ast::ExprPtr& x : p.header.init) {
+            for (const SyntaxExprPtr& x : p.header.init) {
                 if (!isStatementExpression(*x))
                     problem(msg::kNotAStatement);
                 scanNames(x.get());
             }
             scanNames(p.header.test.get());
-        } catch (const ast::SyntaxError& error) {
+        } catch (const SyntaxError& error) {
             p.error = error.what();
             m_element = elementIndex(&e);
             problem(msg::syntaxError(p.error));
             // A condition that stands for the one that did not parse: of no known value, and silent.
-            auto unknown = std::make_unique<ast::Expr>();
-            unknown->kind = ExprKind::Name;
+            auto unknown = std::make_unique<SyntaxExpr>();
+            unknown->kind = SyntaxExprKind::Name;
             if (e.kind() == Kind::For) {
                 // The counting variable still gets a value, so that its uses in the body raise nothing.
                 const std::u16string v = fromCp1252(splitLoopText(e.Text).variable);
                 if (isIdentifierText(v)) {
                     try {
-                        p.header = ast::parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
-                    } catch (const ast::SyntaxError&) {
+                        p.header = parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
+                    } catch (const SyntaxError&) {
                         p.header = {}; // a keyword: no variable
                     }
                 }
@@ -338,29 +335,30 @@ private:
         problem(primitive ? msg::typeUnsupported(cp(name)) : msg::unknownType(cp(name)));
     }
 
-    void scanNames(const ast::Stmt& s)
+    void scanNames(const SyntaxStmt& s)
     {
-        if (s.kind == StmtKind::Expression && !isStatementExpression(*s.expr))
+        if (s.kind == SyntaxStmtKind::Expression && !isStatementExpression(*s.expr))
             problem(msg::kNotAStatement);
-        if (s.kind == StmtKind::Declaration) {
+        if (s.kind == SyntaxStmtKind::Declaration) {
             scanType(s.type.name, s.type.primitive);
-            for (const ast::Declarator& d : s.declarators)
+            for (const Declarator& d : s.declarators)
                 scanNames(d.init.get());
         }
         scanNames(s.expr.get());
-        for (const ast::StmtPtr& inner : s.body)
+        for (const SyntaxStmtPtr& inner : s.body)
             scanNames(*inner);
     }
 
-    void scanNames(const ast::Expr* e)
+    void scanNames(const SyntaxExpr* e)
     {
         if (!e)
             return;
-        if (e->kind == ExprKind::Call && !e->args[0])
+        if (e->kind == SyntaxExprKind::Call && !e->args[0])
             problem(msg::unknownMethod(cp(e->name)));
-        if (e->kind == ExprKind::Cast || e->kind == ExprKind::NewArray || e->kind == ExprKind::NewObject)
+        if (e->kind == SyntaxExprKind::Cast || e->kind == SyntaxExprKind::NewArray ||
+            e->kind == SyntaxExprKind::NewObject)
             scanType(e->type.name, e->type.primitive);
-        for (const ast::ExprPtr& x : e->args)
+        for (const SyntaxExprPtr& x : e->args)
             scanNames(x.get());
     }
 
@@ -512,7 +510,7 @@ private:
         const int n = emit();
         m_node = n;
         StmtList list;
-        for (const ast::StmtPtr& s : p.statements)
+        for (const SyntaxStmtPtr& s : p.statements)
             statement(*s, list);
         node(n).statements = std::move(list);
         node(n).scopeAfter = m_head;
@@ -642,7 +640,7 @@ private:
         }
         const int first = emit();
         StmtList init;
-        for (const ast::ExprPtr& x : p.header.init)
+        for (const SyntaxExprPtr& x : p.header.init)
             init.push_back(statementExpression(*x));
         node(first).statements = std::move(init);
         node(first).scopeAfter = m_head;
@@ -661,7 +659,7 @@ private:
         m_reachable = true;
         const int advance = emit();
         StmtList update;
-        for (const ast::ExprPtr& x : p.header.update)
+        for (const SyntaxExprPtr& x : p.header.update)
             update.push_back(statementExpression(*x));
         node(advance).statements = std::move(update);
         {
@@ -681,35 +679,35 @@ private:
 
     // --- Statements inside a text ---
 
-    void statement(const ast::Stmt& s, StmtList& out)
+    void statement(const SyntaxStmt& s, StmtList& out)
     {
         reach();
         switch (s.kind) {
-        case StmtKind::Empty:
+        case SyntaxStmtKind::Empty:
             break;
-        case StmtKind::Declaration:
+        case SyntaxStmtKind::Declaration:
             declaration(s, out);
             break;
-        case StmtKind::Expression:
+        case SyntaxStmtKind::Expression:
             out.push_back(statementExpression(*s.expr));
             break;
-        case StmtKind::Block: {
+        case SyntaxStmtKind::Block: {
             const ScopeMark mark = enterScope();
             StmtList body;
-            for (const ast::StmtPtr& inner : s.body)
+            for (const SyntaxStmtPtr& inner : s.body)
                 statement(*inner, body);
             exitScope(mark);
             out.push_back(makeBlock(std::move(body)));
             break;
         }
-        case StmtKind::If:
+        case SyntaxStmtKind::If:
             ifStatement(s, out);
             break;
-        case StmtKind::Break:
-        case StmtKind::Continue:
-            jump(s.kind == StmtKind::Break, out);
+        case SyntaxStmtKind::Break:
+        case SyntaxStmtKind::Continue:
+            jump(s.kind == SyntaxStmtKind::Break, out);
             break;
-        case StmtKind::Return:
+        case SyntaxStmtKind::Return:
             out.push_back(makeJump(Completion::Return));
             m_da = Bits::all();
             m_reachable = false;
@@ -717,7 +715,7 @@ private:
         }
     }
 
-    void ifStatement(const ast::Stmt& s, StmtList& out)
+    void ifStatement(const SyntaxStmt& s, StmtList& out)
     {
         Cond c = condition(*s.expr);
         ExprPtr test = conditionNode(c);
@@ -738,7 +736,7 @@ private:
     }
 
     // The statement of an if or else: a scope of its own.
-    void embedded(const ast::Stmt& s, StmtList& out)
+    void embedded(const SyntaxStmt& s, StmtList& out)
     {
         const ScopeMark mark = enterScope();
         statement(s, out);
@@ -763,7 +761,7 @@ private:
     }
 
     // A declared type: int, long, double, boolean, char, String, Scanner, and arrays of the first six.
-    std::optional<Type> resolveType(const ast::TypeRef& t, int extraDims)
+    std::optional<Type> resolveType(const TypeRef& t, int extraDims)
     {
         const int dims = t.dims + extraDims;
         Type type;
@@ -796,13 +794,13 @@ private:
         return type;
     }
 
-    void declaration(const ast::Stmt& s, StmtList& out)
+    void declaration(const SyntaxStmt& s, StmtList& out)
     {
         const bool isVar = isTypeName(s.type, u"var");
-        for (const ast::Declarator& d : s.declarators) {
+        for (const Declarator& d : s.declarators) {
             std::optional<Type> type;
             if (isVar) {
-                if (s.type.dims > 0 || d.dims > 0 || !d.init || d.init->kind == ExprKind::ArrayInit ||
+                if (s.type.dims > 0 || d.dims > 0 || !d.init || d.init->kind == SyntaxExprKind::ArrayInit ||
                     s.declarators.size() > 1) {
                     problem(msg::kVarNeedsValue);
                     type = kError;
@@ -831,8 +829,8 @@ private:
             const Type t = type.value_or(kError);
             const Var& declared = declare(d.name, t, s.isFinal, true);
             const int id = declared.id;
-            Value init =
-                d.init->kind == ExprKind::ArrayInit ? arrayInitializer(*d.init, t) : expression(*d.init);
+            Value init = d.init->kind == SyntaxExprKind::ArrayInit ? arrayInitializer(*d.init, t)
+                                                                   : expression(*d.init);
             init = assignTo(std::move(init), t);
             Var& v = m_vars[static_cast<std::size_t>(id)];
             m_da.set(v.da, true);
@@ -854,21 +852,21 @@ private:
 
     // Only assignments, ++, --, calls and new objects can stand as statements; the compiler refuses the
     // rest while parsing.
-    static bool isStatementExpression(const ast::Expr& e)
+    static bool isStatementExpression(const SyntaxExpr& e)
     {
         switch (e.kind) {
-        case ExprKind::Assign:
-        case ExprKind::PreIncDec:
-        case ExprKind::PostIncDec:
-        case ExprKind::Call:
-        case ExprKind::NewObject:
+        case SyntaxExprKind::Assign:
+        case SyntaxExprKind::PreIncDec:
+        case SyntaxExprKind::PostIncDec:
+        case SyntaxExprKind::Call:
+        case SyntaxExprKind::NewObject:
             return true;
         default:
             return false;
         }
     }
 
-    StmtPtr statementExpression(const ast::Expr& e)
+    StmtPtr statementExpression(const SyntaxExpr& e)
     {
         Value v = expression(e);
         return makeExpressionStatement(std::move(v.node));
@@ -919,49 +917,49 @@ private:
         }
     }
 
-    Value expression(const ast::Expr& e)
+    Value expression(const SyntaxExpr& e)
     {
         switch (e.kind) {
-        case ExprKind::Literal:
+        case SyntaxExprKind::Literal:
             return literal(e);
-        case ExprKind::Name:
+        case SyntaxExprKind::Name:
             return name(e);
-        case ExprKind::Field:
+        case SyntaxExprKind::Field:
             return field(e);
-        case ExprKind::Call:
+        case SyntaxExprKind::Call:
             return call(e);
-        case ExprKind::Index:
+        case SyntaxExprKind::Index:
             return index(e);
-        case ExprKind::Unary:
+        case SyntaxExprKind::Unary:
             if (e.name == u"!")
                 return condition(e).value;
             return unary(e);
-        case ExprKind::PreIncDec:
-        case ExprKind::PostIncDec:
+        case SyntaxExprKind::PreIncDec:
+        case SyntaxExprKind::PostIncDec:
             return increment(e);
-        case ExprKind::Binary:
+        case SyntaxExprKind::Binary:
             if (e.name == u"&&" || e.name == u"||")
                 return condition(e).value;
             return binary(e);
-        case ExprKind::Assign:
+        case SyntaxExprKind::Assign:
             return assignment(e);
-        case ExprKind::Conditional:
+        case SyntaxExprKind::Conditional:
             return condition(e).value;
-        case ExprKind::Cast:
+        case SyntaxExprKind::Cast:
             return cast(e);
-        case ExprKind::NewArray:
+        case SyntaxExprKind::NewArray:
             return newArray(e);
-        case ExprKind::NewObject:
+        case SyntaxExprKind::NewObject:
             return newObject(e);
-        case ExprKind::ArrayInit:
+        case SyntaxExprKind::ArrayInit:
             return failed(msg::kArrayInitHere);
-        case ExprKind::Paren:
+        case SyntaxExprKind::Paren:
             return expression(*e.args[0]);
         }
         return bad();
     }
 
-    Value literal(const ast::Expr& e)
+    Value literal(const SyntaxExpr& e)
     {
         const Token& t = e.token;
         Constant c;
@@ -1004,7 +1002,7 @@ private:
         return make(makeLocal(v.type, v.slot));
     }
 
-    Value name(const ast::Expr& e)
+    Value name(const SyntaxExpr& e)
     {
         if (const Var* v = lookup(e.name))
             return readVariable(*v);
@@ -1014,19 +1012,19 @@ private:
     }
 
     // The class a name stands for when it is not a variable: "Math", "Integer", ...
-    std::optional<std::u16string> className(const ast::Expr& e) const
+    std::optional<std::u16string> className(const SyntaxExpr& e) const
     {
-        if (e.kind == ExprKind::Name && !lookup(e.name))
+        if (e.kind == SyntaxExprKind::Name && !lookup(e.name))
             return e.name;
         return std::nullopt;
     }
 
-    bool isSystemField(const ast::Expr& e, std::u16string_view field) const
+    bool isSystemField(const SyntaxExpr& e, std::u16string_view field) const
     {
-        return e.kind == ExprKind::Field && e.name == field && className(*e.args[0]) == u"System";
+        return e.kind == SyntaxExprKind::Field && e.name == field && className(*e.args[0]) == u"System";
     }
 
-    Value field(const ast::Expr& e)
+    Value field(const SyntaxExpr& e)
     {
         if (std::optional<std::u16string> owner = className(*e.args[0])) {
             for (const StaticField& f : staticFields())
@@ -1046,7 +1044,7 @@ private:
         return failed(msg::unknownField(cp(e.name)));
     }
 
-    Value index(const ast::Expr& e)
+    Value index(const SyntaxExpr& e)
     {
         Value array = expression(*e.args[0]);
         Value i = intIndex(*e.args[1]);
@@ -1058,7 +1056,7 @@ private:
     }
 
     // An index or array length: promoted to int; a long is refused as Java refuses it.
-    Value intIndex(const ast::Expr& e)
+    Value intIndex(const SyntaxExpr& e)
     {
         Value v = expression(e);
         if (v.bad())
@@ -1092,7 +1090,7 @@ private:
 
     static Type unaryPromotion(Type a) { return a.base == Base::Char ? kInt : a; }
 
-    Value unary(const ast::Expr& e)
+    Value unary(const SyntaxExpr& e)
     {
         Value v = expression(*e.args[0]);
         if (v.bad())
@@ -1120,7 +1118,7 @@ private:
         return kOps.at(op);
     }
 
-    Value binary(const ast::Expr& e)
+    Value binary(const SyntaxExpr& e)
     {
         Value a = expression(*e.args[0]);
         Value b = expression(*e.args[1]);
@@ -1256,7 +1254,7 @@ private:
         return assignTo(std::move(v), to);
     }
 
-    Value cast(const ast::Expr& e)
+    Value cast(const SyntaxExpr& e)
     {
         const std::optional<Type> to = resolveType(e.type, 0);
         Value v = expression(*e.args[0]);
@@ -1281,11 +1279,11 @@ private:
     }
 
     // Conditions and the operators whose definite assignment depends on truth: &&, ||, !, ?:.
-    Cond condition(const ast::Expr& e)
+    Cond condition(const SyntaxExpr& e)
     {
-        if (e.kind == ExprKind::Paren)
+        if (e.kind == SyntaxExprKind::Paren)
             return condition(*e.args[0]);
-        if (e.kind == ExprKind::Unary && e.name == u"!") {
+        if (e.kind == SyntaxExprKind::Unary && e.name == u"!") {
             Cond c = condition(*e.args[0]);
             if (c.value.bad())
                 return c;
@@ -1296,7 +1294,7 @@ private:
             }
             return negated(std::move(c));
         }
-        if (e.kind == ExprKind::Binary && (e.name == u"&&" || e.name == u"||")) {
+        if (e.kind == SyntaxExprKind::Binary && (e.name == u"&&" || e.name == u"||")) {
             const bool isAnd = e.name == u"&&";
             Cond a = condition(*e.args[0]);
             m_da = isAnd ? a.whenTrue : a.whenFalse;
@@ -1329,7 +1327,7 @@ private:
                 out.value = fold(std::move(out.value));
             return out;
         }
-        if (e.kind == ExprKind::Conditional)
+        if (e.kind == SyntaxExprKind::Conditional)
             return conditional(e);
         Cond c;
         c.value = expression(e);
@@ -1340,7 +1338,7 @@ private:
         return c;
     }
 
-    Cond conditional(const ast::Expr& e)
+    Cond conditional(const SyntaxExpr& e)
     {
         Cond c = condition(*e.args[0]);
         m_da = c.whenTrue;
@@ -1412,13 +1410,13 @@ private:
         bool ok = false;
     };
 
-    Target target(const ast::Expr& e)
+    Target target(const SyntaxExpr& e)
     {
-        const ast::Expr* t = &e;
-        while (t->kind == ExprKind::Paren)
+        const SyntaxExpr* t = &e;
+        while (t->kind == SyntaxExprKind::Paren)
             t = t->args[0].get();
         Target out;
-        if (t->kind == ExprKind::Name) {
+        if (t->kind == SyntaxExprKind::Name) {
             const Var* v = lookup(t->name);
             if (!v) {
                 problem(msg::unknownVariable(cp(t->name)));
@@ -1433,7 +1431,7 @@ private:
             out.ok = !v->type.isError();
             return out;
         }
-        if (t->kind == ExprKind::Index) {
+        if (t->kind == SyntaxExprKind::Index) {
             out.array = expression(*t->args[0]);
             out.index = intIndex(*t->args[1]);
             if (out.array.bad() || out.index.bad())
@@ -1446,7 +1444,7 @@ private:
             out.ok = true;
             return out;
         }
-        if (t->kind == ExprKind::Field && t->name == u"length") {
+        if (t->kind == SyntaxExprKind::Field && t->name == u"length") {
             Value array = expression(*t->args[0]);
             if (!array.bad())
                 problem(msg::assignToFinal("length"));
@@ -1456,7 +1454,7 @@ private:
         return out;
     }
 
-    Value assignment(const ast::Expr& e)
+    Value assignment(const SyntaxExpr& e)
     {
         Target t = target(*e.args[0]);
         const bool compound = e.name != u"=";
@@ -1504,7 +1502,7 @@ private:
                                     std::move(value.node), false));
     }
 
-    Value increment(const ast::Expr& e)
+    Value increment(const SyntaxExpr& e)
     {
         Target t = target(*e.args[0]);
         if (!t.ok)
@@ -1513,7 +1511,7 @@ private:
             readVariable(*t.variable);
         if (!t.type.isNumeric())
             return failed(msg::badOperand(cp(e.name), typeName(t.type)));
-        const bool post = e.kind == ExprKind::PostIncDec;
+        const bool post = e.kind == SyntaxExprKind::PostIncDec;
         const int temp = t.variable ? -1 : hiddenSlot(t.type);
         Value current = make(makeLocal(t.type, t.variable ? t.variable->slot : temp));
         Constant one;
@@ -1527,7 +1525,7 @@ private:
                                     std::move(value.node), post));
     }
 
-    Value arrayInitializer(const ast::Expr& e, Type arrayType)
+    Value arrayInitializer(const SyntaxExpr& e, Type arrayType)
     {
         if (arrayType.isError())
             return bad();
@@ -1535,8 +1533,8 @@ private:
             return failed(msg::kArrayInitHere);
         std::vector<ExprPtr> elements;
         bool ok = true;
-        for (const ast::ExprPtr& x : e.args) {
-            if (x->kind == ExprKind::ArrayInit) {
+        for (const SyntaxExprPtr& x : e.args) {
+            if (x->kind == SyntaxExprKind::ArrayInit) {
                 problem(msg::typeUnsupported(typeName(arrayType) + "[]"));
                 ok = false;
                 continue;
@@ -1550,17 +1548,17 @@ private:
         return make(makeArrayInit(arrayType.element(), std::move(elements)));
     }
 
-    Value newArray(const ast::Expr& e)
+    Value newArray(const SyntaxExpr& e)
     {
-        const std::optional<Type> element = resolveType(ast::TypeRef{e.type.name, 0, e.type.primitive}, 0);
+        const std::optional<Type> element = resolveType(TypeRef{e.type.name, 0, e.type.primitive}, 0);
         if (!element)
             return bad();
         if (e.type.dims > 1 || *element == kScanner) {
-            for (const ast::ExprPtr& x : e.args)
+            for (const SyntaxExprPtr& x : e.args)
                 expression(*x);
             return failed(msg::typeUnsupported(typeName(*element) + "[][]"));
         }
-        if (e.args[0]->kind == ExprKind::ArrayInit)
+        if (e.args[0]->kind == SyntaxExprKind::ArrayInit)
             return arrayInitializer(*e.args[0], element->arrayOf());
         Value length = intIndex(*e.args[0]);
         if (length.bad())
@@ -1568,13 +1566,13 @@ private:
         return make(makeNewArray(*element, std::move(length.node)));
     }
 
-    Value newObject(const ast::Expr& e)
+    Value newObject(const SyntaxExpr& e)
     {
         const std::u16string& cls = e.type.name;
         std::vector<Value> args;
         const bool stdinArg = e.args.size() == 1 && isSystemField(*e.args[0], u"in");
         if (!stdinArg)
-            for (const ast::ExprPtr& x : e.args)
+            for (const SyntaxExprPtr& x : e.args)
                 args.push_back(expression(*x));
         for (const Value& v : args)
             if (v.bad())
@@ -1618,10 +1616,10 @@ private:
         return from == kNull && to.isReference();
     }
 
-    Value call(const ast::Expr& e)
+    Value call(const SyntaxExpr& e)
     {
-        const ast::Expr* targetExpr = e.args[0].get();
-        std::vector<const ast::Expr*> argExprs;
+        const SyntaxExpr* targetExpr = e.args[0].get();
+        std::vector<const SyntaxExpr*> argExprs;
         for (std::size_t i = 1; i < e.args.size(); ++i)
             argExprs.push_back(e.args[i].get());
         if (!targetExpr)
@@ -1639,17 +1637,17 @@ private:
         if (!owner) {
             receiver = expression(*targetExpr);
             if (receiver.bad()) {
-                for (const ast::Expr* x : argExprs)
+                for (const SyntaxExpr* x : argExprs)
                     expression(*x);
                 return bad();
             }
         } else if (!isLibraryClass(*owner)) {
-            for (const ast::Expr* x : argExprs)
+            for (const SyntaxExpr* x : argExprs)
                 expression(*x);
             return failed(msg::unknownVariable(cp(*owner)));
         }
         std::vector<Value> args;
-        for (const ast::Expr* x : argExprs)
+        for (const SyntaxExpr* x : argExprs)
             args.push_back(expression(*x));
         for (const Value& v : args)
             if (v.bad())
@@ -1681,9 +1679,9 @@ private:
         return make(makeCall(chosen->result, chosen->fn, std::move(nodes)));
     }
 
-    Value unknownMethod(const std::u16string& name, const std::vector<const ast::Expr*>& args)
+    Value unknownMethod(const std::u16string& name, const std::vector<const SyntaxExpr*>& args)
     {
-        for (const ast::Expr* x : args)
+        for (const SyntaxExpr* x : args)
             expression(*x);
         return failed(msg::unknownMethod(cp(name)));
     }
@@ -1735,12 +1733,12 @@ private:
         return nullptr;
     }
 
-    Value printCall(const std::u16string& name, const std::vector<const ast::Expr*>& argExprs)
+    Value printCall(const std::u16string& name, const std::vector<const SyntaxExpr*>& argExprs)
     {
         if (name == u"printf" || name == u"format")
             return formatCall(name, argExprs, true);
         std::vector<Value> args;
-        for (const ast::Expr* x : argExprs)
+        for (const SyntaxExpr* x : argExprs)
             args.push_back(expression(*x));
         for (const Value& v : args)
             if (v.bad())
@@ -1758,10 +1756,10 @@ private:
     }
 
     // String.format(format, args...) and printf: a String format and values of any type.
-    Value formatCall(const std::u16string& name, const std::vector<const ast::Expr*>& argExprs, bool printf)
+    Value formatCall(const std::u16string& name, const std::vector<const SyntaxExpr*>& argExprs, bool printf)
     {
         std::vector<Value> args;
-        for (const ast::Expr* x : argExprs)
+        for (const SyntaxExpr* x : argExprs)
             args.push_back(expression(*x));
         for (const Value& v : args)
             if (v.bad())
@@ -1781,10 +1779,10 @@ private:
         return make(makeFormat(std::move(nodes), printf));
     }
 
-    Value exitCall(const std::vector<const ast::Expr*>& argExprs)
+    Value exitCall(const std::vector<const SyntaxExpr*>& argExprs)
     {
         std::vector<Value> args;
-        for (const ast::Expr* x : argExprs)
+        for (const SyntaxExpr* x : argExprs)
             args.push_back(expression(*x));
         if (args.size() != 1 || args[0].bad() || !invocable(args[0].type, kInt, false))
             return args.size() == 1 && args[0].bad() ? bad() : failed(msg::noMatchingMethod("exit", ""));
@@ -1795,10 +1793,10 @@ private:
     }
 
     // String.valueOf(x): the string Java's conversion gives; a String (or null as char[]) as itself.
-    Value valueOfCall(const std::vector<const ast::Expr*>& argExprs)
+    Value valueOfCall(const std::vector<const SyntaxExpr*>& argExprs)
     {
         std::vector<Value> args;
-        for (const ast::Expr* x : argExprs)
+        for (const SyntaxExpr* x : argExprs)
             args.push_back(expression(*x));
         if (args.size() != 1)
             return failed(msg::noMatchingMethod("valueOf", ""));

@@ -7,7 +7,7 @@
 #include <array>
 #include <string_view>
 
-namespace runtime::ast {
+namespace runtime {
 
 namespace {
 
@@ -88,18 +88,18 @@ public:
     }
 
     // BlockStatements End
-    std::vector<StmtPtr> statements()
+    std::vector<SyntaxStmtPtr> statements()
     {
-        std::vector<StmtPtr> list;
+        std::vector<SyntaxStmtPtr> list;
         while (peek().kind != Tok::End)
             list.push_back(blockStatement());
         return list;
     }
 
     // Expression ")" End
-    ExprPtr condition()
+    SyntaxExprPtr condition()
     {
-        ExprPtr e = expression();
+        SyntaxExprPtr e = expression();
         expect(u")");
         expectEnd();
         return e;
@@ -264,10 +264,10 @@ private:
     }
 
     // BlockStatement: LocalVariableDeclaration ";" | Statement
-    StmtPtr blockStatement()
+    SyntaxStmtPtr blockStatement()
     {
         if (atDeclaration()) {
-            StmtPtr s = declaration();
+            SyntaxStmtPtr s = declaration();
             expect(u";");
             return s;
         }
@@ -276,10 +276,10 @@ private:
 
     // LocalVariableDeclaration: [final] Type Declarator {"," Declarator}
     // Declarator: Identifier {"[" "]"} ["=" (Expression | ArrayInitializer)]
-    StmtPtr declaration()
+    SyntaxStmtPtr declaration()
     {
-        auto s = std::make_unique<Stmt>();
-        s->kind = StmtKind::Declaration;
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::Declaration;
         while (peek().is(u"final")) {
             ++m_pos;
             s->isFinal = true;
@@ -301,10 +301,10 @@ private:
 
     // Statement: ";" | Block | if "(" Expression ")" Statement [else Statement] | break ";" | continue ";"
     //          | return ";" | StatementExpression ";"
-    StmtPtr statement()
+    SyntaxStmtPtr statement()
     {
         DepthGuard guard(*this);
-        auto s = std::make_unique<Stmt>();
+        auto s = std::make_unique<SyntaxStmt>();
         const Token& t = peek();
         if (t.is(u";")) {
             ++m_pos;
@@ -312,7 +312,7 @@ private:
         }
         if (t.is(u"{")) {
             ++m_pos;
-            s->kind = StmtKind::Block;
+            s->kind = SyntaxStmtKind::Block;
             while (!peek().is(u"}")) {
                 if (peek().kind == Tok::End || peek().kind == Tok::Error)
                     expect(u"}");
@@ -324,7 +324,7 @@ private:
         if (t.kind == Tok::Identifier && isKeyword(t.text)) {
             if (t.text == u"if") {
                 ++m_pos;
-                s->kind = StmtKind::If;
+                s->kind = SyntaxStmtKind::If;
                 expect(u"(");
                 s->expr = expression();
                 expect(u")");
@@ -334,13 +334,13 @@ private:
                 return s;
             }
             if (t.text == u"break" || t.text == u"continue" || t.text == u"return") {
-                s->kind = t.text == u"break"      ? StmtKind::Break
-                          : t.text == u"continue" ? StmtKind::Continue
-                                                  : StmtKind::Return;
+                s->kind = t.text == u"break"      ? SyntaxStmtKind::Break
+                          : t.text == u"continue" ? SyntaxStmtKind::Continue
+                                                  : SyntaxStmtKind::Return;
                 ++m_pos;
-                if (s->kind != StmtKind::Return && isIdentifier(peek()))
+                if (s->kind != SyntaxStmtKind::Return && isIdentifier(peek()))
                     fail(msg::kLabelsUnsupported);
-                if (s->kind == StmtKind::Return && !peek().is(u";"))
+                if (s->kind == SyntaxStmtKind::Return && !peek().is(u";"))
                     fail(msg::kReturnValue);
                 expect(u";");
                 return s;
@@ -359,23 +359,23 @@ private:
         }
         if (isIdentifier(t) && peek(1).is(u":"))
             fail(msg::kLabelsUnsupported);
-        s->kind = StmtKind::Expression;
+        s->kind = SyntaxStmtKind::Expression;
         s->expr = expression();
         expect(u";");
         return s;
     }
 
     // The statement of an if or else without braces: a declaration is not allowed there.
-    StmtPtr embeddedStatement()
+    SyntaxStmtPtr embeddedStatement()
     {
         if (atDeclaration())
             fail(msg::kDeclarationNotAllowed);
         return statement();
     }
 
-    std::vector<ExprPtr> expressionList()
+    std::vector<SyntaxExprPtr> expressionList()
     {
-        std::vector<ExprPtr> list;
+        std::vector<SyntaxExprPtr> list;
         do
             list.push_back(expression());
         while (accept(u","));
@@ -383,9 +383,9 @@ private:
     }
 
     // Sets the height of `e` from its operands; refuses trees that grow too high.
-    ExprPtr grown(ExprPtr e)
+    SyntaxExprPtr grown(SyntaxExprPtr e)
     {
-        for (const ExprPtr& a : e->args)
+        for (const SyntaxExprPtr& a : e->args)
             if (a)
                 e->height = std::max(e->height, a->height + 1);
         if (e->height > kMaxHeight)
@@ -393,21 +393,21 @@ private:
         return e;
     }
 
-    static ExprPtr node(ExprKind kind, std::u16string name = {})
+    static SyntaxExprPtr node(SyntaxExprKind kind, std::u16string name = {})
     {
-        auto e = std::make_unique<Expr>();
+        auto e = std::make_unique<SyntaxExpr>();
         e->kind = kind;
         e->name = std::move(name);
         return e;
     }
 
     // Expression: Conditional [AssignmentOperator Expression]
-    ExprPtr expression()
+    SyntaxExprPtr expression()
     {
         DepthGuard guard(*this);
-        ExprPtr left = conditional();
+        SyntaxExprPtr left = conditional();
         if (isAssignOp(peek())) {
-            ExprPtr e = node(ExprKind::Assign, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Assign, take().text);
             e->args.push_back(std::move(left));
             if (peek().is(u"{"))
                 fail(msg::kArrayInitHere);
@@ -420,13 +420,13 @@ private:
     }
 
     // Conditional: Binary ["?" Expression ":" Conditional]
-    ExprPtr conditional()
+    SyntaxExprPtr conditional()
     {
-        ExprPtr c = binary(1);
+        SyntaxExprPtr c = binary(1);
         if (!accept(u"?"))
             return c;
         DepthGuard guard(*this);
-        ExprPtr e = node(ExprKind::Conditional);
+        SyntaxExprPtr e = node(SyntaxExprKind::Conditional);
         e->args.push_back(std::move(c));
         e->args.push_back(expression());
         expect(u":");
@@ -435,15 +435,15 @@ private:
     }
 
     // Binary(level): Binary(level + 1) {operator-of-level Binary(level + 1)}
-    ExprPtr binary(int level)
+    SyntaxExprPtr binary(int level)
     {
         if (level > 10)
             return unary();
-        ExprPtr left = binary(level + 1);
+        SyntaxExprPtr left = binary(level + 1);
         while (binaryLevel(peek()) == level) {
             if (peek().is(u"instanceof"))
                 fail(msg::statementUnsupported("instanceof"));
-            ExprPtr e = node(ExprKind::Binary, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Binary, take().text);
             e->args.push_back(std::move(left));
             e->args.push_back(binary(level + 1));
             left = grown(std::move(e));
@@ -452,7 +452,7 @@ private:
     }
 
     // Unary: ("+" | "-" | "!" | "~") Unary | ("++" | "--") Unary | Cast | Postfix
-    ExprPtr unary()
+    SyntaxExprPtr unary()
     {
         DepthGuard guard(*this);
         const Token& t = peek();
@@ -460,30 +460,30 @@ private:
             peek(1).limit) {
             // -2147483648 and -9223372036854775808L: the one place the largest literal is allowed.
             ++m_pos;
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             e->token.limit = false;
             return postfix(std::move(e));
         }
         if (t.is(u"+") || t.is(u"-") || t.is(u"!") || t.is(u"~")) {
-            ExprPtr e = node(ExprKind::Unary, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Unary, take().text);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
         if (t.is(u"++") || t.is(u"--")) {
-            ExprPtr e = node(ExprKind::PreIncDec, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::PreIncDec, take().text);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
         if (t.is(u"(")) {
-            if (ExprPtr cast = tryCast())
+            if (SyntaxExprPtr cast = tryCast())
                 return cast;
         }
         return postfix(primary());
     }
 
     // Cast: "(" PrimitiveType {"[]"} ")" Unary | "(" Identifier {"[]"} ")" UnaryNotPlusMinus
-    ExprPtr tryCast()
+    SyntaxExprPtr tryCast()
     {
         const Token& head = peek(1);
         if (head.kind != Tok::Identifier)
@@ -506,7 +506,7 @@ private:
                 return nullptr;
         }
         ++m_pos;
-        ExprPtr e = node(ExprKind::Cast);
+        SyntaxExprPtr e = node(SyntaxExprKind::Cast);
         e->type = type();
         expect(u")");
         e->args.push_back(unary());
@@ -514,7 +514,7 @@ private:
     }
 
     // Postfix: Primary {"." Identifier [Arguments] | "[" Expression "]"} {"++" | "--"}
-    ExprPtr postfix(ExprPtr e)
+    SyntaxExprPtr postfix(SyntaxExprPtr e)
     {
         while (true) {
             if (accept(u".")) {
@@ -522,18 +522,18 @@ private:
                     fail(msg::statementUnsupported(toCp1252(peek().text)));
                 std::u16string name = identifier();
                 if (peek().is(u"(")) {
-                    ExprPtr call = node(ExprKind::Call, std::move(name));
+                    SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
                     call->args.push_back(std::move(e));
                     arguments(*call);
                     e = grown(std::move(call));
                 } else {
-                    ExprPtr field = node(ExprKind::Field, std::move(name));
+                    SyntaxExprPtr field = node(SyntaxExprKind::Field, std::move(name));
                     field->args.push_back(std::move(e));
                     e = grown(std::move(field));
                 }
-            } else if (peek().is(u"[") && e->kind != ExprKind::NewArray) {
+            } else if (peek().is(u"[") && e->kind != SyntaxExprKind::NewArray) {
                 ++m_pos;
-                ExprPtr index = node(ExprKind::Index);
+                SyntaxExprPtr index = node(SyntaxExprKind::Index);
                 index->args.push_back(std::move(e));
                 index->args.push_back(expression());
                 expect(u"]");
@@ -545,7 +545,7 @@ private:
             }
         }
         while (peek().is(u"++") || peek().is(u"--")) {
-            ExprPtr inc = node(ExprKind::PostIncDec, take().text);
+            SyntaxExprPtr inc = node(SyntaxExprKind::PostIncDec, take().text);
             inc->args.push_back(std::move(e));
             e = grown(std::move(inc));
         }
@@ -553,7 +553,7 @@ private:
     }
 
     // Arguments: "(" [Expression {"," Expression}] ")"
-    void arguments(Expr& call)
+    void arguments(SyntaxExpr& call)
     {
         expect(u"(");
         if (accept(u")"))
@@ -565,7 +565,7 @@ private:
     }
 
     // Primary: Literal | Identifier [Arguments] | "(" Expression ")" | new Creator
-    ExprPtr primary()
+    SyntaxExprPtr primary()
     {
         const Token& t = peek();
         switch (t.kind) {
@@ -577,7 +577,7 @@ private:
         case Tok::DoubleLiteral:
         case Tok::CharLiteral:
         case Tok::StringLiteral: {
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             return e;
         }
@@ -586,7 +586,7 @@ private:
         case Tok::Operator:
             if (t.is(u"(")) {
                 ++m_pos;
-                ExprPtr e = node(ExprKind::Paren);
+                SyntaxExprPtr e = node(SyntaxExprKind::Paren);
                 e->args.push_back(expression());
                 expect(u")");
                 return grown(std::move(e));
@@ -596,7 +596,7 @@ private:
             unexpected();
         }
         if (t.text == u"true" || t.text == u"false" || t.text == u"null") {
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             return e;
         }
@@ -609,20 +609,20 @@ private:
         }
         std::u16string name = take().text;
         if (peek().is(u"(")) {
-            ExprPtr call = node(ExprKind::Call, std::move(name));
+            SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
             call->args.push_back(nullptr);
             arguments(*call);
             return grown(std::move(call));
         }
-        return node(ExprKind::Name, std::move(name));
+        return node(SyntaxExprKind::Name, std::move(name));
     }
 
     // Creator: new Type "[" Expression "]" {"[" "]"} | new Type "[" "]" {"[" "]"} ArrayInitializer
     //        | new Identifier Arguments
-    ExprPtr creator()
+    SyntaxExprPtr creator()
     {
         ++m_pos;
-        ExprPtr e = node(ExprKind::NewArray);
+        SyntaxExprPtr e = node(SyntaxExprKind::NewArray);
         const Token& head = peek();
         if (head.kind == Tok::Identifier && isPrimitiveName(head.text)) {
             e->type.primitive = true;
@@ -634,7 +634,7 @@ private:
                 e->type.name += identifier();
             }
             if (peek().is(u"(")) {
-                e->kind = ExprKind::NewObject;
+                e->kind = SyntaxExprKind::NewObject;
                 arguments(*e);
                 if (peek().is(u"{"))
                     fail(msg::statementUnsupported("class"));
@@ -669,11 +669,11 @@ private:
     }
 
     // ArrayInitializer: "{" [Initializer {"," Initializer}] [","] "}"
-    ExprPtr arrayInitializer()
+    SyntaxExprPtr arrayInitializer()
     {
         DepthGuard guard(*this);
         expect(u"{");
-        ExprPtr e = node(ExprKind::ArrayInit);
+        SyntaxExprPtr e = node(SyntaxExprKind::ArrayInit);
         while (!peek().is(u"}")) {
             e->args.push_back(peek().is(u"{") ? arrayInitializer() : expression());
             if (!accept(u","))
@@ -691,12 +691,12 @@ private:
 
 } // namespace
 
-std::vector<StmtPtr> parseStatements(const std::u16string& fragment)
+std::vector<SyntaxStmtPtr> parseStatements(const std::u16string& fragment)
 {
     return Parser(fragment).statements();
 }
 
-ExprPtr parseCondition(const std::u16string& text)
+SyntaxExprPtr parseCondition(const std::u16string& text)
 {
     return Parser(text + u")").condition();
 }
@@ -706,4 +706,4 @@ ForHeader parseForHeader(const std::u16string& header)
     return Parser(header).forHeader();
 }
 
-} // namespace runtime::ast
+} // namespace runtime
