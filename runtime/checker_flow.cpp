@@ -1,0 +1,198 @@
+// The checker's flow rules: definite assignment through conditions (&&, ||, !, ?: assign differently
+// when true and when false), loops and jumps, and statements that cannot be reached.
+#include "runtime/checker.h"
+
+#include "runtime/conversions.h"
+#include "runtime/javatext.h"
+#include "runtime/messages.h"
+
+namespace runtime::checking {
+
+// A statement that cannot be reached is an error; it is reported once, then taken as reachable.
+void Checker::reach()
+{
+    if (!m_reachable) {
+        problem(msg::kUnreachable);
+        m_reachable = true;
+    }
+}
+
+std::optional<bool> Checker::constantBool(const Value& v) const
+{
+    if (v.constant && v.type == kBoolean)
+        return v.constant->prim.i != 0;
+    return std::nullopt;
+}
+
+ExprPtr Checker::conditionNode(Cond& c)
+{
+    if (!c.value.bad() && c.value.type != kBoolean)
+        problem(msg::conditionNotBoolean(typeName(c.value.type)));
+    return std::move(c.value.node);
+}
+
+// A loop's continue statements go to `continueTarget`; after the loop the run goes on from its
+// `exits` and its break statements, and what is definitely assigned there is what its end assigns
+// (`exitDA`) and what every break assigns.
+void Checker::leaveLoop(const LoopContext& loop, int continueTarget, std::vector<Exit> exits,
+                        const Bits& exitDA)
+{
+    for (int b : loop.continueNodes)
+        node(b).continueTarget = continueTarget;
+    m_pending = std::move(exits);
+    for (int b : loop.breakNodes)
+        m_pending.push_back({b, Slot::Break});
+    m_da = exitDA;
+    m_da.intersect(loop.breakDA);
+}
+
+void Checker::jump(bool isBreak, StmtList& out)
+{
+    if (m_loops.empty()) {
+        problem(isBreak ? msg::kBreakOutsideLoop : msg::kContinueOutsideLoop);
+    } else {
+        LoopContext& loop = m_loops.back();
+        std::vector<int>& nodes = isBreak ? loop.breakNodes : loop.continueNodes;
+        if (nodes.empty() || nodes.back() != m_node)
+            nodes.push_back(m_node);
+        (isBreak ? loop.breakDA : loop.continueDA).intersect(m_da);
+        (isBreak ? loop.breaks : loop.continues) = true;
+    }
+    out.push_back(makeJump(isBreak ? Completion::Break : Completion::Continue));
+    m_da = Bits::all();
+    m_reachable = false;
+}
+
+// The boolean condition `c` negated: true and false trade their values and what they assign.
+Cond Checker::negated(Cond c)
+{
+    const bool constant = c.value.constant.has_value();
+    c.value = make(makeNot(std::move(c.value.node)));
+    if (constant)
+        c.value = fold(std::move(c.value));
+    std::swap(c.whenTrue, c.whenFalse);
+    return c;
+}
+
+// Conditions and the operators whose definite assignment depends on truth: &&, ||, !, ?:.
+Cond Checker::condition(const SyntaxExpr& e)
+{
+    if (e.kind == SyntaxExprKind::Paren)
+        return condition(*e.args[0]);
+    if (e.kind == SyntaxExprKind::Unary && e.name == u"!") {
+        Cond c = condition(*e.args[0]);
+        if (c.value.bad())
+            return c;
+        if (c.value.type != kBoolean) {
+            problem(msg::badOperand("!", typeName(c.value.type)));
+            c.value = bad();
+            return c;
+        }
+        return negated(std::move(c));
+    }
+    if (e.kind == SyntaxExprKind::Binary && (e.name == u"&&" || e.name == u"||")) {
+        const bool isAnd = e.name == u"&&";
+        Cond a = condition(*e.args[0]);
+        m_da = isAnd ? a.whenTrue : a.whenFalse;
+        Cond b = condition(*e.args[1]);
+        Cond out;
+        if (isAnd) {
+            out.whenTrue = b.whenTrue;
+            out.whenFalse = a.whenFalse;
+            out.whenFalse.intersect(b.whenFalse);
+        } else {
+            out.whenTrue = a.whenTrue;
+            out.whenTrue.intersect(b.whenTrue);
+            out.whenFalse = b.whenFalse;
+        }
+        m_da = out.whenTrue;
+        m_da.intersect(out.whenFalse);
+        if (a.value.bad() || b.value.bad()) {
+            out.value = bad();
+            return out;
+        }
+        if (a.value.type != kBoolean || b.value.type != kBoolean) {
+            problem(msg::badOperands(cp(e.name), typeName(a.value.type), typeName(b.value.type)));
+            out.value = bad();
+            return out;
+        }
+        const bool constant = a.value.constant && b.value.constant;
+        out.value = make(isAnd ? makeAndAnd(std::move(a.value.node), std::move(b.value.node))
+                               : makeOrOr(std::move(a.value.node), std::move(b.value.node)));
+        if (constant)
+            out.value = fold(std::move(out.value));
+        return out;
+    }
+    if (e.kind == SyntaxExprKind::Conditional)
+        return conditional(e);
+    Cond c;
+    c.value = expression(e);
+    c.whenTrue = m_da;
+    c.whenFalse = m_da;
+    if (std::optional<bool> constant = constantBool(c.value))
+        (*constant ? c.whenFalse : c.whenTrue) = Bits::all();
+    return c;
+}
+
+Cond Checker::conditional(const SyntaxExpr& e)
+{
+    Cond c = condition(*e.args[0]);
+    m_da = c.whenTrue;
+    Cond a = condition(*e.args[1]);
+    m_da = c.whenFalse;
+    Cond b = condition(*e.args[2]);
+    Cond out;
+    out.whenTrue = a.whenTrue;
+    out.whenTrue.intersect(b.whenTrue);
+    out.whenFalse = a.whenFalse;
+    out.whenFalse.intersect(b.whenFalse);
+    m_da = out.whenTrue;
+    m_da.intersect(out.whenFalse);
+    if (c.value.bad() || a.value.bad() || b.value.bad()) {
+        out.value = bad();
+        return out;
+    }
+    if (c.value.type != kBoolean) {
+        problem(msg::conditionNotBoolean(typeName(c.value.type)));
+        out.value = bad();
+        return out;
+    }
+    Value& x = a.value;
+    Value& y = b.value;
+    Type t = kError;
+    if (x.type == kVoid || y.type == kVoid) {
+        problem(msg::conditionalTypes(typeName(x.type), typeName(y.type)));
+        out.value = bad();
+        return out;
+    }
+    if (x.type == y.type) {
+        t = x.type;
+    } else if (x.type.isNumeric() && y.type.isNumeric()) {
+        auto fitsChar = [](const Value& v) {
+            return v.type == kInt && v.constant && v.constant->prim.i >= 0 && v.constant->prim.i <= 0xFFFF;
+        };
+        if ((x.type == kChar && fitsChar(y)) || (y.type == kChar && fitsChar(x)))
+            t = kChar;
+        else
+            t = binaryPromotion(x.type, y.type);
+    } else if (x.type == kNull && y.type.isReference()) {
+        t = y.type;
+    } else if (y.type == kNull && x.type.isReference()) {
+        t = x.type;
+    } else {
+        problem(msg::conditionalTypes(typeName(x.type), typeName(y.type)));
+        out.value = bad();
+        return out;
+    }
+    const bool constant = c.value.constant && x.constant && y.constant;
+    Value xv = t.isNumeric() ? castTo(std::move(x), t) : assignTo(std::move(x), t);
+    Value yv = t.isNumeric() ? castTo(std::move(y), t) : assignTo(std::move(y), t);
+    out.value = make(makeConditional(t, std::move(c.value.node), std::move(xv.node), std::move(yv.node)));
+    if (constant && t != kNull)
+        out.value = fold(std::move(out.value));
+    if (std::optional<bool> value = constantBool(out.value))
+        (*value ? out.whenFalse : out.whenTrue) = Bits::all();
+    return out;
+}
+
+} // namespace runtime::checking
