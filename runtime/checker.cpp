@@ -42,6 +42,12 @@ std::string cp(const std::u16string& s)
     return toCp1252(s);
 }
 
+// An operator as the messages quote it.
+std::string opText(Punct op)
+{
+    return toCp1252(std::u16string(spelling(op)));
+}
+
 std::vector<Problem> Checker::check(const TBlock& root)
 {
     parseAll(root);
@@ -108,59 +114,15 @@ void Checker::parse(const TElement& e)
 {
     const std::size_t problemsBefore = m_problems.size();
     Parsed p;
-    const std::u16string text = fromCp1252(e.Text);
     try {
-        switch (e.kind()) {
-        case Kind::Anweisung: {
-            std::u16string fragment = text;
-            if (fragment.empty() || fragment.back() != u';')
-                fragment.push_back(u';');
-            p.statements = parseStatements(fragment);
-            break;
-        }
-        case Kind::Block:
-            break;
-        case Kind::For: {
-            const LoopParts parts = splitLoopText(e.Text);
-            const std::u16string v = fromCp1252(parts.variable);
-            p.header = parseForHeader(v + u"=" + fromCp1252(parts.start) + u";" + v + u"<=" +
-                                      fromCp1252(parts.end) + u";" + v + u"=" + v + u"+1)");
-            break;
-        }
-        default:
-            p.condition = parseCondition(text);
-            break;
-        }
+        p = parseText(e);
         m_element = elementIndex(&e);
-        for (const SyntaxStmtPtr& s : p.statements)
-            scanNames(*s);
-        scanNames(p.condition.get());
-        for (const SyntaxExprPtr& x : p.header.init) {
-            if (!isStatementExpression(*x))
-                problem(msg::kNotAStatement);
-            scanNames(x.get());
-        }
-        scanNames(p.header.test.get());
+        scanParsed(p);
     } catch (const SyntaxError& error) {
         p.error = error.what();
         m_element = elementIndex(&e);
         problem(msg::syntaxError(p.error));
-        // A condition that stands for the one that did not parse: of no known value, and silent.
-        auto unknown = std::make_unique<SyntaxExpr>();
-        unknown->kind = SyntaxExprKind::Name;
-        if (e.kind() == Kind::For) {
-            // The counting variable still gets a value, so that its uses in the body raise nothing.
-            const std::u16string v = fromCp1252(splitLoopText(e.Text).variable);
-            if (isIdentifierText(v)) {
-                try {
-                    p.header = parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
-                } catch (const SyntaxError&) {
-                    p.header = {}; // a keyword: no variable
-                }
-            }
-            p.header.test = std::move(unknown);
-        } else if (e.kind() != Kind::Anweisung)
-            p.condition = std::move(unknown);
+        standInForFailed(e, p);
     }
     m_element = elementIndex(&e);
     if (m_problems.size() > problemsBefore) {
@@ -172,6 +134,73 @@ void Checker::parse(const TElement& e)
         }
     }
     m_parsed.emplace(&e, std::move(p));
+}
+
+// The syntax trees of an element's text, as the export writes it into the Java text: a statement
+// element's text with the ';' the export adds, a condition followed by the ')' that closes it, a counting
+// loop "V von S bis E" as the header "V=S;V<=E;V=V+1)". Throws SyntaxError.
+Parsed Checker::parseText(const TElement& e)
+{
+    Parsed p;
+    const std::u16string text = fromCp1252(e.Text);
+    switch (e.kind()) {
+    case Kind::Anweisung: {
+        std::u16string fragment = text;
+        if (fragment.empty() || fragment.back() != u';')
+            fragment.push_back(u';');
+        p.statements = parseStatements(fragment);
+        break;
+    }
+    case Kind::Block:
+        break;
+    case Kind::For: {
+        const LoopParts parts = splitLoopText(e.Text);
+        const std::u16string v = fromCp1252(parts.variable);
+        p.header = parseForHeader(v + u"=" + fromCp1252(parts.start) + u";" + v + u"<=" +
+                                  fromCp1252(parts.end) + u";" + v + u"=" + v + u"+1)");
+        break;
+    }
+    default:
+        p.condition = parseCondition(text);
+        break;
+    }
+    return p;
+}
+
+// Reports what marks a parsed text as pseudo-code or as no statement.
+void Checker::scanParsed(const Parsed& p)
+{
+    for (const SyntaxStmtPtr& s : p.statements)
+        scanNames(*s);
+    scanNames(p.condition.get());
+    for (const SyntaxExprPtr& x : p.header.init) {
+        if (!isStatementExpression(*x))
+            problem(msg::kNotAStatement);
+        scanNames(x.get());
+    }
+    scanNames(p.header.test.get());
+}
+
+// What stands for a text that did not parse, so that the second pass can go on around it: a condition
+// of no known value that raises nothing, and a counting loop's variable that still gets a value, so that
+// its uses in the body raise nothing.
+void Checker::standInForFailed(const TElement& e, Parsed& p)
+{
+    auto unknown = std::make_unique<SyntaxExpr>();
+    unknown->kind = SyntaxExprKind::Name;
+    if (e.kind() == Kind::For) {
+        const std::u16string v = fromCp1252(splitLoopText(e.Text).variable);
+        if (isIdentifierText(v)) {
+            try {
+                p.header = parseForHeader(v + u"=0;" + v + u"<=0;" + v + u"=" + v + u"+1)");
+            } catch (const SyntaxError&) {
+                p.header = {}; // a keyword: no variable
+            }
+        }
+        p.header.test = std::move(unknown);
+    } else if (e.kind() != Kind::Anweisung) {
+        p.condition = std::move(unknown);
+    }
 }
 
 // Names that no program can declare (a type, a method of its own, a class) mark a text as pseudo-code

@@ -126,6 +126,8 @@ bool isTypeName(const TypeRef& t, std::u16string_view name);
 bool isIdentifierText(const std::u16string& text);
 // A text of the program (UTF-16) as messages quote it (code page 1252).
 std::string cp(const std::u16string& s);
+// An operator as the messages quote it.
+std::string opText(Punct op);
 
 class Checker
 {
@@ -163,6 +165,9 @@ private:
     int elementIndex(const TElement* e);
     void parseSequence(const TElement* first);
     void parse(const TElement& e);
+    static Parsed parseText(const TElement& e);
+    void scanParsed(const Parsed& p);
+    static void standInForFailed(const TElement& e, Parsed& p);
     void scanType(const std::u16string& name, bool primitive);
     void scanNames(const SyntaxStmt& s);
     void scanNames(const SyntaxExpr* e);
@@ -194,6 +199,8 @@ private:
     void jump(bool isBreak, StmtList& out);
     Cond negated(Cond c);
     Cond condition(const SyntaxExpr& e);
+    Cond notCondition(const SyntaxExpr& e);
+    Cond andOrCondition(const SyntaxExpr& e);
     Cond conditional(const SyntaxExpr& e);
 
     // Building the step graph from the elements and their statements (checker_graph.cpp)
@@ -228,8 +235,13 @@ private:
     Value promote(Value v, Type to);
     Value unary(const SyntaxExpr& e);
     Value binary(const SyntaxExpr& e);
-    Value combine(const std::u16string& opText, Value a, Value b);
+    Value combine(Punct punct, Value a, Value b);
+    Value badOperands(Punct punct, const Value& a, const Value& b);
+    Value operation(Punct punct, Op op, Value a, Value b);
+    Value promoted(Op op, Value a, Value b);
+    Value shift(Punct punct, Op op, Value a, Value b);
     Value assignTo(Value v, Type to);
+    static std::optional<Type> conditionalType(const Value& x, const Value& y);
     Value castTo(Value v, Type to);
     Value cast(const SyntaxExpr& e);
     Value assignment(const SyntaxExpr& e);
@@ -241,6 +253,8 @@ private:
 
     Value newObject(const SyntaxExpr& e);
     Value call(const SyntaxExpr& e);
+    Value libraryCall(const std::u16string& name, const std::optional<std::u16string>& owner, Value receiver,
+                      const std::vector<const SyntaxExpr*>& argExprs);
     Value unknownMethod(const std::u16string& name, const std::vector<const SyntaxExpr*>& args);
     const Builtin* resolve(std::u16string_view owner, const std::u16string& name, bool instance,
                            const std::vector<Value>& args);
@@ -263,8 +277,7 @@ private:
     std::unordered_map<const TElement*, Parsed> m_parsed;
     std::map<std::u16string, Ref> m_interned;
     int m_element = 0;
-    int m_node = -1; // the node of the statement element being checked
-
+    int m_node = -1;
     std::vector<Var> m_vars;
     std::vector<int> m_visible;
     int m_head = -1;

@@ -8,6 +8,46 @@
 
 namespace runtime::checking {
 
+namespace {
+
+// The overloads among `candidates` that take arguments of `args` types: those that take them without
+// boxing, or where there are none, those that take them with boxing (Java's first two phases).
+std::vector<const Builtin*> applicableOverloads(const std::vector<const Builtin*>& candidates,
+                                                const std::vector<Type>& args)
+{
+    std::vector<const Builtin*> applicable;
+    for (bool boxing : {false, true}) {
+        for (const Builtin* b : candidates) {
+            if (b->params.size() != args.size())
+                continue;
+            bool ok = true;
+            for (std::size_t i = 0; ok && i < args.size(); ++i)
+                ok = invocable(args[i], b->params[i], boxing);
+            if (ok)
+                applicable.push_back(b);
+        }
+        if (!applicable.empty())
+            break;
+    }
+    return applicable;
+}
+
+// The one overload whose every parameter converts to the parameter of each other one; null when none is.
+const Builtin* mostSpecific(const std::vector<const Builtin*>& applicable)
+{
+    for (const Builtin* m : applicable) {
+        bool specific = true;
+        for (const Builtin* other : applicable)
+            for (std::size_t i = 0; specific && i < m->params.size(); ++i)
+                specific = invocable(m->params[i], other->params[i], false);
+        if (specific)
+            return m;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 Value Checker::newObject(const SyntaxExpr& e)
 {
     const std::u16string& cls = e.type.name;
@@ -73,6 +113,14 @@ Value Checker::call(const SyntaxExpr& e)
             expression(*x);
         return failed(msg::unknownVariable(cp(*owner)));
     }
+    return libraryCall(e.name, owner, std::move(receiver), argExprs);
+}
+
+// A method of the library: static on `owner`, or an instance method of `receiver` (a String or a
+// Scanner), chosen among its overloads by the types of the arguments.
+Value Checker::libraryCall(const std::u16string& name, const std::optional<std::u16string>& owner,
+                           Value receiver, const std::vector<const SyntaxExpr*>& argExprs)
+{
     std::vector<Value> args;
     for (const SyntaxExpr* x : argExprs)
         args.push_back(expression(*x));
@@ -84,15 +132,15 @@ Value Checker::call(const SyntaxExpr& e)
                                           : receiver.type == kScanner ? u"Scanner"
                                                                       : u"";
     if (ownerName.empty())
-        return failed(msg::unknownMethod(cp(e.name)));
-    if ((ownerName == u"Math" || ownerName == u"StrictMath") && e.name == u"round" && args.size() == 1 &&
+        return failed(msg::unknownMethod(cp(name)));
+    if ((ownerName == u"Math" || ownerName == u"StrictMath") && name == u"round" && args.size() == 1 &&
         args[0].type.isIntegral()) {
         // Math.round(float) is the closest overload for an int, long or char: it gives an int.
         std::vector<ExprPtr> nodes;
         nodes.push_back(promote(std::move(args[0]), kLong).node);
         return make(makeCall(kInt, roundAsFloat, std::move(nodes)));
     }
-    const Builtin* chosen = resolve(ownerName, e.name, !owner, args);
+    const Builtin* chosen = resolve(ownerName, name, !owner, args);
     if (!chosen)
         return bad();
     std::vector<ExprPtr> nodes;
@@ -126,37 +174,20 @@ const Builtin* Checker::resolve(std::u16string_view owner, const std::u16string&
         problem(msg::unknownMethod(cp(std::u16string(owner) + u"." + name)));
         return nullptr;
     }
-    std::vector<const Builtin*> applicable;
-    for (bool boxing : {false, true}) {
-        for (const Builtin* b : candidates) {
-            if (b->params.size() != args.size())
-                continue;
-            bool ok = true;
-            for (std::size_t i = 0; ok && i < args.size(); ++i)
-                ok = invocable(args[i].type, b->params[i], boxing);
-            if (ok)
-                applicable.push_back(b);
-        }
-        if (!applicable.empty())
-            break;
-    }
-    std::string argTypes;
+    std::vector<Type> argTypes;
     for (const Value& v : args)
-        argTypes += (argTypes.empty() ? "" : ", ") + typeName(v.type);
+        argTypes.push_back(v.type);
+    const std::vector<const Builtin*> applicable = applicableOverloads(candidates, argTypes);
+    std::string typeNames;
+    for (const Value& v : args)
+        typeNames += (typeNames.empty() ? "" : ", ") + typeName(v.type);
     if (applicable.empty()) {
-        problem(msg::noMatchingMethod(cp(name), argTypes));
+        problem(msg::noMatchingMethod(cp(name), typeNames));
         return nullptr;
     }
-    for (const Builtin* m : applicable) {
-        bool mostSpecific = true;
-        for (const Builtin* other : applicable) {
-            for (std::size_t i = 0; mostSpecific && i < args.size(); ++i)
-                mostSpecific = invocable(m->params[i], other->params[i], false);
-        }
-        if (mostSpecific)
-            return m;
-    }
-    problem(msg::ambiguousCall(cp(name), argTypes));
+    if (const Builtin* chosen = mostSpecific(applicable))
+        return chosen;
+    problem(msg::ambiguousCall(cp(name), typeNames));
     return nullptr;
 }
 

@@ -79,50 +79,10 @@ Cond Checker::condition(const SyntaxExpr& e)
 {
     if (e.kind == SyntaxExprKind::Paren)
         return condition(*e.args[0]);
-    if (e.kind == SyntaxExprKind::Unary && e.name == u"!") {
-        Cond c = condition(*e.args[0]);
-        if (c.value.bad())
-            return c;
-        if (c.value.type != kBoolean) {
-            problem(msg::badOperand("!", typeName(c.value.type)));
-            c.value = bad();
-            return c;
-        }
-        return negated(std::move(c));
-    }
-    if (e.kind == SyntaxExprKind::Binary && (e.name == u"&&" || e.name == u"||")) {
-        const bool isAnd = e.name == u"&&";
-        Cond a = condition(*e.args[0]);
-        m_da = isAnd ? a.whenTrue : a.whenFalse;
-        Cond b = condition(*e.args[1]);
-        Cond out;
-        if (isAnd) {
-            out.whenTrue = b.whenTrue;
-            out.whenFalse = a.whenFalse;
-            out.whenFalse.intersect(b.whenFalse);
-        } else {
-            out.whenTrue = a.whenTrue;
-            out.whenTrue.intersect(b.whenTrue);
-            out.whenFalse = b.whenFalse;
-        }
-        m_da = out.whenTrue;
-        m_da.intersect(out.whenFalse);
-        if (a.value.bad() || b.value.bad()) {
-            out.value = bad();
-            return out;
-        }
-        if (a.value.type != kBoolean || b.value.type != kBoolean) {
-            problem(msg::badOperands(cp(e.name), typeName(a.value.type), typeName(b.value.type)));
-            out.value = bad();
-            return out;
-        }
-        const bool constant = a.value.constant && b.value.constant;
-        out.value = make(isAnd ? makeAndAnd(std::move(a.value.node), std::move(b.value.node))
-                               : makeOrOr(std::move(a.value.node), std::move(b.value.node)));
-        if (constant)
-            out.value = fold(std::move(out.value));
-        return out;
-    }
+    if (e.kind == SyntaxExprKind::Unary && e.op == Punct::Not)
+        return notCondition(e);
+    if (e.kind == SyntaxExprKind::Binary && (e.op == Punct::AndAnd || e.op == Punct::OrOr))
+        return andOrCondition(e);
     if (e.kind == SyntaxExprKind::Conditional)
         return conditional(e);
     Cond c;
@@ -132,6 +92,56 @@ Cond Checker::condition(const SyntaxExpr& e)
     if (std::optional<bool> constant = constantBool(c.value))
         (*constant ? c.whenFalse : c.whenTrue) = Bits::all();
     return c;
+}
+
+// !c: what c assigns when true, it assigns when false.
+Cond Checker::notCondition(const SyntaxExpr& e)
+{
+    Cond c = condition(*e.args[0]);
+    if (c.value.bad())
+        return c;
+    if (c.value.type != kBoolean) {
+        problem(msg::badOperand("!", typeName(c.value.type)));
+        c.value = bad();
+        return c;
+    }
+    return negated(std::move(c));
+}
+
+// a && b, a || b: b is checked with what a assigns when it lets b run (true for &&, false for ||).
+Cond Checker::andOrCondition(const SyntaxExpr& e)
+{
+    const bool isAnd = e.op == Punct::AndAnd;
+    Cond a = condition(*e.args[0]);
+    m_da = isAnd ? a.whenTrue : a.whenFalse;
+    Cond b = condition(*e.args[1]);
+    Cond out;
+    if (isAnd) {
+        out.whenTrue = b.whenTrue;
+        out.whenFalse = a.whenFalse;
+        out.whenFalse.intersect(b.whenFalse);
+    } else {
+        out.whenTrue = a.whenTrue;
+        out.whenTrue.intersect(b.whenTrue);
+        out.whenFalse = b.whenFalse;
+    }
+    m_da = out.whenTrue;
+    m_da.intersect(out.whenFalse);
+    if (a.value.bad() || b.value.bad()) {
+        out.value = bad();
+        return out;
+    }
+    if (a.value.type != kBoolean || b.value.type != kBoolean) {
+        problem(msg::badOperands(opText(e.op), typeName(a.value.type), typeName(b.value.type)));
+        out.value = bad();
+        return out;
+    }
+    const bool constant = a.value.constant && b.value.constant;
+    out.value = make(isAnd ? makeAndAnd(std::move(a.value.node), std::move(b.value.node))
+                           : makeOrOr(std::move(a.value.node), std::move(b.value.node)));
+    if (constant)
+        out.value = fold(std::move(out.value));
+    return out;
 }
 
 Cond Checker::conditional(const SyntaxExpr& e)
@@ -159,31 +169,13 @@ Cond Checker::conditional(const SyntaxExpr& e)
     }
     Value& x = a.value;
     Value& y = b.value;
-    Type t = kError;
-    if (x.type == kVoid || y.type == kVoid) {
+    const std::optional<Type> type = conditionalType(x, y);
+    if (!type) {
         problem(msg::conditionalTypes(typeName(x.type), typeName(y.type)));
         out.value = bad();
         return out;
     }
-    if (x.type == y.type) {
-        t = x.type;
-    } else if (x.type.isNumeric() && y.type.isNumeric()) {
-        auto fitsChar = [](const Value& v) {
-            return v.type == kInt && v.constant && v.constant->prim.i >= 0 && v.constant->prim.i <= 0xFFFF;
-        };
-        if ((x.type == kChar && fitsChar(y)) || (y.type == kChar && fitsChar(x)))
-            t = kChar;
-        else
-            t = binaryPromotion(x.type, y.type);
-    } else if (x.type == kNull && y.type.isReference()) {
-        t = y.type;
-    } else if (y.type == kNull && x.type.isReference()) {
-        t = x.type;
-    } else {
-        problem(msg::conditionalTypes(typeName(x.type), typeName(y.type)));
-        out.value = bad();
-        return out;
-    }
+    const Type t = *type;
     const bool constant = c.value.constant && x.constant && y.constant;
     Value xv = t.isNumeric() ? castTo(std::move(x), t) : assignTo(std::move(x), t);
     Value yv = t.isNumeric() ? castTo(std::move(y), t) : assignTo(std::move(y), t);

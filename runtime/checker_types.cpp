@@ -65,14 +65,14 @@ Value Checker::expression(const SyntaxExpr& e)
     case SyntaxExprKind::Index:
         return index(e);
     case SyntaxExprKind::Unary:
-        if (e.name == u"!")
+        if (e.op == Punct::Not)
             return condition(e).value;
         return unary(e);
     case SyntaxExprKind::PreIncDec:
     case SyntaxExprKind::PostIncDec:
         return increment(e);
     case SyntaxExprKind::Binary:
-        if (e.name == u"&&" || e.name == u"||")
+        if (e.op == Punct::AndAnd || e.op == Punct::OrOr)
             return condition(e).value;
         return binary(e);
     case SyntaxExprKind::Assign:
@@ -183,12 +183,12 @@ Value Checker::unary(const SyntaxExpr& e)
     if (v.bad())
         return v;
     const bool constant = v.constant.has_value();
-    if (e.name == u"~" ? !v.type.isIntegral() : !v.type.isNumeric())
-        return failed(msg::badOperand(cp(e.name), typeName(v.type)));
+    if (e.op == Punct::Tilde ? !v.type.isIntegral() : !v.type.isNumeric())
+        return failed(msg::badOperand(opText(e.op), typeName(v.type)));
     v = promote(std::move(v), unaryPromotion(v.type));
-    if (e.name == u"+")
+    if (e.op == Punct::Plus)
         return v;
-    Value out = make(e.name == u"-" ? makeNegate(std::move(v.node)) : makeBitNot(std::move(v.node)));
+    Value out = make(e.op == Punct::Minus ? makeNegate(std::move(v.node)) : makeBitNot(std::move(v.node)));
     if (constant)
         return fold(std::move(out));
     return out;
@@ -198,89 +198,87 @@ Value Checker::binary(const SyntaxExpr& e)
 {
     Value a = expression(*e.args[0]);
     Value b = expression(*e.args[1]);
-    return combine(e.name, std::move(a), std::move(b));
+    return combine(e.op, std::move(a), std::move(b));
 }
 
-// a op b for every binary operator but && and ||.
-Value Checker::combine(const std::u16string& opText, Value a, Value b)
+// a op b for every binary operator but && and ||: the operands converted as Java converts them, the
+// result folded when both are constants (a comparison of references never is a constant expression).
+Value Checker::combine(Punct punct, Value a, Value b)
 {
     if (a.bad() || b.bad())
         return bad();
-    const Op op = binaryOp(opText);
+    const Op op = binaryOp(punct);
+    if ((op == Op::Eq || op == Op::Ne) && a.type.isReference() && b.type.isReference()) {
+        if (a.type == b.type || a.type == kNull || b.type == kNull)
+            return make(makeBinary(op, kString, std::move(a.node), std::move(b.node))); // identity
+        return failed(msg::incomparable(typeName(a.type), typeName(b.type)));
+    }
     const bool constant = a.constant && b.constant;
-    auto badOperands = [&] {
-        return failed(msg::badOperands(cp(opText), typeName(a.type), typeName(b.type)));
-    };
-    if (op == Op::Add && (a.type == kString || b.type == kString)) {
-        if (a.type == kVoid || b.type == kVoid)
-            return badOperands();
-        std::vector<ExprPtr> parts;
-        parts.push_back(std::move(a.node));
-        parts.push_back(std::move(b.node));
-        Value out = make(makeConcat(std::move(parts)));
-        if (constant)
-            return fold(std::move(out));
-        return out;
-    }
-    Value out;
-    switch (op) {
-    case Op::Add:
-    case Op::Sub:
-    case Op::Mul:
-    case Op::Div:
-    case Op::Rem:
-    case Op::Lt:
-    case Op::Le:
-    case Op::Gt:
-    case Op::Ge: {
-        if (!a.type.isNumeric() || !b.type.isNumeric())
-            return badOperands();
-        const Type t = binaryPromotion(a.type, b.type);
-        out = make(makeBinary(op, t, promote(std::move(a), t).node, promote(std::move(b), t).node));
-        break;
-    }
-    case Op::Shl:
-    case Op::Shr:
-    case Op::Ushr: {
-        if (!a.type.isIntegral() || !b.type.isIntegral())
-            return badOperands();
-        const Type t = unaryPromotion(a.type);
-        Value count =
-            b.type == kLong ? make(makeConvert(kInt, std::move(b.node))) : promote(std::move(b), kInt);
-        out = make(makeBinary(op, t, promote(std::move(a), t).node, std::move(count.node)));
-        break;
-    }
-    case Op::And:
-    case Op::Or:
-    case Op::Xor:
-        if (a.type == kBoolean && b.type == kBoolean) {
-            out = make(makeBinary(op, kBoolean, std::move(a.node), std::move(b.node)));
-        } else if (a.type.isIntegral() && b.type.isIntegral()) {
-            const Type t = binaryPromotion(a.type, b.type);
-            out = make(makeBinary(op, t, promote(std::move(a), t).node, promote(std::move(b), t).node));
-        } else {
-            return badOperands();
-        }
-        break;
-    case Op::Eq:
-    case Op::Ne:
-        if (a.type.isNumeric() && b.type.isNumeric()) {
-            const Type t = binaryPromotion(a.type, b.type);
-            out = make(makeBinary(op, t, promote(std::move(a), t).node, promote(std::move(b), t).node));
-        } else if (a.type == kBoolean && b.type == kBoolean) {
-            out = make(makeBinary(op, kBoolean, std::move(a.node), std::move(b.node)));
-        } else if (a.type.isReference() && b.type.isReference() &&
-                   (a.type == b.type || a.type == kNull || b.type == kNull)) {
-            // Identity, as Java compares references; never a constant expression here.
-            return make(makeBinary(op, kString, std::move(a.node), std::move(b.node)));
-        } else {
-            return failed(msg::incomparable(typeName(a.type), typeName(b.type)));
-        }
-        break;
-    }
+    Value out = operation(punct, op, std::move(a), std::move(b));
     if (constant)
         return fold(std::move(out));
     return out;
+}
+
+Value Checker::badOperands(Punct punct, const Value& a, const Value& b)
+{
+    return failed(msg::badOperands(opText(punct), typeName(a.type), typeName(b.type)));
+}
+
+// The node of a op b with its operands promoted; `bad()` when the operator does not take their types.
+Value Checker::operation(Punct punct, Op op, Value a, Value b)
+{
+    if (op == Op::Add && (a.type == kString || b.type == kString)) {
+        if (a.type == kVoid || b.type == kVoid)
+            return badOperands(punct, a, b);
+        std::vector<ExprPtr> parts;
+        parts.push_back(std::move(a.node));
+        parts.push_back(std::move(b.node));
+        return make(makeConcat(std::move(parts)));
+    }
+    switch (op) {
+    case Op::Shl:
+    case Op::Shr:
+    case Op::Ushr:
+        return shift(punct, op, std::move(a), std::move(b));
+    case Op::And:
+    case Op::Or:
+    case Op::Xor:
+        // Logical on booleans, bitwise on integers.
+        if (a.type == kBoolean && b.type == kBoolean)
+            return make(makeBinary(op, kBoolean, std::move(a.node), std::move(b.node)));
+        if (!a.type.isIntegral() || !b.type.isIntegral())
+            return badOperands(punct, a, b);
+        return promoted(op, std::move(a), std::move(b));
+    case Op::Eq:
+    case Op::Ne:
+        if (a.type == kBoolean && b.type == kBoolean)
+            return make(makeBinary(op, kBoolean, std::move(a.node), std::move(b.node)));
+        if (!a.type.isNumeric() || !b.type.isNumeric())
+            return failed(msg::incomparable(typeName(a.type), typeName(b.type)));
+        return promoted(op, std::move(a), std::move(b));
+    default: // arithmetic and the comparisons < <= > >=
+        if (!a.type.isNumeric() || !b.type.isNumeric())
+            return badOperands(punct, a, b);
+        return promoted(op, std::move(a), std::move(b));
+    }
+}
+
+// a op b on numbers, both converted by binary numeric promotion.
+Value Checker::promoted(Op op, Value a, Value b)
+{
+    const Type t = binaryPromotion(a.type, b.type);
+    return make(makeBinary(op, t, promote(std::move(a), t).node, promote(std::move(b), t).node));
+}
+
+// a << b, a >> b, a >>> b: each operand promoted on its own; the count is an int (a long count is cut).
+Value Checker::shift(Punct punct, Op op, Value a, Value b)
+{
+    if (!a.type.isIntegral() || !b.type.isIntegral())
+        return badOperands(punct, a, b);
+    const Type t = unaryPromotion(a.type);
+    Value count = b.type == kLong ? make(makeConvert(kInt, std::move(b.node))) : promote(std::move(b), kInt);
+    return make(makeBinary(op, t, promote(std::move(a), t).node, std::move(count.node)));
 }
 
 // Assignment conversion (declarations, =, array initializers): widening, and a constant int
@@ -311,6 +309,30 @@ Value Checker::assignTo(Value v, Type to)
     if (to == kObject && v.type.isReference())
         return v;
     return failed(msg::incompatible(typeName(v.type), typeName(to)));
+}
+
+// The type of c ? x : y by Java's rules for the subset; nothing when Java has none (void, or types
+// that do not meet).
+std::optional<Type> Checker::conditionalType(const Value& x, const Value& y)
+{
+    if (x.type == kVoid || y.type == kVoid)
+        return std::nullopt;
+    if (x.type == y.type)
+        return x.type;
+    if (x.type.isNumeric() && y.type.isNumeric()) {
+        // A char and an int constant that fits a char give a char.
+        auto fitsChar = [](const Value& v) {
+            return v.type == kInt && v.constant && v.constant->prim.i >= 0 && v.constant->prim.i <= 0xFFFF;
+        };
+        if ((x.type == kChar && fitsChar(y)) || (y.type == kChar && fitsChar(x)))
+            return kChar;
+        return binaryPromotion(x.type, y.type);
+    }
+    if (x.type == kNull && y.type.isReference())
+        return y.type;
+    if (y.type == kNull && x.type.isReference())
+        return x.type;
+    return std::nullopt;
 }
 
 // A cast to `to` (any numeric conversion is allowed).
@@ -346,7 +368,7 @@ Value Checker::cast(const SyntaxExpr& e)
 Value Checker::assignment(const SyntaxExpr& e)
 {
     Target t = target(*e.args[0]);
-    const bool compound = e.name != u"=";
+    const bool compound = e.op != Punct::Assign;
     if (compound && t.variable)
         readVariable(*t.variable);
     if (!compound) {
@@ -363,7 +385,7 @@ Value Checker::assignment(const SyntaxExpr& e)
         return make(
             makeArrayStore(t.type, std::move(t.array.node), std::move(t.index.node), std::move(rhs.node)));
     }
-    const std::u16string op = e.name.substr(0, e.name.size() - 1);
+    const Punct op = compoundOperator(e.op);
     if (!t.ok) {
         expression(*e.args[1]);
         return bad();
@@ -373,8 +395,8 @@ Value Checker::assignment(const SyntaxExpr& e)
     Value rhs = expression(*e.args[1]);
     if (rhs.bad())
         return rhs;
-    if (t.type == kString && op != u"+")
-        return failed(msg::badOperands(cp(op), typeName(t.type), typeName(rhs.type)));
+    if (t.type == kString && op != Punct::Plus)
+        return failed(msg::badOperands(opText(op), typeName(t.type), typeName(rhs.type)));
     if (t.type != kString && rhs.type == kString)
         return failed(msg::incompatible(typeName(rhs.type), typeName(t.type)));
     Value combined = combine(op, std::move(current), std::move(rhs));
@@ -398,13 +420,14 @@ Value Checker::increment(const SyntaxExpr& e)
     if (t.variable)
         readVariable(*t.variable);
     if (!t.type.isNumeric())
-        return failed(msg::badOperand(cp(e.name), typeName(t.type)));
+        return failed(msg::badOperand(opText(e.op), typeName(t.type)));
     const bool post = e.kind == SyntaxExprKind::PostIncDec;
     const int temp = t.variable ? -1 : hiddenSlot(t.type);
     Value current = make(makeLocal(t.type, t.variable ? t.variable->slot : temp));
     Constant one;
     one.prim.i = 1;
-    Value step = combine(e.name == u"++" ? u"+" : u"-", std::move(current), constantValue(kInt, one));
+    Value step = combine(e.op == Punct::Inc ? Punct::Plus : Punct::Minus, std::move(current),
+                         constantValue(kInt, one));
     Value value = castTo(std::move(step), t.type);
     if (t.variable)
         return make(makeUpdateLocal(t.type, t.variable->slot, t.variable->id, std::move(value.node), post));

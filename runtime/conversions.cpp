@@ -1,6 +1,5 @@
 #include "runtime/conversions.h"
 
-#include <map>
 #include <stdexcept>
 
 namespace runtime::checking {
@@ -33,15 +32,46 @@ Type unaryPromotion(Type a)
     return a.base == Base::Char ? kInt : a;
 }
 
-Op binaryOp(const std::u16string& op)
+Op binaryOp(Punct op)
 {
-    static const std::map<std::u16string, Op> kOps = {
-        {u"+", Op::Add},    {u"-", Op::Sub}, {u"*", Op::Mul}, {u"/", Op::Div},  {u"%", Op::Rem},
-        {u"&", Op::And},    {u"|", Op::Or},  {u"^", Op::Xor}, {u"<<", Op::Shl}, {u">>", Op::Shr},
-        {u">>>", Op::Ushr}, {u"<", Op::Lt},  {u"<=", Op::Le}, {u">", Op::Gt},   {u">=", Op::Ge},
-        {u"==", Op::Eq},    {u"!=", Op::Ne},
-    };
-    return kOps.at(op);
+    switch (op) {
+    case Punct::Plus:
+        return Op::Add;
+    case Punct::Minus:
+        return Op::Sub;
+    case Punct::Star:
+        return Op::Mul;
+    case Punct::Slash:
+        return Op::Div;
+    case Punct::Percent:
+        return Op::Rem;
+    case Punct::Amp:
+        return Op::And;
+    case Punct::Bar:
+        return Op::Or;
+    case Punct::Caret:
+        return Op::Xor;
+    case Punct::Shl:
+        return Op::Shl;
+    case Punct::Shr:
+        return Op::Shr;
+    case Punct::Ushr:
+        return Op::Ushr;
+    case Punct::Lt:
+        return Op::Lt;
+    case Punct::Le:
+        return Op::Le;
+    case Punct::Gt:
+        return Op::Gt;
+    case Punct::Ge:
+        return Op::Ge;
+    case Punct::Eq:
+        return Op::Eq;
+    case Punct::Ne:
+        return Op::Ne;
+    default:
+        throw std::logic_error("not a binary operator");
+    }
 }
 
 bool invocable(Type from, Type to, bool boxing)

@@ -2,6 +2,7 @@
 
 // Java's conversions and promotions between the types of the subset, as the checker applies them.
 
+#include "runtime/lexer.h"
 #include "runtime/nodes.h"
 #include "runtime/values.h"
 
@@ -14,7 +15,7 @@ Type binaryPromotion(Type a, Type b);
 // Unary numeric promotion: char becomes int.
 Type unaryPromotion(Type a);
 // The compiled operation of a binary operator other than && and ||.
-Op binaryOp(const std::u16string& op);
+Op binaryOp(Punct op);
 // Method invocation conversion: widening, null and any reference to Object; with `boxing`, a primitive
 // to Object too.
 bool invocable(Type from, Type to, bool boxing);

@@ -17,13 +17,65 @@ bool isLineEnd(char16_t c)
     return c == u'\n' || c == u'\r';
 }
 
-// Operators, longest first so that the longest spelling wins.
-constexpr std::array<std::u16string_view, 50> kOperators = {
-    u">>>=", u"<<=", u">>=", u">>>", u"...", u"->", u"::", u"++", u"--", u"&&", u"||", u"==", u"!=",
-    u"<=",   u">=",  u"+=",  u"-=",  u"*=",  u"/=", u"%=", u"&=", u"|=", u"^=", u"<<", u">>", u"(",
-    u")",    u"{",   u"}",   u"[",   u"]",   u";",  u",",  u".",  u"@",  u"=",  u">",  u"<",  u"!",
-    u"~",    u"?",   u":",   u"+",   u"-",   u"*",  u"/",  u"%",  u"&",  u"|",  u"^",
+struct OperatorSpelling
+{
+    std::u16string_view text;
+    Punct op;
 };
+
+// Operators, longest first so that the longest spelling wins.
+constexpr std::array<OperatorSpelling, 50> kOperators = {{
+    {u">>>=", Punct::UshrAssign},
+    {u"<<=", Punct::ShlAssign},
+    {u">>=", Punct::ShrAssign},
+    {u">>>", Punct::Ushr},
+    {u"...", Punct::Ellipsis},
+    {u"->", Punct::Arrow},
+    {u"::", Punct::ColonColon},
+    {u"++", Punct::Inc},
+    {u"--", Punct::Dec},
+    {u"&&", Punct::AndAnd},
+    {u"||", Punct::OrOr},
+    {u"==", Punct::Eq},
+    {u"!=", Punct::Ne},
+    {u"<=", Punct::Le},
+    {u">=", Punct::Ge},
+    {u"+=", Punct::PlusAssign},
+    {u"-=", Punct::MinusAssign},
+    {u"*=", Punct::StarAssign},
+    {u"/=", Punct::SlashAssign},
+    {u"%=", Punct::PercentAssign},
+    {u"&=", Punct::AmpAssign},
+    {u"|=", Punct::BarAssign},
+    {u"^=", Punct::CaretAssign},
+    {u"<<", Punct::Shl},
+    {u">>", Punct::Shr},
+    {u"(", Punct::LParen},
+    {u")", Punct::RParen},
+    {u"{", Punct::LBrace},
+    {u"}", Punct::RBrace},
+    {u"[", Punct::LBracket},
+    {u"]", Punct::RBracket},
+    {u";", Punct::Semicolon},
+    {u",", Punct::Comma},
+    {u".", Punct::Dot},
+    {u"@", Punct::At},
+    {u"=", Punct::Assign},
+    {u">", Punct::Gt},
+    {u"<", Punct::Lt},
+    {u"!", Punct::Not},
+    {u"~", Punct::Tilde},
+    {u"?", Punct::Question},
+    {u":", Punct::Colon},
+    {u"+", Punct::Plus},
+    {u"-", Punct::Minus},
+    {u"*", Punct::Star},
+    {u"/", Punct::Slash},
+    {u"%", Punct::Percent},
+    {u"&", Punct::Amp},
+    {u"|", Punct::Bar},
+    {u"^", Punct::Caret},
+}};
 
 class Lexer
 {
@@ -144,11 +196,11 @@ private:
             return charLiteral();
         if (c == u'"')
             return stringLiteral();
-        for (std::u16string_view op : kOperators) {
-            if (m_s.compare(m_pos, op.size(), op) == 0) {
-                m_pos += op.size();
+        for (const OperatorSpelling& op : kOperators) {
+            if (m_s.compare(m_pos, op.text.size(), op.text) == 0) {
+                m_pos += op.text.size();
                 t.kind = Tok::Operator;
-                t.text = op;
+                t.op = op.op;
                 return t;
             }
         }
@@ -370,6 +422,49 @@ private:
 std::vector<Token> tokenize(const std::u16string& source)
 {
     return Lexer(source).run();
+}
+
+std::u16string_view spelling(Punct p)
+{
+    for (const OperatorSpelling& op : kOperators)
+        if (op.op == p)
+            return op.text;
+    return {};
+}
+
+bool isAssignment(Punct p)
+{
+    return p == Punct::Assign || compoundOperator(p) != Punct::None;
+}
+
+Punct compoundOperator(Punct p)
+{
+    switch (p) {
+    case Punct::PlusAssign:
+        return Punct::Plus;
+    case Punct::MinusAssign:
+        return Punct::Minus;
+    case Punct::StarAssign:
+        return Punct::Star;
+    case Punct::SlashAssign:
+        return Punct::Slash;
+    case Punct::PercentAssign:
+        return Punct::Percent;
+    case Punct::AmpAssign:
+        return Punct::Amp;
+    case Punct::BarAssign:
+        return Punct::Bar;
+    case Punct::CaretAssign:
+        return Punct::Caret;
+    case Punct::ShlAssign:
+        return Punct::Shl;
+    case Punct::ShrAssign:
+        return Punct::Shr;
+    case Punct::UshrAssign:
+        return Punct::Ushr;
+    default:
+        return Punct::None;
+    }
 }
 
 bool isKeyword(const std::u16string& word)

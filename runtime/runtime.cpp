@@ -35,6 +35,41 @@ const char* describe(JavaError error)
     }
 }
 
+// The node that runs after `n`'s statements completed with `c` (-1: the program ends); after a normal
+// completion `n`'s condition decides, and `result` says which way it went.
+int exitOf(const ProgramNode& n, Completion c, Machine& m, StepResult& result)
+{
+    switch (c) {
+    case Completion::Normal:
+        if (n.condition) {
+            const bool holds = n.condition->evalBool(m);
+            result.branch = holds ? 1 : 0;
+            return holds ? n.next : n.alt;
+        }
+        return n.next;
+    case Completion::Break:
+        return n.breakTarget;
+    case Completion::Continue:
+        return n.continueTarget;
+    case Completion::Return:
+        return -1;
+    }
+    return -1;
+}
+
+// How the exception `e` at `element` is reported: the German message and Java's own line.
+RunError errorOf(const JavaException& e, const ProgramElement& element)
+{
+    RunError error;
+    error.element = element.id;
+    error.message = msg::runError(e.message.empty() ? describe(e.error) : e.message, element.text);
+    error.javaException = javaClassName(e.error);
+    if (!e.detail.empty())
+        error.javaException += ": " + e.detail;
+    error.outOfMemory = e.error == JavaError::OutOfMemory;
+    return error;
+}
+
 } // namespace
 
 Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input,
@@ -101,25 +136,7 @@ StepResult Run::step()
     bool outOfMemory = false;
     try {
         const Completion c = execAll(n.statements, m);
-        int target = n.next;
-        switch (c) {
-        case Completion::Normal:
-            if (n.condition) {
-                const bool holds = n.condition->evalBool(m);
-                result.branch = holds ? 1 : 0;
-                target = holds ? n.next : n.alt;
-            }
-            break;
-        case Completion::Break:
-            target = n.breakTarget;
-            break;
-        case Completion::Continue:
-            target = n.continueTarget;
-            break;
-        case Completion::Return:
-            target = -1;
-            break;
-        }
+        const int target = exitOf(n, c, m, result);
         m_node = target;
         if (target < 0) {
             // At the end the program's outermost variables show; after a return, those where it stood.
@@ -131,13 +148,8 @@ StepResult Run::step()
     } catch (const JavaException& e) {
         m_state = RunState::Failed;
         m_scope = n.scopeBefore;
-        m_error.element = element.id;
-        m_error.message = msg::runError(e.message.empty() ? describe(e.error) : e.message, element.text);
-        m_error.javaException = javaClassName(e.error);
-        if (!e.detail.empty())
-            m_error.javaException += ": " + e.detail;
-        outOfMemory = e.error == JavaError::OutOfMemory;
-        m_error.outOfMemory = outOfMemory;
+        m_error = errorOf(e, element);
+        outOfMemory = m_error.outOfMemory;
     } catch (const std::bad_alloc&) {
         failOutOfMemory(element);
         outOfMemory = true;

@@ -29,49 +29,44 @@ bool isPrimitiveName(const std::u16string& word)
 
 bool isAssignOp(const Token& t)
 {
-    static constexpr std::array<std::u16string_view, 12> kOps = {
-        u"=", u"+=", u"-=", u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"<<=", u">>=", u">>>="};
-    if (t.kind != Tok::Operator)
-        return false;
-    for (std::u16string_view op : kOps)
-        if (t.text == op)
-            return true;
-    return false;
+    return t.kind == Tok::Operator && isAssignment(t.op);
 }
 
 // Binary operators by precedence level, loosest first; 0 for anything else.
 int binaryLevel(const Token& t)
 {
     if (t.kind != Tok::Operator)
-        return t.kind == Tok::Identifier && t.text == u"instanceof" ? 7 : 0;
-    const std::u16string& s = t.text;
-    const char16_t second = s.size() > 1 ? s[1] : u'\0';
-    if (s.size() > 3 ||
-        (s.size() > 1 && second == u'=' && s[0] != u'=' && s[0] != u'!' && s[0] != u'<' && s[0] != u'>'))
-        return 0; // assignment operators
-    switch (s[0]) {
-    case u'|':
-        return second == u'|' ? 1 : 3;
-    case u'&':
-        return second == u'&' ? 2 : 5;
-    case u'^':
+        return t.isWord(u"instanceof") ? 7 : 0;
+    switch (t.op) {
+    case Punct::OrOr:
+        return 1;
+    case Punct::AndAnd:
+        return 2;
+    case Punct::Bar:
+        return 3;
+    case Punct::Caret:
         return 4;
-    case u'=':
-        return second == u'=' ? 6 : 0;
-    case u'!':
-        return second == u'=' ? 6 : 0;
-    case u'<':
-    case u'>':
-        if (second == s[0])
-            return s.size() == 3 && s[2] == u'=' ? 0 : 8; // <<= and >>= assign
+    case Punct::Amp:
+        return 5;
+    case Punct::Eq:
+    case Punct::Ne:
+        return 6;
+    case Punct::Lt:
+    case Punct::Gt:
+    case Punct::Le:
+    case Punct::Ge:
         return 7;
-    case u'+':
-    case u'-':
-        return s.size() == 1 ? 9 : 0;
-    case u'*':
-    case u'/':
-    case u'%':
-        return s.size() == 1 ? 10 : 0;
+    case Punct::Shl:
+    case Punct::Shr:
+    case Punct::Ushr:
+        return 8;
+    case Punct::Plus:
+    case Punct::Minus:
+        return 9;
+    case Punct::Star:
+    case Punct::Slash:
+    case Punct::Percent:
+        return 10;
     default:
         return 0;
     }
@@ -100,7 +95,7 @@ public:
     SyntaxExprPtr condition()
     {
         SyntaxExprPtr e = expression();
-        expect(u")");
+        expect(Punct::RParen);
         expectEnd();
         return e;
     }
@@ -109,14 +104,14 @@ public:
     ForHeader forHeader()
     {
         ForHeader h;
-        if (!peek().is(u";"))
+        if (!peek().is(Punct::Semicolon))
             h.init = expressionList();
-        expect(u";");
+        expect(Punct::Semicolon);
         h.test = expression();
-        expect(u";");
-        if (!peek().is(u")"))
+        expect(Punct::Semicolon);
+        if (!peek().is(Punct::RParen))
             h.update = expressionList();
-        expect(u")");
+        expect(Punct::RParen);
         expectEnd();
         return h;
     }
@@ -163,8 +158,9 @@ private:
     {
         switch (t.kind) {
         case Tok::Identifier:
-        case Tok::Operator:
             return toCp1252(t.text);
+        case Tok::Operator:
+            return toCp1252(std::u16string(runtime::spelling(t.op)));
         case Tok::StringLiteral:
             return quoted('"', toCp1252(t.text));
         case Tok::CharLiteral:
@@ -176,12 +172,13 @@ private:
         }
     }
 
-    void expect(const char16_t* op)
+    void expect(Punct op)
     {
         if (!peek().is(op)) {
             if (peek().kind == Tok::Error)
                 fail(m_lexError);
-            fail(msg::expected(toCp1252(op), peek().kind == Tok::End ? std::string() : spelling(peek())));
+            fail(msg::expected(toCp1252(std::u16string(runtime::spelling(op))),
+                               peek().kind == Tok::End ? std::string() : spelling(peek())));
         }
         ++m_pos;
     }
@@ -192,9 +189,17 @@ private:
             unexpected();
     }
 
-    bool accept(const char16_t* op)
+    bool accept(Punct op)
     {
         if (!peek().is(op))
+            return false;
+        ++m_pos;
+        return true;
+    }
+
+    bool acceptWord(std::u16string_view word)
+    {
+        if (!peek().isWord(word))
             return false;
         ++m_pos;
         return true;
@@ -242,7 +247,7 @@ private:
         const Token& n = peek(1);
         if (n.kind == Tok::Identifier)
             return true;
-        return n.is(u"[") && peek(2).is(u"]");
+        return n.is(Punct::LBracket) && peek(2).is(Punct::RBracket);
     }
 
     // Type: (PrimitiveType | Identifier) {"[" "]"}
@@ -256,7 +261,7 @@ private:
         } else {
             t.name = identifier();
         }
-        while (peek().is(u"[") && peek(1).is(u"]")) {
+        while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
             m_pos += 2;
             ++t.dims;
         }
@@ -268,7 +273,7 @@ private:
     {
         if (atDeclaration()) {
             SyntaxStmtPtr s = declaration();
-            expect(u";");
+            expect(Punct::Semicolon);
             return s;
         }
         return statement();
@@ -280,7 +285,7 @@ private:
     {
         auto s = std::make_unique<SyntaxStmt>();
         s->kind = SyntaxStmtKind::Declaration;
-        while (peek().is(u"final")) {
+        while (peek().isWord(u"final")) {
             ++m_pos;
             s->isFinal = true;
         }
@@ -288,14 +293,14 @@ private:
         do {
             Declarator d;
             d.name = identifier();
-            while (peek().is(u"[") && peek(1).is(u"]")) {
+            while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
                 m_pos += 2;
                 ++d.dims;
             }
-            if (accept(u"="))
-                d.init = peek().is(u"{") ? arrayInitializer() : expression();
+            if (accept(Punct::Assign))
+                d.init = peek().is(Punct::LBrace) ? arrayInitializer() : expression();
             s->declarators.push_back(std::move(d));
-        } while (accept(u","));
+        } while (accept(Punct::Comma));
         return s;
     }
 
@@ -306,45 +311,17 @@ private:
         DepthGuard guard(*this);
         auto s = std::make_unique<SyntaxStmt>();
         const Token& t = peek();
-        if (t.is(u";")) {
+        if (t.is(Punct::Semicolon)) {
             ++m_pos;
             return s;
         }
-        if (t.is(u"{")) {
-            ++m_pos;
-            s->kind = SyntaxStmtKind::Block;
-            while (!peek().is(u"}")) {
-                if (peek().kind == Tok::End || peek().kind == Tok::Error)
-                    expect(u"}");
-                s->body.push_back(blockStatement());
-            }
-            ++m_pos;
-            return s;
-        }
+        if (t.is(Punct::LBrace))
+            return block();
         if (t.kind == Tok::Identifier && isKeyword(t.text)) {
-            if (t.text == u"if") {
-                ++m_pos;
-                s->kind = SyntaxStmtKind::If;
-                expect(u"(");
-                s->expr = expression();
-                expect(u")");
-                s->body.push_back(embeddedStatement());
-                if (accept(u"else"))
-                    s->body.push_back(embeddedStatement());
-                return s;
-            }
-            if (t.text == u"break" || t.text == u"continue" || t.text == u"return") {
-                s->kind = t.text == u"break"      ? SyntaxStmtKind::Break
-                          : t.text == u"continue" ? SyntaxStmtKind::Continue
-                                                  : SyntaxStmtKind::Return;
-                ++m_pos;
-                if (s->kind != SyntaxStmtKind::Return && isIdentifier(peek()))
-                    fail(msg::kLabelsUnsupported);
-                if (s->kind == SyntaxStmtKind::Return && !peek().is(u";"))
-                    fail(msg::kReturnValue);
-                expect(u";");
-                return s;
-            }
+            if (t.text == u"if")
+                return ifStatement();
+            if (t.text == u"break" || t.text == u"continue" || t.text == u"return")
+                return jump();
             if (t.text == u"while" || t.text == u"for" || t.text == u"do")
                 fail(msg::loopInText(toCp1252(t.text)));
             if (t.text == u"else")
@@ -357,11 +334,58 @@ private:
             if (!startsExpression)
                 fail(msg::statementUnsupported(toCp1252(t.text)));
         }
-        if (isIdentifier(t) && peek(1).is(u":"))
+        if (isIdentifier(t) && peek(1).is(Punct::Colon))
             fail(msg::kLabelsUnsupported);
         s->kind = SyntaxStmtKind::Expression;
         s->expr = expression();
-        expect(u";");
+        expect(Punct::Semicolon);
+        return s;
+    }
+
+    // Block: "{" {BlockStatement} "}"
+    SyntaxStmtPtr block()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::Block;
+        ++m_pos;
+        while (!peek().is(Punct::RBrace)) {
+            if (peek().kind == Tok::End || peek().kind == Tok::Error)
+                expect(Punct::RBrace);
+            s->body.push_back(blockStatement());
+        }
+        ++m_pos;
+        return s;
+    }
+
+    // if "(" Expression ")" Statement [else Statement]
+    SyntaxStmtPtr ifStatement()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::If;
+        ++m_pos;
+        expect(Punct::LParen);
+        s->expr = expression();
+        expect(Punct::RParen);
+        s->body.push_back(embeddedStatement());
+        if (acceptWord(u"else"))
+            s->body.push_back(embeddedStatement());
+        return s;
+    }
+
+    // break ";" | continue ";" | return ";": no labels, no value
+    SyntaxStmtPtr jump()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        const std::u16string& word = peek().text;
+        s->kind = word == u"break"      ? SyntaxStmtKind::Break
+                  : word == u"continue" ? SyntaxStmtKind::Continue
+                                        : SyntaxStmtKind::Return;
+        ++m_pos;
+        if (s->kind != SyntaxStmtKind::Return && isIdentifier(peek()))
+            fail(msg::kLabelsUnsupported);
+        if (s->kind == SyntaxStmtKind::Return && !peek().is(Punct::Semicolon))
+            fail(msg::kReturnValue);
+        expect(Punct::Semicolon);
         return s;
     }
 
@@ -378,7 +402,7 @@ private:
         std::vector<SyntaxExprPtr> list;
         do
             list.push_back(expression());
-        while (accept(u","));
+        while (accept(Punct::Comma));
         return list;
     }
 
@@ -401,20 +425,28 @@ private:
         return e;
     }
 
+    static SyntaxExprPtr node(SyntaxExprKind kind, Punct op)
+    {
+        auto e = std::make_unique<SyntaxExpr>();
+        e->kind = kind;
+        e->op = op;
+        return e;
+    }
+
     // Expression: Conditional [AssignmentOperator Expression]
     SyntaxExprPtr expression()
     {
         DepthGuard guard(*this);
         SyntaxExprPtr left = conditional();
         if (isAssignOp(peek())) {
-            SyntaxExprPtr e = node(SyntaxExprKind::Assign, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Assign, take().op);
             e->args.push_back(std::move(left));
-            if (peek().is(u"{"))
+            if (peek().is(Punct::LBrace))
                 fail(msg::kArrayInitHere);
             e->args.push_back(expression());
             return grown(std::move(e));
         }
-        if (peek().is(u"->"))
+        if (peek().is(Punct::Arrow))
             fail(msg::kLambdaUnsupported);
         return left;
     }
@@ -423,13 +455,13 @@ private:
     SyntaxExprPtr conditional()
     {
         SyntaxExprPtr c = binary(1);
-        if (!accept(u"?"))
+        if (!accept(Punct::Question))
             return c;
         DepthGuard guard(*this);
         SyntaxExprPtr e = node(SyntaxExprKind::Conditional);
         e->args.push_back(std::move(c));
         e->args.push_back(expression());
-        expect(u":");
+        expect(Punct::Colon);
         e->args.push_back(conditional());
         return grown(std::move(e));
     }
@@ -441,9 +473,9 @@ private:
             return unary();
         SyntaxExprPtr left = binary(level + 1);
         while (binaryLevel(peek()) == level) {
-            if (peek().is(u"instanceof"))
+            if (peek().isWord(u"instanceof"))
                 fail(msg::statementUnsupported("instanceof"));
-            SyntaxExprPtr e = node(SyntaxExprKind::Binary, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Binary, take().op);
             e->args.push_back(std::move(left));
             e->args.push_back(binary(level + 1));
             left = grown(std::move(e));
@@ -456,7 +488,7 @@ private:
     {
         DepthGuard guard(*this);
         const Token& t = peek();
-        if (t.is(u"-") && (peek(1).kind == Tok::IntLiteral || peek(1).kind == Tok::LongLiteral) &&
+        if (t.is(Punct::Minus) && (peek(1).kind == Tok::IntLiteral || peek(1).kind == Tok::LongLiteral) &&
             peek(1).limit) {
             // -2147483648 and -9223372036854775808L: the one place the largest literal is allowed.
             ++m_pos;
@@ -465,17 +497,17 @@ private:
             e->token.limit = false;
             return postfix(std::move(e));
         }
-        if (t.is(u"+") || t.is(u"-") || t.is(u"!") || t.is(u"~")) {
-            SyntaxExprPtr e = node(SyntaxExprKind::Unary, take().text);
+        if (t.is(Punct::Plus) || t.is(Punct::Minus) || t.is(Punct::Not) || t.is(Punct::Tilde)) {
+            SyntaxExprPtr e = node(SyntaxExprKind::Unary, take().op);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
-        if (t.is(u"++") || t.is(u"--")) {
-            SyntaxExprPtr e = node(SyntaxExprKind::PreIncDec, take().text);
+        if (t.is(Punct::Inc) || t.is(Punct::Dec)) {
+            SyntaxExprPtr e = node(SyntaxExprKind::PreIncDec, take().op);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
-        if (t.is(u"(")) {
+        if (t.is(Punct::LParen)) {
             if (SyntaxExprPtr cast = tryCast())
                 return cast;
         }
@@ -492,23 +524,23 @@ private:
         if (!primitive && isKeyword(head.text))
             return nullptr;
         std::size_t i = 2;
-        while (peek(i).is(u"[") && peek(i + 1).is(u"]"))
+        while (peek(i).is(Punct::LBracket) && peek(i + 1).is(Punct::RBracket))
             i += 2;
-        if (!peek(i).is(u")"))
+        if (!peek(i).is(Punct::RParen))
             return nullptr;
         if (!primitive) {
             const Token& after = peek(i + 1);
             const bool operand =
                 (after.kind != Tok::Operator && after.kind != Tok::End && after.kind != Tok::Error &&
                  !(after.kind == Tok::Identifier && after.text == u"instanceof")) ||
-                after.is(u"(") || after.is(u"!") || after.is(u"~");
+                after.is(Punct::LParen) || after.is(Punct::Not) || after.is(Punct::Tilde);
             if (!operand)
                 return nullptr;
         }
         ++m_pos;
         SyntaxExprPtr e = node(SyntaxExprKind::Cast);
         e->type = type();
-        expect(u")");
+        expect(Punct::RParen);
         e->args.push_back(unary());
         return grown(std::move(e));
     }
@@ -517,11 +549,11 @@ private:
     SyntaxExprPtr postfix(SyntaxExprPtr e)
     {
         while (true) {
-            if (accept(u".")) {
-                if (peek().is(u"new") || peek().is(u"class") || peek().is(u"this"))
+            if (accept(Punct::Dot)) {
+                if (peek().isWord(u"new") || peek().isWord(u"class") || peek().isWord(u"this"))
                     fail(msg::statementUnsupported(toCp1252(peek().text)));
                 std::u16string name = identifier();
-                if (peek().is(u"(")) {
+                if (peek().is(Punct::LParen)) {
                     SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
                     call->args.push_back(std::move(e));
                     arguments(*call);
@@ -531,21 +563,21 @@ private:
                     field->args.push_back(std::move(e));
                     e = grown(std::move(field));
                 }
-            } else if (peek().is(u"[") && e->kind != SyntaxExprKind::NewArray) {
+            } else if (peek().is(Punct::LBracket) && e->kind != SyntaxExprKind::NewArray) {
                 ++m_pos;
                 SyntaxExprPtr index = node(SyntaxExprKind::Index);
                 index->args.push_back(std::move(e));
                 index->args.push_back(expression());
-                expect(u"]");
+                expect(Punct::RBracket);
                 e = grown(std::move(index));
-            } else if (peek().is(u"::")) {
+            } else if (peek().is(Punct::ColonColon)) {
                 fail(msg::kLambdaUnsupported);
             } else {
                 break;
             }
         }
-        while (peek().is(u"++") || peek().is(u"--")) {
-            SyntaxExprPtr inc = node(SyntaxExprKind::PostIncDec, take().text);
+        while (peek().is(Punct::Inc) || peek().is(Punct::Dec)) {
+            SyntaxExprPtr inc = node(SyntaxExprKind::PostIncDec, take().op);
             inc->args.push_back(std::move(e));
             e = grown(std::move(inc));
         }
@@ -555,13 +587,13 @@ private:
     // Arguments: "(" [Expression {"," Expression}] ")"
     void arguments(SyntaxExpr& call)
     {
-        expect(u"(");
-        if (accept(u")"))
+        expect(Punct::LParen);
+        if (accept(Punct::RParen))
             return;
         do
             call.args.push_back(expression());
-        while (accept(u","));
-        expect(u")");
+        while (accept(Punct::Comma));
+        expect(Punct::RParen);
     }
 
     // Primary: Literal | Identifier [Arguments] | "(" Expression ")" | new Creator
@@ -584,11 +616,11 @@ private:
         case Tok::Identifier:
             break;
         case Tok::Operator:
-            if (t.is(u"(")) {
+            if (t.is(Punct::LParen)) {
                 ++m_pos;
                 SyntaxExprPtr e = node(SyntaxExprKind::Paren);
                 e->args.push_back(expression());
-                expect(u")");
+                expect(Punct::RParen);
                 return grown(std::move(e));
             }
             unexpected();
@@ -608,7 +640,7 @@ private:
             fail(msg::statementUnsupported(toCp1252(t.text)));
         }
         std::u16string name = take().text;
-        if (peek().is(u"(")) {
+        if (peek().is(Punct::LParen)) {
             SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
             call->args.push_back(nullptr);
             arguments(*call);
@@ -629,40 +661,40 @@ private:
             e->type.name = take().text;
         } else {
             e->type.name = identifier();
-            while (accept(u".")) {
+            while (accept(Punct::Dot)) {
                 e->type.name += u'.';
                 e->type.name += identifier();
             }
-            if (peek().is(u"(")) {
+            if (peek().is(Punct::LParen)) {
                 e->kind = SyntaxExprKind::NewObject;
                 arguments(*e);
-                if (peek().is(u"{"))
+                if (peek().is(Punct::LBrace))
                     fail(msg::statementUnsupported("class"));
                 return e;
             }
         }
-        if (!peek().is(u"["))
-            expect(u"[");
-        if (peek(1).is(u"]")) {
-            while (peek().is(u"[") && peek(1).is(u"]")) {
+        if (!peek().is(Punct::LBracket))
+            expect(Punct::LBracket);
+        if (peek(1).is(Punct::RBracket)) {
+            while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
                 m_pos += 2;
                 ++e->type.dims;
             }
-            if (!peek().is(u"{"))
-                expect(u"{");
+            if (!peek().is(Punct::LBrace))
+                expect(Punct::LBrace);
             e->args.push_back(arrayInitializer());
             return e;
         }
-        expect(u"[");
+        expect(Punct::LBracket);
         e->args.push_back(expression());
-        expect(u"]");
+        expect(Punct::RBracket);
         e->type.dims = 1;
-        while (peek().is(u"[")) {
+        while (peek().is(Punct::LBracket)) {
             ++e->type.dims;
             ++m_pos;
-            if (!accept(u"]")) {
+            if (!accept(Punct::RBracket)) {
                 expression();
-                expect(u"]");
+                expect(Punct::RBracket);
             }
         }
         return e;
@@ -672,14 +704,14 @@ private:
     SyntaxExprPtr arrayInitializer()
     {
         DepthGuard guard(*this);
-        expect(u"{");
+        expect(Punct::LBrace);
         SyntaxExprPtr e = node(SyntaxExprKind::ArrayInit);
-        while (!peek().is(u"}")) {
-            e->args.push_back(peek().is(u"{") ? arrayInitializer() : expression());
-            if (!accept(u","))
+        while (!peek().is(Punct::RBrace)) {
+            e->args.push_back(peek().is(Punct::LBrace) ? arrayInitializer() : expression());
+            if (!accept(Punct::Comma))
                 break;
         }
-        expect(u"}");
+        expect(Punct::RBrace);
         return e;
     }
 

@@ -44,7 +44,8 @@ struct SyntaxExpr
 {
     SyntaxExprKind kind = SyntaxExprKind::Literal;
     Token token;
-    std::u16string name; // Name, Field, Call: the identifier; operators: the operator's spelling
+    std::u16string name;    // Name, Field, Call: the identifier
+    Punct op = Punct::None; // Unary, PreIncDec, PostIncDec, Binary, Assign: the operator
     TypeRef type;
     std::vector<std::unique_ptr<SyntaxExpr>> args;
     int height = 1; // levels of the tree under and with this node
