@@ -278,8 +278,11 @@ private:
     std::map<std::u16string, Ref> m_interned;
     int m_element = 0;
     int m_node = -1;
+    // Every variable declared so far, by id; the ids of those in scope, in the order of their
+    // declarations; and the same ids by name, so that a look-up costs no walk through the scopes.
     std::vector<Var> m_vars;
     std::vector<int> m_visible;
+    std::unordered_map<std::u16string, std::vector<int>> m_visibleByName;
     int m_head = -1;
     int m_depth = 0;
     int m_nextDA = 0;

@@ -26,16 +26,17 @@ int Checker::addVariable(Var v)
     m_p.links.push_back({v.id, m_head});
     m_head = static_cast<int>(m_p.links.size()) - 1;
     m_visible.push_back(v.id);
+    m_visibleByName[v.name].push_back(v.id);
     m_vars.push_back(std::move(v));
     return m_vars.back().id;
 }
 
 const Var* Checker::lookup(const std::u16string& name) const
 {
-    for (auto it = m_visible.rbegin(); it != m_visible.rend(); ++it)
-        if (m_vars[static_cast<std::size_t>(*it)].name == name)
-            return &m_vars[static_cast<std::size_t>(*it)];
-    return nullptr;
+    const auto found = m_visibleByName.find(name);
+    if (found == m_visibleByName.end() || found->second.empty())
+        return nullptr;
+    return &m_vars[static_cast<std::size_t>(found->second.back())];
 }
 
 Checker::ScopeMark Checker::enterScope()
@@ -47,7 +48,10 @@ Checker::ScopeMark Checker::enterScope()
 void Checker::exitScope(ScopeMark mark)
 {
     --m_depth;
-    m_visible.resize(mark.visible);
+    while (m_visible.size() > mark.visible) {
+        m_visibleByName[m_vars[static_cast<std::size_t>(m_visible.back())].name].pop_back();
+        m_visible.pop_back();
+    }
     m_head = mark.head;
 }
 
