@@ -82,6 +82,9 @@ struct Cond
     Bits whenFalse;
 };
 
+// A declared variable. Every declaration gets a slot of its own for the whole program (prims or refs by
+// its type), so a run allocates nothing per step; `id` indexes the program's variables (the variables
+// view, the assigned marks).
 struct Var
 {
     std::u16string name;
@@ -89,11 +92,13 @@ struct Var
     int slot = 0;
     int id = 0;
     bool isFinal = false;
-    std::optional<Constant> constant;
-    int da = -1; // definite-assignment index; -1 for variables that always have a value
+    std::optional<Constant> constant; // a final variable with a constant initializer is a constant
+    int da = -1;                      // definite-assignment index; -1 for variables that always have a value
     int depth = 0;
 };
 
+// What the break and continue statements of one loop leave: the variables definitely assigned at every
+// break (and continue), whether there is one, and the nodes that hold them (patched when the loop ends).
 struct LoopContext
 {
     Bits breakDA = Bits::all();

@@ -1,5 +1,11 @@
 // The checker's flow rules: definite assignment through conditions (&&, ||, !, ?: assign differently
 // when true and when false), loops and jumps, and statements that cannot be reached.
+//
+// m_da is the set of variables definitely assigned where the check stands; after a jump or return it
+// holds every variable ("vacuously assigned"), so that the join with the other paths (intersect) keeps
+// what those assign. m_reachable says whether the next statement can be reached; a loop's break and
+// continue statements record the sets at the jump in its LoopContext, which the code after the loop and
+// the loop's test join in.
 #include "runtime/checker.h"
 
 #include "runtime/conversions.h"

@@ -1,5 +1,17 @@
 // The checker's graph building: each element becomes one or two nodes of the step graph (program.h),
 // linked by the exits that are still open where the next element starts.
+//
+// The nodes are emitted in the order of the Java text. What an element leaves open (the next of a
+// statement, the alt of a loop's test, the exits of both branches of a decision) is kept in m_pending and
+// patched to the next node emitted; what is still open at the end goes to -1, the end of the program.
+//   statement      one node with its statements; next goes on
+//   if             one node testing the condition; next enters the yes branch, alt the no branch
+//   while          one node testing; next enters the body, whose end comes back to it; alt leaves
+//   do-while       the body, then one node testing; next goes back to the body's first node
+//   counting loop  one node that sets the variable and tests, the body, one that advances and tests
+// A break or continue inside a text ends its node's statements; the step loop then follows the node's
+// breakTarget (patched to what follows the loop) or continueTarget (the loop's test; for a counting
+// loop the node that advances its variable).
 #include "runtime/checker.h"
 
 #include "model/looptext.h"
@@ -9,6 +21,7 @@
 
 namespace runtime::checking {
 
+// A new node for the current element, where every open exit leads.
 int Checker::emit()
 {
     ProgramNode node;
@@ -22,6 +35,7 @@ int Checker::emit()
     return index;
 }
 
+// Points each exit in `exits` at `target`.
 void Checker::patch(const std::vector<Exit>& exits, int target)
 {
     for (const Exit& e : exits) {

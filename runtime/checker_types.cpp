@@ -1,5 +1,10 @@
 // The checker's expressions: Java's typing rules and conversions for the subset, and constant folding
 // (a constant expression is evaluated once here, as the compiler does).
+//
+// Each expression becomes a Value: its compiled node, its Java type and, for a constant expression, its
+// constant. Operands are converted by explicit conversion nodes, so the compiled tree never converts on
+// its own. A Value of the error type stands for an expression whose problem was reported already:
+// whatever uses it reports nothing more, so that one fault gives one message.
 #include "runtime/checker.h"
 
 #include "runtime/conversions.h"

@@ -1,3 +1,8 @@
+// The lexer: Java's lexical grammar for one element's text. Unicode escapes are replaced before anything
+// else (Java does so before it reads tokens, so an escaped quote closes a string); then white space and
+// comments separate tokens, the longest operator spelling wins, and numerals are read with their radix
+// prefix, underscores and suffix. Every malformed token ends the list as an error token with the German
+// message, which the parser reports when it reaches it.
 #include "runtime/lexer.h"
 
 #include "runtime/javatext.h"

@@ -1,4 +1,9 @@
 // Run: one step at a time through the program graph.
+//
+// A run owns the Machine that holds its variables: a slot per variable, chosen by the checker (prims for
+// primitives, refs for references), so that variables of blocks that have ended keep their slots and
+// nothing is allocated per step. A step runs one node (program.h) and moves to the node its completion
+// and condition name; an exception leaves the run standing at the element that raised it.
 #include "runtime/runtime.h"
 
 #include "runtime/javatext.h"
@@ -80,6 +85,7 @@ Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource
     m.prims.resize(static_cast<std::size_t>(m_program->primSlots));
     m.refs.resize(static_cast<std::size_t>(m_program->refSlots));
     m.assigned.assign(m_program->variables.size(), 0);
+    // main's String[] args: empty, as a program started without arguments gets it (variable 0).
     m.refs[static_cast<std::size_t>(m_program->argsSlot)] = makeArray(kString, 0);
     m.assigned[0] = 1;
     m_node = m_program->entry;
@@ -179,6 +185,7 @@ std::vector<Variable> Run::variables() const
 {
     if (!m_machine)
         return {}; // let go after the run failed for memory
+    // The scope chain runs innermost first; the view lists the outermost first.
     std::vector<int> chain;
     for (int link = m_scope; link >= 0; link = m_program->links[static_cast<std::size_t>(link)].parent)
         chain.push_back(m_program->links[static_cast<std::size_t>(link)].variable);

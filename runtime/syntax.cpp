@@ -1,4 +1,8 @@
 // The parser of the Java fragments: one function per grammar rule, each headed by the rule it reads.
+// Binary operators are read by precedence climbing over the levels of binaryLevel (loosest first); a
+// parenthesised type followed by an operand is a cast, anything else in parentheses an expression. The
+// parser decides by looking ahead (a cast by the tokens up to its ")") and never backtracks over a parsed
+// subtree.
 #include "runtime/syntax.h"
 
 #include "runtime/javatext.h"
