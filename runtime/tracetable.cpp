@@ -77,7 +77,8 @@ std::string traceValue(const Variable& variable)
     const std::size_t open = variable.value.rfind('[');
     std::size_t length = 0;
     if (open != std::string::npos)
-        std::from_chars(variable.value.data() + open + 1, variable.value.data() + variable.value.size(), length);
+        std::from_chars(variable.value.data() + open + 1, variable.value.data() + variable.value.size(),
+                        length);
     if (length > variable.elements.size())
         out += ", \u2026";
     return out + "]";
