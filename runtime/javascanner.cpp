@@ -8,14 +8,9 @@ namespace runtime {
 
 namespace {
 
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 bool isHexDigit(char16_t c)
 {
-    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return hexDigitValue(c) >= 0;
 }
 
 bool isLineSeparator(char16_t c)
@@ -33,7 +28,7 @@ std::size_t skipSign(const std::u16string& s)
 bool wholeNumeral(const std::u16string& s, std::size_t pos, char16_t grouping)
 {
     std::size_t p = pos;
-    while (p < s.size() && isDigit(s[p]))
+    while (p < s.size() && isAsciiDigit(s[p]))
         ++p;
     if (p == pos)
         return false;
@@ -42,8 +37,8 @@ bool wholeNumeral(const std::u16string& s, std::size_t pos, char16_t grouping)
     if (p - pos > 3 || s[pos] == u'0')
         return false;
     while (p < s.size()) {
-        if (p + 4 > s.size() || s[p] != grouping || !isDigit(s[p + 1]) || !isDigit(s[p + 2]) ||
-            !isDigit(s[p + 3]))
+        if (p + 4 > s.size() || s[p] != grouping || !isAsciiDigit(s[p + 1]) || !isAsciiDigit(s[p + 2]) ||
+            !isAsciiDigit(s[p + 3]))
             return false;
         p += 4;
     }
@@ -87,7 +82,7 @@ bool hexadecimalFloat(const std::u16string& s)
     if (p < s.size() && (s[p] == u'-' || s[p] == u'+'))
         ++p;
     const std::size_t digits = p;
-    while (p < s.size() && isDigit(s[p]))
+    while (p < s.size() && isAsciiDigit(s[p]))
         ++p;
     return p > digits && p == s.size();
 }
@@ -100,7 +95,7 @@ bool exponentDigits(const std::u16string& s, std::size_t p)
     if (p == s.size())
         return false;
     for (; p < s.size(); ++p)
-        if (!isDigit(s[p]))
+        if (!isAsciiDigit(s[p]))
             return false;
     return true;
 }
@@ -119,7 +114,7 @@ bool decimalFloat(const std::u16string& s, const NumberSymbols& symbols)
     if (point == std::u16string::npos)
         return wholeNumeral(mantissa, 0, symbols.grouping);
     for (std::size_t i = point + 1; i < mantissa.size(); ++i)
-        if (!isDigit(mantissa[i]))
+        if (!isAsciiDigit(mantissa[i]))
             return false;
     if (point == 0)
         return mantissa.size() > 1;
