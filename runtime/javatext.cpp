@@ -58,14 +58,7 @@ template <class Int> std::optional<Int> parseInteger(std::u16string_view text)
     return negative ? value : static_cast<Int>(-value);
 }
 
-// A run of digits of `radix` from `pos`, appended to `out`; with `underscores`, single or repeated
-// underscores may stand between two digits. The end of the run and how many digits it has; nothing when
-// an underscore does not stand between digits.
-struct DigitRun
-{
-    std::size_t end;
-    std::size_t digits;
-};
+} // namespace
 
 std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int radix, bool underscores,
                                    std::string& out)
@@ -90,6 +83,8 @@ std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int r
         return std::nullopt;
     return DigitRun{pos, digits};
 }
+
+namespace {
 
 // Whether a numeral beyond the range of double (as std::from_chars finds it) is too large rather than
 // too small: the place of its first significant digit plus its exponent, in digits (hexadecimal: in

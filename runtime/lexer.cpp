@@ -296,28 +296,15 @@ private:
         }
     }
 
-    // Digits of `radix` with single underscores between them, appended to `digits`.
+    // Digits of `radix` with underscores between them, appended to `digits`; false when an underscore
+    // does not stand between two digits.
     bool digitsOf(int radix, std::string& digits)
     {
-        const std::size_t before = digits.size();
-        bool lastUnderscore = false;
-        while (!atEnd()) {
-            const char16_t c = peek();
-            if (c == u'_') {
-                if (digits.size() == before)
-                    return false;
-                lastUnderscore = true;
-                ++m_pos;
-                continue;
-            }
-            const int v = hexDigitValue(c);
-            if (v < 0 || v >= radix)
-                break;
-            digits.push_back(static_cast<char>(c));
-            lastUnderscore = false;
-            ++m_pos;
-        }
-        return !lastUnderscore;
+        const std::optional<DigitRun> run = readDigits(m_s, m_pos, radix, true, digits);
+        if (!run)
+            return false;
+        m_pos = run->end;
+        return true;
     }
 
     // A numeral after 0x or 0b: a hexadecimal or binary integer, or a hexadecimal floating-point number.
