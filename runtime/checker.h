@@ -109,8 +109,10 @@ struct LoopContext
     std::vector<int> continueNodes;
 };
 
+// Which successor of a node an exit sets: next, alt or breakTarget.
 enum class Slot { Next, Alt, Break };
 
+// A way out of a node that is still open: patched to the node emitted next (or -1 at the end).
 struct Exit
 {
     int node;
@@ -134,6 +136,7 @@ std::string cp(const std::u16string& s);
 // An operator as the messages quote it.
 std::string opText(Punct op);
 
+// Checks one design and builds its program: check() runs both passes once.
 class Checker
 {
 public:
