@@ -217,6 +217,14 @@ inline std::string badFormat(const std::string& specifier)
 {
     return "Formatangabe " + quoted(specifier) + " passt nicht";
 }
+inline std::string formatValueType(const std::string& specifier, const std::string& type)
+{
+    return "Formatangabe " + quoted(specifier) + " passt nicht zum Wert vom Typ " + quoted(type);
+}
+inline std::string badCodePoint(const std::string& specifier, const std::string& code)
+{
+    return "Zur Formatangabe " + quoted(specifier) + " ist " + code + " kein Zeichencode";
+}
 inline std::string missingFormatArgument(const std::string& specifier)
 {
     return "Zur Formatangabe " + quoted(specifier) + " fehlt ein Wert";
