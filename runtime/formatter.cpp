@@ -21,7 +21,8 @@ namespace runtime {
 namespace {
 
 // The flags, each a bit; kFlagChars lists their characters in the same order, which is the order
-// Java's messages name them in. kUpper is no character of a format: an upper-case conversion sets it.
+// Java's messages name them in. kUpper is no flag a format can write: an upper-case conversion sets
+// it, and Java's messages show it as '^' ("Flags = '^+ '" for "%+ X").
 enum Flag : unsigned {
     kLeft = 1u << 0,
     kUpper = 1u << 1,
