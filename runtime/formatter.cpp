@@ -123,15 +123,29 @@ std::string javaText(const Specifier& s)
     return out;
 }
 
-[[noreturn]] void fail(JavaError error, const std::string& detail, const Specifier& s)
+// The specifier as the format writes it, for the German messages.
+std::string written(const Specifier& s)
 {
-    throwJava(error, detail, msg::badFormat(toCp1252(s.written)));
+    return toCp1252(s.written);
 }
 
 [[noreturn]] void failMismatch(char flag, char16_t conversion, const Specifier& s)
 {
-    fail(JavaError::FormatFlagsConversionMismatch,
-         "Conversion = " + toCp1252(std::u16string(1, conversion)) + ", Flags = " + flag, s);
+    throwJava(JavaError::FormatFlagsConversionMismatch,
+              "Conversion = " + toCp1252(std::u16string(1, conversion)) + ", Flags = " + flag,
+              msg::flagNotAllowed(written(s), std::string(1, flag)));
+}
+
+[[noreturn]] void failFlags(const Specifier& s)
+{
+    throwJava(JavaError::IllegalFormatFlags, "Flags = '" + flagText(s.flags) + "'",
+              msg::flagsExclusive(written(s)));
+}
+
+[[noreturn]] void failUnknown(const std::u16string& conversion, const Specifier& s)
+{
+    throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + toCp1252(conversion) + "'",
+              msg::unknownConversion(written(s), toCp1252(conversion)));
 }
 
 // Fails on the first of `flags` (characters, in the order given) that the specifier has.
@@ -145,7 +159,7 @@ void refuseFlags(const Specifier& s, std::string_view flags)
 void requireWidthForLeft(const Specifier& s)
 {
     if (s.width == -1 && s.has(kLeft))
-        fail(JavaError::MissingFormatWidth, javaText(s), s);
+        throwJava(JavaError::MissingFormatWidth, javaText(s), msg::widthMissing(written(s)));
 }
 
 // --- Reading a format ---
@@ -223,11 +237,6 @@ std::optional<int> readInt(const std::u16string& f, std::size_t begin, std::size
     return static_cast<int>(value);
 }
 
-std::string unknownConversion(const std::u16string& conversion)
-{
-    return "Conversion = '" + toCp1252(conversion) + "'";
-}
-
 constexpr std::u16string_view kConversions = u"bBhHsScCdoxXeEgGfaAn%";
 constexpr std::u16string_view kDateTimeConversions = u"HIklMSLNpzZsQBbhAaCYyjmdeRTrDFc";
 
@@ -236,17 +245,19 @@ void readIndexAndFlags(Specifier& s, const std::u16string& f, const Parts& p)
     if (p.indexEnd > p.indexBegin) {
         const std::optional<int> index = readInt(f, p.indexBegin, p.indexEnd);
         if (!index)
-            fail(JavaError::IllegalFormatArgumentIndex, "Format argument index: (not representable as int)",
-                 s);
+            throwJava(JavaError::IllegalFormatArgumentIndex,
+                      "Format argument index: (not representable as int)", msg::badArgumentIndex(written(s)));
         if (*index <= 0)
-            fail(JavaError::IllegalFormatArgumentIndex,
-                 "Illegal format argument index = " + std::to_string(*index), s);
+            throwJava(JavaError::IllegalFormatArgumentIndex,
+                      "Illegal format argument index = " + std::to_string(*index),
+                      msg::badArgumentIndex(written(s)));
         s.index = *index;
     }
     for (std::size_t i = p.flagsBegin; i < p.flagsEnd; ++i) {
         const unsigned flag = flagOf(f[i]);
         if (s.has(flag))
-            fail(JavaError::DuplicateFormatFlags, "Flags = '" + flagText(flag) + "'", s);
+            throwJava(JavaError::DuplicateFormatFlags, "Flags = '" + flagText(flag) + "'",
+                      msg::duplicateFlag(written(s), flagText(flag)));
         s.flags |= flag;
     }
     if (s.has(kPrevious))
@@ -259,13 +270,13 @@ void readWidthAndPrecision(Specifier& s, const std::u16string& f, const Parts& p
     if (p.widthEnd > p.widthBegin) {
         const std::optional<int> width = readInt(f, p.widthBegin, p.widthEnd);
         if (!width)
-            fail(JavaError::IllegalFormatWidth, beyondInt, s);
+            throwJava(JavaError::IllegalFormatWidth, beyondInt, msg::formatNumberTooLarge(written(s)));
         s.width = *width;
     }
     if (p.hasPrecision) {
         const std::optional<int> precision = readInt(f, p.precisionBegin, p.precisionEnd);
         if (!precision)
-            fail(JavaError::IllegalFormatPrecision, beyondInt, s);
+            throwJava(JavaError::IllegalFormatPrecision, beyondInt, msg::formatNumberTooLarge(written(s)));
         s.precision = *precision;
     }
 }
@@ -279,7 +290,7 @@ void readConversion(Specifier& s, const std::u16string& f, const Parts& p)
             s.flags |= kUpper;
     } else {
         if (kConversions.find(c) == std::u16string_view::npos)
-            fail(JavaError::UnknownFormatConversion, unknownConversion(std::u16string(1, c)), s);
+            failUnknown(std::u16string(1, c), s);
         if (c >= u'A' && c <= u'Z') {
             s.flags |= kUpper;
             c = static_cast<char16_t>(c - u'A' + u'a');
@@ -295,15 +306,16 @@ void readConversion(Specifier& s, const std::u16string& f, const Parts& p)
 void checkNumeric(const Specifier& s)
 {
     if (s.width == -1 && (s.has(kLeft) || s.has(kZero)))
-        fail(JavaError::MissingFormatWidth, javaText(s), s);
+        throwJava(JavaError::MissingFormatWidth, javaText(s), msg::widthMissing(written(s)));
     if ((s.has(kPlus) && s.has(kSpace)) || (s.has(kLeft) && s.has(kZero)))
-        fail(JavaError::IllegalFormatFlags, "Flags = '" + flagText(s.flags) + "'", s);
+        failFlags(s);
 }
 
 void refusePrecision(const Specifier& s)
 {
     if (s.precision != -1)
-        fail(JavaError::IllegalFormatPrecision, std::to_string(s.precision), s);
+        throwJava(JavaError::IllegalFormatPrecision, std::to_string(s.precision),
+                  msg::precisionNotAllowed(written(s)));
 }
 
 void checkText(const Specifier& s)
@@ -311,14 +323,14 @@ void checkText(const Specifier& s)
     refusePrecision(s);
     if (s.conversion == u'%') {
         if (s.flags != 0 && s.flags != kLeft)
-            fail(JavaError::IllegalFormatFlags, "Flags = '" + flagText(s.flags) + "'", s);
+            failFlags(s);
         requireWidthForLeft(s);
         return;
     }
     if (s.width != -1)
-        fail(JavaError::IllegalFormatWidth, std::to_string(s.width), s);
+        throwJava(JavaError::IllegalFormatWidth, std::to_string(s.width), msg::widthNotAllowed(written(s)));
     if (s.flags != 0)
-        fail(JavaError::IllegalFormatFlags, "Flags = '" + flagText(s.flags) + "'", s);
+        failFlags(s);
 }
 
 void checkSpecifier(const Specifier& s)
@@ -334,8 +346,7 @@ void checkSpecifier(const Specifier& s)
     case Kind::DateTime:
         refusePrecision(s);
         if (s.dateTime && kDateTimeConversions.find(s.conversion) == std::u16string_view::npos)
-            fail(JavaError::UnknownFormatConversion,
-                 unknownConversion(u"t" + std::u16string(1, s.conversion)), s);
+            failUnknown(u"t" + std::u16string(1, s.conversion), s);
         refuseFlags(s, "#+ 0,(");
         requireWidthForLeft(s);
         break;
@@ -372,7 +383,8 @@ Specifier readSpecifier(const std::u16string& f, std::size_t percent, std::size_
         // No specifier starts here: Java names the character after the '%' (or the '%' at the end).
         const std::u16string after = percent + 1 < f.size() ? f.substr(percent + 1, 1) : u"%";
         s.written = f.substr(percent, 2);
-        fail(JavaError::UnknownFormatConversion, unknownConversion(after), s);
+        throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + toCp1252(after) + "'",
+                  msg::incompleteFormat(written(s)));
     }
     next = parts->conversion + 1;
     s.written = f.substr(percent, next - percent);
@@ -471,7 +483,7 @@ std::string boxedName(const FormatArg& a)
 {
     throwJava(JavaError::IllegalFormatConversion,
               toCp1252(std::u16string(1, s.conversion)) + " != " + boxedName(a),
-              msg::formatValueType(toCp1252(s.written), typeName(a.type)));
+              msg::formatValueType(written(s), typeName(a.type)));
 }
 
 std::string hexDigits(std::uint64_t value)
@@ -532,7 +544,7 @@ void appendCharacter(std::u16string& out, const Specifier& s, const FormatArg& a
     if (code < 0 || code > 0x10FFFF) {
         const std::string hex = "0x" + hexDigits(static_cast<std::uint32_t>(code));
         throwJava(JavaError::IllegalFormatCodePoint, "Code point = " + hex,
-                  msg::badCodePoint(toCp1252(s.written), hex));
+                  msg::badCodePoint(written(s), hex));
     }
     std::u16string text;
     if (code > 0xFFFF) {
@@ -998,7 +1010,7 @@ void javaFormat(std::u16string& out, const std::u16string& format, const std::ve
             last = s.index - 1;
         if (last < 0 || !arguments.has(last))
             throwJava(JavaError::MissingFormatArgument, "Format specifier '" + javaText(s) + "'",
-                      msg::missingFormatArgument(toCp1252(s.written)));
+                      msg::missingFormatArgument(written(s)));
         appendSpecifier(out, s, arguments.at(last), symbols);
         if (out.size() > kMaxStringLength)
             throwJava(JavaError::OutOfMemory, "Java heap space");
