@@ -49,7 +49,7 @@ public class FormatCases {
         0x1.0000000000001p0, 0x1.8p0, 0x1.08p0, 0x1.fp0, 0x1.f8p-1000, 0x1.ffffffffffff8p1023,
         8.5806844035571232E16, 0x1.0p60, 1.23456789012345678E17, 0x1.fffffffffffffp62, 0x1.0p63, 0x1.0p53,
         0x1.0000000000001p53, 0x1.3456789abcdefp58};
-    static final Object[] CHARS = {'a', 'Z', ' ', '\u00df', '\u00e9', '\u20ac', '\u03c9', 65, 0x1F600,
+    static final Object[] CHARS = {'a', 'Z', ' ', '\u00df', '\u00e9', '\u20ac', '\u00fc', 65, 0x1F600,
         -1, 0x110000, 0xD800, Integer.MIN_VALUE, 0x10FFFF, 0x7F};
     static final Object[] GENERAL = {true, false, null, "", "abc", "Hallo Welt", "stra\u00dfe", 'x', 42,
         -7L, 3.25, -0.0, Double.NaN, "\u00fcber"};
