@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <limits>
 #include <optional>
 #include <tuple>
@@ -917,6 +918,184 @@ void appendFloat(std::u16string& out, const Specifier& s, const FormatArg& a, co
     appendJustified(out, s, sb);
 }
 
+// --- Date and time ---
+
+// The fields of a moment in the environment's time zone, as Java's Calendar gives them.
+struct Moment
+{
+    std::int64_t millis = 0;
+    std::tm fields{};
+};
+
+// Days from 1970-01-01 to a date of the Julian calendar (the year 0 being 1 BC).
+long long julianDays(long long year, long long month, long long day)
+{
+    const long long a = (14 - month) / 12;
+    const long long y = year + 4800 - a;
+    const long long m = month + 12 * a - 3;
+    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - 32083 - 2440588;
+}
+
+// Java's calendar is Julian before 15 October 1582 (day -141427 from 1970), Gregorian from then on; the
+// C library's is Gregorian throughout. Sets the date fields of a day before that day, and the day of the
+// year in 1582, which counts from the Julian first of January.
+void julianDate(std::tm& t, long long days)
+{
+    constexpr long long kGregorianFrom = -141427;
+    if (days >= kGregorianFrom) {
+        if (t.tm_year + 1900 == 1582)
+            t.tm_yday = static_cast<int>(days - julianDays(1582, 1, 1));
+        return;
+    }
+    const long long c = days + 2440588 + 32082;
+    const long long d = (4 * c + 3) / 1461;
+    const long long e = c - 1461 * d / 4;
+    const long long m = (5 * e + 2) / 153;
+    const long long month = m + 3 - 12 * (m / 10);
+    const long long year = d - 4800 + m / 10;
+    t.tm_mday = static_cast<int>(e - (153 * m + 2) / 5 + 1);
+    t.tm_mon = static_cast<int>(month - 1);
+    t.tm_year = static_cast<int>(year - 1900);
+    t.tm_yday = static_cast<int>(days - julianDays(year, 1, 1));
+}
+
+// The moment of a long (milliseconds since 1970), or nothing beyond what the C library can break down.
+std::optional<Moment> momentOf(std::int64_t millis)
+{
+    Moment m;
+    m.millis = millis;
+    const std::int64_t seconds = millis / 1000 - (millis % 1000 < 0 ? 1 : 0);
+    const auto t = static_cast<std::time_t>(seconds);
+    if (!localtime_r(&t, &m.fields))
+        return std::nullopt;
+    const std::int64_t local = seconds + m.fields.tm_gmtoff;
+    julianDate(m.fields, local / 86400 - (local % 86400 < 0 ? 1 : 0));
+    return m;
+}
+
+std::string padded(long long value, std::size_t digits)
+{
+    std::string text = std::to_string(value);
+    if (text.size() < digits)
+        text.insert(0, digits - text.size(), '0');
+    return text;
+}
+
+constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                     "Thursday", "Friday", "Saturday"};
+
+// Calendar's YEAR: a year before 1 AD counts back from 1 BC.
+long long calendarYear(const std::tm& t)
+{
+    const long long year = t.tm_year + 1900LL;
+    return year > 0 ? year : 1 - year;
+}
+
+std::string timeField(const Moment& m, char c);
+
+// The conversions that stand for others ("%tT" is "%tH:%tM:%tS").
+std::string composedField(const Moment& m, char c)
+{
+    auto fields = [&](std::string_view list, char separator) {
+        std::string out;
+        for (const char f : list)
+            out += (out.empty() ? "" : std::string(1, separator)) + timeField(m, f);
+        return out;
+    };
+    switch (c) {
+    case 'R':
+        return fields("HM", ':');
+    case 'T':
+        return fields("HMS", ':');
+    case 'r':
+        return fields("IMS", ':') + (m.fields.tm_hour < 12 ? " AM" : " PM");
+    case 'D':
+        return fields("mdy", '/');
+    case 'F':
+        return fields("Ymd", '-');
+    default: // 'c'
+        return fields("abd", ' ') + " " + fields("TZY", ' ');
+    }
+}
+
+// One field of a date or time with English names, as a JDK writes it in an English locale.
+std::string timeField(const Moment& m, char c)
+{
+    const std::tm& t = m.fields;
+    const long long millisOfSecond = ((m.millis % 1000) + 1000) % 1000;
+    const int hour12 = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
+    const long offsetMinutes = t.tm_gmtoff / 60;
+    const long absOffset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    switch (c) {
+    case 'H':
+        return padded(t.tm_hour, 2);
+    case 'I':
+        return padded(hour12, 2);
+    case 'k':
+        return std::to_string(t.tm_hour);
+    case 'l':
+        return std::to_string(hour12);
+    case 'M':
+        return padded(t.tm_min, 2);
+    case 'S':
+        return padded(t.tm_sec, 2);
+    case 'L':
+        return padded(millisOfSecond, 3);
+    case 'N':
+        return padded(millisOfSecond * 1000000, 9);
+    case 'p':
+        return t.tm_hour < 12 ? "am" : "pm";
+    case 'z':
+        return (offsetMinutes < 0 ? "-" : "+") + padded(absOffset / 60 * 100 + absOffset % 60, 4);
+    case 'Z':
+        return t.tm_zone ? t.tm_zone : "";
+    case 's':
+        return std::to_string(m.millis / 1000);
+    case 'Q':
+        return std::to_string(m.millis);
+    case 'B':
+        return kMonths[t.tm_mon];
+    case 'b':
+    case 'h':
+        return std::string(kMonths[t.tm_mon]).substr(0, 3);
+    case 'A':
+        return kWeekdays[t.tm_wday];
+    case 'a':
+        return std::string(kWeekdays[t.tm_wday]).substr(0, 3);
+    case 'C':
+        return padded(calendarYear(t) / 100, 2);
+    case 'y':
+        return padded(calendarYear(t) % 100, 2);
+    case 'Y':
+        return padded(calendarYear(t), 4);
+    case 'j':
+        return padded(t.tm_yday + 1, 3);
+    case 'm':
+        return padded(t.tm_mon + 1, 2);
+    case 'd':
+        return padded(t.tm_mday, 2);
+    case 'e':
+        return std::to_string(t.tm_mday);
+    default:
+        return composedField(m, c);
+    }
+}
+
+// t and T: a long as milliseconds since 1970, in the environment's time zone.
+void appendDateTime(std::u16string& out, const Specifier& s, const FormatArg& a)
+{
+    if (isNull(a))
+        return appendText(out, s, u"null");
+    if (a.type != kLong)
+        failConversion(s, a);
+    const std::optional<Moment> moment = momentOf(a.prim.l);
+    if (!moment)
+        throwJava(JavaError::IllegalArgument, {}, msg::kIllegalArgument);
+    appendText(out, s, ascii(timeField(*moment, static_cast<char>(s.conversion))));
+}
+
 // Refuses a specifier whose width or zeros would make a text longer than a string can be, before
 // anything is allocated for it.
 void checkLength(const std::u16string& out, const Specifier& s)
@@ -942,10 +1121,7 @@ void appendSpecifier(std::u16string& out, const Specifier& s, const FormatArg& a
     case Kind::Float:
         return appendFloat(out, s, a, symbols);
     case Kind::DateTime:
-        // Dates are not among the program's values: only null prints, anything else does not fit.
-        if (!isNull(a))
-            failConversion(s, a);
-        return appendText(out, s, u"null");
+        return appendDateTime(out, s, a);
     case Kind::Text:
         if (s.conversion == u'n')
             out.push_back(u'\n');

@@ -5,7 +5,8 @@
 // 0 , ( and width and precision, each fault thrown as the exception Java throws with Java's message.
 // d, e, f and g write the separators of `symbols` (English: ',' groups, '.' is the point); e, f and g
 // round the digits of Double.toString half up, as Java does (0.125 with %.2f gives 0.13). Dates and
-// times (%tY) are checked as Java checks them, but no value of a program is a date: only null prints.
+// times (%tY, %tc, ...) take a long as milliseconds since 1970 in the environment's time zone and
+// write English names.
 
 #include "runtime/runtime.h"
 #include "runtime/values.h"

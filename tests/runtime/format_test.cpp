@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -135,6 +137,9 @@ void expectAsJdk(const char* file, const runtime::NumberSymbols& symbols)
 
 TEST(Formatter, WritesWhatTheJdkWritesInEnglish)
 {
+    // The dates and times were written in UTC.
+    setenv("TZ", "UTC", 1);
+    tzset();
     expectAsJdk("en.txt", {u'.', u','});
 }
 

@@ -3,7 +3,9 @@
 // The output is what was written before an exception (all of it without one); the exception is
 // "class: message" or empty. Arguments are typed: i:int l:long d:double c:char (code) b:boolean
 // s:String n (a null String). Tabs, line ends and backslashes are written as \t \n \\.
-// Run: javac FormatCases.java && java FormatCases en > en.txt && java FormatCases de > de.txt
+// Dates and times are written in UTC (the test runs them there too).
+// Run: javac FormatCases.java && java -Duser.timezone=UTC FormatCases en > en.txt &&
+//      java -Duser.timezone=UTC FormatCases de > de.txt
 import java.util.*;
 
 public class FormatCases {
@@ -101,6 +103,20 @@ public class FormatCases {
                 0x1.78p0, 0x1.0000000000008p0, 0x1.0000000000018p0, 4.9e-324, 0x0.123456789abcdp-1022,
                 0x1.ffffffffffffep1023, 0x1.fffffffffffffp1023, -0x1.fp-1022})
             for (int p = 0; p <= 14; p++) run("%." + p + "a", v);
+        // Dates and times of a long (milliseconds since 1970).
+        long[] moments = {0L, -5L, 1700000000123L, 951825599999L, 1234567890123L, -86400001L, 4102444800000L,
+            -62135596800000L, 253402300799999L, 43200000L, -12219292800001L, -12219292800000L, -12190262400000L,
+            -30610224000000L, -14825808000000L, -62198755200000L, -100000000000000L};
+        for (char c : "HIklMSLNpzZsQBbhAaCYyjmdeRTrDFc".toCharArray())
+            for (long m : moments) {
+                run("%t" + c, m);
+                run("%T" + c, m);
+            }
+        for (String f : new String[] {"%-12tB|", "%12tA|", "%<tY", "%1$tY-%1$tm", "%tY %<tB %<te", "%.2tY", "%#tY",
+                "%0tY", "%-tY", "%,tY", "%tX", "%tP", "%2$tY"})
+            run(f, 1700000000123L);
+        for (Object v : new Object[] {5, 'c', 2.5, "s", true, null})
+            run("%tY", v);
         // Argument indexes.
         run("%2$s %1$s", "a", "b");
         run("%s %<s %s", "a", "b");
