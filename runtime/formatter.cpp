@@ -124,6 +124,13 @@ std::string javaText(const Specifier& s)
     return out;
 }
 
+// Characters of the format in Java's message of an exception, in the encoding the exception's detail
+// has.
+std::string inDetail(std::u16string_view text)
+{
+    return toCp1252(text);
+}
+
 // The specifier as the format writes it, for the German messages.
 std::string written(const Specifier& s)
 {
@@ -133,7 +140,7 @@ std::string written(const Specifier& s)
 [[noreturn]] void failMismatch(char flag, char16_t conversion, const Specifier& s)
 {
     throwJava(JavaError::FormatFlagsConversionMismatch,
-              "Conversion = " + toCp1252(std::u16string(1, conversion)) + ", Flags = " + flag,
+              "Conversion = " + inDetail(std::u16string(1, conversion)) + ", Flags = " + flag,
               msg::flagNotAllowed(written(s), std::string(1, flag)));
 }
 
@@ -145,7 +152,7 @@ std::string written(const Specifier& s)
 
 [[noreturn]] void failUnknown(const std::u16string& conversion, const Specifier& s)
 {
-    throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + toCp1252(conversion) + "'",
+    throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + inDetail(conversion) + "'",
               msg::unknownConversion(written(s), toCp1252(conversion)));
 }
 
@@ -384,7 +391,7 @@ Specifier readSpecifier(const std::u16string& f, std::size_t percent, std::size_
         // No specifier starts here: Java names the character after the '%' (or the '%' at the end).
         const std::u16string after = percent + 1 < f.size() ? f.substr(percent + 1, 1) : u"%";
         s.written = f.substr(percent, 2);
-        throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + toCp1252(after) + "'",
+        throwJava(JavaError::UnknownFormatConversion, "Conversion = '" + inDetail(after) + "'",
                   msg::incompleteFormat(written(s)));
     }
     next = parts->conversion + 1;
@@ -483,7 +490,7 @@ std::string boxedName(const FormatArg& a)
 [[noreturn]] void failConversion(const Specifier& s, const FormatArg& a)
 {
     throwJava(JavaError::IllegalFormatConversion,
-              toCp1252(std::u16string(1, s.conversion)) + " != " + boxedName(a),
+              inDetail(std::u16string(1, s.conversion)) + " != " + boxedName(a),
               msg::formatValueType(written(s), typeName(a.type)));
 }
 
