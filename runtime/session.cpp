@@ -35,6 +35,10 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
     return {};
 }
 
+// A step may wait for input, and while it waits the editor's event loop runs: the user may stop the run
+// or change the design then. Those calls see m_inStep and only mark what is to happen (Stopped, or
+// m_forgetAfterStep), so the run is never destroyed under its own step; it happens here once the step is
+// back.
 StepResult Session::runStep()
 {
     struct InStep

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 #include <string_view>
 
@@ -72,6 +73,14 @@ std::string traceValue(const Variable& variable)
     std::string out = "[";
     for (std::size_t i = 0; i < variable.elements.size(); ++i)
         out += (i ? ", " : "") + variable.elements[i];
+    // A longer array than the run shows ("int[5000]") says that elements are left out.
+    const std::size_t open = variable.value.rfind('[');
+    std::size_t length = 0;
+    if (open != std::string::npos)
+        std::from_chars(variable.value.data() + open + 1, variable.value.data() + variable.value.size(),
+                        length);
+    if (length > variable.elements.size())
+        out += ", \u2026";
     return out + "]";
 }
 

@@ -278,6 +278,14 @@ TEST_F(RunTest, TheTraceTableFillsWhileSteppingAndIsSavedAsCsv)
                                              "9;a < 4;nein;;;\n"
                                              "10;int[] f = {a, b};;;;[4, 3]\n");
     qputenv("LC_ALL", locale);
+    // On paper: printed to a PDF file where no printer is.
+    const QString pdf = dir.filePath(QStringLiteral("protokoll.pdf"));
+    dialogs.answerPrint(pdf);
+    trace.print();
+    QFile printed(pdf);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(printed.read(4) == "%PDF");
+    EXPECT_GT(printed.size(), 1000);
 
     QTableView& table = *trace.tableView();
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
