@@ -162,7 +162,7 @@ QString helpText()
     text += QStringLiteral("\nOhne Befehl startet der Editor, mit DATEI.str öffnet er diesen Entwurf.\n"
                            "Die Befehle öffnen kein Fenster und brauchen keine grafische Anzeige:\n");
     const auto line = [&text](const QString& name, const QString& description) {
-        text += QStringLiteral("  %1%2\n").arg(name, -18).arg(description);
+        text += QStringLiteral("  %1 %2\n").arg(name, -17).arg(description);
     };
     for (const BatchCommand& command : batchCommands()) {
         line(QStringLiteral("--") + command.name, command.help);

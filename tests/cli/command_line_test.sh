@@ -24,6 +24,8 @@ for option in --version -v; do
 done
 run -h
 [ $status -eq 0 ] && grep -q '^Aufruf:' out && [ ! -s err ] || fail "-h"
+# The longest command's name is followed by a blank before its description, as every other one.
+grep -q '^  --export-java-program  *schreibt' out || fail "-h: --export-java-program runs into its text"
 run --bogus design.str
 [ $status -eq 2 ] && [ ! -s out ] && [ "$(lines err)" = 1 ] && grep -q 'Unbekannte Option „--bogus“' err ||
     fail "unknown option"
