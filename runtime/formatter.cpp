@@ -1,5 +1,6 @@
 #include "runtime/formatter.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 

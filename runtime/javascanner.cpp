@@ -1,5 +1,6 @@
 #include "runtime/javascanner.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 #include "runtime/nodes.h"

@@ -1,5 +1,6 @@
 #include "runtime/library.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javamath.h"
 #include "runtime/javascanner.h"
 #include "runtime/javatext.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <random>
 
 namespace runtime {
@@ -268,7 +270,7 @@ void parseDoubleFn(Machine&, Val* a, Val& r)
 }
 void parseBooleanFn(Machine&, Val* a, Val& r)
 {
-    setBool(r, a[0].r && lowerCase(textOf(a[0].r)) == u"true");
+    setBool(r, a[0].r && equalsIgnoringCase(textOf(a[0].r), u"true"));
 }
 void intToString(Machine&, Val* a, Val& r)
 {
@@ -295,38 +297,23 @@ void isNaNFn(Machine&, Val* a, Val& r)
 
 // --- Character ---
 
-void charIsDigit(Machine&, Val* a, Val& r)
+// A test of Character's for a char or a code point.
+template <bool (*F)(std::int32_t)> void charTest(Machine&, Val* a, Val& r)
 {
-    setBool(r, isJavaDigit(static_cast<char16_t>(a[0].p.i)));
+    setBool(r, F(a[0].p.i));
 }
-void charIsLetter(Machine&, Val* a, Val& r)
+bool isLetterOrDigit(std::int32_t cp)
 {
-    setBool(r, isJavaLetter(static_cast<char16_t>(a[0].p.i)));
+    return isJavaLetter(cp) || isJavaDigit(cp);
 }
-void charIsLetterOrDigit(Machine&, Val* a, Val& r)
+// Character's case mappings: of a code point to a code point, of a char to a char.
+template <std::int32_t (*F)(std::int32_t)> void codePointMap(Machine&, Val* a, Val& r)
 {
-    const auto c = static_cast<char16_t>(a[0].p.i);
-    setBool(r, isJavaLetter(c) || isJavaDigit(c));
+    setInt(r, F(a[0].p.i));
 }
-void charIsUpper(Machine&, Val* a, Val& r)
+template <std::int32_t (*F)(std::int32_t)> void charMap(Machine&, Val* a, Val& r)
 {
-    setBool(r, isUpper(static_cast<char16_t>(a[0].p.i)));
-}
-void charIsLower(Machine&, Val* a, Val& r)
-{
-    setBool(r, isLower(static_cast<char16_t>(a[0].p.i)));
-}
-void charIsWhitespace(Machine&, Val* a, Val& r)
-{
-    setBool(r, isJavaWhitespace(static_cast<char16_t>(a[0].p.i)));
-}
-void charToUpper(Machine&, Val* a, Val& r)
-{
-    setInt(r, a[0].p.i > 0xFFFF ? a[0].p.i : upperOf(static_cast<char16_t>(a[0].p.i)));
-}
-void charToLower(Machine&, Val* a, Val& r)
-{
-    setInt(r, a[0].p.i > 0xFFFF ? a[0].p.i : lowerOf(static_cast<char16_t>(a[0].p.i)));
+    setInt(r, F(a[0].p.i) & 0xFFFF);
 }
 
 // --- String ---
@@ -368,15 +355,17 @@ std::int32_t indexOf(const std::u16string& s, const std::u16string& needle, std:
     const std::size_t found = s.find(needle, start);
     return found == std::u16string::npos ? -1 : static_cast<std::int32_t>(found);
 }
-std::u16string charText(std::int32_t c)
+// The code units of a code point; nothing for a value that is none, which Java never finds.
+std::optional<std::u16string> charText(std::int32_t c)
 {
     if (c >= 0 && c <= 0xFFFF)
         return std::u16string(1, static_cast<char16_t>(c));
     if (c > 0xFFFF && c <= 0x10FFFF) {
         const auto v = static_cast<std::uint32_t>(c - 0x10000);
-        return {static_cast<char16_t>(0xD800 + (v >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
+        return std::u16string{static_cast<char16_t>(0xD800 + (v >> 10)),
+                              static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
     }
-    return u"\xFFFF\xFFFF\xFFFF"; // no character: never found
+    return std::nullopt;
 }
 void indexOfString(Machine&, Val* a, Val& r)
 {
@@ -386,26 +375,44 @@ void indexOfStringFrom(Machine&, Val* a, Val& r)
 {
     setInt(r, indexOf(str(a[0]).text(), str(a[1]).text(), a[2].p.i));
 }
-void indexOfChar(Machine&, Val* a, Val& r)
-{
-    setInt(r, indexOf(str(a[0]).text(), charText(a[1].p.i), 0));
-}
 void indexOfCharFrom(Machine&, Val* a, Val& r)
 {
-    setInt(r, indexOf(str(a[0]).text(), charText(a[1].p.i), a[2].p.i));
+    const std::u16string& s = str(a[0]).text();
+    const std::optional<std::u16string> c = charText(a[1].p.i);
+    setInt(r, c ? indexOf(s, *c, a[2].p.i) : -1);
 }
-std::int32_t lastIndexOf(const std::u16string& s, const std::u16string& needle)
+void indexOfChar(Machine& m, Val* a, Val& r)
 {
-    const std::size_t found = s.rfind(needle);
+    a[2].p.i = 0;
+    indexOfCharFrom(m, a, r);
+}
+// The last place at or before `from` where `needle` starts (from beyond the end: anywhere), or -1.
+std::int32_t lastIndexOf(const std::u16string& s, const std::u16string& needle, std::int32_t from)
+{
+    if (from < 0)
+        return -1;
+    const std::size_t found = s.rfind(needle, static_cast<std::size_t>(from));
     return found == std::u16string::npos ? -1 : static_cast<std::int32_t>(found);
 }
-void lastIndexOfString(Machine&, Val* a, Val& r)
+void lastIndexOfStringFrom(Machine&, Val* a, Val& r)
 {
-    setInt(r, lastIndexOf(str(a[0]).text(), str(a[1]).text()));
+    setInt(r, lastIndexOf(str(a[0]).text(), str(a[1]).text(), a[2].p.i));
 }
-void lastIndexOfChar(Machine&, Val* a, Val& r)
+void lastIndexOfString(Machine& m, Val* a, Val& r)
 {
-    setInt(r, lastIndexOf(str(a[0]).text(), charText(a[1].p.i)));
+    a[2].p.i = std::numeric_limits<std::int32_t>::max();
+    lastIndexOfStringFrom(m, a, r);
+}
+void lastIndexOfCharFrom(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::optional<std::u16string> c = charText(a[1].p.i);
+    setInt(r, c ? lastIndexOf(s, *c, a[2].p.i) : -1);
+}
+void lastIndexOfChar(Machine& m, Val* a, Val& r)
+{
+    a[2].p.i = std::numeric_limits<std::int32_t>::max();
+    lastIndexOfCharFrom(m, a, r);
 }
 void equalsFn(Machine&, Val* a, Val& r)
 {
@@ -414,24 +421,10 @@ void equalsFn(Machine&, Val* a, Val& r)
     setBool(r, other && other->kind() == Obj::Kind::String &&
                    static_cast<const JString*>(other)->text() == s.text());
 }
-// String.equalsIgnoreCase and compareToIgnoreCase compare characters after upper- and then lower-casing
-// each, as Java does.
-char16_t foldCase(char16_t c)
-{
-    return lowerOf(upperOf(c));
-}
 void equalsIgnoreCaseFn(Machine&, Val* a, Val& r)
 {
     const std::u16string& s = str(a[0]).text();
-    if (!a[1].r) {
-        setBool(r, false);
-        return;
-    }
-    const std::u16string& t = textOf(a[1].r);
-    bool same = s.size() == t.size();
-    for (std::size_t i = 0; same && i < s.size(); ++i)
-        same = s[i] == t[i] || foldCase(s[i]) == foldCase(t[i]);
-    setBool(r, same);
+    setBool(r, a[1].r && equalsIgnoringCase(s, textOf(a[1].r)));
 }
 void compareToFn(Machine&, Val* a, Val& r)
 {
@@ -448,20 +441,9 @@ void compareToFn(Machine&, Val* a, Val& r)
 }
 void compareToIgnoreCaseFn(Machine&, Val* a, Val& r)
 {
-    const std::u16string& s = str(a[0]).text();
-    const std::u16string& t = str(a[1]).text();
-    const std::size_t n = std::min(s.size(), t.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t x = foldCase(s[i]);
-        const char16_t y = foldCase(t[i]);
-        if (x != y) {
-            setInt(r, static_cast<std::int32_t>(x) - static_cast<std::int32_t>(y));
-            return;
-        }
-    }
-    setInt(r, static_cast<std::int32_t>(s.size()) - static_cast<std::int32_t>(t.size()));
+    setInt(r, compareIgnoringCase(str(a[0]).text(), str(a[1]).text()));
 }
-// toUpperCase, toLowerCase and trim return the string itself when nothing changes, as Java does.
+// toUpperCase, toLowerCase, trim and strip return the string itself when nothing changes, as Java does.
 void keepOrMake(Val* a, Val& r, std::u16string changed)
 {
     if (changed == textOf(a[0].r))
@@ -488,16 +470,18 @@ void trimFn(Machine&, Val* a, Val& r)
         --end;
     keepOrMake(a, r, s.substr(begin, end - begin));
 }
+// strip, stripLeading and stripTrailing: Character.isWhitespace at either end.
+template <bool Leading, bool Trailing> void stripFn(Machine&, Val* a, Val& r)
+{
+    keepOrMake(a, r, std::u16string(stripWhitespace(str(a[0]).text(), Leading, Trailing)));
+}
 void isEmptyFn(Machine&, Val* a, Val& r)
 {
     setBool(r, str(a[0]).text().empty());
 }
 void isBlankFn(Machine&, Val* a, Val& r)
 {
-    bool blank = true;
-    for (char16_t c : str(a[0]).text())
-        blank = blank && isJavaWhitespace(c);
-    setBool(r, blank);
+    setBool(r, stripWhitespace(str(a[0]).text(), true, false).empty());
 }
 void containsFn(Machine&, Val* a, Val& r)
 {
@@ -774,22 +758,36 @@ std::span<const Builtin> builtins()
         {u"Double", u"toString", false, {kDouble}, kString, doubleToStringFn},
         {u"Double", u"isNaN", false, {kDouble}, kBoolean, isNaNFn},
         {u"Boolean", u"parseBoolean", false, {kString}, kBoolean, parseBooleanFn},
-        {u"Character", u"isDigit", false, {kChar}, kBoolean, charIsDigit},
-        {u"Character", u"isDigit", false, {kInt}, kBoolean, charIsDigit},
-        {u"Character", u"isLetter", false, {kChar}, kBoolean, charIsLetter},
-        {u"Character", u"isLetter", false, {kInt}, kBoolean, charIsLetter},
-        {u"Character", u"isLetterOrDigit", false, {kChar}, kBoolean, charIsLetterOrDigit},
-        {u"Character", u"isLetterOrDigit", false, {kInt}, kBoolean, charIsLetterOrDigit},
-        {u"Character", u"isUpperCase", false, {kChar}, kBoolean, charIsUpper},
-        {u"Character", u"isUpperCase", false, {kInt}, kBoolean, charIsUpper},
-        {u"Character", u"isLowerCase", false, {kChar}, kBoolean, charIsLower},
-        {u"Character", u"isLowerCase", false, {kInt}, kBoolean, charIsLower},
-        {u"Character", u"isWhitespace", false, {kChar}, kBoolean, charIsWhitespace},
-        {u"Character", u"isWhitespace", false, {kInt}, kBoolean, charIsWhitespace},
-        {u"Character", u"toUpperCase", false, {kChar}, kChar, charToUpper},
-        {u"Character", u"toUpperCase", false, {kInt}, kInt, charToUpper},
-        {u"Character", u"toLowerCase", false, {kChar}, kChar, charToLower},
-        {u"Character", u"toLowerCase", false, {kInt}, kInt, charToLower},
+        {u"Character", u"isDigit", false, {kChar}, kBoolean, charTest<isJavaDigit>},
+        {u"Character", u"isDigit", false, {kInt}, kBoolean, charTest<isJavaDigit>},
+        {u"Character", u"isLetter", false, {kChar}, kBoolean, charTest<isJavaLetter>},
+        {u"Character", u"isLetter", false, {kInt}, kBoolean, charTest<isJavaLetter>},
+        {u"Character", u"isLetterOrDigit", false, {kChar}, kBoolean, charTest<isLetterOrDigit>},
+        {u"Character", u"isLetterOrDigit", false, {kInt}, kBoolean, charTest<isLetterOrDigit>},
+        {u"Character", u"isAlphabetic", false, {kInt}, kBoolean, charTest<isJavaAlphabetic>},
+        {u"Character", u"isUpperCase", false, {kChar}, kBoolean, charTest<isJavaUpperCase>},
+        {u"Character", u"isUpperCase", false, {kInt}, kBoolean, charTest<isJavaUpperCase>},
+        {u"Character", u"isLowerCase", false, {kChar}, kBoolean, charTest<isJavaLowerCase>},
+        {u"Character", u"isLowerCase", false, {kInt}, kBoolean, charTest<isJavaLowerCase>},
+        {u"Character", u"isTitleCase", false, {kChar}, kBoolean, charTest<isJavaTitleCase>},
+        {u"Character", u"isTitleCase", false, {kInt}, kBoolean, charTest<isJavaTitleCase>},
+        {u"Character", u"isWhitespace", false, {kChar}, kBoolean, charTest<isJavaWhitespaceCodePoint>},
+        {u"Character", u"isWhitespace", false, {kInt}, kBoolean, charTest<isJavaWhitespaceCodePoint>},
+        {u"Character", u"isSpaceChar", false, {kChar}, kBoolean, charTest<isJavaSpaceChar>},
+        {u"Character", u"isSpaceChar", false, {kInt}, kBoolean, charTest<isJavaSpaceChar>},
+        {u"Character", u"isIdeographic", false, {kInt}, kBoolean, charTest<isJavaIdeographic>},
+        {u"Character", u"isDefined", false, {kChar}, kBoolean, charTest<isJavaDefined>},
+        {u"Character", u"isDefined", false, {kInt}, kBoolean, charTest<isJavaDefined>},
+        {u"Character", u"isJavaIdentifierStart", false, {kChar}, kBoolean, charTest<isJavaIdentifierStart>},
+        {u"Character", u"isJavaIdentifierStart", false, {kInt}, kBoolean, charTest<isJavaIdentifierStart>},
+        {u"Character", u"isJavaIdentifierPart", false, {kChar}, kBoolean, charTest<isJavaIdentifierPart>},
+        {u"Character", u"isJavaIdentifierPart", false, {kInt}, kBoolean, charTest<isJavaIdentifierPart>},
+        {u"Character", u"toUpperCase", false, {kChar}, kChar, charMap<javaUpperOf>},
+        {u"Character", u"toUpperCase", false, {kInt}, kInt, codePointMap<javaUpperOf>},
+        {u"Character", u"toLowerCase", false, {kChar}, kChar, charMap<javaLowerOf>},
+        {u"Character", u"toLowerCase", false, {kInt}, kInt, codePointMap<javaLowerOf>},
+        {u"Character", u"toTitleCase", false, {kChar}, kChar, charMap<javaTitleOf>},
+        {u"Character", u"toTitleCase", false, {kInt}, kInt, codePointMap<javaTitleOf>},
         {u"String", u"length", true, {}, kInt, lengthFn},
         {u"String", u"charAt", true, {kInt}, kChar, charAtFn},
         {u"String", u"substring", true, {kInt}, kString, substring1},
@@ -800,6 +798,8 @@ std::span<const Builtin> builtins()
         {u"String", u"indexOf", true, {kInt, kInt}, kInt, indexOfCharFrom},
         {u"String", u"lastIndexOf", true, {kString}, kInt, lastIndexOfString},
         {u"String", u"lastIndexOf", true, {kInt}, kInt, lastIndexOfChar},
+        {u"String", u"lastIndexOf", true, {kString, kInt}, kInt, lastIndexOfStringFrom},
+        {u"String", u"lastIndexOf", true, {kInt, kInt}, kInt, lastIndexOfCharFrom},
         {u"String", u"equals", true, {kObject}, kBoolean, equalsFn},
         {u"String", u"equalsIgnoreCase", true, {kString}, kBoolean, equalsIgnoreCaseFn},
         {u"String", u"compareTo", true, {kString}, kInt, compareToFn},
@@ -807,6 +807,9 @@ std::span<const Builtin> builtins()
         {u"String", u"toUpperCase", true, {}, kString, toUpperFn},
         {u"String", u"toLowerCase", true, {}, kString, toLowerFn},
         {u"String", u"trim", true, {}, kString, trimFn},
+        {u"String", u"strip", true, {}, kString, stripFn<true, true>},
+        {u"String", u"stripLeading", true, {}, kString, stripFn<true, false>},
+        {u"String", u"stripTrailing", true, {}, kString, stripFn<false, true>},
         {u"String", u"isEmpty", true, {}, kBoolean, isEmptyFn},
         {u"String", u"isBlank", true, {}, kBoolean, isBlankFn},
         {u"String", u"contains", true, {kString}, kBoolean, containsFn},
