@@ -59,7 +59,7 @@ void setStringOrEmpty(Val& r, std::u16string text)
 
 [[noreturn]] void numberFormat(const std::u16string& text)
 {
-    throwJava(JavaError::NumberFormat, "For input string: \"" + toCp1252(text) + "\"",
+    throwJava(JavaError::NumberFormat, "For input string: \"" + toUtf8(text) + "\"",
               msg::notANumber(toCp1252(text)));
 }
 
