@@ -7,8 +7,10 @@
 #include "runtime/messages.h"
 #include "runtime/strictmath.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <random>
@@ -63,10 +65,23 @@ void setStringOrEmpty(Val& r, std::u16string text)
               msg::notANumber(toCp1252(text)));
 }
 
-[[noreturn]] void stringIndex(std::int32_t index, std::size_t length)
+// Java words an index outside a string in two ways, depending on the method and on whether the string
+// holds only characters up to U+00FF (which a JDK keeps one byte a character).
+enum class IndexWording : std::uint8_t { OutOfRange, WithLength, ByStorage };
+
+[[noreturn]] void stringIndex(std::int32_t index, const std::u16string& s,
+                              IndexWording wording = IndexWording::ByStorage)
 {
-    throwJava(JavaError::StringIndexOutOfBounds, "String index out of range: " + std::to_string(index),
-              msg::stringIndex(index, static_cast<long>(length)));
+    if (wording == IndexWording::ByStorage)
+        wording = std::all_of(s.begin(), s.end(), [](char16_t c) { return c <= 0xFF; })
+                      ? IndexWording::OutOfRange
+                      : IndexWording::WithLength;
+    const std::string detail =
+        wording == IndexWording::OutOfRange
+            ? "String index out of range: " + std::to_string(index)
+            : "index " + std::to_string(index) + ", length " + std::to_string(s.size());
+    throwJava(JavaError::StringIndexOutOfBounds, detail,
+              msg::stringIndex(index, static_cast<long>(s.size())));
 }
 
 void checkRange(std::int32_t begin, std::int32_t end, std::size_t length)
@@ -316,6 +331,31 @@ template <std::int32_t (*F)(std::int32_t)> void charMap(Machine&, Val* a, Val& r
     setInt(r, F(a[0].p.i) & 0xFFFF);
 }
 
+bool isHighSurrogate(std::int32_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(std::int32_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool isSurrogate(std::int32_t c)
+{
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+bool isSupplementaryCodePoint(std::int32_t cp)
+{
+    return cp >= 0x10000 && cp <= 0x10FFFF;
+}
+bool isValidCodePoint(std::int32_t cp)
+{
+    return cp >= 0 && cp <= 0x10FFFF;
+}
+void charCountFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, a[0].p.i >= 0x10000 ? 2 : 1);
+}
+
 // --- String ---
 
 void lengthFn(Machine&, Val* a, Val& r)
@@ -327,8 +367,35 @@ void charAtFn(Machine&, Val* a, Val& r)
     const std::u16string& s = str(a[0]).text();
     const std::int32_t i = a[1].p.i;
     if (i < 0 || static_cast<std::size_t>(i) >= s.size())
-        stringIndex(i, s.size());
+        stringIndex(i, s);
     setInt(r, s[static_cast<std::size_t>(i)]);
+}
+// codePointAt and codePointBefore: a surrogate pair is one code point, a lone surrogate stands for itself.
+void codePointAtFn(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::int32_t i = a[1].p.i;
+    if (i < 0 || static_cast<std::size_t>(i) >= s.size())
+        stringIndex(i, s, IndexWording::WithLength);
+    const auto at = static_cast<std::size_t>(i);
+    const char16_t c = s[at];
+    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < s.size() && s[at + 1] >= 0xDC00 && s[at + 1] <= 0xDFFF)
+        setInt(r, 0x10000 + ((c - 0xD800) << 10) + (s[at + 1] - 0xDC00));
+    else
+        setInt(r, c);
+}
+void codePointBeforeFn(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::int32_t i = a[1].p.i;
+    if (i < 1 || static_cast<std::size_t>(i) > s.size())
+        stringIndex(i, s, IndexWording::OutOfRange);
+    const auto at = static_cast<std::size_t>(i) - 1;
+    const char16_t c = s[at];
+    if (c >= 0xDC00 && c <= 0xDFFF && at > 0 && s[at - 1] >= 0xD800 && s[at - 1] <= 0xDBFF)
+        setInt(r, 0x10000 + ((s[at - 1] - 0xD800) << 10) + (c - 0xDC00));
+    else
+        setInt(r, c);
 }
 // substring returns the string itself when it covers all of it, as Java does.
 void substring2(Machine&, Val* a, Val& r)
@@ -366,6 +433,17 @@ std::optional<std::u16string> charText(std::int32_t c)
                               static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
     }
     return std::nullopt;
+}
+// Character.toString of a char or a code point.
+void charToStringFn(Machine&, Val* a, Val& r)
+{
+    const std::optional<std::u16string> text = charText(a[0].p.i);
+    if (!text) {
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<std::uint32_t>(a[0].p.i));
+        throwJava(JavaError::IllegalArgument, std::string("Not a valid Unicode code point: 0x") + hex);
+    }
+    setString(r, *text);
 }
 void indexOfString(Machine&, Val* a, Val& r)
 {
@@ -818,6 +896,19 @@ void characterMethods(std::vector<Builtin>& table)
             {u"Character", u"toLowerCase", false, {kInt}, kInt, codePointMap<javaLowerOf>},
             {u"Character", u"toTitleCase", false, {kChar}, kChar, charMap<javaTitleOf>},
             {u"Character", u"toTitleCase", false, {kInt}, kInt, codePointMap<javaTitleOf>},
+            {u"Character", u"isSurrogate", false, {kChar}, kBoolean, charTest<isSurrogate>},
+            {u"Character", u"isHighSurrogate", false, {kChar}, kBoolean, charTest<isHighSurrogate>},
+            {u"Character", u"isLowSurrogate", false, {kChar}, kBoolean, charTest<isLowSurrogate>},
+            {u"Character",
+             u"isSupplementaryCodePoint",
+             false,
+             {kInt},
+             kBoolean,
+             charTest<isSupplementaryCodePoint>},
+            {u"Character", u"isValidCodePoint", false, {kInt}, kBoolean, charTest<isValidCodePoint>},
+            {u"Character", u"charCount", false, {kInt}, kInt, charCountFn},
+            {u"Character", u"toString", false, {kChar}, kString, charToStringFn},
+            {u"Character", u"toString", false, {kInt}, kString, charToStringFn},
         });
 }
 
@@ -828,6 +919,8 @@ void stringMethods(std::vector<Builtin>& table)
                  {
                      {u"String", u"length", true, {}, kInt, lengthFn},
                      {u"String", u"charAt", true, {kInt}, kChar, charAtFn},
+                     {u"String", u"codePointAt", true, {kInt}, kInt, codePointAtFn},
+                     {u"String", u"codePointBefore", true, {kInt}, kInt, codePointBeforeFn},
                      {u"String", u"substring", true, {kInt}, kString, substring1},
                      {u"String", u"substring", true, {kInt, kInt}, kString, substring2},
                      {u"String", u"indexOf", true, {kString}, kInt, indexOfString},
