@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <system_error>
 
@@ -160,7 +161,19 @@ std::u16string fromCp1252(std::string_view bytes)
 
 std::string toCp1252(std::u16string_view text)
 {
-    return utf16ToCp1252(text);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string byte = utf16ToCp1252(text.substr(i, 1));
+        if (byte != "?" || text[i] == u'?') {
+            out += byte;
+            continue;
+        }
+        char escape[7];
+        std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(text[i]));
+        out += escape;
+    }
+    return out;
 }
 
 std::string toUtf8(std::u16string_view text)

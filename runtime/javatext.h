@@ -12,8 +12,9 @@
 
 namespace runtime {
 
-// Code page 1252 bytes to UTF-16 and back; the five undefined bytes map to the C1 controls of the same
-// value. Characters outside code page 1252 become '?', as Java's PrintStream writes unmappable ones.
+// Code page 1252 bytes to UTF-16 and back, for the German messages; the five undefined bytes map to the
+// C1 controls of the same value. A character outside code page 1252 is written as Java source spells it
+// there, "\u0141" (a character beyond the first plane as its two code units).
 std::u16string fromCp1252(std::string_view bytes);
 std::string toCp1252(std::u16string_view text);
 

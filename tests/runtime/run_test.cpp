@@ -273,9 +273,11 @@ const Case kCases[] = {
      "java.lang.StringIndexOutOfBoundsException: index 1, length 1"},
     {"parseInt", "System.out.println(Integer.parseInt(\"12x\"));", "", "", 1,
      "java.lang.NumberFormatException: For input string: \"12x\""},
-    // Java's report shows the characters themselves, in UTF-8.
-    {"parseInt of letters beyond code page 1252", "Integer.parseInt(\"\\u0141\xe4\");", "", "", 1,
-     "java.lang.NumberFormatException: For input string: \"\xc5\x81\xc3\xa4\""},
+    // Java's report shows the characters themselves, in UTF-8; the German message (code page 1252)
+    // spells a character it cannot hold as the design's text must.
+    {"parseInt of letters beyond code page 1252", "Integer.parseInt(\"\\u0141\xe4?\");", "", "", 1,
+     "\x84\\u0141\xe4?\x93 ist keine Zahl in \x84Integer.parseInt(\"\\u0141\xe4?\")\x93 / "
+     "java.lang.NumberFormatException: For input string: \"\xc5\x81\xc3\xa4?\""},
     {"division in a condition", "int z = 0; if (10 / z > 1) { z = 1; }", "", "", 1,
      "Division durch null in \x84"
      "10 / z > 1\x93 / java.lang.ArithmeticException: / by zero"},
