@@ -313,6 +313,48 @@ bool isJavaIdentifierPart(std::int32_t cp)
            type == U_NON_SPACING_MARK;
 }
 
+namespace {
+
+// The value of a Latin letter, also in its full-width form, as a digit: a and A are 10, z and Z 35.
+std::int32_t latinLetterValue(std::int32_t cp)
+{
+    for (const std::int32_t base : {0x41, 0x61, 0xFF21, 0xFF41})
+        if (cp >= base && cp < base + 26)
+            return 10 + cp - base;
+    return -1;
+}
+
+} // namespace
+
+std::int32_t javaNumericValue(std::int32_t cp)
+{
+    if (const std::int32_t letter = latinLetterValue(cp); letter >= 0)
+        return letter;
+    // The values of the unified Han characters come from a database of their own, which Java leaves out.
+    if (javaType(cp) == U_UNASSIGNED || u_getIntPropertyValue(cp, UCHAR_NUMERIC_TYPE) == U_NT_NONE ||
+        u_hasBinaryProperty(cp, UCHAR_UNIFIED_IDEOGRAPH))
+        return -1;
+    const double value = u_getNumericValue(cp);
+    if (value < 0 || value > 2147483647.0 || value != static_cast<double>(static_cast<std::int32_t>(value)))
+        return -2;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t javaDigit(std::int32_t cp, std::int32_t radix)
+{
+    if (radix < 2 || radix > 36)
+        return -1;
+    const std::int32_t value = isJavaDigit(cp) ? u_charDigitValue(cp) : latinLetterValue(cp);
+    return value < radix ? value : -1;
+}
+
+char16_t javaForDigit(std::int32_t digit, std::int32_t radix)
+{
+    if (radix < 2 || radix > 36 || digit < 0 || digit >= radix)
+        return u'\0';
+    return static_cast<char16_t>(digit < 10 ? u'0' + digit : u'a' + digit - 10);
+}
+
 std::int32_t javaUpperOf(std::int32_t cp)
 {
     return mapped(cp, u_toupper);

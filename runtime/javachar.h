@@ -29,6 +29,13 @@ bool isJavaDefined(std::int32_t cp);
 bool isJavaIdentifierStart(std::int32_t cp);
 bool isJavaIdentifierPart(std::int32_t cp);
 
+// Character.getNumericValue (the letters a to z count 10 to 35; -2 for a value that is no whole number
+// from 0 up, -1 for none), Character.digit (-1 for a radix outside 2 to 36 or a character that is no
+// digit of it) and Character.forDigit ('\0' for no digit of the radix).
+std::int32_t javaNumericValue(std::int32_t cp);
+std::int32_t javaDigit(std::int32_t cp, std::int32_t radix);
+char16_t javaForDigit(std::int32_t digit, std::int32_t radix);
+
 // Character.toUpperCase, toLowerCase and toTitleCase: the simple (one character) mappings; every other
 // value comes back as it is.
 std::int32_t javaUpperOf(std::int32_t cp);

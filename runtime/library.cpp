@@ -356,6 +356,15 @@ void charCountFn(Machine&, Val* a, Val& r)
     setInt(r, a[0].p.i >= 0x10000 ? 2 : 1);
 }
 
+void digitFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, javaDigit(a[0].p.i, a[1].p.i));
+}
+void forDigitFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, javaForDigit(a[0].p.i, a[1].p.i));
+}
+
 // --- String ---
 
 void lengthFn(Machine&, Val* a, Val& r)
@@ -909,6 +918,11 @@ void characterMethods(std::vector<Builtin>& table)
             {u"Character", u"charCount", false, {kInt}, kInt, charCountFn},
             {u"Character", u"toString", false, {kChar}, kString, charToStringFn},
             {u"Character", u"toString", false, {kInt}, kString, charToStringFn},
+            {u"Character", u"getNumericValue", false, {kChar}, kInt, codePointMap<javaNumericValue>},
+            {u"Character", u"getNumericValue", false, {kInt}, kInt, codePointMap<javaNumericValue>},
+            {u"Character", u"digit", false, {kChar, kInt}, kInt, digitFn},
+            {u"Character", u"digit", false, {kInt, kInt}, kInt, digitFn},
+            {u"Character", u"forDigit", false, {kInt, kInt}, kChar, forDigitFn},
         });
 }
 

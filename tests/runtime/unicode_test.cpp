@@ -114,6 +114,48 @@ TEST(JavaCharacter, NoCodePointIsNothing)
     }
 }
 
+TEST(JavaCharacter, NumericValuesAndDigitsAsTheJdk)
+{
+    // numbers.txt lists every code point with a value; all others have none.
+    std::vector<std::int32_t> listed;
+    for (const std::string& line : dataLines("numbers.txt")) {
+        std::istringstream fields(line);
+        std::string cp;
+        std::int32_t value = 0;
+        std::int32_t digit = 0;
+        fields >> cp >> value >> digit;
+        listed.push_back(static_cast<std::int32_t>(std::stol(cp, nullptr, 16)));
+        EXPECT_EQ(javaNumericValue(listed.back()), value) << "getNumericValue of U+" << cp;
+        EXPECT_EQ(javaDigit(listed.back(), 36), digit) << "digit of U+" << cp;
+    }
+    ASSERT_GT(listed.size(), 1000u);
+    int unexpected = 0;
+    for (std::int32_t cp = 0, next = 0; cp <= 0x10FFFF; ++cp) {
+        if (static_cast<std::size_t>(next) < listed.size() && listed[static_cast<std::size_t>(next)] == cp) {
+            ++next;
+            continue;
+        }
+        if ((javaNumericValue(cp) != -1 || javaDigit(cp, 36) != -1) && ++unexpected <= 20)
+            ADD_FAILURE() << "U+" << hex(cp) << " has a value, the JDK gives it none";
+    }
+    EXPECT_EQ(unexpected, 0);
+}
+
+TEST(JavaCharacter, DigitsOfARadix)
+{
+    EXPECT_EQ(javaDigit(u'7', 8), 7);
+    EXPECT_EQ(javaDigit(u'8', 8), -1);
+    EXPECT_EQ(javaDigit(u'f', 16), 15);
+    EXPECT_EQ(javaDigit(u'F', 15), -1);
+    EXPECT_EQ(javaDigit(0x0669, 10), 9); // ARABIC-INDIC DIGIT NINE
+    EXPECT_EQ(javaDigit(u'1', 1), -1);
+    EXPECT_EQ(javaDigit(u'1', 37), -1);
+    EXPECT_EQ(javaForDigit(11, 16), u'b');
+    EXPECT_EQ(javaForDigit(7, 10), u'7');
+    EXPECT_EQ(javaForDigit(10, 10), u'\0');
+    EXPECT_EQ(javaForDigit(1, 40), u'\0');
+}
+
 // "\u0141" in the data to UTF-16.
 std::u16string unescape(const std::string& s)
 {

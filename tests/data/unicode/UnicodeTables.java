@@ -4,6 +4,8 @@
 //     8 isLowerCase, 10 isWhitespace, 20 isAlphabetic, 40 isSpaceChar, 80 isTitleCase, 100 isIdeographic,
 //     200 isDefined; upper, lower and title are the simple mappings' distance from the code point
 //     (toUpperCase(cp) - cp and so on), so a run of letters with the same distance stays one line.
+//   numbers.txt: every code point for which Character.getNumericValue or Character.digit(cp, 36) is not
+//     -1: "codepoint getNumericValue digit" (hexadecimal, then decimal).
 //   strings.txt: per text "text<TAB>toUpperCase()<TAB>toLowerCase()" and per pair of texts
 //     "= a<TAB>b<TAB>equalsIgnoreCase compareTo compareToIgnoreCase"; texts are written with printable
 //     ASCII as it is and every other code unit as \\uXXXX.
@@ -55,6 +57,16 @@ public class UnicodeTables {
                     first = cp;
                     p = q;
                 }
+            }
+        }
+        try (PrintWriter out = new PrintWriter("numbers.txt", "UTF-8")) {
+            out.println("# Character of " + System.getProperty("java.version")
+                + ": code point, getNumericValue, digit(cp, 36) (see UnicodeTables.java)");
+            for (int cp = 0; cp <= 0x10FFFF; cp++) {
+                int value = Character.getNumericValue(cp);
+                int digit = Character.digit(cp, 36);
+                if (value != -1 || digit != -1)
+                    out.println(Integer.toHexString(cp) + " " + value + " " + digit);
             }
         }
         List<String> texts = new ArrayList<>();
