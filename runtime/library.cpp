@@ -343,7 +343,7 @@ bool isSurrogate(std::int32_t c)
 {
     return c >= 0xD800 && c <= 0xDFFF;
 }
-bool isSupplementaryCodePoint(std::int32_t cp)
+bool isSupplementary(std::int32_t cp)
 {
     return cp >= 0x10000 && cp <= 0x10FFFF;
 }
@@ -859,71 +859,54 @@ void numberMethods(std::vector<Builtin>& table)
                               });
 }
 
-// Character: each test and mapping for a char and for a code point.
+// A static method of Character for a char and for a code point (an int).
+void charAndCodePoint(std::vector<Builtin>& table, std::u16string_view name, Type charResult, Type intResult,
+                      BuiltinFn charFn, BuiltinFn intFn)
+{
+    table.push_back({u"Character", name, false, {kChar}, charResult, charFn});
+    table.push_back({u"Character", name, false, {kInt}, intResult, intFn});
+}
+
+// Character: its tests and mappings for chars and code points, surrogates, digits.
 void characterMethods(std::vector<Builtin>& table)
 {
-    table.insert(
-        table.end(),
-        {
-            {u"Character", u"isDigit", false, {kChar}, kBoolean, charTest<isJavaDigit>},
-            {u"Character", u"isDigit", false, {kInt}, kBoolean, charTest<isJavaDigit>},
-            {u"Character", u"isLetter", false, {kChar}, kBoolean, charTest<isJavaLetter>},
-            {u"Character", u"isLetter", false, {kInt}, kBoolean, charTest<isJavaLetter>},
-            {u"Character", u"isLetterOrDigit", false, {kChar}, kBoolean, charTest<isLetterOrDigit>},
-            {u"Character", u"isLetterOrDigit", false, {kInt}, kBoolean, charTest<isLetterOrDigit>},
-            {u"Character", u"isAlphabetic", false, {kInt}, kBoolean, charTest<isJavaAlphabetic>},
-            {u"Character", u"isUpperCase", false, {kChar}, kBoolean, charTest<isJavaUpperCase>},
-            {u"Character", u"isUpperCase", false, {kInt}, kBoolean, charTest<isJavaUpperCase>},
-            {u"Character", u"isLowerCase", false, {kChar}, kBoolean, charTest<isJavaLowerCase>},
-            {u"Character", u"isLowerCase", false, {kInt}, kBoolean, charTest<isJavaLowerCase>},
-            {u"Character", u"isTitleCase", false, {kChar}, kBoolean, charTest<isJavaTitleCase>},
-            {u"Character", u"isTitleCase", false, {kInt}, kBoolean, charTest<isJavaTitleCase>},
-            {u"Character", u"isWhitespace", false, {kChar}, kBoolean, charTest<isJavaWhitespaceCodePoint>},
-            {u"Character", u"isWhitespace", false, {kInt}, kBoolean, charTest<isJavaWhitespaceCodePoint>},
-            {u"Character", u"isSpaceChar", false, {kChar}, kBoolean, charTest<isJavaSpaceChar>},
-            {u"Character", u"isSpaceChar", false, {kInt}, kBoolean, charTest<isJavaSpaceChar>},
-            {u"Character", u"isIdeographic", false, {kInt}, kBoolean, charTest<isJavaIdeographic>},
-            {u"Character", u"isDefined", false, {kChar}, kBoolean, charTest<isJavaDefined>},
-            {u"Character", u"isDefined", false, {kInt}, kBoolean, charTest<isJavaDefined>},
-            {u"Character",
-             u"isJavaIdentifierStart",
-             false,
-             {kChar},
-             kBoolean,
-             charTest<isJavaIdentifierStart>},
-            {u"Character",
-             u"isJavaIdentifierStart",
-             false,
-             {kInt},
-             kBoolean,
-             charTest<isJavaIdentifierStart>},
-            {u"Character", u"isJavaIdentifierPart", false, {kChar}, kBoolean, charTest<isJavaIdentifierPart>},
-            {u"Character", u"isJavaIdentifierPart", false, {kInt}, kBoolean, charTest<isJavaIdentifierPart>},
-            {u"Character", u"toUpperCase", false, {kChar}, kChar, charMap<javaUpperOf>},
-            {u"Character", u"toUpperCase", false, {kInt}, kInt, codePointMap<javaUpperOf>},
-            {u"Character", u"toLowerCase", false, {kChar}, kChar, charMap<javaLowerOf>},
-            {u"Character", u"toLowerCase", false, {kInt}, kInt, codePointMap<javaLowerOf>},
-            {u"Character", u"toTitleCase", false, {kChar}, kChar, charMap<javaTitleOf>},
-            {u"Character", u"toTitleCase", false, {kInt}, kInt, codePointMap<javaTitleOf>},
-            {u"Character", u"isSurrogate", false, {kChar}, kBoolean, charTest<isSurrogate>},
-            {u"Character", u"isHighSurrogate", false, {kChar}, kBoolean, charTest<isHighSurrogate>},
-            {u"Character", u"isLowSurrogate", false, {kChar}, kBoolean, charTest<isLowSurrogate>},
-            {u"Character",
-             u"isSupplementaryCodePoint",
-             false,
-             {kInt},
-             kBoolean,
-             charTest<isSupplementaryCodePoint>},
-            {u"Character", u"isValidCodePoint", false, {kInt}, kBoolean, charTest<isValidCodePoint>},
-            {u"Character", u"charCount", false, {kInt}, kInt, charCountFn},
-            {u"Character", u"toString", false, {kChar}, kString, charToStringFn},
-            {u"Character", u"toString", false, {kInt}, kString, charToStringFn},
-            {u"Character", u"getNumericValue", false, {kChar}, kInt, codePointMap<javaNumericValue>},
-            {u"Character", u"getNumericValue", false, {kInt}, kInt, codePointMap<javaNumericValue>},
-            {u"Character", u"digit", false, {kChar, kInt}, kInt, digitFn},
-            {u"Character", u"digit", false, {kInt, kInt}, kInt, digitFn},
-            {u"Character", u"forDigit", false, {kInt, kInt}, kChar, forDigitFn},
-        });
+    const std::array<std::pair<std::u16string_view, BuiltinFn>, 12> tests = {{
+        {u"isDigit", charTest<isJavaDigit>},
+        {u"isLetter", charTest<isJavaLetter>},
+        {u"isLetterOrDigit", charTest<isLetterOrDigit>},
+        {u"isUpperCase", charTest<isJavaUpperCase>},
+        {u"isLowerCase", charTest<isJavaLowerCase>},
+        {u"isTitleCase", charTest<isJavaTitleCase>},
+        {u"isWhitespace", charTest<isJavaWhitespaceCodePoint>},
+        {u"isSpaceChar", charTest<isJavaSpaceChar>},
+        {u"isDefined", charTest<isJavaDefined>},
+        {u"isJavaIdentifierStart", charTest<isJavaIdentifierStart>},
+        {u"isJavaIdentifierPart", charTest<isJavaIdentifierPart>},
+        {u"getNumericValue", codePointMap<javaNumericValue>},
+    }};
+    for (const auto& [name, fn] : tests) {
+        const Type result = name == u"getNumericValue" ? kInt : kBoolean;
+        charAndCodePoint(table, name, result, result, fn, fn);
+    }
+    charAndCodePoint(table, u"toUpperCase", kChar, kInt, charMap<javaUpperOf>, codePointMap<javaUpperOf>);
+    charAndCodePoint(table, u"toLowerCase", kChar, kInt, charMap<javaLowerOf>, codePointMap<javaLowerOf>);
+    charAndCodePoint(table, u"toTitleCase", kChar, kInt, charMap<javaTitleOf>, codePointMap<javaTitleOf>);
+    charAndCodePoint(table, u"toString", kString, kString, charToStringFn, charToStringFn);
+    const Type b = kBoolean;
+    table.insert(table.end(),
+                 {
+                     {u"Character", u"digit", false, {kChar, kInt}, kInt, digitFn},
+                     {u"Character", u"digit", false, {kInt, kInt}, kInt, digitFn},
+                     {u"Character", u"forDigit", false, {kInt, kInt}, kChar, forDigitFn},
+                     {u"Character", u"isAlphabetic", false, {kInt}, b, charTest<isJavaAlphabetic>},
+                     {u"Character", u"isIdeographic", false, {kInt}, b, charTest<isJavaIdeographic>},
+                     {u"Character", u"isSurrogate", false, {kChar}, b, charTest<isSurrogate>},
+                     {u"Character", u"isHighSurrogate", false, {kChar}, b, charTest<isHighSurrogate>},
+                     {u"Character", u"isLowSurrogate", false, {kChar}, b, charTest<isLowSurrogate>},
+                     {u"Character", u"isSupplementaryCodePoint", false, {kInt}, b, charTest<isSupplementary>},
+                     {u"Character", u"isValidCodePoint", false, {kInt}, b, charTest<isValidCodePoint>},
+                     {u"Character", u"charCount", false, {kInt}, kInt, charCountFn},
+                 });
 }
 
 // String.
