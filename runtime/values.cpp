@@ -161,8 +161,22 @@ const char* javaClassName(JavaError error)
         return "java.util.MissingFormatArgumentException";
     case JavaError::IllegalFormatConversion:
         return "java.util.IllegalFormatConversionException";
-    case JavaError::IllegalFormat:
-        return "java.util.IllegalFormatException";
+    case JavaError::DuplicateFormatFlags:
+        return "java.util.DuplicateFormatFlagsException";
+    case JavaError::FormatFlagsConversionMismatch:
+        return "java.util.FormatFlagsConversionMismatchException";
+    case JavaError::IllegalFormatArgumentIndex:
+        return "java.util.IllegalFormatArgumentIndexException";
+    case JavaError::IllegalFormatCodePoint:
+        return "java.util.IllegalFormatCodePointException";
+    case JavaError::IllegalFormatFlags:
+        return "java.util.IllegalFormatFlagsException";
+    case JavaError::IllegalFormatPrecision:
+        return "java.util.IllegalFormatPrecisionException";
+    case JavaError::IllegalFormatWidth:
+        return "java.util.IllegalFormatWidthException";
+    case JavaError::MissingFormatWidth:
+        return "java.util.MissingFormatWidthException";
     case JavaError::OutOfMemory:
         return "java.lang.OutOfMemoryError";
     }
