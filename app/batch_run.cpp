@@ -218,7 +218,8 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
         if (step.executed) {
             if (table)
                 table->add(run, step);
-            ++counts[step.executed.element];
+            if (options.counts)
+                ++counts[step.executed.element];
         }
         if (trace && step.executed) {
             std::fflush(stdout);
