@@ -190,6 +190,7 @@ private:
     friend std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link);
     friend void adoptTree(TElement& top);
     friend class TSnapshotParts; // model/snapshot.cpp
+    friend class TDesignLoader;  // model/dateiformat.cpp: sets parents while reading
 
     void markWatched() { m_watched = true; }
 
