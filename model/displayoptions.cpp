@@ -28,6 +28,14 @@ bool TRunMarks::hasBreakpoint(const TElement& e) const
     return std::any_of(breakpoints.begin(), breakpoints.end(), [&e](const Entry& b) { return b.is(e); });
 }
 
+std::optional<std::uint64_t> TRunMarks::countOf(const TElement& e) const
+{
+    if (!showCounts || !counts || e.isBlock())
+        return std::nullopt;
+    const auto found = counts->find(&e);
+    return found == counts->end() ? 0 : found->second;
+}
+
 TDisplayOptions::TDisplayOptions() = default;
 
 TDisplayOptions::TDisplayOptions(const TDisplayOptions& other)

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -39,8 +41,16 @@ struct TRunMarks
     Spot running;
     std::vector<Spot> failed;
     std::vector<Entry> breakpoints;
+    // How often each element ran in the current or last run, by address (only compared, never followed;
+    // the run's controller drops it when the design changes); null when there is no run to count. Shown
+    // on the elements while `showCounts` (the view option "Ablaufzählung").
+    const std::unordered_map<const TElement*, std::uint64_t>* counts = nullptr;
+    bool showCounts = false;
 
     bool hasBreakpoint(const TElement& e) const;
+    // How often `e` ran, when counts are shown and `e` is a step of the run (a statement or a condition
+    // element; blocks are not counted); else nothing.
+    std::optional<std::uint64_t> countOf(const TElement& e) const;
 };
 
 // TDisplayOptions: the view state of one diagram window: marked elements, collapsed blocks, drop target,

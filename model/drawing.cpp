@@ -7,6 +7,8 @@
 #include "model/sequencewalk.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -39,6 +41,38 @@ void skipFigure(TCanvas& canvas, const TElement& e, const TDisplayOptions& optio
     }
 }
 
+// Keeps the canvas's pen, brush and font colour while a mark of its own is drawn.
+class TCanvasStateKeeper
+{
+public:
+    explicit TCanvasStateKeeper(TCanvas& canvas)
+        : m_canvas(canvas), m_pen(canvas.penColor()), m_brush(canvas.brushColor()),
+          m_font(canvas.fontColor()), m_style(canvas.brushStyle()), m_width(canvas.penWidth()),
+          m_penStyle(canvas.penStyle())
+    {
+    }
+    TCanvasStateKeeper(const TCanvasStateKeeper&) = delete;
+    TCanvasStateKeeper& operator=(const TCanvasStateKeeper&) = delete;
+    ~TCanvasStateKeeper()
+    {
+        m_canvas.setPenColor(m_pen);
+        m_canvas.setBrushColor(m_brush);
+        m_canvas.setFontColor(m_font);
+        m_canvas.setBrushStyle(m_style);
+        m_canvas.setPenWidth(m_width);
+        m_canvas.setPenStyle(m_penStyle);
+    }
+
+private:
+    TCanvas& m_canvas;
+    TColor m_pen;
+    TColor m_brush;
+    TColor m_font;
+    TBrushStyle m_style;
+    int m_width;
+    TPenStyle m_penStyle;
+};
+
 } // namespace
 
 void SetMarkColours(TCanvas& canvas)
@@ -66,6 +100,8 @@ TColor runFill(const TElement& e, const TDisplayOptions& options, TColor normal)
         return kRunningFill;
     if (std::any_of(marks->failed.begin(), marks->failed.end(), shows))
         return kFailedFill;
+    if (marks->countOf(e) == 0u)
+        return kNeverRanFill;
     return normal;
 }
 
@@ -74,22 +110,49 @@ void drawBreakpointMark(const TElement& e, TCanvas& canvas, int x, int y, const 
     if (!options.RunMarks || !options.OnScreen || !options.RunMarks->hasBreakpoint(e))
         return;
     constexpr TColor kDarkRed = 0x0000B0;
-    const TColor pen = canvas.penColor();
-    const TColor brush = canvas.brushColor();
-    const TBrushStyle style = canvas.brushStyle();
-    const int width = canvas.penWidth();
-    const TPenStyle penStyle = canvas.penStyle();
+    const TCanvasStateKeeper keep(canvas);
     canvas.setPenColor(kDarkRed);
     canvas.setBrushColor(kDarkRed);
     canvas.setBrushStyle(TBrushStyle::Solid);
     canvas.setPenWidth(1);
     canvas.setPenStyle(TPenStyle::Solid);
     canvas.ellipse(x, y, x + kBreakpointSize, y + kBreakpointSize);
-    canvas.setPenColor(pen);
-    canvas.setBrushColor(brush);
-    canvas.setBrushStyle(style);
-    canvas.setPenWidth(width);
-    canvas.setPenStyle(penStyle);
+}
+
+bool countsShown(const TDisplayOptions& options)
+{
+    return options.OnScreen && !options.Printing && options.RunMarks && options.RunMarks->showCounts &&
+           options.RunMarks->counts;
+}
+
+int runCountReserve(TCanvas& canvas, const TDisplayOptions& options)
+{
+    return countsShown(options) ? canvas.textExtent("000000\xD7").cx + 10 : 0;
+}
+
+void drawRunCount(const TElement& e, TCanvas& canvas, int right, int y, const TDisplayOptions& options,
+                  TCountAnchor anchor)
+{
+    if (!options.RunMarks || !options.OnScreen)
+        return;
+    const std::optional<std::uint64_t> count = options.RunMarks->countOf(e);
+    if (!count)
+        return;
+    // Dark blue on a pale blue, apart from the red of the marks and the yellow of the running element.
+    constexpr TColor kCountInk = 0x800000;
+    constexpr TColor kCountFill = 0xFFF0E0;
+    const std::string text = std::to_string(*count) + "\xD7"; // "12×" in code page 1252
+    const TCanvasStateKeeper keep(canvas);
+    const TSize t = canvas.textExtent(text);
+    const int left = anchor == TCountAnchor::Right ? right - t.cx - 6 : right;
+    canvas.setPenColor(kCountInk);
+    canvas.setFontColor(kCountInk);
+    canvas.setBrushColor(kCountFill);
+    canvas.setBrushStyle(TBrushStyle::Solid);
+    canvas.setPenWidth(1);
+    canvas.setPenStyle(TPenStyle::Solid);
+    canvas.rectangle(left, y, left + t.cx + 6, y + t.cy + 2);
+    canvas.textOut(left + 3, y + 1, text);
 }
 
 TColor flowchartInnerFill(TColor fill)

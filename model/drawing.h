@@ -33,8 +33,21 @@ inline bool drawnMarked(const TElement& e, const TDisplayOptions& options)
 // light red. Pale enough that the red of the current element stands out on them.
 inline constexpr TColor kRunningFill = 0x66E6FF;
 inline constexpr TColor kFailedFill = 0xB4B4FF;
-// The fill of `e`'s figure: kRunningFill or kFailedFill where the run's marks say so, else `normal`.
+// While the counts of a run are shown: the grey of an element that never ran.
+inline constexpr TColor kNeverRanFill = 0xD8D8D8;
+// The fill of `e`'s figure: kRunningFill or kFailedFill where the run's marks say so, kNeverRanFill for an
+// element that never ran while counts are shown, else `normal`.
 TColor runFill(const TElement& e, const TDisplayOptions& options, TColor normal);
+// Whether the counts of a run are drawn: the view option is on, a run has counts, the drawing goes to the
+// screen. Elements that can show a count are measured wider by runCountReserve() then.
+bool countsShown(const TDisplayOptions& options);
+// The room a count takes beside an element's text while counts are shown (a count of six digits); else 0.
+int runCountReserve(TCanvas& canvas, const TDisplayOptions& options);
+// While counts are shown: how often `e` ran ("12×"), in a small box whose top right corner (or, with
+// TCountAnchor::Left, top left corner) is (x, y). The canvas is left as it was.
+enum class TCountAnchor { Right, Left };
+void drawRunCount(const TElement& e, TCanvas& canvas, int x, int y, const TDisplayOptions& options,
+                  TCountAnchor anchor = TCountAnchor::Right);
 // A breakpoint: a small dark red disc with its top left corner at (x, y), drawn when `e` has one and the
 // drawing goes to the screen. The canvas is left as it was.
 void drawBreakpointMark(const TElement& e, TCanvas& canvas, int x, int y, const TDisplayOptions& options);

@@ -25,7 +25,10 @@ void drawDiamond(const TBedingung& e, TCanvas& canvas, int x, int top, TSize c,
     canvas.setBrushColor(runFill(e, options, clWhite));
     canvas.polygon({TPoint{x, top}, TPoint{x + c.cx / 2, top + c.cy / 2}, TPoint{x, top + c.cy},
                     TPoint{x - c.cx / 2, top + c.cy / 2}});
-    canvas.textOut(x - t.cx / 2, top + c.cy / 2 - t.cy / 2, text);
+    // While counts are shown, text and count share the middle line, the count at the end of its room.
+    const int room = runCountReserve(canvas, options);
+    canvas.textOut(x - (t.cx + room) / 2, top + c.cy / 2 - t.cy / 2, text);
+    drawRunCount(e, canvas, x + (t.cx + room) / 2, top + c.cy / 2 - t.cy / 2 - 1, options);
 }
 
 // The marking rule of condition elements in this mode: red, and the diamond's neighbourhood recorded.
@@ -58,6 +61,7 @@ void drawAnweisung(const TAnweisung& e, TCanvas& canvas, TPoint o, int, TDisplay
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     canvas.textOut(r.Left + 5 + printedTextInset(options), o.y + 5 + printedTextInset(options), e.Text);
     drawBreakpointMark(e, canvas, r.Left - kBreakpointSize - 3, r.Top + 2, options);
+    drawRunCount(e, canvas, r.Right - 2, r.Top + 2, options);
     DrawArrow(canvas, TArrowKind::ArrowDown, o.x, o.y + s.cy - S - 1, o.x, o.y + s.cy - 1,
               options.DropTarget == &e, options.Printing);
     SetNormalColours(canvas);

@@ -4,6 +4,7 @@
 
 #include "model/canvas.h"
 #include "model/displayoptions.h"
+#include "model/drawing.h"
 #include "model/layoutcache.h"
 #include "model/sequencewalk.h"
 #include "model/texts.h"
@@ -31,7 +32,8 @@ int textHeight(TCanvas& canvas, const char* s)
 TSize TAnweisung::Measure(TCanvas& canvas, TDisplayOptions& options) const
 {
     const TSize t = canvas.textExtent(Text);
-    TSize size{t.cx + 12, options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
+    TSize size{t.cx + 12 + runCountReserve(canvas, options),
+               options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10};
     if (options.Printing)
         size.cx += 2 * options.Spacing;
     size.cy += 2 * printedTextInset(options);
@@ -76,7 +78,8 @@ TSize TBedingung::MeasureCondition(TCanvas& canvas, TDisplayOptions& options) co
         const int inset = printedTextInset(options);
         return {t.cx + 10 + 2 * inset, t.cy + 12 + 2 * inset};
     }
-    const int height = t.cx / 3 + t.cy + 2;
+    // While counts are shown, the count stands in the diamond beside the text, which makes room for it.
+    const int height = (t.cx + runCountReserve(canvas, options)) / 3 + t.cy + 2;
     return {3 * height + 2, height};
 }
 
@@ -108,7 +111,7 @@ TSize TWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
     const TSize c = MeasureCondition(canvas, options);
     const TSize body = measured(branch(1), canvas, options);
     if (!options.Flowchart)
-        return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
+        return {std::max(c.cx + runCountReserve(canvas, options), body.cx + 20), c.cy + body.cy};
     TSize size{2 * textWidth(canvas, texts::kNein) + c.cx - 4,
                textHeight(canvas, texts::kJa) + 2 * options.Spacing + c.cy + body.cy + 14};
     if (size.cx < body.cx)
@@ -122,7 +125,7 @@ TSize TDoWhile::Measure(TCanvas& canvas, TDisplayOptions& options) const
     const TSize c = MeasureCondition(canvas, options);
     const TSize body = measured(branch(1), canvas, options);
     if (!options.Flowchart)
-        return {std::max(c.cx, body.cx + 20), c.cy + body.cy};
+        return {std::max(c.cx + runCountReserve(canvas, options), body.cx + 20), c.cy + body.cy};
     const char* label = LoopOnYes ? texts::kJa : texts::kNein;
     TSize size{2 * textWidth(canvas, label) + c.cx - 4, textHeight(canvas, texts::kJa) + c.cy + body.cy + 14};
     if (body.cx > size.cx)

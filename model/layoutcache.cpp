@@ -1,5 +1,7 @@
 #include "model/layoutcache.h"
 
+#include "model/drawing.h"
+
 #include <algorithm>
 #include <tuple>
 
@@ -58,6 +60,7 @@ struct ContextKey
     bool flowchart;
     bool printing;
     int spacing;
+    bool counts; // elements are measured with room for a run's counts
     friend bool operator==(const ContextKey&, const ContextKey&) = default;
 };
 
@@ -67,7 +70,8 @@ std::uint32_t contextOf(const TCanvas& canvas, const TDisplayOptions& options)
 {
     static std::vector<ContextKey> contexts;
     static std::uintptr_t nextUnkeyed = 0;
-    ContextKey key{canvas.metricsKey(), options.Flowchart, options.Printing, options.Spacing};
+    ContextKey key{canvas.metricsKey(), options.Flowchart, options.Printing, options.Spacing,
+                   countsShown(options)};
     if (key.metrics == 0) {
         // Keys that no canvas gives: odd numbers counted downwards from the top.
         nextUnkeyed += 2;

@@ -77,11 +77,14 @@ void dropLine(TCanvas& canvas, int x, int y, int width)
     SetNormalColours(canvas);
 }
 
-// A breakpoint's mark in the top left corner (left, top) of the strip that holds an element's text,
-// above and before the text.
-void breakpointAtCorner(const TElement& e, TCanvas& canvas, int left, int top, const TDisplayOptions& options)
+// The run's marks of the strip that holds an element's text, from `left` to `right` below `top`: a
+// breakpoint in its top left corner, above and before the text, and the count in its top right corner,
+// in the room measured for it.
+void runMarksOfStrip(const TElement& e, TCanvas& canvas, int left, int right, int top,
+                     const TDisplayOptions& options)
 {
     drawBreakpointMark(e, canvas, left + 1, top + 1, options);
+    drawRunCount(e, canvas, right - 2, top + 2, options);
 }
 
 TRect figureRect(TPoint o, int width, int height)
@@ -121,7 +124,7 @@ void TAnweisung::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptio
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     const int inset = printedTextInset(options);
     canvas.textOut(o.x + 5 + inset, o.y + 5 + inset, Text);
-    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
+    runMarksOfStrip(*this, canvas, r.Left, r.Right, r.Top, options);
     SetNormalColours(canvas);
     canvas.setBrushColor(brush);
 }
@@ -206,7 +209,10 @@ void TIf::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& opt
     canvas.textOut(r.Left + 2 + inset, o.y + c.cy - ja.cy - 2 - inset, texts::kJa);
     canvas.textOut(r.Right - nein.cx - 2 - inset, o.y + c.cy - nein.cy - 2 - inset, texts::kNein);
     canvas.polyline({TPoint{r.Left, r.Top}, TPoint{p2.x, r.Top + c.cy}, TPoint{r.Right, r.Top}});
-    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
+    drawBreakpointMark(*this, canvas, r.Left + 1, r.Top + 1, options);
+    // The count follows the condition's text: the corners hold the labels and the diagonals.
+    drawRunCount(*this, canvas, r.Left + static_cast<int>(std::trunc(centre)) - t.cx / 2 + t.cx + 6,
+                 r.Top + 2, options, TCountAnchor::Left);
     canvas.setBrushColor(brush);
 
     if (const TBlock* yes = branch(1))
@@ -245,7 +251,7 @@ void TWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions& 
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     const int inset = printedTextInset(options);
     canvas.textOut(o.x + 5 + inset, o.y + 5 + inset, Text);
-    breakpointAtCorner(*this, canvas, r.Left, r.Top, options);
+    runMarksOfStrip(*this, canvas, r.Left, r.Right, r.Top, options);
     canvas.setBrushColor(brush);
     if (const TBlock* body = branch(1))
         body->Draw(canvas, TPoint{o.x + 20, o.y + c.cy}, branchWidth(canvas, o, width, 1, options), options);
@@ -275,7 +281,7 @@ void TDoWhile::drawElement(TCanvas& canvas, TPoint o, int width, TDisplayOptions
     canvas.rectangle(r.Left, r.Top, r.Right, r.Bottom);
     const int inset = printedTextInset(options);
     canvas.textOut(o.x + 5 + inset, o.y + body.cy + 5 + inset, Text);
-    breakpointAtCorner(*this, canvas, r.Left, o.y + body.cy, options);
+    runMarksOfStrip(*this, canvas, r.Left, r.Right, o.y + body.cy, options);
     canvas.setBrushColor(brush);
     if (const TBlock* b = branch(1))
         b->Draw(canvas, TPoint{o.x + 20, o.y}, branchWidth(canvas, o, width, 1, options), options);

@@ -1,9 +1,12 @@
 #pragma once
 
-// String.format and System.out.printf by the rules of Java's Formatter for the conversions b, s, c, d,
-// x, o, f, e (and their upper-case forms), n and %, with argument indexes, the flags - # + space 0 , (
-// and width and precision. d, f and e write the separators of `symbols` (English: ',' groups, '.' is
-// the point); f and e round the digits of Double.toString half up, as Java does (0.125 with %.2f gives 0.13).
+// String.format and System.out.printf by the rules of Java's Formatter: the conversions b h s c d o x e
+// f g a (and their upper-case forms), n and %, argument indexes ("%2$s", "%<s"), the flags - # + space
+// 0 , ( and width and precision, each fault thrown as the exception Java throws with Java's message.
+// d, e, f and g write the separators of `symbols` (English: ',' groups, '.' is the point); e, f and g
+// round the digits of Double.toString half up, as Java does (0.125 with %.2f gives 0.13). Dates and
+// times (%tY, %tc, ...) take a long as milliseconds since 1970 in the environment's time zone and
+// write English names.
 
 #include "runtime/runtime.h"
 #include "runtime/values.h"

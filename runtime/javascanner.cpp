@@ -8,14 +8,9 @@ namespace runtime {
 
 namespace {
 
-bool isDigit(char16_t c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 bool isHexDigit(char16_t c)
 {
-    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return hexDigitValue(c) >= 0;
 }
 
 bool isLineSeparator(char16_t c)
@@ -33,7 +28,7 @@ std::size_t skipSign(const std::u16string& s)
 bool wholeNumeral(const std::u16string& s, std::size_t pos, char16_t grouping)
 {
     std::size_t p = pos;
-    while (p < s.size() && isDigit(s[p]))
+    while (p < s.size() && isAsciiDigit(s[p]))
         ++p;
     if (p == pos)
         return false;
@@ -42,8 +37,8 @@ bool wholeNumeral(const std::u16string& s, std::size_t pos, char16_t grouping)
     if (p - pos > 3 || s[pos] == u'0')
         return false;
     while (p < s.size()) {
-        if (p + 4 > s.size() || s[p] != grouping || !isDigit(s[p + 1]) || !isDigit(s[p + 2]) ||
-            !isDigit(s[p + 3]))
+        if (p + 4 > s.size() || s[p] != grouping || !isAsciiDigit(s[p + 1]) || !isAsciiDigit(s[p + 2]) ||
+            !isAsciiDigit(s[p + 3]))
             return false;
         p += 4;
     }
@@ -64,6 +59,68 @@ std::u16string withOtherSeparators(const std::u16string& token, const NumberSymb
     return out;
 }
 
+// Hexadecimal: 0[xX] hex* "." hex+ ([pP] [-+]? digit+)?
+bool hexadecimalFloat(const std::u16string& s)
+{
+    if (s.size() <= 2 || s[0] != u'0' || (s[1] != u'x' && s[1] != u'X'))
+        return false;
+    std::size_t p = 2;
+    while (p < s.size() && isHexDigit(s[p]))
+        ++p;
+    if (p == s.size() || s[p] != u'.')
+        return false;
+    const std::size_t fraction = ++p;
+    while (p < s.size() && isHexDigit(s[p]))
+        ++p;
+    if (p == fraction)
+        return false;
+    if (p == s.size())
+        return true;
+    if (s[p] != u'p' && s[p] != u'P')
+        return false;
+    ++p;
+    if (p < s.size() && (s[p] == u'-' || s[p] == u'+'))
+        ++p;
+    const std::size_t digits = p;
+    while (p < s.size() && isAsciiDigit(s[p]))
+        ++p;
+    return p > digits && p == s.size();
+}
+
+// An exponent's digits from `p` to the end of `s`: [-+]? digit+
+bool exponentDigits(const std::u16string& s, std::size_t p)
+{
+    if (p < s.size() && (s[p] == u'-' || s[p] == u'+'))
+        ++p;
+    if (p == s.size())
+        return false;
+    for (; p < s.size(); ++p)
+        if (!isAsciiDigit(s[p]))
+            return false;
+    return true;
+}
+
+// Decimal: (numeral | numeral point digit* | point digit+) ([eE] [-+]? digit+)?, with the locale's
+// decimal separator as the point
+bool decimalFloat(const std::u16string& s, const NumberSymbols& symbols)
+{
+    std::size_t mantissaEnd = s.find_first_of(u"eE");
+    if (mantissaEnd == std::u16string::npos)
+        mantissaEnd = s.size();
+    else if (!exponentDigits(s, mantissaEnd + 1))
+        return false;
+    const std::u16string mantissa = s.substr(0, mantissaEnd);
+    const std::size_t point = mantissa.find(symbols.decimal);
+    if (point == std::u16string::npos)
+        return wholeNumeral(mantissa, 0, symbols.grouping);
+    for (std::size_t i = point + 1; i < mantissa.size(); ++i)
+        if (!isAsciiDigit(mantissa[i]))
+            return false;
+    if (point == 0)
+        return mantissa.size() > 1;
+    return wholeNumeral(mantissa.substr(0, point), 0, symbols.grouping);
+}
+
 } // namespace
 
 bool matchesInteger(const std::u16string& token, const NumberSymbols& symbols)
@@ -73,64 +130,10 @@ bool matchesInteger(const std::u16string& token, const NumberSymbols& symbols)
 
 bool matchesFloat(const std::u16string& token, const NumberSymbols& symbols)
 {
-    const std::size_t start = skipSign(token);
-    const std::u16string rest = token.substr(start);
+    const std::u16string rest = token.substr(skipSign(token));
     if (rest == u"NaN" || rest == u"Infinity" || rest == u"\u221E")
         return true;
-    // Hexadecimal: 0[xX] hex* "." hex+ ([pP] [-+]? digit+)?
-    if (rest.size() > 2 && rest[0] == u'0' && (rest[1] == u'x' || rest[1] == u'X')) {
-        std::size_t p = 2;
-        while (p < rest.size() && isHexDigit(rest[p]))
-            ++p;
-        if (p < rest.size() && rest[p] == u'.') {
-            const std::size_t fraction = ++p;
-            while (p < rest.size() && isHexDigit(rest[p]))
-                ++p;
-            if (p > fraction) {
-                if (p == rest.size())
-                    return true;
-                if (rest[p] == u'p' || rest[p] == u'P') {
-                    ++p;
-                    if (p < rest.size() && (rest[p] == u'-' || rest[p] == u'+'))
-                        ++p;
-                    const std::size_t digits = p;
-                    while (p < rest.size() && isDigit(rest[p]))
-                        ++p;
-                    if (p > digits && p == rest.size())
-                        return true;
-                }
-            }
-        }
-    }
-    // Decimal: (numeral | numeral point digit* | point digit+) ([eE] [-+]? digit+)?, with the locale's
-    // decimal separator as the point
-    std::size_t mantissaEnd = rest.size();
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == u'e' || rest[i] == u'E') {
-            mantissaEnd = i;
-            break;
-        }
-    }
-    if (mantissaEnd < rest.size()) {
-        std::size_t p = mantissaEnd + 1;
-        if (p < rest.size() && (rest[p] == u'-' || rest[p] == u'+'))
-            ++p;
-        if (p == rest.size())
-            return false;
-        for (; p < rest.size(); ++p)
-            if (!isDigit(rest[p]))
-                return false;
-    }
-    const std::u16string mantissa = rest.substr(0, mantissaEnd);
-    const std::size_t point = mantissa.find(symbols.decimal);
-    if (point == std::u16string::npos)
-        return wholeNumeral(mantissa, 0, symbols.grouping);
-    for (std::size_t i = point + 1; i < mantissa.size(); ++i)
-        if (!isDigit(mantissa[i]))
-            return false;
-    if (point == 0)
-        return mantissa.size() > 1;
-    return wholeNumeral(mantissa.substr(0, point), 0, symbols.grouping);
+    return hexadecimalFloat(rest) || decimalFloat(rest, symbols);
 }
 
 std::u16string javaNumberText(const std::u16string& token, const NumberSymbols& symbols)

@@ -58,14 +58,7 @@ template <class Int> std::optional<Int> parseInteger(std::u16string_view text)
     return negative ? value : static_cast<Int>(-value);
 }
 
-// A run of digits of `radix` from `pos`, appended to `out`; with `underscores`, single or repeated
-// underscores may stand between two digits. The end of the run and how many digits it has; nothing when
-// an underscore does not stand between digits.
-struct DigitRun
-{
-    std::size_t end;
-    std::size_t digits;
-};
+} // namespace
 
 std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int radix, bool underscores,
                                    std::string& out)
@@ -90,6 +83,8 @@ std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int r
         return std::nullopt;
     return DigitRun{pos, digits};
 }
+
+namespace {
 
 // Whether a numeral beyond the range of double (as std::from_chars finds it) is too large rather than
 // too small: the place of its first significant digit plus its exponent, in digits (hexadecimal: in
@@ -202,6 +197,60 @@ std::string toUtf8(std::u16string_view text)
     return out;
 }
 
+namespace {
+
+// What the lead byte of a UTF-8 sequence says: its length (0: the byte leads none) and the range of its
+// second byte, which excludes overlong forms, surrogates and values beyond U+10FFFF.
+struct Utf8Lead
+{
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+};
+
+Utf8Lead utf8Lead(unsigned char b)
+{
+    Utf8Lead lead;
+    if (b >= 0xC2 && b <= 0xDF) {
+        lead.length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        lead.length = 3;
+        lead.low = b == 0xE0 ? 0xA0 : 0x80;
+        lead.high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        lead.length = 4;
+        lead.low = b == 0xF0 ? 0x90 : 0x80;
+        lead.high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    return lead;
+}
+
+// How many bytes of the sequence at `i` are valid, the lead byte included (at most its length).
+std::size_t validBytes(const std::string& s, std::size_t i, const Utf8Lead& lead)
+{
+    std::size_t valid = 1;
+    while (valid < lead.length && i + valid < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i + valid]);
+        if (valid == 1 ? (c < lead.low || c > lead.high) : (c < 0x80 || c > 0xBF))
+            break;
+        ++valid;
+    }
+    return valid;
+}
+
+// `c` as one UTF-16 code unit, or as a surrogate pair beyond the first plane.
+void appendCodePoint(std::u16string& out, std::uint32_t c)
+{
+    if (c >= 0x10000) {
+        out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(c));
+    }
+}
+
+} // namespace
+
 void Utf8Decoder::decode(std::string_view bytes, std::u16string& out, bool last)
 {
     m_pending.append(bytes);
@@ -214,51 +263,25 @@ void Utf8Decoder::decode(std::string_view bytes, std::u16string& out, bool last)
             ++i;
             continue;
         }
-        // The length of the sequence and the range of its second byte (which excludes overlong forms,
-        // surrogates and values beyond U+10FFFF).
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            low = b == 0xE0 ? 0xA0 : 0x80;
-            high = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            low = b == 0xF0 ? 0x90 : 0x80;
-            high = b == 0xF4 ? 0x8F : 0xBF;
-        }
-        if (length == 0) {
+        const Utf8Lead lead = utf8Lead(b);
+        if (lead.length == 0) {
             out.push_back(0xFFFD);
             ++i;
             continue;
         }
-        std::size_t valid = 1;
-        while (valid < length && i + valid < s.size()) {
-            const auto c = static_cast<unsigned char>(s[i + valid]);
-            if (valid == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF))
-                break;
-            ++valid;
-        }
-        if (valid < length && i + valid == s.size() && !last)
+        const std::size_t valid = validBytes(s, i, lead);
+        if (valid < lead.length && i + valid == s.size() && !last)
             break; // the rest of the character comes with the next piece
-        if (valid < length) {
-            out.push_back(0xFFFD);
+        if (valid < lead.length) {
+            out.push_back(0xFFFD); // a malformed sequence: one replacement for its valid bytes
             i += valid;
             continue;
         }
-        std::uint32_t c = b & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k)
+        std::uint32_t c = b & (0x7F >> lead.length);
+        for (std::size_t k = 1; k < lead.length; ++k)
             c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-        if (c >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-        i += length;
+        appendCodePoint(out, c);
+        i += lead.length;
     }
     m_pending.erase(0, i);
 }

@@ -54,6 +54,16 @@ int hexDigitValue(char16_t c);
 // ASCII digits of `radix` as an unsigned 64-bit value; nothing for any other character, no digit or a
 // value beyond 64 bits.
 std::optional<std::uint64_t> readUnsigned(std::string_view digits, int radix);
+// A run of digits of `radix` from `pos`, appended to `out`; with `underscores`, single or repeated
+// underscores may stand between two digits (as in Java's numerals). The end of the run and how many
+// digits it has; nothing when an underscore does not stand between digits.
+struct DigitRun
+{
+    std::size_t end;
+    std::size_t digits;
+};
+std::optional<DigitRun> readDigits(std::u16string_view s, std::size_t pos, int radix, bool underscores,
+                                   std::string& out);
 
 // Java's floating-point numeral from `pos` on, as the lexer and Double.parseDouble read it: decimal
 // digits with an optional point and an optional exponent (e or E, a sign, digits), with at least one

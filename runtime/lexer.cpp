@@ -1,3 +1,8 @@
+// The lexer: Java's lexical grammar for one element's text. Unicode escapes are replaced before anything
+// else (Java does so before it reads tokens, so an escaped quote closes a string); then white space and
+// comments separate tokens, the longest operator spelling wins, and numerals are read with their radix
+// prefix, underscores and suffix. Every malformed token ends the list as an error token with the German
+// message, which the parser reports when it reaches it.
 #include "runtime/lexer.h"
 
 #include "runtime/javatext.h"
@@ -17,13 +22,65 @@ bool isLineEnd(char16_t c)
     return c == u'\n' || c == u'\r';
 }
 
-// Operators, longest first so that the longest spelling wins.
-constexpr std::array<std::u16string_view, 50> kOperators = {
-    u">>>=", u"<<=", u">>=", u">>>", u"...", u"->", u"::", u"++", u"--", u"&&", u"||", u"==", u"!=",
-    u"<=",   u">=",  u"+=",  u"-=",  u"*=",  u"/=", u"%=", u"&=", u"|=", u"^=", u"<<", u">>", u"(",
-    u")",    u"{",   u"}",   u"[",   u"]",   u";",  u",",  u".",  u"@",  u"=",  u">",  u"<",  u"!",
-    u"~",    u"?",   u":",   u"+",   u"-",   u"*",  u"/",  u"%",  u"&",  u"|",  u"^",
+struct OperatorSpelling
+{
+    std::u16string_view text;
+    Punct op;
 };
+
+// Operators, longest first so that the longest spelling wins.
+constexpr std::array<OperatorSpelling, 50> kOperators = {{
+    {u">>>=", Punct::UshrAssign},
+    {u"<<=", Punct::ShlAssign},
+    {u">>=", Punct::ShrAssign},
+    {u">>>", Punct::Ushr},
+    {u"...", Punct::Ellipsis},
+    {u"->", Punct::Arrow},
+    {u"::", Punct::ColonColon},
+    {u"++", Punct::Inc},
+    {u"--", Punct::Dec},
+    {u"&&", Punct::AndAnd},
+    {u"||", Punct::OrOr},
+    {u"==", Punct::Eq},
+    {u"!=", Punct::Ne},
+    {u"<=", Punct::Le},
+    {u">=", Punct::Ge},
+    {u"+=", Punct::PlusAssign},
+    {u"-=", Punct::MinusAssign},
+    {u"*=", Punct::StarAssign},
+    {u"/=", Punct::SlashAssign},
+    {u"%=", Punct::PercentAssign},
+    {u"&=", Punct::AmpAssign},
+    {u"|=", Punct::BarAssign},
+    {u"^=", Punct::CaretAssign},
+    {u"<<", Punct::Shl},
+    {u">>", Punct::Shr},
+    {u"(", Punct::LParen},
+    {u")", Punct::RParen},
+    {u"{", Punct::LBrace},
+    {u"}", Punct::RBrace},
+    {u"[", Punct::LBracket},
+    {u"]", Punct::RBracket},
+    {u";", Punct::Semicolon},
+    {u",", Punct::Comma},
+    {u".", Punct::Dot},
+    {u"@", Punct::At},
+    {u"=", Punct::Assign},
+    {u">", Punct::Gt},
+    {u"<", Punct::Lt},
+    {u"!", Punct::Not},
+    {u"~", Punct::Tilde},
+    {u"?", Punct::Question},
+    {u":", Punct::Colon},
+    {u"+", Punct::Plus},
+    {u"-", Punct::Minus},
+    {u"*", Punct::Star},
+    {u"/", Punct::Slash},
+    {u"%", Punct::Percent},
+    {u"&", Punct::Amp},
+    {u"|", Punct::Bar},
+    {u"^", Punct::Caret},
+}};
 
 class Lexer
 {
@@ -144,11 +201,11 @@ private:
             return charLiteral();
         if (c == u'"')
             return stringLiteral();
-        for (std::u16string_view op : kOperators) {
-            if (m_s.compare(m_pos, op.size(), op) == 0) {
-                m_pos += op.size();
+        for (const OperatorSpelling& op : kOperators) {
+            if (m_s.compare(m_pos, op.text.size(), op.text) == 0) {
+                m_pos += op.text.size();
                 t.kind = Tok::Operator;
-                t.text = op;
+                t.op = op.op;
                 return t;
             }
         }
@@ -239,28 +296,15 @@ private:
         }
     }
 
-    // Digits of `radix` with single underscores between them, appended to `digits`.
+    // Digits of `radix` with underscores between them, appended to `digits`; false when an underscore
+    // does not stand between two digits.
     bool digitsOf(int radix, std::string& digits)
     {
-        const std::size_t before = digits.size();
-        bool lastUnderscore = false;
-        while (!atEnd()) {
-            const char16_t c = peek();
-            if (c == u'_') {
-                if (digits.size() == before)
-                    return false;
-                lastUnderscore = true;
-                ++m_pos;
-                continue;
-            }
-            const int v = hexDigitValue(c);
-            if (v < 0 || v >= radix)
-                break;
-            digits.push_back(static_cast<char>(c));
-            lastUnderscore = false;
-            ++m_pos;
-        }
-        return !lastUnderscore;
+        const std::optional<DigitRun> run = readDigits(m_s, m_pos, radix, true, digits);
+        if (!run)
+            return false;
+        m_pos = run->end;
+        return true;
     }
 
     // A numeral after 0x or 0b: a hexadecimal or binary integer, or a hexadecimal floating-point number.
@@ -370,6 +414,49 @@ private:
 std::vector<Token> tokenize(const std::u16string& source)
 {
     return Lexer(source).run();
+}
+
+std::u16string_view spelling(Punct p)
+{
+    for (const OperatorSpelling& op : kOperators)
+        if (op.op == p)
+            return op.text;
+    return {};
+}
+
+bool isAssignment(Punct p)
+{
+    return p == Punct::Assign || compoundOperator(p) != Punct::None;
+}
+
+Punct compoundOperator(Punct p)
+{
+    switch (p) {
+    case Punct::PlusAssign:
+        return Punct::Plus;
+    case Punct::MinusAssign:
+        return Punct::Minus;
+    case Punct::StarAssign:
+        return Punct::Star;
+    case Punct::SlashAssign:
+        return Punct::Slash;
+    case Punct::PercentAssign:
+        return Punct::Percent;
+    case Punct::AmpAssign:
+        return Punct::Amp;
+    case Punct::BarAssign:
+        return Punct::Bar;
+    case Punct::CaretAssign:
+        return Punct::Caret;
+    case Punct::ShlAssign:
+        return Punct::Shl;
+    case Punct::ShrAssign:
+        return Punct::Shr;
+    case Punct::UshrAssign:
+        return Punct::Ushr;
+    default:
+        return Punct::None;
+    }
 }
 
 bool isKeyword(const std::u16string& word)

@@ -722,11 +722,10 @@ std::vector<Builtin> withStrictMath(std::vector<Builtin> table)
     return table;
 }
 
-} // namespace
-
-std::span<const Builtin> builtins()
+// Math's methods (StrictMath gets the same ones, see withStrictMath).
+std::vector<Builtin> mathMethods()
 {
-    static const std::vector<Builtin> table = withStrictMath({
+    return {
         {u"Math", u"abs", false, {kInt}, kInt, absInt},
         {u"Math", u"abs", false, {kLong}, kLong, absLong},
         {u"Math", u"abs", false, {kDouble}, kDouble, absDouble},
@@ -766,6 +765,44 @@ std::span<const Builtin> builtins()
         {u"Math", u"floorDiv", false, {kLong, kLong}, kLong, floorDivLong},
         {u"Math", u"floorMod", false, {kInt, kInt}, kInt, floorModInt},
         {u"Math", u"floorMod", false, {kLong, kLong}, kLong, floorModLong},
+    };
+}
+
+// The methods of a Scanner.
+std::vector<Builtin> scannerMethods()
+{
+    return {
+        {u"Scanner", u"nextInt", true, {}, kInt, nextIntFn},
+        {u"Scanner", u"nextLong", true, {}, kLong, nextLongFn},
+        {u"Scanner", u"nextDouble", true, {}, kDouble, nextDoubleFn},
+        {u"Scanner", u"nextBoolean", true, {}, kBoolean, nextBooleanFn},
+        {u"Scanner", u"next", true, {}, kString, nextFn},
+        {u"Scanner", u"nextLine", true, {}, kString, nextLineFn},
+        {u"Scanner", u"hasNext", true, {}, kBoolean, hasNextFn},
+        {u"Scanner", u"hasNextInt", true, {}, kBoolean, hasNextIntFn},
+        {u"Scanner", u"hasNextLong", true, {}, kBoolean, hasNextLongFn},
+        {u"Scanner", u"hasNextDouble", true, {}, kBoolean, hasNextDoubleFn},
+        {u"Scanner", u"hasNextLine", true, {}, kBoolean, hasNextLineFn},
+        {u"Scanner", u"close", true, {}, kVoid, closeFn},
+    };
+}
+
+// The whole table: Math's methods, then `others` (the other classes' and String's), then Scanner's, and
+// StrictMath's copies of Math's at the end.
+std::vector<Builtin> libraryTable(std::vector<Builtin> others)
+{
+    std::vector<Builtin> all = mathMethods();
+    all.insert(all.end(), others.begin(), others.end());
+    const std::vector<Builtin> scanner = scannerMethods();
+    all.insert(all.end(), scanner.begin(), scanner.end());
+    return withStrictMath(std::move(all));
+}
+
+} // namespace
+
+std::span<const Builtin> builtins()
+{
+    static const std::vector<Builtin> table = libraryTable({
         {u"Integer", u"parseInt", false, {kString}, kInt, parseIntFn},
         {u"Integer", u"toString", false, {kInt}, kString, intToString},
         {u"Long", u"parseLong", false, {kString}, kLong, parseLongFn},
@@ -817,18 +854,6 @@ std::span<const Builtin> builtins()
         {u"String", u"concat", true, {kString}, kString, concatFn},
         {u"String", u"repeat", true, {kInt}, kString, repeatFn},
         {u"String", u"toCharArray", true, {}, kCharArray, toCharArrayFn},
-        {u"Scanner", u"nextInt", true, {}, kInt, nextIntFn},
-        {u"Scanner", u"nextLong", true, {}, kLong, nextLongFn},
-        {u"Scanner", u"nextDouble", true, {}, kDouble, nextDoubleFn},
-        {u"Scanner", u"nextBoolean", true, {}, kBoolean, nextBooleanFn},
-        {u"Scanner", u"next", true, {}, kString, nextFn},
-        {u"Scanner", u"nextLine", true, {}, kString, nextLineFn},
-        {u"Scanner", u"hasNext", true, {}, kBoolean, hasNextFn},
-        {u"Scanner", u"hasNextInt", true, {}, kBoolean, hasNextIntFn},
-        {u"Scanner", u"hasNextLong", true, {}, kBoolean, hasNextLongFn},
-        {u"Scanner", u"hasNextDouble", true, {}, kBoolean, hasNextDoubleFn},
-        {u"Scanner", u"hasNextLine", true, {}, kBoolean, hasNextLineFn},
-        {u"Scanner", u"close", true, {}, kVoid, closeFn},
     });
     return table;
 }

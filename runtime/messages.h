@@ -213,9 +213,58 @@ inline std::string otherDecimalSeparator(const std::string& token, bool comma, c
 inline constexpr char kNoInteger[] = "keine ganze Zahl";
 inline constexpr char kNoNumber[] = "keine Zahl";
 inline constexpr char kNoBoolean[] = "kein Wahrheitswert";
-inline std::string badFormat(const std::string& specifier)
+// The faults of a printf or String.format specifier (`specifier` as the format writes it).
+inline std::string incompleteFormat(const std::string& specifier)
 {
-    return "Formatangabe " + quoted(specifier) + " passt nicht";
+    return "Unvollst\xe4ndige Formatangabe " + quoted(specifier);
+}
+inline std::string unknownConversion(const std::string& specifier, const std::string& conversion)
+{
+    return "Unbekannte Umwandlung " + quoted(conversion) + " in der Formatangabe " + quoted(specifier);
+}
+inline std::string badArgumentIndex(const std::string& specifier)
+{
+    return "Ung\xfcltige Argumentnummer in der Formatangabe " + quoted(specifier);
+}
+inline std::string formatNumberTooLarge(const std::string& specifier)
+{
+    return "Zu gro\xdf"
+           "e Zahl in der Formatangabe " +
+           quoted(specifier);
+}
+inline std::string duplicateFlag(const std::string& specifier, const std::string& flag)
+{
+    return "Das Kennzeichen " + quoted(flag) + " steht doppelt in der Formatangabe " + quoted(specifier);
+}
+inline std::string flagNotAllowed(const std::string& specifier, const std::string& flag)
+{
+    return "Das Kennzeichen " + quoted(flag) + " passt nicht zur Formatangabe " + quoted(specifier);
+}
+inline std::string flagsExclusive(const std::string& specifier)
+{
+    return "Die Kennzeichen der Formatangabe " + quoted(specifier) +
+           " schlie\xdf"
+           "en einander aus";
+}
+inline std::string widthMissing(const std::string& specifier)
+{
+    return "Die Formatangabe " + quoted(specifier) + " braucht eine Breite";
+}
+inline std::string widthNotAllowed(const std::string& specifier)
+{
+    return "Die Formatangabe " + quoted(specifier) + " erlaubt keine Breite";
+}
+inline std::string precisionNotAllowed(const std::string& specifier)
+{
+    return "Die Formatangabe " + quoted(specifier) + " erlaubt keine Genauigkeit";
+}
+inline std::string formatValueType(const std::string& specifier, const std::string& type)
+{
+    return "Formatangabe " + quoted(specifier) + " passt nicht zum Wert vom Typ " + quoted(type);
+}
+inline std::string badCodePoint(const std::string& specifier, const std::string& code)
+{
+    return "Zur Formatangabe " + quoted(specifier) + " ist " + code + " kein Zeichencode";
 }
 inline std::string missingFormatArgument(const std::string& specifier)
 {

@@ -1,3 +1,8 @@
+// The compiled tree: one small class per operation and Java type, built by the make... factories at the
+// end of the file. A node knows its Java type when it is made, so it implements exactly one of the
+// eval... functions (through Typed below) and the checker never builds a node that is asked for another
+// type. Java's rules for each operation (wrapping integer arithmetic, division by zero, narrowing of
+// doubles, array bounds, null) are written out here, where they run.
 #include "runtime/nodes.h"
 
 #include "runtime/formatter.h"
@@ -47,6 +52,9 @@ bool Machine::readStandardInput(std::u16string& into)
 }
 
 // --- Expr defaults: a node is only asked for its own type ---
+//
+// Every typed node overrides the eval... of its type; reaching one of these defaults means the checker
+// built a tree whose types do not fit, a fault of the program, not of the design.
 
 namespace {
 
@@ -144,6 +152,11 @@ Completion execAll(const StmtList& list, Machine& m)
 namespace {
 
 // --- Typed nodes: R is the C++ representation of the node's Java type ---
+//
+// R is bool for boolean, int32_t for char and int, int64_t for long, double, and Ref for every reference
+// type. A node class D derives from Typed<R, D> and has `R value(Machine&) const`; Typed turns it into
+// the one virtual eval... of its type and into evalVoid (static dispatch to D, no further virtual call).
+// Most node classes are templates over R, so that one class serves every type its operation takes.
 
 template <class T> T evalAs(const Expr& e, Machine& m)
 {
@@ -222,6 +235,7 @@ template <class R> void store(Prim& p, R v)
         p.d = v;
 }
 
+// A literal or folded constant; a string constant holds its interned string.
 template <class R> class Constant final : public Typed<R, Constant<R>>
 {
 public:
@@ -232,6 +246,7 @@ private:
     R m_v;
 };
 
+// A read of a local variable from its slot (prims for primitives, refs for references).
 template <class R> class Local final : public Typed<R, Local<R>>
 {
 public:
@@ -248,6 +263,8 @@ private:
     std::size_t m_slot;
 };
 
+// x = v: stores into the slot and marks the variable assigned for the variables view (a variable
+// declared without a value shows none until this has run).
 template <class R> class AssignLocal final : public Typed<R, AssignLocal<R>>
 {
 public:
@@ -273,6 +290,8 @@ private:
     ExprPtr m_v;
 };
 
+// x op= v, ++x, x++: `v` reads the variable itself (the checker built it as "x op v" with its cast), so
+// the node only keeps the old value for the postfix forms.
 template <class R> class UpdateLocal final : public Typed<R, UpdateLocal<R>>
 {
 public:
@@ -306,6 +325,10 @@ private:
 };
 
 // --- Conversions ---
+//
+// Java's primitive conversions: widening keeps the value (long to double rounds), narrowing keeps the
+// low bits of an integer, and a double becomes an int or long by rounding toward zero, NaN giving 0 and
+// values beyond the range the nearest end of it (C++ leaves those undefined, so they are tested first).
 
 std::int32_t doubleToInt(double d)
 {
@@ -387,6 +410,11 @@ struct DoubleToChar
 };
 
 // --- Arithmetic with Java's rules ---
+//
+// Integer arithmetic wraps around in two's complement, as Java's does; C++ leaves signed overflow
+// undefined, so it is done on the unsigned type. Division and remainder by zero throw
+// ArithmeticException, MIN_VALUE / -1 wraps to MIN_VALUE, and a shift count uses only its low five (int)
+// or six (long) bits. Double arithmetic is IEEE arithmetic, % is fmod as Java's % on doubles.
 
 template <class T> using Unsigned = std::make_unsigned_t<T>;
 
@@ -509,6 +537,8 @@ struct NeOp
     template <class T> static bool apply(const T& a, const T& b) { return !(a == b); }
 };
 
+// a op b on operands of representation T (both already promoted by the checker) giving an R: T for
+// arithmetic, bool for comparisons. `a` is evaluated before `b`, as Java does.
 template <class T, class R, class Op> class Binary final : public Typed<R, Binary<T, R, Op>>
 {
 public:
@@ -578,6 +608,7 @@ private:
     ExprPtr m_e;
 };
 
+// && and ||: the second operand runs only when the first does not decide (C++'s own short circuit).
 class AndAnd final : public Typed<bool, AndAnd>
 {
 public:
@@ -624,6 +655,9 @@ void appendOperand(std::u16string& out, const Expr& e, Machine& m)
     appendValue(out, t, v.p, v.r);
 }
 
+// String concatenation of any number of parts (the checker makes one node of a chain a + b + c). The
+// text is checked against the heap budget while it grows, so a run cannot build a string far beyond it
+// before it is charged.
 class Concat final : public Typed<Ref, Concat>
 {
 public:
@@ -643,6 +677,10 @@ private:
 };
 
 // --- Arrays ---
+//
+// An array of booleans, chars, ints, longs, doubles or references is a JArrayOf of its storage type S;
+// a node reads and writes elements in the representation R of their Java type and converts at the
+// storage (a char element is stored as 16 bits, read as its int value).
 
 // The array in `ref` after Java's checks for an access at `index`.
 template <class S> JArrayOf<S>& checkedArray(const Ref& ref, std::int32_t index)
@@ -804,6 +842,10 @@ private:
 };
 
 // --- Calls ---
+//
+// A library call evaluates its arguments left to right into untyped Vals (receiver first) and hands
+// them to the library function, which writes its result into a Val; the node reads it back in its own
+// representation. The checker has converted each argument to the parameter's type already.
 
 template <class R> class Call final : public Typed<R, Call<R>>
 {
@@ -848,6 +890,8 @@ private:
     std::vector<ExprPtr> m_args;
 };
 
+// String.format (gives the string) and printf (writes to the console as the formatter goes, so that
+// what comes before a bad specifier is written before the exception, as in Java).
 class Format final : public Typed<Ref, Format>
 {
 public:
@@ -907,6 +951,9 @@ private:
 };
 
 // --- Statements ---
+//
+// A statement returns how it completed; a jump (break, continue, return) ends the statement lists
+// around it up to the element, and the step loop follows the node's exit for it.
 
 class ExpressionStatement final : public Stmt
 {
@@ -922,6 +969,8 @@ private:
     ExprPtr m_e;
 };
 
+// A declaration without a value: the variable shows no value again (it may be declared again each time
+// round a loop).
 class Declare final : public Stmt
 {
 public:

@@ -100,29 +100,36 @@ std::string outputAdvice(std::string_view text, std::string_view what)
            " aus";
 }
 
+// "wenn c dann ...", "falls c", "solange c": the condition alone belongs into the element, and a decision
+// or loop is an element of its own.
+std::optional<std::string> decisionAdvice(std::string_view text, std::string_view word, std::string_view rest,
+                                          bool condition)
+{
+    // The condition alone, without "dann" and what follows it.
+    std::string_view test = rest;
+    const std::string lowered = lower(rest);
+    const std::size_t then = lowered.find(" dann");
+    if (then != std::string::npos)
+        test = trimmed(rest.substr(0, then));
+    if (test.empty())
+        return std::nullopt;
+    if (condition)
+        return notJava(text) + "In die Bedingung geh\xf6rt nur " + msg::quoted(std::string(test));
+    const bool loop = word == "solange";
+    return notJava(text) +
+           (loop ? "Eine Wiederholung ist ein eigenes Element: ein while-Element"
+                 : "Eine Verzweigung ist ein eigenes Element: ein if-Element") +
+           " mit der Bedingung " + msg::quoted(std::string(test));
+}
+
 } // namespace
 
 std::optional<std::string> pseudoCodeAdvice(std::string_view fullText, bool condition)
 {
     const std::string_view text = trimmed(fullText);
     const auto [word, rest] = firstWord(text);
-    if (word == "wenn" || word == "falls" || word == "solange") {
-        // The condition alone, without "dann" and what follows it.
-        std::string_view test = rest;
-        const std::string lowered = lower(rest);
-        const std::size_t then = lowered.find(" dann");
-        if (then != std::string::npos)
-            test = trimmed(rest.substr(0, then));
-        if (test.empty())
-            return std::nullopt;
-        if (condition)
-            return notJava(text) + "In die Bedingung geh\xf6rt nur " + msg::quoted(std::string(test));
-        const bool loop = word == "solange";
-        return notJava(text) +
-               (loop ? "Eine Wiederholung ist ein eigenes Element: ein while-Element"
-                     : "Eine Verzweigung ist ein eigenes Element: ein if-Element") +
-               " mit der Bedingung " + msg::quoted(std::string(test));
-    }
+    if (word == "wenn" || word == "falls" || word == "solange")
+        return decisionAdvice(text, word, rest, condition);
     if (condition || rest.empty())
         return std::nullopt;
     if (word == "eingabe" || word == "lies" || word == "lese" || word == "einlesen") {

@@ -1,6 +1,7 @@
 #include "runtime/session.h"
 
 #include <algorithm>
+#include <new>
 
 namespace runtime {
 
@@ -18,10 +19,14 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
     m_run.reset();
     m_state = SessionState::Idle;
     m_atBreakpoint = false;
+    m_counts.clear();
+    m_table.reset();
     CheckResult checked = Check(root);
     if (!checked.program)
         return std::move(checked.problems);
     m_run = std::make_unique<Run>(checked.program, m_output, m_input, m_symbols);
+    if (m_recordTrace)
+        m_table.emplace();
     m_state = running ? SessionState::Running : SessionState::Paused;
     // Started with a single step, the run stands before its first element as after a pause.
     m_passBreakpoint = !running;
@@ -30,6 +35,10 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
     return {};
 }
 
+// A step may wait for input, and while it waits the editor's event loop runs: the user may stop the run
+// or change the design then. Those calls see m_inStep and only mark what is to happen (Stopped, or
+// m_forgetAfterStep), so the run is never destroyed under its own step; it happens here once the step is
+// back.
 StepResult Session::runStep()
 {
     struct InStep
@@ -48,6 +57,20 @@ StepResult Session::runStep()
         m_run.reset();
         return result;
     }
+    bool recordingFailed = false;
+    if (result.executed) {
+        ++m_counts[result.executed.element];
+        if (m_table && m_recordTrace) {
+            try {
+                m_table->add(*m_run, result);
+            } catch (const std::bad_alloc&) {
+                // Memory ran out outside the program: the table goes, and the run fails for memory as
+                // it does when showing where it stands runs out.
+                m_table.reset();
+                recordingFailed = true;
+            }
+        }
+    }
     if (m_state == SessionState::Stopped)
         return result; // stopped while the step waited for input
     switch (result.state) {
@@ -63,6 +86,8 @@ StepResult Session::runStep()
         m_state = SessionState::Cancelled;
         break;
     }
+    if (recordingFailed)
+        failForMemory();
     return result;
 }
 
@@ -140,7 +165,16 @@ bool Session::designChanged()
         m_run.reset();
     m_state = SessionState::Idle;
     m_atBreakpoint = false;
+    m_counts.clear();
+    m_table.reset();
     return ended;
+}
+
+void Session::setTraceRecording(bool on)
+{
+    m_recordTrace = on;
+    if (on && !m_table && active())
+        m_table.emplace();
 }
 
 ElementId Session::next() const

@@ -12,10 +12,13 @@
 // has been removed never matches another one.
 
 #include "runtime/runtime.h"
+#include "runtime/tracetable.h"
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace runtime {
@@ -71,6 +74,16 @@ public:
     // The variables in scope where the run stands (or stood when it ended); empty without a run.
     std::vector<Variable> variables() const;
 
+    // How often each element has run in the current or last run, by the element's address: every step
+    // counts its element. Kept until the next start or a change of the design (elements may be gone then).
+    const std::unordered_map<const TElement*, std::uint64_t>& counts() const { return m_counts; }
+    // The trace table of the current or last run, while recording is on; recording that begins during a
+    // run begins with its next step. Filling the table costs a look at every variable per step, so the
+    // editor records only while someone can see the table.
+    void setTraceRecording(bool on);
+    bool traceRecording() const { return m_recordTrace; }
+    const TraceTable* traceTable() const { return m_table ? &*m_table : nullptr; }
+
     // Breakpoints, in the order they were set.
     void toggleBreakpoint(ElementId element);
     bool hasBreakpoint(ElementId element) const;
@@ -94,6 +107,9 @@ private:
     bool m_inStep = false;
     bool m_forgetAfterStep = false;
     std::vector<ElementId> m_breakpoints;
+    std::unordered_map<const TElement*, std::uint64_t> m_counts;
+    std::optional<TraceTable> m_table;
+    bool m_recordTrace = false;
 };
 
 // What changed from one look at the variables to the next, for highlighting.

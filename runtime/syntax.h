@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace runtime::ast {
+namespace runtime {
 
 // A type as written: "int", "String", "double[]", "var", or an unknown name.
 struct TypeRef
@@ -21,7 +21,7 @@ struct TypeRef
     bool primitive = false;
 };
 
-enum class ExprKind {
+enum class SyntaxExprKind {
     Literal,     // token: a literal, or the keywords true, false, null
     Name,        // name
     Field,       // args[0].name
@@ -40,36 +40,37 @@ enum class ExprKind {
     Paren,       // (args[0])
 };
 
-struct Expr
+struct SyntaxExpr
 {
-    ExprKind kind = ExprKind::Literal;
+    SyntaxExprKind kind = SyntaxExprKind::Literal;
     Token token;
-    std::u16string name; // Name, Field, Call: the identifier; operators: the operator's spelling
+    std::u16string name;    // Name, Field, Call: the identifier
+    Punct op = Punct::None; // Unary, PreIncDec, PostIncDec, Binary, Assign: the operator
     TypeRef type;
-    std::vector<std::unique_ptr<Expr>> args;
+    std::vector<std::unique_ptr<SyntaxExpr>> args;
     int height = 1; // levels of the tree under and with this node
 };
-using ExprPtr = std::unique_ptr<Expr>;
+using SyntaxExprPtr = std::unique_ptr<SyntaxExpr>;
 
-enum class StmtKind { Empty, Declaration, Expression, Block, If, Break, Continue, Return };
+enum class SyntaxStmtKind { Empty, Declaration, Expression, Block, If, Break, Continue, Return };
 
 struct Declarator
 {
     std::u16string name;
-    int dims = 0; // brackets after the name: int a[]
-    ExprPtr init; // null when none; an ArrayInit for {1, 2, 3}
+    int dims = 0;       // brackets after the name: int a[]
+    SyntaxExprPtr init; // null when none; an ArrayInit for {1, 2, 3}
 };
 
-struct Stmt
+struct SyntaxStmt
 {
-    StmtKind kind = StmtKind::Empty;
+    SyntaxStmtKind kind = SyntaxStmtKind::Empty;
     bool isFinal = false;
     TypeRef type;
     std::vector<Declarator> declarators;
-    ExprPtr expr;                            // Expression; If: the condition
-    std::vector<std::unique_ptr<Stmt>> body; // Block: its statements; If: then, and else when present
+    SyntaxExprPtr expr;                            // Expression; If: the condition
+    std::vector<std::unique_ptr<SyntaxStmt>> body; // Block: its statements; If: then, and else when present
 };
-using StmtPtr = std::unique_ptr<Stmt>;
+using SyntaxStmtPtr = std::unique_ptr<SyntaxStmt>;
 
 // A syntax error; what() is the German description (code page 1252).
 class SyntaxError : public std::runtime_error
@@ -79,16 +80,16 @@ public:
 };
 
 // The statements of a statement element's fragment (its text with the ';' the export adds).
-std::vector<StmtPtr> parseStatements(const std::u16string& fragment);
+std::vector<SyntaxStmtPtr> parseStatements(const std::u16string& fragment);
 // A condition: the text followed by the ')' that closes "if (", "while (".
-ExprPtr parseCondition(const std::u16string& text);
+SyntaxExprPtr parseCondition(const std::u16string& text);
 // The header of a counting loop, "init;test;update", followed by ')'.
 struct ForHeader
 {
-    std::vector<ExprPtr> init;
-    ExprPtr test;
-    std::vector<ExprPtr> update;
+    std::vector<SyntaxExprPtr> init;
+    SyntaxExprPtr test;
+    std::vector<SyntaxExprPtr> update;
 };
 ForHeader parseForHeader(const std::u16string& header);
 
-} // namespace runtime::ast
+} // namespace runtime

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 #include <string_view>
 
@@ -26,6 +27,37 @@ std::string csvField(const std::string& field, char separator)
     return out + '"';
 }
 
+// A text as HTML writes it: the characters with a meaning of their own escaped.
+std::string htmlText(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool chosenColumn(const std::vector<bool>& chosen, std::size_t c)
+{
+    return chosen.empty() || (c < chosen.size() && chosen[c]);
+}
+
 } // namespace
 
 TraceTable::TraceTable(std::size_t maxRows) : m_maxRows(std::max<std::size_t>(maxRows, 1)) {}
@@ -41,6 +73,14 @@ std::string traceValue(const Variable& variable)
     std::string out = "[";
     for (std::size_t i = 0; i < variable.elements.size(); ++i)
         out += (i ? ", " : "") + variable.elements[i];
+    // A longer array than the run shows ("int[5000]") says that elements are left out.
+    const std::size_t open = variable.value.rfind('[');
+    std::size_t length = 0;
+    if (open != std::string::npos)
+        std::from_chars(variable.value.data() + open + 1, variable.value.data() + variable.value.size(),
+                        length);
+    if (length > variable.elements.size())
+        out += ", \u2026";
     return out + "]";
 }
 
@@ -92,9 +132,7 @@ void TraceTable::add(const Run& run, const StepResult& step)
 
 std::string TraceTable::csv(char separator, const std::vector<bool>& chosen) const
 {
-    const auto shown = [&chosen](std::size_t c) {
-        return chosen.empty() || (c < chosen.size() && chosen[c]);
-    };
+    const auto shown = [&chosen](std::size_t c) { return chosenColumn(chosen, c); };
     std::string out = "Schritt";
     out += separator;
     out += "Element";
@@ -114,6 +152,25 @@ std::string TraceTable::csv(char separator, const std::vector<bool>& chosen) con
         out += '\n';
     }
     return out;
+}
+
+std::string TraceTable::html(const std::vector<bool>& chosen) const
+{
+    std::string out = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">\n<tr><th>Schritt</th>"
+                      "<th>Element</th><th>Bedingung</th>";
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        if (chosenColumn(chosen, c))
+            out += "<th>" + htmlText(m_columns[c]) + "</th>";
+    out += "</tr>\n";
+    for (const Row& row : m_rows) {
+        out += "<tr><td>" + std::to_string(row.step) + "</td><td>" + htmlText(row.text) + "</td><td>" +
+               row.branch + "</td>";
+        for (std::size_t c = 0; c < m_columns.size(); ++c)
+            if (chosenColumn(chosen, c))
+                out += "<td>" + htmlText(c < row.values.size() ? row.values[c] : std::string()) + "</td>";
+        out += "</tr>\n";
+    }
+    return out + "</table>\n";
 }
 
 char csvSeparatorOfEnvironment()

@@ -40,6 +40,8 @@ public:
     // The table as CSV, UTF-8: a header line, then one line per row; fields that hold the separator, a
     // quote or a line break are quoted. `columns` chooses the variables (all when empty).
     std::string csv(char separator, const std::vector<bool>& columns = {}) const;
+    // The same table as an HTML table for word processors, UTF-8, with its header row.
+    std::string html(const std::vector<bool>& columns = {}) const;
 
     static constexpr std::size_t kMaxRows = 100000;
 

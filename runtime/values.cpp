@@ -10,7 +10,12 @@ namespace runtime {
 
 namespace {
 
+// The bytes charged by the strings and arrays of every run in the process: one budget for all, as the
+// runs share the machine's memory.
 std::atomic<std::size_t> g_heapBytes{0};
+
+// A new array, its storage charged by its constructor; the allocator running out (below the budget) is
+// Java's OutOfMemoryError too.
 
 template <class T> Ref newArray(Type element, std::int32_t length)
 {
@@ -23,6 +28,7 @@ template <class T> Ref newArray(Type element, std::int32_t length)
 
 } // namespace
 
+// Charges first and takes the charge back when it does not fit: the count never stays above the budget.
 void chargeHeap(std::size_t bytes)
 {
     if (g_heapBytes.fetch_add(bytes) + bytes > kHeapBudget) {
@@ -161,8 +167,22 @@ const char* javaClassName(JavaError error)
         return "java.util.MissingFormatArgumentException";
     case JavaError::IllegalFormatConversion:
         return "java.util.IllegalFormatConversionException";
-    case JavaError::IllegalFormat:
-        return "java.util.IllegalFormatException";
+    case JavaError::DuplicateFormatFlags:
+        return "java.util.DuplicateFormatFlagsException";
+    case JavaError::FormatFlagsConversionMismatch:
+        return "java.util.FormatFlagsConversionMismatchException";
+    case JavaError::IllegalFormatArgumentIndex:
+        return "java.util.IllegalFormatArgumentIndexException";
+    case JavaError::IllegalFormatCodePoint:
+        return "java.util.IllegalFormatCodePointException";
+    case JavaError::IllegalFormatFlags:
+        return "java.util.IllegalFormatFlagsException";
+    case JavaError::IllegalFormatPrecision:
+        return "java.util.IllegalFormatPrecisionException";
+    case JavaError::IllegalFormatWidth:
+        return "java.util.IllegalFormatWidthException";
+    case JavaError::MissingFormatWidth:
+        return "java.util.MissingFormatWidthException";
     case JavaError::OutOfMemory:
         return "java.lang.OutOfMemoryError";
     }

@@ -242,10 +242,18 @@ enum class JavaError : std::uint8_t {
     NoSuchElement,
     IllegalState,
     IllegalArgument,
+    // The faults of a format, each as the subclass of IllegalFormatException that Java throws.
     UnknownFormatConversion,
     MissingFormatArgument,
     IllegalFormatConversion,
-    IllegalFormat,
+    DuplicateFormatFlags,
+    FormatFlagsConversionMismatch,
+    IllegalFormatArgumentIndex,
+    IllegalFormatCodePoint,
+    IllegalFormatFlags,
+    IllegalFormatPrecision,
+    IllegalFormatWidth,
+    MissingFormatWidth,
     OutOfMemory,
 };
 

@@ -37,15 +37,22 @@ TRunCommands::TRunCommands(TForm2& main, TRunController& controller, const QList
     : m_main(main), m_controller(controller)
 {
     main.Drucken1->addSeparator()->setObjectName(QStringLiteral("N9"));
-    const char* const toggleNames[] = {"JavaAnsicht1", "Variablen1", "Konsole1"};
+    const char* const toggleNames[] = {"JavaAnsicht1", "Variablen1", "Konsole1", "Ablaufprotokoll1"};
     const QString toggleCaptions[] = {uitexts::menuJavaView(), uitexts::menuVariables(),
-                                      uitexts::menuConsole()};
-    for (int i = 0; i < docks.size() && i < 3; ++i) {
+                                      uitexts::menuConsole(), uitexts::menuTrace()};
+    for (int i = 0; i < docks.size() && i < 4; ++i) {
         QAction* toggle = docks[i]->toggleViewAction();
         toggle->setObjectName(QLatin1String(toggleNames[i]));
         toggle->setText(toggleCaptions[i]);
         main.Drucken1->addAction(toggle);
     }
+    // How often each element ran, on the elements, after a run and while it goes on.
+    auto* counts = new QAction(uitexts::menuCounts(), &main);
+    counts->setObjectName(QStringLiteral("Ablaufzaehlung1"));
+    counts->setCheckable(true);
+    main.Drucken1->addAction(counts);
+    QObject::connect(counts, &QAction::toggled, &main,
+                     [this](bool on) { runCommand(&m_main, [&] { m_controller.showCounts(on); }); });
 
     m_menu = main.menuBar()->addMenu(uitexts::menuRun());
     m_menu->setObjectName(QStringLiteral("Ausfuehren1"));

@@ -11,6 +11,7 @@
 #include "ui/javaview.h"
 #include "ui/qtcanvas.h"
 #include "ui/struktogrammfenster.h"
+#include "ui/traceview.h"
 #include "ui/uitexts.h"
 #include "ui/variablesview.h"
 
@@ -122,17 +123,21 @@ TRunController::TRunController(TForm2& main)
     m_javaView = new TJavaView(m_document);
     m_variables = new TVariablesView;
     m_console = new TConsoleView;
+    m_trace = new TTraceView;
     m_javaDock = makeDock("JavaAnsicht", uitexts::javaViewTitle(), m_javaView, Qt::RightDockWidgetArea);
     m_variablesDock = makeDock("Variablen", uitexts::variablesTitle(), m_variables, Qt::RightDockWidgetArea);
     m_consoleDock = makeDock("Konsole", uitexts::consoleTitle(), m_console, Qt::BottomDockWidgetArea);
+    m_traceDock = makeDock("Ablaufprotokoll", uitexts::traceTitle(), m_trace, Qt::BottomDockWidgetArea);
+    m_main.tabifyDockWidget(m_consoleDock, m_traceDock);
     m_main.resizeDocks({m_javaDock}, {300}, Qt::Horizontal);
     m_variablesDock->hide();
     m_consoleDock->hide();
+    m_traceDock->hide();
     m_status = new QLabel(&main);
     m_status->setObjectName(QStringLiteral("RunStatus"));
     main.statusBar()->addPermanentWidget(m_status);
     m_commands = std::make_unique<TRunCommands>(
-        main, *this, QList<QDockWidget*>{m_javaDock, m_variablesDock, m_consoleDock});
+        main, *this, QList<QDockWidget*>{m_javaDock, m_variablesDock, m_consoleDock, m_traceDock});
 
     m_seenEdits = m_document.edits();
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
@@ -151,6 +156,21 @@ TRunController::TRunController(TForm2& main)
         if (visible)
             runCommand(&m_main, [&] { updateVariables(); });
     });
+    // The table is filled only while its dock is open (in front or behind the console's tab): each row
+    // costs a look at every variable.
+    connect(m_traceDock->toggleViewAction(), &QAction::toggled, this,
+            [this](bool open) { m_session.setTraceRecording(open); });
+    connect(m_traceDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            runCommand(&m_main, [&] { updateTrace(); });
+    });
+    connect(m_trace, &TTraceView::elementChosen, this, [this](const runtime::ElementId& element) {
+        runCommand(&m_main, [&] {
+            // The table is dropped with every change of the design, so its elements live.
+            if (element && element.element->serial() == element.serial)
+                makeCurrent(*element.element);
+        });
+    });
     connect(m_javaDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
             runCommand(&m_main, [&] { updateJavaView(false); });
@@ -162,6 +182,8 @@ TRunController::TRunController(TForm2& main)
 TRunController::~TRunController()
 {
     m_timer.stop();
+    // The view outlives the session, whose table it shows.
+    m_trace->showTable(nullptr);
     m_console->cancelWait();
 }
 
@@ -183,11 +205,16 @@ bool TRunController::begin(bool running)
         m_docksShown = true;
         m_consoleDock->show();
         m_variablesDock->show();
+        // The trace table waits behind the console's tab, filled from the first step on.
+        m_traceDock->show();
+        m_consoleDock->raise();
         m_main.resizeDocks({m_consoleDock}, {140}, Qt::Vertical);
         // A diagram window's lower part would lie hidden under the console, where a running element
         // could not be scrolled into sight.
         m_main.fitWindowsIntoFrame();
     }
+    m_trace->showTable(nullptr);
+    m_session.setTraceRecording(m_traceDock->toggleViewAction()->isChecked());
     const std::vector<runtime::Problem> problems = m_session.start(m_document.root(), running);
     m_reported = false;
     m_highlight = false;
@@ -363,6 +390,7 @@ void TRunController::showRun(bool follow)
     }
     updateJavaView(follow);
     updateVariables();
+    updateTrace();
     m_console->flush();
     updateStatus();
     m_commands->update(m_session.state());
@@ -389,6 +417,14 @@ void TRunController::updateMarks()
     m_marks.breakpoints.clear();
     for (const runtime::ElementId& b : m_session.breakpoints())
         m_marks.breakpoints.push_back(TRunMarks::Entry{b.element, b.serial});
+    m_marks.counts = m_session.state() != runtime::SessionState::Idle ? &m_session.counts() : nullptr;
+}
+
+void TRunController::showCounts(bool on)
+{
+    m_marks.showCounts = on;
+    updateMarks();
+    repaintWindows();
 }
 
 void TRunController::repaintWindows()
@@ -487,6 +523,13 @@ void TRunController::updateVariables()
         return;
     m_variables->showVariables(m_session.variables(), m_highlight);
     m_highlight = m_session.state() != runtime::SessionState::Idle;
+}
+
+void TRunController::updateTrace()
+{
+    // A table the session let go of is never left in the view, seen or not.
+    if (m_traceDock->isVisible() || m_session.traceTable() != m_trace->model()->table())
+        m_trace->showTable(m_session.traceTable());
 }
 
 void TRunController::updateStatus()
@@ -590,6 +633,9 @@ void TRunController::documentChanged()
 void TRunController::designChanged()
 {
     m_timer.stop();
+    // The table and the counts go with the run: their elements may be gone.
+    m_trace->showTable(nullptr);
+    m_marks.counts = nullptr;
     const bool ended = m_session.designChanged();
     m_console->cancelWait();
     m_problemElements.clear();

@@ -20,6 +20,7 @@ class TDesignDocument;
 class TForm1;
 class TForm2;
 class TJavaView;
+class TTraceView;
 class TVariablesView;
 
 // TRunController: runs the design in the editor. It drives a run session (runtime/session.h) from a timer
@@ -61,6 +62,10 @@ public:
     TJavaView* javaView() const { return m_javaView; }
     TVariablesView* variablesView() const { return m_variables; }
     TConsoleView* console() const { return m_console; }
+    TTraceView* traceView() const { return m_trace; }
+    QDockWidget* traceDock() const { return m_traceDock; }
+    // The view option "Ablaufzählung": how often each element ran, on the elements of every window.
+    void showCounts(bool on);
     QDockWidget* javaDock() const { return m_javaDock; }
     QDockWidget* variablesDock() const { return m_variablesDock; }
     QDockWidget* consoleDock() const { return m_consoleDock; }
@@ -93,6 +98,7 @@ private:
     // Brings the console to the front at a run's first output or input, unless the user closed it.
     void openConsole();
     void updateVariables();
+    void updateTrace();
     void updateStatus();
     void showSelectionHint();
     void reportEnd();
@@ -103,9 +109,11 @@ private:
     TJavaView* m_javaView;
     TVariablesView* m_variables;
     TConsoleView* m_console;
+    TTraceView* m_trace;
     QDockWidget* m_javaDock;
     QDockWidget* m_variablesDock;
     QDockWidget* m_consoleDock;
+    QDockWidget* m_traceDock;
     QLabel* m_status;
     std::unique_ptr<Output> m_output;
     std::unique_ptr<Input> m_input;

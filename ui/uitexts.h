@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 namespace uitexts {
 
 // One text a line reads best here.
@@ -126,6 +128,30 @@ inline QString consoleTitle() { return QStringLiteral("Konsole"); }
 inline QString menuJavaView() { return QStringLiteral("&Java-Ansicht"); }
 inline QString menuVariables() { return QStringLiteral("Va&riablen"); }
 inline QString menuConsole() { return QStringLiteral("Konso&le"); }
+inline QString traceTitle() { return QStringLiteral("Ablaufprotokoll"); }
+inline QString menuTrace() { return QStringLiteral("Ablauf&protokoll"); }
+inline QString menuCounts() { return QStringLiteral("Ablauf&zählung"); }
+inline QString traceStep() { return QStringLiteral("Schritt"); }
+inline QString traceElement() { return QStringLiteral("Element"); }
+inline QString traceCondition() { return QStringLiteral("Bedingung"); }
+inline QString traceCopy() { return QStringLiteral("Tabelle &kopieren"); }
+inline QString traceSaveCsv() { return QStringLiteral("Als &CSV speichern …"); }
+inline QString tracePrint() { return QStringLiteral("&Drucken …"); }
+inline QString traceColumns() { return QStringLiteral("&Spalten"); }
+inline QString filterCsv() { return QStringLiteral("CSV-Dateien (*.csv)|*.csv|Alle Dateien|*.*"); }
+// Above a trace table that holds only its newest rows.
+inline QString traceDropped(std::size_t kept, unsigned long long dropped)
+{
+    const QLocale german(QLocale::German);
+    return QStringLiteral("Gezeigt werden die letzten %1 Schritte; %2 frühere sind nicht mehr im Protokoll.")
+        .arg(german.toString(static_cast<qulonglong>(kept)), german.toString(static_cast<qulonglong>(dropped)));
+}
+// Above a trace table that was opened while the run was under way.
+inline QString traceFromStep(unsigned long long step)
+{
+    return QStringLiteral("Aufgezeichnet ab Schritt %1: vorher war das Ablaufprotokoll geschlossen.")
+        .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(step)));
+}
 inline QString variablesName() { return QStringLiteral("Name"); }
 inline QString variablesType() { return QStringLiteral("Typ"); }
 inline QString copyValue() { return QStringLiteral("Wert &kopieren"); }

@@ -5,6 +5,8 @@
 # came from the JDK). The design's export, imported again, must run the same way.
 #   import_corpus_test.sh PROGRAM FOLDER
 set -u
+# printf writes the locale's number separators; the JDK's outputs were made with English ones.
+export LC_ALL=C.UTF-8
 program=$1
 folder=$2
 work=$(mktemp -d)

@@ -8,6 +8,7 @@
 #include "model/drawing.h"
 #include "model/struktteile.h"
 #include "model/texts.h"
+#include "model/treewalk.h"
 #include "tests/model/draw_fixtures.h"
 #include "tests/support/designs.h"
 #include "tests/support/recording_canvas.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <random>
+#include <unordered_map>
 
 namespace {
 
@@ -828,6 +830,63 @@ TEST(RunMarks, RunningElementAndBreakpointsInBothModesNotOnPaper)
             EXPECT_EQ(count(printer, figure(flowchart, e), kRunningFill), 0);
             EXPECT_EQ(count(printer, TPrimitive::Ellipse, 0x0000B0), 0);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// How often each element ran, on the elements of both modes: a count on every statement and condition
+// element, clear of its text, the elements that never ran in grey; nothing of it on paper.
+TEST(RunMarks, CountsStandBesideTheTextsAndMarkWhatNeverRan)
+{
+    auto root = everyKindDesign();
+    std::vector<TElement*> steps;
+    visitTree(root.get(), false, [&steps](TElement* e) {
+        if (!e->isBlock())
+            steps.push_back(e);
+        return false;
+    });
+    ASSERT_GE(steps.size(), 6u);
+    std::unordered_map<const TElement*, std::uint64_t> counts;
+    for (std::size_t i = 0; i < steps.size(); i += 2)
+        counts[steps[i]] = 12 + i;
+    TRunMarks marks;
+    marks.counts = &counts;
+    marks.showCounts = true;
+    for (const bool flowchart : {false, true}) {
+        SCOPED_TRACE(flowchart ? "flowchart" : "structogram");
+        TDisplayOptions options = modeOptions(flowchart);
+        options.RunMarks = &marks;
+        TRecordingCanvas canvas;
+        display(*root, options, canvas, {200, 15});
+        std::vector<TRect> texts;
+        std::vector<TRect> badges;
+        for (const TRecord& r : canvas.records()) {
+            if (r.kind != TPrimitive::TextOut)
+                continue;
+            const TSize size = canvas.textExtent(r.text);
+            const TRect box{r.points[0].x, r.points[0].y, r.points[0].x + size.cx, r.points[0].y + size.cy};
+            (r.text.back() == '\xD7' ? badges : texts).push_back(box);
+        }
+        EXPECT_EQ(badges.size(), steps.size());
+        for (const TRect& badge : badges)
+            for (const TRect& text : texts)
+                EXPECT_FALSE(badge.Left < text.Right && text.Left < badge.Right && badge.Top < text.Bottom &&
+                             text.Top < badge.Bottom)
+                    << badge.Left << "," << badge.Top << " " << text.Left << "," << text.Top << "-"
+                    << text.Right;
+        const auto grey =
+            std::count_if(canvas.records().begin(), canvas.records().end(), [](const TRecord& r) {
+                return (r.kind == TPrimitive::Rectangle || r.kind == TPrimitive::Polygon) &&
+                       r.brush == kNeverRanFill;
+            });
+        EXPECT_EQ(static_cast<std::size_t>(grey), steps.size() / 2);
+        TRecordingCanvas printer;
+        printDiagram(printer, "Titel", *root, options, flowchart);
+        for (const TRecord& r : printer.records())
+            EXPECT_NE(r.text.empty() ? ' ' : r.text.back(), '\xD7');
     }
 }
 

@@ -322,6 +322,7 @@ TEST(CheckLikeJava, RefusesWhatTheCompilerRefuses)
         "int x = 0; do { x++; } while (1 < 2); System.out.println(x);",
         "long a = 1; int b = Math.round(2.5);",
         "int i; for (i=1;i<=3;i=i+1) { } for (i=1;i<=3;i=i+1) { int i = 2; }",
+        "int k = 1; if (k > 0) { int j = 2; } else { int k = 3; }",
     };
     for (const char* source : refused) {
         SCOPED_TRACE(source);
@@ -397,6 +398,13 @@ TEST(CheckLikeJava, AcceptsWhatTheCompilerAccepts)
         {"int x = 0; if (true) { return; } System.out.println(x);", ""},
         {"int x = 0; while (true) { x++; if (x > 2) { break; } } System.out.println(x);", "3\n"},
         {"int n = Math.round(5); long m = Math.round(2.5); System.out.println(n + m);", "8\n"},
+        // A name is free again once the block that declared it has ended.
+        {"int x = 1; if (x > 0) { int y = 2; x += y; } else { int y = 3; x -= y; } int y = 4; "
+         "System.out.println(x + y);",
+         "7\n"},
+        {"int s = 0; for (int i = 1; i <= 3; i++) { int t = i * i; s += t; } int t = 100; int i = 5; "
+         "System.out.println(s + t + i);",
+         "119\n"},
     };
     for (const auto& c : accepted) {
         SCOPED_TRACE(c.source);

@@ -167,6 +167,42 @@ TEST_F(SessionTest, WhatEndsARun)
     EXPECT_EQ(session.state(), SessionState::Idle);
 }
 
+// How often each element ran, counted by hand for i = 1, 2, 3: the loop's test four times, the decision
+// three times, its yes branch once (i = 2) and its no branch twice.
+TEST_F(SessionTest, CountsAndTheTraceTableFollowTheRun)
+{
+    load(kLoopWithDecision);
+    session.setTraceRecording(false);
+    ASSERT_TRUE(session.start(*root, false).empty());
+    EXPECT_EQ(session.traceTable(), nullptr);
+    for (int step = 0; step < 3; ++step)
+        session.step();
+    // The table opened during the run begins with the next step.
+    session.setTraceRecording(true);
+    session.resume();
+    session.advance(kAll, kLater);
+    ASSERT_EQ(session.state(), SessionState::Finished);
+    const std::vector<std::pair<std::vector<int>, std::uint64_t>> counted = {
+        {{0}, 1}, {{1}, 4}, {{1, 1, 0}, 3}, {{1, 1, 0, 1, 0}, 1}, {{1, 1, 0, 2, 0}, 2}, {{2}, 1}};
+    for (const auto& [path, count] : counted) {
+        const auto found = session.counts().find(at(*root, path));
+        ASSERT_NE(found, session.counts().end());
+        EXPECT_EQ(found->second, count);
+    }
+    ASSERT_NE(session.traceTable(), nullptr);
+    EXPECT_EQ(session.traceTable()->rows().front().step, 4u);
+    EXPECT_EQ(session.traceTable()->rows().size(), 9u); // 12 steps in all
+
+    // A new run starts both afresh; a change of the design drops them.
+    session.start(*root, false);
+    session.step();
+    EXPECT_EQ(session.counts().size(), 1u);
+    EXPECT_EQ(session.traceTable()->rows().size(), 1u);
+    session.designChanged();
+    EXPECT_TRUE(session.counts().empty());
+    EXPECT_EQ(session.traceTable(), nullptr);
+}
+
 TEST(VariableChanges, NewValuesAndArrayElementsStandOut)
 {
     using runtime::Variable;

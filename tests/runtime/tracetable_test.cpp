@@ -77,6 +77,16 @@ TEST(TraceTable, KeepsTheLastRows)
     EXPECT_EQ(table.rows().back().branch, "nein");
 }
 
+// An array longer than a run shows is written with its first elements and says that more follow.
+TEST(TraceTable, LongArraysSayThatElementsAreLeftOut)
+{
+    const runtime::TraceTable table = traceOf("int[] lang = new int[1001]; int[] kurz = new int[2];");
+    const std::string shown = table.rows()[0].values[0];
+    EXPECT_EQ(shown.substr(0, 7), "[0, 0, ");
+    EXPECT_EQ(shown.substr(shown.size() - 6), ", \u2026]");
+    EXPECT_EQ(table.rows()[1].values[1], "[0, 0]");
+}
+
 TEST(TraceTable, SeparatorOfTheLocale)
 {
     const char* saved = std::getenv("LC_ALL");

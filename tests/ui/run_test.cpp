@@ -11,6 +11,7 @@
 #include "ui/qtcanvas.h"
 #include "ui/runcommands.h"
 #include "ui/runcontroller.h"
+#include "ui/traceview.h"
 #include "ui/uitexts.h"
 #include "ui/variablesview.h"
 
@@ -20,6 +21,7 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -238,6 +240,88 @@ TEST_F(RunTest, ALongValueShowsInAToolTipAndCanBeCopied)
     view.setFocus();
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), whole);
+}
+
+// The desk check of a run stepped in the editor, as it was worked by hand (a value only where it changed),
+// saved as CSV with the separator of a German spreadsheet; a click on a row makes its element current.
+TEST_F(RunTest, TheTraceTableFillsWhileSteppingAndIsSavedAsCsv)
+{
+    const QByteArray locale = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    startOn("int a = 1; int b = 0; while (a < 4) { b = b + a; a = a * 2; } int[] f = {a, b};");
+    for (int step = 0; step < 4; ++step)
+        key(Qt::Key_F10);
+    // Three steps have run: the open dock shows them, and grows with each step.
+    TTraceView& trace = *run().traceView();
+    run().traceDock()->raise();
+    settle();
+    EXPECT_EQ(trace.model()->rowCount(), 3);
+    for (int step = 0; step < 7; ++step)
+        key(Qt::Key_F10);
+    ASSERT_EQ(session().state(), SessionState::Finished);
+    ASSERT_EQ(trace.model()->rowCount(), 10);
+
+    const QString file = dir.filePath(QStringLiteral("protokoll.csv"));
+    dialogs.answerSave(file);
+    trace.saveCsv();
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toStdString(), "Schritt;Element;Bedingung;a;b;f\n"
+                                             "1;int a = 1;;1;;\n"
+                                             "2;int b = 0;;;0;\n"
+                                             "3;a < 4;ja;;;\n"
+                                             "4;b = b + a;;;1;\n"
+                                             "5;a = a * 2;;2;;\n"
+                                             "6;a < 4;ja;;;\n"
+                                             "7;b = b + a;;;3;\n"
+                                             "8;a = a * 2;;4;;\n"
+                                             "9;a < 4;nein;;;\n"
+                                             "10;int[] f = {a, b};;;;[4, 3]\n");
+    qputenv("LC_ALL", locale);
+    // On paper: printed to a PDF file where no printer is.
+    const QString pdf = dir.filePath(QStringLiteral("protokoll.pdf"));
+    dialogs.answerPrint(pdf);
+    trace.print();
+    QFile printed(pdf);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(printed.read(4) == "%PDF");
+    EXPECT_GT(printed.size(), 1000);
+
+    QTableView& table = *trace.tableView();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
+                      table.visualRect(trace.model()->index(6, 1)).center());
+    settle();
+    EXPECT_EQ(form->ActiveWindow()->currentElement(), element({2, 1, 0}));
+}
+
+// How often each element ran, on the elements after the run: a branch that never ran stands in grey.
+TEST_F(RunTest, TheCountsShowOnTheElementsAndMarkWhatNeverRan)
+{
+    startOn("int a = 5; if (a > 9) { a = 0; } else { a = 1; }");
+    trigger("Ablaufzaehlung1");
+    for (int step = 0; step < 4; ++step)
+        key(Qt::Key_F10);
+    ASSERT_EQ(session().state(), SessionState::Finished);
+    const QRgb grey = toQColor(kNeverRanFill).rgb();
+    const auto greyIn = [&](const TElement* e) {
+        const QImage image = whole().drawingWidget()->grab().toImage();
+        const QRect r = *whole().elementRect(const_cast<TElement*>(e));
+        int pixels = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                pixels += image.pixel(x, y) == grey;
+        return pixels;
+    };
+    for (const bool flowchart : {false, true}) {
+        trigger(flowchart ? "Flussdiagramm1" : "Struktogramm1");
+        settle();
+        EXPECT_GT(greyIn(element({1, 1, 0})), 100);
+        EXPECT_EQ(greyIn(element({1, 2, 0})), 0);
+    }
+    // An edit drops the counts with the run.
+    whole().setCurrent(element({0}));
+    key(Qt::Key_Delete);
+    EXPECT_EQ(run().marks().counts, nullptr);
 }
 
 TEST_F(RunTest, EditingDuringAPauseEndsTheRunAndRunningChangesNothing)

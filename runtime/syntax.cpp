@@ -1,4 +1,8 @@
 // The parser of the Java fragments: one function per grammar rule, each headed by the rule it reads.
+// Binary operators are read by precedence climbing over the levels of binaryLevel (loosest first); a
+// parenthesised type followed by an operand is a cast, anything else in parentheses an expression. The
+// parser decides by looking ahead (a cast by the tokens up to its ")") and never backtracks over a parsed
+// subtree.
 #include "runtime/syntax.h"
 
 #include "runtime/javatext.h"
@@ -7,7 +11,7 @@
 #include <array>
 #include <string_view>
 
-namespace runtime::ast {
+namespace runtime {
 
 namespace {
 
@@ -29,49 +33,44 @@ bool isPrimitiveName(const std::u16string& word)
 
 bool isAssignOp(const Token& t)
 {
-    static constexpr std::array<std::u16string_view, 12> kOps = {
-        u"=", u"+=", u"-=", u"*=", u"/=", u"%=", u"&=", u"|=", u"^=", u"<<=", u">>=", u">>>="};
-    if (t.kind != Tok::Operator)
-        return false;
-    for (std::u16string_view op : kOps)
-        if (t.text == op)
-            return true;
-    return false;
+    return t.kind == Tok::Operator && isAssignment(t.op);
 }
 
 // Binary operators by precedence level, loosest first; 0 for anything else.
 int binaryLevel(const Token& t)
 {
     if (t.kind != Tok::Operator)
-        return t.kind == Tok::Identifier && t.text == u"instanceof" ? 7 : 0;
-    const std::u16string& s = t.text;
-    const char16_t second = s.size() > 1 ? s[1] : u'\0';
-    if (s.size() > 3 ||
-        (s.size() > 1 && second == u'=' && s[0] != u'=' && s[0] != u'!' && s[0] != u'<' && s[0] != u'>'))
-        return 0; // assignment operators
-    switch (s[0]) {
-    case u'|':
-        return second == u'|' ? 1 : 3;
-    case u'&':
-        return second == u'&' ? 2 : 5;
-    case u'^':
+        return t.isWord(u"instanceof") ? 7 : 0;
+    switch (t.op) {
+    case Punct::OrOr:
+        return 1;
+    case Punct::AndAnd:
+        return 2;
+    case Punct::Bar:
+        return 3;
+    case Punct::Caret:
         return 4;
-    case u'=':
-        return second == u'=' ? 6 : 0;
-    case u'!':
-        return second == u'=' ? 6 : 0;
-    case u'<':
-    case u'>':
-        if (second == s[0])
-            return s.size() == 3 && s[2] == u'=' ? 0 : 8; // <<= and >>= assign
+    case Punct::Amp:
+        return 5;
+    case Punct::Eq:
+    case Punct::Ne:
+        return 6;
+    case Punct::Lt:
+    case Punct::Gt:
+    case Punct::Le:
+    case Punct::Ge:
         return 7;
-    case u'+':
-    case u'-':
-        return s.size() == 1 ? 9 : 0;
-    case u'*':
-    case u'/':
-    case u'%':
-        return s.size() == 1 ? 10 : 0;
+    case Punct::Shl:
+    case Punct::Shr:
+    case Punct::Ushr:
+        return 8;
+    case Punct::Plus:
+    case Punct::Minus:
+        return 9;
+    case Punct::Star:
+    case Punct::Slash:
+    case Punct::Percent:
+        return 10;
     default:
         return 0;
     }
@@ -88,19 +87,19 @@ public:
     }
 
     // BlockStatements End
-    std::vector<StmtPtr> statements()
+    std::vector<SyntaxStmtPtr> statements()
     {
-        std::vector<StmtPtr> list;
+        std::vector<SyntaxStmtPtr> list;
         while (peek().kind != Tok::End)
             list.push_back(blockStatement());
         return list;
     }
 
     // Expression ")" End
-    ExprPtr condition()
+    SyntaxExprPtr condition()
     {
-        ExprPtr e = expression();
-        expect(u")");
+        SyntaxExprPtr e = expression();
+        expect(Punct::RParen);
         expectEnd();
         return e;
     }
@@ -109,14 +108,14 @@ public:
     ForHeader forHeader()
     {
         ForHeader h;
-        if (!peek().is(u";"))
+        if (!peek().is(Punct::Semicolon))
             h.init = expressionList();
-        expect(u";");
+        expect(Punct::Semicolon);
         h.test = expression();
-        expect(u";");
-        if (!peek().is(u")"))
+        expect(Punct::Semicolon);
+        if (!peek().is(Punct::RParen))
             h.update = expressionList();
-        expect(u")");
+        expect(Punct::RParen);
         expectEnd();
         return h;
     }
@@ -163,8 +162,9 @@ private:
     {
         switch (t.kind) {
         case Tok::Identifier:
-        case Tok::Operator:
             return toCp1252(t.text);
+        case Tok::Operator:
+            return toCp1252(std::u16string(runtime::spelling(t.op)));
         case Tok::StringLiteral:
             return quoted('"', toCp1252(t.text));
         case Tok::CharLiteral:
@@ -176,12 +176,13 @@ private:
         }
     }
 
-    void expect(const char16_t* op)
+    void expect(Punct op)
     {
         if (!peek().is(op)) {
             if (peek().kind == Tok::Error)
                 fail(m_lexError);
-            fail(msg::expected(toCp1252(op), peek().kind == Tok::End ? std::string() : spelling(peek())));
+            fail(msg::expected(toCp1252(std::u16string(runtime::spelling(op))),
+                               peek().kind == Tok::End ? std::string() : spelling(peek())));
         }
         ++m_pos;
     }
@@ -192,9 +193,17 @@ private:
             unexpected();
     }
 
-    bool accept(const char16_t* op)
+    bool accept(Punct op)
     {
         if (!peek().is(op))
+            return false;
+        ++m_pos;
+        return true;
+    }
+
+    bool acceptWord(std::u16string_view word)
+    {
+        if (!peek().isWord(word))
             return false;
         ++m_pos;
         return true;
@@ -242,7 +251,7 @@ private:
         const Token& n = peek(1);
         if (n.kind == Tok::Identifier)
             return true;
-        return n.is(u"[") && peek(2).is(u"]");
+        return n.is(Punct::LBracket) && peek(2).is(Punct::RBracket);
     }
 
     // Type: (PrimitiveType | Identifier) {"[" "]"}
@@ -256,7 +265,7 @@ private:
         } else {
             t.name = identifier();
         }
-        while (peek().is(u"[") && peek(1).is(u"]")) {
+        while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
             m_pos += 2;
             ++t.dims;
         }
@@ -264,11 +273,11 @@ private:
     }
 
     // BlockStatement: LocalVariableDeclaration ";" | Statement
-    StmtPtr blockStatement()
+    SyntaxStmtPtr blockStatement()
     {
         if (atDeclaration()) {
-            StmtPtr s = declaration();
-            expect(u";");
+            SyntaxStmtPtr s = declaration();
+            expect(Punct::Semicolon);
             return s;
         }
         return statement();
@@ -276,11 +285,11 @@ private:
 
     // LocalVariableDeclaration: [final] Type Declarator {"," Declarator}
     // Declarator: Identifier {"[" "]"} ["=" (Expression | ArrayInitializer)]
-    StmtPtr declaration()
+    SyntaxStmtPtr declaration()
     {
-        auto s = std::make_unique<Stmt>();
-        s->kind = StmtKind::Declaration;
-        while (peek().is(u"final")) {
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::Declaration;
+        while (peek().isWord(u"final")) {
             ++m_pos;
             s->isFinal = true;
         }
@@ -288,63 +297,35 @@ private:
         do {
             Declarator d;
             d.name = identifier();
-            while (peek().is(u"[") && peek(1).is(u"]")) {
+            while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
                 m_pos += 2;
                 ++d.dims;
             }
-            if (accept(u"="))
-                d.init = peek().is(u"{") ? arrayInitializer() : expression();
+            if (accept(Punct::Assign))
+                d.init = peek().is(Punct::LBrace) ? arrayInitializer() : expression();
             s->declarators.push_back(std::move(d));
-        } while (accept(u","));
+        } while (accept(Punct::Comma));
         return s;
     }
 
     // Statement: ";" | Block | if "(" Expression ")" Statement [else Statement] | break ";" | continue ";"
     //          | return ";" | StatementExpression ";"
-    StmtPtr statement()
+    SyntaxStmtPtr statement()
     {
         DepthGuard guard(*this);
-        auto s = std::make_unique<Stmt>();
+        auto s = std::make_unique<SyntaxStmt>();
         const Token& t = peek();
-        if (t.is(u";")) {
+        if (t.is(Punct::Semicolon)) {
             ++m_pos;
             return s;
         }
-        if (t.is(u"{")) {
-            ++m_pos;
-            s->kind = StmtKind::Block;
-            while (!peek().is(u"}")) {
-                if (peek().kind == Tok::End || peek().kind == Tok::Error)
-                    expect(u"}");
-                s->body.push_back(blockStatement());
-            }
-            ++m_pos;
-            return s;
-        }
+        if (t.is(Punct::LBrace))
+            return block();
         if (t.kind == Tok::Identifier && isKeyword(t.text)) {
-            if (t.text == u"if") {
-                ++m_pos;
-                s->kind = StmtKind::If;
-                expect(u"(");
-                s->expr = expression();
-                expect(u")");
-                s->body.push_back(embeddedStatement());
-                if (accept(u"else"))
-                    s->body.push_back(embeddedStatement());
-                return s;
-            }
-            if (t.text == u"break" || t.text == u"continue" || t.text == u"return") {
-                s->kind = t.text == u"break"      ? StmtKind::Break
-                          : t.text == u"continue" ? StmtKind::Continue
-                                                  : StmtKind::Return;
-                ++m_pos;
-                if (s->kind != StmtKind::Return && isIdentifier(peek()))
-                    fail(msg::kLabelsUnsupported);
-                if (s->kind == StmtKind::Return && !peek().is(u";"))
-                    fail(msg::kReturnValue);
-                expect(u";");
-                return s;
-            }
+            if (t.text == u"if")
+                return ifStatement();
+            if (t.text == u"break" || t.text == u"continue" || t.text == u"return")
+                return jump();
             if (t.text == u"while" || t.text == u"for" || t.text == u"do")
                 fail(msg::loopInText(toCp1252(t.text)));
             if (t.text == u"else")
@@ -357,35 +338,82 @@ private:
             if (!startsExpression)
                 fail(msg::statementUnsupported(toCp1252(t.text)));
         }
-        if (isIdentifier(t) && peek(1).is(u":"))
+        if (isIdentifier(t) && peek(1).is(Punct::Colon))
             fail(msg::kLabelsUnsupported);
-        s->kind = StmtKind::Expression;
+        s->kind = SyntaxStmtKind::Expression;
         s->expr = expression();
-        expect(u";");
+        expect(Punct::Semicolon);
+        return s;
+    }
+
+    // Block: "{" {BlockStatement} "}"
+    SyntaxStmtPtr block()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::Block;
+        ++m_pos;
+        while (!peek().is(Punct::RBrace)) {
+            if (peek().kind == Tok::End || peek().kind == Tok::Error)
+                expect(Punct::RBrace);
+            s->body.push_back(blockStatement());
+        }
+        ++m_pos;
+        return s;
+    }
+
+    // if "(" Expression ")" Statement [else Statement]
+    SyntaxStmtPtr ifStatement()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        s->kind = SyntaxStmtKind::If;
+        ++m_pos;
+        expect(Punct::LParen);
+        s->expr = expression();
+        expect(Punct::RParen);
+        s->body.push_back(embeddedStatement());
+        if (acceptWord(u"else"))
+            s->body.push_back(embeddedStatement());
+        return s;
+    }
+
+    // break ";" | continue ";" | return ";": no labels, no value
+    SyntaxStmtPtr jump()
+    {
+        auto s = std::make_unique<SyntaxStmt>();
+        const std::u16string& word = peek().text;
+        s->kind = word == u"break"      ? SyntaxStmtKind::Break
+                  : word == u"continue" ? SyntaxStmtKind::Continue
+                                        : SyntaxStmtKind::Return;
+        ++m_pos;
+        if (s->kind != SyntaxStmtKind::Return && isIdentifier(peek()))
+            fail(msg::kLabelsUnsupported);
+        if (s->kind == SyntaxStmtKind::Return && !peek().is(Punct::Semicolon))
+            fail(msg::kReturnValue);
+        expect(Punct::Semicolon);
         return s;
     }
 
     // The statement of an if or else without braces: a declaration is not allowed there.
-    StmtPtr embeddedStatement()
+    SyntaxStmtPtr embeddedStatement()
     {
         if (atDeclaration())
             fail(msg::kDeclarationNotAllowed);
         return statement();
     }
 
-    std::vector<ExprPtr> expressionList()
+    std::vector<SyntaxExprPtr> expressionList()
     {
-        std::vector<ExprPtr> list;
+        std::vector<SyntaxExprPtr> list;
         do
             list.push_back(expression());
-        while (accept(u","));
+        while (accept(Punct::Comma));
         return list;
     }
 
     // Sets the height of `e` from its operands; refuses trees that grow too high.
-    ExprPtr grown(ExprPtr e)
+    SyntaxExprPtr grown(SyntaxExprPtr e)
     {
-        for (const ExprPtr& a : e->args)
+        for (const SyntaxExprPtr& a : e->args)
             if (a)
                 e->height = std::max(e->height, a->height + 1);
         if (e->height > kMaxHeight)
@@ -393,57 +421,65 @@ private:
         return e;
     }
 
-    static ExprPtr node(ExprKind kind, std::u16string name = {})
+    static SyntaxExprPtr node(SyntaxExprKind kind, std::u16string name = {})
     {
-        auto e = std::make_unique<Expr>();
+        auto e = std::make_unique<SyntaxExpr>();
         e->kind = kind;
         e->name = std::move(name);
         return e;
     }
 
+    static SyntaxExprPtr node(SyntaxExprKind kind, Punct op)
+    {
+        auto e = std::make_unique<SyntaxExpr>();
+        e->kind = kind;
+        e->op = op;
+        return e;
+    }
+
     // Expression: Conditional [AssignmentOperator Expression]
-    ExprPtr expression()
+    SyntaxExprPtr expression()
     {
         DepthGuard guard(*this);
-        ExprPtr left = conditional();
+        SyntaxExprPtr left = conditional();
         if (isAssignOp(peek())) {
-            ExprPtr e = node(ExprKind::Assign, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Assign, take().op);
             e->args.push_back(std::move(left));
-            if (peek().is(u"{"))
+            if (peek().is(Punct::LBrace))
                 fail(msg::kArrayInitHere);
             e->args.push_back(expression());
             return grown(std::move(e));
         }
-        if (peek().is(u"->"))
+        if (peek().is(Punct::Arrow))
             fail(msg::kLambdaUnsupported);
         return left;
     }
 
     // Conditional: Binary ["?" Expression ":" Conditional]
-    ExprPtr conditional()
+    SyntaxExprPtr conditional()
     {
-        ExprPtr c = binary(1);
-        if (!accept(u"?"))
+        SyntaxExprPtr c = binary(1);
+        if (!accept(Punct::Question))
             return c;
         DepthGuard guard(*this);
-        ExprPtr e = node(ExprKind::Conditional);
+        SyntaxExprPtr e = node(SyntaxExprKind::Conditional);
         e->args.push_back(std::move(c));
         e->args.push_back(expression());
-        expect(u":");
+        expect(Punct::Colon);
         e->args.push_back(conditional());
         return grown(std::move(e));
     }
 
     // Binary(level): Binary(level + 1) {operator-of-level Binary(level + 1)}
-    ExprPtr binary(int level)
+    SyntaxExprPtr binary(int level)
     {
         if (level > 10)
             return unary();
-        ExprPtr left = binary(level + 1);
+        SyntaxExprPtr left = binary(level + 1);
         while (binaryLevel(peek()) == level) {
-            if (peek().is(u"instanceof"))
+            if (peek().isWord(u"instanceof"))
                 fail(msg::statementUnsupported("instanceof"));
-            ExprPtr e = node(ExprKind::Binary, take().text);
+            SyntaxExprPtr e = node(SyntaxExprKind::Binary, take().op);
             e->args.push_back(std::move(left));
             e->args.push_back(binary(level + 1));
             left = grown(std::move(e));
@@ -452,38 +488,38 @@ private:
     }
 
     // Unary: ("+" | "-" | "!" | "~") Unary | ("++" | "--") Unary | Cast | Postfix
-    ExprPtr unary()
+    SyntaxExprPtr unary()
     {
         DepthGuard guard(*this);
         const Token& t = peek();
-        if (t.is(u"-") && (peek(1).kind == Tok::IntLiteral || peek(1).kind == Tok::LongLiteral) &&
+        if (t.is(Punct::Minus) && (peek(1).kind == Tok::IntLiteral || peek(1).kind == Tok::LongLiteral) &&
             peek(1).limit) {
             // -2147483648 and -9223372036854775808L: the one place the largest literal is allowed.
             ++m_pos;
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             e->token.limit = false;
             return postfix(std::move(e));
         }
-        if (t.is(u"+") || t.is(u"-") || t.is(u"!") || t.is(u"~")) {
-            ExprPtr e = node(ExprKind::Unary, take().text);
+        if (t.is(Punct::Plus) || t.is(Punct::Minus) || t.is(Punct::Not) || t.is(Punct::Tilde)) {
+            SyntaxExprPtr e = node(SyntaxExprKind::Unary, take().op);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
-        if (t.is(u"++") || t.is(u"--")) {
-            ExprPtr e = node(ExprKind::PreIncDec, take().text);
+        if (t.is(Punct::Inc) || t.is(Punct::Dec)) {
+            SyntaxExprPtr e = node(SyntaxExprKind::PreIncDec, take().op);
             e->args.push_back(unary());
             return grown(std::move(e));
         }
-        if (t.is(u"(")) {
-            if (ExprPtr cast = tryCast())
+        if (t.is(Punct::LParen)) {
+            if (SyntaxExprPtr cast = tryCast())
                 return cast;
         }
         return postfix(primary());
     }
 
     // Cast: "(" PrimitiveType {"[]"} ")" Unary | "(" Identifier {"[]"} ")" UnaryNotPlusMinus
-    ExprPtr tryCast()
+    SyntaxExprPtr tryCast()
     {
         const Token& head = peek(1);
         if (head.kind != Tok::Identifier)
@@ -492,60 +528,60 @@ private:
         if (!primitive && isKeyword(head.text))
             return nullptr;
         std::size_t i = 2;
-        while (peek(i).is(u"[") && peek(i + 1).is(u"]"))
+        while (peek(i).is(Punct::LBracket) && peek(i + 1).is(Punct::RBracket))
             i += 2;
-        if (!peek(i).is(u")"))
+        if (!peek(i).is(Punct::RParen))
             return nullptr;
         if (!primitive) {
             const Token& after = peek(i + 1);
             const bool operand =
                 (after.kind != Tok::Operator && after.kind != Tok::End && after.kind != Tok::Error &&
                  !(after.kind == Tok::Identifier && after.text == u"instanceof")) ||
-                after.is(u"(") || after.is(u"!") || after.is(u"~");
+                after.is(Punct::LParen) || after.is(Punct::Not) || after.is(Punct::Tilde);
             if (!operand)
                 return nullptr;
         }
         ++m_pos;
-        ExprPtr e = node(ExprKind::Cast);
+        SyntaxExprPtr e = node(SyntaxExprKind::Cast);
         e->type = type();
-        expect(u")");
+        expect(Punct::RParen);
         e->args.push_back(unary());
         return grown(std::move(e));
     }
 
     // Postfix: Primary {"." Identifier [Arguments] | "[" Expression "]"} {"++" | "--"}
-    ExprPtr postfix(ExprPtr e)
+    SyntaxExprPtr postfix(SyntaxExprPtr e)
     {
         while (true) {
-            if (accept(u".")) {
-                if (peek().is(u"new") || peek().is(u"class") || peek().is(u"this"))
+            if (accept(Punct::Dot)) {
+                if (peek().isWord(u"new") || peek().isWord(u"class") || peek().isWord(u"this"))
                     fail(msg::statementUnsupported(toCp1252(peek().text)));
                 std::u16string name = identifier();
-                if (peek().is(u"(")) {
-                    ExprPtr call = node(ExprKind::Call, std::move(name));
+                if (peek().is(Punct::LParen)) {
+                    SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
                     call->args.push_back(std::move(e));
                     arguments(*call);
                     e = grown(std::move(call));
                 } else {
-                    ExprPtr field = node(ExprKind::Field, std::move(name));
+                    SyntaxExprPtr field = node(SyntaxExprKind::Field, std::move(name));
                     field->args.push_back(std::move(e));
                     e = grown(std::move(field));
                 }
-            } else if (peek().is(u"[") && e->kind != ExprKind::NewArray) {
+            } else if (peek().is(Punct::LBracket) && e->kind != SyntaxExprKind::NewArray) {
                 ++m_pos;
-                ExprPtr index = node(ExprKind::Index);
+                SyntaxExprPtr index = node(SyntaxExprKind::Index);
                 index->args.push_back(std::move(e));
                 index->args.push_back(expression());
-                expect(u"]");
+                expect(Punct::RBracket);
                 e = grown(std::move(index));
-            } else if (peek().is(u"::")) {
+            } else if (peek().is(Punct::ColonColon)) {
                 fail(msg::kLambdaUnsupported);
             } else {
                 break;
             }
         }
-        while (peek().is(u"++") || peek().is(u"--")) {
-            ExprPtr inc = node(ExprKind::PostIncDec, take().text);
+        while (peek().is(Punct::Inc) || peek().is(Punct::Dec)) {
+            SyntaxExprPtr inc = node(SyntaxExprKind::PostIncDec, take().op);
             inc->args.push_back(std::move(e));
             e = grown(std::move(inc));
         }
@@ -553,19 +589,19 @@ private:
     }
 
     // Arguments: "(" [Expression {"," Expression}] ")"
-    void arguments(Expr& call)
+    void arguments(SyntaxExpr& call)
     {
-        expect(u"(");
-        if (accept(u")"))
+        expect(Punct::LParen);
+        if (accept(Punct::RParen))
             return;
         do
             call.args.push_back(expression());
-        while (accept(u","));
-        expect(u")");
+        while (accept(Punct::Comma));
+        expect(Punct::RParen);
     }
 
     // Primary: Literal | Identifier [Arguments] | "(" Expression ")" | new Creator
-    ExprPtr primary()
+    SyntaxExprPtr primary()
     {
         const Token& t = peek();
         switch (t.kind) {
@@ -577,18 +613,18 @@ private:
         case Tok::DoubleLiteral:
         case Tok::CharLiteral:
         case Tok::StringLiteral: {
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             return e;
         }
         case Tok::Identifier:
             break;
         case Tok::Operator:
-            if (t.is(u"(")) {
+            if (t.is(Punct::LParen)) {
                 ++m_pos;
-                ExprPtr e = node(ExprKind::Paren);
+                SyntaxExprPtr e = node(SyntaxExprKind::Paren);
                 e->args.push_back(expression());
-                expect(u")");
+                expect(Punct::RParen);
                 return grown(std::move(e));
             }
             unexpected();
@@ -596,7 +632,7 @@ private:
             unexpected();
         }
         if (t.text == u"true" || t.text == u"false" || t.text == u"null") {
-            ExprPtr e = node(ExprKind::Literal);
+            SyntaxExprPtr e = node(SyntaxExprKind::Literal);
             e->token = take();
             return e;
         }
@@ -608,78 +644,78 @@ private:
             fail(msg::statementUnsupported(toCp1252(t.text)));
         }
         std::u16string name = take().text;
-        if (peek().is(u"(")) {
-            ExprPtr call = node(ExprKind::Call, std::move(name));
+        if (peek().is(Punct::LParen)) {
+            SyntaxExprPtr call = node(SyntaxExprKind::Call, std::move(name));
             call->args.push_back(nullptr);
             arguments(*call);
             return grown(std::move(call));
         }
-        return node(ExprKind::Name, std::move(name));
+        return node(SyntaxExprKind::Name, std::move(name));
     }
 
     // Creator: new Type "[" Expression "]" {"[" "]"} | new Type "[" "]" {"[" "]"} ArrayInitializer
     //        | new Identifier Arguments
-    ExprPtr creator()
+    SyntaxExprPtr creator()
     {
         ++m_pos;
-        ExprPtr e = node(ExprKind::NewArray);
+        SyntaxExprPtr e = node(SyntaxExprKind::NewArray);
         const Token& head = peek();
         if (head.kind == Tok::Identifier && isPrimitiveName(head.text)) {
             e->type.primitive = true;
             e->type.name = take().text;
         } else {
             e->type.name = identifier();
-            while (accept(u".")) {
+            while (accept(Punct::Dot)) {
                 e->type.name += u'.';
                 e->type.name += identifier();
             }
-            if (peek().is(u"(")) {
-                e->kind = ExprKind::NewObject;
+            if (peek().is(Punct::LParen)) {
+                e->kind = SyntaxExprKind::NewObject;
                 arguments(*e);
-                if (peek().is(u"{"))
+                if (peek().is(Punct::LBrace))
                     fail(msg::statementUnsupported("class"));
                 return e;
             }
         }
-        if (!peek().is(u"["))
-            expect(u"[");
-        if (peek(1).is(u"]")) {
-            while (peek().is(u"[") && peek(1).is(u"]")) {
+        if (!peek().is(Punct::LBracket))
+            expect(Punct::LBracket);
+        if (peek(1).is(Punct::RBracket)) {
+            while (peek().is(Punct::LBracket) && peek(1).is(Punct::RBracket)) {
                 m_pos += 2;
                 ++e->type.dims;
             }
-            if (!peek().is(u"{"))
-                expect(u"{");
+            if (!peek().is(Punct::LBrace))
+                expect(Punct::LBrace);
             e->args.push_back(arrayInitializer());
             return e;
         }
-        expect(u"[");
+        expect(Punct::LBracket);
         e->args.push_back(expression());
-        expect(u"]");
+        expect(Punct::RBracket);
         e->type.dims = 1;
-        while (peek().is(u"[")) {
+        while (peek().is(Punct::LBracket)) {
             ++e->type.dims;
             ++m_pos;
-            if (!accept(u"]")) {
+            if (!accept(Punct::RBracket)) {
                 expression();
-                expect(u"]");
+                expect(Punct::RBracket);
             }
         }
         return e;
     }
 
     // ArrayInitializer: "{" [Initializer {"," Initializer}] [","] "}"
-    ExprPtr arrayInitializer()
+    SyntaxExprPtr arrayInitializer()
     {
         DepthGuard guard(*this);
-        expect(u"{");
-        ExprPtr e = node(ExprKind::ArrayInit);
-        while (!peek().is(u"}")) {
-            e->args.push_back(peek().is(u"{") ? arrayInitializer() : expression());
-            if (!accept(u","))
+        expect(Punct::LBrace);
+        SyntaxExprPtr e = node(SyntaxExprKind::ArrayInit);
+        while (!peek().is(Punct::RBrace)) {
+            e->args.push_back(peek().is(Punct::LBrace) ? arrayInitializer() : expression());
+            if (!accept(Punct::Comma))
                 break;
         }
-        expect(u"}");
+        expect(Punct::RBrace);
         return e;
     }
 
@@ -691,12 +727,12 @@ private:
 
 } // namespace
 
-std::vector<StmtPtr> parseStatements(const std::u16string& fragment)
+std::vector<SyntaxStmtPtr> parseStatements(const std::u16string& fragment)
 {
     return Parser(fragment).statements();
 }
 
-ExprPtr parseCondition(const std::u16string& text)
+SyntaxExprPtr parseCondition(const std::u16string& text)
 {
     return Parser(text + u")").condition();
 }
@@ -706,4 +742,4 @@ ForHeader parseForHeader(const std::u16string& header)
     return Parser(header).forHeader();
 }
 
-} // namespace runtime::ast
+} // namespace runtime

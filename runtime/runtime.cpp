@@ -1,4 +1,9 @@
 // Run: one step at a time through the program graph.
+//
+// A run owns the Machine that holds its variables: a slot per variable, chosen by the checker (prims for
+// primitives, refs for references), so that variables of blocks that have ended keep their slots and
+// nothing is allocated per step. A step runs one node (program.h) and moves to the node its completion
+// and condition name; an exception leaves the run standing at the element that raised it.
 #include "runtime/runtime.h"
 
 #include "runtime/javatext.h"
@@ -35,6 +40,41 @@ const char* describe(JavaError error)
     }
 }
 
+// The node that runs after `n`'s statements completed with `c` (-1: the program ends); after a normal
+// completion `n`'s condition decides, and `result` says which way it went.
+int exitOf(const ProgramNode& n, Completion c, Machine& m, StepResult& result)
+{
+    switch (c) {
+    case Completion::Normal:
+        if (n.condition) {
+            const bool holds = n.condition->evalBool(m);
+            result.branch = holds ? 1 : 0;
+            return holds ? n.next : n.alt;
+        }
+        return n.next;
+    case Completion::Break:
+        return n.breakTarget;
+    case Completion::Continue:
+        return n.continueTarget;
+    case Completion::Return:
+        return -1;
+    }
+    return -1;
+}
+
+// How the exception `e` at `element` is reported: the German message and Java's own line.
+RunError errorOf(const JavaException& e, const ProgramElement& element)
+{
+    RunError error;
+    error.element = element.id;
+    error.message = msg::runError(e.message.empty() ? describe(e.error) : e.message, element.text);
+    error.javaException = javaClassName(e.error);
+    if (!e.detail.empty())
+        error.javaException += ": " + e.detail;
+    error.outOfMemory = e.error == JavaError::OutOfMemory;
+    return error;
+}
+
 } // namespace
 
 Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource& input,
@@ -45,6 +85,7 @@ Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource
     m.prims.resize(static_cast<std::size_t>(m_program->primSlots));
     m.refs.resize(static_cast<std::size_t>(m_program->refSlots));
     m.assigned.assign(m_program->variables.size(), 0);
+    // main's String[] args: empty, as a program started without arguments gets it (variable 0).
     m.refs[static_cast<std::size_t>(m_program->argsSlot)] = makeArray(kString, 0);
     m.assigned[0] = 1;
     m_node = m_program->entry;
@@ -101,25 +142,7 @@ StepResult Run::step()
     bool outOfMemory = false;
     try {
         const Completion c = execAll(n.statements, m);
-        int target = n.next;
-        switch (c) {
-        case Completion::Normal:
-            if (n.condition) {
-                const bool holds = n.condition->evalBool(m);
-                result.branch = holds ? 1 : 0;
-                target = holds ? n.next : n.alt;
-            }
-            break;
-        case Completion::Break:
-            target = n.breakTarget;
-            break;
-        case Completion::Continue:
-            target = n.continueTarget;
-            break;
-        case Completion::Return:
-            target = -1;
-            break;
-        }
+        const int target = exitOf(n, c, m, result);
         m_node = target;
         if (target < 0) {
             // At the end the program's outermost variables show; after a return, those where it stood.
@@ -131,13 +154,8 @@ StepResult Run::step()
     } catch (const JavaException& e) {
         m_state = RunState::Failed;
         m_scope = n.scopeBefore;
-        m_error.element = element.id;
-        m_error.message = msg::runError(e.message.empty() ? describe(e.error) : e.message, element.text);
-        m_error.javaException = javaClassName(e.error);
-        if (!e.detail.empty())
-            m_error.javaException += ": " + e.detail;
-        outOfMemory = e.error == JavaError::OutOfMemory;
-        m_error.outOfMemory = outOfMemory;
+        m_error = errorOf(e, element);
+        outOfMemory = m_error.outOfMemory;
     } catch (const std::bad_alloc&) {
         failOutOfMemory(element);
         outOfMemory = true;
@@ -167,6 +185,7 @@ std::vector<Variable> Run::variables() const
 {
     if (!m_machine)
         return {}; // let go after the run failed for memory
+    // The scope chain runs innermost first; the view lists the outermost first.
     std::vector<int> chain;
     for (int link = m_scope; link >= 0; link = m_program->links[static_cast<std::size_t>(link)].parent)
         chain.push_back(m_program->links[static_cast<std::size_t>(link)].variable);
