@@ -177,17 +177,49 @@ TTextShape TJavaIndex::sequenceShape(const TElement& first, const std::string& i
 const TJavaSequence& TJavaIndex::sequence(const TBlock& block, const std::string& indent)
 {
     // Indentations are blanks, so their length tells them apart.
-    if (block.m_java && !block.m_javaChanged && block.m_java->indent == indent.size())
-        return *block.m_java;
+    const TJavaSequence* old =
+        block.m_java && block.m_java->indent == indent.size() ? block.m_java.get() : nullptr;
+    if (old && !block.m_javaChanged)
+        return *old;
     auto fresh = std::make_unique<TJavaSequence>();
     fresh->indent = indent.size();
     const TTextShape indentShape = TTextShape::of(indent);
     std::uint32_t n = 0;
-    for (const TElement* e = block.FirstChild.get(); e; e = e->Next.get(), ++n) {
-        if (n % kRun == 0)
-            fresh->runs.push_back({e, fresh->total.bytes, fresh->total.lineEnds});
+    for (const TElement* e = block.FirstChild.get(); e;) {
+        if (n % kRun == 0) {
+            // A run whose elements are all still there, in the same places and unchanged, is taken over:
+            // an edit in a long sequence measures its own run and walks along the others.
+            const std::size_t r = n / kRun;
+            if (old && r < old->runs.size() && old->runs[r].first == e) {
+                const TElement* after = e;
+                std::uint32_t count = 0;
+                // Their places stay as they were found: a run keeps its place, and within a run a place is
+                // found by walking.
+                while (after && count < kRun && !after->m_javaChanged) {
+                    after = after->Next.get();
+                    ++count;
+                }
+                const TElement* next = r + 1 < old->runs.size() ? old->runs[r + 1].first : nullptr;
+                if (count == old->runs[r].count && after == next && (!after || count == kRun)) {
+                    fresh->runs.push_back(
+                        {e, fresh->total.bytes, fresh->total.lineEnds, count, old->runs[r].shape});
+                    fresh->total.append(old->runs[r].shape);
+                    n += count;
+                    e = after;
+                    continue;
+                }
+            }
+            fresh->runs.push_back({e, fresh->total.bytes, fresh->total.lineEnds, 0, {}});
+        }
+        const TTextShape shape = elementShape(*e, indent, indentShape);
+        TJavaSequence::Run& run = fresh->runs.back();
+        run.shape.append(shape);
+        ++run.count;
+        fresh->total.append(shape);
         e->m_javaPosition = n;
-        fresh->total.append(elementShape(*e, indent, indentShape));
+        e->m_javaChanged = false;
+        e = e->Next.get();
+        ++n;
     }
     if (fresh->runs.size() < 2)
         fresh->runs = {};

@@ -47,13 +47,15 @@ struct TTextShape
 // block changed and its children are written with an indentation of `indent` blanks.
 struct TJavaSequence
 {
-    // Every 64th child, with what the children before it wrote: a place in a long sequence is found
-    // without walking all of it.
+    // Runs of 64 children, with what the children before each wrote: a place in a long sequence is found
+    // without walking all of it, and an edit measures only the runs it changed.
     struct Run
     {
         const TElement* first;
-        std::uint64_t bytes;
-        std::uint64_t lineEnds;
+        std::uint64_t bytes;    // written by the children before it
+        std::uint64_t lineEnds; // in them
+        std::uint32_t count;    // children in the run
+        TTextShape shape;       // what they write
     };
     std::size_t indent = 0;
     TTextShape total;
