@@ -25,10 +25,11 @@
 
 namespace {
 
-// A message (code page 1252) on standard error, in UTF-8.
-void printLine(std::string_view cp1252)
+// A message (code page 1252) and what follows it already in UTF-8 (Java's report) on standard error.
+void printLine(std::string_view cp1252, std::string_view utf8 = {})
 {
-    const QByteArray text = fromCp1252(cp1252).toUtf8() + '\n';
+    QByteArray text = fromCp1252(cp1252).toUtf8();
+    text.append(QByteArrayView(utf8)).append('\n');
     std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
 }
 
@@ -217,7 +218,8 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
         if (step.executed) {
             if (table)
                 table->add(run, step);
-            ++counts[step.executed.element];
+            if (options.counts)
+                ++counts[step.executed.element];
         }
         if (trace && step.executed) {
             std::fflush(stdout);
@@ -228,7 +230,7 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
     report();
     switch (run.state()) {
     case runtime::RunState::Failed:
-        printLine(run.error().message + " (" + run.error().javaException + ")");
+        printLine(run.error().message, " (" + run.error().javaException + ")");
         return 1;
     case runtime::RunState::Finished:
         return run.exitStatus() & 0xFF;

@@ -4,6 +4,7 @@
 
 #include "runtime/formatter.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 
@@ -128,7 +129,7 @@ std::string javaText(const Specifier& s)
 // has.
 std::string inDetail(std::u16string_view text)
 {
-    return toCp1252(text);
+    return toUtf8(text);
 }
 
 // The specifier as the format writes it, for the German messages.

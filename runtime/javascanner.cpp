@@ -1,5 +1,6 @@
 #include "runtime/javascanner.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 #include "runtime/nodes.h"
@@ -296,7 +297,7 @@ std::int32_t JScanner::nextInt(Machine& m)
         return *v;
     // The token is left unread, as Java does.
     m_position -= token.size();
-    throwJava(JavaError::InputMismatch, "For input string: \"" + toCp1252(text) + "\"",
+    throwJava(JavaError::InputMismatch, "For input string: \"" + toUtf8(text) + "\"",
               msg::inputMismatch(toCp1252(token), msg::kNoInteger));
 }
 
@@ -307,7 +308,7 @@ std::int64_t JScanner::nextLong(Machine& m)
     if (std::optional<std::int64_t> v = parseJavaLong(text))
         return *v;
     m_position -= token.size();
-    throwJava(JavaError::InputMismatch, "For input string: \"" + toCp1252(text) + "\"",
+    throwJava(JavaError::InputMismatch, "For input string: \"" + toUtf8(text) + "\"",
               msg::inputMismatch(toCp1252(token), msg::kNoInteger));
 }
 

@@ -1,11 +1,13 @@
 #include "runtime/javatext.h"
 
 #include "model/cp1252.h"
+#include "runtime/javachar.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <system_error>
 
@@ -120,12 +122,6 @@ bool beyondLargest(std::string_view text, bool hex)
     return (hex ? 4 * place : place) + exponent > 0;
 }
 
-bool isLatinLetter(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == 0xAA || c == 0xB5 || c == 0xBA ||
-           (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
-}
-
 } // namespace
 
 bool isAsciiDigit(char16_t c)
@@ -160,7 +156,19 @@ std::u16string fromCp1252(std::string_view bytes)
 
 std::string toCp1252(std::u16string_view text)
 {
-    return utf16ToCp1252(text);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string byte = utf16ToCp1252(text.substr(i, 1));
+        if (byte != "?" || text[i] == u'?') {
+            out += byte;
+            continue;
+        }
+        char escape[7];
+        std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(text[i]));
+        out += escape;
+    }
+    return out;
 }
 
 std::string toUtf8(std::u16string_view text)
@@ -464,131 +472,14 @@ bool isJavaWhitespace(char16_t c)
            c == 0x3000;
 }
 
-bool isJavaLetter(char16_t c)
-{
-    if (c <= 0xFF)
-        return isLatinLetter(c);
-    switch (c) {
-    case 0x20AC:
-    case 0x201A:
-    case 0x201E:
-    case 0x2026:
-    case 0x2020:
-    case 0x2021:
-    case 0x2030:
-    case 0x2039:
-    case 0x2018:
-    case 0x2019:
-    case 0x201C:
-    case 0x201D:
-    case 0x2022:
-    case 0x2013:
-    case 0x2014:
-    case 0x02DC:
-    case 0x2122:
-    case 0x203A:
-        return false;
-    default:
-        // Every other character of code page 1252 above 0xFF is a letter; characters beyond it count as
-        // letters too.
-        return !(c >= 0x2000 && c <= 0x206F);
-    }
-}
-
 bool isIdentifierStart(char16_t c)
 {
-    if (c == u'$' || c == u'_' || (c >= 0xA2 && c <= 0xA5) || c == 0x20AC || c == 0x203F || c == 0x2040)
-        return true;
-    return isJavaLetter(c);
+    return isJavaIdentifierStart(c);
 }
 
 bool isIdentifierPart(char16_t c)
 {
-    // Digits, and the characters Java ignores inside identifiers (controls other than white space).
-    if (isAsciiDigit(c) || c <= 0x08 || (c >= 0x0E && c <= 0x1B) || (c >= 0x7F && c <= 0x9F))
-        return true;
-    return isIdentifierStart(c);
-}
-
-bool isJavaDigit(char16_t c)
-{
-    return isAsciiDigit(c);
-}
-
-bool isUpper(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || c == 0x160 || c == 0x152 ||
-           c == 0x17D || c == 0x178;
-}
-
-bool isLower(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= 0xDF && c <= 0xFF && c != 0xF7) || c == 0xAA || c == 0xB5 ||
-           c == 0xBA || c == 0x192 || c == 0x161 || c == 0x153 || c == 0x17E;
-}
-
-char16_t upperOf(char16_t c)
-{
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return static_cast<char16_t>(c - 0x20);
-    switch (c) {
-    case 0xFF:
-        return 0x178;
-    case 0xB5:
-        return 0x39C;
-    case 0x192:
-        return 0x191;
-    case 0x161:
-        return 0x160;
-    case 0x153:
-        return 0x152;
-    case 0x17E:
-        return 0x17D;
-    default:
-        return c;
-    }
-}
-
-char16_t lowerOf(char16_t c)
-{
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<char16_t>(c + 0x20);
-    switch (c) {
-    case 0x178:
-        return 0xFF;
-    case 0x160:
-        return 0x161;
-    case 0x152:
-        return 0x153;
-    case 0x17D:
-        return 0x17E;
-    case 0x191:
-        return 0x192;
-    default:
-        return c;
-    }
-}
-
-std::u16string upperCase(std::u16string_view text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
-        if (c == 0xDF)
-            out += u"SS";
-        else
-            out.push_back(upperOf(c));
-    }
-    return out;
-}
-
-std::u16string lowerCase(std::u16string_view text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (char16_t c : text)
-        out.push_back(lowerOf(c));
-    return out;
+    return isJavaIdentifierPart(c);
 }
 
 } // namespace runtime

@@ -1,7 +1,8 @@
 #pragma once
 
 // Java's text rules for the interpreter: the code page 1252 boundary, how numbers print and parse, and
-// which characters Java counts as letters, digits and white space. Java strings are UTF-16 code units,
+// which characters Java counts as white space and as parts of names (runtime/javachar.h: the other
+// character classes and the case rules). Java strings are UTF-16 code units,
 // so they are kept as std::u16string here; the design and the console keep code page 1252 bytes.
 
 #include <cstdint>
@@ -11,8 +12,9 @@
 
 namespace runtime {
 
-// Code page 1252 bytes to UTF-16 and back; the five undefined bytes map to the C1 controls of the same
-// value. Characters outside code page 1252 become '?', as Java's PrintStream writes unmappable ones.
+// Code page 1252 bytes to UTF-16 and back, for the German messages; the five undefined bytes map to the
+// C1 controls of the same value. A character outside code page 1252 is written as Java source spells it
+// there, "\u0141" (a character beyond the first plane as its two code units).
 std::u16string fromCp1252(std::string_view bytes);
 std::string toCp1252(std::u16string_view text);
 
@@ -91,20 +93,10 @@ std::optional<double> parseJavaDouble(std::u16string_view text);
 // range of double infinity, below it zero.
 double readDouble(std::string_view text);
 
-// Character.isWhitespace, Character.isJavaIdentifierStart / Part (for the characters code page 1252 can
-// hold; any other character above U+00FF counts as a letter).
+// Character.isWhitespace for a code unit (no character beyond the first plane is white space), and
+// Character.isJavaIdentifierStart / Part.
 bool isJavaWhitespace(char16_t c);
 bool isIdentifierStart(char16_t c);
 bool isIdentifierPart(char16_t c);
-// Character.isDigit, isLetter, isUpperCase, isLowerCase, toUpperCase, toLowerCase for single characters.
-bool isJavaDigit(char16_t c);
-bool isJavaLetter(char16_t c);
-bool isUpper(char16_t c);
-bool isLower(char16_t c);
-char16_t upperOf(char16_t c);
-char16_t lowerOf(char16_t c);
-// String.toUpperCase / toLowerCase ("ß" becomes "SS").
-std::u16string upperCase(std::u16string_view text);
-std::u16string lowerCase(std::u16string_view text);
 
 } // namespace runtime

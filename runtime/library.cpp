@@ -1,14 +1,18 @@
 #include "runtime/library.h"
 
+#include "runtime/javachar.h"
 #include "runtime/javamath.h"
 #include "runtime/javascanner.h"
 #include "runtime/javatext.h"
 #include "runtime/messages.h"
 #include "runtime/strictmath.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <optional>
 #include <random>
 
 namespace runtime {
@@ -57,14 +61,27 @@ void setStringOrEmpty(Val& r, std::u16string text)
 
 [[noreturn]] void numberFormat(const std::u16string& text)
 {
-    throwJava(JavaError::NumberFormat, "For input string: \"" + toCp1252(text) + "\"",
+    throwJava(JavaError::NumberFormat, "For input string: \"" + toUtf8(text) + "\"",
               msg::notANumber(toCp1252(text)));
 }
 
-[[noreturn]] void stringIndex(std::int32_t index, std::size_t length)
+// Java words an index outside a string in two ways, depending on the method and on whether the string
+// holds only characters up to U+00FF (which a JDK keeps one byte a character).
+enum class IndexWording : std::uint8_t { OutOfRange, WithLength, ByStorage };
+
+[[noreturn]] void stringIndex(std::int32_t index, const std::u16string& s,
+                              IndexWording wording = IndexWording::ByStorage)
 {
-    throwJava(JavaError::StringIndexOutOfBounds, "String index out of range: " + std::to_string(index),
-              msg::stringIndex(index, static_cast<long>(length)));
+    if (wording == IndexWording::ByStorage)
+        wording = std::all_of(s.begin(), s.end(), [](char16_t c) { return c <= 0xFF; })
+                      ? IndexWording::OutOfRange
+                      : IndexWording::WithLength;
+    const std::string detail =
+        wording == IndexWording::OutOfRange
+            ? "String index out of range: " + std::to_string(index)
+            : "index " + std::to_string(index) + ", length " + std::to_string(s.size());
+    throwJava(JavaError::StringIndexOutOfBounds, detail,
+              msg::stringIndex(index, static_cast<long>(s.size())));
 }
 
 void checkRange(std::int32_t begin, std::int32_t end, std::size_t length)
@@ -268,7 +285,7 @@ void parseDoubleFn(Machine&, Val* a, Val& r)
 }
 void parseBooleanFn(Machine&, Val* a, Val& r)
 {
-    setBool(r, a[0].r && lowerCase(textOf(a[0].r)) == u"true");
+    setBool(r, a[0].r && equalsIgnoringCase(textOf(a[0].r), u"true"));
 }
 void intToString(Machine&, Val* a, Val& r)
 {
@@ -295,38 +312,57 @@ void isNaNFn(Machine&, Val* a, Val& r)
 
 // --- Character ---
 
-void charIsDigit(Machine&, Val* a, Val& r)
+// A test of Character's for a char or a code point.
+template <bool (*F)(std::int32_t)> void charTest(Machine&, Val* a, Val& r)
 {
-    setBool(r, isJavaDigit(static_cast<char16_t>(a[0].p.i)));
+    setBool(r, F(a[0].p.i));
 }
-void charIsLetter(Machine&, Val* a, Val& r)
+bool isLetterOrDigit(std::int32_t cp)
 {
-    setBool(r, isJavaLetter(static_cast<char16_t>(a[0].p.i)));
+    return isJavaLetter(cp) || isJavaDigit(cp);
 }
-void charIsLetterOrDigit(Machine&, Val* a, Val& r)
+// Character's case mappings: of a code point to a code point, of a char to a char.
+template <std::int32_t (*F)(std::int32_t)> void codePointMap(Machine&, Val* a, Val& r)
 {
-    const auto c = static_cast<char16_t>(a[0].p.i);
-    setBool(r, isJavaLetter(c) || isJavaDigit(c));
+    setInt(r, F(a[0].p.i));
 }
-void charIsUpper(Machine&, Val* a, Val& r)
+template <std::int32_t (*F)(std::int32_t)> void charMap(Machine&, Val* a, Val& r)
 {
-    setBool(r, isUpper(static_cast<char16_t>(a[0].p.i)));
+    setInt(r, F(a[0].p.i) & 0xFFFF);
 }
-void charIsLower(Machine&, Val* a, Val& r)
+
+bool isHighSurrogate(std::int32_t c)
 {
-    setBool(r, isLower(static_cast<char16_t>(a[0].p.i)));
+    return c >= 0xD800 && c <= 0xDBFF;
 }
-void charIsWhitespace(Machine&, Val* a, Val& r)
+bool isLowSurrogate(std::int32_t c)
 {
-    setBool(r, isJavaWhitespace(static_cast<char16_t>(a[0].p.i)));
+    return c >= 0xDC00 && c <= 0xDFFF;
 }
-void charToUpper(Machine&, Val* a, Val& r)
+bool isSurrogate(std::int32_t c)
 {
-    setInt(r, a[0].p.i > 0xFFFF ? a[0].p.i : upperOf(static_cast<char16_t>(a[0].p.i)));
+    return c >= 0xD800 && c <= 0xDFFF;
 }
-void charToLower(Machine&, Val* a, Val& r)
+bool isSupplementary(std::int32_t cp)
 {
-    setInt(r, a[0].p.i > 0xFFFF ? a[0].p.i : lowerOf(static_cast<char16_t>(a[0].p.i)));
+    return cp >= 0x10000 && cp <= 0x10FFFF;
+}
+bool isValidCodePoint(std::int32_t cp)
+{
+    return cp >= 0 && cp <= 0x10FFFF;
+}
+void charCountFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, a[0].p.i >= 0x10000 ? 2 : 1);
+}
+
+void digitFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, javaDigit(a[0].p.i, a[1].p.i));
+}
+void forDigitFn(Machine&, Val* a, Val& r)
+{
+    setInt(r, javaForDigit(a[0].p.i, a[1].p.i));
 }
 
 // --- String ---
@@ -340,8 +376,35 @@ void charAtFn(Machine&, Val* a, Val& r)
     const std::u16string& s = str(a[0]).text();
     const std::int32_t i = a[1].p.i;
     if (i < 0 || static_cast<std::size_t>(i) >= s.size())
-        stringIndex(i, s.size());
+        stringIndex(i, s);
     setInt(r, s[static_cast<std::size_t>(i)]);
+}
+// codePointAt and codePointBefore: a surrogate pair is one code point, a lone surrogate stands for itself.
+void codePointAtFn(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::int32_t i = a[1].p.i;
+    if (i < 0 || static_cast<std::size_t>(i) >= s.size())
+        stringIndex(i, s, IndexWording::WithLength);
+    const auto at = static_cast<std::size_t>(i);
+    const char16_t c = s[at];
+    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < s.size() && s[at + 1] >= 0xDC00 && s[at + 1] <= 0xDFFF)
+        setInt(r, 0x10000 + ((c - 0xD800) << 10) + (s[at + 1] - 0xDC00));
+    else
+        setInt(r, c);
+}
+void codePointBeforeFn(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::int32_t i = a[1].p.i;
+    if (i < 1 || static_cast<std::size_t>(i) > s.size())
+        stringIndex(i, s, IndexWording::OutOfRange);
+    const auto at = static_cast<std::size_t>(i) - 1;
+    const char16_t c = s[at];
+    if (c >= 0xDC00 && c <= 0xDFFF && at > 0 && s[at - 1] >= 0xD800 && s[at - 1] <= 0xDBFF)
+        setInt(r, 0x10000 + ((s[at - 1] - 0xD800) << 10) + (c - 0xDC00));
+    else
+        setInt(r, c);
 }
 // substring returns the string itself when it covers all of it, as Java does.
 void substring2(Machine&, Val* a, Val& r)
@@ -368,15 +431,28 @@ std::int32_t indexOf(const std::u16string& s, const std::u16string& needle, std:
     const std::size_t found = s.find(needle, start);
     return found == std::u16string::npos ? -1 : static_cast<std::int32_t>(found);
 }
-std::u16string charText(std::int32_t c)
+// The code units of a code point; nothing for a value that is none, which Java never finds.
+std::optional<std::u16string> charText(std::int32_t c)
 {
     if (c >= 0 && c <= 0xFFFF)
         return std::u16string(1, static_cast<char16_t>(c));
     if (c > 0xFFFF && c <= 0x10FFFF) {
         const auto v = static_cast<std::uint32_t>(c - 0x10000);
-        return {static_cast<char16_t>(0xD800 + (v >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
+        return std::u16string{static_cast<char16_t>(0xD800 + (v >> 10)),
+                              static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
     }
-    return u"\xFFFF\xFFFF\xFFFF"; // no character: never found
+    return std::nullopt;
+}
+// Character.toString of a char or a code point.
+void charToStringFn(Machine&, Val* a, Val& r)
+{
+    const std::optional<std::u16string> text = charText(a[0].p.i);
+    if (!text) {
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%X", static_cast<std::uint32_t>(a[0].p.i));
+        throwJava(JavaError::IllegalArgument, std::string("Not a valid Unicode code point: 0x") + hex);
+    }
+    setString(r, *text);
 }
 void indexOfString(Machine&, Val* a, Val& r)
 {
@@ -386,26 +462,44 @@ void indexOfStringFrom(Machine&, Val* a, Val& r)
 {
     setInt(r, indexOf(str(a[0]).text(), str(a[1]).text(), a[2].p.i));
 }
-void indexOfChar(Machine&, Val* a, Val& r)
-{
-    setInt(r, indexOf(str(a[0]).text(), charText(a[1].p.i), 0));
-}
 void indexOfCharFrom(Machine&, Val* a, Val& r)
 {
-    setInt(r, indexOf(str(a[0]).text(), charText(a[1].p.i), a[2].p.i));
+    const std::u16string& s = str(a[0]).text();
+    const std::optional<std::u16string> c = charText(a[1].p.i);
+    setInt(r, c ? indexOf(s, *c, a[2].p.i) : -1);
 }
-std::int32_t lastIndexOf(const std::u16string& s, const std::u16string& needle)
+void indexOfChar(Machine& m, Val* a, Val& r)
 {
-    const std::size_t found = s.rfind(needle);
+    a[2].p.i = 0;
+    indexOfCharFrom(m, a, r);
+}
+// The last place at or before `from` where `needle` starts (from beyond the end: anywhere), or -1.
+std::int32_t lastIndexOf(const std::u16string& s, const std::u16string& needle, std::int32_t from)
+{
+    if (from < 0)
+        return -1;
+    const std::size_t found = s.rfind(needle, static_cast<std::size_t>(from));
     return found == std::u16string::npos ? -1 : static_cast<std::int32_t>(found);
 }
-void lastIndexOfString(Machine&, Val* a, Val& r)
+void lastIndexOfStringFrom(Machine&, Val* a, Val& r)
 {
-    setInt(r, lastIndexOf(str(a[0]).text(), str(a[1]).text()));
+    setInt(r, lastIndexOf(str(a[0]).text(), str(a[1]).text(), a[2].p.i));
 }
-void lastIndexOfChar(Machine&, Val* a, Val& r)
+void lastIndexOfString(Machine& m, Val* a, Val& r)
 {
-    setInt(r, lastIndexOf(str(a[0]).text(), charText(a[1].p.i)));
+    a[2].p.i = std::numeric_limits<std::int32_t>::max();
+    lastIndexOfStringFrom(m, a, r);
+}
+void lastIndexOfCharFrom(Machine&, Val* a, Val& r)
+{
+    const std::u16string& s = str(a[0]).text();
+    const std::optional<std::u16string> c = charText(a[1].p.i);
+    setInt(r, c ? lastIndexOf(s, *c, a[2].p.i) : -1);
+}
+void lastIndexOfChar(Machine& m, Val* a, Val& r)
+{
+    a[2].p.i = std::numeric_limits<std::int32_t>::max();
+    lastIndexOfCharFrom(m, a, r);
 }
 void equalsFn(Machine&, Val* a, Val& r)
 {
@@ -414,24 +508,10 @@ void equalsFn(Machine&, Val* a, Val& r)
     setBool(r, other && other->kind() == Obj::Kind::String &&
                    static_cast<const JString*>(other)->text() == s.text());
 }
-// String.equalsIgnoreCase and compareToIgnoreCase compare characters after upper- and then lower-casing
-// each, as Java does.
-char16_t foldCase(char16_t c)
-{
-    return lowerOf(upperOf(c));
-}
 void equalsIgnoreCaseFn(Machine&, Val* a, Val& r)
 {
     const std::u16string& s = str(a[0]).text();
-    if (!a[1].r) {
-        setBool(r, false);
-        return;
-    }
-    const std::u16string& t = textOf(a[1].r);
-    bool same = s.size() == t.size();
-    for (std::size_t i = 0; same && i < s.size(); ++i)
-        same = s[i] == t[i] || foldCase(s[i]) == foldCase(t[i]);
-    setBool(r, same);
+    setBool(r, a[1].r && equalsIgnoringCase(s, textOf(a[1].r)));
 }
 void compareToFn(Machine&, Val* a, Val& r)
 {
@@ -448,20 +528,9 @@ void compareToFn(Machine&, Val* a, Val& r)
 }
 void compareToIgnoreCaseFn(Machine&, Val* a, Val& r)
 {
-    const std::u16string& s = str(a[0]).text();
-    const std::u16string& t = str(a[1]).text();
-    const std::size_t n = std::min(s.size(), t.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t x = foldCase(s[i]);
-        const char16_t y = foldCase(t[i]);
-        if (x != y) {
-            setInt(r, static_cast<std::int32_t>(x) - static_cast<std::int32_t>(y));
-            return;
-        }
-    }
-    setInt(r, static_cast<std::int32_t>(s.size()) - static_cast<std::int32_t>(t.size()));
+    setInt(r, compareIgnoringCase(str(a[0]).text(), str(a[1]).text()));
 }
-// toUpperCase, toLowerCase and trim return the string itself when nothing changes, as Java does.
+// toUpperCase, toLowerCase, trim and strip return the string itself when nothing changes, as Java does.
 void keepOrMake(Val* a, Val& r, std::u16string changed)
 {
     if (changed == textOf(a[0].r))
@@ -488,16 +557,18 @@ void trimFn(Machine&, Val* a, Val& r)
         --end;
     keepOrMake(a, r, s.substr(begin, end - begin));
 }
+// strip, stripLeading and stripTrailing: Character.isWhitespace at either end.
+template <bool Leading, bool Trailing> void stripFn(Machine&, Val* a, Val& r)
+{
+    keepOrMake(a, r, std::u16string(stripWhitespace(str(a[0]).text(), Leading, Trailing)));
+}
 void isEmptyFn(Machine&, Val* a, Val& r)
 {
     setBool(r, str(a[0]).text().empty());
 }
 void isBlankFn(Machine&, Val* a, Val& r)
 {
-    bool blank = true;
-    for (char16_t c : str(a[0]).text())
-        blank = blank && isJavaWhitespace(c);
-    setBool(r, blank);
+    setBool(r, stripWhitespace(str(a[0]).text(), true, false).empty());
 }
 void containsFn(Machine&, Val* a, Val& r)
 {
@@ -722,139 +793,196 @@ std::vector<Builtin> withStrictMath(std::vector<Builtin> table)
     return table;
 }
 
-// Math's methods (StrictMath gets the same ones, see withStrictMath).
-std::vector<Builtin> mathMethods()
+} // namespace
+
+namespace {
+
+// Math (StrictMath is made from it).
+void mathMethods(std::vector<Builtin>& table)
 {
-    return {
-        {u"Math", u"abs", false, {kInt}, kInt, absInt},
-        {u"Math", u"abs", false, {kLong}, kLong, absLong},
-        {u"Math", u"abs", false, {kDouble}, kDouble, absDouble},
-        {u"Math", u"max", false, {kInt, kInt}, kInt, maxInt},
-        {u"Math", u"max", false, {kLong, kLong}, kLong, maxLong},
-        {u"Math", u"max", false, {kDouble, kDouble}, kDouble, maxDouble},
-        {u"Math", u"min", false, {kInt, kInt}, kInt, minInt},
-        {u"Math", u"min", false, {kLong, kLong}, kLong, minLong},
-        {u"Math", u"min", false, {kDouble, kDouble}, kDouble, minDouble},
-        {u"Math", u"sqrt", false, {kDouble}, kDouble, unary<strictmath::sqrt>},
-        {u"Math", u"pow", false, {kDouble, kDouble}, kDouble, binary<javamath::pow>},
-        {u"Math", u"floor", false, {kDouble}, kDouble, floorFn},
-        {u"Math", u"ceil", false, {kDouble}, kDouble, ceilFn},
-        {u"Math", u"round", false, {kDouble}, kLong, roundFn},
-        {u"Math", u"random", false, {}, kDouble, randomFn},
-        {u"Math", u"exp", false, {kDouble}, kDouble, unary<javamath::exp>},
-        {u"Math", u"log", false, {kDouble}, kDouble, unary<javamath::log>},
-        {u"Math", u"log10", false, {kDouble}, kDouble, unary<javamath::log10>},
-        {u"Math", u"sin", false, {kDouble}, kDouble, unary<javamath::sin>},
-        {u"Math", u"cos", false, {kDouble}, kDouble, unary<javamath::cos>},
-        {u"Math", u"tan", false, {kDouble}, kDouble, unary<javamath::tan>},
-        {u"Math", u"cbrt", false, {kDouble}, kDouble, unary<strictmath::cbrt>},
-        {u"Math", u"hypot", false, {kDouble, kDouble}, kDouble, binary<strictmath::hypot>},
-        {u"Math", u"signum", false, {kDouble}, kDouble, signumFn},
-        {u"Math", u"toRadians", false, {kDouble}, kDouble, toRadiansFn},
-        {u"Math", u"toDegrees", false, {kDouble}, kDouble, toDegreesFn},
-        {u"Math", u"asin", false, {kDouble}, kDouble, unary<strictmath::asin>},
-        {u"Math", u"acos", false, {kDouble}, kDouble, unary<strictmath::acos>},
-        {u"Math", u"atan", false, {kDouble}, kDouble, unary<strictmath::atan>},
-        {u"Math", u"atan2", false, {kDouble, kDouble}, kDouble, binary<strictmath::atan2>},
-        {u"Math", u"sinh", false, {kDouble}, kDouble, unary<strictmath::sinh>},
-        {u"Math", u"cosh", false, {kDouble}, kDouble, unary<strictmath::cosh>},
-        {u"Math", u"tanh", false, {kDouble}, kDouble, unary<strictmath::tanh>},
-        {u"Math", u"expm1", false, {kDouble}, kDouble, unary<strictmath::expm1>},
-        {u"Math", u"log1p", false, {kDouble}, kDouble, unary<strictmath::log1p>},
-        {u"Math", u"floorDiv", false, {kInt, kInt}, kInt, floorDivInt},
-        {u"Math", u"floorDiv", false, {kLong, kLong}, kLong, floorDivLong},
-        {u"Math", u"floorMod", false, {kInt, kInt}, kInt, floorModInt},
-        {u"Math", u"floorMod", false, {kLong, kLong}, kLong, floorModLong},
-    };
+    table.insert(table.end(),
+                 {
+                     {u"Math", u"abs", false, {kInt}, kInt, absInt},
+                     {u"Math", u"abs", false, {kLong}, kLong, absLong},
+                     {u"Math", u"abs", false, {kDouble}, kDouble, absDouble},
+                     {u"Math", u"max", false, {kInt, kInt}, kInt, maxInt},
+                     {u"Math", u"max", false, {kLong, kLong}, kLong, maxLong},
+                     {u"Math", u"max", false, {kDouble, kDouble}, kDouble, maxDouble},
+                     {u"Math", u"min", false, {kInt, kInt}, kInt, minInt},
+                     {u"Math", u"min", false, {kLong, kLong}, kLong, minLong},
+                     {u"Math", u"min", false, {kDouble, kDouble}, kDouble, minDouble},
+                     {u"Math", u"sqrt", false, {kDouble}, kDouble, unary<strictmath::sqrt>},
+                     {u"Math", u"pow", false, {kDouble, kDouble}, kDouble, binary<javamath::pow>},
+                     {u"Math", u"floor", false, {kDouble}, kDouble, floorFn},
+                     {u"Math", u"ceil", false, {kDouble}, kDouble, ceilFn},
+                     {u"Math", u"round", false, {kDouble}, kLong, roundFn},
+                     {u"Math", u"random", false, {}, kDouble, randomFn},
+                     {u"Math", u"exp", false, {kDouble}, kDouble, unary<javamath::exp>},
+                     {u"Math", u"log", false, {kDouble}, kDouble, unary<javamath::log>},
+                     {u"Math", u"log10", false, {kDouble}, kDouble, unary<javamath::log10>},
+                     {u"Math", u"sin", false, {kDouble}, kDouble, unary<javamath::sin>},
+                     {u"Math", u"cos", false, {kDouble}, kDouble, unary<javamath::cos>},
+                     {u"Math", u"tan", false, {kDouble}, kDouble, unary<javamath::tan>},
+                     {u"Math", u"cbrt", false, {kDouble}, kDouble, unary<strictmath::cbrt>},
+                     {u"Math", u"hypot", false, {kDouble, kDouble}, kDouble, binary<strictmath::hypot>},
+                     {u"Math", u"signum", false, {kDouble}, kDouble, signumFn},
+                     {u"Math", u"toRadians", false, {kDouble}, kDouble, toRadiansFn},
+                     {u"Math", u"toDegrees", false, {kDouble}, kDouble, toDegreesFn},
+                     {u"Math", u"asin", false, {kDouble}, kDouble, unary<strictmath::asin>},
+                     {u"Math", u"acos", false, {kDouble}, kDouble, unary<strictmath::acos>},
+                     {u"Math", u"atan", false, {kDouble}, kDouble, unary<strictmath::atan>},
+                     {u"Math", u"atan2", false, {kDouble, kDouble}, kDouble, binary<strictmath::atan2>},
+                     {u"Math", u"sinh", false, {kDouble}, kDouble, unary<strictmath::sinh>},
+                     {u"Math", u"cosh", false, {kDouble}, kDouble, unary<strictmath::cosh>},
+                     {u"Math", u"tanh", false, {kDouble}, kDouble, unary<strictmath::tanh>},
+                     {u"Math", u"expm1", false, {kDouble}, kDouble, unary<strictmath::expm1>},
+                     {u"Math", u"log1p", false, {kDouble}, kDouble, unary<strictmath::log1p>},
+                     {u"Math", u"floorDiv", false, {kInt, kInt}, kInt, floorDivInt},
+                     {u"Math", u"floorDiv", false, {kLong, kLong}, kLong, floorDivLong},
+                     {u"Math", u"floorMod", false, {kInt, kInt}, kInt, floorModInt},
+                     {u"Math", u"floorMod", false, {kLong, kLong}, kLong, floorModLong},
+                 });
 }
 
-// The methods of a Scanner.
-std::vector<Builtin> scannerMethods()
+// Integer, Long, Double and Boolean.
+void numberMethods(std::vector<Builtin>& table)
 {
-    return {
-        {u"Scanner", u"nextInt", true, {}, kInt, nextIntFn},
-        {u"Scanner", u"nextLong", true, {}, kLong, nextLongFn},
-        {u"Scanner", u"nextDouble", true, {}, kDouble, nextDoubleFn},
-        {u"Scanner", u"nextBoolean", true, {}, kBoolean, nextBooleanFn},
-        {u"Scanner", u"next", true, {}, kString, nextFn},
-        {u"Scanner", u"nextLine", true, {}, kString, nextLineFn},
-        {u"Scanner", u"hasNext", true, {}, kBoolean, hasNextFn},
-        {u"Scanner", u"hasNextInt", true, {}, kBoolean, hasNextIntFn},
-        {u"Scanner", u"hasNextLong", true, {}, kBoolean, hasNextLongFn},
-        {u"Scanner", u"hasNextDouble", true, {}, kBoolean, hasNextDoubleFn},
-        {u"Scanner", u"hasNextLine", true, {}, kBoolean, hasNextLineFn},
-        {u"Scanner", u"close", true, {}, kVoid, closeFn},
-    };
+    table.insert(table.end(), {
+                                  {u"Integer", u"parseInt", false, {kString}, kInt, parseIntFn},
+                                  {u"Integer", u"toString", false, {kInt}, kString, intToString},
+                                  {u"Long", u"parseLong", false, {kString}, kLong, parseLongFn},
+                                  {u"Long", u"toString", false, {kLong}, kString, longToString},
+                                  {u"Double", u"parseDouble", false, {kString}, kDouble, parseDoubleFn},
+                                  {u"Double", u"toString", false, {kDouble}, kString, doubleToStringFn},
+                                  {u"Double", u"isNaN", false, {kDouble}, kBoolean, isNaNFn},
+                                  {u"Boolean", u"parseBoolean", false, {kString}, kBoolean, parseBooleanFn},
+                              });
 }
 
-// The whole table: Math's methods, then `others` (the other classes' and String's), then Scanner's, and
-// StrictMath's copies of Math's at the end.
-std::vector<Builtin> libraryTable(std::vector<Builtin> others)
+// A static method of Character for a char and for a code point (an int).
+void charAndCodePoint(std::vector<Builtin>& table, std::u16string_view name, Type charResult, Type intResult,
+                      BuiltinFn charFn, BuiltinFn intFn)
 {
-    std::vector<Builtin> all = mathMethods();
-    all.insert(all.end(), others.begin(), others.end());
-    const std::vector<Builtin> scanner = scannerMethods();
-    all.insert(all.end(), scanner.begin(), scanner.end());
-    return withStrictMath(std::move(all));
+    table.push_back({u"Character", name, false, {kChar}, charResult, charFn});
+    table.push_back({u"Character", name, false, {kInt}, intResult, intFn});
+}
+
+// Character: its tests and mappings for chars and code points, surrogates, digits.
+void characterMethods(std::vector<Builtin>& table)
+{
+    const std::array<std::pair<std::u16string_view, BuiltinFn>, 12> tests = {{
+        {u"isDigit", charTest<isJavaDigit>},
+        {u"isLetter", charTest<isJavaLetter>},
+        {u"isLetterOrDigit", charTest<isLetterOrDigit>},
+        {u"isUpperCase", charTest<isJavaUpperCase>},
+        {u"isLowerCase", charTest<isJavaLowerCase>},
+        {u"isTitleCase", charTest<isJavaTitleCase>},
+        {u"isWhitespace", charTest<isJavaWhitespaceCodePoint>},
+        {u"isSpaceChar", charTest<isJavaSpaceChar>},
+        {u"isDefined", charTest<isJavaDefined>},
+        {u"isJavaIdentifierStart", charTest<isJavaIdentifierStart>},
+        {u"isJavaIdentifierPart", charTest<isJavaIdentifierPart>},
+        {u"getNumericValue", codePointMap<javaNumericValue>},
+    }};
+    for (const auto& [name, fn] : tests) {
+        const Type result = name == u"getNumericValue" ? kInt : kBoolean;
+        charAndCodePoint(table, name, result, result, fn, fn);
+    }
+    charAndCodePoint(table, u"toUpperCase", kChar, kInt, charMap<javaUpperOf>, codePointMap<javaUpperOf>);
+    charAndCodePoint(table, u"toLowerCase", kChar, kInt, charMap<javaLowerOf>, codePointMap<javaLowerOf>);
+    charAndCodePoint(table, u"toTitleCase", kChar, kInt, charMap<javaTitleOf>, codePointMap<javaTitleOf>);
+    charAndCodePoint(table, u"toString", kString, kString, charToStringFn, charToStringFn);
+    const Type b = kBoolean;
+    table.insert(table.end(),
+                 {
+                     {u"Character", u"digit", false, {kChar, kInt}, kInt, digitFn},
+                     {u"Character", u"digit", false, {kInt, kInt}, kInt, digitFn},
+                     {u"Character", u"forDigit", false, {kInt, kInt}, kChar, forDigitFn},
+                     {u"Character", u"isAlphabetic", false, {kInt}, b, charTest<isJavaAlphabetic>},
+                     {u"Character", u"isIdeographic", false, {kInt}, b, charTest<isJavaIdeographic>},
+                     {u"Character", u"isSurrogate", false, {kChar}, b, charTest<isSurrogate>},
+                     {u"Character", u"isHighSurrogate", false, {kChar}, b, charTest<isHighSurrogate>},
+                     {u"Character", u"isLowSurrogate", false, {kChar}, b, charTest<isLowSurrogate>},
+                     {u"Character", u"isSupplementaryCodePoint", false, {kInt}, b, charTest<isSupplementary>},
+                     {u"Character", u"isValidCodePoint", false, {kInt}, b, charTest<isValidCodePoint>},
+                     {u"Character", u"charCount", false, {kInt}, kInt, charCountFn},
+                 });
+}
+
+// String.
+void stringMethods(std::vector<Builtin>& table)
+{
+    table.insert(table.end(),
+                 {
+                     {u"String", u"length", true, {}, kInt, lengthFn},
+                     {u"String", u"charAt", true, {kInt}, kChar, charAtFn},
+                     {u"String", u"codePointAt", true, {kInt}, kInt, codePointAtFn},
+                     {u"String", u"codePointBefore", true, {kInt}, kInt, codePointBeforeFn},
+                     {u"String", u"substring", true, {kInt}, kString, substring1},
+                     {u"String", u"substring", true, {kInt, kInt}, kString, substring2},
+                     {u"String", u"indexOf", true, {kString}, kInt, indexOfString},
+                     {u"String", u"indexOf", true, {kInt}, kInt, indexOfChar},
+                     {u"String", u"indexOf", true, {kString, kInt}, kInt, indexOfStringFrom},
+                     {u"String", u"indexOf", true, {kInt, kInt}, kInt, indexOfCharFrom},
+                     {u"String", u"lastIndexOf", true, {kString}, kInt, lastIndexOfString},
+                     {u"String", u"lastIndexOf", true, {kInt}, kInt, lastIndexOfChar},
+                     {u"String", u"lastIndexOf", true, {kString, kInt}, kInt, lastIndexOfStringFrom},
+                     {u"String", u"lastIndexOf", true, {kInt, kInt}, kInt, lastIndexOfCharFrom},
+                     {u"String", u"equals", true, {kObject}, kBoolean, equalsFn},
+                     {u"String", u"equalsIgnoreCase", true, {kString}, kBoolean, equalsIgnoreCaseFn},
+                     {u"String", u"compareTo", true, {kString}, kInt, compareToFn},
+                     {u"String", u"compareToIgnoreCase", true, {kString}, kInt, compareToIgnoreCaseFn},
+                     {u"String", u"toUpperCase", true, {}, kString, toUpperFn},
+                     {u"String", u"toLowerCase", true, {}, kString, toLowerFn},
+                     {u"String", u"trim", true, {}, kString, trimFn},
+                     {u"String", u"strip", true, {}, kString, stripFn<true, true>},
+                     {u"String", u"stripLeading", true, {}, kString, stripFn<true, false>},
+                     {u"String", u"stripTrailing", true, {}, kString, stripFn<false, true>},
+                     {u"String", u"isEmpty", true, {}, kBoolean, isEmptyFn},
+                     {u"String", u"isBlank", true, {}, kBoolean, isBlankFn},
+                     {u"String", u"contains", true, {kString}, kBoolean, containsFn},
+                     {u"String", u"startsWith", true, {kString}, kBoolean, startsWithFn},
+                     {u"String", u"endsWith", true, {kString}, kBoolean, endsWithFn},
+                     {u"String", u"replace", true, {kChar, kChar}, kString, replaceChar},
+                     {u"String", u"replace", true, {kString, kString}, kString, replaceString},
+                     {u"String", u"concat", true, {kString}, kString, concatFn},
+                     {u"String", u"repeat", true, {kInt}, kString, repeatFn},
+                     {u"String", u"toCharArray", true, {}, kCharArray, toCharArrayFn},
+                 });
+}
+
+// Scanner.
+void scannerMethods(std::vector<Builtin>& table)
+{
+    table.insert(table.end(), {
+                                  {u"Scanner", u"nextInt", true, {}, kInt, nextIntFn},
+                                  {u"Scanner", u"nextLong", true, {}, kLong, nextLongFn},
+                                  {u"Scanner", u"nextDouble", true, {}, kDouble, nextDoubleFn},
+                                  {u"Scanner", u"nextBoolean", true, {}, kBoolean, nextBooleanFn},
+                                  {u"Scanner", u"next", true, {}, kString, nextFn},
+                                  {u"Scanner", u"nextLine", true, {}, kString, nextLineFn},
+                                  {u"Scanner", u"hasNext", true, {}, kBoolean, hasNextFn},
+                                  {u"Scanner", u"hasNextInt", true, {}, kBoolean, hasNextIntFn},
+                                  {u"Scanner", u"hasNextLong", true, {}, kBoolean, hasNextLongFn},
+                                  {u"Scanner", u"hasNextDouble", true, {}, kBoolean, hasNextDoubleFn},
+                                  {u"Scanner", u"hasNextLine", true, {}, kBoolean, hasNextLineFn},
+                                  {u"Scanner", u"close", true, {}, kVoid, closeFn},
+                              });
 }
 
 } // namespace
 
 std::span<const Builtin> builtins()
 {
-    static const std::vector<Builtin> table = libraryTable({
-        {u"Integer", u"parseInt", false, {kString}, kInt, parseIntFn},
-        {u"Integer", u"toString", false, {kInt}, kString, intToString},
-        {u"Long", u"parseLong", false, {kString}, kLong, parseLongFn},
-        {u"Long", u"toString", false, {kLong}, kString, longToString},
-        {u"Double", u"parseDouble", false, {kString}, kDouble, parseDoubleFn},
-        {u"Double", u"toString", false, {kDouble}, kString, doubleToStringFn},
-        {u"Double", u"isNaN", false, {kDouble}, kBoolean, isNaNFn},
-        {u"Boolean", u"parseBoolean", false, {kString}, kBoolean, parseBooleanFn},
-        {u"Character", u"isDigit", false, {kChar}, kBoolean, charIsDigit},
-        {u"Character", u"isDigit", false, {kInt}, kBoolean, charIsDigit},
-        {u"Character", u"isLetter", false, {kChar}, kBoolean, charIsLetter},
-        {u"Character", u"isLetter", false, {kInt}, kBoolean, charIsLetter},
-        {u"Character", u"isLetterOrDigit", false, {kChar}, kBoolean, charIsLetterOrDigit},
-        {u"Character", u"isLetterOrDigit", false, {kInt}, kBoolean, charIsLetterOrDigit},
-        {u"Character", u"isUpperCase", false, {kChar}, kBoolean, charIsUpper},
-        {u"Character", u"isUpperCase", false, {kInt}, kBoolean, charIsUpper},
-        {u"Character", u"isLowerCase", false, {kChar}, kBoolean, charIsLower},
-        {u"Character", u"isLowerCase", false, {kInt}, kBoolean, charIsLower},
-        {u"Character", u"isWhitespace", false, {kChar}, kBoolean, charIsWhitespace},
-        {u"Character", u"isWhitespace", false, {kInt}, kBoolean, charIsWhitespace},
-        {u"Character", u"toUpperCase", false, {kChar}, kChar, charToUpper},
-        {u"Character", u"toUpperCase", false, {kInt}, kInt, charToUpper},
-        {u"Character", u"toLowerCase", false, {kChar}, kChar, charToLower},
-        {u"Character", u"toLowerCase", false, {kInt}, kInt, charToLower},
-        {u"String", u"length", true, {}, kInt, lengthFn},
-        {u"String", u"charAt", true, {kInt}, kChar, charAtFn},
-        {u"String", u"substring", true, {kInt}, kString, substring1},
-        {u"String", u"substring", true, {kInt, kInt}, kString, substring2},
-        {u"String", u"indexOf", true, {kString}, kInt, indexOfString},
-        {u"String", u"indexOf", true, {kInt}, kInt, indexOfChar},
-        {u"String", u"indexOf", true, {kString, kInt}, kInt, indexOfStringFrom},
-        {u"String", u"indexOf", true, {kInt, kInt}, kInt, indexOfCharFrom},
-        {u"String", u"lastIndexOf", true, {kString}, kInt, lastIndexOfString},
-        {u"String", u"lastIndexOf", true, {kInt}, kInt, lastIndexOfChar},
-        {u"String", u"equals", true, {kObject}, kBoolean, equalsFn},
-        {u"String", u"equalsIgnoreCase", true, {kString}, kBoolean, equalsIgnoreCaseFn},
-        {u"String", u"compareTo", true, {kString}, kInt, compareToFn},
-        {u"String", u"compareToIgnoreCase", true, {kString}, kInt, compareToIgnoreCaseFn},
-        {u"String", u"toUpperCase", true, {}, kString, toUpperFn},
-        {u"String", u"toLowerCase", true, {}, kString, toLowerFn},
-        {u"String", u"trim", true, {}, kString, trimFn},
-        {u"String", u"isEmpty", true, {}, kBoolean, isEmptyFn},
-        {u"String", u"isBlank", true, {}, kBoolean, isBlankFn},
-        {u"String", u"contains", true, {kString}, kBoolean, containsFn},
-        {u"String", u"startsWith", true, {kString}, kBoolean, startsWithFn},
-        {u"String", u"endsWith", true, {kString}, kBoolean, endsWithFn},
-        {u"String", u"replace", true, {kChar, kChar}, kString, replaceChar},
-        {u"String", u"replace", true, {kString, kString}, kString, replaceString},
-        {u"String", u"concat", true, {kString}, kString, concatFn},
-        {u"String", u"repeat", true, {kInt}, kString, repeatFn},
-        {u"String", u"toCharArray", true, {}, kCharArray, toCharArrayFn},
-    });
+    static const std::vector<Builtin> table = [] {
+        std::vector<Builtin> methods;
+        mathMethods(methods);
+        numberMethods(methods);
+        characterMethods(methods);
+        stringMethods(methods);
+        scannerMethods(methods);
+        return withStrictMath(std::move(methods));
+    }();
     return table;
 }
 

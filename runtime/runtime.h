@@ -142,7 +142,7 @@ struct RunError
     ElementId element;
     // German, naming the element's text: "Division durch null in „z = x / y“".
     std::string message;
-    // Java's own report: "java.lang.ArithmeticException: / by zero".
+    // Java's own report in UTF-8: "java.lang.ArithmeticException: / by zero".
     std::string javaException;
     // The run failed for memory (OutOfMemoryError): it has let go of its values.
     bool outOfMemory = false;

@@ -260,9 +260,9 @@ enum class JavaError : std::uint8_t {
 // "java.lang.ArithmeticException" and so on.
 const char* javaClassName(JavaError error);
 
-// A Java exception on its way out of the element that raised it. `detail` is Java's message, or empty
-// where Java has none; `message` the German description, or empty for the usual one of its class (both
-// code page 1252).
+// A Java exception on its way out of the element that raised it. `detail` is Java's message (UTF-8, as
+// Java prints it), or empty where Java has none; `message` the German description (code page 1252), or
+// empty for the usual one of its class.
 struct JavaException
 {
     JavaError error;

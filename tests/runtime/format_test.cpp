@@ -77,12 +77,6 @@ runtime::FormatArg argument(const std::string& field)
     return a;
 }
 
-// Java's message of an exception (code page 1252) as UTF-8, as the data has it.
-std::string utf8Detail(const std::string& detail)
-{
-    return runtime::toUtf8(runtime::fromCp1252(detail));
-}
-
 // What the format writes before it ends, and the exception that ends it ("class: message"), if any.
 std::pair<std::string, std::string> format(const std::vector<std::string>& line,
                                            const runtime::NumberSymbols& symbols)
@@ -95,7 +89,7 @@ std::pair<std::string, std::string> format(const std::vector<std::string>& line,
     try {
         runtime::javaFormat(out, utf16(line[0]), args, symbols);
     } catch (const runtime::JavaException& e) {
-        exception = runtime::javaClassName(e.error) + (": " + utf8Detail(e.detail));
+        exception = runtime::javaClassName(e.error) + (": " + e.detail); // UTF-8, as the data has it
     } catch (const std::exception& e) {
         exception = std::string("C++: ") + e.what();
     }

@@ -264,8 +264,20 @@ const Case kCases[] = {
      "a[5] = 1\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 5 out of bounds for length 5"},
     {"substring", "String s = \"abc\"; System.out.println(s.substring(2, 5));", "", "", 1,
      "java.lang.StringIndexOutOfBoundsException: begin 2, end 5, length 3"},
+    // A JDK words it by how it keeps the string: one byte a character up to U+00FF, else two.
+    {"charAt of a Latin-1 string", "String s = \"\xe4\"; s.charAt(4);", "", "", 1,
+     "java.lang.StringIndexOutOfBoundsException: String index out of range: 4"},
+    {"charAt of a wider string", "String s = \"\\u0141\"; s.charAt(4);", "", "", 1,
+     "java.lang.StringIndexOutOfBoundsException: index 4, length 1"},
+    {"codePointAt", "String s = \"a\"; s.codePointAt(1);", "", "", 1,
+     "java.lang.StringIndexOutOfBoundsException: index 1, length 1"},
     {"parseInt", "System.out.println(Integer.parseInt(\"12x\"));", "", "", 1,
      "java.lang.NumberFormatException: For input string: \"12x\""},
+    // Java's report shows the characters themselves, in UTF-8; the German message (code page 1252)
+    // spells a character it cannot hold as the design's text must.
+    {"parseInt of letters beyond code page 1252", "Integer.parseInt(\"\\u0141\xe4?\");", "", "", 1,
+     "\x84\\u0141\xe4?\x93 ist keine Zahl in \x84Integer.parseInt(\"\\u0141\xe4?\")\x93 / "
+     "java.lang.NumberFormatException: For input string: \"\xc5\x81\xc3\xa4?\""},
     {"division in a condition", "int z = 0; if (10 / z > 1) { z = 1; }", "", "", 1,
      "Division durch null in \x84"
      "10 / z > 1\x93 / java.lang.ArithmeticException: / by zero"},
