@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+class TElement;
+
 // TByteSink: gathers appended bytes in a small buffer and hands them on in chunks.
 class TByteSink
 {
@@ -55,9 +57,26 @@ public:
         (void)start;
     }
 
+    // Told by an export before it writes `element`, which stands in a sequence (first, or after the element
+    // just written) at the indentation `indent`; answers the element to write next. A sink that knows what
+    // elements write without seeing it (a view that makes only the part of a text in sight) may take some
+    // of them as written (skipped) and answer a later element of the same sequence, or null for none
+    // more. Most sinks write every element.
+    virtual const TElement* elementStarts(const TElement* element, const std::string& indent)
+    {
+        (void)indent;
+        return element;
+    }
+
 protected:
     // Receives the next chunk; throws DesignError when it cannot take it.
     virtual void deliver(std::string_view chunk) = 0;
+    // Counts `count` bytes as appended without handing them on (what is buffered is handed on first).
+    void skipped(std::uint64_t count)
+    {
+        flush();
+        m_delivered += count;
+    }
 
 private:
     // Hands on a piece of at least a chunk directly, without copying it into the buffer.

@@ -27,10 +27,14 @@ std::string TByteReader::ReadText()
     }
     const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - begin);
     std::string text;
-    text.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        if (begin[i] != '\0')
-            text.push_back(begin[i]);
+    if (!std::memchr(begin, '\0', length)) {
+        text.assign(begin, length);
+    } else {
+        text.reserve(length);
+        for (std::size_t i = 0; i < length; ++i) {
+            if (begin[i] != '\0')
+                text.push_back(begin[i]);
+        }
     }
     m_pos += length + 1;
     return text;
@@ -76,12 +80,16 @@ std::optional<Kind> kindOfTag(char letter)
     }
 }
 
+} // namespace
+
 // Reads records recursively along the nesting and iteratively along sequences. `depth` is the nesting
-// level that a block standing in (or owned by an element of) the sequence being read would have.
-class Loader
+// level that a block standing in (or owned by an element of) the sequence being read would have. Every
+// element learns its parent as it is made, while it is still in the processor's cache: a walk over the
+// finished tree to set them would touch every element of a large design once more.
+class TDesignLoader
 {
 public:
-    explicit Loader(TByteReader& in) : m_in(in) {}
+    explicit TDesignLoader(TByteReader& in) : m_in(in) {}
 
     // A tag: the class it names, or nothing for the end of a sequence. Only the first byte counts; a
     // short read counts as the end.
@@ -99,73 +107,73 @@ public:
         m_in.read(tag, 2);
     }
 
-    // An element of class `first` and every successor that follows it.
-    std::unique_ptr<TElement> loadSequence(Kind first, int depth)
+    // An element of class `first` and every successor that follows it, all with the parent `parent`.
+    std::unique_ptr<TElement> loadSequence(Kind first, int depth, TElement* parent)
     {
-        std::unique_ptr<TElement> head = loadBody(first, depth);
+        std::unique_ptr<TElement> head = loadBody(first, depth, parent);
         TElement* tail = head.get();
         while (std::optional<Kind> next = readTag()) {
-            tail->Next = loadBody(*next, depth);
+            tail->Next = loadBody(*next, depth, parent);
             tail = tail->Next.get();
         }
         return head;
     }
 
     // TBlock.Load: a block's body, then its successors.
-    std::unique_ptr<TBlock> loadBlock(int depth)
+    std::unique_ptr<TBlock> loadBlock(int depth, TElement* parent)
     {
-        auto block = loadBlockBody(depth);
+        auto block = loadBlockBody(depth, parent);
         if (std::optional<Kind> next = readTag())
-            block->Next = loadSequence(*next, depth);
+            block->Next = loadSequence(*next, depth, parent);
         return block;
     }
 
 private:
-    std::unique_ptr<TBlock> loadBlockBody(int depth)
+    std::unique_ptr<TBlock> loadBlockBody(int depth, TElement* parent)
     {
         if (depth > kMaxNesting)
             throw DesignError(ErrorReason::TooDeeplyNested);
-        auto block = std::make_unique<TBlock>(m_in.ReadText());
+        auto block = made(std::make_unique<TBlock>(m_in.ReadText()), parent);
         if (std::optional<Kind> first = readTag())
-            block->FirstChild = loadSequence(*first, depth + 1);
+            block->FirstChild = loadSequence(*first, depth + 1, block.get());
         return block;
     }
 
     // A branch block: its tag is ignored, it is always read as a TBlock, and it is no standalone element.
-    std::unique_ptr<TBlock> loadBranch(int depth)
+    std::unique_ptr<TBlock> loadBranch(int depth, TElement* condition)
     {
         skipTag();
-        auto branch = loadBlock(depth);
+        auto branch = loadBlock(depth, condition);
         branch->Standalone = false;
         return branch;
     }
 
     // One element of class `kind` without its successors.
-    std::unique_ptr<TElement> loadBody(Kind kind, int depth)
+    std::unique_ptr<TElement> loadBody(Kind kind, int depth, TElement* parent)
     {
         switch (kind) {
         case Kind::Anweisung:
-            return std::make_unique<TAnweisung>(m_in.ReadText());
+            return made(std::make_unique<TAnweisung>(m_in.ReadText()), parent);
         case Kind::Block:
-            return loadBlockBody(depth);
+            return loadBlockBody(depth, parent);
         case Kind::If: {
-            auto decision = std::make_unique<TIf>(m_in.ReadText());
+            auto decision = made(std::make_unique<TIf>(m_in.ReadText()), parent);
             decision->BranchCount = 2;
-            decision->Branches[0] = loadBranch(depth);
-            decision->Branches[1] = loadBranch(depth);
+            decision->Branches[0] = loadBranch(depth, decision.get());
+            decision->Branches[1] = loadBranch(depth, decision.get());
             return decision;
         }
         case Kind::While:
-            return loadLoop(std::make_unique<TWhile>(m_in.ReadText()), depth);
+            return loadLoop(made(std::make_unique<TWhile>(m_in.ReadText()), parent), depth);
         case Kind::For:
-            return loadLoop(std::make_unique<TFor>(m_in.ReadText()), depth);
+            return loadLoop(made(std::make_unique<TFor>(m_in.ReadText()), parent), depth);
         case Kind::DoWhile: {
-            auto loop = loadLoop(std::make_unique<TDoWhile>(m_in.ReadText()), depth);
+            auto loop = loadLoop(made(std::make_unique<TDoWhile>(m_in.ReadText()), parent), depth);
             loop->LoopOnYes = true;
             return loop;
         }
         case Kind::Repeat: {
-            auto loop = loadLoop(std::make_unique<TRepeat>(m_in.ReadText()), depth);
+            auto loop = loadLoop(made(std::make_unique<TRepeat>(m_in.ReadText()), parent), depth);
             loop->Branches[0]->Braced = false;
             loop->LoopOnYes = false;
             return loop;
@@ -177,14 +185,19 @@ private:
     template <class Loop> std::unique_ptr<Loop> loadLoop(std::unique_ptr<Loop> loop, int depth)
     {
         loop->BranchCount = 1;
-        loop->Branches[0] = loadBranch(depth);
+        loop->Branches[0] = loadBranch(depth, loop.get());
         return loop;
+    }
+
+    template <class Element>
+    static std::unique_ptr<Element> made(std::unique_ptr<Element> e, TElement* parent)
+    {
+        TElement::setParent(*e, parent);
+        return e;
     }
 
     TByteReader& m_in;
 };
-
-} // namespace
 
 std::unique_ptr<TBlock> loadDesign(std::string_view bytes)
 {
@@ -192,11 +205,10 @@ std::unique_ptr<TBlock> loadDesign(std::string_view bytes)
     if (!bytes.starts_with("B:"))
         throw DesignError(ErrorReason::NotADesign);
     TByteReader in(bytes);
-    Loader loader(in);
+    TDesignLoader loader(in);
     loader.skipTag(); // the root's tag: the root is always read as a block
-    std::unique_ptr<TBlock> root = loader.loadBlock(1);
+    std::unique_ptr<TBlock> root = loader.loadBlock(1, nullptr);
     makeDesignRoot(*root);
-    adoptTree(*root);
     return root;
 }
 

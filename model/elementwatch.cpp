@@ -44,3 +44,15 @@ void notifyElementGone(const TElement* e)
     for (TElementWatcher* watcher : list)
         watcher->elementGone(e);
 }
+
+TLivingElements::~TLivingElements()
+{
+    for (const TElement* e : m_alive)
+        unwatchElement(e, *this);
+}
+
+void TLivingElements::add(TElement& e)
+{
+    watchElement(e, *this);
+    m_alive.insert(&e);
+}

@@ -49,7 +49,8 @@ std::string clipboardJavaText(const TBlock& root)
 // Appends the text of this element and of every successor, one after the other.
 void TElement::ExportJava(TByteSink& out, const std::string& indent) const
 {
-    for (const TElement* e = this; e; e = e->Next.get()) {
+    for (const TElement* e = out.elementStarts(this, indent); e;
+         e = e->Next ? out.elementStarts(e->Next.get(), indent) : nullptr) {
         const std::uint64_t start = out.size();
         e->exportJavaElement(out, indent);
         out.elementWritten(e, start);

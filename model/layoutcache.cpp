@@ -159,6 +159,7 @@ void TElement::invalidateLayout() const
     for (const TElement* e = this; e; e = e->parent()) {
         TLayoutCache::clear(*e);
         e->m_snapshotChanged = true; // the next undo snapshot encodes it anew
+        e->m_javaChanged = true;     // and the Java text's index measures it anew
     }
 }
 

@@ -1,6 +1,7 @@
 #include "model/struktteile.h"
 
 #include "model/elementwatch.h"
+#include "model/javalines.h"
 #include "model/layoutcache.h"
 #include "model/texts.h"
 

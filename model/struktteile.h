@@ -27,6 +27,7 @@
 class TBlock;
 class TByteReader;
 struct TSequenceIndex;
+struct TJavaSequence;
 struct TSnapshotPart;
 class TByteSink;
 class TByteWriter;
@@ -190,6 +191,8 @@ private:
     friend std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link);
     friend void adoptTree(TElement& top);
     friend class TSnapshotParts; // model/snapshot.cpp
+    friend class TDesignLoader;  // model/dateiformat.cpp: sets parents while reading
+    friend class TJavaIndex;     // model/javalines.cpp
 
     void markWatched() { m_watched = true; }
 
@@ -198,6 +201,8 @@ private:
     // Something in or of this element changed since the last undo snapshot encoded it (model/snapshot.h);
     // set by invalidateLayout on the element and every element it stands inside.
     mutable bool m_snapshotChanged = true;
+    // The same since the Java text's index (model/javalines.h) last measured it.
+    mutable bool m_javaChanged = true;
     std::uint64_t m_serial;
     TElement* m_parent = nullptr; // see parent(); kept by the structural operations
     // Sizes kept between paints for up to two layout contexts (model/layoutcache.h); context 0: empty.
@@ -205,6 +210,8 @@ private:
     mutable std::uint32_t m_sizeContexts[2] = {0, 0};
     // This element's place in the sequence index of its block, while that index is valid.
     mutable std::uint32_t m_position = 0;
+    // This element's place in its sequence, as the Java text's index of its block last found it.
+    mutable std::uint32_t m_javaPosition = 0;
 };
 
 // Each class's constructor makes a bare element (a condition element without branch blocks); `Create`
@@ -253,11 +260,14 @@ public:
 private:
     friend class TLayoutCache;
     friend class TSnapshotParts; // model/snapshot.cpp
+    friend class TJavaIndex;     // model/javalines.cpp
     // The positions of a long child sequence, for finding a child by its position (model/layoutcache.h).
     mutable std::unique_ptr<TSequenceIndex> m_index;
     // This block's encoding as the undo history's snapshots share it (model/snapshot.h); it is what
     // the block holds while the element's snapshot mark is clear.
     mutable std::shared_ptr<const TSnapshotPart> m_snapshotPart;
+    // What the Java text of the block's sequence measures (model/javalines.cpp).
+    mutable std::unique_ptr<TJavaSequence> m_java;
 
 protected:
     std::unique_ptr<TElement> cloneElement() const override;

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 namespace {
@@ -45,17 +46,20 @@ TJavaView::TJavaView(TDesignDocument& document, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     m_rebuildTimer.setSingleShot(true);
     m_rebuildTimer.setInterval(0);
-    connect(&m_rebuildTimer, &QTimer::timeout, this, [this] {
-        // No command of the user waits for the text: a shortage shows in the view, not in a message box.
-        try {
-            rebuild();
-        } catch (const std::bad_alloc&) {
-            m_lines.reset();
-            m_noMemory = true;
-            fitScrollBars();
-            viewport()->update();
-        }
-    });
+    connect(&m_rebuildTimer, &QTimer::timeout, this, [this] { rebuildOrShowShortage(); });
+}
+
+void TJavaView::rebuildOrShowShortage()
+{
+    // No command of the user waits for the text: a shortage shows in the view, not in a message box.
+    try {
+        rebuild();
+    } catch (const std::bad_alloc&) {
+        m_lines.reset();
+        m_noMemory = true;
+        fitScrollBars();
+        viewport()->update();
+    }
 }
 
 TJavaView::~TJavaView() = default;
@@ -79,18 +83,18 @@ void TJavaView::rebuild()
     m_rebuildTimer.stop();
     QElapsedTimer took;
     took.start();
-    m_lines.reset(); // the old text's memory serves the new one
+    m_lines.reset();
+    // Only what changed is measured again (the blocks keep the rest); the lines in sight are made when
+    // they are painted.
     m_lines = std::make_unique<TJavaLines>(m_document.root());
-    // On a large design making the text takes a noticeable moment: the next one waits until the edits
-    // have paused for a while (three times as long as this one took, up to a second), so that a run of
-    // quick edits is not held up after each one.
+    // Should measuring take a noticeable moment (the first time on a large design, after undo), the next
+    // one waits until the edits have paused for a while (three times as long as this one took, up to a
+    // second), so that a run of quick edits is not held up after each one.
     const qint64 ms = took.elapsed();
     m_rebuildTimer.setInterval(ms < 20 ? 0 : static_cast<int>(std::min<qint64>(3 * ms, 1000)));
     m_outOfDate = false;
     m_noMemory = false;
-    m_longestLine = 0;
-    for (int n = 0; n < m_lines->lineCount(); ++n)
-        m_longestLine = std::max(m_longestLine, static_cast<int>(m_lines->line(n).size()));
+    m_longestLine = static_cast<int>(std::min<std::size_t>(m_lines->longestLine(), INT_MAX / 64));
     m_current = m_running = std::nullopt;
     m_failed.clear();
     m_breakpoints.clear();
@@ -182,6 +186,9 @@ int TJavaView::lineAt(QPoint position) const
 
 void TJavaView::paintEvent(QPaintEvent*)
 {
+    // The lines are made from the design as it is now: after a change they are measured again first.
+    if (m_outOfDate && m_lines)
+        rebuildOrShowShortage();
     runPainting(this, [this] {
         QPainter painter(viewport());
         if (!m_lines) {
@@ -231,9 +238,9 @@ void TJavaView::paintEvent(QPaintEvent*)
         const auto fitting = static_cast<std::size_t>(width / advance + 2);
         const int x = kMargin - horizontalScrollBar()->value() + static_cast<int>(skipped) * advance;
         for (int line = first; line <= last; ++line) {
-            const std::string_view text = m_lines->line(line);
-            if (text.size() > skipped)
-                painter.drawText(x, (line - first) * h + ascent, fromCp1252(text.substr(skipped, fitting)));
+            const std::string text = m_lines->line(line, skipped, fitting);
+            if (!text.empty())
+                painter.drawText(x, (line - first) * h + ascent, fromCp1252(text));
         }
     });
 }

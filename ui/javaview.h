@@ -13,13 +13,13 @@
 class TDesignDocument;
 
 // TJavaView: the design's Java text as "Exportieren" writes it, read-only, beside the diagrams. After a
-// change the text is made again once the current event is done (many changes in a row make it once), and
-// only while the view can be seen. The view paints only the lines in sight, so a design of a million
-// elements costs no more to show than a small one. It highlights lines (the current element's, the
-// running element's, a failed element's), marks breakpoint lines, and reports clicks on lines. With the
-// keyboard focus, Up and Down move a line cursor to the next line that belongs to an element and report
-// it like a click, so the elements can be walked in the order of the text; assistive technology reads the
-// text and follows the cursor (ui/javaviewaccessible).
+// change its lines are measured again once the current event is done (many changes in a row do it once),
+// and only while the view can be seen; only what changed is measured, and only the lines in sight are
+// made (model/javalines.h), so a design of a million elements costs no more to show than a small one. It
+// highlights lines (the current element's, the running element's, a failed element's), marks breakpoint
+// lines, and reports clicks on lines. With the keyboard focus, Up and Down move a line cursor to the next
+// line that belongs to an element and report it like a click, so the elements can be walked in the order of
+// the text; assistive technology reads the text and follows the cursor (ui/javaviewaccessible).
 class TJavaView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -78,6 +78,7 @@ protected:
 
 private:
     void rebuild();
+    void rebuildOrShowShortage();
     void fitScrollBars();
     int lineHeight() const;
     int visibleLines() const;

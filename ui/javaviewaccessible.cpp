@@ -57,12 +57,12 @@ public:
 
     QString text(int startOffset, int endOffset) const override
     {
-        const std::string_view all = whole();
+        const TJavaLines* lines = view().shownLines();
         const std::size_t from = clamp(startOffset);
         const std::size_t to = std::max(from, clamp(endOffset));
-        return fromCp1252(all.substr(from, to - from));
+        return lines ? fromCp1252(lines->text(from, to)) : QString();
     }
-    int characterCount() const override { return offset(whole().size()); }
+    int characterCount() const override { return offset(length()); }
 
     QString textAtOffset(int at, QAccessible::TextBoundaryType type, int* start, int* end) const override
     {
@@ -83,7 +83,7 @@ public:
     QString textAfterOffset(int at, QAccessible::TextBoundaryType type, int* start, int* end) const override
     {
         const std::size_t unitEnd = unitAt(clamp(at), type).second;
-        if (unitEnd >= whole().size()) {
+        if (unitEnd >= length()) {
             *start = *end = -1;
             return {};
         }
@@ -111,7 +111,9 @@ public:
         if (!lines || line < 0)
             return -1;
         const int column = (inViewport.x() - view().linePosition(line).x()) / view().characterWidth();
-        if (column < 0 || column >= static_cast<int>(lines->line(line).size()))
+        if (column < 0 ||
+            static_cast<std::size_t>(column) >= lines->lineStart(line + 1) - lines->lineStart(line) ||
+            lines->line(line, static_cast<std::size_t>(column), 1).empty())
             return -1;
         return offset(lines->lineStart(line) + static_cast<std::size_t>(column));
     }
@@ -130,43 +132,46 @@ public:
 
 private:
     TJavaView& view() const { return *static_cast<TJavaView*>(widget()); }
-    std::string_view whole() const
+    std::size_t length() const
     {
         const TJavaLines* lines = view().shownLines();
-        return lines ? std::string_view(lines->text()) : std::string_view();
+        return lines ? lines->size() : 0;
     }
     static int offset(std::size_t position)
     {
         return static_cast<int>(std::min<std::size_t>(position, INT_MAX));
     }
-    std::size_t clamp(int at) const
-    {
-        return std::min(static_cast<std::size_t>(std::max(at, 0)), whole().size());
-    }
+    std::size_t clamp(int at) const { return std::min(static_cast<std::size_t>(std::max(at, 0)), length()); }
 
     // The character, word (a run of blanks or of other characters), line (with its line end) or whole text
     // around `position`.
     std::pair<std::size_t, std::size_t> unitAt(std::size_t position, QAccessible::TextBoundaryType type) const
     {
-        const std::string_view all = whole();
+        const std::size_t size = length();
         const TJavaLines* lines = view().shownLines();
-        if (all.empty() || !lines || type == QAccessible::NoBoundary)
-            return {0, all.size()};
-        position = std::min(position, all.size() - 1);
+        if (size == 0 || !lines || type == QAccessible::NoBoundary)
+            return {0, size};
+        position = std::min(position, size - 1);
         switch (type) {
         case QAccessible::CharBoundary:
             return {position, position + 1};
         case QAccessible::WordBoundary: {
-            const auto blank = [&](std::size_t i) {
-                return all[i] == ' ' || all[i] == '\r' || all[i] == '\n';
-            };
-            std::size_t from = position;
-            std::size_t to = position + 1;
-            while (from > 0 && blank(from - 1) == blank(position))
-                --from;
-            while (to < all.size() && blank(to) == blank(position))
-                ++to;
-            return {from, to};
+            // The text around the position is made in pieces that grow until the word's ends are in them.
+            const auto blank = [](char c) { return c == ' ' || c == '\r' || c == '\n'; };
+            for (std::size_t reach = 256;; reach *= 4) {
+                const std::size_t start = position > reach ? position - reach : 0;
+                const std::size_t end = std::min(size, position + reach);
+                const std::string around = lines->text(start, end);
+                const auto at = [&](std::size_t i) { return blank(around[i - start]); };
+                std::size_t from = position;
+                std::size_t to = position + 1;
+                while (from > start && at(from - 1) == at(position))
+                    --from;
+                while (to < end && at(to) == at(position))
+                    ++to;
+                if ((from > start || start == 0) && (to < end || end == size))
+                    return {from, to};
+            }
         }
         default: { // lines, sentences and paragraphs: a line of program text is all three
             const int line = lines->lineOf(position);

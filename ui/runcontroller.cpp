@@ -292,6 +292,7 @@ void TRunController::toggleBreakpoint()
         return;
     }
     m_session.toggleBreakpoint(runtime::ElementId{current, current->serial()});
+    m_breakpointElements.add(*current);
     updateMarks();
     repaintWindows();
     updateJavaView(false);
@@ -464,9 +465,10 @@ void TRunController::updateJavaView(bool follow)
     m_javaView->setFailedLines(std::move(failed));
     std::vector<int> marked;
     for (const runtime::ElementId& b : m_session.breakpoints()) {
-        // An element in the text lives, so its serial can be read; a breakpoint of a removed element
-        // whose address came back names another element.
-        if (lines.linesOf(b.element) && b.element->serial() == b.serial)
+        // A breakpoint of a removed element is passed over; one whose element's address came back names
+        // another element, which the serial tells.
+        if (m_breakpointElements.alive(b.element) && b.element->serial() == b.serial &&
+            lines.linesOf(b.element))
             marked.push_back(lines.stepLines(b.element)->first);
     }
     m_javaView->setBreakpointLines(std::move(marked));
@@ -609,8 +611,10 @@ void TRunController::designReplaced(TBlock& root)
 {
     std::vector<runtime::ElementId> found;
     for (TElement* e : findTraced(root, m_tracedBreakpoints)) {
-        if (e)
+        if (e) {
             found.push_back({e, e->serial()});
+            m_breakpointElements.add(*e);
+        }
     }
     m_tracedBreakpoints.clear();
     m_session.setBreakpoints(found);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/displayoptions.h"
+#include "model/elementwatch.h"
 #include "model/refind.h"
 #include "runtime/session.h"
 #include "ui/runcommands.h"
@@ -120,6 +121,8 @@ private:
     TRunMarks m_marks;
     // The breakpoints' elements while undo or redo replaces the design, to be found again in the new one.
     std::vector<TElementTrace> m_tracedBreakpoints;
+    // The breakpoints' elements that still live: the Java view looks only for their lines.
+    TLivingElements m_breakpointElements;
     std::unique_ptr<TRunCommands> m_commands;
     QTimer m_timer;
     QElapsedTimer m_sinceShown;
