@@ -9,6 +9,7 @@
 #include "runtime/tracetable.h"
 #include "ui/cp1252.h"
 
+#include <algorithm>
 #include <QByteArray>
 #include <QString>
 
@@ -170,6 +171,9 @@ void printCounts(const TBlock& root, const TElement* first,
     }
 }
 
+// The steps a run nobody watches takes between two looks at an interrupt: about a millisecond's worth.
+constexpr std::uint64_t kUnwatchedSlice = 1u << 16;
+
 int runDesign(const std::string& design, const std::string& maxSteps, const RunOptions& options)
 {
     const bool trace = options.trace;
@@ -196,6 +200,7 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
     if (!options.traceTable.empty())
         table.emplace();
     std::unordered_map<const TElement*, std::uint64_t> counts;
+    const bool watched = trace || table || options.counts;
     // The table and the counts are written however the run ends.
     const auto report = [&] {
         if (table) {
@@ -213,6 +218,15 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
             printLine(runtime::msg::stepLimit(limit));
             report();
             return 1;
+        }
+        if (!watched) {
+            // Nobody looks at single steps: slices of steps at the cost of the statements, with a look
+            // at an interrupt between them.
+            std::uint64_t slice = kUnwatchedSlice;
+            if (!maxSteps.empty())
+                slice = std::min(slice, limit - run.steps());
+            run.runSteps(slice);
+            continue;
         }
         const runtime::StepResult step = run.step();
         if (step.executed) {

@@ -135,42 +135,17 @@ StepResult Run::step()
     if (m_state != RunState::Running)
         return result;
     const ProgramNode& n = m_program->nodes[static_cast<std::size_t>(m_node)];
-    const ProgramElement& element = m_program->elements[static_cast<std::size_t>(n.element)];
-    Machine& m = *m_machine;
-    result.executed = element.id;
+    result.executed = m_program->elements[static_cast<std::size_t>(n.element)].id;
     ++m_steps;
     bool outOfMemory = false;
     try {
+        Machine& m = *m_machine;
         const Completion c = execAll(n.statements, m);
-        const int target = exitOf(n, c, m, result);
-        m_node = target;
-        if (target < 0) {
-            // At the end the program's outermost variables show; after a return, those where it stood.
-            m_state = RunState::Finished;
-            m_scope = c == Completion::Return ? n.scopeAfter : m_program->endScope;
-        } else {
-            m_scope = m_program->nodes[static_cast<std::size_t>(target)].scopeBefore;
-        }
-    } catch (const JavaException& e) {
-        m_state = RunState::Failed;
-        m_scope = n.scopeBefore;
-        m_error = errorOf(e, element);
-        outOfMemory = m_error.outOfMemory;
-    } catch (const std::bad_alloc&) {
-        failOutOfMemory(element);
-        outOfMemory = true;
-    } catch (const std::length_error&) {
-        failOutOfMemory(element); // a string longer than a string can be
-        outOfMemory = true;
-    } catch (const ProgramExit& e) {
-        m_state = RunState::Finished;
-        m_exitStatus = e.status;
-        m_scope = n.scopeBefore;
-    } catch (const RunCancelled&) {
-        m_state = RunState::Cancelled;
-        m_scope = n.scopeBefore;
+        moveTo(n, c, exitOf(n, c, m, result));
+    } catch (...) {
+        outOfMemory = stepFailed(n, std::current_exception());
     }
-    m.flush();
+    m_machine->flush();
     if (outOfMemory) {
         // A run that failed for memory lets go of what it holds at once: whatever shows the failure next
         // needs memory, and the values are not shown any more.
@@ -179,6 +154,77 @@ StepResult Run::step()
     result.state = m_state;
     result.next = next();
     return result;
+}
+
+std::uint64_t Run::runSteps(std::uint64_t maxSteps)
+{
+    // Output gathers up to this many characters before it goes to the sink.
+    constexpr std::size_t kOutputChunk = 8192;
+    std::uint64_t done = 0;
+    if (m_state != RunState::Running)
+        return done;
+    Machine& m = *m_machine;
+    const ProgramNode* n = nullptr;
+    StepResult unreported;
+    bool outOfMemory = false;
+    try {
+        while (done < maxSteps) {
+            n = &m_program->nodes[static_cast<std::size_t>(m_node)];
+            ++m_steps;
+            ++done;
+            const Completion c = execAll(n->statements, m);
+            moveTo(*n, c, exitOf(*n, c, m, unreported));
+            if (m_state != RunState::Running)
+                break;
+            if (m.output.size() >= kOutputChunk)
+                m.flush();
+        }
+    } catch (...) {
+        outOfMemory = stepFailed(*n, std::current_exception());
+    }
+    m.flush();
+    if (outOfMemory)
+        m_machine.reset();
+    return done;
+}
+
+void Run::moveTo(const ProgramNode& n, Completion c, int target)
+{
+    m_node = target;
+    if (target < 0) {
+        // At the end the program's outermost variables show; after a return, those where it stood.
+        m_state = RunState::Finished;
+        m_scope = c == Completion::Return ? n.scopeAfter : m_program->endScope;
+    } else {
+        m_scope = m_program->nodes[static_cast<std::size_t>(target)].scopeBefore;
+    }
+}
+
+bool Run::stepFailed(const ProgramNode& n, const std::exception_ptr& failure)
+{
+    const ProgramElement& element = m_program->elements[static_cast<std::size_t>(n.element)];
+    try {
+        std::rethrow_exception(failure);
+    } catch (const JavaException& e) {
+        m_state = RunState::Failed;
+        m_scope = n.scopeBefore;
+        m_error = errorOf(e, element);
+        return m_error.outOfMemory;
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory(element);
+        return true;
+    } catch (const std::length_error&) {
+        failOutOfMemory(element); // a string longer than a string can be
+        return true;
+    } catch (const ProgramExit& e) {
+        m_state = RunState::Finished;
+        m_exitStatus = e.status;
+        m_scope = n.scopeBefore;
+    } catch (const RunCancelled&) {
+        m_state = RunState::Cancelled;
+        m_scope = n.scopeBefore;
+    }
+    return false;
 }
 
 std::vector<Variable> Run::variables() const

@@ -32,6 +32,7 @@
 #include "model/struktteile.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ namespace runtime {
 class Program;
 class Machine;
 struct ProgramElement;
+struct ProgramNode;
+enum class Completion : std::uint8_t;
 
 // An element as an identity: the address and the serial it had when the design was checked. The run
 // never reads the element through it; an editor that changes the design while a program runs compares
@@ -173,6 +176,11 @@ public:
     // variable and tests it). Never loops within a step; it may wait for the input source. After the
     // run is over it does nothing and repeats the final state.
     StepResult step();
+    // Runs up to `maxSteps` steps as step() does, without reporting each, for a run that nobody watches
+    // step by step (`--run` without a trace): the same steps, output, exceptions and end, at the cost of
+    // the statements alone. Output reaches the sink whenever some has gathered and at the end of the
+    // slice; a read hands it on before it waits, as always. Returns the number of steps run.
+    std::uint64_t runSteps(std::uint64_t maxSteps);
 
     RunState state() const { return m_state; }
     // The element the next step runs; empty when the run is over.
@@ -191,6 +199,12 @@ public:
 
 private:
     void failOutOfMemory(const ProgramElement& element);
+    // After node `n`'s statements completed with `c`: the run stands before node `target`, or is over.
+    void moveTo(const ProgramNode& n, Completion c, int target);
+    // Ends the step of node `n` that `failure` left as the run's end it means (an exception of the
+    // program, memory running out, System.exit, a cancelled input); rethrows anything else. True when the
+    // run failed for memory, so that it lets go of its values once its output is out.
+    bool stepFailed(const ProgramNode& n, const std::exception_ptr& failure);
 
     std::shared_ptr<const Program> m_program;
     std::unique_ptr<Machine> m_machine;
