@@ -9,10 +9,10 @@
 #include "runtime/tracetable.h"
 #include "ui/cp1252.h"
 
-#include <algorithm>
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
