@@ -241,6 +241,7 @@ template <class R> class Constant final : public Typed<R, Constant<R>>
 public:
     Constant(Type t, R v) : Typed<R, Constant<R>>(t), m_v(std::move(v)) {}
     R value(Machine&) const { return m_v; }
+    const R& constant() const { return m_v; }
 
 private:
     R m_v;
@@ -258,6 +259,7 @@ public:
         else
             return load<R>(m.prims[m_slot]);
     }
+    std::size_t slot() const { return m_slot; }
 
 private:
     std::size_t m_slot;
@@ -539,6 +541,35 @@ struct NeOp
 
 // a op b on operands of representation T (both already promoted by the checker) giving an R: T for
 // arithmetic, bool for comparisons. `a` is evaluated before `b`, as Java does.
+// The operands of a binary operation where they are a local variable's slot or a constant, read without
+// a call: the most frequent forms of loop tests and counters (i < n, i + 1, s + i) cost a node less each.
+template <class T> struct SlotOperand
+{
+    std::size_t slot;
+    T read(const Machine& m) const { return load<T>(m.prims[slot]); }
+};
+template <class T> struct ConstantOperand
+{
+    T v;
+    T read(const Machine&) const { return v; }
+};
+
+template <class T, class R, class Op, class A, class B>
+class BinaryOf final : public Typed<R, BinaryOf<T, R, Op, A, B>>
+{
+public:
+    BinaryOf(Type t, A a, B b) : Typed<R, BinaryOf<T, R, Op, A, B>>(t), m_a(a), m_b(b) {}
+    R value(Machine& m) const
+    {
+        const T a = m_a.read(m);
+        return Op::apply(a, m_b.read(m));
+    }
+
+private:
+    A m_a;
+    B m_b;
+};
+
 template <class T, class R, class Op> class Binary final : public Typed<R, Binary<T, R, Op>>
 {
 public:
@@ -555,6 +586,24 @@ private:
     ExprPtr m_a;
     ExprPtr m_b;
 };
+
+// A binary operation; a local or a constant as the first operand and a local or constant as the second
+// get a node that reads them itself.
+template <class T, class R, class Op> ExprPtr binaryNode(Type t, ExprPtr a, ExprPtr b)
+{
+    if constexpr (!std::is_same_v<T, Ref>) {
+        const auto* localA = dynamic_cast<const Local<T>*>(a.get());
+        const auto* localB = dynamic_cast<const Local<T>*>(b.get());
+        const auto* constantB = dynamic_cast<const Constant<T>*>(b.get());
+        if (localA && localB)
+            return std::make_unique<BinaryOf<T, R, Op, SlotOperand<T>, SlotOperand<T>>>(
+                t, SlotOperand<T>{localA->slot()}, SlotOperand<T>{localB->slot()});
+        if (localA && constantB)
+            return std::make_unique<BinaryOf<T, R, Op, SlotOperand<T>, ConstantOperand<T>>>(
+                t, SlotOperand<T>{localA->slot()}, ConstantOperand<T>{constantB->constant()});
+    }
+    return std::make_unique<Binary<T, R, Op>>(t, std::move(a), std::move(b));
+}
 
 template <class T, class Op> class Shift final : public Typed<T, Shift<T, Op>>
 {
@@ -1037,7 +1086,7 @@ template <template <class> class N, class... A> ExprPtr byRepresentation(Type t,
 
 template <class T, class Op> ExprPtr arith(Type t, ExprPtr a, ExprPtr b)
 {
-    return std::make_unique<Binary<T, T, Op>>(t, std::move(a), std::move(b));
+    return binaryNode<T, T, Op>(t, std::move(a), std::move(b));
 }
 
 // & | ^ on booleans: both operands are evaluated.
@@ -1096,22 +1145,22 @@ template <class T> ExprPtr comparison(Op op, ExprPtr a, ExprPtr b)
 {
     switch (op) {
     case Op::Eq:
-        return std::make_unique<Binary<T, bool, EqOp>>(kBoolean, std::move(a), std::move(b));
+        return binaryNode<T, bool, EqOp>(kBoolean, std::move(a), std::move(b));
     case Op::Ne:
-        return std::make_unique<Binary<T, bool, NeOp>>(kBoolean, std::move(a), std::move(b));
+        return binaryNode<T, bool, NeOp>(kBoolean, std::move(a), std::move(b));
     default:
         break;
     }
     if constexpr (!std::is_same_v<T, Ref> && !std::is_same_v<T, bool>) {
         switch (op) {
         case Op::Lt:
-            return std::make_unique<Binary<T, bool, LtOp>>(kBoolean, std::move(a), std::move(b));
+            return binaryNode<T, bool, LtOp>(kBoolean, std::move(a), std::move(b));
         case Op::Le:
-            return std::make_unique<Binary<T, bool, LeOp>>(kBoolean, std::move(a), std::move(b));
+            return binaryNode<T, bool, LeOp>(kBoolean, std::move(a), std::move(b));
         case Op::Gt:
-            return std::make_unique<Binary<T, bool, GtOp>>(kBoolean, std::move(a), std::move(b));
+            return binaryNode<T, bool, GtOp>(kBoolean, std::move(a), std::move(b));
         case Op::Ge:
-            return std::make_unique<Binary<T, bool, GeOp>>(kBoolean, std::move(a), std::move(b));
+            return binaryNode<T, bool, GeOp>(kBoolean, std::move(a), std::move(b));
         default:
             break;
         }
