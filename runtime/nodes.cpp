@@ -242,6 +242,7 @@ public:
     Constant(Type t, R v) : Typed<R, Constant<R>>(t), m_v(std::move(v)) {}
     R value(Machine&) const { return m_v; }
     const R& constant() const { return m_v; }
+    bool changesNothing() const override { return true; }
 
 private:
     R m_v;
@@ -260,6 +261,8 @@ public:
             return load<R>(m.prims[m_slot]);
     }
     std::size_t slot() const { return m_slot; }
+    int readsSlot() const override { return static_cast<int>(m_slot); }
+    bool changesNothing() const override { return true; }
 
 private:
     std::size_t m_slot;
@@ -564,6 +567,8 @@ public:
         const T a = m_a.read(m);
         return Op::apply(a, m_b.read(m));
     }
+    // An operation that can throw (division by zero) changes nothing either: the exception ends the step.
+    bool changesNothing() const override { return true; }
 
 private:
     A m_a;
@@ -770,11 +775,19 @@ template <class S, class R> class ArrayLoad final : public Typed<R, ArrayLoad<S,
 {
 public:
     ArrayLoad(Type t, ExprPtr a, ExprPtr i)
-        : Typed<R, ArrayLoad<S, R>>(t), m_a(std::move(a)), m_i(std::move(i))
+        : Typed<R, ArrayLoad<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)),
+          m_slot(m_i->changesNothing() ? m_a->readsSlot() : -1)
     {
     }
     R value(Machine& m) const
     {
+        if (m_slot >= 0) {
+            // A local array with an index that changes nothing: the slot keeps the array alive while the
+            // element is read, so no reference is taken.
+            const Ref& array = m.refs[static_cast<std::size_t>(m_slot)];
+            const std::int32_t index = m_i->evalInt(m);
+            return fromStorage<R>(checkedArray<S>(array, index).data()[index]);
+        }
         const Ref array = m_a->evalRef(m);
         const std::int32_t index = m_i->evalInt(m);
         return fromStorage<R>(checkedArray<S>(array, index).data()[index]);
@@ -783,6 +796,7 @@ public:
 private:
     ExprPtr m_a;
     ExprPtr m_i;
+    int m_slot; // the local array's slot when it can be read in place; else -1
 };
 
 template <class S, class R> class ArrayStore final : public Typed<R, ArrayStore<S, R>>

@@ -86,6 +86,11 @@ public:
     virtual double evalDouble(Machine& m) const;
     virtual Ref evalRef(Machine& m) const;
     virtual void evalVoid(Machine& m) const;
+    // The local variable's slot when the node only reads a local variable; else -1. Lets a node that
+    // reads a local array use its slot without taking a reference first.
+    virtual int readsSlot() const { return -1; }
+    // Whether evaluating the node changes nothing (it reads locals and constants only).
+    virtual bool changesNothing() const { return false; }
 
 private:
     Type m_type;
