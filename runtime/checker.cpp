@@ -61,6 +61,7 @@ std::vector<Problem> Checker::check(const TBlock& root)
     patch(m_pending, -1);
     m_p.endScope = m_head;
     m_p.entry = m_p.nodes.empty() ? -1 : 0;
+    m_p.finishNodes();
     // In the order of the design: an element's problems from parsing and from the rest together.
     std::stable_sort(m_problems.begin(), m_problems.end(), [this](const Problem& a, const Problem& b) {
         return m_elementIndex.at(a.element.element) < m_elementIndex.at(b.element.element);

@@ -14,6 +14,7 @@
 #include <limits>
 #include <stdexcept>
 #include <type_traits>
+#include <variant>
 
 namespace runtime {
 
@@ -34,6 +35,7 @@ bool Machine::readStandardInput(std::u16string& into)
         return false;
     flush();
     std::string chunk;
+    ++m_inputRequests;
     switch (m_input->read(chunk)) {
     case InputSource::Status::Text:
         m_decoder.decode(chunk, into, false);
@@ -367,6 +369,9 @@ template <class To, class From, class F> class Convert final : public Typed<To, 
 public:
     Convert(Type t, ExprPtr e) : Typed<To, Convert<To, From, F>>(t), m_e(std::move(e)) {}
     To value(Machine& m) const { return F{}(evalAs<From>(*m_e, m)); }
+    const Expr& operand() const { return *m_e; }
+    // Gives up the operand (when a node that reads it takes the conversion's place).
+    std::shared_ptr<const Expr> release() { return std::shared_ptr<const Expr>(std::move(m_e)); }
 
 private:
     ExprPtr m_e;
@@ -544,8 +549,10 @@ struct NeOp
 
 // a op b on operands of representation T (both already promoted by the checker) giving an R: T for
 // arithmetic, bool for comparisons. `a` is evaluated before `b`, as Java does.
-// The operands of a binary operation where they are a local variable's slot or a constant, read without
-// a call: the most frequent forms of loop tests and counters (i < n, i + 1, s + i) cost a node less each.
+//
+// The operands of a binary operation where they are a local variable's slot, an int or long local widened
+// to the operation's type, or a constant are read without a call: the most frequent forms of loop tests,
+// counters and sums (i < n, i + 1, s + i with a long s) cost a node less each.
 template <class T> struct SlotOperand
 {
     std::size_t slot;
@@ -556,24 +563,95 @@ template <class T> struct ConstantOperand
     T v;
     T read(const Machine&) const { return v; }
 };
+// A local of representation From read as T: Java's widening of int to long or double and of long to
+// double (which rounds to the nearest double, as C++'s conversion does).
+template <class T, class From> struct WidenedOperand
+{
+    std::size_t slot;
+    T read(const Machine& m) const { return static_cast<T>(load<From>(m.prims[slot])); }
+};
+
+// Any other operand: a node, shared by the operation and a node made from it (storedInto).
+template <class T> struct NodeOperand
+{
+    std::shared_ptr<const Expr> e;
+    T read(Machine& m) const { return evalAs<T>(*e, m); }
+};
+// An int operand widened to long (i * j added to a long sum): the conversion costs no node.
+struct WidenedNodeOperand
+{
+    std::shared_ptr<const Expr> e;
+    std::int64_t read(Machine& m) const { return e->evalInt(m); }
+};
+
+// Whether reading the operand changes nothing.
+template <class Operand> bool readsOnly(const Operand& operand)
+{
+    if constexpr (requires { operand.e; })
+        return operand.e->changesNothing();
+    else
+        return true;
+}
 
 template <class T, class R, class Op, class A, class B>
 class BinaryOf final : public Typed<R, BinaryOf<T, R, Op, A, B>>
 {
 public:
-    BinaryOf(Type t, A a, B b) : Typed<R, BinaryOf<T, R, Op, A, B>>(t), m_a(a), m_b(b) {}
+    BinaryOf(Type t, A a, B b) : Typed<R, BinaryOf<T, R, Op, A, B>>(t), m_a(std::move(a)), m_b(std::move(b))
+    {
+    }
     R value(Machine& m) const
     {
         const T a = m_a.read(m);
         return Op::apply(a, m_b.read(m));
     }
     // An operation that can throw (division by zero) changes nothing either: the exception ends the step.
-    bool changesNothing() const override { return true; }
+    bool changesNothing() const override { return readsOnly(m_a) && readsOnly(m_b); }
+    ExprPtr storedInto(int slot, int id, bool returnOld) const override;
 
 private:
     A m_a;
     B m_b;
 };
+
+// x = a op b, x op= b, x++ where the operation reads its operands itself: one node computes and stores.
+// Like UpdateLocal, the old value is read before the operation (for the postfix forms).
+template <class T, class R, class Op, class A, class B>
+class StoreOf final : public Typed<R, StoreOf<T, R, Op, A, B>>
+{
+public:
+    StoreOf(Type t, std::size_t slot, std::size_t id, bool returnOld, A a, B b)
+        : Typed<R, StoreOf<T, R, Op, A, B>>(t), m_slot(slot), m_id(id), m_a(a), m_b(b), m_returnOld(returnOld)
+    {
+    }
+    R value(Machine& m) const
+    {
+        const R old = load<R>(m.prims[m_slot]);
+        const T a = m_a.read(m);
+        const R v = Op::apply(a, m_b.read(m));
+        store(m.prims[m_slot], v);
+        m.assigned[m_id] = 1;
+        return m_returnOld ? old : v;
+    }
+
+private:
+    std::size_t m_slot;
+    std::size_t m_id;
+    A m_a;
+    B m_b;
+    bool m_returnOld;
+};
+
+template <class T, class R, class Op, class A, class B>
+ExprPtr BinaryOf<T, R, Op, A, B>::storedInto(int slot, int id, bool returnOld) const
+{
+    // Arithmetic only: a comparison stored into a boolean is rare enough to keep its two nodes.
+    if constexpr (std::is_same_v<T, R>)
+        return std::make_unique<StoreOf<T, R, Op, A, B>>(this->type(), static_cast<std::size_t>(slot),
+                                                         static_cast<std::size_t>(id), returnOld, m_a, m_b);
+    else
+        return {};
+}
 
 template <class T, class R, class Op> class Binary final : public Typed<R, Binary<T, R, Op>>
 {
@@ -592,22 +670,71 @@ private:
     ExprPtr m_b;
 };
 
-// A binary operation; a local or a constant as the first operand and a local or constant as the second
-// get a node that reads them itself.
+// The ways the second operand of representation T is read; the first is a slot, a constant or a node.
+template <class T> struct OperandKinds
+{
+    using type = std::variant<SlotOperand<T>, ConstantOperand<T>, NodeOperand<T>>;
+};
+template <> struct OperandKinds<std::int64_t>
+{
+    using type =
+        std::variant<SlotOperand<std::int64_t>, ConstantOperand<std::int64_t>, NodeOperand<std::int64_t>,
+                     WidenedOperand<std::int64_t, std::int32_t>, WidenedNodeOperand>;
+};
+template <> struct OperandKinds<double>
+{
+    using type = std::variant<SlotOperand<double>, ConstantOperand<double>, NodeOperand<double>,
+                              WidenedOperand<double, std::int32_t>, WidenedOperand<double, std::int64_t>>;
+};
+template <class T> using FirstOperand = std::variant<SlotOperand<T>, ConstantOperand<T>, NodeOperand<T>>;
+
+// The local that `e` converts with F, when it is a conversion of a local of representation From.
+template <class To, class From, class F> const Local<From>* convertedLocal(const Expr& e)
+{
+    const auto* converted = dynamic_cast<const Convert<To, From, F>*>(&e);
+    return converted ? dynamic_cast<const Local<From>*>(&converted->operand()) : nullptr;
+}
+
+// How the operand `e` is read: from a slot or as a constant where it is one, else through its node.
+template <class T, class Kinds> Kinds operandOf(ExprPtr e)
+{
+    if (const auto* local = dynamic_cast<const Local<T>*>(e.get()))
+        return SlotOperand<T>{local->slot()};
+    if (const auto* constant = dynamic_cast<const Constant<T>*>(e.get()))
+        return ConstantOperand<T>{constant->constant()};
+    if constexpr (std::is_same_v<T, std::int32_t>) {
+        // A char is held as its int value: promoted to int it is the same slot.
+        if (const auto* local = convertedLocal<std::int32_t, std::int32_t, CharToInt>(*e))
+            return SlotOperand<T>{local->slot()};
+    }
+    if constexpr (std::is_same_v<Kinds, typename OperandKinds<std::int64_t>::type>) {
+        if (const auto* local = convertedLocal<std::int64_t, std::int32_t, IntToLong>(*e))
+            return WidenedOperand<T, std::int32_t>{local->slot()};
+        if (auto* widened = dynamic_cast<Convert<std::int64_t, std::int32_t, IntToLong>*>(e.get()))
+            return WidenedNodeOperand{widened->release()};
+    } else if constexpr (std::is_same_v<Kinds, typename OperandKinds<double>::type>) {
+        if (const auto* local = convertedLocal<double, std::int32_t, IntToDouble>(*e))
+            return WidenedOperand<T, std::int32_t>{local->slot()};
+        if (const auto* local = convertedLocal<double, std::int64_t, LongToDouble>(*e))
+            return WidenedOperand<T, std::int64_t>{local->slot()};
+    }
+    return NodeOperand<T>{std::shared_ptr<const Expr>(std::move(e))};
+}
+
+// A binary operation on primitives: one node that reads its operands by their kind.
 template <class T, class R, class Op> ExprPtr binaryNode(Type t, ExprPtr a, ExprPtr b)
 {
     if constexpr (!std::is_same_v<T, Ref>) {
-        const auto* localA = dynamic_cast<const Local<T>*>(a.get());
-        const auto* localB = dynamic_cast<const Local<T>*>(b.get());
-        const auto* constantB = dynamic_cast<const Constant<T>*>(b.get());
-        if (localA && localB)
-            return std::make_unique<BinaryOf<T, R, Op, SlotOperand<T>, SlotOperand<T>>>(
-                t, SlotOperand<T>{localA->slot()}, SlotOperand<T>{localB->slot()});
-        if (localA && constantB)
-            return std::make_unique<BinaryOf<T, R, Op, SlotOperand<T>, ConstantOperand<T>>>(
-                t, SlotOperand<T>{localA->slot()}, ConstantOperand<T>{constantB->constant()});
+        return std::visit(
+            [t](auto first, auto second) -> ExprPtr {
+                return std::make_unique<BinaryOf<T, R, Op, decltype(first), decltype(second)>>(
+                    t, std::move(first), std::move(second));
+            },
+            operandOf<T, FirstOperand<T>>(std::move(a)),
+            operandOf<T, typename OperandKinds<T>::type>(std::move(b)));
+    } else {
+        return std::make_unique<Binary<T, R, Op>>(t, std::move(a), std::move(b));
     }
-    return std::make_unique<Binary<T, R, Op>>(t, std::move(a), std::move(b));
 }
 
 template <class T, class Op> class Shift final : public Typed<T, Shift<T, Op>>
@@ -736,18 +863,25 @@ private:
 // a node reads and writes elements in the representation R of their Java type and converts at the
 // storage (a char element is stored as 16 bits, read as its int value).
 
-// The array in `ref` after Java's checks for an access at `index`.
-template <class S> JArrayOf<S>& checkedArray(const Ref& ref, std::int32_t index)
+// Java's exceptions for an access at `index` of the array in `ref` (null, or outside its length); kept out
+// of line so that the checks themselves are inlined where elements are read and written.
+[[noreturn, gnu::noinline, gnu::cold]] void throwBadAccess(const Ref& ref, std::int32_t index)
 {
     if (!ref)
         throwJava(JavaError::NullPointer);
-    auto& array = static_cast<JArrayOf<S>&>(*ref.get());
-    if (index < 0 || index >= array.length())
-        throwJava(JavaError::ArrayIndexOutOfBounds,
-                  "Index " + std::to_string(index) + " out of bounds for length " +
-                      std::to_string(array.length()),
-                  msg::arrayIndex(index, array.length()));
-    return array;
+    const auto length = static_cast<const JArray&>(*ref.get()).length();
+    throwJava(JavaError::ArrayIndexOutOfBounds,
+              "Index " + std::to_string(index) + " out of bounds for length " + std::to_string(length),
+              msg::arrayIndex(index, length));
+}
+
+// The array in `ref` after Java's checks for an access at `index`.
+template <class S> inline JArrayOf<S>& checkedArray(const Ref& ref, std::int32_t index)
+{
+    auto* array = static_cast<JArrayOf<S>*>(ref.get());
+    if (!array || index < 0 || index >= array->length()) [[unlikely]]
+        throwBadAccess(ref, index);
+    return *array;
 }
 
 // The C++ representation R of an element stored as S, and back.
@@ -771,11 +905,26 @@ template <class S, class R> S toStorage(const R& v)
         return static_cast<S>(v);
 }
 
+// An int index that is a local variable is read from its slot without a call.
+class IndexOf
+{
+public:
+    explicit IndexOf(const Expr& index) : m_index(index), m_slot(index.readsSlot()) {}
+    std::int32_t read(Machine& m) const
+    {
+        return m_slot >= 0 ? m.prims[static_cast<std::size_t>(m_slot)].i : m_index.evalInt(m);
+    }
+
+private:
+    const Expr& m_index;
+    int m_slot;
+};
+
 template <class S, class R> class ArrayLoad final : public Typed<R, ArrayLoad<S, R>>
 {
 public:
     ArrayLoad(Type t, ExprPtr a, ExprPtr i)
-        : Typed<R, ArrayLoad<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)),
+        : Typed<R, ArrayLoad<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)), m_index(*m_i),
           m_slot(m_i->changesNothing() ? m_a->readsSlot() : -1)
     {
     }
@@ -785,17 +934,20 @@ public:
             // A local array with an index that changes nothing: the slot keeps the array alive while the
             // element is read, so no reference is taken.
             const Ref& array = m.refs[static_cast<std::size_t>(m_slot)];
-            const std::int32_t index = m_i->evalInt(m);
+            const std::int32_t index = m_index.read(m);
             return fromStorage<R>(checkedArray<S>(array, index).data()[index]);
         }
         const Ref array = m_a->evalRef(m);
         const std::int32_t index = m_i->evalInt(m);
         return fromStorage<R>(checkedArray<S>(array, index).data()[index]);
     }
+    // Read in place, the element of a local array changes nothing (a failed check ends the step).
+    bool changesNothing() const override { return m_slot >= 0; }
 
 private:
     ExprPtr m_a;
     ExprPtr m_i;
+    IndexOf m_index;
     int m_slot; // the local array's slot when it can be read in place; else -1
 };
 
@@ -803,11 +955,29 @@ template <class S, class R> class ArrayStore final : public Typed<R, ArrayStore<
 {
 public:
     ArrayStore(Type t, ExprPtr a, ExprPtr i, ExprPtr v)
-        : Typed<R, ArrayStore<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)), m_v(std::move(v))
+        : Typed<R, ArrayStore<S, R>>(t), m_a(std::move(a)), m_i(std::move(i)), m_v(std::move(v)),
+          m_index(*m_i), m_slot(m_i->changesNothing() && m_v->changesNothing() ? m_a->readsSlot() : -1)
     {
+        if constexpr (!std::is_same_v<R, Ref>) {
+            if (const auto* constant = dynamic_cast<const Constant<R>*>(m_v.get())) {
+                m_constant = true;
+                m_value = constant->constant();
+            }
+        }
     }
     R value(Machine& m) const
     {
+        if constexpr (!std::is_same_v<R, Ref>) {
+            if (m_slot >= 0) {
+                // A local array, and index and value that change nothing: the array is the same before
+                // and after them, and its slot keeps it alive, so no reference is taken.
+                const std::int32_t index = m_index.read(m);
+                const R v = m_constant ? m_value : evalAs<R>(*m_v, m);
+                checkedArray<S>(m.refs[static_cast<std::size_t>(m_slot)], index).data()[index] =
+                    toStorage<S>(v);
+                return v;
+            }
+        }
         // Array, index and value are evaluated before the array is checked.
         const Ref array = m_a->evalRef(m);
         const std::int32_t index = m_i->evalInt(m);
@@ -820,6 +990,10 @@ private:
     ExprPtr m_a;
     ExprPtr m_i;
     ExprPtr m_v;
+    IndexOf m_index;
+    int m_slot; // the local array's slot when it can be written in place; else -1
+    bool m_constant = false;
+    R m_value{}; // the value when it is a constant
 };
 
 template <class S, class R> class ArrayUpdate final : public Typed<R, ArrayUpdate<S, R>>
@@ -1027,6 +1201,7 @@ public:
         m_e->evalVoid(m);
         return Completion::Normal;
     }
+    const Expr* expression() const override { return m_e.get(); }
 
 private:
     ExprPtr m_e;
@@ -1226,13 +1401,31 @@ ExprPtr makeLocal(Type type, int slot)
     return byRepresentation<Local>(type, slot);
 }
 
+namespace {
+
+// The value stored in the same node when the operation reads its operands itself and has the variable's
+// representation.
+ExprPtr storedDirectly(Type type, int slot, int id, const Expr& value, bool returnOld)
+{
+    const Type t = value.type();
+    if (type.array || type.isReference() || t.array || t.isReference() || t.base != type.base)
+        return {};
+    return value.storedInto(slot, id, returnOld);
+}
+
+} // namespace
+
 ExprPtr makeAssignLocal(Type type, int slot, int id, ExprPtr value)
 {
+    if (ExprPtr direct = storedDirectly(type, slot, id, *value, false))
+        return direct;
     return byRepresentation<AssignLocal>(type, slot, id, std::move(value));
 }
 
 ExprPtr makeUpdateLocal(Type type, int slot, int id, ExprPtr value, bool returnOld)
 {
+    if (ExprPtr direct = storedDirectly(type, slot, id, *value, returnOld))
+        return direct;
     return byRepresentation<UpdateLocal>(type, slot, id, std::move(value), returnOld);
 }
 

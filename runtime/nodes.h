@@ -58,6 +58,9 @@ public:
     // input is asked for. Throws RunCancelled when the source reports a cancel.
     bool readStandardInput(std::u16string& into);
     void closeStandardInput() { m_stdinClosed = true; }
+    // How often the input source was asked for input: a slice of steps ends after a step that waited,
+    // since the editor's events ran meanwhile.
+    std::uint64_t inputRequests() const { return m_inputRequests; }
 
 private:
     OutputSink* m_sink;
@@ -65,6 +68,7 @@ private:
     Utf8Decoder m_decoder;
     bool m_stdinEnded = false;
     bool m_stdinClosed = false;
+    std::uint64_t m_inputRequests = 0;
 };
 
 // An expression. Each node implements the evaluation of its own type: evalBool for boolean, evalInt for
@@ -91,6 +95,12 @@ public:
     virtual int readsSlot() const { return -1; }
     // Whether evaluating the node changes nothing (it reads locals and constants only).
     virtual bool changesNothing() const { return false; }
+    // A node that stores this node's value into the local `slot` (variable `id`) in the same call, giving
+    // the old value when `returnOld`; null where the node has no such form.
+    virtual std::unique_ptr<Expr> storedInto(int /*slot*/, int /*id*/, bool /*returnOld*/) const
+    {
+        return {};
+    }
 
 private:
     Type m_type;
@@ -106,6 +116,8 @@ public:
     Stmt& operator=(const Stmt&) = delete;
     virtual ~Stmt() = default;
     virtual Completion exec(Machine& m) const = 0;
+    // The expression when the statement only evaluates one (and so always completes normally); else null.
+    virtual const class Expr* expression() const { return nullptr; }
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using StmtList = std::vector<StmtPtr>;

@@ -30,6 +30,11 @@ struct ProgramNode
     int continueTarget = -1;
     int scopeBefore = -1; // the variables in scope before the step (see Program::links)
     int scopeAfter = -1;  // and after it
+    // Set once the graph is complete (finishNodes): the statements are none or one expression, which
+    // `effect` names (null for none); they then always complete normally, and a run calls the
+    // expression directly.
+    bool plain = false;
+    const Expr* effect = nullptr;
 };
 
 struct ProgramVariable
@@ -60,6 +65,15 @@ public:
     int refSlots = 0;
     int argsSlot = -1;         // the ref slot of `args`
     std::vector<Ref> interned; // the string constants, kept alive for the program's life
+
+    // Sets each node's `plain` and `effect` from its statements.
+    void finishNodes()
+    {
+        for (ProgramNode& n : nodes) {
+            n.effect = n.statements.size() == 1 ? n.statements.front()->expression() : nullptr;
+            n.plain = n.statements.empty() || n.effect;
+        }
+    }
 };
 
 } // namespace runtime
