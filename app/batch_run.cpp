@@ -199,17 +199,20 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
     std::optional<runtime::TraceTable> table;
     if (!options.traceTable.empty())
         table.emplace();
-    std::unordered_map<const TElement*, std::uint64_t> counts;
-    const bool watched = trace || table || options.counts;
-    // The table and the counts are written however the run ends.
+    const bool watched = trace || table;
+    // The table and the counts are written however the run ends. The run counts its steps itself.
     const auto report = [&] {
         if (table) {
             TSafeFileWriter file(options.traceTable);
             file += table->csv(runtime::csvSeparatorOfEnvironment());
             file.commit();
         }
-        if (options.counts)
+        if (options.counts) {
+            std::unordered_map<const TElement*, std::uint64_t> counts;
+            for (const auto& [element, count] : run.elementRuns())
+                counts.emplace(element.element, count);
             printCounts(*root, root->FirstChild.get(), counts);
+        }
     };
     while (run.state() == runtime::RunState::Running) {
         endIfInterrupted();
@@ -229,12 +232,8 @@ int runDesign(const std::string& design, const std::string& maxSteps, const RunO
             continue;
         }
         const runtime::StepResult step = run.step();
-        if (step.executed) {
-            if (table)
-                table->add(run, step);
-            if (options.counts)
-                ++counts[step.executed.element];
-        }
+        if (step.executed && table)
+            table->add(run, step);
         if (trace && step.executed) {
             std::fflush(stdout);
             traceStep(*root, run, step);

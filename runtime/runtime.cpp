@@ -10,6 +10,8 @@
 #include "runtime/messages.h"
 #include "runtime/program.h"
 
+#include <algorithm>
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -88,6 +90,7 @@ Run::Run(std::shared_ptr<const Program> program, OutputSink& output, InputSource
     // main's String[] args: empty, as a program started without arguments gets it (variable 0).
     m.refs[static_cast<std::size_t>(m_program->argsSlot)] = makeArray(kString, 0);
     m.assigned[0] = 1;
+    m_nodeRuns.assign(m_program->nodes.size(), 0);
     m_node = m_program->entry;
     m_scope =
         m_node >= 0 ? m_program->nodes[static_cast<std::size_t>(m_node)].scopeBefore : m_program->endScope;
@@ -137,6 +140,7 @@ StepResult Run::step()
     const ProgramNode& n = m_program->nodes[static_cast<std::size_t>(m_node)];
     result.executed = m_program->elements[static_cast<std::size_t>(n.element)].id;
     ++m_steps;
+    ++m_nodeRuns[static_cast<std::size_t>(m_node)];
     bool outOfMemory = false;
     try {
         Machine& m = *m_machine;
@@ -156,7 +160,7 @@ StepResult Run::step()
     return result;
 }
 
-std::uint64_t Run::runSteps(std::uint64_t maxSteps)
+std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline)
 {
     // Output gathers up to this many characters before it goes to the sink.
     constexpr std::size_t kOutputChunk = 8192;
@@ -164,28 +168,86 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps)
     if (m_state != RunState::Running)
         return done;
     Machine& m = *m_machine;
-    const ProgramNode* n = nullptr;
-    StepResult unreported;
+    const ProgramNode* const nodes = m_program->nodes.data();
+    std::uint64_t* const runs = m_nodeRuns.data();
+    const std::uint8_t* const stops = m_stopBefore.empty() ? nullptr : m_stopBefore.data();
+    const std::uint64_t requests = m.inputRequests();
+    // The node stands in a local while the slice runs; m_node and the scope are set when it ends.
+    int node = m_node;
     bool outOfMemory = false;
     try {
         while (done < maxSteps) {
-            n = &m_program->nodes[static_cast<std::size_t>(m_node)];
-            ++m_steps;
-            ++done;
-            const Completion c = execAll(n->statements, m);
-            moveTo(*n, c, exitOf(*n, c, m, unreported));
-            if (m_state != RunState::Running)
+            if (stops && stops[node])
                 break;
+            const ProgramNode& n = nodes[node];
+            ++runs[node];
+            ++done;
+            int target = -1;
+            Completion c = Completion::Normal;
+            if (n.plain) {
+                if (n.effect)
+                    n.effect->evalVoid(m);
+                target = n.condition ? (n.condition->evalBool(m) ? n.next : n.alt) : n.next;
+            } else {
+                StepResult unreported;
+                c = execAll(n.statements, m);
+                target = exitOf(n, c, m, unreported);
+            }
+            if (target < 0) {
+                moveTo(n, c, target);
+                break;
+            }
+            node = target;
             if (m.output.size() >= kOutputChunk)
                 m.flush();
+            if (m.inputRequests() != requests)
+                break;
+            if (done % kStepsBetweenClockReads == 0 && std::chrono::steady_clock::now() >= deadline)
+                break;
         }
+        if (m_state == RunState::Running)
+            moveTo(nodes[node], Completion::Normal, node);
     } catch (...) {
-        outOfMemory = stepFailed(*n, std::current_exception());
+        m_node = node;
+        outOfMemory = stepFailed(nodes[node], std::current_exception());
     }
+    m_steps += done;
     m.flush();
     if (outOfMemory)
         m_machine.reset();
     return done;
+}
+
+void Run::setBreakpoints(const std::vector<ElementId>& elements)
+{
+    m_stopBefore.clear();
+    if (elements.empty())
+        return;
+    const auto before = [](const ElementId& a, const ElementId& b) {
+        return std::less<>()(a.element, b.element) || (a.element == b.element && a.serial < b.serial);
+    };
+    std::vector<ElementId> sorted = elements;
+    std::sort(sorted.begin(), sorted.end(), before);
+    m_stopBefore.assign(m_program->nodes.size(), 0);
+    for (std::size_t i = 0; i < m_program->nodes.size(); ++i) {
+        const ElementId id = m_program->elements[static_cast<std::size_t>(m_program->nodes[i].element)].id;
+        m_stopBefore[i] = std::binary_search(sorted.begin(), sorted.end(), id, before) ? 1 : 0;
+    }
+}
+
+std::vector<std::pair<ElementId, std::uint64_t>> Run::elementRuns() const
+{
+    // An element may have several nodes (a counting loop sets its variable in one, advances it in
+    // another): their steps add up.
+    std::vector<std::uint64_t> perElement(m_program->elements.size(), 0);
+    for (std::size_t i = 0; i < m_nodeRuns.size(); ++i)
+        perElement[static_cast<std::size_t>(m_program->nodes[i].element)] += m_nodeRuns[i];
+    std::vector<std::pair<ElementId, std::uint64_t>> out;
+    for (std::size_t i = 0; i < perElement.size(); ++i) {
+        if (perElement[i] > 0)
+            out.emplace_back(m_program->elements[i].id, perElement[i]);
+    }
+    return out;
 }
 
 void Run::moveTo(const ProgramNode& n, Completion c, int target)

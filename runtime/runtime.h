@@ -31,6 +31,7 @@
 
 #include "model/struktteile.h"
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -177,10 +178,22 @@ public:
     // run is over it does nothing and repeats the final state.
     StepResult step();
     // Runs up to `maxSteps` steps as step() does, without reporting each, for a run that nobody watches
-    // step by step (`--run` without a trace): the same steps, output, exceptions and end, at the cost of
-    // the statements alone. Output reaches the sink whenever some has gathered and at the end of the
-    // slice; a read hands it on before it waits, as always. Returns the number of steps run.
-    std::uint64_t runSteps(std::uint64_t maxSteps);
+    // step by step (`--run` without a trace, the editor at full speed): the same steps, output,
+    // exceptions and end, at the cost of the statements alone. The slice ends early before an element
+    // with a breakpoint (see setBreakpoints; also before the first step) and after a step that asked
+    // the input source for input (the editor's events may have run meanwhile). Output reaches the sink
+    // whenever some has gathered and at the end of the slice; a read hands it on before it waits, as
+    // always. The clock is read every kStepsBetweenClockReads steps: the slice ends once `deadline` has
+    // passed. Returns the number of steps run.
+    std::uint64_t
+    runSteps(std::uint64_t maxSteps,
+             std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
+    static constexpr std::uint64_t kStepsBetweenClockReads = 64;
+    // The elements before which runSteps stops; replaces those set before.
+    void setBreakpoints(const std::vector<ElementId>& elements);
+    // How often each element has run (every step counts the element it ran), for each element that ran
+    // at least once, in the program's order.
+    std::vector<std::pair<ElementId, std::uint64_t>> elementRuns() const;
 
     RunState state() const { return m_state; }
     // The element the next step runs; empty when the run is over.
@@ -213,6 +226,8 @@ private:
     RunState m_state = RunState::Running;
     int m_exitStatus = 0;
     std::uint64_t m_steps = 0;
+    std::vector<std::uint64_t> m_nodeRuns;  // steps per node
+    std::vector<std::uint8_t> m_stopBefore; // per node: runSteps stops before it; empty: nowhere
     RunError m_error;
 };
 

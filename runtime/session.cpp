@@ -20,11 +20,13 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
     m_state = SessionState::Idle;
     m_atBreakpoint = false;
     m_counts.clear();
+    m_countedSteps = 0;
     m_table.reset();
     CheckResult checked = Check(root);
     if (!checked.program)
         return std::move(checked.problems);
     m_run = std::make_unique<Run>(checked.program, m_output, m_input, m_symbols);
+    m_run->setBreakpoints(m_breakpoints);
     if (m_recordTrace)
         m_table.emplace();
     m_state = running ? SessionState::Running : SessionState::Paused;
@@ -38,8 +40,8 @@ std::vector<Problem> Session::start(const TBlock& root, bool running)
 // A step may wait for input, and while it waits the editor's event loop runs: the user may stop the run
 // or change the design then. Those calls see m_inStep and only mark what is to happen (Stopped, or
 // m_forgetAfterStep), so the run is never destroyed under its own step; it happens here once the step is
-// back.
-StepResult Session::runStep()
+// back. Breakpoints set meanwhile reach the run here too.
+template <class F> bool Session::runGuarded(F steps)
 {
     struct InStep
     {
@@ -47,33 +49,25 @@ StepResult Session::runStep()
         explicit InStep(bool& f) : flag(f) { flag = true; }
         ~InStep() { flag = false; }
     };
-    StepResult result;
     {
         const InStep inStep(m_inStep);
-        result = m_run->step();
+        steps();
     }
     if (m_forgetAfterStep) {
         m_forgetAfterStep = false;
         m_run.reset();
-        return result;
+        return true;
     }
-    bool recordingFailed = false;
-    if (result.executed) {
-        ++m_counts[result.executed.element];
-        if (m_table && m_recordTrace) {
-            try {
-                m_table->add(*m_run, result);
-            } catch (const std::bad_alloc&) {
-                // Memory ran out outside the program: the table goes, and the run fails for memory as
-                // it does when showing where it stands runs out.
-                m_table.reset();
-                recordingFailed = true;
-            }
-        }
+    if (m_breakpointsChanged) {
+        m_breakpointsChanged = false;
+        m_run->setBreakpoints(m_breakpoints);
     }
-    if (m_state == SessionState::Stopped)
-        return result; // stopped while the step waited for input
-    switch (result.state) {
+    return false;
+}
+
+void Session::takeRunState()
+{
+    switch (m_run->state()) {
     case RunState::Running:
         break;
     case RunState::Finished:
@@ -86,9 +80,40 @@ StepResult Session::runStep()
         m_state = SessionState::Cancelled;
         break;
     }
+}
+
+StepResult Session::runStep()
+{
+    StepResult result;
+    if (runGuarded([&] { result = m_run->step(); }))
+        return result;
+    bool recordingFailed = false;
+    if (result.executed && m_table && m_recordTrace) {
+        try {
+            m_table->add(*m_run, result);
+        } catch (const std::bad_alloc&) {
+            // Memory ran out outside the program: the table goes, and the run fails for memory as it
+            // does when showing where it stands runs out.
+            m_table.reset();
+            recordingFailed = true;
+        }
+    }
+    if (m_state == SessionState::Stopped)
+        return result; // stopped while the step waited for input
+    takeRunState();
     if (recordingFailed)
         failForMemory();
     return result;
+}
+
+std::uint64_t Session::runSlice(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline)
+{
+    std::uint64_t done = 0;
+    if (runGuarded([&] { done = m_run->runSteps(maxSteps, deadline); }))
+        return done;
+    if (m_state != SessionState::Stopped)
+        takeRunState();
+    return done;
 }
 
 StepResult Session::step()
@@ -121,14 +146,26 @@ std::uint64_t Session::advance(std::uint64_t maxSteps, std::chrono::steady_clock
     if (m_inStep)
         return done;
     m_atBreakpoint = false;
+    // The trace table needs every step's result; without it the run goes in slices that end at the
+    // deadline, before a breakpoint or after a step that waited for input.
+    const bool recording = m_table && m_recordTrace;
     while (m_state == SessionState::Running && done < maxSteps) {
-        if (!m_passBreakpoint && hasBreakpoint(m_run->next()))
-            break;
-        m_passBreakpoint = false;
-        runStep();
-        ++done;
-        // The clock is read now and then: a step takes far less time than reading it.
-        if (done % 16 == 0 && std::chrono::steady_clock::now() >= deadline)
+        if (m_passBreakpoint || recording) {
+            if (!m_passBreakpoint && hasBreakpoint(m_run->next()))
+                break;
+            m_passBreakpoint = false;
+            runStep();
+            ++done;
+            // The clock is read now and then: a step takes far less time than reading it.
+            if (done % 16 != 0)
+                continue;
+        } else {
+            const std::uint64_t ran = runSlice(maxSteps - done, deadline);
+            done += ran;
+            if (ran == 0)
+                break; // a breakpoint stands next
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
             break;
     }
     // A breakpoint that stands next stops the run now, not at the start of the next slice.
@@ -166,6 +203,7 @@ bool Session::designChanged()
     m_state = SessionState::Idle;
     m_atBreakpoint = false;
     m_counts.clear();
+    m_countedSteps = 0;
     m_table.reset();
     return ended;
 }
@@ -180,6 +218,20 @@ void Session::setTraceRecording(bool on)
 ElementId Session::next() const
 {
     return active() ? m_run->next() : ElementId{};
+}
+
+const std::unordered_map<const TElement*, std::uint64_t>& Session::counts() const
+{
+    if (!m_run) {
+        m_counts.clear();
+        m_countedSteps = 0;
+    } else if (m_run->steps() != m_countedSteps) {
+        m_counts.clear();
+        for (const auto& [element, count] : m_run->elementRuns())
+            m_counts.emplace(element.element, count);
+        m_countedSteps = m_run->steps();
+    }
+    return m_counts;
 }
 
 const RunError* Session::error() const
@@ -211,15 +263,27 @@ void Session::toggleBreakpoint(ElementId element)
         m_breakpoints.erase(found);
     else
         m_breakpoints.push_back(element);
+    breakpointsChanged();
+}
+
+void Session::breakpointsChanged()
+{
+    // While a step waits for input the run's slice may still look at its breakpoints: they change
+    // once the step is back.
+    if (m_inStep)
+        m_breakpointsChanged = true;
+    else if (m_run)
+        m_run->setBreakpoints(m_breakpoints);
 }
 
 void Session::setBreakpoints(const std::vector<ElementId>& elements)
 {
     m_breakpoints.clear();
     for (const ElementId& e : elements) {
-        if (!hasBreakpoint(e))
-            toggleBreakpoint(e);
+        if (e && !hasBreakpoint(e))
+            m_breakpoints.push_back(e);
     }
+    breakpointsChanged();
 }
 
 bool Session::hasBreakpoint(ElementId element) const

@@ -76,7 +76,8 @@ public:
 
     // How often each element has run in the current or last run, by the element's address: every step
     // counts its element. Kept until the next start or a change of the design (elements may be gone then).
-    const std::unordered_map<const TElement*, std::uint64_t>& counts() const { return m_counts; }
+    // The run counts its steps; the map is made from them when asked after steps have run.
+    const std::unordered_map<const TElement*, std::uint64_t>& counts() const;
     // The trace table of the current or last run, while recording is on; recording that begins during a
     // run begins with its next step. Filling the table costs a look at every variable per step, so the
     // editor records only while someone can see the table.
@@ -95,6 +96,16 @@ private:
     // Runs one step. The input source may run an event loop of the editor while the step waits, in which
     // the user may stop the run or change the design: the run stays until the step is done.
     StepResult runStep();
+    // Runs a slice of up to `maxSteps` steps without a result per step (nobody records the table); it ends
+    // early at `deadline`, before a breakpoint and after a step that waited for input. Returns the steps
+    // run.
+    std::uint64_t runSlice(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline);
+    // Calls `steps` with m_inStep set; afterwards forgets the run when the design changed meanwhile (true).
+    template <class F> bool runGuarded(F steps);
+    // Takes the run's state after its steps.
+    void takeRunState();
+    // Hands the breakpoints to the run (after the step that waits, while one does).
+    void breakpointsChanged();
 
     OutputSink& m_output;
     InputSource& m_input;
@@ -106,8 +117,10 @@ private:
     bool m_atBreakpoint = false;
     bool m_inStep = false;
     bool m_forgetAfterStep = false;
+    bool m_breakpointsChanged = false;
     std::vector<ElementId> m_breakpoints;
-    std::unordered_map<const TElement*, std::uint64_t> m_counts;
+    mutable std::unordered_map<const TElement*, std::uint64_t> m_counts;
+    mutable std::uint64_t m_countedSteps = 0; // m_counts holds the counts after this many steps
     std::optional<TraceTable> m_table;
     bool m_recordTrace = false;
 };

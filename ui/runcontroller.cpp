@@ -417,7 +417,10 @@ void TRunController::updateMarks()
     m_marks.breakpoints.clear();
     for (const runtime::ElementId& b : m_session.breakpoints())
         m_marks.breakpoints.push_back(TRunMarks::Entry{b.element, b.serial});
-    m_marks.counts = m_session.state() != runtime::SessionState::Idle ? &m_session.counts() : nullptr;
+    // The counts are made from the run's steps when asked: only while they show.
+    m_marks.counts = m_marks.showCounts && m_session.state() != runtime::SessionState::Idle
+                         ? &m_session.counts()
+                         : nullptr;
 }
 
 void TRunController::showCounts(bool on)

@@ -46,10 +46,10 @@ for source in "$folder"/*.txt; do
     }
 done
 # The trace table and the counts agree with the trace: a row for every line of it, and for every element
-# as many runs as it has lines.
+# as many runs as it has lines. The counts come from a run that goes on without a result per step.
 "$program" --run "$work/scanner.str" --trace <"$folder/scanner.in" >/dev/null 2>"$work/trace"
-"$program" --run "$work/scanner.str" --trace-table "$work/table.csv" --counts <"$folder/scanner.in" \
-    >/dev/null 2>"$work/counts"
+"$program" --run "$work/scanner.str" --trace-table "$work/table.csv" <"$folder/scanner.in" >/dev/null
+"$program" --run "$work/scanner.str" --counts <"$folder/scanner.in" >/dev/null 2>"$work/counts"
 cut -f2 "$work/trace" | sort | uniq -c | awk '{ print $2 " " $1 }' >"$work/from-trace"
 awk -F '\t' '$3 > 0 { print $1 " " $3 }' "$work/counts" | sort >"$work/from-counts"
 if ! cmp -s "$work/from-trace" "$work/from-counts" ||

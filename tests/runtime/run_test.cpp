@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,9 @@ struct Outcome
     int status = 0;
     std::string error;
     std::vector<std::string> problems;
+    std::uint64_t steps = 0;
+    std::map<const TElement*, std::uint64_t> counts; // as the run counted them
+    std::vector<std::string> variables;              // "name = value" where the run ended
 };
 
 // Input in pieces of a fixed number of bytes, as a pipe may deliver it.
@@ -86,8 +91,12 @@ private:
     std::size_t m_pos = 0;
 };
 
-Outcome run(const TBlock& root, runtime::InputSource& input)
+// Runs the design a step at a time (`slice` 0), as single steps and a watched run go, or in slices of
+// `slice` steps, as a run goes that nobody watches. Stepping, the run's own counts must be those of the
+// steps' results.
+Outcome run(const TBlock& root, runtime::InputSource& input, std::uint64_t slice = 0)
 {
+    constexpr std::uint64_t kLimit = 1'000'000;
     Outcome out;
     const runtime::CheckResult checked = runtime::Check(root);
     for (const runtime::Problem& p : checked.problems)
@@ -96,20 +105,36 @@ Outcome run(const TBlock& root, runtime::InputSource& input)
         return out;
     Console console;
     runtime::Run r(checked.program, console, input);
-    while (r.state() == runtime::RunState::Running && r.steps() < 1'000'000)
-        r.step();
+    std::map<const TElement*, std::uint64_t> stepped;
+    while (r.state() == runtime::RunState::Running && r.steps() < kLimit) {
+        if (slice == 0) {
+            const runtime::StepResult result = r.step();
+            if (result.executed)
+                ++stepped[result.executed.element];
+        } else {
+            r.runSteps(std::min(slice, kLimit - r.steps()));
+        }
+    }
     out.output = console.output;
     out.state = r.state();
     out.status = r.exitStatus();
     if (r.state() == runtime::RunState::Failed)
         out.error = r.error().message + " / " + r.error().javaException;
+    out.steps = r.steps();
+    for (const auto& [element, count] : r.elementRuns())
+        out.counts[element.element] = count;
+    if (slice == 0) {
+        EXPECT_EQ(out.counts, stepped);
+    }
+    for (const runtime::Variable& v : r.variables())
+        out.variables.push_back(v.name + " = " + v.value);
     return out;
 }
 
-Outcome run(const TBlock& root, const std::string& input = {})
+Outcome run(const TBlock& root, const std::string& input = {}, std::uint64_t slice = 0)
 {
     Keyboard keyboard(input);
-    return run(root, keyboard);
+    return run(root, keyboard, slice);
 }
 
 Outcome run(const char* source, const std::string& input = {})
@@ -283,13 +308,63 @@ const Case kCases[] = {
      "10 / z > 1\x93 / java.lang.ArithmeticException: / by zero"},
     {"null", "String s = null; System.out.println(s + \"!\"); System.out.println(s.length());", "", "null!\n",
      1, "\x84System.out.println(s.length())\x93 / java.lang.NullPointerException"},
+    // Operands read from slots, constants, widened locals and nodes; stores into locals and arrays of
+    // every kind, postfix and prefix forms, and an array variable replaced inside its own store.
+    {"operands and stores",
+     "long s = 0; int i = 7; int j = -3; double d = 0.5; long big = 9007199254740993L; char c = 'A';"
+     "s = s + i; s += i * j; s = 2 * s - i; s = s - big;"
+     "d = d + i; d = d * big; d = 3 - d / j; d = big + d;"
+     "int k = i++ + i; int m = ++i * 2; int n = i-- - --i;"
+     "c++; int e = c + 1; c += 2;"
+     "boolean b = i < j; boolean f = b ^ true; f &= i >= 7;"
+     "int q = 100; q /= j; int r = 100; r %= j; r = 17 % r;"
+     "long w = 1; w <<= 40; w = w >> 3; int h = -1 >>> 28;"
+     "System.out.println(s + \" \" + d + \" \" + k + \" \" + m + \" \" + n + \" \" + c + \" \" + e + \" \" + "
+     "b + "
+     "\" \" + f + \" \" + q + \" \" + r + \" \" + w + \" \" + h);"
+     "int[] a = new int[4]; a[1] = 5; a[i - 6] = a[1] + 2; a[j + 5] = q; a[3] = a[a[1] - 4] * 3; int t = "
+     "a[2];"
+     "boolean[] z = new boolean[3]; z[2] = true; z[t % 3 + 2] = !z[2];"
+     "long[] L = new long[2]; L[1] = L[0] + i; L[0] = L[1] * 3 - 1;"
+     "double[] D = new double[2]; D[1] = i; D[0] = D[1] / 2;"
+     "char[] C = new char[2]; C[0] = 'x'; C[1] = C[0]; C[1]++;"
+     "int[] p = new int[2]; int[] o = new int[2]; p[0] = (p = o)[1] + 1;"
+     "int u = 0; int[] g = {10, 20, 30}; g[u] = g[u++] + u; g[u] = u++;"
+     "System.out.println(a[0] + \",\" + a[1] + \",\" + a[2] + \",\" + a[3] + \" \" + z[0] + z[1] + z[2] + \" "
+     "\" + "
+     "L[0] + \",\" + L[1] + \" \" + D[0] + \",\" + D[1] + \" \" + C[0] + C[1] + \" \" + p[0] + o[0] + \" \" "
+     "+ g[0] + "
+     "\",\" + g[1] + \",\" + g[2] + \" \" + u);",
+     "",
+     "-9007199254741028 3.1525197391593476E16 15 18 2 D 67 false true -33 0 137438953472 15\n"
+     "0,7,-33,0 falsefalsefalse 20,7 3.5,7.0 xy 00 11,1,30 2\n",
+     0, nullptr},
+    {"division by zero stored", "int zero = 0; int x = 5; x = x / zero;", "", "", 1,
+     "\x84x = x / zero\x93 / java.lang.ArithmeticException: / by zero"},
+    {"remainder by zero of a long", "long t = 5; int z = 0; t %= z;", "", "", 1,
+     "\x84t %= z\x93 / java.lang.ArithmeticException: / by zero"},
+    {"store below an array", "int[] a = new int[4]; int j = -3; a[j] = 1;", "", "", 1,
+     "\x84"
+     "a[j] = 1\x93 / java.lang.ArrayIndexOutOfBoundsException: Index -3 out of bounds for length 4"},
+    {"constant stored beyond an array", "boolean[] b = new boolean[2]; int k = 2; b[k] = true;", "", "", 1,
+     "\x84"
+     "b[k] = true\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 2 out of bounds for length 2"},
+    {"read beyond an array in a loop",
+     "int[] a = {4, 5, 6}; int s = 0; for (int i = 0; i <= 3; i++) { s = s + a[i]; System.out.println(s); }",
+     "", "4\n9\n15\n", 1,
+     "\x84s = s + a[i]\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 3 out of bounds for length 3"},
+    {"store into null", "int[] n = null; int v = 2; n[0] = v;", "", "", 1,
+     "\x84n[0] = v\x93 / java.lang.NullPointerException"},
 };
 
+// Each program runs step by step and in slices of several sizes: the same output, end, steps, counts and
+// variables either way.
 TEST(RunLikeJava, TableOfPrograms)
 {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const Outcome out = run(c.source, c.input);
+        const std::unique_ptr<TBlock> root = design(c.source);
+        const Outcome out = run(*root, c.input);
         EXPECT_TRUE(out.problems.empty()) << (out.problems.empty() ? "" : out.problems[0]);
         EXPECT_EQ(out.output, c.output);
         EXPECT_EQ(out.status, c.status);
@@ -297,6 +372,17 @@ TEST(RunLikeJava, TableOfPrograms)
             EXPECT_NE(out.error.find(c.failing), std::string::npos) << out.error;
         else
             EXPECT_EQ(out.state, runtime::RunState::Finished) << out.error;
+        for (const std::uint64_t slice : {1u, 3u, 65536u}) {
+            SCOPED_TRACE(slice);
+            const Outcome sliced = run(*root, c.input, slice);
+            EXPECT_EQ(sliced.output, out.output);
+            EXPECT_EQ(sliced.state, out.state);
+            EXPECT_EQ(sliced.status, out.status);
+            EXPECT_EQ(sliced.error, out.error);
+            EXPECT_EQ(sliced.steps, out.steps);
+            EXPECT_EQ(sliced.counts, out.counts);
+            EXPECT_EQ(sliced.variables, out.variables);
+        }
     }
 }
 

@@ -126,11 +126,51 @@ TEST_F(SessionTest, SlicesEndAtTheirStepLimit)
     EXPECT_EQ(session.advance(1000, kLater), 1000u);
     EXPECT_EQ(session.state(), SessionState::Running);
     EXPECT_GT(session.advance(kAll, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)), 0u);
+    // A slice looks at the clock every so many steps: past its deadline, it ends at the first look.
+    const std::uint64_t ran =
+        session.advance(kAll, std::chrono::steady_clock::now() - std::chrono::seconds(1));
+    EXPECT_GT(ran, 0u);
+    EXPECT_LE(ran, runtime::Run::kStepsBetweenClockReads);
     session.pause();
     EXPECT_EQ(session.advance(kAll, kLater), 0u);
     session.stop();
     EXPECT_EQ(session.state(), SessionState::Stopped);
     EXPECT_EQ(session.variables().back().name, "n"); // an ended run still shows where it stood
+}
+
+// While a step waits for input the editor's events run: a breakpoint set or a pause asked for then takes
+// effect right after that step, not some steps later.
+TEST_F(SessionTest, WhatHappensWhileInputWaitsCountsAfterThatStep)
+{
+    load("Scanner sc = new Scanner(System.in); int n = sc.nextInt(); n = n + 1; n = n * 2;"
+         "System.out.println(n);");
+    input.answer = [this](std::string& text) {
+        session.toggleBreakpoint(id({3}));
+        text = "5\n";
+        return runtime::InputSource::Status::Text;
+    };
+    ASSERT_TRUE(session.start(*root, true).empty());
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Paused);
+    EXPECT_TRUE(session.atBreakpoint());
+    EXPECT_EQ(session.next(), id({3}));
+    EXPECT_EQ(session.variables().back().value, "6");
+
+    input.answer = [this](std::string& text) {
+        session.pause();
+        text = "5\n";
+        return runtime::InputSource::Status::Text;
+    };
+    session.toggleBreakpoint(id({3}));
+    session.start(*root, true);
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Paused);
+    EXPECT_FALSE(session.atBreakpoint());
+    EXPECT_EQ(session.next(), id({2}));
+    session.resume();
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Finished);
+    EXPECT_EQ(console.output, "12\n"); // the first run stands at its breakpoint still
 }
 
 TEST_F(SessionTest, WhatEndsARun)
@@ -192,6 +232,16 @@ TEST_F(SessionTest, CountsAndTheTraceTableFollowTheRun)
     ASSERT_NE(session.traceTable(), nullptr);
     EXPECT_EQ(session.traceTable()->rows().front().step, 4u);
     EXPECT_EQ(session.traceTable()->rows().size(), 9u); // 12 steps in all
+
+    // Without the table the run goes on in slices, and counts the same.
+    session.setTraceRecording(false);
+    session.start(*root, true);
+    session.advance(kAll, kLater);
+    ASSERT_EQ(session.state(), SessionState::Finished);
+    EXPECT_EQ(session.counts().size(), counted.size());
+    for (const auto& [path, count] : counted)
+        EXPECT_EQ(session.counts().at(at(*root, path)), count);
+    session.setTraceRecording(true);
 
     // A new run starts both afresh; a change of the design drops them.
     session.start(*root, false);
