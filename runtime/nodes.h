@@ -101,6 +101,16 @@ public:
     {
         return {};
     }
+    // For an effect followed by the boolean `condition` in one step: a boolean node that does both (a
+    // counting loop's advance and test); null where the node has no such form.
+    virtual std::unique_ptr<Expr> thenTest(const Expr& /*condition*/) const { return {}; }
+    // For a condition: the node that first advances the int counter in `slot` (variable `id`) by `step`
+    // and then tests as this node does, when this node compares that counter; else null.
+    virtual std::unique_ptr<Expr> afterCounting(std::size_t /*slot*/, std::size_t /*id*/,
+                                                std::int32_t /*step*/) const
+    {
+        return {};
+    }
 
 private:
     Type m_type;

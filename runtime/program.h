@@ -35,6 +35,9 @@ struct ProgramNode
     // expression directly.
     bool plain = false;
     const Expr* effect = nullptr;
+    // For a plain node with an effect and a condition where one node does both (a counting loop's
+    // advance and test): that node, whose value is the condition's.
+    ExprPtr effectAndTest;
 };
 
 struct ProgramVariable
@@ -72,6 +75,8 @@ public:
         for (ProgramNode& n : nodes) {
             n.effect = n.statements.size() == 1 ? n.statements.front()->expression() : nullptr;
             n.plain = n.statements.empty() || n.effect;
+            if (n.effect && n.condition)
+                n.effectAndTest = n.effect->thenTest(*n.condition);
         }
     }
 };

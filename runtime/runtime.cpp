@@ -184,7 +184,9 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
             ++done;
             int target = -1;
             Completion c = Completion::Normal;
-            if (n.plain) {
+            if (n.effectAndTest) {
+                target = n.effectAndTest->evalBool(m) ? n.next : n.alt;
+            } else if (n.plain) {
                 if (n.effect)
                     n.effect->evalVoid(m);
                 target = n.condition ? (n.condition->evalBool(m) ? n.next : n.alt) : n.next;

@@ -339,6 +339,13 @@ const Case kCases[] = {
      "-9007199254741028 3.1525197391593476E16 15 18 2 D 67 false true -33 0 137438953472 15\n"
      "0,7,-33,0 falsefalsefalse 20,7 3.5,7.0 xy 00 11,1,30 2\n",
      0, nullptr},
+    // Counting loops whose test takes over the counter's step, and loops that count by hand, one of them
+    // past the end of int.
+    {"counting",
+     "int c = 0; for (int i = 2147483640; i > 0; i++) { c++; } int last = 0;"
+     "for (int k = 10; k >= 1; k--) { c = c * 2 - k; last = k; } for (int k = 0; k < 10; k += 4) { c += k; }"
+     "int n = 3; for (int k = n; k <= n * 2; k = k + 1) { c = c - k; } System.out.println(c + \" \" + last);",
+     "", "-1031 1\n", 0, nullptr},
     {"division by zero stored", "int zero = 0; int x = 5; x = x / zero;", "", "", 1,
      "\x84x = x / zero\x93 / java.lang.ArithmeticException: / by zero"},
     {"remainder by zero of a long", "long t = 5; int z = 0; t %= z;", "", "", 1,
