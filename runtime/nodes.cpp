@@ -608,7 +608,7 @@ public:
     // An operation that can throw (division by zero) changes nothing either: the exception ends the step.
     bool changesNothing() const override { return readsOnly(m_a) && readsOnly(m_b); }
     ExprPtr storedInto(int slot, int id, bool returnOld) const override;
-    ExprPtr afterCounting(std::size_t slot, std::size_t id, std::int32_t step) const override;
+    ExprPtr afterCounting(std::size_t slot, std::size_t id, const CounterStep& step) const override;
 
 private:
     A m_a;
@@ -636,16 +636,23 @@ public:
     }
     ExprPtr thenTest(const Expr& condition) const override
     {
-        // i = i + c or i = i - c on an int: a counter that the loop's test may take over.
+        // i = i + c or i = i - c on an int, c a constant or an int local: a counter that the loop's
+        // test may take over.
         if constexpr (std::is_same_v<T, std::int32_t> && std::is_same_v<R, std::int32_t> &&
                       std::is_same_v<A, SlotOperand<std::int32_t>> &&
-                      std::is_same_v<B, ConstantOperand<std::int32_t>> &&
-                      (std::is_same_v<Op, AddOp> || std::is_same_v<Op, SubOp>)) {
+                      (std::is_same_v<B, ConstantOperand<std::int32_t>> ||
+                       std::is_same_v<B, SlotOperand<std::int32_t>>)&&(std::is_same_v<Op, AddOp> ||
+                                                                       std::is_same_v<Op, SubOp>)) {
             if (m_a.slot != m_slot)
                 return {};
-            const auto step =
-                static_cast<std::int32_t>(std::is_same_v<Op, AddOp> ? static_cast<std::uint32_t>(m_b.v)
-                                                                    : 0u - static_cast<std::uint32_t>(m_b.v));
+            CounterStep step;
+            step.subtract = std::is_same_v<Op, SubOp>;
+            if constexpr (std::is_same_v<B, SlotOperand<std::int32_t>>) {
+                step.fromSlot = true;
+                step.slot = m_b.slot;
+            } else {
+                step.constant = m_b.v;
+            }
             return condition.afterCounting(m_slot, m_id, step);
         }
         return {};
@@ -659,19 +666,21 @@ private:
     bool m_returnOld;
 };
 
-// A counting loop's step and test in one node: the int counter in `slot` advances by `step` (wrapping as
-// Java's int does), then the test compares it with the bound.
+// A counting loop's step and test in one node: the int counter in `slot` advances (wrapping as Java's
+// int does), then the test compares it with the bound.
 template <class Op, class B> class CountAndTest final : public Typed<bool, CountAndTest<Op, B>>
 {
 public:
-    CountAndTest(std::size_t slot, std::size_t id, std::int32_t step, B bound)
+    CountAndTest(std::size_t slot, std::size_t id, const CounterStep& step, B bound)
         : Typed<bool, CountAndTest<Op, B>>(kBoolean), m_slot(slot), m_id(id), m_step(step),
           m_bound(std::move(bound))
     {
     }
     bool value(Machine& m) const
     {
-        const std::int32_t i = AddOp::apply(m.prims[m_slot].i, m_step);
+        const std::int32_t by = m_step.fromSlot ? m.prims[m_step.slot].i : m_step.constant;
+        const std::int32_t old = m.prims[m_slot].i;
+        const std::int32_t i = m_step.subtract ? SubOp::apply(old, by) : AddOp::apply(old, by);
         m.prims[m_slot].i = i;
         m.assigned[m_id] = 1;
         return Op::apply(i, m_bound.read(m));
@@ -680,12 +689,13 @@ public:
 private:
     std::size_t m_slot;
     std::size_t m_id;
-    std::int32_t m_step;
+    CounterStep m_step;
     B m_bound;
 };
 
 template <class T, class R, class Op, class A, class B>
-ExprPtr BinaryOf<T, R, Op, A, B>::afterCounting(std::size_t slot, std::size_t id, std::int32_t step) const
+ExprPtr BinaryOf<T, R, Op, A, B>::afterCounting(std::size_t slot, std::size_t id,
+                                                const CounterStep& step) const
 {
     // counter < bound (or <=, >, >=, !=) on ints, the counter read from its slot.
     if constexpr (std::is_same_v<T, std::int32_t> && std::is_same_v<R, bool> &&

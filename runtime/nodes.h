@@ -71,6 +71,15 @@ private:
     std::uint64_t m_inputRequests = 0;
 };
 
+// How a counter advances: by a constant or by an int local, added or subtracted.
+struct CounterStep
+{
+    std::size_t slot = 0; // the local's slot when `fromSlot`
+    std::int32_t constant = 0;
+    bool fromSlot = false;
+    bool subtract = false;
+};
+
 // An expression. Each node implements the evaluation of its own type: evalBool for boolean, evalInt for
 // char and int, evalLong, evalDouble, evalRef for String, arrays, Scanner and null; evalVoid evaluates
 // any node for its effect.
@@ -107,7 +116,7 @@ public:
     // For a condition: the node that first advances the int counter in `slot` (variable `id`) by `step`
     // and then tests as this node does, when this node compares that counter; else null.
     virtual std::unique_ptr<Expr> afterCounting(std::size_t /*slot*/, std::size_t /*id*/,
-                                                std::int32_t /*step*/) const
+                                                const CounterStep& /*step*/) const
     {
         return {};
     }

@@ -172,31 +172,51 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
     std::uint64_t* const runs = m_nodeRuns.data();
     const std::uint8_t* const stops = m_stopBefore.empty() ? nullptr : m_stopBefore.data();
     const std::uint64_t requests = m.inputRequests();
+    // Without a deadline (`--run`) the clock is never read.
+    const bool timed = deadline != std::chrono::steady_clock::time_point::max();
     // The node stands in a local while the slice runs; m_node and the scope are set when it ends.
     int node = m_node;
     bool outOfMemory = false;
+    // The step of `node` (the current node, counted by the caller) and where it is followed by a node
+    // that only tests, that step too, moving `node` on to it: the next node to run (-1: the end).
+    const auto round = [&](Completion& c) {
+        const ProgramNode& n = nodes[node];
+        if (n.effectAndTest)
+            return n.effectAndTest->evalBool(m) ? n.next : n.alt;
+        if (!n.plain) {
+            StepResult unreported;
+            c = execAll(n.statements, m);
+            return exitOf(n, c, m, unreported);
+        }
+        if (n.testFollows && done < maxSteps && !(stops && stops[n.next])) {
+            // A statement and the test after it (a loop's last statement and the loop's test).
+            if (!n.effectThenTest) {
+                n.effect->evalVoid(m);
+                if (m.inputRequests() != requests)
+                    return n.next; // the slice ends after a step that waited
+            }
+            node = n.next;
+            ++runs[node];
+            ++done;
+            const ProgramNode& test = nodes[node];
+            const bool holds = n.effectThenTest ? n.effectThenTest->evalBool(m) : test.condition->evalBool(m);
+            return holds ? test.next : test.alt;
+        }
+        if (n.effect)
+            n.effect->evalVoid(m);
+        return n.condition ? (n.condition->evalBool(m) ? n.next : n.alt) : n.next;
+    };
+    std::uint64_t nextClockRead = kStepsBetweenClockReads;
     try {
         while (done < maxSteps) {
             if (stops && stops[node])
                 break;
-            const ProgramNode& n = nodes[node];
             ++runs[node];
             ++done;
-            int target = -1;
             Completion c = Completion::Normal;
-            if (n.effectAndTest) {
-                target = n.effectAndTest->evalBool(m) ? n.next : n.alt;
-            } else if (n.plain) {
-                if (n.effect)
-                    n.effect->evalVoid(m);
-                target = n.condition ? (n.condition->evalBool(m) ? n.next : n.alt) : n.next;
-            } else {
-                StepResult unreported;
-                c = execAll(n.statements, m);
-                target = exitOf(n, c, m, unreported);
-            }
+            const int target = round(c);
             if (target < 0) {
-                moveTo(n, c, target);
+                moveTo(nodes[node], c, target);
                 break;
             }
             node = target;
@@ -204,8 +224,11 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
                 m.flush();
             if (m.inputRequests() != requests)
                 break;
-            if (done % kStepsBetweenClockReads == 0 && std::chrono::steady_clock::now() >= deadline)
-                break;
+            if (timed && done >= nextClockRead) {
+                nextClockRead = done + kStepsBetweenClockReads;
+                if (std::chrono::steady_clock::now() >= deadline)
+                    break;
+            }
         }
         if (m_state == RunState::Running)
             moveTo(nodes[node], Completion::Normal, node);

@@ -183,8 +183,8 @@ public:
     // with a breakpoint (see setBreakpoints; also before the first step) and after a step that asked
     // the input source for input (the editor's events may have run meanwhile). Output reaches the sink
     // whenever some has gathered and at the end of the slice; a read hands it on before it waits, as
-    // always. The clock is read every kStepsBetweenClockReads steps: the slice ends once `deadline` has
-    // passed. Returns the number of steps run.
+    // always. With a deadline the clock is read every kStepsBetweenClockReads steps, and the slice ends
+    // once it has passed. Returns the number of steps run.
     std::uint64_t
     runSteps(std::uint64_t maxSteps,
              std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());

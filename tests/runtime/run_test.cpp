@@ -344,8 +344,10 @@ const Case kCases[] = {
     {"counting",
      "int c = 0; for (int i = 2147483640; i > 0; i++) { c++; } int last = 0;"
      "for (int k = 10; k >= 1; k--) { c = c * 2 - k; last = k; } for (int k = 0; k < 10; k += 4) { c += k; }"
-     "int n = 3; for (int k = n; k <= n * 2; k = k + 1) { c = c - k; } System.out.println(c + \" \" + last);",
-     "", "-1031 1\n", 0, nullptr},
+     "int n = 3; for (int k = n; k <= n * 2; k = k + 1) { c = c - k; }"
+     "int st = 3; int j = 40; while (j > n) { c += j; j = j - st; } System.out.println(c + \" \" + last + \" "
+     "\" + j);",
+     "", "-745 1 1\n", 0, nullptr},
     {"division by zero stored", "int zero = 0; int x = 5; x = x / zero;", "", "", 1,
      "\x84x = x / zero\x93 / java.lang.ArithmeticException: / by zero"},
     {"remainder by zero of a long", "long t = 5; int z = 0; t %= z;", "", "", 1,
