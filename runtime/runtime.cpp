@@ -189,7 +189,8 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
             return exitOf(n, c, m, unreported);
         }
         if (n.testFollows && done < maxSteps && !(stops && stops[n.next])) {
-            // A statement and the test after it (a loop's last statement and the loop's test).
+            // A statement and the test after it (a loop's last statement and the loop's test, or a
+            // counting loop's advance and test).
             if (!n.effectThenTest) {
                 n.effect->evalVoid(m);
                 if (m.inputRequests() != requests)
@@ -199,7 +200,16 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
             ++runs[node];
             ++done;
             const ProgramNode& test = nodes[node];
-            const bool holds = n.effectThenTest ? n.effectThenTest->evalBool(m) : test.condition->evalBool(m);
+            bool holds = false;
+            if (n.effectThenTest) {
+                holds = n.effectThenTest->evalBool(m);
+            } else if (test.effectAndTest) {
+                holds = test.effectAndTest->evalBool(m);
+            } else {
+                if (test.effect)
+                    test.effect->evalVoid(m);
+                holds = test.condition->evalBool(m);
+            }
             return holds ? test.next : test.alt;
         }
         if (n.effect)
