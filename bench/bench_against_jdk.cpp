@@ -100,8 +100,8 @@ void BM_AgainstJavaInterpreter(benchmark::State& state)
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "struktogramm-bench-jdk";
     std::filesystem::create_directories(dir);
     const std::string d = dir.string();
-    write(dir / (name + ".java"),
-          "public class " + name + " {\npublic static void main(String[] args) {\n" + program.body + "}\n}\n");
+    write(dir / (name + ".java"), "public class " + name + " {\npublic static void main(String[] args) {\n" +
+                                      program.body + "}\n}\n");
     write(dir / (name + ".txt"), program.body);
     const std::string design = d + "/" + name + ".str";
     if (!succeeds("javac -d " + d + " " + d + "/" + name + ".java") ||
@@ -129,7 +129,11 @@ void BM_AgainstJavaInterpreter(benchmark::State& state)
     state.counters["java_Xint_s"] = javaTotal / n;
     state.counters["ratio"] = oursTotal / javaTotal;
 }
-BENCHMARK(BM_AgainstJavaInterpreter)->DenseRange(0, 3)->Iterations(5)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_AgainstJavaInterpreter)
+    ->DenseRange(0, 3)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -211,7 +211,11 @@ bool Session::designChanged()
 void Session::setTraceRecording(bool on)
 {
     m_recordTrace = on;
-    if (on && !m_table && active())
+    if (!on || !active())
+        return;
+    // A table that missed steps while recording was off would hide the changes of those steps: the
+    // recording begins afresh with the next step.
+    if (!m_table || (!m_table->rows().empty() && m_table->rows().back().step != m_run->steps()))
         m_table.emplace();
 }
 

@@ -79,8 +79,9 @@ public:
     // The run counts its steps; the map is made from them when asked after steps have run.
     const std::unordered_map<const TElement*, std::uint64_t>& counts() const;
     // The trace table of the current or last run, while recording is on; recording that begins during a
-    // run begins with its next step. Filling the table costs a look at every variable per step, so the
-    // editor records only while someone can see the table.
+    // run begins with its next step, and so does recording that was off for some steps of a table (the
+    // table begins afresh, so that it never spans steps it missed). Filling the table costs a look at
+    // every variable per step, so the editor records only while someone can see the table.
     void setTraceRecording(bool on);
     bool traceRecording() const { return m_recordTrace; }
     const TraceTable* traceTable() const { return m_table ? &*m_table : nullptr; }

@@ -156,11 +156,10 @@ TRunController::TRunController(TForm2& main)
         if (visible)
             runCommand(&m_main, [&] { updateVariables(); });
     });
-    // The table is filled only while its dock is open (in front or behind the console's tab): each row
-    // costs a look at every variable.
-    connect(m_traceDock->toggleViewAction(), &QAction::toggled, this,
-            [this](bool open) { m_session.setTraceRecording(open); });
+    connect(m_traceDock->toggleViewAction(), &QAction::toggled, this, [this] { updateTraceRecording(); });
     connect(m_traceDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        m_traceInFront = visible;
+        updateTraceRecording();
         if (visible)
             runCommand(&m_main, [&] { updateTrace(); });
     });
@@ -214,7 +213,7 @@ bool TRunController::begin(bool running)
         m_main.fitWindowsIntoFrame();
     }
     m_trace->showTable(nullptr);
-    m_session.setTraceRecording(m_traceDock->toggleViewAction()->isChecked());
+    updateTraceRecording();
     const std::vector<runtime::Problem> problems = m_session.start(m_document.root(), running);
     m_reported = false;
     m_highlight = false;
@@ -301,6 +300,7 @@ void TRunController::toggleBreakpoint()
 void TRunController::setSpeed(int stepsPerSecond)
 {
     m_speed = stepsPerSecond;
+    updateTraceRecording();
     m_commands->showSpeed(stepsPerSecond);
     if (m_timer.isActive())
         scheduleTick();
@@ -528,11 +528,22 @@ void TRunController::updateVariables()
     m_highlight = m_session.state() != runtime::SessionState::Idle;
 }
 
+void TRunController::updateTraceRecording()
+{
+    // The table is filled while its dock is open (in front or behind the console's tab), since a row
+    // costs a look at every variable; at full speed only while it is in front, where that look would
+    // make the run many times slower than its statements.
+    const bool open = m_traceDock->toggleViewAction()->isChecked();
+    m_session.setTraceRecording(open && (m_speed != 0 || m_traceInFront));
+}
+
 void TRunController::updateTrace()
 {
     // A table the session let go of is never left in the view, seen or not.
     if (m_traceDock->isVisible() || m_session.traceTable() != m_trace->model()->table())
         m_trace->showTable(m_session.traceTable());
+    const bool unrecorded = !m_session.traceTable() && m_session.state() != runtime::SessionState::Idle;
+    m_trace->setMissingNote(unrecorded ? uitexts::traceNotAtFullSpeed() : QString());
 }
 
 void TRunController::updateStatus()

@@ -99,6 +99,7 @@ private:
     void openConsole();
     void updateVariables();
     void updateTrace();
+    void updateTraceRecording();
     void updateStatus();
     void showSelectionHint();
     void reportEnd();
@@ -127,6 +128,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceShown;
     int m_speed = 2;
+    bool m_traceInFront = false; // the trace table's dock is shown, not hidden behind another tab
     std::uint64_t m_seenEdits = 0;
     bool m_reported = true;         // the end of the last run has been reported
     bool m_highlight = false;       // the variables view highlights changes (not on a run's first look)

@@ -169,6 +169,12 @@ void TTraceView::showTable(const runtime::TraceTable* table)
     showNote();
 }
 
+void TTraceView::setMissingNote(const QString& note)
+{
+    m_missingNote = note;
+    showNote();
+}
+
 void TTraceView::setFixedColumnWidths()
 {
     // Room for a step number of seven digits, a short element text, and "Bedingung".
@@ -187,6 +193,8 @@ void TTraceView::showNote()
         note = uitexts::traceDropped(runtime::TraceTable::kMaxRows, table->droppedRows());
     else if (table && !table->rows().empty() && table->rows().front().step > 1)
         note = uitexts::traceFromStep(table->rows().front().step);
+    else if (!table)
+        note = m_missingNote;
     m_note->setText(note);
     m_note->setVisible(!note.isEmpty());
 }

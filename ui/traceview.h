@@ -58,6 +58,8 @@ public:
     // Shows the table of the run as it stands now (null: no run recorded); the view follows the newest
     // row while it stands at the end.
     void showTable(const runtime::TraceTable* table);
+    // A note that stands while no table is shown (why the run has none); empty: none.
+    void setMissingNote(const QString& note);
 
     // The chosen variable columns, one flag per column of the table (all when the user chose none).
     std::vector<bool> chosenColumns() const;
@@ -78,6 +80,7 @@ protected:
 private:
     void showNote();
     void setFixedColumnWidths();
+    QString m_missingNote;
     void showColumnMenu(const QPoint& globalPosition);
     void addCommands(QMenu& menu);
     void applyColumnChoice();

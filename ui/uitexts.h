@@ -149,8 +149,15 @@ inline QString traceDropped(std::size_t kept, unsigned long long dropped)
 // Above a trace table that was opened while the run was under way.
 inline QString traceFromStep(unsigned long long step)
 {
-    return QStringLiteral("Aufgezeichnet ab Schritt %1: vorher war das Ablaufprotokoll geschlossen.")
+    return QStringLiteral("Aufgezeichnet ab Schritt %1: vorher war das Ablaufprotokoll geschlossen oder bei "
+                          "voller Geschwindigkeit verdeckt.")
         .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(step)));
+}
+// In place of a trace table that a run at full speed did not record.
+inline QString traceNotAtFullSpeed()
+{
+    return QStringLiteral("Nicht aufgezeichnet: Bei voller Geschwindigkeit zeichnet das Ablaufprotokoll nur auf, "
+                          "solange sein Reiter vorn liegt.");
 }
 inline QString variablesName() { return QStringLiteral("Name"); }
 inline QString variablesType() { return QStringLiteral("Typ"); }

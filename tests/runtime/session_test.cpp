@@ -251,6 +251,17 @@ TEST_F(SessionTest, CountsAndTheTraceTableFollowTheRun)
     session.designChanged();
     EXPECT_TRUE(session.counts().empty());
     EXPECT_EQ(session.traceTable(), nullptr);
+
+    // Recording that was off for some steps begins afresh: a table never spans steps it missed.
+    session.start(*root, false);
+    session.step();
+    session.step();
+    session.setTraceRecording(false);
+    session.step();
+    session.setTraceRecording(true);
+    session.step();
+    ASSERT_EQ(session.traceTable()->rows().size(), 1u);
+    EXPECT_EQ(session.traceTable()->rows().front().step, 4u);
 }
 
 TEST(VariableChanges, NewValuesAndArrayElementsStandOut)
