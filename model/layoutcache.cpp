@@ -143,6 +143,12 @@ void buildIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options, 
     index.context = options.LayoutContext;
 }
 
+// Whether `block` is laid out in this window as everywhere, so that its index can be shared.
+bool sharedLayout(const TBlock& block, const TDisplayOptions& options)
+{
+    return options.CollapsedBlocks.empty() || !currentWindowLayout(options).affected.count(&block);
+}
+
 std::size_t sequenceLength(const TBlock& block, std::size_t atLeast)
 {
     std::size_t n = 0;
@@ -227,7 +233,7 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
 {
     if (options.LayoutContext == 0 || !block.FirstChild)
         return nullptr;
-    if (!options.CollapsedBlocks.empty() && currentWindowLayout(options).affected.count(&block))
+    if (!sharedLayout(block, options))
         return nullptr;
     measured(block, canvas, options); // the children's sizes, and the block's own, are known from here on
     if (const TSequenceIndex* index = TLayoutCache::currentIndex(block, options.LayoutContext))
@@ -242,4 +248,43 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
 std::size_t positionInSequence(const TElement& e)
 {
     return TLayoutCache::position(e);
+}
+
+TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options)
+{
+    // A long sequence gets its index on the way: a paint after the measure (the first paint of a loaded
+    // design, the paint after an edit) does not walk the sequence once more to make it.
+    const bool indexed = options.LayoutContext != 0 && sharedLayout(block, options);
+    TSequenceIndex* index = nullptr;
+    TSize size;
+    std::size_t n = 0;
+    for (const TElement* child = block.FirstChild.get(); child; child = child->Next.get(), ++n) {
+        if (indexed && n == kIndexedSequence) {
+            // Long enough: the children so far are entered now, the others as they come.
+            index = &TLayoutCache::index(block);
+            index->elements.clear();
+            index->tops.clear();
+            int top = 0;
+            std::size_t k = 0;
+            for (const TElement* e = block.FirstChild.get(); e != child; e = e->Next.get(), ++k) {
+                TLayoutCache::setPosition(*e, k);
+                index->elements.push_back(e);
+                index->tops.push_back(top);
+                top += measured(*e, canvas, options).cy;
+            }
+        }
+        if (index) {
+            TLayoutCache::setPosition(*child, n);
+            index->elements.push_back(child);
+            index->tops.push_back(size.cy);
+        }
+        const TSize c = measured(*child, canvas, options);
+        size.cx = std::max(size.cx, c.cx);
+        size.cy += c.cy;
+    }
+    if (index) {
+        index->height = size.cy;
+        index->context = options.LayoutContext;
+    }
+    return size;
 }

@@ -73,6 +73,10 @@ TSize measured(const TElement* e, TCanvas& canvas, TDisplayOptions& options);
 // otherwise, and then the sequence is walked.
 const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
 
+// The width of the widest child of `block` and the height of all of them, each measured as `measured`
+// does it; a long sequence gets the index that sequenceIndex would make for it on the way.
+TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
+
 // Where `e` stands in its block's sequence index (valid while that index is).
 std::size_t positionInSequence(const TElement& e);
 
