@@ -8,6 +8,7 @@
 #include "model/dateiformat.h"
 #include "model/editing.h"
 #include "model/texts.h"
+#include "ui/commandguard.h"
 #include "ui/dialogservice.h"
 #include "ui/hauptfenster.h"
 #include "ui/struktogrammfenster.h"
@@ -212,6 +213,7 @@ BENCHMARK(BM_FlatEditAndTheJavaView)->Arg(1000000)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
+    useCompactingAllocator(); // as the editor does
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);

@@ -15,6 +15,7 @@
 #include "model/diagramview.h"
 #include "model/displayoptions.h"
 #include "model/document.h"
+#include "ui/commandguard.h"
 #include "ui/cp1252.h"
 #include "ui/qtcanvas.h"
 
@@ -336,6 +337,7 @@ BENCHMARK(BM_PlainQPainter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
+    useCompactingAllocator(); // as the editor does
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
