@@ -3,7 +3,7 @@
 // events it leaves, in which the Java view makes its text again. The design has 10,000,
 // 100,000 or 1,000,000 elements and three windows are open: the whole design and two named blocks.
 // The flat cases edit the middle statement of one sequence of 1,000,000 statements, the whole design's
-// window the only one open.
+// window the only one open; the last inserts a statement there and removes it again.
 
 #include "model/dateiformat.h"
 #include "model/editing.h"
@@ -208,6 +208,23 @@ void BM_FlatEditAndTheJavaView(benchmark::State& state)
         true);
 }
 BENCHMARK(BM_FlatEditAndTheJavaView)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A statement inserted after the middle one, its text given, and removed again, each with the events it
+// leaves: two changes of the sequence itself.
+void BM_FlatInsertAndDelete(benchmark::State& state)
+{
+    measureEdits(
+        state,
+        [](TForm1& whole, TElement* statement) {
+            whole.setCurrent(statement);
+            whole.Einfuegen("BAnweisung");
+            QCoreApplication::processEvents();
+            whole.Loeschen();
+            QCoreApplication::processEvents();
+        },
+        true);
+}
+BENCHMARK(BM_FlatInsertAndDelete)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
