@@ -2,6 +2,7 @@
 // the editor. Help, version and the batch commands need no display.
 #include "app/batch.h"
 #include "app/editor.h"
+#include "ui/commandguard.h"
 #include "ui/picture.h"
 
 #include <QCommandLineOption>
@@ -231,6 +232,7 @@ int runBatch(const BatchCommand& command, const QCommandLineParser& parser)
 
 int main(int argc, char** argv)
 {
+    useCompactingAllocator();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << fromArgument(argv[i]);

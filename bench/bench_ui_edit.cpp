@@ -2,10 +2,13 @@
 // ranges of every open window, as a text edit through the Enter key does them; and the same edit with the
 // events it leaves, in which the Java view makes its text again. The design has 10,000,
 // 100,000 or 1,000,000 elements and three windows are open: the whole design and two named blocks.
+// The flat cases edit the middle statement of one sequence of 1,000,000 statements, the whole design's
+// window the only one open; the last inserts a statement there and removes it again.
 
 #include "model/dateiformat.h"
 #include "model/editing.h"
 #include "model/texts.h"
+#include "ui/commandguard.h"
 #include "ui/dialogservice.h"
 #include "ui/hauptfenster.h"
 #include "ui/struktogrammfenster.h"
@@ -106,9 +109,22 @@ std::unique_ptr<TBlock> largeDesign(int count)
     return root;
 }
 
+// One sequence of `count` statements.
+std::unique_ptr<TBlock> flatDesign(int count)
+{
+    auto root = TBlock::Create(texts::kGesamtesProgramm);
+    makeDesignRoot(*root);
+    std::unique_ptr<TElement>* tail = &root->FirstChild;
+    for (int i = 1; i < count; ++i) {
+        *tail = TAnweisung::Create("summe = summe + " + std::to_string(i));
+        tail = &(*tail)->Next;
+    }
+    return root;
+}
+
 // Loads a design of state.range(0) elements with three windows open and measures `edit` on the whole-design
 // window, `statement` being the first statement of the first named block.
-template <class Edit> void measureEdits(benchmark::State& state, Edit edit)
+template <class Edit> void measureEdits(benchmark::State& state, Edit edit, bool flat = false)
 {
     ImmediateDialogs dialogs;
     setDialogService(&dialogs);
@@ -116,7 +132,8 @@ template <class Edit> void measureEdits(benchmark::State& state, Edit edit)
         // The design comes in through a file, as a user's would.
         const std::string file = "bench_ui_edit.str";
         {
-            std::unique_ptr<TBlock> design = largeDesign(static_cast<int>(state.range(0)));
+            const int count = static_cast<int>(state.range(0));
+            std::unique_ptr<TBlock> design = flat ? flatDesign(count) : largeDesign(count);
             state.counters["elements"] = countElements(design.get());
             writeDesignFile(file, *design);
         }
@@ -126,12 +143,18 @@ template <class Edit> void measureEdits(benchmark::State& state, Edit edit)
         QCoreApplication::processEvents();
         TForm1* whole = loaded.wholeDesignWindow();
         TElement* first = loaded.Design()->FirstChild.get();
-        loaded.openBlockWindow(asBlock(first));
-        loaded.openBlockWindow(asBlock(first->Next.get()));
-        loaded.mdiArea()->tileSubWindows();
-        QCoreApplication::processEvents();
-        loaded.mdiArea()->setActiveSubWindow(whole);
-        TElement* statement = asBlock(first)->FirstChild.get();
+        TElement* statement = first;
+        if (flat) {
+            for (int i = 0; i < state.range(0) / 2; ++i)
+                statement = statement->Next.get();
+        } else {
+            loaded.openBlockWindow(asBlock(first));
+            loaded.openBlockWindow(asBlock(first->Next.get()));
+            loaded.mdiArea()->tileSubWindows();
+            QCoreApplication::processEvents();
+            loaded.mdiArea()->setActiveSubWindow(whole);
+            statement = asBlock(first)->FirstChild.get();
+        }
         PaintCounter counter;
         for (TForm1* window : loaded.diagramWindows())
             window->drawingWidget()->installEventFilter(&counter);
@@ -168,10 +191,46 @@ void BM_EditAndTheJavaView(benchmark::State& state)
 }
 BENCHMARK(BM_EditAndTheJavaView)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+void BM_FlatEdit(benchmark::State& state)
+{
+    measureEdits(state, textEdit, true);
+}
+BENCHMARK(BM_FlatEdit)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_FlatEditAndTheJavaView(benchmark::State& state)
+{
+    measureEdits(
+        state,
+        [](TForm1& whole, TElement* statement) {
+            textEdit(whole, statement);
+            QCoreApplication::processEvents();
+        },
+        true);
+}
+BENCHMARK(BM_FlatEditAndTheJavaView)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A statement inserted after the middle one, its text given, and removed again, each with the events it
+// leaves: two changes of the sequence itself.
+void BM_FlatInsertAndDelete(benchmark::State& state)
+{
+    measureEdits(
+        state,
+        [](TForm1& whole, TElement* statement) {
+            whole.setCurrent(statement);
+            whole.Einfuegen("BAnweisung");
+            QCoreApplication::processEvents();
+            whole.Loeschen();
+            QCoreApplication::processEvents();
+        },
+        true);
+}
+BENCHMARK(BM_FlatInsertAndDelete)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    useCompactingAllocator(); // as the editor does
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);

@@ -52,7 +52,7 @@ private:
 // root's tag "B:", the root is read as a TBlock with everything after it, and the root's Standalone and
 // Braced are set to 0. Throws DesignError: NotADesign when the data does not begin with "B:",
 // "Stream-Lesefehler" when it ends inside a text, the nesting message when blocks are nested deeper than
-// kMaxNesting.
+// kMaxNesting. Every element of the design knows its parent (TLoadedDesign in model/document.h).
 std::unique_ptr<TBlock> loadDesign(std::string_view bytes);
 
 // The bytes of a design file for `root` and its successors.

@@ -22,10 +22,11 @@ TDesignDocument::TDesignDocument(std::unique_ptr<TBlock> root) : m_root(std::mov
 
 TDesignDocument::~TDesignDocument() = default;
 
-void TDesignDocument::installRoot(std::unique_ptr<TBlock> root, bool historyStep)
+void TDesignDocument::installRoot(std::unique_ptr<TBlock> root, bool historyStep, bool parentsSet)
 {
     makeDesignRoot(*root);
-    adoptTree(*root); // a tree put together link by link learns where each element stands
+    if (!parentsSet)
+        adoptTree(*root); // a tree put together link by link learns where each element stands
     if (m_listener)
         m_listener->designReplacing(historyStep);
     // Released after the listener has moved the windows on: they point into it until then.
@@ -60,6 +61,15 @@ void TDesignDocument::markSaved(std::string fileName)
 void TDesignDocument::replaceDesign(std::unique_ptr<TBlock> root, bool modified, std::string fileName)
 {
     installRoot(std::move(root), false);
+    m_undo.clear();
+    m_modified = modified;
+    m_fileName = std::move(fileName);
+    changed();
+}
+
+void TDesignDocument::replaceDesign(TLoadedDesign design, bool modified, std::string fileName)
+{
+    installRoot(std::move(design.root), false, true);
     m_undo.clear();
     m_modified = modified;
     m_fileName = std::move(fileName);

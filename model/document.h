@@ -30,6 +30,13 @@ public:
     virtual void documentChanged() {}
 };
 
+// A design as loadDesign or readDesignFile (model/dateiformat.h) hands it over: every element knows its
+// parent from the reader.
+struct TLoadedDesign
+{
+    std::unique_ptr<TBlock> root;
+};
+
 // TDesignDocument: see above.
 class TDesignDocument
 {
@@ -53,6 +60,9 @@ public:
     // Installs `root` as the design (new, loaded, pasted): the history is cleared; the design counts as
     // modified when `modified` (a pasted design is in no file yet); `fileName` is the file it came from.
     void replaceDesign(std::unique_ptr<TBlock> root, bool modified, std::string fileName = {});
+    // The same for a design read from a file (model/dateiformat.h), whose elements know their parents from
+    // the reader: installed without another walk over all of them.
+    void replaceDesign(TLoadedDesign design, bool modified, std::string fileName = {});
 
     // Changes with every snapshot taken or taken back, every design installed and every view closed.
     // Every edit of the tree follows a snapshot at once, with no event handled in between, so what a
@@ -108,7 +118,8 @@ public:
     int parkedCount() const { return static_cast<int>(m_parked.size()); }
 
 private:
-    void installRoot(std::unique_ptr<TBlock> root, bool historyStep);
+    // `parentsSet`: every element of `root` already knows its parent.
+    void installRoot(std::unique_ptr<TBlock> root, bool historyStep, bool parentsSet = false);
     bool holdsShownBlock(TElement& part) const;
     void changed();
 

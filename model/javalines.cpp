@@ -1,6 +1,7 @@
 #include "model/javalines.h"
 
 #include "model/bytesink.h"
+#include "model/layoutcache.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,6 +100,9 @@ public:
     static TTextShape sequenceShape(const TElement& first, const std::string& indent);
     // What `block` keeps of its sequence, made again when something in it changed.
     static const TJavaSequence& sequence(const TBlock& block, const std::string& indent);
+    // Brings what `block` keeps at `indent` up to date by measuring again the runs of the children that
+    // changed in themselves; false when they are not known (then the sequence is measured whole).
+    static bool update(const TBlock& block, const std::string& indent);
     // The block whose sequence begins with `first`; null for a branch block or the root, which stand
     // alone, and for elements outside a tree.
     static const TBlock* holder(const TElement& first)
@@ -174,12 +178,65 @@ TTextShape TJavaIndex::sequenceShape(const TElement& first, const std::string& i
     return shape;
 }
 
+bool TJavaIndex::update(const TBlock& block, const std::string& indent)
+{
+    TJavaSequence& kept = *block.m_java;
+    const TChildChanges* changes = childChanges(block, TKeeper::JavaText);
+    if (!changes || kept.runs.empty())
+        return false;
+    // The runs the listed children stand in: a child's run is found from its place as the last measure
+    // found it, and must hold it there.
+    std::vector<std::size_t> changed;
+    for (const TElement* child : changes->children) {
+        const std::size_t r = position(*child) / kRun;
+        if (r >= kept.runs.size())
+            return false;
+        const TElement* e = kept.runs[r].first;
+        for (std::uint32_t k = 0; e && e != child && k < kept.runs[r].count; ++k)
+            e = e->Next.get();
+        if (e != child)
+            return false;
+        changed.push_back(r);
+    }
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    const TTextShape indentShape = TTextShape::of(indent);
+    std::vector<TTextShape> shapes;
+    for (const std::size_t r : changed) {
+        TTextShape shape;
+        const TElement* e = kept.runs[r].first;
+        for (std::uint32_t k = 0; k < kept.runs[r].count; ++k, e = e->Next.get())
+            shape.append(elementShape(*e, indent, indentShape));
+        shapes.push_back(shape);
+    }
+    // Measured without a failure: now the block takes it in.
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        TJavaSequence::Run& run = kept.runs[changed[i]];
+        run.shape = shapes[i];
+        const TElement* e = run.first;
+        for (std::uint32_t k = 0; k < run.count; ++k, e = e->Next.get())
+            e->m_javaChanged = false;
+    }
+    kept.total = {};
+    for (TJavaSequence::Run& run : kept.runs) {
+        run.bytes = kept.total.bytes;
+        run.lineEnds = kept.total.lineEnds;
+        kept.total.append(run.shape);
+    }
+    block.m_javaChanged = false;
+    followChildChanges(block, TKeeper::JavaText);
+    return true;
+}
+
 const TJavaSequence& TJavaIndex::sequence(const TBlock& block, const std::string& indent)
 {
     // Indentations are blanks, so their length tells them apart.
     const TJavaSequence* old =
         block.m_java && block.m_java->indent == indent.size() ? block.m_java.get() : nullptr;
     if (old && !block.m_javaChanged)
+        return *old;
+    // Where only some children changed in themselves, only their runs are measured again.
+    if (old && update(block, indent))
         return *old;
     auto fresh = std::make_unique<TJavaSequence>();
     fresh->indent = indent.size();
@@ -223,8 +280,12 @@ const TJavaSequence& TJavaIndex::sequence(const TBlock& block, const std::string
     }
     if (fresh->runs.size() < 2)
         fresh->runs = {};
+    else
+        prepareFollowing(block);
     block.m_java = std::move(fresh);
     block.m_javaChanged = false;
+    if (!block.m_java->runs.empty())
+        followChildChanges(block, TKeeper::JavaText);
     return *block.m_java;
 }
 

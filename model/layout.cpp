@@ -51,12 +51,7 @@ TSize TBlock::Measure(TCanvas& canvas, TDisplayOptions& options) const
         size = {t.cx + 12 + 2 * inset,
                 (options.Flowchart ? t.cy + 11 + options.Spacing : t.cy + 10) + 2 * inset};
     } else {
-        for (const TElement* child = FirstChild.get(); child; child = child->Next.get()) {
-            const TSize c = measured(*child, canvas, options);
-            if (c.cx > size.cx)
-                size.cx = c.cx;
-            size.cy += c.cy;
-        }
+        size = measureChildren(*this, canvas, options);
         size.cx = std::max(size.cx, options.Printing ? 100 : 40);
         size.cy = std::max(size.cy, t.cy + 10);
         if (options.Flowchart) {

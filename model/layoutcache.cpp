@@ -32,6 +32,7 @@ public:
         if (const TBlock* block = asBlock(&e); block && block->m_index)
             block->m_index->context = 0;
     }
+    static TSequenceIndex* existingIndex(const TBlock& block) { return block.m_index.get(); }
     static TSequenceIndex& index(const TBlock& block)
     {
         if (!block.m_index)
@@ -124,23 +125,89 @@ void findMarkPath(TDisplayOptions& options)
     }
 }
 
-// The sizes of a block's children in order, walked once to make the index.
-void buildIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options, std::size_t count)
+// An index about to be filled from the first child on.
+TSequenceIndex& startIndex(const TBlock& block)
 {
     TSequenceIndex& index = TLayoutCache::index(block);
+    index.context = 0;
+    index.sequenceCurrent = false;
+    index.changes[static_cast<int>(TKeeper::Layout)].stop();
     index.elements.clear();
     index.tops.clear();
-    index.elements.reserve(count);
-    index.tops.reserve(count);
+    index.widths.clear();
+    index.changes[static_cast<int>(TKeeper::Layout)].children.reserve(TChildChanges::kMaxListed);
+    return index;
+}
+
+void addToIndex(TSequenceIndex& index, const TElement& child, int top, TSize size)
+{
+    TLayoutCache::setPosition(child, index.elements.size());
+    index.elements.push_back(&child);
+    index.tops.push_back(top);
+    index.widths.push_back(size.cx);
+}
+
+void finishIndex(TSequenceIndex& index, int height, std::uint32_t context)
+{
+    index.height = height;
+    index.context = context;
+    index.madeFor = context;
+    index.sequenceCurrent = true;
+    index.changes[static_cast<int>(TKeeper::Layout)].restart();
+}
+
+// The sizes of a block's children in order, walked once to make the index.
+void buildIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options)
+{
+    TSequenceIndex& index = startIndex(block);
     int top = 0;
     for (const TElement* child = block.FirstChild.get(); child; child = child->Next.get()) {
-        TLayoutCache::setPosition(*child, index.elements.size());
-        index.elements.push_back(child);
-        index.tops.push_back(top);
-        top += measured(*child, canvas, options).cy;
+        const TSize size = measured(*child, canvas, options);
+        addToIndex(index, *child, top, size);
+        top += size.cy;
     }
-    index.height = top;
-    index.context = options.LayoutContext;
+    finishIndex(index, top, options.LayoutContext);
+}
+
+// Brings the index of `block` up to date where only the listed children changed in themselves since it
+// was made in this context: they are measured again and the children after them move. False when that
+// cannot be (then the sequence is measured whole).
+bool updateIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options, TSize& size)
+{
+    TSequenceIndex* index = TLayoutCache::existingIndex(block);
+    if (!index || index->madeFor != options.LayoutContext || !index->sequenceCurrent)
+        return false;
+    TChildChanges& changes = index->changes[static_cast<int>(TKeeper::Layout)];
+    if (!changes.following)
+        return false;
+    const std::size_t count = index->elements.size();
+    for (const TElement* child : changes.children) {
+        const std::size_t i = TLayoutCache::position(*child);
+        if (i >= count || index->elements[i] != child)
+            return false;
+    }
+    changes.following = false; // until the index is whole again
+    for (const TElement* child : changes.children) {
+        const std::size_t i = TLayoutCache::position(*child);
+        const int oldHeight = (i + 1 < count ? index->tops[i + 1] : index->height) - index->tops[i];
+        const TSize now = measured(*child, canvas, options);
+        index->widths[i] = now.cx;
+        if (const int moved = now.cy - oldHeight; moved != 0) {
+            for (std::size_t k = i + 1; k < count; ++k)
+                index->tops[k] += moved;
+            index->height += moved;
+        }
+    }
+    size.cx = count ? *std::max_element(index->widths.begin(), index->widths.end()) : 0;
+    size.cy = index->height;
+    finishIndex(*index, index->height, options.LayoutContext);
+    return true;
+}
+
+// Whether `block` is laid out in this window as everywhere, so that its index can be shared.
+bool sharedLayout(const TBlock& block, const TDisplayOptions& options)
+{
+    return options.CollapsedBlocks.empty() || !currentWindowLayout(options).affected.count(&block);
 }
 
 std::size_t sequenceLength(const TBlock& block, std::size_t atLeast)
@@ -153,6 +220,18 @@ std::size_t sequenceLength(const TBlock& block, std::size_t atLeast)
 
 } // namespace
 
+void TChildChanges::note(const TElement* child)
+{
+    if (!following || std::find(children.begin(), children.end(), child) != children.end())
+        return;
+    // The room for the list is taken when following starts: noting allocates nothing.
+    if (children.size() >= kMaxListed || children.size() == children.capacity()) {
+        stop();
+        return;
+    }
+    children.push_back(child);
+}
+
 void TElement::invalidateLayout() const
 {
     ++g_generation;
@@ -160,6 +239,24 @@ void TElement::invalidateLayout() const
         TLayoutCache::clear(*e);
         e->m_snapshotChanged = true; // the next undo snapshot encodes it anew
         e->m_javaChanged = true;     // and the Java text's index measures it anew
+        // The element the change starts at may have changed its own sequence (an element inserted,
+        // removed, or moved: the structural operations call this on the sequence's block). Every element
+        // it stands inside changed only in itself, which its block notes.
+        if (e == this) {
+            if (const TBlock* block = asBlock(e)) {
+                if (TSequenceIndex* index = TLayoutCache::existingIndex(*block)) {
+                    index->sequenceCurrent = false;
+                    for (TChildChanges& changes : index->changes)
+                        changes.stop();
+                }
+            }
+        }
+        if (const TBlock* holder = asBlock(e->parent())) {
+            if (TSequenceIndex* index = TLayoutCache::existingIndex(*holder)) {
+                for (TChildChanges& changes : index->changes)
+                    changes.note(e);
+            }
+        }
     }
 }
 
@@ -227,7 +324,7 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
 {
     if (options.LayoutContext == 0 || !block.FirstChild)
         return nullptr;
-    if (!options.CollapsedBlocks.empty() && currentWindowLayout(options).affected.count(&block))
+    if (!sharedLayout(block, options))
         return nullptr;
     measured(block, canvas, options); // the children's sizes, and the block's own, are known from here on
     if (const TSequenceIndex* index = TLayoutCache::currentIndex(block, options.LayoutContext))
@@ -235,11 +332,71 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
     const std::size_t count = sequenceLength(block, kIndexedSequence);
     if (count < kIndexedSequence)
         return nullptr;
-    buildIndex(block, canvas, options, count);
+    buildIndex(block, canvas, options);
     return TLayoutCache::currentIndex(block, options.LayoutContext);
 }
 
 std::size_t positionInSequence(const TElement& e)
 {
     return TLayoutCache::position(e);
+}
+
+TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options)
+{
+    // A long sequence gets its index on the way: a paint after the measure (the first paint of a loaded
+    // design, the paint after an edit) does not walk the sequence once more to make it. Where only some
+    // children changed in themselves since, the index is brought up to date without a walk.
+    const bool indexed = options.LayoutContext != 0 && sharedLayout(block, options);
+    TSize size;
+    if (indexed && updateIndex(block, canvas, options, size))
+        return size;
+    TSequenceIndex* index = nullptr;
+    std::size_t n = 0;
+    for (const TElement* child = block.FirstChild.get(); child; child = child->Next.get(), ++n) {
+        if (indexed && n == kIndexedSequence) {
+            // Long enough: the children so far are entered now, the others as they come.
+            index = &startIndex(block);
+            int top = 0;
+            for (const TElement* e = block.FirstChild.get(); e != child; e = e->Next.get()) {
+                const TSize earlier = measured(*e, canvas, options);
+                addToIndex(*index, *e, top, earlier);
+                top += earlier.cy;
+            }
+        }
+        const TSize c = measured(*child, canvas, options);
+        if (index)
+            addToIndex(*index, *child, size.cy, c);
+        size.cx = std::max(size.cx, c.cx);
+        size.cy += c.cy;
+    }
+    if (index)
+        finishIndex(*index, size.cy, options.LayoutContext);
+    return size;
+}
+
+const TChildChanges* childChanges(const TBlock& block, TKeeper keeper)
+{
+    const TSequenceIndex* index = TLayoutCache::existingIndex(block);
+    if (!index || !index->changes[static_cast<int>(keeper)].following)
+        return nullptr;
+    return &index->changes[static_cast<int>(keeper)];
+}
+
+void prepareFollowing(const TBlock& block)
+{
+    TSequenceIndex& index = TLayoutCache::index(block);
+    for (TChildChanges& changes : index.changes)
+        changes.children.reserve(TChildChanges::kMaxListed);
+}
+
+void followChildChanges(const TBlock& block, TKeeper keeper) noexcept
+{
+    if (TSequenceIndex* index = TLayoutCache::existingIndex(block))
+        index->changes[static_cast<int>(keeper)].restart();
+}
+
+const std::vector<const TElement*>* currentChildren(const TBlock& block)
+{
+    const TSequenceIndex* index = TLayoutCache::existingIndex(block);
+    return index && index->sequenceCurrent ? &index->elements : nullptr;
 }

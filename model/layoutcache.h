@@ -23,14 +23,48 @@
 #include <unordered_set>
 #include <vector>
 
-// The positions of a block's children: each child's top, relative to the first child's top, in the
-// context the index was made for; `height` is their total height.
+// What keeps measures of a long sequence besides the layout: the Java text's index (model/javalines.cpp)
+// and the undo snapshots (model/snapshot.cpp).
+enum class TKeeper : std::uint8_t { Layout, JavaText, Snapshot };
+
+// The children of a long sequence that changed in themselves (a text, something inside them) since a keeper
+// last took in the whole sequence. While it is `following`, every such change is listed, and the sequence
+// itself (which elements stand in it, in which order) has not changed: the keeper takes in the listed
+// children and keeps the rest. A change of the sequence itself, or too many changes, ends following, and
+// the keeper looks at every child again.
+struct TChildChanges
+{
+    static constexpr std::size_t kMaxListed = 16;
+    bool following = false;
+    std::vector<const TElement*> children; // no child twice
+
+    void note(const TElement* child);
+    void restart()
+    {
+        following = true;
+        children.clear();
+    }
+    void stop()
+    {
+        following = false;
+        children.clear();
+    }
+};
+
+// The positions of a block's children: each child's top, relative to the first child's top, and its
+// width, in the context the index was made for; `height` is their total height. With what changed in the
+// sequence for each keeper.
 struct TSequenceIndex
 {
     std::uint32_t context = 0; // 0: out of date
+    std::uint32_t madeFor = 0; // the context the positions were measured in
     std::vector<const TElement*> elements;
     std::vector<int> tops;
+    std::vector<int> widths;
     int height = 0;
+    // `elements` are the block's children as they stand now.
+    bool sequenceCurrent = false;
+    TChildChanges changes[3]; // by TKeeper
 };
 
 // What a window keeps of its own layout where it differs from the shared sizes: the blocks collapsed in
@@ -73,8 +107,22 @@ TSize measured(const TElement* e, TCanvas& canvas, TDisplayOptions& options);
 // otherwise, and then the sequence is walked.
 const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
 
+// The width of the widest child of `block` and the height of all of them, each measured as `measured`
+// does it; a long sequence gets the index that sequenceIndex would make for it on the way.
+TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
+
 // Where `e` stands in its block's sequence index (valid while that index is).
 std::size_t positionInSequence(const TElement& e);
+
+// The children of `block` that changed since `keeper` last took in its whole sequence; null when they are
+// not known, and then every child has to be looked at.
+const TChildChanges* childChanges(const TBlock& block, TKeeper keeper);
+// `keeper` has taken in `block`'s whole sequence as it stands: from now on the children that change are
+// listed for it. Prepared by prepareFollowing, which may run out of memory; this one cannot fail.
+void prepareFollowing(const TBlock& block);
+void followChildChanges(const TBlock& block, TKeeper keeper) noexcept;
+// The children of `block` in order, when the layout's index holds them as they stand now; null otherwise.
+const std::vector<const TElement*>* currentChildren(const TBlock& block);
 
 // Counts every change of layout: window state derived from the shared sizes is out of date once it moves.
 std::uint64_t layoutGeneration();

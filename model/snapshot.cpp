@@ -1,5 +1,7 @@
 #include "model/snapshot.h"
 
+#include "model/layoutcache.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <unordered_set>
@@ -94,12 +96,19 @@ bool longerThan(const TElement* e, std::size_t count)
     return false;
 }
 
-// Appends the encoding of elements to a part. `encoded` collects the elements encoded anew, whose marks
-// are cleared once the whole snapshot is made.
+// What a snapshot changes in the design once it is complete: the elements encoded anew, whose marks are
+// cleared, and the blocks whose long sequences it encoded as they stand, whose changes it follows from then.
+struct Settled
+{
+    std::vector<const TElement*> encoded;
+    std::vector<const TBlock*> followed;
+};
+
+// Appends the encoding of elements to a part.
 class Encoder
 {
 public:
-    Encoder(TSnapshotPart& out, std::vector<const TElement*>& encoded) : m_out(out), m_encoded(encoded) {}
+    Encoder(TSnapshotPart& out, Settled& settled) : m_out(out), m_settled(settled) {}
 
     // `first` and its successors, closed by kEnd.
     void sequence(const TElement* first)
@@ -112,7 +121,7 @@ public:
     // An element and what it holds, encoded here.
     void element(const TElement& e)
     {
-        m_encoded.push_back(&e);
+        m_settled.encoded.push_back(&e);
         put(headOf(e));
         if (const TBedingung* condition = asCondition(&e))
             put(static_cast<unsigned char>(condition->BranchCount));
@@ -144,7 +153,7 @@ private:
         std::shared_ptr<const TSnapshotPart> part = TSnapshotParts::of(block);
         if (!part || TSnapshotParts::changed(block)) {
             auto made = std::make_shared<TSnapshotPart>();
-            Encoder(*made, m_encoded).element(block);
+            Encoder(*made, m_settled).element(block);
             if (made->bytes.size() < kOwnPartBytes && (made->parts.empty() || !isRun(*made->parts.front()))) {
                 m_out.bytes.append(made->bytes);
                 m_out.parts.insert(m_out.parts.end(), made->parts.begin(), made->parts.end());
@@ -175,6 +184,10 @@ private:
         const TSnapshotPart* last = TSnapshotParts::of(block).get();
         const auto& oldRuns =
             last && !last->parts.empty() && isRun(*last->parts.front()) ? last->parts : kNone;
+        prepareFollowing(block);
+        m_settled.followed.push_back(&block);
+        if (!oldRuns.empty() && takeOverRuns(block, oldRuns))
+            return;
         std::size_t expected = 0; // the run after the last one taken over
         const auto startsRun = [&](const TElement& at) -> std::size_t {
             for (std::size_t k = expected; k < std::min(expected + kRunWindow, oldRuns.size()); ++k)
@@ -205,7 +218,7 @@ private:
             // A new run, up to the start of a run that may be taken over.
             auto run = std::make_shared<TSnapshotPart>();
             run->serials.reserve(kRunLength);
-            Encoder encoder(*run, m_encoded);
+            Encoder encoder(*run, m_settled);
             do {
                 encoder.item(*e);
                 run->serials.push_back(e->serial());
@@ -215,6 +228,57 @@ private:
             put(kRun);
         }
         put(kEnd);
+    }
+
+    // Where only some children changed in themselves since the last complete snapshot encoded the
+    // sequence, and the layout's index holds the children as they stand: the runs of the changed children
+    // are encoded again, every other run is taken over without a walk along it. False when the changes
+    // are not known.
+    bool takeOverRuns(const TBlock& block, const std::vector<std::shared_ptr<const TSnapshotPart>>& oldRuns)
+    {
+        const TChildChanges* changes = childChanges(block, TKeeper::Snapshot);
+        const std::vector<const TElement*>* children = currentChildren(block);
+        if (!changes || !children)
+            return false;
+        std::vector<std::size_t> starts;
+        starts.reserve(oldRuns.size());
+        std::size_t count = 0;
+        for (const auto& run : oldRuns) {
+            starts.push_back(count);
+            count += run->serials.size();
+        }
+        if (count != children->size())
+            return false;
+        std::vector<std::size_t> changed;
+        for (const TElement* child : changes->children) {
+            const std::size_t i = positionInSequence(*child);
+            if (i >= count || (*children)[i] != child)
+                return false;
+            const std::size_t k =
+                static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) -
+                1;
+            if (oldRuns[k]->serials[i - starts[k]] != child->serial())
+                return false;
+            changed.push_back(k);
+        }
+        std::sort(changed.begin(), changed.end());
+        for (std::size_t k = 0; k < oldRuns.size(); ++k) {
+            if (std::binary_search(changed.begin(), changed.end(), k)) {
+                auto run = std::make_shared<TSnapshotPart>();
+                run->serials.reserve(oldRuns[k]->serials.size());
+                Encoder encoder(*run, m_settled);
+                for (std::size_t i = starts[k]; i < starts[k] + oldRuns[k]->serials.size(); ++i) {
+                    encoder.item(*(*children)[i]);
+                    run->serials.push_back((*children)[i]->serial());
+                }
+                m_out.parts.push_back(std::move(run));
+            } else {
+                m_out.parts.push_back(oldRuns[k]);
+            }
+            put(kRun);
+        }
+        put(kEnd);
+        return true;
     }
 
     void put(unsigned char byte) { m_out.bytes.push_back(static_cast<char>(byte)); }
@@ -228,7 +292,7 @@ private:
     }
 
     TSnapshotPart& m_out;
-    std::vector<const TElement*>& m_encoded;
+    Settled& m_settled;
 };
 
 class Decoder
@@ -368,13 +432,15 @@ void collectParts(const TSnapshotPart& part, std::unordered_set<const TSnapshotP
 
 TSnapshot::TSnapshot(const TBlock& design)
 {
-    std::vector<const TElement*> encoded;
+    Settled settled;
     auto top = std::make_shared<TSnapshotPart>();
-    Encoder(*top, encoded).sequence(&design);
+    Encoder(*top, settled).sequence(&design);
     m_top = std::move(top);
     // Only now, when nothing can fail any more: what the elements keep is what this snapshot holds.
-    for (const TElement* e : encoded)
+    for (const TElement* e : settled.encoded)
         TSnapshotParts::settle(*e);
+    for (const TBlock* block : settled.followed)
+        followChildChanges(*block, TKeeper::Snapshot);
 }
 
 std::unique_ptr<TBlock> TSnapshot::restore() const

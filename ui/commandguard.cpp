@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Whether a failed paint has been reported since the last paint that succeeded.
@@ -31,6 +35,15 @@ void showError(QWidget* parent, const DesignError& error) noexcept
 }
 
 } // namespace
+
+void useCompactingAllocator() noexcept
+{
+#if defined(__GLIBC__)
+    // No fast bins: with them a million released elements stay apart in lists by size, are handed out
+    // again in the order they were released, and are joined only when a large request comes.
+    mallopt(M_MXFAST, 0);
+#endif
+}
 
 void releaseMemoryReserve() noexcept
 {

@@ -118,7 +118,7 @@ TForm2::TForm2(const std::optional<std::string>& designFile, QWidget* parent) : 
     if (designFile) {
         runCommand(this, [this, &designFile] {
             try {
-                m_document.replaceDesign(readDesignFile(*designFile), false, *designFile);
+                m_document.replaceDesign(TLoadedDesign{readDesignFile(*designFile)}, false, *designFile);
                 appsettings::addRecentFile(QFile::decodeName(QByteArray::fromStdString(*designFile)));
             } catch (const DesignError& error) {
                 if (error.reason() != ErrorReason::CannotOpenFile)
@@ -618,7 +618,7 @@ void TForm2::loadDesignFile(const QString& name)
         showError(error);
         return;
     }
-    m_document.replaceDesign(std::move(root), false, file);
+    m_document.replaceDesign(TLoadedDesign{std::move(root)}, false, file);
     appsettings::addRecentFile(name);
     updateRecentFiles();
 }

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::int32_t kNoAdvance = INT32_MIN;
 constexpr std::int32_t kUnknown = INT32_MIN + 1;
+// Both below every step a text can take, so that one comparison finds either.
+static_assert(kNoAdvance < kUnknown);
 
 // The toolkit keeps advances in 1/64 pixels.
 std::int32_t toUnits(qreal pixels)
@@ -41,7 +43,7 @@ qsizetype glyphCount(const QString& text, const QFont& font)
 
 TExtentCache::TExtentCache(const QFont& font, const QPaintDevice* device)
     : m_font(font), m_metrics(std::in_place, font, device), m_metricsF(std::in_place, font, device),
-      m_height(m_metrics->height()), m_pairs(256 * 256, kUnknown)
+      m_height(m_metrics->height()), m_steps((kFirstRow + 1) * 256, kUnknown)
 {
     for (int c = 0; c < 256; ++c) {
         const auto byte = static_cast<unsigned char>(c);
@@ -76,19 +78,33 @@ bool TExtentCache::checkAddingUp()
 
 std::optional<std::int32_t> TExtentCache::pairExtra(unsigned char a, unsigned char b)
 {
-    std::int32_t& extra = m_pairs[std::size_t{a} * 256 + b];
-    if (extra == kUnknown) {
-        const char bytes[2] = {static_cast<char>(a), static_cast<char>(b)};
-        const QString pair = fromCp1252({bytes, 2});
-        extra = toUnits(m_metricsF->horizontalAdvance(pair)) - m_advance[a] - m_advance[b];
-        // A pair that does not simply add up may be a ligature, shaped into one glyph whose neighbours
-        // kern differently: then the text is measured whole.
-        if (extra != 0 && glyphCount(pair, *m_font) != 2)
-            extra = kNoAdvance;
-    }
-    if (extra == kNoAdvance)
+    const char bytes[2] = {static_cast<char>(a), static_cast<char>(b)};
+    const QString pair = fromCp1252({bytes, 2});
+    const std::int32_t extra = toUnits(m_metricsF->horizontalAdvance(pair)) - m_advance[a] - m_advance[b];
+    // A pair that does not simply add up may be a ligature, shaped into one glyph whose neighbours kern
+    // differently: then the text is measured whole.
+    if (extra != 0 && glyphCount(pair, *m_font) != 2)
         return std::nullopt;
     return extra;
+}
+
+std::optional<std::int32_t> TExtentCache::step(std::size_t row, unsigned char c)
+{
+    std::int32_t& kept = m_steps[row * 256 + c];
+    if (kept == kUnknown) {
+        kept = kNoAdvance;
+        if (m_advance[c] != kNoAdvance) {
+            if (row == kFirstRow) {
+                kept = m_advance[c];
+            } else if (const std::optional<std::int32_t> extra =
+                           pairExtra(static_cast<unsigned char>(row), c)) {
+                kept = m_advance[c] + *extra;
+            }
+        }
+    }
+    if (kept == kNoAdvance)
+        return std::nullopt;
+    return kept;
 }
 
 std::optional<int> TExtentCache::addedWidth(std::string_view text)
@@ -97,24 +113,19 @@ std::optional<int> TExtentCache::addedWidth(std::string_view text)
     if (text.size() > static_cast<std::size_t>(kTextPiece))
         return std::nullopt;
     std::int64_t units = 0;
-    unsigned char previous = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (m_advance[c] == kNoAdvance)
-            return std::nullopt;
-        units += m_advance[c];
-        if (i > 0) {
-            // Pairs known already are looked up here: a large design's first paint adds up millions.
-            std::int32_t extra = m_pairs[std::size_t{previous} * 256 + c];
-            if (extra == kUnknown || extra == kNoAdvance) {
-                const std::optional<std::int32_t> asked = pairExtra(previous, c);
-                if (!asked)
-                    return std::nullopt;
-                extra = *asked;
-            }
-            units += extra;
+    std::size_t row = kFirstRow;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        // Steps known already are looked up here: a large design's first paint adds up millions.
+        std::int32_t add = m_steps[row * 256 + c];
+        if (add <= kUnknown) { // kUnknown or kNoAdvance
+            const std::optional<std::int32_t> asked = step(row, c);
+            if (!asked)
+                return std::nullopt;
+            add = *asked;
         }
-        previous = c;
+        units += add;
+        row = c;
     }
     // Rounded as the toolkit rounds a width: half a pixel up.
     return static_cast<int>((units + 32) >> 6);

@@ -53,7 +53,12 @@ private:
     std::optional<int> addedWidth(std::string_view text);
     // What the pair (a, b) measures beyond the two advances, in 1/64 pixels; nothing for a ligature.
     std::optional<std::int32_t> pairExtra(unsigned char a, unsigned char b);
+    // What character `c` adds after the character of row `row` (kFirstRow: at the text's start), kept in
+    // m_steps; nothing when the text has to be measured whole.
+    std::optional<std::int32_t> step(std::size_t row, unsigned char c);
     bool checkAddingUp();
+
+    static constexpr std::size_t kFirstRow = 256;
 
     std::unordered_map<std::string, TSize> m_extents;
     std::optional<QFont> m_font;
@@ -62,5 +67,8 @@ private:
     int m_height = 0;
     bool m_addsUp = false;
     std::array<std::int32_t, 256> m_advance{}; // in 1/64 pixels; kNoAdvance: measured whole
-    std::vector<std::int32_t> m_pairs;         // 256 x 256; kUnknown until asked
+    // By the character before (a row; kFirstRow at the start) and the character: its advance plus what
+    // the pair adds (kerning), in 1/64 pixels; 257 x 256, kUnknown until asked, kNoAdvance: measured whole.
+    // One look-up per character.
+    std::vector<std::int32_t> m_steps;
 };

@@ -1,0 +1,169 @@
+// Edits in a long sequence that is measured, exported and kept for undo: the layout, the Java text's
+// measures and the undo snapshots each take in only the children that changed since they last looked,
+// and every answer stays what a computation from scratch gives, through text edits (also more than a
+// block lists), insertions, removals and moves, with the three looking in any order and sometimes not
+// at all between edits.
+
+#include "model/diagramview.h"
+#include "model/dump.h"
+#include "model/editing.h"
+#include "model/javaexport.h"
+#include "model/javalines.h"
+#include "model/snapshot.h"
+#include "tests/model/draw_fixtures.h"
+#include "tests/support/designs.h"
+#include "tests/support/recording_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using fixtures::modeOptions;
+
+void collect(TElement* first, std::vector<TElement*>& into)
+{
+    for (TElement* e = first; e; e = e->Next.get()) {
+        into.push_back(e);
+        if (TBlock* block = asBlock(e))
+            collect(block->FirstChild.get(), into);
+        else if (TBedingung* condition = asCondition(e))
+            for (auto& branch : condition->Branches)
+                collect(branch.get(), into);
+    }
+}
+
+std::vector<TElement*> elementsOf(TBlock& root)
+{
+    std::vector<TElement*> all;
+    collect(root.FirstChild.get(), all);
+    return all;
+}
+
+// 300 statements with a decision, a loop and a named block among them.
+std::unique_ptr<TBlock> longDesign()
+{
+    auto root = makeRoot();
+    for (int i = 299; i >= 0; --i) {
+        if (i % 70 == 35) {
+            auto decision = TIf::Create("x > " + std::to_string(i));
+            decision->branch(1)->InsertAfter(TAnweisung::Create("ja " + std::to_string(i)));
+            root->InsertAfter(std::move(decision));
+        } else if (i % 70 == 50) {
+            auto loop = TWhile::Create("i < " + std::to_string(i));
+            loop->branch(1)->InsertAfter(TAnweisung::Create("i++"));
+            root->InsertAfter(std::move(loop));
+        } else if (i % 70 == 60) {
+            auto block = TBlock::Create("Teil " + std::to_string(i));
+            block->InsertAfter(TAnweisung::Create("innen " + std::to_string(i)));
+            root->InsertAfter(std::move(block));
+        } else {
+            root->InsertAfter(TAnweisung::Create("summe = summe + " + std::to_string(i)));
+        }
+    }
+    return root;
+}
+
+// The kept layout against a fresh one of a copy: the scroll ranges and a paint of the middle of the design.
+std::string layoutDiffers(TBlock& root, TRecordingCanvas& kept, TDisplayOptions& options)
+{
+    const std::unique_ptr<TBlock> copy = root.cloneBlock();
+    makeDesignRoot(*copy);
+    TRecordingCanvas fresh;
+    TDisplayOptions freshOptions = modeOptions(options.Flowchart);
+    const TSize ranges = scrollRangesOf(kept, root, options, options.Flowchart);
+    if (ranges != scrollRangesOf(fresh, *copy, freshOptions, options.Flowchart))
+        return "scroll ranges";
+    const TPoint origin = displayOrigin(kept, root, options, options.Flowchart);
+    const TRect area{0, origin.y + ranges.cy / 2 - 200, 700, origin.y + ranges.cy / 2 + 200};
+    kept.clear();
+    kept.setPaintArea(area);
+    fresh.setPaintArea(area);
+    paintDiagram(kept, root, origin, options, options.Flowchart);
+    paintDiagram(fresh, *copy, origin, freshOptions, options.Flowchart);
+    if (kept.records().size() != fresh.records().size())
+        return "number of figures painted";
+    for (std::size_t i = 0; i < kept.records().size(); ++i) {
+        if (kept.records()[i].points != fresh.records()[i].points)
+            return "figure " + std::to_string(i);
+    }
+    return {};
+}
+
+// The Java text's answers against the whole exported text.
+std::string javaDiffers(const TBlock& root)
+{
+    const std::string text = exportJavaText(root, false);
+    std::vector<std::string> lines;
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size();) {
+        starts.push_back(i);
+        std::size_t end = text.find('\n', i);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        end = end == std::string::npos ? text.size() : end;
+        while (end > i && text[end - 1] == '\r')
+            --end;
+        lines.push_back(text.substr(i, end - i));
+        i = next;
+    }
+    const TJavaLines java(root);
+    if (java.size() != text.size() || java.lineCount() != static_cast<int>(lines.size()))
+        return "size or line count";
+    for (std::size_t n = 0; n < lines.size(); n += 7) {
+        if (java.line(static_cast<int>(n)) != lines[n])
+            return "line " + std::to_string(n);
+    }
+    return {};
+}
+
+TEST(LongSequence, KeepersTakeInOnlyWhatChangedAndAgreeWithAFreshComputation)
+{
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&rng](std::size_t n) {
+            return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+        };
+        auto root = longDesign();
+        TRecordingCanvas kept;
+        kept.setKeyed(true);
+        TDisplayOptions options = modeOptions(seed % 2 == 0);
+        std::vector<std::pair<TSnapshot, std::string>> taken;
+        for (int step = 0; step < 120; ++step) {
+            if (pick(5) != 0)
+                taken.emplace_back(TSnapshot(*root), dumpTree(*root));
+            std::vector<TElement*> all = elementsOf(*root);
+            TElement* e = all[pick(all.size())];
+            const std::size_t what = pick(10);
+            if (what < 6) {
+                setText(*e, "summe = " + std::to_string(step) + std::string(pick(20), 'w'));
+            } else if (what == 6) {
+                e->InsertAfter(TAnweisung::Create("neu " + std::to_string(step)));
+            } else if (what == 7 && e->Standalone) {
+                root->DeleteElement(e);
+            } else if (what == 8) {
+                TElement* target = all[pick(all.size())];
+                if (e->Standalone && dropAccepted(*root, e, target, false))
+                    dropElement(*root, *e, *target, false);
+            } else {
+                // More text edits than a block lists before anybody looks.
+                for (int i = 0; i < 20; ++i)
+                    setText(*all[pick(all.size())], "viele " + std::to_string(i));
+            }
+            ASSERT_EQ(checkInvariants(*root), "") << "seed " << seed << ", step " << step;
+            if (pick(4) != 0) {
+                ASSERT_EQ(layoutDiffers(*root, kept, options), "") << "seed " << seed << ", step " << step;
+            }
+            if (pick(4) != 0) {
+                ASSERT_EQ(javaDiffers(*root), "") << "seed " << seed << ", step " << step;
+            }
+        }
+        for (const auto& [snapshot, dump] : taken)
+            ASSERT_EQ(dumpTree(*snapshot.restore()), dump) << "seed " << seed;
+    }
+}
+
+} // namespace
