@@ -36,6 +36,8 @@ bool Machine::readStandardInput(std::u16string& into)
     flush();
     std::string chunk;
     ++m_inputRequests;
+    if (beforeInput)
+        beforeInput(beforeInputContext);
     switch (m_input->read(chunk)) {
     case InputSource::Status::Text:
         m_decoder.decode(chunk, into, false);

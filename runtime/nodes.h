@@ -61,6 +61,11 @@ public:
     // How often the input source was asked for input: a slice of steps ends after a step that waited,
     // since the editor's events ran meanwhile.
     std::uint64_t inputRequests() const { return m_inputRequests; }
+    // Called with `beforeInputContext` before the input source is asked, while a slice of steps runs: the
+    // run then sets down where it stands, which the editor shows while the input waits. Null outside a
+    // slice.
+    void (*beforeInput)(void* context) = nullptr;
+    void* beforeInputContext = nullptr;
 
 private:
     OutputSink* m_sink;

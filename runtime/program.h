@@ -38,11 +38,10 @@ struct ProgramNode
     // For a plain node with an effect and a condition where one node does both (a counting loop's
     // advance and test): that node, whose value is the condition's.
     ExprPtr effectAndTest;
-    // A plain node with an effect and no condition whose next node is plain and tests (a loop's last
-    // statement before the loop's test, or before a counting loop's advance and test): a run may take
-    // both steps in one go, with one node for both where the effect advances the counter that a test
-    // without an effect of its own compares.
-    bool testFollows = false;
+    // A plain node with an effect and no condition whose next node is plain (the next statement, a
+    // loop's test, a counting loop's advance and test): a run may take both steps in one go, with one
+    // node for both where the effect advances the counter that a next node that only tests compares.
+    bool plainFollows = false;
     ExprPtr effectThenTest;
 };
 
@@ -87,10 +86,10 @@ public:
         for (ProgramNode& n : nodes) {
             if (!n.effect || n.condition || n.next < 0)
                 continue;
-            const ProgramNode& test = nodes[static_cast<std::size_t>(n.next)];
-            n.testFollows = test.plain && test.condition;
-            if (n.testFollows && !test.effect)
-                n.effectThenTest = n.effect->thenTest(*test.condition);
+            const ProgramNode& after = nodes[static_cast<std::size_t>(n.next)];
+            n.plainFollows = after.plain;
+            if (after.plain && after.condition && !after.effect)
+                n.effectThenTest = n.effect->thenTest(*after.condition);
         }
     }
 };

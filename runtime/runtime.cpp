@@ -174,55 +174,70 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
     const std::uint64_t requests = m.inputRequests();
     // Without a deadline (`--run`) the clock is never read.
     const bool timed = deadline != std::chrono::steady_clock::time_point::max();
-    // The node stands in a local while the slice runs; m_node and the scope are set when it ends.
+    // The node and the steps stand in locals while the slice runs and are set down in m_node and m_steps
+    // with each step (no reads), so that the scope can be set from them before the program waits for
+    // input: the editor shows where the run stands while the input waits.
     int node = m_node;
-    bool outOfMemory = false;
-    // The step of `node` (the current node, counted by the caller) and where it is followed by a node
-    // that only tests, that step too, moving `node` on to it: the next node to run (-1: the end).
-    const auto round = [&](Completion& c) {
-        const ProgramNode& n = nodes[node];
-        if (n.effectAndTest)
-            return n.effectAndTest->evalBool(m) ? n.next : n.alt;
-        if (!n.plain) {
-            StepResult unreported;
-            c = execAll(n.statements, m);
-            return exitOf(n, c, m, unreported);
-        }
-        if (n.testFollows && done < maxSteps && !(stops && stops[n.next])) {
-            // A statement and the test after it (a loop's last statement and the loop's test, or a
-            // counting loop's advance and test).
-            if (!n.effectThenTest) {
-                n.effect->evalVoid(m);
-                if (m.inputRequests() != requests)
-                    return n.next; // the slice ends after a step that waited
-            }
-            node = n.next;
-            ++runs[node];
-            ++done;
-            const ProgramNode& test = nodes[node];
-            bool holds = false;
-            if (n.effectThenTest) {
-                holds = n.effectThenTest->evalBool(m);
-            } else if (test.effectAndTest) {
-                holds = test.effectAndTest->evalBool(m);
-            } else {
-                if (test.effect)
-                    test.effect->evalVoid(m);
-                holds = test.condition->evalBool(m);
-            }
-            return holds ? test.next : test.alt;
-        }
-        if (n.effect)
-            n.effect->evalVoid(m);
-        return n.condition ? (n.condition->evalBool(m) ? n.next : n.alt) : n.next;
+    std::uint64_t steps = m_steps;
+    m.beforeInputContext = this;
+    m.beforeInput = [](void* context) {
+        Run& run = *static_cast<Run*>(context);
+        run.m_scope = run.m_program->nodes[static_cast<std::size_t>(run.m_node)].scopeBefore;
     };
+    bool outOfMemory = false;
     std::uint64_t nextClockRead = kStepsBetweenClockReads;
+    // Whether the slice may take the step of node `next` in the round under way: it has steps and time
+    // left, no breakpoint stands there, and no output waits to be handed on.
+    const auto goesOn = [&](int next) {
+        return done < maxSteps && !(stops && stops[next]) && !(timed && done >= nextClockRead) &&
+               m.output.size() < kOutputChunk;
+    };
+    // Moves the round on to node `next`, counting its step.
+    const auto moveOn = [&](int next) {
+        node = next;
+        ++runs[node];
+        ++done;
+        m_node = node;
+        m_steps = ++steps;
+    };
+    // One round from `node` (its step counted by the caller): the node's step, and while it is a plain
+    // statement followed by a plain node (a sequence of statements, a loop's last statement and the
+    // loop's test, a counting loop's body and its advance and test) the steps after it, moving `node`
+    // along. Returns the node to run next (-1: the end); `c` says how the last node completed.
+    const auto round = [&](Completion& c) {
+        for (;;) {
+            const ProgramNode& n = nodes[node];
+            if (n.effectAndTest)
+                return n.effectAndTest->evalBool(m) ? n.next : n.alt;
+            if (!n.plain) {
+                StepResult unreported;
+                c = execAll(n.statements, m);
+                return exitOf(n, c, m, unreported);
+            }
+            if (n.effectThenTest && goesOn(n.next)) {
+                // The statement advances the counter that the test after it compares: one node does both.
+                moveOn(n.next);
+                const ProgramNode& test = nodes[node];
+                return n.effectThenTest->evalBool(m) ? test.next : test.alt;
+            }
+            if (n.effect)
+                n.effect->evalVoid(m);
+            if (n.condition)
+                return n.condition->evalBool(m) ? n.next : n.alt;
+            // A statement that waited for input ends the slice after it.
+            if (!n.plainFollows || !goesOn(n.next) || m.inputRequests() != requests)
+                return n.next;
+            moveOn(n.next);
+        }
+    };
     try {
         while (done < maxSteps) {
             if (stops && stops[node])
                 break;
             ++runs[node];
             ++done;
+            m_node = node;
+            m_steps = ++steps;
             Completion c = Completion::Normal;
             const int target = round(c);
             if (target < 0) {
@@ -243,10 +258,11 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
         if (m_state == RunState::Running)
             moveTo(nodes[node], Completion::Normal, node);
     } catch (...) {
+        m.beforeInput = nullptr;
         m_node = node;
         outOfMemory = stepFailed(nodes[node], std::current_exception());
     }
-    m_steps += done;
+    m.beforeInput = nullptr;
     m.flush();
     if (outOfMemory)
         m_machine.reset();
