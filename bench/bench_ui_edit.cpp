@@ -5,6 +5,7 @@
 // The flat cases edit the middle statement of one sequence of 1,000,000 statements, the whole design's
 // window the only one open; the last inserts a statement there and removes it again.
 
+#include "bench/bench_ui_main.h"
 #include "model/dateiformat.h"
 #include "model/editing.h"
 #include "model/texts.h"
@@ -230,12 +231,5 @@ BENCHMARK(BM_FlatInsertAndDelete)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    useCompactingAllocator(); // as the editor does
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runUiBenchmarks(argc, argv);
 }

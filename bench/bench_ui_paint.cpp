@@ -11,6 +11,7 @@
 //   BM_PlainQPainter  a fixed loop of 24 boxes with texts, the floor of the first measurement.
 
 #include "bench/bench_designs.h"
+#include "bench/bench_ui_main.h"
 #include "model/dateiformat.h"
 #include "model/diagramview.h"
 #include "model/displayoptions.h"
@@ -337,13 +338,5 @@ BENCHMARK(BM_PlainQPainter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    useCompactingAllocator(); // as the editor does
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
-    bench::makeAllDesigns();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runUiBenchmarks(argc, argv, [] { bench::makeAllDesigns(); });
 }

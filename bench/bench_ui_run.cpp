@@ -2,6 +2,7 @@
 // can) until it ends, its windows, console and views shown as a user sees them. The same programs as
 // bench_against_jdk; the counter gives the steps a second.
 
+#include "bench/bench_ui_main.h"
 #include "model/dateiformat.h"
 #include "parser/interpret.h"
 #include "ui/hauptfenster.h"
@@ -52,11 +53,5 @@ BENCHMARK(BM_EditorFullSpeed)->DenseRange(0, 1)->Iterations(3)->UseRealTime()->U
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runUiBenchmarks(argc, argv);
 }

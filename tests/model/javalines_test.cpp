@@ -92,23 +92,9 @@ private:
     };
 };
 
-void collect(TElement* first, std::vector<TElement*>& into)
-{
-    for (TElement* e = first; e; e = e->Next.get()) {
-        into.push_back(e);
-        if (TBlock* block = asBlock(e))
-            collect(block->FirstChild.get(), into);
-        else if (TBedingung* condition = asCondition(e))
-            for (auto& branch : condition->Branches)
-                collect(branch.get(), into);
-    }
-}
-
 std::vector<TElement*> elementsOf(TBlock& root)
 {
-    std::vector<TElement*> all;
-    collect(&root, all);
-    return all;
+    return elementsFrom(&root);
 }
 
 // Every answer of the lines made from the tree against the whole text; "" when they agree.

@@ -25,23 +25,9 @@ namespace {
 
 using fixtures::modeOptions;
 
-void collect(TElement* first, std::vector<TElement*>& into)
-{
-    for (TElement* e = first; e; e = e->Next.get()) {
-        into.push_back(e);
-        if (TBlock* block = asBlock(e))
-            collect(block->FirstChild.get(), into);
-        else if (TBedingung* condition = asCondition(e))
-            for (auto& branch : condition->Branches)
-                collect(branch.get(), into);
-    }
-}
-
 std::vector<TElement*> elementsOf(TBlock& root)
 {
-    std::vector<TElement*> all;
-    collect(root.FirstChild.get(), all);
-    return all;
+    return elementsFrom(root.FirstChild.get());
 }
 
 // 300 statements with a decision, a loop and a named block among them.

@@ -238,3 +238,20 @@ int countElements(const TElement& first)
     }
     return count;
 }
+
+std::vector<TElement*> elementsFrom(TElement* first)
+{
+    std::vector<TElement*> all;
+    const auto collect = [&all](auto& self, TElement* e) -> void {
+        for (; e; e = e->Next.get()) {
+            all.push_back(e);
+            if (TBlock* block = asBlock(e))
+                self(self, block->FirstChild.get());
+            else if (TBedingung* condition = asCondition(e))
+                for (auto& branch : condition->Branches)
+                    self(self, branch.get());
+        }
+    };
+    collect(collect, first);
+    return all;
+}

@@ -39,6 +39,10 @@ std::unique_ptr<TBlock> statements(std::initializer_list<const char*> texts);
 //   (holding "d" and do-while "dw"), counting loop "i von 1 bis 10" (body: "e"), repeat "r" (body empty).
 std::unique_ptr<TBlock> everyKindDesign();
 
+// `first`, its successors and everything inside them, each element before what it holds (branch blocks
+// included).
+std::vector<TElement*> elementsFrom(TElement* first);
+
 // The element reached from `root` along a path of child indices: in a block the n-th element (0 =
 // first), in a condition element 1 or 2 for its branch block. Null where the path leads nowhere.
 TElement* at(TBlock& root, const std::vector<int>& path);
