@@ -711,8 +711,9 @@ ExprPtr BinaryOf<T, R, Op, A, B>::afterCounting(std::size_t slot, std::size_t id
 template <class T, class R, class Op, class A, class B>
 ExprPtr BinaryOf<T, R, Op, A, B>::storedInto(int slot, int id, bool returnOld) const
 {
-    // Arithmetic only: a comparison stored into a boolean is rare enough to keep its two nodes.
-    if constexpr (std::is_same_v<T, R>)
+    // Arithmetic on a local first (x = x + 1, x += y, s = i * j): a comparison stored into a boolean, or
+    // an operation on a node first, keeps its two nodes, which spares the compiler many node classes.
+    if constexpr (std::is_same_v<T, R> && std::is_same_v<A, SlotOperand<T>>)
         return std::make_unique<StoreOf<T, R, Op, A, B>>(this->type(), static_cast<std::size_t>(slot),
                                                          static_cast<std::size_t>(id), returnOld, m_a, m_b);
     else
@@ -750,9 +751,11 @@ template <> struct OperandKinds<std::int64_t>
 template <> struct OperandKinds<double>
 {
     using type = std::variant<SlotOperand<double>, ConstantOperand<double>, NodeOperand<double>,
-                              WidenedOperand<double, std::int32_t>, WidenedOperand<double, std::int64_t>>;
+                              WidenedOperand<double, std::int32_t>>;
 };
-template <class T> using FirstOperand = std::variant<SlotOperand<T>, ConstantOperand<T>, NodeOperand<T>>;
+// The first operand is a slot or a node: a constant first (2 * i) is rare in a loop, and every kind more
+// multiplies the node classes the compiler makes.
+template <class T> using FirstOperand = std::variant<SlotOperand<T>, NodeOperand<T>>;
 
 // The local that `e` converts with F, when it is a conversion of a local of representation From.
 template <class To, class From, class F> const Local<From>* convertedLocal(const Expr& e)
@@ -766,8 +769,10 @@ template <class T, class Kinds> Kinds operandOf(ExprPtr e)
 {
     if (const auto* local = dynamic_cast<const Local<T>*>(e.get()))
         return SlotOperand<T>{local->slot()};
-    if (const auto* constant = dynamic_cast<const Constant<T>*>(e.get()))
-        return ConstantOperand<T>{constant->constant()};
+    if constexpr (std::is_constructible_v<Kinds, ConstantOperand<T>>) {
+        if (const auto* constant = dynamic_cast<const Constant<T>*>(e.get()))
+            return ConstantOperand<T>{constant->constant()};
+    }
     if constexpr (std::is_same_v<T, std::int32_t>) {
         // A char is held as its int value: promoted to int it is the same slot.
         if (const auto* local = convertedLocal<std::int32_t, std::int32_t, CharToInt>(*e))
@@ -781,8 +786,6 @@ template <class T, class Kinds> Kinds operandOf(ExprPtr e)
     } else if constexpr (std::is_same_v<Kinds, typename OperandKinds<double>::type>) {
         if (const auto* local = convertedLocal<double, std::int32_t, IntToDouble>(*e))
             return WidenedOperand<T, std::int32_t>{local->slot()};
-        if (const auto* local = convertedLocal<double, std::int64_t, LongToDouble>(*e))
-            return WidenedOperand<T, std::int64_t>{local->slot()};
     }
     return NodeOperand<T>{std::shared_ptr<const Expr>(std::move(e))};
 }
@@ -1341,7 +1344,11 @@ template <template <class> class N, class... A> ExprPtr byRepresentation(Type t,
 
 template <class T, class Op> ExprPtr arith(Type t, ExprPtr a, ExprPtr b)
 {
-    return binaryNode<T, T, Op>(t, std::move(a), std::move(b));
+    // The bitwise operations are rare in a loop: their nodes call their operands.
+    if constexpr (std::is_same_v<Op, AndOp> || std::is_same_v<Op, OrOp> || std::is_same_v<Op, XorOp>)
+        return std::make_unique<Binary<T, T, Op>>(t, std::move(a), std::move(b));
+    else
+        return binaryNode<T, T, Op>(t, std::move(a), std::move(b));
 }
 
 // & | ^ on booleans: both operands are evaluated.
