@@ -93,6 +93,18 @@ std::uint64_t runToEnd(const TBlock& root, runtime::InputSource& input)
     return run.steps();
 }
 
+// The same at full speed: slices of steps without a result for each, as `--run` goes.
+std::uint64_t runFullSpeed(const TBlock& root)
+{
+    NullOutput output;
+    NoInput input;
+    const runtime::CheckResult checked = runtime::Check(root);
+    runtime::Run run(checked.program, output, input);
+    while (run.state() == runtime::RunState::Running)
+        run.runSteps(1u << 16);
+    return run.steps();
+}
+
 std::uint64_t runToEnd(const TBlock& root)
 {
     NoInput input;
@@ -175,6 +187,18 @@ void BM_Sieve(benchmark::State& state)
     state.counters["steps"] = static_cast<double>(steps);
 }
 BENCHMARK(BM_Sieve)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_FullSpeed(benchmark::State& state)
+{
+    const auto root = state.range(0) == 0 ? countingLoop(10'000'000) : sieve(2'000'000);
+    state.SetLabel(state.range(0) == 0 ? "counting loop 10,000,000" : "sieve 2,000,000");
+    std::uint64_t steps = 0;
+    for (auto _ : state)
+        steps = runFullSpeed(*root);
+    state.counters["steps/s"] = benchmark::Counter(
+        static_cast<double>(steps) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullSpeed)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Check of a design of `n` statements, each reading and writing a variable.
 void BM_CheckLongDesign(benchmark::State& state)
