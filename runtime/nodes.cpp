@@ -853,6 +853,7 @@ class Not final : public Typed<bool, Not>
 public:
     explicit Not(ExprPtr e) : Typed<bool, Not>(kBoolean), m_e(std::move(e)) {}
     bool value(Machine& m) const { return !m_e->evalBool(m); }
+    const Expr* negated() const override { return m_e.get(); }
 
 private:
     ExprPtr m_e;

@@ -115,6 +115,8 @@ public:
     {
         return {};
     }
+    // For `!x`: x; else null.
+    virtual const Expr* negated() const { return nullptr; }
     // For an effect followed by the boolean `condition` in one step: a boolean node that does both (a
     // counting loop's advance and test); null where the node has no such form.
     virtual std::unique_ptr<Expr> thenTest(const Expr& /*condition*/) const { return {}; }

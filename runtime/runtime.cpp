@@ -19,6 +19,9 @@ namespace runtime {
 
 namespace {
 
+// Output of a slice gathers up to this many characters before it goes to the sink.
+constexpr std::size_t kOutputChunk = 8192;
+
 // The German description of an exception that brought none of its own.
 const char* describe(JavaError error)
 {
@@ -160,13 +163,46 @@ StepResult Run::step()
     return result;
 }
 
+int Run::runPasses(const LoopPass& pass, std::uint64_t bound, std::uint64_t requests, bool& askedForInput)
+{
+    Machine& m = *m_machine;
+    std::uint64_t* const runs = m_nodeRuns.data();
+    // The pass's parts in locals: the calls could change any memory as far as the compiler knows.
+    const int* const body = pass.body.data();
+    const Expr* const* const effects = pass.effects.data();
+    const std::size_t statements = pass.body.size();
+    const int* const tail = pass.tail.data();
+    const std::size_t tails = pass.tail.size();
+    const Expr& test = *pass.test;
+    const std::uint64_t length = pass.length;
+    std::uint64_t steps = m_steps;
+    bool holds = true;
+    do {
+        for (std::size_t k = 0; k < statements; ++k) {
+            const int node = body[k];
+            ++runs[node];
+            m_node = node;
+            m_steps = ++steps;
+            effects[k]->evalVoid(m);
+            if (m.inputRequests() != requests) [[unlikely]] {
+                askedForInput = true;
+                return m_program->nodes[static_cast<std::size_t>(node)].next;
+            }
+        }
+        for (std::size_t k = 0; k < tails; ++k) {
+            ++runs[tail[k]];
+            m_node = tail[k];
+            m_steps = ++steps;
+        }
+        holds = test.evalBool(m);
+    } while (holds && bound - steps >= length && m.output.size() < kOutputChunk);
+    return holds ? (statements > 0 ? body[0] : tail[0]) : pass.exit;
+}
+
 std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline)
 {
-    // Output gathers up to this many characters before it goes to the sink.
-    constexpr std::size_t kOutputChunk = 8192;
-    std::uint64_t done = 0;
     if (m_state != RunState::Running)
-        return done;
+        return 0;
     Machine& m = *m_machine;
     const ProgramNode* const nodes = m_program->nodes.data();
     std::uint64_t* const runs = m_nodeRuns.data();
@@ -178,95 +214,120 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
     // with each step (no reads), so that the scope can be set from them before the program waits for
     // input: the editor shows where the run stands while the input waits.
     int node = m_node;
-    std::uint64_t steps = m_steps;
+    const std::uint64_t first = m_steps;
+    std::uint64_t steps = first;
+    const std::uint64_t last = maxSteps > ~first ? ~std::uint64_t{0} : first + maxSteps;
+    std::uint64_t nextClockRead = timed ? first + kStepsBetweenClockReads : last;
+    // Before each step the slice compares the steps with one bound: its end, or the next look at the clock.
+    std::uint64_t bound = std::min(last, nextClockRead);
     m.beforeInputContext = this;
     m.beforeInput = [](void* context) {
         Run& run = *static_cast<Run*>(context);
         run.m_scope = run.m_program->nodes[static_cast<std::size_t>(run.m_node)].scopeBefore;
     };
-    bool outOfMemory = false;
-    std::uint64_t nextClockRead = kStepsBetweenClockReads;
-    // Whether the slice may take the step of node `next` in the round under way: it has steps and time
-    // left, no breakpoint stands there, and no output waits to be handed on.
-    const auto goesOn = [&](int next) {
-        return done < maxSteps && !(stops && stops[next]) && !(timed && done >= nextClockRead) &&
-               m.output.size() < kOutputChunk;
-    };
-    // Moves the round on to node `next`, counting its step.
-    const auto moveOn = [&](int next) {
+    // Whether the step of `next` may be taken now, without a look at the clock or at the output.
+    const auto mayTake = [&](int next) { return steps < bound && !(stops && stops[next]); };
+    // Counts the step of `next` and makes it the node that runs.
+    const auto take = [&](int next) {
         node = next;
         ++runs[node];
-        ++done;
         m_node = node;
         m_steps = ++steps;
     };
-    // One round from `node` (its step counted by the caller): the node's step, and while it is a plain
-    // statement followed by a plain node (a sequence of statements, a loop's last statement and the
-    // loop's test, a counting loop's body and its advance and test) the steps after it, moving `node`
-    // along. Returns the node to run next (-1: the end); `c` says how the last node completed.
-    const auto round = [&](Completion& c) {
-        for (;;) {
-            const ProgramNode& n = nodes[node];
-            if (n.effectAndTest)
-                return n.effectAndTest->evalBool(m) ? n.next : n.alt;
-            if (!n.plain) {
-                StepResult unreported;
-                c = execAll(n.statements, m);
-                return exitOf(n, c, m, unreported);
-            }
-            if (n.effectThenTest && goesOn(n.next)) {
-                // The statement advances the counter that the test after it compares: one node does both.
-                moveOn(n.next);
-                const ProgramNode& test = nodes[node];
-                return n.effectThenTest->evalBool(m) ? test.next : test.alt;
-            }
-            if (n.effect)
-                n.effect->evalVoid(m);
-            if (n.condition)
-                return n.condition->evalBool(m) ? n.next : n.alt;
-            // A statement that waited for input ends the slice after it.
-            if (!n.plainFollows || !goesOn(n.next) || m.inputRequests() != requests)
-                return n.next;
-            moveOn(n.next);
-        }
+    const LoopPass* const passes = m_program->passes.data();
+    // Whether no node of `pass` has a breakpoint.
+    const auto passIsClear = [&](const LoopPass& pass) {
+        if (!stops)
+            return true;
+        for (const int statement : pass.body)
+            if (stops[statement])
+                return false;
+        for (const int tail : pass.tail)
+            if (stops[tail])
+                return false;
+        return true;
     };
+    bool outOfMemory = false;
     try {
-        while (done < maxSteps) {
-            if (stops && stops[node])
-                break;
-            ++runs[node];
-            ++done;
-            m_node = node;
-            m_steps = ++steps;
-            Completion c = Completion::Normal;
-            const int target = round(c);
+        for (;;) {
+            if (!mayTake(node) || m.output.size() >= kOutputChunk) [[unlikely]] {
+                if (m.output.size() >= kOutputChunk)
+                    m.flush();
+                if ((stops && stops[node]) || steps >= last)
+                    break;
+                if (steps >= nextClockRead) {
+                    nextClockRead = steps + kStepsBetweenClockReads;
+                    bound = std::min(last, nextClockRead);
+                    if (std::chrono::steady_clock::now() >= deadline)
+                        break;
+                }
+            }
+            if (const int p = nodes[node].pass; p >= 0) {
+                const LoopPass& pass = passes[p];
+                if (bound - steps >= pass.length && passIsClear(pass)) {
+                    bool askedForInput = false;
+                    const int target = runPasses(pass, bound, requests, askedForInput);
+                    steps = m_steps;
+                    if (askedForInput) {
+                        // A step that asked for input ends the slice.
+                        node = target;
+                        break;
+                    }
+                    if (target < 0) {
+                        moveTo(nodes[m_node], Completion::Normal, target);
+                        break;
+                    }
+                    node = target;
+                    continue;
+                }
+            }
+            take(node);
+            const ProgramNode& n = nodes[node];
+            int target;
+            if (n.effectAndTest) {
+                target = n.effectAndTest->evalBool(m) ? n.next : n.alt;
+            } else if (n.plain) {
+                if (n.effectThenTest && mayTake(n.next)) {
+                    // The statement advances the counter that the test after it compares: one node does
+                    // both steps.
+                    take(n.next);
+                    target = n.effectThenTest->evalBool(m) ? nodes[node].next : nodes[node].alt;
+                } else {
+                    if (n.effect)
+                        n.effect->evalVoid(m);
+                    target = !n.test ? n.next : n.test->evalBool(m) ? n.onTrue : n.onFalse;
+                }
+            } else {
+                StepResult unreported;
+                const Completion c = execAll(n.statements, m);
+                target = exitOf(n, c, m, unreported);
+                if (target < 0) {
+                    moveTo(n, c, target);
+                    break;
+                }
+            }
             if (target < 0) {
-                moveTo(nodes[node], c, target);
+                moveTo(nodes[node], Completion::Normal, target);
                 break;
             }
             node = target;
-            if (m.output.size() >= kOutputChunk)
-                m.flush();
+            // A step that asked for input ends the slice: the editor's events ran while it waited.
             if (m.inputRequests() != requests)
                 break;
-            if (timed && done >= nextClockRead) {
-                nextClockRead = done + kStepsBetweenClockReads;
-                if (std::chrono::steady_clock::now() >= deadline)
-                    break;
-            }
         }
         if (m_state == RunState::Running)
             moveTo(nodes[node], Completion::Normal, node);
     } catch (...) {
+        // Each step set down its node and the count before it ran.
         m.beforeInput = nullptr;
-        m_node = node;
-        outOfMemory = stepFailed(nodes[node], std::current_exception());
+        steps = m_steps;
+        outOfMemory = stepFailed(nodes[m_node], std::current_exception());
     }
     m.beforeInput = nullptr;
     m.flush();
     if (outOfMemory)
         m_machine.reset();
-    return done;
+    return steps - first;
 }
 
 void Run::setBreakpoints(const std::vector<ElementId>& elements)

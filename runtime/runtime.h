@@ -45,6 +45,7 @@ class Program;
 class Machine;
 struct ProgramElement;
 struct ProgramNode;
+struct LoopPass;
 enum class Completion : std::uint8_t;
 
 // An element as an identity: the address and the serial it had when the design was checked. The run
@@ -218,6 +219,11 @@ private:
     // program, memory running out, System.exit, a cancelled input); rethrows anything else. True when the
     // run failed for memory, so that it lets go of its values once its output is out.
     bool stepFailed(const ProgramNode& n, const std::exception_ptr& failure);
+    // Runs whole passes of the loop `pass`, the run standing at its first node, while the steps stay
+    // under `bound` and little output waits. Each step sets down its node and the count as runSteps'
+    // do. Returns the node to go on at: the first of the pass again or the loop's exit; after a statement
+    // that asked for input (`requests` changed) the node after it, with `askedForInput` set.
+    int runPasses(const LoopPass& pass, std::uint64_t bound, std::uint64_t requests, bool& askedForInput);
 
     std::shared_ptr<const Program> m_program;
     std::unique_ptr<Machine> m_machine;

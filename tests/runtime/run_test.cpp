@@ -362,6 +362,13 @@ const Case kCases[] = {
      "int[] a = {4, 5, 6}; int s = 0; for (int i = 0; i <= 3; i++) { s = s + a[i]; System.out.println(s); }",
      "", "4\n9\n15\n", 1,
      "\x84s = s + a[i]\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 3 out of bounds for length 3"},
+    // Input read inside loops that a slice runs pass by pass: the slice ends after each read.
+    {"input in loops",
+     "Scanner sc = new Scanner(System.in); int s = 0; for (int i = 0; i < 3; i++) { s += sc.nextInt(); s = s "
+     "* "
+     "2; } int t = 0; while (t < 5) { System.out.print(sc.next()); t = t + 2; } System.out.println(\" \" + "
+     "s);",
+     "1 2 3 a b c d", "abc 22\n", 0, nullptr},
     {"store into null", "int[] n = null; int v = 2; n[0] = v;", "", "", 1,
      "\x84n[0] = v\x93 / java.lang.NullPointerException"},
 };
