@@ -1099,6 +1099,51 @@ private:
     bool m_returnOld;
 };
 
+// An element of a local array at the index in a local int, read or given a constant: the node calls
+// nothing (a failed check throws out of line), so it runs without saving registers. Sieves and tables
+// filled with a constant spend most of their steps here.
+template <class S, class R> class SlotArrayLoad final : public Typed<R, SlotArrayLoad<S, R>>
+{
+public:
+    SlotArrayLoad(Type t, int array, int index)
+        : Typed<R, SlotArrayLoad<S, R>>(t), m_array(static_cast<std::size_t>(array)),
+          m_index(static_cast<std::size_t>(index))
+    {
+    }
+    R value(Machine& m) const
+    {
+        const std::int32_t index = m.prims[m_index].i;
+        return fromStorage<R>(checkedArray<S>(m.refs[m_array], index).data()[index]);
+    }
+    bool changesNothing() const override { return true; }
+
+private:
+    std::size_t m_array;
+    std::size_t m_index;
+};
+
+template <class S, class R> class SlotArrayStoreConstant final : public Typed<R, SlotArrayStoreConstant<S, R>>
+{
+public:
+    SlotArrayStoreConstant(Type t, int array, int index, R constant)
+        : Typed<R, SlotArrayStoreConstant<S, R>>(t), m_array(static_cast<std::size_t>(array)),
+          m_index(static_cast<std::size_t>(index)), m_value(constant), m_stored(toStorage<S>(constant))
+    {
+    }
+    R value(Machine& m) const
+    {
+        const std::int32_t index = m.prims[m_index].i;
+        checkedArray<S>(m.refs[m_array], index).data()[index] = m_stored;
+        return m_value;
+    }
+
+private:
+    std::size_t m_array;
+    std::size_t m_index;
+    R m_value;
+    S m_stored;
+};
+
 class ArrayLength final : public Typed<std::int32_t, ArrayLength>
 {
 public:
@@ -1449,6 +1494,33 @@ template <template <class, class> class N, class... A> ExprPtr byElement(Type el
     }
 }
 
+// The store of `value` into the local array at the local index when `value` is a constant; else null.
+template <class S, class R>
+ExprPtr slotStoreOfConstant(Type element, int arraySlot, int indexSlot, const Expr& value)
+{
+    if (const auto* constant = dynamic_cast<const Constant<R>*>(&value))
+        return std::make_unique<SlotArrayStoreConstant<S, R>>(element, arraySlot, indexSlot,
+                                                              constant->constant());
+    return nullptr;
+}
+
+// As byElement, for primitive elements only.
+template <template <class, class> class N, class... A> ExprPtr byPrimitiveElement(Type element, A&&... args)
+{
+    switch (element.base) {
+    case Base::Boolean:
+        return std::make_unique<N<std::uint8_t, bool>>(std::forward<A>(args)...);
+    case Base::Char:
+        return std::make_unique<N<std::uint16_t, std::int32_t>>(std::forward<A>(args)...);
+    case Base::Int:
+        return std::make_unique<N<std::int32_t, std::int32_t>>(std::forward<A>(args)...);
+    case Base::Long:
+        return std::make_unique<N<std::int64_t, std::int64_t>>(std::forward<A>(args)...);
+    default:
+        return std::make_unique<N<double, double>>(std::forward<A>(args)...);
+    }
+}
+
 } // namespace
 
 // --- Factories ---
@@ -1603,11 +1675,41 @@ ExprPtr makeConcat(std::vector<ExprPtr> parts)
 
 ExprPtr makeArrayLoad(Type element, ExprPtr array, ExprPtr index)
 {
+    const int arraySlot = array->readsSlot();
+    const int indexSlot = index->readsSlot();
+    if (arraySlot >= 0 && indexSlot >= 0 && !element.array && !element.isReference())
+        return byPrimitiveElement<SlotArrayLoad>(element, element, arraySlot, indexSlot);
     return byElement<ArrayLoad>(element, element, std::move(array), std::move(index));
 }
 
 ExprPtr makeArrayStore(Type element, ExprPtr array, ExprPtr index, ExprPtr value)
 {
+    const int arraySlot = array->readsSlot();
+    const int indexSlot = index->readsSlot();
+    if (arraySlot >= 0 && indexSlot >= 0 && !element.array && !element.isReference()) {
+        ExprPtr made;
+        switch (element.base) {
+        case Base::Boolean:
+            made = slotStoreOfConstant<std::uint8_t, bool>(element, arraySlot, indexSlot, *value);
+            break;
+        case Base::Char:
+            made = slotStoreOfConstant<std::uint16_t, std::int32_t>(element, arraySlot, indexSlot, *value);
+            break;
+        case Base::Int:
+            made = slotStoreOfConstant<std::int32_t, std::int32_t>(element, arraySlot, indexSlot, *value);
+            break;
+        case Base::Long:
+            made = slotStoreOfConstant<std::int64_t, std::int64_t>(element, arraySlot, indexSlot, *value);
+            break;
+        case Base::Double:
+            made = slotStoreOfConstant<double, double>(element, arraySlot, indexSlot, *value);
+            break;
+        default:
+            break;
+        }
+        if (made)
+            return made;
+    }
     return byElement<ArrayStore>(element, element, std::move(array), std::move(index), std::move(value));
 }
 

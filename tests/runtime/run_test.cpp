@@ -362,6 +362,14 @@ const Case kCases[] = {
      "int[] a = {4, 5, 6}; int s = 0; for (int i = 0; i <= 3; i++) { s = s + a[i]; System.out.println(s); }",
      "", "4\n9\n15\n", 1,
      "\x84s = s + a[i]\x93 / java.lang.ArrayIndexOutOfBoundsException: Index 3 out of bounds for length 3"},
+    // Elements of local arrays at local indexes, read and given constants, in place.
+    {"constants stored at local indexes",
+     "int i = 1; int j = 2; int[] a = new int[3]; a[i] = 7; long[] l = new long[3]; l[i] = 5000000000L;"
+     "double[] d = new double[3]; d[i] = 2.5; char[] c = new char[3]; c[i] = 'q'; c[j] = 65;"
+     "boolean[] b = new boolean[3]; b[i] = true; b[j] = b[i]; System.out.println(a[i] + \" \" + l[i] + \" \" "
+     "+ d[i] + \" \" + c[i] + c[j] + \" \" + b[j] + \" \" + a[i - 1] + \" \" + l[j]); int[] n = null; n[i] = "
+     "3;",
+     "", "7 5000000000 2.5 qA true 0 0\n", 1, "\x84n[i] = 3\x93 / java.lang.NullPointerException"},
     // Input read inside loops that a slice runs pass by pass: the slice ends after each read.
     {"input in loops",
      "Scanner sc = new Scanner(System.in); int s = 0; for (int i = 0; i < 3; i++) { s += sc.nextInt(); s = s "
