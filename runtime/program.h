@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace runtime {
@@ -53,17 +52,31 @@ struct ProgramNode
     int pass = -1;
 };
 
-// One pass through a loop whose body is plain statements and whose test is one node with the advance
-// before it (a counting loop, or a while loop whose last statement advances the counter it tests): a
-// slice that has steps left for a whole pass runs it without looking at anything between the steps.
+// One pass through a loop whose body is plain nodes (statements of one expression, tests) and whose
+// test is one node with the advance before it (a counting loop, or a while loop whose last statement
+// advances the counter it tests): a slice that has steps left for the longest way through a pass runs
+// it without looking at anything between the steps. The body's nodes are the pass's members, in an
+// order where every way between them goes forward; a way back, or out to a node that is not plain,
+// leaves the pass there.
 struct LoopPass
 {
-    std::vector<int> body;            // the statements' nodes, each a plain effect, in order
-    std::vector<const Expr*> effects; // their effects
-    std::vector<int> tail;            // the one or two nodes whose steps `test` takes
+    static constexpr int kToTail = -1; // a way to the advance and test
+    static constexpr int kAway = -2;   // a way out of the pass, to `away`
+
+    struct Member
+    {
+        int node = 0;
+        const Expr* expr = nullptr; // a statement's effect, or a test's condition
+        bool statement = true;
+        int to[2] = {kToTail, kToTail}; // by way (a statement's, a test that holds; a test that fails):
+        int away[2] = {-1, -1};         // a later member, the tail, or out to a node (-1: the end)
+    };
+
+    std::vector<Member> members; // the first is where the pass starts
+    std::vector<int> tail;       // the one or two nodes whose steps `test` takes
     const Expr* test = nullptr;
     int exit = -1;            // where the loop goes when the test fails
-    std::uint64_t length = 0; // the steps of one pass
+    std::uint64_t length = 0; // the steps of the longest way through one pass
 };
 
 struct ProgramVariable
@@ -96,78 +109,12 @@ public:
     int argsSlot = -1;         // the ref slot of `args`
     std::vector<Ref> interned; // the string constants, kept alive for the program's life
 
-    // Sets each node's `plain`, `effect` and `test` from its statements and condition, and the nodes
-    // that do two things at once.
-    void finishNodes()
-    {
-        for (ProgramNode& n : nodes) {
-            n.effect = n.statements.size() == 1 ? n.statements.front()->expression() : nullptr;
-            n.plain = n.statements.empty() || n.effect;
-            if (n.effect && n.condition)
-                n.effectAndTest = n.effect->thenTest(*n.condition);
-        }
-        for (ProgramNode& n : nodes) {
-            n.test = n.condition.get();
-            n.onTrue = n.next;
-            n.onFalse = n.alt;
-            while (const Expr* operand = n.test ? n.test->negated() : nullptr) {
-                n.test = operand;
-                std::swap(n.onTrue, n.onFalse);
-            }
-            if (!n.effect || n.condition || n.next < 0)
-                continue;
-            const ProgramNode& after = nodes[static_cast<std::size_t>(n.next)];
-            if (after.plain && after.condition && !after.effect)
-                n.effectThenTest = n.effect->thenTest(*after.condition);
-        }
-        for (std::size_t i = 0; i < nodes.size(); ++i)
-            findPass(static_cast<int>(i));
-    }
+    // Sets each node's `plain`, `effect` and `test` from its statements and condition, the nodes that
+    // do two things at once, and the loops that run pass by pass.
+    void finishNodes();
 
 private:
-    // The pass of the loop whose advance and test is node `at` (`effectAndTest`), or whose last statement
-    // advances what the test at `at` compares (`effectThenTest` of the node before it), if its body is
-    // plain statements only.
-    void findPass(int at)
-    {
-        constexpr std::size_t kLongestBody = 16;
-        const ProgramNode& test = nodes[static_cast<std::size_t>(at)];
-        if (!test.effectAndTest && !(test.plain && test.condition && !test.effect))
-            return;
-        const int first = test.next;
-        LoopPass pass;
-        int node = first;
-        while (node >= 0 && node != at && pass.body.size() <= kLongestBody) {
-            const ProgramNode& n = nodes[static_cast<std::size_t>(node)];
-            if (!n.plain || !n.effect || n.condition || n.effectAndTest || n.pass >= 0)
-                return;
-            pass.body.push_back(node);
-            node = n.next;
-        }
-        if (node != at)
-            return;
-        if (test.effectAndTest) {
-            pass.tail = {at};
-            pass.test = test.effectAndTest.get();
-        } else {
-            if (pass.body.empty())
-                return;
-            const int advance = pass.body.back();
-            const ProgramNode& last = nodes[static_cast<std::size_t>(advance)];
-            if (!last.effectThenTest)
-                return;
-            pass.body.pop_back();
-            pass.tail = {advance, at};
-            pass.test = last.effectThenTest.get();
-        }
-        pass.exit = test.alt;
-        for (const int statement : pass.body)
-            pass.effects.push_back(nodes[static_cast<std::size_t>(statement)].effect);
-        pass.length = pass.body.size() + pass.tail.size();
-        const int start = pass.body.empty() ? pass.tail.front() : pass.body.front();
-        nodes[static_cast<std::size_t>(start)].pass = static_cast<int>(passes.size());
-        passes.push_back(std::move(pass));
-    }
+    void findPass(int at);
 };
 
 } // namespace runtime

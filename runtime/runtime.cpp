@@ -168,35 +168,43 @@ int Run::runPasses(const LoopPass& pass, std::uint64_t bound, std::uint64_t requ
     Machine& m = *m_machine;
     std::uint64_t* const runs = m_nodeRuns.data();
     // The pass's parts in locals: the calls could change any memory as far as the compiler knows.
-    const int* const body = pass.body.data();
-    const Expr* const* const effects = pass.effects.data();
-    const std::size_t statements = pass.body.size();
+    const LoopPass::Member* const members = pass.members.data();
     const int* const tail = pass.tail.data();
     const std::size_t tails = pass.tail.size();
     const Expr& test = *pass.test;
     const std::uint64_t length = pass.length;
+    const bool anyMembers = !pass.members.empty();
+    const int start = anyMembers ? members[0].node : tail[0];
     std::uint64_t steps = m_steps;
     bool holds = true;
     do {
-        for (std::size_t k = 0; k < statements; ++k) {
-            const int node = body[k];
-            ++runs[node];
-            m_node = node;
+        for (int k = anyMembers ? 0 : LoopPass::kToTail; k >= 0;) {
+            const LoopPass::Member& member = members[k];
+            ++runs[member.node];
+            m_node = member.node;
             m_steps = ++steps;
-            effects[k]->evalVoid(m);
-            if (m.inputRequests() != requests) [[unlikely]] {
-                askedForInput = true;
-                return m_program->nodes[static_cast<std::size_t>(node)].next;
+            int way = 0;
+            if (member.statement)
+                member.expr->evalVoid(m);
+            else
+                way = member.expr->evalBool(m) ? 0 : 1;
+            k = member.to[way];
+            if (k == LoopPass::kAway || m.inputRequests() != requests) [[unlikely]] {
+                // A step that asked for input ends the slice after it; a way out ends the pass.
+                askedForInput = m.inputRequests() != requests;
+                return k == LoopPass::kAway     ? member.away[way]
+                       : k == LoopPass::kToTail ? tail[0]
+                                                : members[k].node;
             }
         }
-        for (std::size_t k = 0; k < tails; ++k) {
-            ++runs[tail[k]];
-            m_node = tail[k];
+        for (std::size_t t = 0; t < tails; ++t) {
+            ++runs[tail[t]];
+            m_node = tail[t];
             m_steps = ++steps;
         }
         holds = test.evalBool(m);
     } while (holds && bound - steps >= length && m.output.size() < kOutputChunk);
-    return holds ? (statements > 0 ? body[0] : tail[0]) : pass.exit;
+    return holds ? start : pass.exit;
 }
 
 std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::time_point deadline)
@@ -239,8 +247,8 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
     const auto passIsClear = [&](const LoopPass& pass) {
         if (!stops)
             return true;
-        for (const int statement : pass.body)
-            if (stops[statement])
+        for (const LoopPass::Member& member : pass.members)
+            if (stops[member.node])
                 return false;
         for (const int tail : pass.tail)
             if (stops[tail])
@@ -268,16 +276,14 @@ std::uint64_t Run::runSteps(std::uint64_t maxSteps, std::chrono::steady_clock::t
                     bool askedForInput = false;
                     const int target = runPasses(pass, bound, requests, askedForInput);
                     steps = m_steps;
-                    if (askedForInput) {
-                        // A step that asked for input ends the slice.
-                        node = target;
-                        break;
-                    }
                     if (target < 0) {
                         moveTo(nodes[m_node], Completion::Normal, target);
                         break;
                     }
                     node = target;
+                    // A step that asked for input ends the slice.
+                    if (askedForInput)
+                        break;
                     continue;
                 }
             }

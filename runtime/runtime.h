@@ -221,8 +221,9 @@ private:
     bool stepFailed(const ProgramNode& n, const std::exception_ptr& failure);
     // Runs whole passes of the loop `pass`, the run standing at its first node, while the steps stay
     // under `bound` and little output waits. Each step sets down its node and the count as runSteps'
-    // do. Returns the node to go on at: the first of the pass again or the loop's exit; after a statement
-    // that asked for input (`requests` changed) the node after it, with `askedForInput` set.
+    // do. Returns the node to go on at (-1: the end): the first of the pass again, the loop's exit, where
+    // a test left the pass, or, after a step that asked for input (`requests` changed, `askedForInput`
+    // set), the node after it.
     int runPasses(const LoopPass& pass, std::uint64_t bound, std::uint64_t requests, bool& askedForInput);
 
     std::shared_ptr<const Program> m_program;

@@ -377,6 +377,17 @@ const Case kCases[] = {
      "2; } int t = 0; while (t < 5) { System.out.print(sc.next()); t = t + 2; } System.out.println(\" \" + "
      "s);",
      "1 2 3 a b c d", "abc 22\n", 0, nullptr},
+    // Loops whose bodies branch: tests inside a pass, a test that reads input, a break that leaves the
+    // pass, nested loops, and a bubble sort.
+    {"branches in loops",
+     "Scanner sc = new Scanner(System.in); int s = 0; int n = 0; for (int i = 0; i < 6; i++) { if (i % 2 == "
+     "0) "
+     "{ s += i; } else { s -= 1; } if (sc.hasNextInt()) { n += sc.nextInt(); } } int k = 0; while (k < 10) { "
+     "if (k > 6) { break; } k = k + 3; } for (int a = 0; a < 3; a++) { for (int b = a; b < 3; b++) { s = s * "
+     "2 + b; } } int[] f = {5, 1, 4, 2, 3}; for (int i = 0; i < 4; i++) { for (int j = 0; j < 4 - i; j++) { "
+     "if (f[j] > f[j + 1]) { int t = f[j]; f[j] = f[j + 1]; f[j + 1] = t; } } } System.out.println(s + \" \" "
+     "+ n + \" \" + k + \" \" + f[0] + f[1] + f[2] + f[3] + f[4]);",
+     "4 5 x", "234 9 9 12345\n", 0, nullptr},
     {"store into null", "int[] n = null; int v = 2; n[0] = v;", "", "", 1,
      "\x84n[0] = v\x93 / java.lang.NullPointerException"},
 };

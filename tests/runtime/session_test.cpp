@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <limits>
@@ -171,6 +172,54 @@ TEST_F(SessionTest, WhatHappensWhileInputWaitsCountsAfterThatStep)
     session.advance(kAll, kLater);
     EXPECT_EQ(session.state(), SessionState::Finished);
     EXPECT_EQ(console.output, "12\n"); // the first run stands at its breakpoint still
+}
+
+// The same inside loops that a run at full speed takes pass by pass: a read in a statement and a read in
+// a test.
+TEST_F(SessionTest, InputWaitsInsideLoopsCountAfterThatStep)
+{
+    struct Loop
+    {
+        const char* source;
+        std::vector<int> after; // the element right after the read
+        const char* value;      // n's value there
+    };
+    const Loop loops[] = {
+        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) { n = n + "
+         "sc.nextInt(); "
+         "n = n * 2; } System.out.println(n);",
+         {2, 1, 1},
+         "6"},
+        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) { if (sc.hasNextInt()) "
+         "{ "
+         "n = n + sc.nextInt(); } n = n * 2; } System.out.println(n);",
+         {2, 1, 0, 1, 0},
+         "1"},
+    };
+    for (const Loop& loop : loops) {
+        SCOPED_TRACE(loop.source);
+        load(loop.source);
+        const ElementId after = id(loop.after);
+        input.answer = [&](std::string& text) {
+            const auto& set = session.breakpoints();
+            if (std::find(set.begin(), set.end(), after) == set.end())
+                session.toggleBreakpoint(after);
+            text = "5\n";
+            return runtime::InputSource::Status::Text;
+        };
+        ASSERT_TRUE(session.start(*root, true).empty());
+        session.advance(kAll, kLater);
+        EXPECT_EQ(session.state(), SessionState::Paused);
+        EXPECT_TRUE(session.atBreakpoint());
+        EXPECT_EQ(session.next(), after);
+        const auto variables = session.variables();
+        const auto n =
+            std::find_if(variables.begin(), variables.end(), [](const auto& v) { return v.name == "n"; });
+        ASSERT_NE(n, variables.end());
+        EXPECT_EQ(n->value, loop.value);
+        session.toggleBreakpoint(after);
+        session.stop();
+    }
 }
 
 TEST_F(SessionTest, WhatEndsARun)
