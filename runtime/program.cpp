@@ -28,8 +28,14 @@ void Program::finishNodes()
         if (after.plain && after.condition && !after.effect)
             n.effectThenTest = n.effect->thenTest(*after.condition);
     }
+    // The statements that advance what the test after them compares, by that test.
+    std::vector<std::pair<int, int>> advances;
     for (std::size_t i = 0; i < nodes.size(); ++i)
-        findPass(static_cast<int>(i));
+        if (nodes[i].effectThenTest)
+            advances.emplace_back(nodes[i].next, static_cast<int>(i));
+    std::sort(advances.begin(), advances.end());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        findPass(static_cast<int>(i), advances);
 }
 
 namespace {
@@ -60,7 +66,7 @@ int waysOf(const ProgramNode& n, int (&ways)[2])
 
 // The pass of the loop whose advance and test is node `at` (`effectAndTest`), or whose last statement
 // advances what the test at `at` compares (`effectThenTest` of a node before it).
-void Program::findPass(int at)
+void Program::findPass(int at, const std::vector<std::pair<int, int>>& advances)
 {
     constexpr std::size_t kMostMembers = 16;
     const ProgramNode& loop = nodes[static_cast<std::size_t>(at)];
@@ -73,9 +79,9 @@ void Program::findPass(int at)
     if (loop.effectAndTest) {
         ends.push_back(at);
     } else if (loop.plain && loop.condition && !loop.effect) {
-        for (std::size_t i = 0; i < nodes.size(); ++i)
-            if (nodes[i].effectThenTest && nodes[i].next == at)
-                ends.push_back(static_cast<int>(i));
+        for (auto i = std::lower_bound(advances.begin(), advances.end(), std::pair(at, -1));
+             i != advances.end() && i->first == at; ++i)
+            ends.push_back(i->second);
     }
     if (ends.empty())
         return;

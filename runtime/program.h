@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace runtime {
@@ -114,7 +115,9 @@ public:
     void finishNodes();
 
 private:
-    void findPass(int at);
+    // The pass of the loop whose test is node `at`, if it has one; `advances` are the pairs (test,
+    // statement) of the statements that advance what the test after them compares, sorted.
+    void findPass(int at, const std::vector<std::pair<int, int>>& advances);
 };
 
 } // namespace runtime
