@@ -87,14 +87,10 @@ void Program::findPass(int at, const std::vector<std::pair<int, int>>& advances)
         return;
     const auto isEnd = [&](int node) { return std::find(ends.begin(), ends.end(), node) != ends.end(); };
 
-    // Depth first from `first` over plain nodes; a way to a node on the way there is a way back.
-    enum class Mark : std::uint8_t { None, Open, Done };
-    std::vector<std::pair<int, Mark>> marks;
-    const auto markOf = [&](int node) -> Mark& {
-        for (auto& [n, mark] : marks)
-            if (n == node)
-                return mark;
-        return marks.emplace_back(node, Mark::None).second;
+    // Depth first from `first` over plain nodes, up to kMostMembers of them.
+    std::vector<int> visited;
+    const auto seen = [&](int node) {
+        return std::find(visited.begin(), visited.end(), node) != visited.end();
     };
     std::vector<int> finished; // in the order the search finished them
     const auto joins = [&](int node) {
@@ -103,14 +99,13 @@ void Program::findPass(int at, const std::vector<std::pair<int, int>>& advances)
                waysOf(nodes[static_cast<std::size_t>(node)], ways) > 0;
     };
     const auto search = [&](const auto& self, int node) -> void {
-        markOf(node) = Mark::Open;
+        visited.push_back(node);
         int ways[2] = {-1, -1};
         const int count = waysOf(nodes[static_cast<std::size_t>(node)], ways);
         for (int w = 0; w < count; ++w) {
-            if (joins(ways[w]) && markOf(ways[w]) == Mark::None && marks.size() <= kMostMembers)
+            if (joins(ways[w]) && !seen(ways[w]) && visited.size() < kMostMembers)
                 self(self, ways[w]);
         }
-        markOf(node) = Mark::Done;
         finished.push_back(node);
     };
     if (!isEnd(first)) {
@@ -119,7 +114,8 @@ void Program::findPass(int at, const std::vector<std::pair<int, int>>& advances)
         search(search, first);
     }
 
-    // Members in reverse finishing order: every way between them that is not a way back goes forward.
+    // Members in reverse finishing order: every way between them goes forward but a way back to a node
+    // the search had not finished when it took that way (a loop inside the body), which leaves the pass.
     // The first end a way reaches is the pass's end; a way to another end leaves the pass.
     LoopPass pass;
     int tailStart = isEnd(first) ? first : -1;
