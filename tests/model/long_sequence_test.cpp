@@ -244,8 +244,10 @@ TEST(LongSequence, ChangesOfTheSequenceItselfAgreeWithAFreshComputation)
                 }
                 pasteElements(pick(6) == 0 ? *root : *e, std::move(chain));
             } else if (what == 9) {
-                // Down below the length that gets an index, or up far above it, looking on the way.
+                // Down below the length that gets an index, or up far above it, looking on the way; up
+                // in one place half of the time, so that a run grows long.
                 const bool down = n > 40;
+                const std::size_t hot = pick(2) == 0 ? place(std::max<std::size_t>(n, 1)) : n + 1;
                 for (std::size_t k = 0; k < (down ? n - 5 - pick(10) : 150 + pick(100)); ++k) {
                     const std::vector<TElement*> now = childrenOf(*root);
                     if (down)
@@ -253,9 +255,9 @@ TEST(LongSequence, ChangesOfTheSequenceItselfAgreeWithAFreshComputation)
                     else if (now.empty())
                         root->InsertAfter(TAnweisung::Create("wieder " + std::to_string(k)));
                     else
-                        now[place(now.size())]->insertSuccessor(
+                        now[hot < now.size() ? hot : place(now.size())]->insertSuccessor(
                             TAnweisung::Create("wieder " + std::to_string(k)));
-                    if (pick(12) == 0)
+                    if (pick(8) == 0)
                         look(step);
                 }
             } else {
