@@ -260,38 +260,62 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
     // The touched runs measured again, one that grew long split; nothing of the block changes until all
     // of them are measured.
     const TTextShape indentShape = TTextShape::of(indent);
-    std::vector<TJavaSequence::Run> runs;
-    runs.reserve(kept.runs.size() + 1);
+    std::vector<TJavaSequence::Run> made; // for the touched runs in order, a long one in several
+    std::vector<std::pair<std::size_t, std::size_t>> madeFor; // run, how many made for it
     std::vector<std::pair<const TElement*, std::uint32_t>> measured;
+    bool reshaped = false; // runs go or are split
     for (std::size_t r = 0; r < kept.runs.size(); ++r) {
         if (counts[r] == 0)
+            reshaped = true;
+        if (counts[r] == 0 || !touched[r])
             continue;
         const auto start = static_cast<std::uint32_t>(starts[r]);
-        if (!touched[r]) {
-            runs.push_back(kept.runs[r]);
-            runs.back().start = start;
-            continue;
-        }
         const TElement* e = children ? (*children)[start] : kept.runs[r].first;
         const std::uint32_t pieces = counts[r] > 2 * kRun ? counts[r] / kRun : 1;
+        reshaped = reshaped || pieces > 1;
+        madeFor.emplace_back(r, pieces);
         for (std::uint32_t piece = 0, done = 0; piece < pieces; ++piece) {
             const std::uint32_t count = piece + 1 < pieces ? kRun : counts[r] - done;
-            runs.push_back({e, 0, 0, start + done, count, {}});
+            made.push_back({e, 0, 0, start + done, count, {}});
             for (std::uint32_t k = 0; k < count; ++k, e = e->Next.get()) {
                 if (!e)
                     return false;
-                runs.back().shape.append(elementShape(*e, indent, indentShape));
+                made.back().shape.append(elementShape(*e, indent, indentShape));
                 measured.emplace_back(e, start + done + k);
             }
             done += count;
         }
+    }
+    if (reshaped) {
+        std::vector<TJavaSequence::Run> runs;
+        runs.reserve(kept.runs.size() + made.size());
+        auto next = made.begin();
+        auto nextFor = madeFor.begin();
+        for (std::size_t r = 0; r < kept.runs.size(); ++r) {
+            if (nextFor != madeFor.end() && nextFor->first == r) {
+                runs.insert(runs.end(), next, next + static_cast<std::ptrdiff_t>(nextFor->second));
+                next += static_cast<std::ptrdiff_t>(nextFor->second);
+                ++nextFor;
+            } else if (counts[r] > 0) {
+                runs.push_back(kept.runs[r]);
+                runs.back().start = static_cast<std::uint32_t>(starts[r]);
+            }
+        }
+        kept.runs = std::move(runs);
+    } else {
+        // The same runs: their places and lengths, and the touched ones as measured.
+        for (std::size_t r = 0; r < kept.runs.size(); ++r) {
+            kept.runs[r].start = static_cast<std::uint32_t>(starts[r]);
+            kept.runs[r].count = counts[r];
+        }
+        for (std::size_t i = 0; i < made.size(); ++i)
+            kept.runs[madeFor[i].first] = made[i];
     }
     // Measured without a failure: now the block takes it in.
     for (const auto& [e, place] : measured) {
         e->m_javaPosition = place;
         e->m_javaChanged = false;
     }
-    kept.runs = std::move(runs);
     kept.total = {};
     for (TJavaSequence::Run& run : kept.runs) {
         run.bytes = kept.total.bytes;
