@@ -78,7 +78,8 @@ public:
 namespace {
 
 // A block's sequence longer than this is kept in runs of this many elements, each a part of its own that
-// the next snapshot takes over unless one of its elements changed, went or came.
+// the next snapshot takes over unless one of its elements changed, went or came. A run that elements came
+// into or went from is encoded again as it stands, so runs may be shorter or longer (up to twice this).
 constexpr std::size_t kRunLength = 64;
 // How many runs ahead of the last one taken over a sequence is looked at for the next one.
 constexpr std::size_t kRunWindow = 4;
