@@ -103,6 +103,11 @@ public:
     // Brings what `block` keeps at `indent` up to date by measuring again the runs of the children that
     // changed in themselves; false when they are not known (then the sequence is measured whole).
     static bool update(const TBlock& block, const std::string& indent);
+    // The same where only children changed in themselves: their runs are measured again in place.
+    static bool updateChanged(const TBlock& block, const std::string& indent, const TChildChanges& changes);
+    // What the block keeps is complete again: the runs' counts before them, the total, and from now on
+    // its changes are followed.
+    static bool settle(const TBlock& block);
     // The block whose sequence begins with `first`; null for a branch block or the root, which stand
     // alone, and for elements outside a tree.
     static const TBlock* holder(const TElement& first)
@@ -219,7 +224,9 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
     // The runs as the insertions and removals leave them; their children are found in the layout's
     // index, which holds the sequence as it stands.
     const std::vector<const TElement*>* children = currentChildren(block);
-    if (!changes->splices.empty() && !children)
+    if (changes->splices.empty())
+        return updateChanged(block, indent, *changes);
+    if (!children)
         return false;
     std::vector<std::uint32_t> counts;
     counts.reserve(kept.runs.size());
@@ -237,24 +244,17 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
         starts.push_back(length);
         length += count;
     }
-    if (children && children->size() != length)
+    if (children->size() != length)
         return false;
     // The runs the listed children stand in.
     for (const TElement* child : changes->children) {
-        std::size_t r = 0;
-        if (children) {
-            const std::size_t i = positionInSequence(*child);
-            if (i >= children->size() || (*children)[i] != child)
-                return false;
-            r = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) -
-                1;
-            while (counts[r] == 0)
-                --r;
-        } else {
-            r = runOf(block, kept, *child);
-            if (r >= kept.runs.size())
-                return false;
-        }
+        const std::size_t i = positionInSequence(*child);
+        if (i >= children->size() || (*children)[i] != child)
+            return false;
+        std::size_t r =
+            static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) - 1;
+        while (counts[r] == 0)
+            --r;
         touched[r] = 1;
     }
     // The touched runs measured again, one that grew long split; nothing of the block changes until all
@@ -270,7 +270,7 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
         if (counts[r] == 0 || !touched[r])
             continue;
         const auto start = static_cast<std::uint32_t>(starts[r]);
-        const TElement* e = children ? (*children)[start] : kept.runs[r].first;
+        const TElement* e = (*children)[start];
         const std::uint32_t pieces = counts[r] > 2 * kRun ? counts[r] / kRun : 1;
         reshaped = reshaped || pieces > 1;
         madeFor.emplace_back(r, pieces);
@@ -316,6 +316,46 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
         e->m_javaPosition = place;
         e->m_javaChanged = false;
     }
+    return settle(block);
+}
+
+bool TJavaIndex::updateChanged(const TBlock& block, const std::string& indent, const TChildChanges& changes)
+{
+    TJavaSequence& kept = *block.m_java;
+    std::vector<std::size_t> touched;
+    for (const TElement* child : changes.children) {
+        const std::size_t r = runOf(block, kept, *child);
+        if (r >= kept.runs.size())
+            return false;
+        touched.push_back(r);
+    }
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    const TTextShape indentShape = TTextShape::of(indent);
+    std::vector<TTextShape> shapes;
+    for (const std::size_t r : touched) {
+        TTextShape shape;
+        const TElement* e = kept.runs[r].first;
+        for (std::uint32_t k = 0; k < kept.runs[r].count; ++k, e = e->Next.get())
+            shape.append(elementShape(*e, indent, indentShape));
+        shapes.push_back(shape);
+    }
+    // Measured without a failure: now the block takes it in.
+    for (std::size_t i = 0; i < touched.size(); ++i) {
+        TJavaSequence::Run& run = kept.runs[touched[i]];
+        run.shape = shapes[i];
+        const TElement* e = run.first;
+        for (std::uint32_t k = 0; k < run.count; ++k, e = e->Next.get()) {
+            e->m_javaPosition = run.start + k;
+            e->m_javaChanged = false;
+        }
+    }
+    return settle(block);
+}
+
+bool TJavaIndex::settle(const TBlock& block)
+{
+    TJavaSequence& kept = *block.m_java;
     kept.total = {};
     for (TJavaSequence::Run& run : kept.runs) {
         run.bytes = kept.total.bytes;
