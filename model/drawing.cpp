@@ -287,8 +287,10 @@ void drawChildren(const TBlock& block, TCanvas& canvas, TPoint origin, int width
         std::lower_bound(tops.begin(), tops.end(), area.Bottom + margin - origin.y) - tops.begin());
     std::vector<std::size_t> wanted;
     for (const TElement* e : options.MarkPath) {
-        if (e->parent() == &block && (positionInSequence(*e) < first || positionInSequence(*e) >= end))
-            wanted.push_back(positionInSequence(*e));
+        if (e->parent() != &block)
+            continue;
+        if (const std::size_t i = positionInSequence(*e); i < count && (i < first || i >= end))
+            wanted.push_back(i);
     }
     for (std::size_t i = first; i < end; ++i)
         wanted.push_back(i);

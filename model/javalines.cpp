@@ -103,6 +103,11 @@ public:
     // Brings what `block` keeps at `indent` up to date by measuring again the runs of the children that
     // changed in themselves; false when they are not known (then the sequence is measured whole).
     static bool update(const TBlock& block, const std::string& indent);
+    // The same where only children changed in themselves: their runs are measured again in place.
+    static bool updateChanged(const TBlock& block, const std::string& indent, const TChildChanges& changes);
+    // What the block keeps is complete again: the runs' counts before them, the total, and from now on
+    // its changes are followed.
+    static bool settle(const TBlock& block);
     // The block whose sequence begins with `first`; null for a branch block or the root, which stand
     // alone, and for elements outside a tree.
     static const TBlock* holder(const TElement& first)
@@ -110,8 +115,10 @@ public:
         const TBlock* block = asBlock(first.parent());
         return block && block->FirstChild.get() == &first ? block : nullptr;
     }
-    // Where `e` stands in its block's sequence, as the block's kept measures found it.
+    // Where `e` stands in its block's sequence, as the block's kept measures last found it.
     static std::uint32_t position(const TElement& e) { return e.m_javaPosition; }
+    // The run of `sequence` (what `block` keeps, up to date) that holds `target`, a child of `block`.
+    static std::size_t runOf(const TBlock& block, const TJavaSequence& sequence, const TElement& target);
     static void exportAlone(const TElement& e, TByteSink& out, const std::string& indent)
     {
         e.exportJavaElement(out, indent);
@@ -178,31 +185,155 @@ TTextShape TJavaIndex::sequenceShape(const TElement& first, const std::string& i
     return shape;
 }
 
+std::size_t TJavaIndex::runOf(const TBlock& block, const TJavaSequence& sequence, const TElement& target)
+{
+    std::size_t place = position(target);
+    if (const std::vector<const TElement*>* children = currentChildren(block)) {
+        const std::size_t i = positionInSequence(target);
+        if (i < children->size() && (*children)[i] == &target)
+            place = i;
+    }
+    const auto holds = [&](std::size_t r) {
+        const TJavaSequence::Run& run = sequence.runs[r];
+        const TElement* e = run.first;
+        for (std::uint32_t k = 0; e && e != &target && k < run.count; ++k)
+            e = e->Next.get();
+        return e == &target;
+    };
+    const auto after =
+        std::upper_bound(sequence.runs.begin(), sequence.runs.end(), place,
+                         [](std::size_t p, const TJavaSequence::Run& run) { return p < run.start; });
+    if (after != sequence.runs.begin()) {
+        const std::size_t r = static_cast<std::size_t>(after - sequence.runs.begin()) - 1;
+        if (holds(r))
+            return r;
+    }
+    for (std::size_t r = 0; r < sequence.runs.size(); ++r) {
+        if (holds(r))
+            return r;
+    }
+    return sequence.runs.size();
+}
+
 bool TJavaIndex::update(const TBlock& block, const std::string& indent)
 {
     TJavaSequence& kept = *block.m_java;
     const TChildChanges* changes = childChanges(block, TKeeper::JavaText);
     if (!changes || kept.runs.empty())
         return false;
-    // The runs the listed children stand in: a child's run is found from its place as the last measure
-    // found it, and must hold it there.
-    std::vector<std::size_t> changed;
+    // The runs as the insertions and removals leave them; their children are found in the layout's
+    // index, which holds the sequence as it stands.
+    const std::vector<const TElement*>* children = currentChildren(block);
+    if (changes->splices.empty())
+        return updateChanged(block, indent, *changes);
+    if (!children)
+        return false;
+    std::vector<std::uint32_t> counts;
+    counts.reserve(kept.runs.size());
+    for (const TJavaSequence::Run& run : kept.runs)
+        counts.push_back(run.count);
+    std::vector<char> touched(kept.runs.size(), 0);
+    for (const TSplice& splice : changes->splices) {
+        if (!spliceRuns(counts, touched, splice))
+            return false;
+    }
+    std::vector<std::size_t> starts;
+    starts.reserve(counts.size());
+    std::size_t length = 0;
+    for (const std::uint32_t count : counts) {
+        starts.push_back(length);
+        length += count;
+    }
+    if (children->size() != length)
+        return false;
+    // The runs the listed children stand in.
     for (const TElement* child : changes->children) {
-        const std::size_t r = position(*child) / kRun;
+        const std::size_t i = positionInSequence(*child);
+        if (i >= children->size() || (*children)[i] != child)
+            return false;
+        std::size_t r =
+            static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) - 1;
+        while (counts[r] == 0)
+            --r;
+        touched[r] = 1;
+    }
+    // The touched runs measured again, one that grew long split; nothing of the block changes until all
+    // of them are measured.
+    const TTextShape indentShape = TTextShape::of(indent);
+    std::vector<TJavaSequence::Run> made; // for the touched runs in order, a long one in several
+    std::vector<std::pair<std::size_t, std::size_t>> madeFor; // run, how many made for it
+    std::vector<std::pair<const TElement*, std::uint32_t>> measured;
+    bool reshaped = false; // runs go or are split
+    for (std::size_t r = 0; r < kept.runs.size(); ++r) {
+        if (counts[r] == 0)
+            reshaped = true;
+        if (counts[r] == 0 || !touched[r])
+            continue;
+        const auto start = static_cast<std::uint32_t>(starts[r]);
+        const TElement* e = (*children)[start];
+        const std::uint32_t pieces = counts[r] > 2 * kRun ? counts[r] / kRun : 1;
+        reshaped = reshaped || pieces > 1;
+        madeFor.emplace_back(r, pieces);
+        for (std::uint32_t piece = 0, done = 0; piece < pieces; ++piece) {
+            const std::uint32_t count = piece + 1 < pieces ? kRun : counts[r] - done;
+            made.push_back({e, 0, 0, start + done, count, {}});
+            for (std::uint32_t k = 0; k < count; ++k, e = e->Next.get()) {
+                if (!e)
+                    return false;
+                made.back().shape.append(elementShape(*e, indent, indentShape));
+                measured.emplace_back(e, start + done + k);
+            }
+            done += count;
+        }
+    }
+    if (reshaped) {
+        std::vector<TJavaSequence::Run> runs;
+        runs.reserve(kept.runs.size() + made.size());
+        auto next = made.begin();
+        auto nextFor = madeFor.begin();
+        for (std::size_t r = 0; r < kept.runs.size(); ++r) {
+            if (nextFor != madeFor.end() && nextFor->first == r) {
+                runs.insert(runs.end(), next, next + static_cast<std::ptrdiff_t>(nextFor->second));
+                next += static_cast<std::ptrdiff_t>(nextFor->second);
+                ++nextFor;
+            } else if (counts[r] > 0) {
+                runs.push_back(kept.runs[r]);
+                runs.back().start = static_cast<std::uint32_t>(starts[r]);
+            }
+        }
+        kept.runs = std::move(runs);
+    } else {
+        // The same runs: their places and lengths, and the touched ones as measured.
+        for (std::size_t r = 0; r < kept.runs.size(); ++r) {
+            kept.runs[r].start = static_cast<std::uint32_t>(starts[r]);
+            kept.runs[r].count = counts[r];
+        }
+        for (std::size_t i = 0; i < made.size(); ++i)
+            kept.runs[madeFor[i].first] = made[i];
+    }
+    // Measured without a failure: now the block takes it in.
+    for (const auto& [e, place] : measured) {
+        e->m_javaPosition = place;
+        e->m_javaChanged = false;
+    }
+    return settle(block);
+}
+
+bool TJavaIndex::updateChanged(const TBlock& block, const std::string& indent, const TChildChanges& changes)
+{
+    TJavaSequence& kept = *block.m_java;
+    std::vector<std::size_t> touched;
+    for (const TElement* child : changes.children) {
+        const std::size_t r = runOf(block, kept, *child);
         if (r >= kept.runs.size())
             return false;
-        const TElement* e = kept.runs[r].first;
-        for (std::uint32_t k = 0; e && e != child && k < kept.runs[r].count; ++k)
-            e = e->Next.get();
-        if (e != child)
-            return false;
-        changed.push_back(r);
+        touched.push_back(r);
     }
-    std::sort(changed.begin(), changed.end());
-    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
     const TTextShape indentShape = TTextShape::of(indent);
     std::vector<TTextShape> shapes;
-    for (const std::size_t r : changed) {
+    for (const std::size_t r : touched) {
         TTextShape shape;
         const TElement* e = kept.runs[r].first;
         for (std::uint32_t k = 0; k < kept.runs[r].count; ++k, e = e->Next.get())
@@ -210,13 +341,21 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
         shapes.push_back(shape);
     }
     // Measured without a failure: now the block takes it in.
-    for (std::size_t i = 0; i < changed.size(); ++i) {
-        TJavaSequence::Run& run = kept.runs[changed[i]];
+    for (std::size_t i = 0; i < touched.size(); ++i) {
+        TJavaSequence::Run& run = kept.runs[touched[i]];
         run.shape = shapes[i];
         const TElement* e = run.first;
-        for (std::uint32_t k = 0; k < run.count; ++k, e = e->Next.get())
+        for (std::uint32_t k = 0; k < run.count; ++k, e = e->Next.get()) {
+            e->m_javaPosition = run.start + k;
             e->m_javaChanged = false;
+        }
     }
+    return settle(block);
+}
+
+bool TJavaIndex::settle(const TBlock& block)
+{
+    TJavaSequence& kept = *block.m_java;
     kept.total = {};
     for (TJavaSequence::Run& run : kept.runs) {
         run.bytes = kept.total.bytes;
@@ -259,14 +398,14 @@ const TJavaSequence& TJavaIndex::sequence(const TBlock& block, const std::string
                 const TElement* next = r + 1 < old->runs.size() ? old->runs[r + 1].first : nullptr;
                 if (count == old->runs[r].count && after == next && (!after || count == kRun)) {
                     fresh->runs.push_back(
-                        {e, fresh->total.bytes, fresh->total.lineEnds, count, old->runs[r].shape});
+                        {e, fresh->total.bytes, fresh->total.lineEnds, n, count, old->runs[r].shape});
                     fresh->total.append(old->runs[r].shape);
                     n += count;
                     e = after;
                     continue;
                 }
             }
-            fresh->runs.push_back({e, fresh->total.bytes, fresh->total.lineEnds, 0, {}});
+            fresh->runs.push_back({e, fresh->total.bytes, fresh->total.lineEnds, n, 0, {}});
         }
         const TTextShape shape = elementShape(*e, indent, indentShape);
         TJavaSequence::Run& run = fresh->runs.back();
@@ -470,9 +609,12 @@ private:
         const TJavaSequence& sequence = TJavaIndex::sequence(block, indent);
         const TElement* e = &first;
         if (!sequence.runs.empty()) {
-            const TJavaSequence::Run& start = sequence.runs[TJavaIndex::position(target) / kRun];
-            account(start.bytes, start.lineEnds);
-            e = start.first;
+            const std::size_t r = TJavaIndex::runOf(block, sequence, target);
+            if (r < sequence.runs.size()) {
+                const TJavaSequence::Run& start = sequence.runs[r];
+                account(start.bytes, start.lineEnds);
+                e = start.first;
+            }
         }
         const TTextShape indentShape = TTextShape::of(indent);
         for (; e && e != &target; e = e->Next.get()) {

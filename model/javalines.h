@@ -47,13 +47,15 @@ struct TTextShape
 // block changed and its children are written with an indentation of `indent` blanks.
 struct TJavaSequence
 {
-    // Runs of 64 children, with what the children before each wrote: a place in a long sequence is found
-    // without walking all of it, and an edit measures only the runs it changed.
+    // Runs of about 64 children, with what the children before each wrote: a place in a long sequence is
+    // found without walking all of it, and an edit measures only the runs it changed. An insertion or
+    // removal makes its run longer or shorter; a run that grows past twice the length is split.
     struct Run
     {
         const TElement* first;
         std::uint64_t bytes;    // written by the children before it
         std::uint64_t lineEnds; // in them
+        std::uint32_t start;    // children before it
         std::uint32_t count;    // children in the run
         TTextShape shape;       // what they write
     };

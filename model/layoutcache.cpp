@@ -3,6 +3,7 @@
 #include "model/drawing.h"
 
 #include <algorithm>
+#include <new>
 #include <tuple>
 
 // TLayoutCache: the one place that reads and writes the layout fields of the elements.
@@ -44,6 +45,8 @@ public:
         e.m_position = static_cast<std::uint32_t>(position);
     }
     static std::size_t position(const TElement& e) { return e.m_position; }
+    // An element that came into a sequence is measured anew by the Java text's index, wherever it stood.
+    static void markJavaChanged(const TElement& e) { e.m_javaChanged = true; }
     static const TSequenceIndex* currentIndex(const TBlock& block, std::uint32_t context)
     {
         const TSequenceIndex* index = block.m_index.get();
@@ -131,11 +134,13 @@ TSequenceIndex& startIndex(const TBlock& block)
     TSequenceIndex& index = TLayoutCache::index(block);
     index.context = 0;
     index.sequenceCurrent = false;
+    index.moved.clear();
     index.changes[static_cast<int>(TKeeper::Layout)].stop();
     index.elements.clear();
     index.tops.clear();
     index.widths.clear();
     index.changes[static_cast<int>(TKeeper::Layout)].children.reserve(TChildChanges::kMaxListed);
+    index.moved.reserve(TChildChanges::kMaxListed);
     return index;
 }
 
@@ -182,13 +187,12 @@ bool updateIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options,
         return false;
     const std::size_t count = index->elements.size();
     for (const TElement* child : changes.children) {
-        const std::size_t i = TLayoutCache::position(*child);
-        if (i >= count || index->elements[i] != child)
+        if (positionInSequence(*child) >= count)
             return false;
     }
     changes.following = false; // until the index is whole again
     for (const TElement* child : changes.children) {
-        const std::size_t i = TLayoutCache::position(*child);
+        const std::size_t i = positionInSequence(*child);
         const int oldHeight = (i + 1 < count ? index->tops[i + 1] : index->height) - index->tops[i];
         const TSize now = measured(*child, canvas, options);
         index->widths[i] = now.cx;
@@ -208,6 +212,49 @@ bool updateIndex(const TBlock& block, TCanvas& canvas, TDisplayOptions& options,
 bool sharedLayout(const TBlock& block, const TDisplayOptions& options)
 {
     return options.CollapsedBlocks.empty() || !currentWindowLayout(options).affected.count(&block);
+}
+
+// Where a place counted before `splice` is after it; `gone` for a place it removed.
+constexpr std::size_t kGone = ~std::size_t{0};
+std::size_t shifted(std::size_t place, const TSplice& splice)
+{
+    if (splice.inserted)
+        return place >= splice.at ? place + splice.count : place;
+    if (place >= splice.at + splice.count)
+        return place - splice.count;
+    return place >= splice.at ? kGone : place;
+}
+
+// Every element of the index gets its place again.
+void renumber(TSequenceIndex& index)
+{
+    for (std::size_t i = 0; i < index.elements.size(); ++i)
+        TLayoutCache::setPosition(*index.elements[i], i);
+    index.moved.clear();
+}
+
+// The index of `block` when it holds the sequence as it stands and somebody follows its changes: only
+// then is a splice worth taking in.
+TSequenceIndex* splicedIndex(const TBlock& block)
+{
+    TSequenceIndex* index = TLayoutCache::existingIndex(block);
+    if (!index || !index->sequenceCurrent)
+        return nullptr;
+    for (const TChildChanges& changes : index->changes) {
+        if (changes.following)
+            return index;
+    }
+    return nullptr;
+}
+
+// Notes a splice for the places kept in the elements; the places are set anew once too many pile up.
+void noteMoved(TSequenceIndex& index, TSplice splice)
+{
+    if (index.moved.size() >= TChildChanges::kMaxListed || index.moved.size() == index.moved.capacity()) {
+        renumber(index);
+        return;
+    }
+    index.moved.push_back(splice);
 }
 
 std::size_t sequenceLength(const TBlock& block, std::size_t atLeast)
@@ -232,7 +279,18 @@ void TChildChanges::note(const TElement* child)
     children.push_back(child);
 }
 
-void TElement::invalidateLayout() const
+void TChildChanges::noteSplice(TSplice splice)
+{
+    if (!following)
+        return;
+    if (splices.size() >= kMaxListed || splices.size() == splices.capacity()) {
+        stop();
+        return;
+    }
+    splices.push_back(splice);
+}
+
+void TElement::invalidateLayout(bool spliceReported) const
 {
     ++g_generation;
     for (const TElement* e = this; e; e = e->parent()) {
@@ -242,7 +300,7 @@ void TElement::invalidateLayout() const
         // The element the change starts at may have changed its own sequence (an element inserted,
         // removed, or moved: the structural operations call this on the sequence's block). Every element
         // it stands inside changed only in itself, which its block notes.
-        if (e == this) {
+        if (e == this && !spliceReported) {
             if (const TBlock* block = asBlock(e)) {
                 if (TSequenceIndex* index = TLayoutCache::existingIndex(*block)) {
                     index->sequenceCurrent = false;
@@ -338,7 +396,124 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
 
 std::size_t positionInSequence(const TElement& e)
 {
-    return TLayoutCache::position(e);
+    const std::size_t kept = TLayoutCache::position(e);
+    const TBlock* block = asBlock(e.parent());
+    const TSequenceIndex* index = block ? TLayoutCache::existingIndex(*block) : nullptr;
+    if (!index)
+        return kept;
+    const std::vector<const TElement*>& elements = index->elements;
+    if (kept < elements.size() && elements[kept] == &e)
+        return kept;
+    // The place was kept before some of the splices since the places were last set: the last ones of
+    // them, replayed on it, give where the element stands now.
+    for (std::size_t first = 0; first < index->moved.size(); ++first) {
+        std::size_t place = kept;
+        for (std::size_t k = first; k < index->moved.size() && place != kGone; ++k)
+            place = shifted(place, index->moved[k]);
+        if (place < elements.size() && elements[place] == &e) {
+            TLayoutCache::setPosition(e, place);
+            return place;
+        }
+    }
+    return elements.size();
+}
+
+bool spliceRuns(std::vector<std::uint32_t>& counts, std::vector<char>& touched, const TSplice& splice)
+{
+    std::size_t start = 0;
+    if (splice.inserted) {
+        // Into the run of the child before, or the first run.
+        for (std::size_t r = 0; r < counts.size(); ++r) {
+            start += counts[r];
+            if (splice.at == 0 || (counts[r] > 0 && splice.at <= start)) {
+                counts[r] += splice.count;
+                touched[r] = 1;
+                return true;
+            }
+        }
+        return false;
+    }
+    std::size_t from = splice.at;
+    std::size_t left = splice.count;
+    for (std::size_t r = 0; r < counts.size() && left > 0; ++r) {
+        const std::size_t end = start + counts[r];
+        if (from < end) {
+            const std::size_t taken = std::min(left, end - from);
+            counts[r] -= static_cast<std::uint32_t>(taken);
+            touched[r] = 1;
+            left -= taken;
+        }
+        start = end;
+        if (left > 0 && from < start)
+            from = start;
+    }
+    return left == 0;
+}
+
+bool sequenceInserted(const TBlock& block, const TElement* after, const TElement& first, std::size_t count)
+{
+    TSequenceIndex* index = splicedIndex(block);
+    if (!index || count == 0)
+        return false;
+    const std::size_t length = index->elements.size();
+    std::size_t at = 0;
+    if (after) {
+        at = positionInSequence(*after);
+        if (at >= length)
+            return false;
+        ++at;
+    }
+    // Placed with no height: the layout measures them as changed children, and the children after
+    // them move then.
+    const int top = at < length ? index->tops[at] : index->height;
+    try {
+        index->elements.insert(index->elements.begin() + static_cast<std::ptrdiff_t>(at), count, nullptr);
+        index->tops.insert(index->tops.begin() + static_cast<std::ptrdiff_t>(at), count, top);
+        index->widths.insert(index->widths.begin() + static_cast<std::ptrdiff_t>(at), count, 0);
+    } catch (const std::bad_alloc&) {
+        index->sequenceCurrent = false;
+        return false;
+    }
+    const TElement* e = &first;
+    for (std::size_t i = at; i < at + count; ++i, e = e->Next.get()) {
+        index->elements[i] = e;
+        TLayoutCache::setPosition(*e, i);
+        TLayoutCache::markJavaChanged(*e);
+        index->changes[static_cast<int>(TKeeper::Layout)].note(e);
+    }
+    const TSplice splice{static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(count), true};
+    noteMoved(*index, splice);
+    index->changes[static_cast<int>(TKeeper::JavaText)].noteSplice(splice);
+    index->changes[static_cast<int>(TKeeper::Snapshot)].noteSplice(splice);
+    return true;
+}
+
+bool sequenceRemoving(const TBlock& block, const TElement& e)
+{
+    TSequenceIndex* index = splicedIndex(block);
+    if (!index)
+        return false;
+    const std::size_t length = index->elements.size();
+    const std::size_t at = positionInSequence(e);
+    if (at >= length)
+        return false;
+    const int height = (at + 1 < length ? index->tops[at + 1] : index->height) - index->tops[at];
+    const auto place = static_cast<std::ptrdiff_t>(at);
+    index->elements.erase(index->elements.begin() + place);
+    index->tops.erase(index->tops.begin() + place);
+    index->widths.erase(index->widths.begin() + place);
+    if (height != 0) {
+        for (std::size_t k = at; k + 1 < length; ++k)
+            index->tops[k] -= height;
+        index->height -= height;
+    }
+    const TSplice splice{static_cast<std::uint32_t>(at), 1, false};
+    noteMoved(*index, splice);
+    for (TChildChanges& changes : index->changes)
+        std::erase(changes.children, &e);
+    index->changes[static_cast<int>(TKeeper::JavaText)].noteSplice(splice);
+    index->changes[static_cast<int>(TKeeper::Snapshot)].noteSplice(splice);
+    return true;
 }
 
 TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options)
@@ -385,8 +560,11 @@ const TChildChanges* childChanges(const TBlock& block, TKeeper keeper)
 void prepareFollowing(const TBlock& block)
 {
     TSequenceIndex& index = TLayoutCache::index(block);
-    for (TChildChanges& changes : index.changes)
+    for (TChildChanges& changes : index.changes) {
         changes.children.reserve(TChildChanges::kMaxListed);
+        changes.splices.reserve(TChildChanges::kMaxListed);
+    }
+    index.moved.reserve(TChildChanges::kMaxListed);
 }
 
 void followChildChanges(const TBlock& block, TKeeper keeper) noexcept

@@ -27,27 +27,40 @@
 // and the undo snapshots (model/snapshot.cpp).
 enum class TKeeper : std::uint8_t { Layout, JavaText, Snapshot };
 
-// The children of a long sequence that changed in themselves (a text, something inside them) since a keeper
-// last took in the whole sequence. While it is `following`, every such change is listed, and the sequence
-// itself (which elements stand in it, in which order) has not changed: the keeper takes in the listed
-// children and keeps the rest. A change of the sequence itself, or too many changes, ends following, and
-// the keeper looks at every child again.
+// A change of a long sequence itself: `count` children inserted at `at`, or removed from `at` on, the
+// places counted in the sequence as it stood just before.
+struct TSplice
+{
+    std::uint32_t at = 0;
+    std::uint32_t count = 0;
+    bool inserted = false;
+};
+
+// What changed in a long sequence since a keeper last took in the whole of it. While it is `following`,
+// every change is listed: the children that changed in themselves (a text, something inside them) and the
+// insertions and removals, in order. The keeper takes in those and keeps the rest. A change that is not
+// reported this way (a sequence emptied, a chain appended), or too many changes, end following, and the
+// keeper looks at every child again.
 struct TChildChanges
 {
     static constexpr std::size_t kMaxListed = 16;
     bool following = false;
-    std::vector<const TElement*> children; // no child twice
+    std::vector<const TElement*> children; // no child twice; all of them stand in the sequence
+    std::vector<TSplice> splices;
 
     void note(const TElement* child);
+    void noteSplice(TSplice splice);
     void restart()
     {
         following = true;
         children.clear();
+        splices.clear();
     }
     void stop()
     {
         following = false;
         children.clear();
+        splices.clear();
     }
 };
 
@@ -62,8 +75,12 @@ struct TSequenceIndex
     std::vector<int> tops;
     std::vector<int> widths;
     int height = 0;
-    // `elements` are the block's children as they stand now.
+    // `elements` are the block's children as they stand now: insertions and removals that are reported
+    // (sequenceInserted, sequenceRemoving) are spliced into the arrays as they happen.
     bool sequenceCurrent = false;
+    // The splices since every element's kept place was last set: a kept place is found again by
+    // replaying some of them (positionInSequence).
+    std::vector<TSplice> moved;
     TChildChanges changes[3]; // by TKeeper
 };
 
@@ -111,8 +128,16 @@ const TSequenceIndex* sequenceIndex(const TBlock& block, TCanvas& canvas, TDispl
 // does it; a long sequence gets the index that sequenceIndex would make for it on the way.
 TSize measureChildren(const TBlock& block, TCanvas& canvas, TDisplayOptions& options);
 
-// Where `e` stands in its block's sequence index (valid while that index is).
+// Where `e` stands in its block's sequence index (valid while that index is); the length of the index
+// when it does not stand there.
 std::size_t positionInSequence(const TElement& e);
+
+// Reports to `block`'s index that `count` elements from `first` on were just linked into its sequence,
+// right after `after` (null: at its start). Before its `invalidateLayout(true)`; false when the index
+// could not take it in, and then the sequence is looked at whole (`invalidateLayout()`).
+bool sequenceInserted(const TBlock& block, const TElement* after, const TElement& first, std::size_t count);
+// The same for `e`, about to be unlinked from `block`'s sequence (it still stands in it).
+bool sequenceRemoving(const TBlock& block, const TElement& e);
 
 // The children of `block` that changed since `keeper` last took in its whole sequence; null when they are
 // not known, and then every child has to be looked at.
@@ -121,6 +146,10 @@ const TChildChanges* childChanges(const TBlock& block, TKeeper keeper);
 // listed for it. Prepared by prepareFollowing, which may run out of memory; this one cannot fail.
 void prepareFollowing(const TBlock& block);
 void followChildChanges(const TBlock& block, TKeeper keeper) noexcept;
+// A keeper that holds a long sequence in runs takes in a splice: `counts` are the runs' lengths, made
+// longer or shorter, and the runs it touched are marked in `touched`. An insertion goes into the run of
+// the child before it (the first run at the start). False when the splice does not fit the runs.
+bool spliceRuns(std::vector<std::uint32_t>& counts, std::vector<char>& touched, const TSplice& splice);
 // The children of `block` in order, when the layout's index holds them as they stand now; null otherwise.
 const std::vector<const TElement*>* currentChildren(const TBlock& block);
 

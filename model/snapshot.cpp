@@ -78,7 +78,8 @@ public:
 namespace {
 
 // A block's sequence longer than this is kept in runs of this many elements, each a part of its own that
-// the next snapshot takes over unless one of its elements changed, went or came.
+// the next snapshot takes over unless one of its elements changed, went or came. A run that elements came
+// into or went from is encoded again as it stands, so runs may be shorter or longer (up to twice this).
 constexpr std::size_t kRunLength = 64;
 // How many runs ahead of the last one taken over a sequence is looked at for the next one.
 constexpr std::size_t kRunWindow = 4;
@@ -230,52 +231,69 @@ private:
         put(kEnd);
     }
 
-    // Where only some children changed in themselves since the last complete snapshot encoded the
+    // Where only some children changed, or came or went, since the last complete snapshot encoded the
     // sequence, and the layout's index holds the children as they stand: the runs of the changed children
-    // are encoded again, every other run is taken over without a walk along it. False when the changes
-    // are not known.
+    // and the runs that children came into or went from are encoded again (one that grew long in several
+    // runs), every other run is taken over without a walk along it. False when the changes are not known.
     bool takeOverRuns(const TBlock& block, const std::vector<std::shared_ptr<const TSnapshotPart>>& oldRuns)
     {
         const TChildChanges* changes = childChanges(block, TKeeper::Snapshot);
         const std::vector<const TElement*>* children = currentChildren(block);
         if (!changes || !children)
             return false;
+        std::vector<std::uint32_t> counts;
+        counts.reserve(oldRuns.size());
+        for (const auto& run : oldRuns)
+            counts.push_back(static_cast<std::uint32_t>(run->serials.size()));
+        std::vector<char> touched(oldRuns.size(), 0);
+        for (const TSplice& splice : changes->splices) {
+            if (!spliceRuns(counts, touched, splice))
+                return false;
+        }
         std::vector<std::size_t> starts;
         starts.reserve(oldRuns.size());
         std::size_t count = 0;
-        for (const auto& run : oldRuns) {
+        for (const std::uint32_t length : counts) {
             starts.push_back(count);
-            count += run->serials.size();
+            count += length;
         }
         if (count != children->size())
             return false;
-        std::vector<std::size_t> changed;
         for (const TElement* child : changes->children) {
             const std::size_t i = positionInSequence(*child);
             if (i >= count || (*children)[i] != child)
                 return false;
-            const std::size_t k =
+            std::size_t k =
                 static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) -
                 1;
-            if (oldRuns[k]->serials[i - starts[k]] != child->serial())
+            while (counts[k] == 0)
+                --k;
+            if (!touched[k] && oldRuns[k]->serials[i - starts[k]] != child->serial())
                 return false;
-            changed.push_back(k);
+            touched[k] = 1;
         }
-        std::sort(changed.begin(), changed.end());
         for (std::size_t k = 0; k < oldRuns.size(); ++k) {
-            if (std::binary_search(changed.begin(), changed.end(), k)) {
+            if (counts[k] == 0)
+                continue;
+            if (!touched[k]) {
+                m_out.parts.push_back(oldRuns[k]);
+                put(kRun);
+                continue;
+            }
+            const std::size_t pieces = counts[k] > 2 * kRunLength ? counts[k] / kRunLength : 1;
+            for (std::size_t piece = 0, done = 0; piece < pieces; ++piece) {
+                const std::size_t length = piece + 1 < pieces ? kRunLength : counts[k] - done;
                 auto run = std::make_shared<TSnapshotPart>();
-                run->serials.reserve(oldRuns[k]->serials.size());
+                run->serials.reserve(length);
                 Encoder encoder(*run, m_settled);
-                for (std::size_t i = starts[k]; i < starts[k] + oldRuns[k]->serials.size(); ++i) {
+                for (std::size_t i = starts[k] + done; i < starts[k] + done + length; ++i) {
                     encoder.item(*(*children)[i]);
                     run->serials.push_back((*children)[i]->serial());
                 }
                 m_out.parts.push_back(std::move(run));
-            } else {
-                m_out.parts.push_back(oldRuns[k]);
+                put(kRun);
+                done += length;
             }
-            put(kRun);
         }
         put(kEnd);
         return true;

@@ -27,8 +27,9 @@ struct TSnapshotPart
 // marked when it or something in it changes (invalidateLayout marks the element and every element it
 // stands inside). The next snapshot refers to the part of an unmarked block instead of encoding it again,
 // and of a long sequence takes over every run whose elements are still there unchanged: taking a snapshot
-// costs the changed elements, the runs they stand in and the blocks around them (with a walk along their
-// long sequences), and the snapshots of a history share everything else.
+// costs the changed elements, the runs they stand in and the blocks around them (where the layout's index
+// of a long sequence knows what changed and came or went, without a walk along it), and the snapshots of
+// a history share everything else.
 class TSnapshot
 {
 public:

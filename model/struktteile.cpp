@@ -66,8 +66,10 @@ void TElement::insertSuccessor(std::unique_ptr<TElement> e)
     e->m_parent = m_parent;
     e->Next = std::move(Next);
     Next = std::move(e);
-    if (m_parent)
-        m_parent->invalidateLayout();
+    if (m_parent) {
+        const TBlock* block = asBlock(m_parent);
+        m_parent->invalidateLayout(block && sequenceInserted(*block, this, *Next, 1));
+    }
 }
 
 void TElement::InsertAfter(std::unique_ptr<TElement> e)
@@ -85,10 +87,12 @@ void TElement::adoptSequence(TElement* first)
 // sequence's holder is measured again.
 std::unique_ptr<TElement> unlinkElement(std::unique_ptr<TElement>& link)
 {
+    const TBlock* block = asBlock(link->m_parent);
+    const bool reported = block && sequenceRemoving(*block, *link);
     std::unique_ptr<TElement> removed = std::move(link);
     link = std::move(removed->Next);
     if (TElement* holder = std::exchange(removed->m_parent, nullptr))
-        holder->invalidateLayout();
+        holder->invalidateLayout(reported);
     return removed;
 }
 
@@ -97,6 +101,30 @@ namespace {
 std::unique_ptr<TElement> unlink(std::unique_ptr<TElement>& link)
 {
     return unlinkElement(link);
+}
+
+// The link that owns `x`, when `x` stands inside `top` in a sequence whose layout index holds it as it
+// stands: found by its place there instead of by a walk along the sequence. Null otherwise.
+std::unique_ptr<TElement>* indexedLink(const TElement& top, const TElement* x)
+{
+    TElement* parent = x->parent();
+    TBlock* holder = parent && parent->isBlock() ? static_cast<TBlock*>(parent) : nullptr;
+    if (!holder)
+        return nullptr;
+    const std::vector<const TElement*>* children = currentChildren(*holder);
+    if (!children)
+        return nullptr;
+    const TElement* around = holder;
+    while (around && around != &top)
+        around = around->parent();
+    if (!around)
+        return nullptr;
+    const std::size_t at = positionInSequence(*x);
+    if (at >= children->size() || (*children)[at] != x)
+        return nullptr;
+    std::unique_ptr<TElement>& link =
+        at == 0 ? holder->FirstChild : const_cast<TElement*>((*children)[at - 1])->Next;
+    return link.get() == x ? &link : nullptr;
 }
 
 } // namespace
@@ -117,6 +145,8 @@ std::unique_ptr<TElement> TElement::DeleteElement(TElement* x)
         }
         return nullptr;
     }
+    if (std::unique_ptr<TElement>* link = indexedLink(*this, x))
+        return unlink(*link);
     for (TElement* e = this; e; e = e->Next.get()) {
         if (e->Next.get() == x)
             return unlink(e->Next);
@@ -130,6 +160,8 @@ std::unique_ptr<TElement> TElement::DetachElement(TElement* x)
 {
     if (!x)
         return nullptr;
+    if (std::unique_ptr<TElement>* link = indexedLink(*this, x))
+        return unlink(*link);
     for (TElement* e = this; e; e = e->Next.get()) {
         if (e->Next.get() == x)
             return unlink(e->Next);
@@ -223,7 +255,7 @@ void TBlock::InsertAfter(std::unique_ptr<TElement> e)
     setParent(*e, this);
     e->Next = std::move(FirstChild);
     FirstChild = std::move(e);
-    invalidateLayout();
+    invalidateLayout(sequenceInserted(*this, nullptr, *FirstChild, 1));
 }
 
 void TBlock::appendChain(std::unique_ptr<TElement> chain)

@@ -90,8 +90,10 @@ public:
 
     // The measured sizes of this element and of every element it stands inside, and their encodings kept
     // for undo snapshots, are out of date: called by the structural operations, and by whoever changes an
-    // element's text (model/editing.h: setText).
-    void invalidateLayout() const;
+    // element's text (model/editing.h: setText). `spliceReported`: the change is an insertion into or a
+    // removal from this block's sequence that its index took in (model/layoutcache.h: sequenceInserted),
+    // so whoever follows the sequence's changes keeps following.
+    void invalidateLayout(bool spliceReported = false) const;
 
     // Links `e` (a single new or detached element) right after this element in its sequence, also when
     // this element is a block; the old `Next` of `e` is overwritten.

@@ -7,6 +7,7 @@
 #include "model/diagramview.h"
 #include "model/dump.h"
 #include "model/editing.h"
+#include "model/elementclipboard.h"
 #include "model/javaexport.h"
 #include "model/javalines.h"
 #include "model/snapshot.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <utility>
@@ -54,8 +56,9 @@ std::unique_ptr<TBlock> longDesign()
     return root;
 }
 
-// The kept layout against a fresh one of a copy: the scroll ranges and a paint of the middle of the design.
-std::string layoutDiffers(TBlock& root, TRecordingCanvas& kept, TDisplayOptions& options)
+// The kept layout against a fresh one of a copy: the scroll ranges and a paint of the design at `at`
+// (a fraction of its height).
+std::string layoutDiffers(TBlock& root, TRecordingCanvas& kept, TDisplayOptions& options, double at = 0.5)
 {
     const std::unique_ptr<TBlock> copy = root.cloneBlock();
     makeDesignRoot(*copy);
@@ -65,7 +68,8 @@ std::string layoutDiffers(TBlock& root, TRecordingCanvas& kept, TDisplayOptions&
     if (ranges != scrollRangesOf(fresh, *copy, freshOptions, options.Flowchart))
         return "scroll ranges";
     const TPoint origin = displayOrigin(kept, root, options, options.Flowchart);
-    const TRect area{0, origin.y + ranges.cy / 2 - 200, 700, origin.y + ranges.cy / 2 + 200};
+    const int middle = origin.y + static_cast<int>(ranges.cy * at);
+    const TRect area{0, middle - 200, 700, middle + 200};
     kept.clear();
     kept.setPaintArea(area);
     fresh.setPaintArea(area);
@@ -103,7 +107,25 @@ std::string javaDiffers(const TBlock& root)
         if (java.line(static_cast<int>(n)) != lines[n])
             return "line " + std::to_string(n);
     }
+    // Where the root's children stand, against the same question on a copy that has nothing kept.
+    const std::unique_ptr<TBlock> copy = root.cloneBlock();
+    makeDesignRoot(*copy);
+    const TJavaLines fresh(*copy);
+    const std::vector<TElement*> children = elementsFrom(root.FirstChild.get());
+    const std::vector<TElement*> copied = elementsFrom(copy->FirstChild.get());
+    for (std::size_t i = 0; i < children.size(); i += 1 + children.size() / 12) {
+        if (children[i]->parent() == &root && java.linesOf(children[i]) != fresh.linesOf(copied[i]))
+            return "lines of element " + std::to_string(i);
+    }
     return {};
+}
+
+std::vector<TElement*> childrenOf(const TBlock& block)
+{
+    std::vector<TElement*> children;
+    for (TElement* e = block.FirstChild.get(); e; e = e->Next.get())
+        children.push_back(e);
+    return children;
 }
 
 TEST(LongSequence, KeepersTakeInOnlyWhatChangedAndAgreeWithAFreshComputation)
@@ -146,6 +168,102 @@ TEST(LongSequence, KeepersTakeInOnlyWhatChangedAndAgreeWithAFreshComputation)
             if (pick(4) != 0) {
                 ASSERT_EQ(javaDiffers(*root), "") << "seed " << seed << ", step " << step;
             }
+        }
+        for (const auto& [snapshot, dump] : taken)
+            ASSERT_EQ(dumpTree(*snapshot.restore()), dump) << "seed " << seed;
+    }
+}
+
+// Insertions, removals, moves and pastes in the root's long sequence, at its ends, at the boundaries of
+// the runs of 64 the Java text's index and the undo snapshots keep, and anywhere; the sequence is also
+// emptied below the length that gets an index and filled again. The keepers take them in by place.
+TEST(LongSequence, ChangesOfTheSequenceItselfAgreeWithAFreshComputation)
+{
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&rng](std::size_t n) {
+            return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+        };
+        const auto place = [&](std::size_t n) -> std::size_t {
+            switch (pick(4)) {
+            case 0:
+                return 0;
+            case 1:
+                return n - 1;
+            case 2:
+                return std::min(n - 1, 64 * (1 + pick(n / 64 + 1)) + pick(3) - 1);
+            default:
+                return pick(n);
+            }
+        };
+        auto root = longDesign();
+        TRecordingCanvas kept;
+        kept.setKeyed(true);
+        TDisplayOptions options = modeOptions(seed % 2 == 0);
+        std::vector<std::pair<TSnapshot, std::string>> taken;
+        const auto look = [&](int step) {
+            ASSERT_EQ(checkInvariants(*root), "") << "seed " << seed << ", step " << step;
+            if (pick(4) != 0) {
+                const double at = pick(3) == 0 ? 0.0 : static_cast<double>(pick(100)) / 100.0;
+                ASSERT_EQ(layoutDiffers(*root, kept, options, at), "")
+                    << "seed " << seed << ", step " << step;
+            }
+            if (pick(3) != 0) {
+                ASSERT_EQ(javaDiffers(*root), "") << "seed " << seed << ", step " << step;
+            }
+            if (pick(3) != 0)
+                taken.emplace_back(TSnapshot(*root), dumpTree(*root));
+        };
+        for (int step = 0; step < 150; ++step) {
+            const std::vector<TElement*> children = childrenOf(*root);
+            const std::size_t n = children.size();
+            TElement* e = n > 0 ? children[place(n)] : nullptr;
+            const std::size_t what = pick(12);
+            if (what < 3 || !e) {
+                auto created = TAnweisung::Create("neu " + std::to_string(step));
+                if (!e || pick(6) == 0)
+                    root->InsertAfter(std::move(created));
+                else if (e->isBlock() && pick(2) == 0)
+                    asBlock(e)->InsertAfter(std::move(created)); // inside the named block
+                else
+                    e->insertSuccessor(std::move(created));
+            } else if (what < 6) {
+                root->DeleteElement(e);
+            } else if (what < 8) {
+                TElement* target = children[place(n)];
+                const bool afterBlock = target->isBlock() && pick(2) == 0;
+                if (dropAccepted(*root, e, target, afterBlock))
+                    dropElement(*root, *e, *target, afterBlock);
+            } else if (what == 8) {
+                // More elements than a block lists, now and then.
+                std::unique_ptr<TElement> chain;
+                for (std::size_t i = 1 + pick(pick(4) == 0 ? 24 : 4); i > 0; --i) {
+                    std::unique_ptr<TElement> copy = children[pick(n)]->cloneAlone();
+                    copy->Next = std::move(chain);
+                    chain = std::move(copy);
+                }
+                pasteElements(pick(6) == 0 ? *root : *e, std::move(chain));
+            } else if (what == 9) {
+                // Down below the length that gets an index, or up far above it, looking on the way; up
+                // in one place half of the time, so that a run grows long.
+                const bool down = n > 40;
+                const std::size_t hot = pick(2) == 0 ? place(std::max<std::size_t>(n, 1)) : n + 1;
+                for (std::size_t k = 0; k < (down ? n - 5 - pick(10) : 150 + pick(100)); ++k) {
+                    const std::vector<TElement*> now = childrenOf(*root);
+                    if (down)
+                        root->DeleteElement(now[place(now.size())]);
+                    else if (now.empty())
+                        root->InsertAfter(TAnweisung::Create("wieder " + std::to_string(k)));
+                    else
+                        now[hot < now.size() ? hot : place(now.size())]->insertSuccessor(
+                            TAnweisung::Create("wieder " + std::to_string(k)));
+                    if (pick(8) == 0)
+                        look(step);
+                }
+            } else {
+                setText(*e, "summe = " + std::to_string(step) + std::string(pick(30), 'w'));
+            }
+            look(step);
         }
         for (const auto& [snapshot, dump] : taken)
             ASSERT_EQ(dumpTree(*snapshot.restore()), dump) << "seed " << seed;
