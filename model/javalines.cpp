@@ -228,35 +228,16 @@ bool TJavaIndex::update(const TBlock& block, const std::string& indent)
         return updateChanged(block, indent, *changes);
     if (!children)
         return false;
-    std::vector<std::uint32_t> counts;
-    counts.reserve(kept.runs.size());
+    TSplicedRuns spliced;
+    spliced.counts.reserve(kept.runs.size());
     for (const TJavaSequence::Run& run : kept.runs)
-        counts.push_back(run.count);
-    std::vector<char> touched(kept.runs.size(), 0);
-    for (const TSplice& splice : changes->splices) {
-        if (!spliceRuns(counts, touched, splice))
-            return false;
-    }
-    std::vector<std::size_t> starts;
-    starts.reserve(counts.size());
-    std::size_t length = 0;
-    for (const std::uint32_t count : counts) {
-        starts.push_back(length);
-        length += count;
-    }
-    if (children->size() != length)
+        spliced.counts.push_back(run.count);
+    if (!spliceAndFindRuns(spliced, *changes, *children,
+                           [](std::size_t, std::size_t, const TElement&) { return true; }))
         return false;
-    // The runs the listed children stand in.
-    for (const TElement* child : changes->children) {
-        const std::size_t i = positionInSequence(*child);
-        if (i >= children->size() || (*children)[i] != child)
-            return false;
-        std::size_t r =
-            static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) - 1;
-        while (counts[r] == 0)
-            --r;
-        touched[r] = 1;
-    }
+    const std::vector<std::uint32_t>& counts = spliced.counts;
+    const std::vector<char>& touched = spliced.touched;
+    const std::vector<std::size_t>& starts = spliced.starts;
     // The touched runs measured again, one that grew long split; nothing of the block changes until all
     // of them are measured.
     const TTextShape indentShape = TTextShape::of(indent);

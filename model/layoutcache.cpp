@@ -450,6 +450,41 @@ bool spliceRuns(std::vector<std::uint32_t>& counts, std::vector<char>& touched, 
     return left == 0;
 }
 
+bool spliceAndFindRuns(TSplicedRuns& runs, const TChildChanges& changes,
+                       const std::vector<const TElement*>& children,
+                       const std::function<bool(std::size_t, std::size_t, const TElement&)>& unchanged)
+{
+    runs.touched.assign(runs.counts.size(), 0);
+    for (const TSplice& splice : changes.splices) {
+        if (!spliceRuns(runs.counts, runs.touched, splice))
+            return false;
+    }
+    runs.starts.clear();
+    runs.starts.reserve(runs.counts.size());
+    std::size_t length = 0;
+    for (const std::uint32_t count : runs.counts) {
+        runs.starts.push_back(length);
+        length += count;
+    }
+    if (children.size() != length)
+        return false;
+    // The runs the listed children stand in.
+    for (const TElement* child : changes.children) {
+        const std::size_t i = positionInSequence(*child);
+        if (i >= length || children[i] != child)
+            return false;
+        std::size_t r = static_cast<std::size_t>(std::upper_bound(runs.starts.begin(), runs.starts.end(), i) -
+                                                 runs.starts.begin()) -
+                        1;
+        while (runs.counts[r] == 0)
+            --r;
+        if (!runs.touched[r] && !unchanged(r, i - runs.starts[r], *child))
+            return false;
+        runs.touched[r] = 1;
+    }
+    return true;
+}
+
 bool sequenceInserted(const TBlock& block, const TElement* after, const TElement& first, std::size_t count)
 {
     TSequenceIndex* index = splicedIndex(block);

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -150,6 +151,19 @@ void followChildChanges(const TBlock& block, TKeeper keeper) noexcept;
 // longer or shorter, and the runs it touched are marked in `touched`. An insertion goes into the run of
 // the child before it (the first run at the start). False when the splice does not fit the runs.
 bool spliceRuns(std::vector<std::uint32_t>& counts, std::vector<char>& touched, const TSplice& splice);
+// A keeper's runs of a long sequence after `changes`: `counts` (the runs' lengths before, made the lengths
+// after), the runs touched by a splice or holding a listed child, and where each run starts now in
+// `children`, the sequence as it stands. `unchanged(run, offset, child)` is asked for each listed child in
+// a run no splice touched, and may refuse it. False when the changes do not fit the runs or the sequence.
+struct TSplicedRuns
+{
+    std::vector<std::uint32_t> counts;
+    std::vector<char> touched;
+    std::vector<std::size_t> starts;
+};
+bool spliceAndFindRuns(TSplicedRuns& runs, const TChildChanges& changes,
+                       const std::vector<const TElement*>& children,
+                       const std::function<bool(std::size_t, std::size_t, const TElement&)>& unchanged);
 // The children of `block` in order, when the layout's index holds them as they stand now; null otherwise.
 const std::vector<const TElement*>* currentChildren(const TBlock& block);
 

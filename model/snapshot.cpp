@@ -241,37 +241,19 @@ private:
         const std::vector<const TElement*>* children = currentChildren(block);
         if (!changes || !children)
             return false;
-        std::vector<std::uint32_t> counts;
-        counts.reserve(oldRuns.size());
+        TSplicedRuns spliced;
+        spliced.counts.reserve(oldRuns.size());
         for (const auto& run : oldRuns)
-            counts.push_back(static_cast<std::uint32_t>(run->serials.size()));
-        std::vector<char> touched(oldRuns.size(), 0);
-        for (const TSplice& splice : changes->splices) {
-            if (!spliceRuns(counts, touched, splice))
-                return false;
-        }
-        std::vector<std::size_t> starts;
-        starts.reserve(oldRuns.size());
-        std::size_t count = 0;
-        for (const std::uint32_t length : counts) {
-            starts.push_back(count);
-            count += length;
-        }
-        if (count != children->size())
+            spliced.counts.push_back(static_cast<std::uint32_t>(run->serials.size()));
+        // A child listed as changed in a run that is taken over must still be the element the run holds.
+        const auto unchanged = [&](std::size_t run, std::size_t offset, const TElement& child) {
+            return oldRuns[run]->serials[offset] == child.serial();
+        };
+        if (!spliceAndFindRuns(spliced, *changes, *children, unchanged))
             return false;
-        for (const TElement* child : changes->children) {
-            const std::size_t i = positionInSequence(*child);
-            if (i >= count || (*children)[i] != child)
-                return false;
-            std::size_t k =
-                static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin()) -
-                1;
-            while (counts[k] == 0)
-                --k;
-            if (!touched[k] && oldRuns[k]->serials[i - starts[k]] != child->serial())
-                return false;
-            touched[k] = 1;
-        }
+        const std::vector<std::uint32_t>& counts = spliced.counts;
+        const std::vector<char>& touched = spliced.touched;
+        const std::vector<std::size_t>& starts = spliced.starts;
         for (std::size_t k = 0; k < oldRuns.size(); ++k) {
             if (counts[k] == 0)
                 continue;
