@@ -1476,24 +1476,6 @@ template <class T> ExprPtr comparison(Op op, ExprPtr a, ExprPtr b)
     throw std::logic_error("comparison not defined for this type");
 }
 
-template <template <class, class> class N, class... A> ExprPtr byElement(Type element, A&&... args)
-{
-    switch (element.base) {
-    case Base::Boolean:
-        return std::make_unique<N<std::uint8_t, bool>>(std::forward<A>(args)...);
-    case Base::Char:
-        return std::make_unique<N<std::uint16_t, std::int32_t>>(std::forward<A>(args)...);
-    case Base::Int:
-        return std::make_unique<N<std::int32_t, std::int32_t>>(std::forward<A>(args)...);
-    case Base::Long:
-        return std::make_unique<N<std::int64_t, std::int64_t>>(std::forward<A>(args)...);
-    case Base::Double:
-        return std::make_unique<N<double, double>>(std::forward<A>(args)...);
-    default:
-        return std::make_unique<N<Ref, Ref>>(std::forward<A>(args)...);
-    }
-}
-
 // The store of `value` into the local array at the local index when `value` is a constant; else null.
 template <class S, class R>
 ExprPtr slotStoreOfConstant(Type element, int arraySlot, int indexSlot, const Expr& value)
@@ -1504,7 +1486,8 @@ ExprPtr slotStoreOfConstant(Type element, int arraySlot, int indexSlot, const Ex
     return nullptr;
 }
 
-// As byElement, for primitive elements only.
+// The node N<S, R> for an array element of type `element`: S how the array stores it, R how the program
+// holds it.
 template <template <class, class> class N, class... A> ExprPtr byPrimitiveElement(Type element, A&&... args)
 {
     switch (element.base) {
@@ -1519,6 +1502,13 @@ template <template <class, class> class N, class... A> ExprPtr byPrimitiveElemen
     default:
         return std::make_unique<N<double, double>>(std::forward<A>(args)...);
     }
+}
+
+template <template <class, class> class N, class... A> ExprPtr byElement(Type element, A&&... args)
+{
+    if (element.isPrimitive())
+        return byPrimitiveElement<N>(element, std::forward<A>(args)...);
+    return std::make_unique<N<Ref, Ref>>(std::forward<A>(args)...);
 }
 
 } // namespace
@@ -1677,7 +1667,7 @@ ExprPtr makeArrayLoad(Type element, ExprPtr array, ExprPtr index)
 {
     const int arraySlot = array->readsSlot();
     const int indexSlot = index->readsSlot();
-    if (arraySlot >= 0 && indexSlot >= 0 && !element.array && !element.isReference())
+    if (arraySlot >= 0 && indexSlot >= 0 && element.isPrimitive())
         return byPrimitiveElement<SlotArrayLoad>(element, element, arraySlot, indexSlot);
     return byElement<ArrayLoad>(element, element, std::move(array), std::move(index));
 }
@@ -1686,7 +1676,7 @@ ExprPtr makeArrayStore(Type element, ExprPtr array, ExprPtr index, ExprPtr value
 {
     const int arraySlot = array->readsSlot();
     const int indexSlot = index->readsSlot();
-    if (arraySlot >= 0 && indexSlot >= 0 && !element.array && !element.isReference()) {
+    if (arraySlot >= 0 && indexSlot >= 0 && element.isPrimitive()) {
         ExprPtr made;
         switch (element.base) {
         case Base::Boolean:
