@@ -388,6 +388,16 @@ const Case kCases[] = {
      "if (f[j] > f[j + 1]) { int t = f[j]; f[j] = f[j + 1]; f[j + 1] = t; } } } System.out.println(s + \" \" "
      "+ n + \" \" + k + \" \" + f[0] + f[1] + f[2] + f[3] + f[4]);",
      "4 5 x", "234 9 9 12345\n", 0, nullptr},
+    // More shapes of passes: a do-while, a continue, an empty body, a while loop with two statements
+    // that advance its counter, and a loop that ends the program.
+    {"shapes of loops",
+     "int s = 0; int k = 0; do { s += k; k = k + 2; } while (k < 9); for (int i = 0; i < 5; i++) { if (i == "
+     "2) { "
+     "continue; } s = s * 3 + i; } int e = 0; for (int i = 0; i < 4; i++) { } int w = 10; while (w > 0) { if "
+     "(w "
+     "% 3 == 0) { w = w - 1; } else { w = w - 2; } } System.out.println(s + \" \" + e + \" \" + w + \" \" + "
+     "k); int z = 0; while (z < 3) { System.out.print(z); z = z + 1; }",
+     "", "1642 0 0 10\n012", 0, nullptr},
     {"store into null", "int[] n = null; int v = 2; n[0] = v;", "", "", 1,
      "\x84n[0] = v\x93 / java.lang.NullPointerException"},
 };
