@@ -64,6 +64,41 @@ TElement* walkUp(TBlock& shown, TElement* current)
     return shown.FindReferrer(current);
 }
 
+namespace {
+
+// The first block on the chain of referrers from `e` (FindReferrer again and again): the nearest block
+// before `e` in its sequence, else the block that holds that sequence; a branch block's chain goes on from
+// its condition. Found through the parents with one walk along each sequence, where the chain would take
+// a search of the design for every element on it. Null when the chain leaves `shown`.
+TElement* blockBefore(TBlock& shown, TElement* e)
+{
+    const auto within = [&](const TElement* x) {
+        while (x && x != &shown)
+            x = x->parent();
+        return x != nullptr;
+    };
+    for (TElement* at = e; at != &shown;) {
+        TElement* parent = at->parent();
+        if (!parent || !within(parent))
+            break;
+        if (TBlock* holder = asBlock(parent)) {
+            TElement* block = holder;
+            for (TElement* s = holder->FirstChild.get(); s && s != at; s = s->Next.get()) {
+                if (s->isBlock())
+                    block = s;
+            }
+            return block;
+        }
+        at = parent; // a branch block: its condition is no block
+    }
+    do
+        e = shown.FindReferrer(e);
+    while (e && !e->isBlock());
+    return e;
+}
+
+} // namespace
+
 TElement* walkDown(TBlock& shown, TElement* current)
 {
     TElement* e = current ? current : &shown;
@@ -75,9 +110,7 @@ TElement* walkDown(TBlock& shown, TElement* current)
         if (e->Next)
             return e->Next.get();
         // Up to the block that holds E, then past it when it is the last of its own sequence.
-        do
-            e = shown.FindReferrer(e);
-        while (e && !e->isBlock());
+        e = blockBefore(shown, e);
         if (e && !e->Next && e != &shown)
             e = shown.FindReferrer(e);
     }

@@ -6,6 +6,7 @@
 #include "model/texts.h"
 
 #include <atomic>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -103,28 +104,70 @@ std::unique_ptr<TElement> unlink(std::unique_ptr<TElement>& link)
     return unlinkElement(link);
 }
 
+// Whether `e` is `top` or stands inside it, by the parents.
+bool standsWithin(const TElement* e, const TElement& top)
+{
+    while (e && e != &top)
+        e = e->parent();
+    return e != nullptr;
+}
+
+// Where the layout index of `holder`'s sequence holds `x` as it stands: its place there. Null when the
+// index does not hold it.
+std::optional<std::size_t> indexedPlace(const TBlock& holder, const TElement* x,
+                                        const std::vector<const TElement*>*& children)
+{
+    children = currentChildren(holder);
+    if (!children)
+        return std::nullopt;
+    const std::size_t at = positionInSequence(*x);
+    if (at >= children->size() || (*children)[at] != x)
+        return std::nullopt;
+    return at;
+}
+
 // The link that owns `x`, when `x` stands inside `top` in a sequence whose layout index holds it as it
 // stands: found by its place there instead of by a walk along the sequence. Null otherwise.
 std::unique_ptr<TElement>* indexedLink(const TElement& top, const TElement* x)
 {
     TElement* parent = x->parent();
     TBlock* holder = parent && parent->isBlock() ? static_cast<TBlock*>(parent) : nullptr;
-    if (!holder)
-        return nullptr;
-    const std::vector<const TElement*>* children = currentChildren(*holder);
-    if (!children)
-        return nullptr;
-    const TElement* around = holder;
-    while (around && around != &top)
-        around = around->parent();
-    if (!around)
-        return nullptr;
-    const std::size_t at = positionInSequence(*x);
-    if (at >= children->size() || (*children)[at] != x)
+    const std::vector<const TElement*>* children = nullptr;
+    const std::optional<std::size_t> at = holder ? indexedPlace(*holder, x, children) : std::nullopt;
+    if (!at || !standsWithin(holder, top))
         return nullptr;
     std::unique_ptr<TElement>& link =
-        at == 0 ? holder->FirstChild : const_cast<TElement*>((*children)[at - 1])->Next;
+        *at == 0 ? holder->FirstChild : const_cast<TElement*>((*children)[*at - 1])->Next;
     return link.get() == x ? &link : nullptr;
+}
+
+// The element whose link is `x`, when `x` stands inside `top` (not `top` itself): found through the
+// parents as the block or condition that holds `x` first, or the element before it in its sequence (by
+// the sequence's index where that holds it, else by a walk along that one sequence). Null when the
+// parents do not lead to `top`.
+TElement* referrerByParents(const TElement& top, const TElement* x)
+{
+    TElement* parent = x->parent();
+    if (!parent || !standsWithin(parent, top))
+        return nullptr;
+    TBlock* holder = asBlock(parent);
+    if (!holder) {
+        const TBedingung* condition = asCondition(parent);
+        return condition && (condition->branch(1) == x || condition->branch(2) == x) ? parent : nullptr;
+    }
+    if (holder->FirstChild.get() == x)
+        return holder;
+    const std::vector<const TElement*>* children = nullptr;
+    if (const std::optional<std::size_t> at = indexedPlace(*holder, x, children); at && *at > 0) {
+        TElement* before = const_cast<TElement*>((*children)[*at - 1]);
+        if (before->Next.get() == x)
+            return before;
+    }
+    for (TElement* e = holder->FirstChild.get(); e; e = e->Next.get()) {
+        if (e->Next.get() == x)
+            return e;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -173,9 +216,20 @@ std::unique_ptr<TElement> TElement::DetachElement(TElement* x)
 
 TElement* TElement::FindReferrer(const TElement* x)
 {
+    // An element inside this one has one referrer, which its parents lead to; the search below walks the
+    // design up to it.
+    if (x && x != this) {
+        if (TElement* found = referrerByParents(*this, x))
+            return found;
+    }
+    return searchReferrer(this, x);
+}
+
+TElement* TElement::searchReferrer(TElement* from, const TElement* x)
+{
     // Each element answers for its own links first, then for what lies inside it, then the search goes on
     // with its successor. A null x matches a null link, as a plain comparison of links does.
-    for (TElement* e = this; e; e = e->Next.get()) {
+    for (TElement* e = from; e; e = e->Next.get()) {
         if (e->Next.get() == x || e->refersInside(x))
             return e;
         if (TElement* found = e->findReferrerInside(x))
@@ -303,7 +357,7 @@ bool TBlock::refersInside(const TElement* x) const
 
 TElement* TBlock::findReferrerInside(const TElement* x)
 {
-    return FirstChild ? FirstChild->FindReferrer(x) : nullptr;
+    return FirstChild ? searchReferrer(FirstChild.get(), x) : nullptr;
 }
 
 // ---- TBedingung ----
@@ -357,7 +411,7 @@ TElement* TBedingung::findReferrerInside(const TElement* x)
 {
     for (int i = 0; i < 2; ++i) {
         if (Branches[i]) {
-            if (TElement* found = Branches[i]->FindReferrer(x))
+            if (TElement* found = searchReferrer(Branches[i].get(), x))
                 return found;
         }
     }

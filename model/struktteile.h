@@ -180,6 +180,8 @@ protected:
     // The receiver when one of its own inside links (first child, branch block) is `x`.
     virtual bool refersInside(const TElement* x) const;
     virtual TElement* findReferrerInside(const TElement* x);
+    // FindReferrer's walk: `from`, everything inside it and its successors, in order.
+    static TElement* searchReferrer(TElement* from, const TElement* x);
 
     // Makes this element the parent of `first` and of all its successors.
     void adoptSequence(TElement* first);

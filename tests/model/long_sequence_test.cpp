@@ -10,6 +10,7 @@
 #include "model/elementclipboard.h"
 #include "model/javaexport.h"
 #include "model/javalines.h"
+#include "model/layoutcache.h"
 #include "model/snapshot.h"
 #include "tests/model/draw_fixtures.h"
 #include "tests/support/designs.h"
@@ -268,6 +269,101 @@ TEST(LongSequence, ChangesOfTheSequenceItselfAgreeWithAFreshComputation)
         for (const auto& [snapshot, dump] : taken)
             ASSERT_EQ(dumpTree(*snapshot.restore()), dump) << "seed " << seed;
     }
+}
+
+// The element whose link is `x`, by a search of `from`, everything inside it and its successors in order:
+// the rule itself, without parents or indexes.
+TElement* searchedReferrer(TElement* from, const TElement* x)
+{
+    for (TElement* e = from; e; e = e->Next.get()) {
+        TBlock* block = asBlock(e);
+        TBedingung* condition = asCondition(e);
+        if (e->Next.get() == x || (block && block->FirstChild.get() == x) ||
+            (condition && (condition->Branches[0].get() == x || condition->Branches[1].get() == x)))
+            return e;
+        if (block && block->FirstChild) {
+            if (TElement* found = searchedReferrer(block->FirstChild.get(), x))
+                return found;
+        }
+        for (int i = 0; condition && i < 2; ++i) {
+            if (condition->Branches[i]) {
+                if (TElement* found = searchedReferrer(condition->Branches[i].get(), x))
+                    return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// Down as the rule says it, every referrer searched.
+TElement* searchedDown(TBlock& shown, TElement* current)
+{
+    TElement* e = current ? current : &shown;
+    if (TBlock* block = asBlock(e); block && block->FirstChild)
+        return block->FirstChild.get();
+    if (e->isLoop())
+        return asCondition(e)->branch(1);
+    while (e && e != &shown) {
+        if (e->Next)
+            return e->Next.get();
+        do
+            e = searchedReferrer(&shown, e);
+        while (e && !e->isBlock());
+        if (e && !e->Next && e != &shown)
+            e = searchedReferrer(&shown, e);
+    }
+    return &shown;
+}
+
+// FindReferrer and the arrow keys Up and Down from every block of `root` as the shown one, for every
+// element, against the search; empty when they agree.
+std::string referrersDiffer(TBlock& root)
+{
+    std::vector<TElement*> all = elementsOf(root);
+    all.push_back(&root);
+    for (TElement* shown : all) {
+        TBlock* block = asBlock(shown);
+        if (!block)
+            continue;
+        const std::vector<TElement*> inside = elementsFrom(block->FirstChild.get());
+        for (TElement* x : all) {
+            if (block->FindReferrer(x) != searchedReferrer(block, x))
+                return "FindReferrer of " + x->Text + " from " + block->Text;
+        }
+        for (TElement* x : inside) {
+            if (walk(TKey::Up, *block, x) != searchedReferrer(block, x))
+                return "Up from " + x->Text + " in " + block->Text;
+            if (walk(TKey::Down, *block, x) != searchedDown(*block, x))
+                return "Down from " + x->Text + " in " + block->Text;
+        }
+    }
+    return {};
+}
+
+// The element before another is found through the parents, and in a long sequence through its index,
+// where the search went through the design up to it (and Down on the last of a million elements took
+// hours): the answers are the search's, in random designs and in a long sequence with and without its
+// index, from the root and from every block inside.
+TEST(LongSequence, ReferrersAndArrowKeysAgreeWithASearchOfTheDesign)
+{
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        std::mt19937 rng(seed);
+        const std::unique_ptr<TBlock> root = generateDesign(rng);
+        ASSERT_EQ(referrersDiffer(*root), "") << "seed " << seed;
+    }
+    auto root = longDesign();
+    ASSERT_EQ(referrersDiffer(*root), "");
+    TRecordingCanvas canvas;
+    TDisplayOptions options = modeOptions(false);
+    scrollRangesOf(canvas, *root, options, false);
+    ASSERT_NE(currentChildren(*root), nullptr);
+    ASSERT_EQ(referrersDiffer(*root), "");
+    // And after the sequence changed under its index.
+    std::vector<TElement*> children = childrenOf(*root);
+    const std::unique_ptr<TElement> removed = root->DeleteElement(children[100]);
+    children[200]->InsertAfter(TAnweisung::Create("neu"));
+    scrollRangesOf(canvas, *root, options, false);
+    ASSERT_EQ(referrersDiffer(*root), "");
 }
 
 } // namespace
