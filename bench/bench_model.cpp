@@ -230,6 +230,22 @@ void BM_JavaLinesOf(benchmark::State& state)
 }
 BENCHMARK(BM_JavaLinesOf)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+// The arrow keys Up and Down on the last element of the design's own sequence: the element before it is
+// found by a search from the top of the design.
+void BM_WalkUpAndDownAtTheEnd(benchmark::State& state)
+{
+    const auto root = makeDesign(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    adoptTree(*root);
+    TElement* last = root->FirstChild.get();
+    while (last->Next)
+        last = last->Next.get();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(walk(TKey::Up, *root, last));
+        benchmark::DoNotOptimize(walk(TKey::Down, *root, last));
+    }
+}
+BENCHMARK(BM_WalkUpAndDownAtTheEnd)->Args({1000000, 0})->Args({1000000, 20})->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();
