@@ -69,8 +69,10 @@ struct LoopPass
         int node = 0;
         const Expr* expr = nullptr; // a statement's effect, or a test's condition
         bool statement = true;
-        int to[2] = {kToTail, kToTail}; // by way (a statement's, a test that holds; a test that fails):
-        int away[2] = {-1, -1};         // a later member, the tail, or out to a node (-1: the end)
+        // By way (0: a statement's only way, or a test that holds; 1: a test that fails): the index of a
+        // later member, kToTail or kAway; for kAway the node the way goes to (-1: the end).
+        int to[2] = {kToTail, kToTail};
+        int away[2] = {-1, -1};
     };
 
     std::vector<Member> members; // the first is where the pass starts
