@@ -83,13 +83,20 @@ TElement* blockBefore(TBlock& shown, TElement* e)
             break;
         if (TBlock* holder = asBlock(parent)) {
             TElement* block = holder;
-            for (TElement* s = holder->FirstChild.get(); s && s != at; s = s->Next.get()) {
+            TElement* s = holder->FirstChild.get();
+            for (; s && s != at; s = s->Next.get()) {
                 if (s->isBlock())
                     block = s;
             }
-            return block;
+            if (s)
+                return block;
+            break; // not in the sequence its parent holds: the search below answers
         }
-        at = parent; // a branch block: its condition is no block
+        // A branch block: the chain goes on from its condition, which is no block.
+        const TBedingung* condition = asCondition(parent);
+        if (!condition || (condition->branch(1) != at && condition->branch(2) != at))
+            break;
+        at = parent;
     }
     do
         e = shown.FindReferrer(e);
