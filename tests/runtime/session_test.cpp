@@ -139,67 +139,34 @@ TEST_F(SessionTest, SlicesEndAtTheirStepLimit)
     EXPECT_EQ(session.variables().back().name, "n"); // an ended run still shows where it stood
 }
 
-// While a step waits for input the editor's events run: a breakpoint set or a pause asked for then takes
-// effect right after that step, not some steps later.
-TEST_F(SessionTest, WhatHappensWhileInputWaitsCountsAfterThatStep)
+// While a step waits for input the editor's events run: a breakpoint set then takes effect right after
+// that step, not some steps later; also inside loops that a run at full speed takes pass by pass, with
+// the read in a statement and in a test.
+TEST_F(SessionTest, ABreakpointSetWhileInputWaitsCountsAfterThatStep)
 {
-    load("Scanner sc = new Scanner(System.in); int n = sc.nextInt(); n = n + 1; n = n * 2;"
-         "System.out.println(n);");
-    input.answer = [this](std::string& text) {
-        session.toggleBreakpoint(id({3}));
-        text = "5\n";
-        return runtime::InputSource::Status::Text;
-    };
-    ASSERT_TRUE(session.start(*root, true).empty());
-    session.advance(kAll, kLater);
-    EXPECT_EQ(session.state(), SessionState::Paused);
-    EXPECT_TRUE(session.atBreakpoint());
-    EXPECT_EQ(session.next(), id({3}));
-    EXPECT_EQ(session.variables().back().value, "6");
-
-    input.answer = [this](std::string& text) {
-        session.pause();
-        text = "5\n";
-        return runtime::InputSource::Status::Text;
-    };
-    session.toggleBreakpoint(id({3}));
-    session.start(*root, true);
-    session.advance(kAll, kLater);
-    EXPECT_EQ(session.state(), SessionState::Paused);
-    EXPECT_FALSE(session.atBreakpoint());
-    EXPECT_EQ(session.next(), id({2}));
-    session.resume();
-    session.advance(kAll, kLater);
-    EXPECT_EQ(session.state(), SessionState::Finished);
-    EXPECT_EQ(console.output, "12\n"); // the first run stands at its breakpoint still
-}
-
-// The same inside loops that a run at full speed takes pass by pass: a read in a statement and a read in
-// a test.
-TEST_F(SessionTest, InputWaitsInsideLoopsCountAfterThatStep)
-{
-    struct Loop
+    const struct
     {
         const char* source;
         std::vector<int> after; // the element right after the read
         const char* value;      // n's value there
-    };
-    const Loop loops[] = {
-        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) { n = n + "
-         "sc.nextInt(); "
-         "n = n * 2; } System.out.println(n);",
+    } cases[] = {
+        {"Scanner sc = new Scanner(System.in); int n = sc.nextInt(); n = n + 1; n = n * 2; "
+         "System.out.println(n);",
+         {3},
+         "6"},
+        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) {"
+         " n = n + sc.nextInt(); n = n * 2; } System.out.println(n);",
          {2, 1, 1},
          "6"},
-        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) { if (sc.hasNextInt()) "
-         "{ "
-         "n = n + sc.nextInt(); } n = n * 2; } System.out.println(n);",
+        {"Scanner sc = new Scanner(System.in); int n = 1; for (int i = 0; i < 3; i++) {"
+         " if (sc.hasNextInt()) { n = n + sc.nextInt(); } n = n * 2; } System.out.println(n);",
          {2, 1, 0, 1, 0},
          "1"},
     };
-    for (const Loop& loop : loops) {
-        SCOPED_TRACE(loop.source);
-        load(loop.source);
-        const ElementId after = id(loop.after);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        load(c.source);
+        const ElementId after = id(c.after);
         input.answer = [&](std::string& text) {
             const auto& set = session.breakpoints();
             if (std::find(set.begin(), set.end(), after) == set.end())
@@ -216,10 +183,31 @@ TEST_F(SessionTest, InputWaitsInsideLoopsCountAfterThatStep)
         const auto n =
             std::find_if(variables.begin(), variables.end(), [](const auto& v) { return v.name == "n"; });
         ASSERT_NE(n, variables.end());
-        EXPECT_EQ(n->value, loop.value);
+        EXPECT_EQ(n->value, c.value);
         session.toggleBreakpoint(after);
         session.stop();
     }
+}
+
+// A pause asked for while a step waits for input also takes effect right after that step.
+TEST_F(SessionTest, APauseAskedForWhileInputWaitsCountsAfterThatStep)
+{
+    load("Scanner sc = new Scanner(System.in); int n = sc.nextInt(); n = n + 1; n = n * 2;"
+         "System.out.println(n);");
+    input.answer = [this](std::string& text) {
+        session.pause();
+        text = "5\n";
+        return runtime::InputSource::Status::Text;
+    };
+    ASSERT_TRUE(session.start(*root, true).empty());
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Paused);
+    EXPECT_FALSE(session.atBreakpoint());
+    EXPECT_EQ(session.next(), id({2}));
+    session.resume();
+    session.advance(kAll, kLater);
+    EXPECT_EQ(session.state(), SessionState::Finished);
+    EXPECT_EQ(console.output, "12\n");
 }
 
 TEST_F(SessionTest, WhatEndsARun)
